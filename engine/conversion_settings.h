@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace zelvato {
+
+// Where the HTML goes besides the HTML pane and the preview file.
+enum class OutputMode { showOnly, singleFile, pageFiles };
+
+// Every option the engine reads during one run. Numbers stay the text the user
+// typed until the engine reads them with textToNumber. The defaults are the
+// main window's start values, so a default record converts as a fresh window does.
+struct ConversionSettings {
+  std::u16string charsPerLine = u"25";
+  std::u16string charSpacingPt = u"9";
+  std::u16string linesPerColumn = u"20";
+  std::u16string lineSpacingPt = u"0";
+  std::u16string columnGapPx = u"6";
+  std::u16string tabWidth = u"2";
+  std::u16string fontFace = u"ＭＳ ゴシック";
+  std::u16string fontSizePt = u"9";
+  bool useStyleSheet = true;
+  bool centerText = true;
+  bool textColourEnabled = false;  // carried for the window; the engine never reads it
+  bool addRule = false;
+  bool showGrid = false;
+  bool kanjiNumerals = true;
+  bool lineBreakRules = false;  // carried for the window; no line-breaking rules are applied
+  OutputMode outputMode = OutputMode::showOnly;
+  std::u16string singleFilePath;
+  std::u16string outputFolder;  // ends with the path separator; the page file name follows directly
+  std::u16string fileBaseName;
+  std::u16string htmlTitle = u"タイトル未設定";
+  std::u16string bodyTag =
+      u"<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
+      u"MARGINWIDTH=0 MARGINHEIGHT=0>";
+  std::u16string columnsPerPage = u"2";
+  bool addPageLinks = false;
+  bool addPageNumbers = false;
+};
+
+}  // namespace zelvato
