@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion_host.h"
+#include "conversion_settings.h"
+
+namespace zelvato {
+
+// Program-wide count of source code units handled in the current conversion;
+// the progress window copies it into its bar. 32-bit, so every text converts.
+extern std::int32_t progressCount;
+
+// The run's grid of character cells. Rows 1..charsPerLine run down a vertical
+// line; vertical lines 1..linesPerColumn run right to left (line 1 is the first
+// filled and the rightmost in the output). Row 0 and line 0 exist and stay unused.
+// A cell holds one character (one code unit, or a surrogate pair) or nothing.
+class ColumnGrid {
+ public:
+  ColumnGrid(int charsPerLine, int linesPerColumn);
+
+  int charsPerLine() const { return rows_; }
+  int linesPerColumn() const { return lines_; }
+  std::u16string& cell(int row, int line) { return cells_[index(row, line)]; }
+  const std::u16string& cell(int row, int line) const { return cells_[index(row, line)]; }
+
+  // True when every cell of rows 1..charsPerLine and lines 1..linesPerColumn is empty.
+  bool isEmpty() const;
+
+ private:
+  std::size_t index(int row, int line) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(lines_ + 1) + static_cast<std::size_t>(line);
+  }
+  int rows_;
+  int lines_;
+  std::vector<std::u16string> cells_;
+};
+
+// The run's page counters, reset to 0, 0, 1 before layout starts.
+struct PageCounters {
+  std::int32_t blocksWritten = 0;
+  std::int32_t nextPageStart = 0;
+  std::int32_t pageNumber = 1;
+};
+
+// Writes one block from the grid to every destination (it empties the grid on
+// the way and writes nothing when the grid is empty); false when a write failed.
+using BlockWriter = std::function<bool(ColumnGrid& grid)>;
+
+// Lays `source` out cell by cell into `grid`, calling `writeBlock` whenever a
+// character no longer fits and once at the end. Advances progressCount once per
+// code unit and yields to the host once per source character. False when the run
+// was stopped (checked at every position) or a block write failed.
+bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
+                ConversionHost& host, const BlockWriter& writeBlock);
+
+// Row `row` of the block as horizontal text: lines L down to 1, every cell
+// padded to four display positions, with "|" between cells when showGrid is on.
+// Empties the row's cells.
+std::u16string assembleRow(ColumnGrid& grid, int row, bool showGrid);
+
+// Page decisions in pageFiles mode. Before a non-empty block is written: true
+// when it opens a new page; nextPageStart then advances by columnsPerPage (read
+// afresh, the sum rounded halves to even).
+bool blockOpensPage(PageCounters& counters, std::u16string_view columnsPerPage);
+// After the block is written, before blocksWritten advances: true when it closes its page.
+bool blockClosesPage(const PageCounters& counters);
+
+// "縦書き変換中... 03 ｺﾗﾑ処理済..." after the third block.
+std::u16string blockStatusText(std::int32_t blocksWritten);
+
+}  // namespace zelvato
