@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelvato {
+
+// Code page 932 with the Windows mapping (U+FF5E <-> 0x8160, U+2015 <-> 0x815C,
+// U+FF0D <-> 0x817C, U+2225 <-> 0x8161, 〝/〟 <-> 0x8780/0x8781).
+
+// A character the code page cannot represent is written as an HTML numeric
+// character reference ("&#x20BB7;"), so nothing is lost and every browser shows it.
+std::string encodeCp932(std::u16string_view text);
+
+// Invalid or unmapped bytes become U+FFFD; never fails.
+std::u16string decodeCp932(std::string_view bytes);
+
+// The length of the text in code page 932 bytes: 2 for a full-width character,
+// 1 for ASCII and half-width katakana; a character the code page cannot
+// represent counts as the one-byte "?" that stands in for it.
+std::int32_t cp932ByteLength(std::u16string_view text);
+
+// Text files in code page 932, CR LF line ends, no byte-order mark. Every call
+// opens and closes the file within itself. Paths are UTF-8. None throws.
+bool createTextFile(const std::string& path);                        // anew, empty
+bool appendText(const std::string& path, std::u16string_view text);  // text already holds its CR LF
+bool deleteFile(const std::string& path);
+// True when the file can be opened for reading, or when opening it fails only
+// because access is denied; false for every other outcome.
+bool fileExists(const std::string& path);
+
+// A source text file read as the loader reads it: UTF-8 (with or without a
+// byte-order mark) when the bytes are valid UTF-8, code page 932 otherwise.
+// Lines end at CR LF, LF or a lone CR; the line ends are not part of the lines.
+// Nothing when the file cannot be read.
+std::optional<std::vector<std::u16string>> readSourceLines(const std::string& path);
+// The same for bytes already in memory (standard input).
+std::vector<std::u16string> decodeSourceLines(std::string_view bytes);
+
+}  // namespace zelvato
