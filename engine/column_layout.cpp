@@ -1,6 +1,5 @@
 #include "column_layout.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 

@@ -24,7 +24,7 @@ extern std::int32_t progressCount;
 // holds no character: layoutText fails on it at once, as on any error of the run.
 class ColumnGrid {
  public:
-  static constexpr std::size_t maxCells = std::size_t{1} << 22;
+  static constexpr std::size_t maxCells = std::size_t{1} << 20;
 
   ColumnGrid(int charsPerLine, int linesPerColumn);
 
