@@ -5,6 +5,7 @@
 // member table lives once, beside the Q_PROPERTY declarations it describes.
 
 #include <QByteArray>
+#include <QFont>
 #include <QMetaMethod>
 #include <QMetaObject>
 #include <QMetaProperty>
@@ -129,6 +130,11 @@ inline std::optional<QVariant> convertToPropertyType(const QVariant& value, QMet
     return QVariant(value.toString());
   }
   if (value.metaType() == target) return value;
+  if (targetId == QMetaType::QFont && value.typeId() == QMetaType::QString) {
+    QFont font;
+    if (!font.fromString(value.toString())) return std::nullopt;
+    return QVariant(font);
+  }
   QVariant converted = value;
   if (!converted.convert(target)) return std::nullopt;
   return converted;

@@ -29,13 +29,23 @@ QPixmap renderPicture(const QString& resource, QSize size) {
   return pixmap;
 }
 
+// The window's 9-point proportional gothic, with what this machine offers in its place.
+QFont aboutFont() {
+  QFont font;
+  font.setFamilies(
+      {QString::fromUtf8("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("DejaVu Sans")});
+  font.setPixelSize(12);
+  return font;
+}
+
 QLabel* makeLabel(QWidget* parent, const char* objectName, const QString& text, const QRect& geometry) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromLatin1(objectName));
   label->setGeometry(geometry);
-  QFont font = label->font();
-  font.setPixelSize(12);
-  label->setFont(font);
+  label->setFont(aboutFont());
+  // Where this machine's font is wider than the window's own, the label grows to the right
+  // and down rather than cutting its text off.
+  label->resize(label->size().expandedTo(label->sizeHint()));
   return label;
 }
 
@@ -48,6 +58,7 @@ frmAbout::frmAbout(QWidget* parent)
   setWindowTitle(QString::fromUtf8(kCaption));
   setWindowIcon(QIcon());
   setFixedSize(kClientWidthPx, kClientHeightPx);
+  setFont(aboutFont());
 
   imgLogo = new QLabel(this);
   imgLogo->setObjectName(QStringLiteral("imgLogo"));

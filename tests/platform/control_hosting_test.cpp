@@ -234,6 +234,8 @@ class ControlHostingTest : public QObject {
     std::unique_ptr<QWidget> widget(created.widget());
     QCOMPARE(created.libraryPath, QFileInfo(ZORBAR32_PATH).absoluteFilePath());
     QCOMPARE(widget->metaObject()->className(), "svProgressBar");
+    // The library's pictures come with it.
+    QCOMPARE(QImage(":/zorbar32/toolbox.svg").size(), QSize(16, 15));
     QVERIFY(!QFile::exists(registryFile()));
   }
 
@@ -303,6 +305,9 @@ class ControlHostingTest : public QObject {
     QTest::newRow("Value") << qint32(0x68030008) << QVariant(0) << QVariant(42) << QVariant(42);
     QTest::newRow("Font") << qint32(0x68030007) << QVariant(QFont("DejaVu Sans", 9))
                           << QVariant(QFont("DejaVu Serif", 12)) << QVariant(QFont("DejaVu Serif", 12));
+    QTest::newRow("Font from its text form")
+        << qint32(0x68030007) << QVariant(QFont("DejaVu Sans", 9))
+        << QVariant(QFont("DejaVu Serif", 12).toString()) << QVariant(QFont("DejaVu Serif", 12));
     QTest::newRow("Max") << qint32(0x68030006) << QVariant(100) << QVariant(7) << QVariant(7);
     QTest::newRow("BarColor") << qint32(0x68030005) << QVariant(0x800000u) << QVariant(0x0000FF)
                               << QVariant(0xFFu);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -336,6 +337,7 @@ class SvProgressBarTest : public QObject {
                     about->focusWidget() == ok &&
                     about->findChild<QLabel*>("Label3")->text() == "svProgressBar Control" &&
                     about->findChild<QLabel*>("imgLogo")->pixmap().size() == QSize(201, 37);
+      about->grab().save(QDir::current().filePath("about_window.png"));  // kept for a look
       QTest::keyClick(about, Qt::Key_A);
       otherKeyIgnored = about->isVisible();
       if (closeWith == "esc")
