@@ -58,7 +58,10 @@ std::optional<QJsonObject> readTypeLibrary(const QString& libraryPath) {
 }
 
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder) {
-  if (std::optional<ClassRegistration> registered = lookupControlClass(progId)) return registered;
+  // A registration whose library has gone (a moved or deleted build) does not hide the
+  // library beside the program.
+  std::optional<ClassRegistration> registered = lookupControlClass(progId);
+  if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
   const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
   const QString bundled = QDir(folder).filePath(kBundledLibrary);
   if (!QFileInfo::exists(bundled)) return std::nullopt;

@@ -27,8 +27,9 @@ struct CreatedControl {
   QObject* object() const;
 };
 
-// Where the library of a ProgID is: the per-user registry first, then libzorbar32.so in
-// programFolder (the program's own folder when empty), so a fresh build runs unregistered.
+// Where the library of a ProgID is: the per-user registry first (when its library still
+// exists), then libzorbar32.so in programFolder (the program's own folder when empty), so a
+// fresh build runs unregistered.
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder = {});
 
 // Creates a control of the class registered for progId. With a saved set the control is

@@ -260,6 +260,15 @@ class ControlHostingTest : public QObject {
         !hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, emptyProgramFolder_.path()).ok());
   }
 
+  void aRegistrationWhoseLibraryIsGoneFallsBackToTheLibraryBesideTheProgram() {
+    QVERIFY(hosting::registerControlClass(
+        {kProgId, QUuid::createUuid(), emptyProgramFolder_.filePath("gone.so")}));
+    const std::optional<hosting::ClassRegistration> found =
+        hosting::findControlClass(kProgId, zorbar32Folder());
+    QVERIFY(found);
+    QCOMPARE(found->libraryPath, QFileInfo(ZORBAR32_PATH).absoluteFilePath());
+  }
+
   void theLibraryMayUnloadOnlyWhenNoControlIsAlive() {
     QCOMPARE(hosting::canUnloadControlLibrary(ZORBAR32_PATH), hosting::S_OK);
     {
