@@ -4,8 +4,18 @@
 // identifier. Property access by member identifier is in control_dispatch.h.
 //
 // Typical use (the progress window):
-//   auto created = zelvato::hosting::createControl("Serivane.svProgressBar", this, &site, &savedSet);
-//   if (created.ok()) dispatchPut(created.object(), 0x68030006, 100);  // Max
+//   class ProgressSite : public ControlSite { ambientFont() = the window's font;
+//                                              propertyChanged(name) = nothing to do };
+//   MemoryPropertyBag design;                    // the window's saved set of the bar
+//   design.writeProperty("max", 100); ...         // entry names compare without case
+//   CreatedControl bar = createControl("Serivane.svProgressBar", this, &site, &design);
+//   if (!bar.ok()) { /* bar.error says why */ }
+//   bar.widget()->setGeometry(240 / 15, 600 / 15, 4455 / 15, 375 / 15);  // owned by `this`
+//   dispatchPut(bar.object(), 0x68030003, unit);  // Unit   (control_dispatch.h; results,
+//   dispatchPut(bar.object(), 0x68030006, max);   // Max     never exceptions)
+//   dispatchPut(bar.object(), 0x68030008, 0);     // Value
+// The control's events arrive as Qt signals Click() ... KeyUp() or, by identifier, through
+// connectControlEvents.
 
 #include <QJsonObject>
 #include <QObject>
