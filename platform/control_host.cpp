@@ -1,0 +1,158 @@
+#include "control_host.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLibrary>
+#include <QPluginLoader>
+#include <QWidget>
+
+#include "control_dispatch.h"
+#include "control_event_sink.h"
+#include "control_registry.h"
+
+namespace zelvato::hosting {
+
+namespace {
+
+const QString kBundledLibrary = QStringLiteral("libzorbar32.so");
+
+// The class a library declares in its type library: ProgID and class GUID.
+std::optional<ClassRegistration> declaredClass(const QString& libraryPath) {
+  const std::optional<QJsonObject> typeLibrary = readTypeLibrary(libraryPath);
+  if (!typeLibrary) return std::nullopt;
+  const QJsonArray types = typeLibrary->value(QStringLiteral("types")).toArray();
+  for (const QJsonValue& type : types) {
+    const QJsonObject description = type.toObject();
+    if (description.value(QStringLiteral("kind")).toString() != QStringLiteral("coclass")) continue;
+    return ClassRegistration{description.value(QStringLiteral("progId")).toString(),
+                             QUuid::fromString(description.value(QStringLiteral("guid")).toString()),
+                             QFileInfo(libraryPath).absoluteFilePath()};
+  }
+  return std::nullopt;
+}
+
+template <typename Fn>
+Fn resolveEntryPoint(const QString& libraryPath, const char* name) {
+  QLibrary library(libraryPath);
+  if (!library.load()) return nullptr;
+  return reinterpret_cast<Fn>(library.resolve(name));
+}
+
+}  // namespace
+
+QObject* CreatedControl::object() const {
+  return control ? control->controlWidget() : nullptr;
+}
+
+std::optional<QJsonObject> readTypeLibrary(const QString& libraryPath) {
+  QPluginLoader loader(libraryPath);
+  const QJsonObject meta = loader.metaData();
+  if (meta.isEmpty() ||
+      meta.value(QStringLiteral("IID")).toString() != QLatin1String(ZelvatoControlClassFactory_iid))
+    return std::nullopt;
+  const QJsonObject typeLibrary = meta.value(QStringLiteral("MetaData")).toObject();
+  if (typeLibrary.isEmpty()) return std::nullopt;
+  return typeLibrary;
+}
+
+std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder) {
+  // A registration whose library has gone (a moved or deleted build) does not hide the
+  // library beside the program.
+  std::optional<ClassRegistration> registered = lookupControlClass(progId);
+  if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
+  const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+  const QString bundled = QDir(folder).filePath(kBundledLibrary);
+  if (!QFileInfo::exists(bundled)) return std::nullopt;
+  std::optional<ClassRegistration> declared = declaredClass(bundled);
+  if (!declared || declared->progId.compare(progId, Qt::CaseInsensitive) != 0) return std::nullopt;
+  return declared;
+}
+
+CreatedControl createControl(const QString& progId, QWidget* parent, ControlSite* site,
+                             const PropertyBag* savedSet, ReadPropertiesResult* readResult,
+                             const QString& programFolder) {
+  CreatedControl result;
+  const std::optional<ClassRegistration> found = findControlClass(progId, programFolder);
+  if (!found) {
+    result.error = QStringLiteral("the class %1 is not registered").arg(progId);
+    return result;
+  }
+  result.libraryPath = found->libraryPath;
+  QPluginLoader loader(found->libraryPath);
+  if (!loader.load()) {
+    result.error =
+        QStringLiteral("the library %1 cannot be loaded: %2").arg(found->libraryPath, loader.errorString());
+    return result;
+  }
+  const auto getClassObject = resolveEntryPoint<DllGetClassObjectFn>(found->libraryPath, "DllGetClassObject");
+  if (!getClassObject) {
+    result.error = QStringLiteral("the library %1 has no class objects").arg(found->libraryPath);
+    return result;
+  }
+  void* classObject = nullptr;
+  const QByteArray classId = found->classId.toString(QUuid::WithBraces).toLatin1();
+  if (getClassObject(classId.constData(), &classObject) != S_OK || !classObject) {
+    result.error =
+        QStringLiteral("the library %1 does not serve the class %2").arg(found->libraryPath, progId);
+    return result;
+  }
+  HostedControl* control = static_cast<ControlClassFactory*>(classObject)->createInstance(parent);
+  if (!control) {
+    result.error = QStringLiteral("the class %1 created no control").arg(progId);
+    return result;
+  }
+  control->setControlSite(site);
+  if (savedSet) {
+    const ReadPropertiesResult read = control->readProperties(*savedSet);
+    if (readResult) *readResult = read;
+  } else {
+    control->initProperties();
+  }
+  result.control = control;
+  return result;
+}
+
+HResult registerControlLibrary(const QString& libraryPath) {
+  const auto entry = resolveEntryPoint<DllRegisterServerFn>(libraryPath, "DllRegisterServer");
+  return entry ? entry() : E_FAIL;
+}
+
+HResult unregisterControlLibrary(const QString& libraryPath) {
+  const auto entry = resolveEntryPoint<DllUnregisterServerFn>(libraryPath, "DllUnregisterServer");
+  return entry ? entry() : E_FAIL;
+}
+
+HResult canUnloadControlLibrary(const QString& libraryPath) {
+  const auto entry = resolveEntryPoint<DllCanUnloadNowFn>(libraryPath, "DllCanUnloadNow");
+  return entry ? entry() : E_FAIL;
+}
+
+ControlEventSink::ControlEventSink(QObject* control, QObject* context, std::function<void(qint32)> handler)
+    : QObject(context), handler_(std::move(handler)) {
+  const QMetaObject* meta = control->metaObject();
+  const QMetaMethod relay = metaObject()->method(metaObject()->indexOfSlot("relayEvent()"));
+  const QByteArray prefix("EventId:");
+  for (int i = 0; i < meta->classInfoCount(); ++i) {
+    const QByteArray key(meta->classInfo(i).name());
+    if (!key.startsWith(prefix)) continue;
+    const int signalIndex = meta->indexOfSignal(key.mid(prefix.size()).append("()").constData());
+    const std::optional<qint32> id = detail::parseIdentifier(meta->classInfo(i).value());
+    if (signalIndex < 0 || !id) continue;
+    identifierBySignal_.insert(signalIndex, *id);
+    QObject::connect(control, meta->method(signalIndex), this, relay);
+  }
+  QObject::connect(control, &QObject::destroyed, this, &QObject::deleteLater);
+}
+
+void ControlEventSink::relayEvent() {
+  const auto found = identifierBySignal_.constFind(senderSignalIndex());
+  if (found != identifierBySignal_.constEnd() && handler_) handler_(*found);
+}
+
+void connectControlEvents(QObject* control, QObject* context, std::function<void(qint32)> handler) {
+  new ControlEventSink(control, context, std::move(handler));  // owned by context
+}
+
+}  // namespace zelvato::hosting
