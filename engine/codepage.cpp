@@ -254,6 +254,10 @@ bool appendText(const std::string& path, std::u16string_view text) {
   return writeFile(path, O_APPEND, encodeCp932(text));
 }
 
+bool appendEncoded(const std::string& path, std::string_view cp932Bytes) {
+  return writeFile(path, O_APPEND, cp932Bytes);
+}
+
 bool deleteFile(const std::string& path) {
   return !path.empty() && ::unlink(path.c_str()) == 0;
 }
