@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,8 +20,12 @@ extern std::int32_t progressCount;
 // line; vertical lines 1..linesPerColumn run right to left (line 1 is the first
 // filled and the rightmost in the output). Row 0 and line 0 exist and stay unused.
 // A cell holds one character (one code unit, or a surrogate pair) or nothing.
+// Sizes below 1, or a grid of more than maxCells cells, make a 0 x 0 grid that
+// holds no character: layoutText fails on it at once, as on any error of the run.
 class ColumnGrid {
  public:
+  static constexpr std::size_t maxCells = std::size_t{1} << 22;
+
   ColumnGrid(int charsPerLine, int linesPerColumn);
 
   int charsPerLine() const { return rows_; }
@@ -33,7 +38,8 @@ class ColumnGrid {
 
  private:
   std::size_t index(int row, int line) const {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(lines_ + 1) + static_cast<std::size_t>(line);
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(lines_ + 1) +
+           static_cast<std::size_t>(line);
   }
   int rows_;
   int lines_;
@@ -53,8 +59,12 @@ using BlockWriter = std::function<bool(ColumnGrid& grid)>;
 
 // Lays `source` out cell by cell into `grid`, calling `writeBlock` whenever a
 // character no longer fits and once at the end. Advances progressCount once per
-// code unit and yields to the host once per source character. False when the run
-// was stopped (checked at every position) or a block write failed.
+// code unit and yields to the host once per source character (a surrogate pair is
+// one character in one cell). A tab becomes at most maxTabCells full-width spaces.
+// False when the run was stopped (checked at every position), a block write
+// failed, the grid holds no cell or progressCount would pass its maximum.
+inline constexpr int maxTabCells = 1000;
+
 bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                 ConversionHost& host, const BlockWriter& writeBlock);
 
