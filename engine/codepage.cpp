@@ -258,8 +258,12 @@ bool appendEncoded(const std::string& path, std::string_view cp932Bytes) {
   return writeFile(path, O_APPEND, cp932Bytes);
 }
 
+// Only ever removes a plain file (or a link): never a device or a folder.
 bool deleteFile(const std::string& path) {
-  return !path.empty() && ::unlink(path.c_str()) == 0;
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
 }
 
 bool fileExists(const std::string& path) {

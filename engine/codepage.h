@@ -29,7 +29,7 @@ bool createTextFile(const std::string& path);                        // anew, em
 bool appendText(const std::string& path, std::u16string_view text);  // text already holds its CR LF
 // Appends bytes already encoded with encodeCp932, so one text encoded once can go to several files.
 bool appendEncoded(const std::string& path, std::string_view cp932Bytes);
-bool deleteFile(const std::string& path);
+bool deleteFile(const std::string& path);  // plain files only
 // True when the file can be opened for reading, or when opening it fails only
 // because access is denied; false for every other outcome.
 bool fileExists(const std::string& path);

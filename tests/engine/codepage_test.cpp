@@ -118,6 +118,13 @@ TEST(Codepage, createAppendAndDeleteWriteExactBytes) {
   EXPECT_TRUE(deleteFile(path));
   EXPECT_FALSE(std::filesystem::exists(path));
   EXPECT_FALSE(deleteFile(path));
+  // Only plain files are ever removed: never a folder or a special file.
+  const std::string fifo = folder.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(deleteFile(fifo));
+  EXPECT_TRUE(std::filesystem::exists(fifo));
+  EXPECT_FALSE(deleteFile(folder.path()));
+  EXPECT_TRUE(std::filesystem::exists(folder.path()));
 }
 
 TEST(Codepage, writesFailWithoutThrowingWhenTheFileCannotBeWritten) {
