@@ -1,6 +1,5 @@
 #include "column_layout.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,8 +29,22 @@ int tabCellCount(std::u16string_view tabWidth) {
   return width >= maxTabCells ? maxTabCells : static_cast<int>(width);
 }
 
-bool isEdgeBeforeMark(std::u16string_view cell) {
-  return cell == u"゜" || cell == u"｀" || cell == u"┐";
+// How a cell sits in its four display positions: the marks that stand at one edge
+// of their cell in vertical writing are pushed to that edge, the rest centred.
+enum class CellPlace { centred, right, left };
+
+CellPlace cellPlace(const std::u16string& cell) {
+  if (cell.size() != 1) return CellPlace::centred;
+  switch (cell.front()) {
+    case u'゜':
+    case u'｀':
+    case u'┐':
+      return CellPlace::right;
+    case u'└':
+      return CellPlace::left;
+    default:
+      return CellPlace::centred;
+  }
 }
 
 }  // namespace
@@ -91,7 +104,11 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
     c = toVerticalQuote(toVerticalForm(unifyCodePagePair(c), kanjiNumerals));
     const bool carriageReturn = c == u'\r';
     if (!movePosition(carriageReturn)) return false;
-    if (!carriageReturn) grid.cell(row, line).assign(1, c);
+    if (!carriageReturn) {
+      std::u16string& cell = grid.cell(row, line);
+      cell.clear();
+      cell.push_back(c);
+    }
     return true;
   };
 
@@ -135,20 +152,25 @@ std::u16string assembleRow(ColumnGrid& grid, int row, bool showGrid) {
   for (int line = linesPerColumn; line >= 1; --line) {
     std::u16string& cell = grid.cell(row, line);
     if (showGrid && line != linesPerColumn) text += u'|';
-    // Every cell takes four display positions; the marks that sit at one edge of
-    // their cell in vertical writing are pushed to that edge.
+    // Every cell takes four display positions; an empty one shows a full-width space.
     if (cell.empty()) {
       text += u" \u3000 ";
-    } else if (isEdgeBeforeMark(cell)) {
-      text += u"  ";
-      text += cell;
-    } else if (cell == u"└") {
-      text += cell;
-      text += u"  ";
-    } else {
-      text += u' ';
-      text += cell;
-      text += u' ';
+      continue;
+    }
+    switch (cellPlace(cell)) {
+      case CellPlace::right:
+        text += u"  ";
+        text += cell;
+        break;
+      case CellPlace::left:
+        text += cell;
+        text += u"  ";
+        break;
+      case CellPlace::centred:
+        text += u' ';
+        text += cell;
+        text += u' ';
+        break;
     }
     cell.clear();
   }

@@ -24,7 +24,7 @@ extern std::int32_t progressCount;
 // holds no character: layoutText fails on it at once, as on any error of the run.
 class ColumnGrid {
  public:
-  static constexpr std::size_t maxCells = std::size_t{1} << 22;
+  static constexpr std::size_t maxCells = std::size_t{1} << 20;
 
   ColumnGrid(int charsPerLine, int linesPerColumn);
 
@@ -57,14 +57,15 @@ struct PageCounters {
 // the way and writes nothing when the grid is empty); false when a write failed.
 using BlockWriter = std::function<bool(ColumnGrid& grid)>;
 
+inline constexpr int maxTabCells = 1000;
+
 // Lays `source` out cell by cell into `grid`, calling `writeBlock` whenever a
 // character no longer fits and once at the end. Advances progressCount once per
 // code unit and yields to the host once per source character (a surrogate pair is
-// one character in one cell). A tab becomes at most maxTabCells full-width spaces.
+// one character in one cell). A tab becomes at most maxTabCells full-width spaces,
+// so a mistyped tab width cannot turn one tab into an endless run of blocks.
 // False when the run was stopped (checked at every position), a block write
 // failed, the grid holds no cell or progressCount would pass its maximum.
-inline constexpr int maxTabCells = 1000;
-
 bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                 ConversionHost& host, const BlockWriter& writeBlock);
 

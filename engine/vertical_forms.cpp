@@ -1,18 +1,7 @@
 #include "vertical_forms.h"
 
-#include <utility>
-
 namespace zelvato {
 namespace {
-
-// Compared in this order; the first matching input wins.
-constexpr std::pair<char16_t, char16_t> verticalFormTable[] = {
-    {u'。', u'゜'}, {u'、', u'｀'}, {u'，', u'｀'}, {u'「', u'┐'}, {u'『', u'┐'},  {u'」', u'└'},
-    {u'』', u'└'},  {u'（', u'∧'},  {u'《', u'∧'},  {u'［', u'∧'}, {u'｛', u'∧'},  {u'＜', u'∧'},
-    {u'【', u'∧'},  {u'）', u'∨'},  {u'》', u'∨'},  {u'］', u'∨'}, {u'｝', u'∨'},  {u'＞', u'∨'},
-    {u'】', u'∨'},  {u'―', u'｜'},  {u'｜', u'―'},  {u'…', u'：'}, {u'ー', u'｜'}, {u'－', u'｜'},
-    {u'＝', u'∥'},  {u'～', u'｜'}, {u'．', u'・'}, {u'‘', u'，'},
-};
 
 constexpr char16_t kanjiNumeralTable[] = {u'〇', u'一', u'二', u'三', u'四',
                                           u'五', u'六', u'七', u'八', u'九'};
@@ -20,13 +9,54 @@ constexpr char16_t kanjiNumeralTable[] = {u'〇', u'一', u'二', u'三', u'四'
 }  // namespace
 
 char16_t toVerticalForm(char16_t c, bool kanjiNumerals) {
-  for (const auto& [input, output] : verticalFormTable) {
-    if (input == c) {
-      c = output;
+  // Each input appears once, so the first match is the only one; the result is
+  // never looked up again.
+  switch (c) {
+    case u'。':
+      return u'゜';
+    case u'、':
+    case u'，':
+      return u'｀';
+    case u'「':
+    case u'『':
+      return u'┐';
+    case u'」':
+    case u'』':
+      return u'└';
+    case u'（':
+    case u'《':
+    case u'［':
+    case u'｛':
+    case u'＜':
+    case u'【':
+      return u'∧';
+    case u'）':
+    case u'》':
+    case u'］':
+    case u'｝':
+    case u'＞':
+    case u'】':
+      return u'∨';
+    case u'―':
+      return u'｜';
+    case u'｜':
+      return u'―';
+    case u'…':
+      return u'：';
+    case u'ー':
+    case u'－':
+    case u'～':
+      return u'｜';
+    case u'＝':
+      return u'∥';
+    case u'．':
+      return u'・';
+    case u'‘':
+      return u'，';
+    default:
       break;
-    }
   }
-  if (kanjiNumerals && c >= u'０' && c <= u'９') c = kanjiNumeralTable[c - u'０'];
+  if (kanjiNumerals && c >= u'０' && c <= u'９') return kanjiNumeralTable[c - u'０'];
   return c;
 }
 

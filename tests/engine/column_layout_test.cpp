@@ -344,8 +344,8 @@ TEST_F(ColumnLayoutTest, aLoneSurrogateKeepsItsOwnCell) {
 }
 
 TEST(ColumnGrid, absurdSizesGiveAGridTheLayoutRefuses) {
-  const std::pair<int, int> sizes[] = {{0, 5},          {5, 0}, {-1, -1}, {INT_MIN, 3}, {INT_MAX, INT_MAX},
-                                       {100000, 100000}};
+  const std::pair<int, int> sizes[] = {{0, 5},       {5, 0},      {-1, -1}, {INT_MIN, 3}, {INT_MAX, INT_MAX},
+                                       {2000, 2000}, {1000000, 3}};
   for (auto [rows, lines] : sizes) {
     SCOPED_TRACE(std::to_string(rows) + " x " + std::to_string(lines));
     ColumnGrid grid(rows, lines);
@@ -361,8 +361,8 @@ TEST(ColumnGrid, absurdSizesGiveAGridTheLayoutRefuses) {
   }
   ColumnGrid smallest(1, 1);
   EXPECT_EQ(smallest.charsPerLine(), 1);
-  ColumnGrid large(2000, 2000);
-  EXPECT_EQ(large.linesPerColumn(), 2000);
+  ColumnGrid large(1000, 1000);
+  EXPECT_EQ(large.linesPerColumn(), 1000);
   progressCount = 0;
 }
 
