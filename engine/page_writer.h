@@ -69,7 +69,7 @@ class PageWriter {
   bool beginFile(const std::string& path);
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
 
-  const ConversionSettings& settings_;
+  const ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
   std::string previewFilePath_;
   ConversionHost& host_;
   PageCounters counters_;
