@@ -17,5 +17,5 @@ sed -e "s/@PROJECT_VERSION_MAJOR@/$major/g" -e "s/@PROJECT_VERSION_MINOR@/$minor
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -Iengine -I"$out/generated" engine/*.cpp tests/fuzz/page_writer_fuzz.cpp -o "$out/page_writer_fuzz"
 
-"$out/page_writer_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+"$out/page_writer_fuzz" -max_total_time="$seconds" -max_len=4096 -len_control=0 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$out/" "$out/corpus"
