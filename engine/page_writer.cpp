@@ -172,8 +172,8 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
 
   if (settings_.outputMode == OutputMode::singleFile) {
     if (!singleFileBegun_) {
-      singleFileBegun_ = true;  // the header is due once per run, also when it failed
       if (!beginFile(singleFilePath_)) return false;
+      singleFileBegun_ = true;
     }
     if (!appendEncoded(singleFilePath_, bytes)) return false;
   } else if (settings_.outputMode == OutputMode::pageFiles) {
@@ -204,17 +204,21 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
 
 bool PageWriter::finishSingleFile() {
   if (!singleFileBegun_) {
-    singleFileBegun_ = true;
     if (!beginFile(singleFilePath_)) return false;
+    singleFileBegun_ = true;
   }
   return appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
 }
 
-bool PageWriter::finishRun() {
+bool PageWriter::finishRun(bool runCompleted) {
   if (finished_) return true;
   finished_ = true;
   try {
-    if (settings_.outputMode == OutputMode::singleFile) return finishSingleFile();
+    if (settings_.outputMode == OutputMode::singleFile) {
+      // A failed run completes the file it began but creates none.
+      if (runCompleted) return finishSingleFile();
+      return !singleFileBegun_ || appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
+    }
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
@@ -236,7 +240,7 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     progressCount = 0;
     PageWriter writer(settings, previewFilePath, host);
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
-    const bool finished = writer.finishRun();
+    const bool finished = writer.finishRun(laidOut);
     return laidOut && finished;
   } catch (const std::exception&) {
     return false;

@@ -57,8 +57,9 @@ class PageWriter {
   // Ends the run's files: the single file gets its ending (and, when no block
   // was written, is created with its header first, so it is always one whole
   // document); the last page gets its footer without a next-page link. Call it
-  // once after the layout, also after a failed one, so every file is complete.
-  bool finishRun();
+  // once after the layout, also after a failed one (runCompleted false): then
+  // the files already begun are completed and no new file is created.
+  bool finishRun(bool runCompleted = true);
   // The single file's ending alone (part of finishRun).
   bool finishSingleFile();
 
@@ -74,7 +75,7 @@ class PageWriter {
   ConversionHost& host_;
   PageCounters counters_;
   std::string singleFilePath_;
-  bool singleFileBegun_ = false;
+  bool singleFileBegun_ = false;  // created with its header in this run
   bool finished_ = false;
   // The page whose blocks are complete but whose footer waits until it is known
   // whether another page follows; 0 when there is none.

@@ -11,7 +11,11 @@ namespace zelvato {
 class RecordingHost : public ConversionHost {
  public:
   void yieldToEvents() override { ++yields; }
-  bool stopRequested() override { return stop; }
+  // Stops at the position after `positionsBeforeStop` positions when that is set.
+  bool stopRequested() override {
+    if (positionsBeforeStop >= 0 && positionsSeen++ >= positionsBeforeStop) stop = true;
+    return stop;
+  }
   void setStatusText(std::u16string_view text) override { statusText = text; }
   void blockMarkupFinished(std::u16string_view markup) override {
     htmlPane += markup;
@@ -20,6 +24,8 @@ class RecordingHost : public ConversionHost {
   }
 
   bool stop = false;
+  int positionsBeforeStop = -1;
+  int positionsSeen = 0;
   int yields = 0;
   int blocks = 0;
   std::u16string statusText;
