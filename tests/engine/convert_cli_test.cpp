@@ -178,6 +178,7 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
     EXPECT_EQ(r.exitCode, c.exitCode) << label << r.err;
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << label;
     if (c.exitCode != 0) EXPECT_EQ(r.out, "") << label;
+    if (c.exitCode == 0) EXPECT_EQ(r.err, "") << label;  // no progress line when standard error is a file
   }
 }
 
