@@ -27,7 +27,9 @@ std::int32_t cp932ByteLength(std::u16string_view text);
 // opens and closes the file within itself. Paths are UTF-8. None throws.
 bool createTextFile(const std::string& path);                        // anew, empty
 bool appendText(const std::string& path, std::u16string_view text);  // text already holds its CR LF
-bool deleteFile(const std::string& path);
+// Appends bytes already encoded with encodeCp932, so one text encoded once can go to several files.
+bool appendEncoded(const std::string& path, std::string_view cp932Bytes);
+bool deleteFile(const std::string& path);  // plain files only
 // True when the file can be opened for reading, or when opening it fails only
 // because access is denied; false for every other outcome.
 bool fileExists(const std::string& path);

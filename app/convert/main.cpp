@@ -1,0 +1,175 @@
+// zelvato-convert: the window's conversion run on the command line.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "codepage.h"
+#include "column_layout.h"
+#include "convert_options.h"
+#include "number_text.h"
+#include "page_writer.h"
+#include "unicode_text.h"
+#include "zelvato_version.h"
+
+namespace zelvato::convert {
+namespace {
+
+constexpr std::u16string_view conversionFailed = u"変換中に予期しないｴﾗｰが発生し、中断されました.";
+constexpr std::u16string_view fileNotFound = u"ﾌｧｲﾙが見つかりません.";
+constexpr std::u16string_view readFailed = u"ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.";
+
+// Inputs at least this long show a progress line while they convert.
+constexpr std::size_t longInput = 10000;
+
+void say(std::u16string_view message) {
+  std::cerr << utf16ToUtf8(message) << '\n';
+}
+void explain(const std::string& reason) {
+  std::cerr << "zelvato-convert: " << reason << '\n';
+}
+
+// Standard output in place of the HTML pane; standard error in place of the
+// progress window and the status bar.
+class CommandLineHost : public ConversionHost {
+ public:
+  CommandLineHost(bool markupToStandardOutput, std::size_t sourceLength)
+      : markupToStandardOutput_(markupToStandardOutput),
+        sourceLength_(sourceLength),
+        showProgress_(sourceLength >= longInput && ::isatty(STDERR_FILENO) == 1) {}
+  ~CommandLineHost() override { clearProgress(); }
+  CommandLineHost(const CommandLineHost&) = delete;
+  CommandLineHost& operator=(const CommandLineHost&) = delete;
+
+  void yieldToEvents() override {
+    if (!showProgress_ || (++yields_ & 0x3FF) != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastShown_ < std::chrono::milliseconds(100)) return;
+    lastShown_ = now;
+    const auto done = static_cast<std::size_t>(progressCount < 0 ? 0 : progressCount);
+    const std::u16string line = status_ + u" " + groupThousands(formatNumber(done, 1)) + u" / " +
+                                groupThousands(formatNumber(sourceLength_, 1)) + u"字";
+    std::cerr << "\r" << utf16ToUtf8(line) << "\x1b[K" << std::flush;
+    progressShown_ = true;
+  }
+  bool stopRequested() override { return false; }
+  void setStatusText(std::u16string_view text) override { status_ = text; }
+  void blockMarkupFinished(std::u16string_view markup) override {
+    if (!markupToStandardOutput_) return;
+    const std::string bytes = utf16ToUtf8(markup);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) outputFailed_ = true;
+  }
+
+  bool outputFailed() const { return outputFailed_; }
+  void clearProgress() {
+    if (progressShown_) std::cerr << "\r\x1b[K" << std::flush;
+    progressShown_ = false;
+  }
+
+ private:
+  bool markupToStandardOutput_;
+  std::size_t sourceLength_;
+  bool showProgress_;
+  bool progressShown_ = false;
+  bool outputFailed_ = false;
+  unsigned yields_ = 0;
+  std::u16string status_ = u"縦書き変換中...";
+  std::chrono::steady_clock::time_point lastShown_{};
+};
+
+// The source as the window's loader puts it into the source pane: every line
+// followed by CR LF.
+std::u16string joinLines(const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  std::size_t length = 0;
+  for (const auto& line : lines) length += line.size() + 2;
+  text.reserve(length);
+  for (const auto& line : lines) {
+    text += line;
+    text += u"\r\n";
+  }
+  return text;
+}
+
+std::optional<std::u16string> readSource(const std::string& path) {
+  if (path.empty() || path == "-") {
+    std::string bytes(std::istreambuf_iterator<char>(std::cin), {});
+    if (std::cin.bad()) return std::nullopt;
+    return joinLines(decodeSourceLines(bytes));
+  }
+  const auto lines = readSourceLines(path);
+  if (!lines) return std::nullopt;
+  return joinLines(*lines);
+}
+
+int run(int argc, char** argv) {
+  const ParseResult parsed = parseArguments(argc, argv);
+  if (!parsed.error.empty()) {
+    explain(parsed.error);
+    std::cerr << "Try 'zelvato-convert --help' for more information.\n";
+    return 2;
+  }
+  const ConvertOptions& options = parsed.options;
+  if (options.showHelp) {
+    std::cout << usageText();
+    return 0;
+  }
+  if (options.showVersion) {
+    std::cout << "zelvato-convert " << utf16ToUtf8(generatorName()) << '\n';
+    return 0;
+  }
+  const ConversionSettings& settings = options.settings;
+
+  if (const auto failure = checkSettings(settings)) {
+    if (!failure->message.empty()) say(failure->message);
+    if (!failure->reason.empty()) explain(failure->reason);
+    return 2;
+  }
+
+  const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
+  if (fromFile && !fileExists(options.inputPath)) {
+    say(fileNotFound);
+    return 2;
+  }
+  const std::optional<std::u16string> source = readSource(options.inputPath);
+  if (!source) {
+    say(readFailed);
+    return 1;
+  }
+
+  if (const auto failure = checkSourceAndSize(settings, *source)) {
+    if (!failure->message.empty()) say(failure->message);
+    if (!failure->reason.empty()) explain(failure->reason);
+    return 2;
+  }
+
+  bool converted = true;
+  if (!options.previewPath.empty()) converted = beginPreviewFile(options.previewPath);
+  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
+  if (converted) converted = convertText(*source, settings, options.previewPath, host);
+  host.clearProgress();
+  if (std::fflush(stdout) != 0) converted = false;
+  if (!converted || host.outputFailed()) {
+    // As the window does: the preview of a failed run is removed.
+    if (!options.previewPath.empty() && fileExists(options.previewPath)) deleteFile(options.previewPath);
+    say(conversionFailed);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace zelvato::convert
+
+int main(int argc, char** argv) {
+  try {
+    return zelvato::convert::run(argc, argv);
+  } catch (const std::exception&) {
+    std::cerr << zelvato::utf16ToUtf8(zelvato::convert::conversionFailed) << '\n';
+    return 1;
+  }
+}

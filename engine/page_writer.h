@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "column_layout.h"
+#include "conversion_host.h"
+#include "conversion_settings.h"
+
+namespace zelvato {
+
+// The line the run puts at the top of the temporary preview file.
+inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
+
+// Re-creates the preview file holding only the generator line; false when it
+// cannot be written.
+bool beginPreviewFile(const std::string& path);
+
+// "KORVENT Zelvato Ver1.2.0", from the program's version.
+std::u16string generatorName();
+
+// The two header lines that begin every output file, CR LF included.
+std::u16string fileHeader(const ConversionSettings& settings);
+
+// The line that opens a block (without its CR LF): the font form, or the
+// style-sheet form with size and spacing, with "<CENTER>" when centring is on.
+std::u16string blockOpening(const ConversionSettings& settings);
+
+// What ends a block (without the final CR LF): "</FONT></PRE>", after
+// "</CENTER>" and a CR LF when centring is on, with the horizontal rule when it
+// is on. Nothing when the column gap is too large to write as a number.
+std::optional<std::u16string> blockClosing(const ConversionSettings& settings);
+
+// The foot of a page file, CR LF included: links and page number as the page
+// options ask, then "</BODY></HTML>". The last page of a run has no next-page link.
+std::u16string pageFooter(const ConversionSettings& settings, std::int32_t pageNumber, bool lastPage);
+
+// The file of one page: folder + base name + page number (at least three digits) + ".html".
+std::u16string pageFileName(const ConversionSettings& settings, std::int32_t pageNumber);
+
+// Writes the blocks of one run to every destination: the preview file (when its
+// path is not empty), the host (which shows the block's markup and puts it on
+// the clipboard), and the single output file or the page files. Every file is
+// opened and closed within one block, so each holds complete lines after every
+// block. Nothing throws: a failed write makes the block write return false.
+class PageWriter {
+ public:
+  PageWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
+
+  // Writes the grid as one block and empties it; an empty grid writes nothing.
+  bool writeColumnBlock(ColumnGrid& grid);
+  // writeColumnBlock in the form layoutText takes.
+  BlockWriter blockWriter();
+
+  // Ends the run's files: the single file gets its ending (and, when no block
+  // was written, is created with its header first, so it is always one whole
+  // document); the last page gets its footer without a next-page link. Call it
+  // once after the layout, also after a failed one (runCompleted false): then
+  // the files already begun are completed and no new file is created.
+  bool finishRun(bool runCompleted = true);
+  // The single file's ending alone (part of finishRun).
+  bool finishSingleFile();
+
+  const PageCounters& counters() const { return counters_; }
+
+ private:
+  bool writeBlock(ColumnGrid& grid);
+  bool beginFile(const std::string& path);
+  bool writePageFooter(std::int32_t pageNumber, bool lastPage);
+
+  const ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
+  std::string previewFilePath_;
+  ConversionHost& host_;
+  PageCounters counters_;
+  std::string singleFilePath_;
+  bool singleFileBegun_ = false;  // created with its header in this run
+  bool finished_ = false;
+  // The page whose blocks are complete but whose footer waits until it is known
+  // whether another page follows; 0 when there is none.
+  std::int32_t pageAwaitingFooter_ = 0;
+  // The page begun but not yet filled; 0 when there is none.
+  std::int32_t openPage_ = 0;
+};
+
+// One whole conversion after the run's checks: sizes the grid from the
+// settings, lays the source out, writes every block and finishes the files.
+// False when the layout or a write failed.
+bool convertText(std::u16string_view source, const ConversionSettings& settings,
+                 const std::string& previewFilePath, ConversionHost& host);
+
+}  // namespace zelvato

@@ -1,0 +1,419 @@
+#include "page_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "codepage.h"
+#include "recording_host.h"
+#include "temp_folder.h"
+#include "unicode_text.h"
+
+// The golden files under tests/data were typed from the writing rules, not
+// produced by this code: each expected line was written out by hand (header,
+// opening, rows of four display positions per cell with the first vertical line
+// at the right, closing, footer) and encoded in code page 932 with CR LF line
+// ends. The test next to each file says which rules it follows.
+
+namespace zelvato {
+namespace {
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string golden(const std::string& name) {
+  const std::string path = std::string(ZELVATO_TEST_DATA_DIR) + "/" + name;
+  EXPECT_TRUE(std::filesystem::exists(path)) << path;
+  return bytesOf(path);
+}
+
+// The window's start values in a 3 x 3 grid, so a block is three short rows.
+ConversionSettings smallSettings() {
+  ConversionSettings s;
+  s.charsPerLine = u"3";
+  s.linesPerColumn = u"3";
+  s.htmlTitle = u"縦書き";
+  return s;
+}
+
+// Five blocks of one character each: three carriage returns close a 3 x 3 block.
+constexpr std::u16string_view fiveBlocks = u"あ\r\n\r\n\r\nい\r\n\r\n\r\nう\r\n\r\n\r\nえ\r\n\r\n\r\nお";
+
+struct TestRun {
+  TempFolder folder;
+  RecordingHost host;
+  std::string preview = folder.file("zelvato_temp.html");
+  bool ok = false;
+
+  void convert(std::u16string_view source, ConversionSettings settings) {
+    if (settings.outputMode == OutputMode::pageFiles && settings.outputFolder.empty())
+      settings.outputFolder = utf8ToUtf16(folder.folder());
+    ASSERT_TRUE(beginPreviewFile(preview));
+    ok = convertText(source, settings, preview, host);
+  }
+  std::string file(const std::string& name) const { return bytesOf(folder.file(name)); }
+};
+
+TEST(PageWriter, initialSettingsOpenAndEndEveryBlockInStyleSheetForm) {
+  // Style sheet on, ＭＳ ゴシック 9 pt, spacing 9 and 0, centring on: the opening
+  // with "<CENTER>" after the FONT tag; the ending "</CENTER></FONT></PRE>" and
+  // an empty line. あいうえおか fills line 1 with あいう and line 2 with えおか.
+  TestRun run;
+  run.convert(u"あいうえおか", smallSettings());
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(bytesOf(run.preview), golden("initial_settings_preview.html"));
+}
+
+TEST(PageWriter, fontFormNamesTheFontListWithoutStyle) {
+  // Style sheet and centring off: FACE with ", Osaka－等幅, mono" (U+FF0D) and the
+  // plain ending "</FONT></PRE>".
+  ConversionSettings s = smallSettings();
+  s.useStyleSheet = false;
+  s.centerText = false;
+  TestRun run;
+  run.convert(u"あいうえおか", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(bytesOf(run.preview), golden("font_form_preview.html"));
+}
+
+TEST(PageWriter, styleValuesAreCopiedAsTypedAndEmptyOnesWrittenAsZero) {
+  struct Case {
+    std::u16string size, charSpacing, lineSpacing;
+    std::u16string style;
+  };
+  const Case cases[] = {
+      {u"", u"9", u"0", u"font-size:0pt; line-height:9pt; letter-spacing:0pt"},
+      {u"10.5", u"12", u"1.5", u"font-size:10.5pt; line-height:12pt; letter-spacing:1.5pt"},
+      {u"9", u"", u"", u"font-size:9pt; line-height:0pt; letter-spacing:0pt"},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.fontSizePt = c.size;
+    s.charSpacingPt = c.charSpacing;
+    s.lineSpacingPt = c.lineSpacing;
+    s.centerText = false;
+    EXPECT_EQ(blockOpening(s), u"<PRE><FONT STYLE=\"" + c.style +
+                                   u"\" FACE=\"ＭＳ ゴシック, Osaka－等幅, mono\" COLOR=\"#000000\">");
+  }
+}
+
+TEST(PageWriter, blockEndsFollowCentringAndRuleWithHalfTheColumnGap) {
+  // The rule's space is the gap halved and truncated toward zero: 15 -> 7,
+  // 1 -> 0, -3 -> -1. Centring ends its line before the rule; without the rule
+  // it leaves an empty line.
+  struct Case {
+    bool center;
+    bool rule;
+    std::u16string gap;
+    const char* goldenFile;
+  };
+  const Case cases[] = {
+      {false, false, u"6", "ending_plain.html"},
+      {false, true, u"1", "ending_rule_gap1.html"},
+      {false, true, u"-3", "ending_rule_gap_minus3.html"},
+      {true, false, u"6", "ending_center.html"},
+      {true, true, u"15", "ending_center_rule_gap15.html"},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s = smallSettings();
+    s.useStyleSheet = false;
+    s.centerText = c.center;
+    s.addRule = c.rule;
+    s.columnGapPx = c.gap;
+    TestRun run;
+    run.convert(u"あ", s);
+    ASSERT_TRUE(run.ok) << c.goldenFile;
+    EXPECT_EQ(bytesOf(run.preview), golden(c.goldenFile)) << c.goldenFile;
+  }
+}
+
+TEST(PageWriter, fiveBlocksOnPagesOfTwoLinkEveryPageAndFinishTheLastOne) {
+  // Pages of two blocks: vt001 (blocks 1, 2; page 1; next link only), vt002
+  // (blocks 3, 4; previous link, page 2, next link), vt003 (block 5; the last
+  // page: previous link and page 3, no next link, then the closing tags).
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"vt";
+  s.columnsPerPage = u"2";
+  s.addPageLinks = true;
+  s.addPageNumbers = true;
+  TestRun run;
+  run.convert(fiveBlocks, s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.file("vt001.html"), golden("pages_vt001.html"));
+  EXPECT_EQ(run.file("vt002.html"), golden("pages_vt002.html"));
+  EXPECT_EQ(run.file("vt003.html"), golden("pages_vt003.html"));
+  EXPECT_FALSE(std::filesystem::exists(run.folder.file("vt004.html")));
+  EXPECT_EQ(run.host.blocks, 5);
+  EXPECT_EQ(run.host.statusText, u"縦書き変換中... 05 ｺﾗﾑ処理済...");
+}
+
+TEST(PageWriter, onePagePerBlockFinishesEveryPage) {
+  // Links only: page 1 links forward, page 2 (the last) back; no page numbers.
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"p";
+  s.columnsPerPage = u"1";
+  s.addPageLinks = true;
+  TestRun run;
+  run.convert(u"あ\r\n\r\n\r\nい", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.file("p001.html"), golden("one_per_page_p001.html"));
+  EXPECT_EQ(run.file("p002.html"), golden("one_per_page_p002.html"));
+}
+
+TEST(PageWriter, pageOneThousandIsNamedWithFourDigits) {
+  // 1000 one-block pages: page 999 links to vt998.html and vt1000.html; page
+  // 1000 is the last page.
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"vt";
+  s.columnsPerPage = u"1";
+  s.addPageLinks = true;
+  s.addPageNumbers = true;
+  std::u16string source;
+  for (int i = 0; i < 1000; ++i) source += u"あ\r\n\r\n\r\n";
+  TestRun run;
+  run.convert(source, s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.file("vt999.html"), golden("page_vt999.html"));
+  EXPECT_EQ(run.file("vt1000.html"), golden("page_vt1000.html"));
+  EXPECT_FALSE(std::filesystem::exists(run.folder.file("vt1001.html")));
+  EXPECT_FALSE(std::filesystem::exists(run.folder.file("vt0999.html")));
+}
+
+TEST(PageWriter, singleFileIsOneWholeDocumentCreatedAnewEveryRun) {
+  // Header (title, generator Ver1.2.0, BODY tag verbatim), both blocks, the
+  // ending. A second run replaces the file; a run without any block still
+  // leaves header and ending, never a stray ending after an old file.
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::singleFile;
+  TestRun run;
+  s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
+  run.convert(u"あいうえおか\r\n\r\nき", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.file("out.html"), golden("single_file.html"));
+
+  run.convert(u"あいうえおか\r\n\r\nき", s);
+  EXPECT_EQ(run.file("out.html"), golden("single_file.html"));
+
+  run.convert(u"\r\n\r\n", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.file("out.html"), golden("single_file_no_block.html"));
+}
+
+TEST(PageWriter, stoppedRunCompletesTheFilesItBeganAndCreatesNoOther) {
+  // Each block of fiveBlocks is written by the carriage return at its sixth
+  // position; stopped at position 22, blocks 1 to 3 are written.
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"vt";
+  s.addPageLinks = true;
+  TestRun pages;
+  pages.host.positionsBeforeStop = 21;
+  pages.convert(fiveBlocks, s);
+  EXPECT_FALSE(pages.ok);
+  EXPECT_EQ(pages.host.blocks, 3);
+  const std::string page1 = pages.file("vt001.html"), page2 = pages.file("vt002.html");
+  EXPECT_NE(page1.find("<A HREF=\"vt002.html\">"), page1.npos);
+  const std::string lastFooter =
+      encodeCp932(u"<A HREF=\"vt001.html\">前頁へ</A></TD></TR></TABLE>\r\n</BODY></HTML>\r\n");
+  ASSERT_GT(page2.size(), lastFooter.size());
+  EXPECT_EQ(page2.substr(page2.size() - lastFooter.size()), lastFooter);
+  EXPECT_FALSE(std::filesystem::exists(pages.folder.file("vt003.html")));
+
+  s.outputMode = OutputMode::singleFile;
+  TestRun early;
+  s.singleFilePath = utf8ToUtf16(early.folder.file("out.html"));
+  early.host.positionsBeforeStop = 3;
+  early.convert(fiveBlocks, s);
+  EXPECT_FALSE(early.ok);
+  EXPECT_FALSE(std::filesystem::exists(early.folder.file("out.html")));
+
+  TestRun late;
+  s.singleFilePath = utf8ToUtf16(late.folder.file("out.html"));
+  late.host.positionsBeforeStop = 8;
+  late.convert(fiveBlocks, s);
+  EXPECT_FALSE(late.ok);
+  const std::string single = late.file("out.html");
+  EXPECT_EQ(single.rfind("<HTML>", 0), 0u);
+  EXPECT_EQ(single.substr(single.size() - 16), "</BODY></HTML>\r\n");
+  EXPECT_EQ(late.host.blocks, 1);
+}
+
+TEST(PageWriter, runWithoutCellsWritesNoBlockAnywhere) {
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"vt";
+  TestRun run;
+  run.convert(u"\r\n\r\n\n\r\n", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(bytesOf(run.preview), "<!--GENERATOR:KORVENT LUMIKARA-->\r\n");
+  EXPECT_EQ(run.host.blocks, 0);
+  EXPECT_EQ(run.host.statusText, u"");
+  EXPECT_FALSE(std::filesystem::exists(run.folder.file("vt001.html")));
+}
+
+TEST(PageWriter, characterOutsideTheCodePageIsWrittenAsReference) {
+  ConversionSettings s = smallSettings();
+  s.useStyleSheet = false;
+  s.centerText = false;
+  TestRun run;
+  run.convert(u"𠮷", s);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(bytesOf(run.preview), golden("outside_code_page_preview.html"));
+  EXPECT_NE(run.host.htmlPane.find(u"𠮷"), std::u16string::npos);  // the pane keeps the character
+}
+
+TEST(PageWriter, hostReceivesEachFinishedBlockAsThePreviewHoldsIt) {
+  TestRun run;
+  run.convert(u"あいうえおか\r\n\r\n\r\nき", smallSettings());
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(run.host.blocks, 2);
+  const std::string preview = bytesOf(run.preview);
+  EXPECT_EQ(encodeCp932(run.host.htmlPane), preview.substr(preview.find("\r\n") + 2));
+  EXPECT_EQ(run.host.clipboard.substr(0, 5), u"<PRE>");
+  EXPECT_NE(run.host.clipboard.find(u" き "), std::u16string::npos);
+  EXPECT_EQ(run.host.clipboard.find(u" あ "), std::u16string::npos);  // only the last block
+  // Once per row (3 per block) and once per block from the writer, once per source character from the layout.
+  EXPECT_GE(run.host.yields, 2 * 3 + 2);
+}
+
+// The row lines of some markup: every row begins with the padding blank.
+template <typename String>
+String rowLines(const String& markup) {
+  String rows;
+  std::size_t start = 0;
+  while (start < markup.size()) {
+    std::size_t end = markup.find('\n', start);
+    if (end == String::npos) end = markup.size();
+    if (markup[start] == ' ') rows += markup.substr(start, end + 1 - start);
+    start = end + 1;
+  }
+  return rows;
+}
+
+TEST(PageWriter, sourceTextNeverBecomesMarkup) {
+  // Through the layout, and straight into a grid: every ASCII <, >, & and "
+  // reaches the rows widened.
+  struct Case {
+    std::u16string cell;
+    std::u16string written;
+  };
+  const Case cases[] = {{u"<", u"＜"}, {u">", u"＞"}, {u"&", u"＆"}, {u"\"", u"＂"}};
+  for (const Case& c : cases) {
+    ConversionSettings s = smallSettings();
+    RecordingHost host;
+    PageWriter writer(s, "", host);
+    ColumnGrid grid(3, 3);
+    grid.cell(1, 1) = c.cell;
+    ASSERT_TRUE(writer.writeColumnBlock(grid));
+    const std::u16string rows = rowLines(host.htmlPane);
+    ASSERT_EQ(rows.size(), 3u * (3 * 3 + 2));  // three rows of three padded cells
+    EXPECT_NE(rows.find(u" " + c.written + u" "), std::u16string::npos) << utf16ToUtf8(c.cell);
+    EXPECT_EQ(rows.find(c.cell), std::u16string::npos) << utf16ToUtf8(c.cell);
+  }
+
+  TestRun run;
+  run.convert(u"<script>alert(\"x&y\")</script>", smallSettings());
+  ASSERT_TRUE(run.ok);
+  const std::string rows = rowLines(bytesOf(run.preview));
+  EXPECT_FALSE(rows.empty());
+  for (const char* markup : {"<", ">", "&", "\""}) EXPECT_EQ(rows.find(markup), rows.npos) << markup;
+}
+
+TEST(PageWriter, titleAndBodyTagAreWrittenVerbatim) {
+  ConversionSettings s = smallSettings();
+  s.outputMode = OutputMode::singleFile;
+  s.htmlTitle = u"A & B <i>";
+  s.bodyTag = u"<BODY TEXT=\"#333333\">";
+  TestRun run;
+  s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
+  run.convert(u"あ", s);
+  ASSERT_TRUE(run.ok);
+  const std::string file = run.file("out.html");
+  EXPECT_EQ(file.substr(0, file.find("\r\n")), "<HTML><HEAD><TITLE>A & B <i></TITLE>");
+  EXPECT_NE(file.find("\" ></HEAD><BODY TEXT=\"#333333\">\r\n<PRE>"), file.npos);
+}
+
+TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
+  // A missing folder, a full disk: the block write fails without an exception
+  // and the lines written before stay.
+  {
+    ConversionSettings s = smallSettings();
+    s.outputMode = OutputMode::pageFiles;
+    s.fileBaseName = u"vt";
+    TestRun run;
+    s.outputFolder = utf8ToUtf16(run.folder.file("missing/"));
+    run.convert(u"あ", s);
+    EXPECT_FALSE(run.ok);
+  }
+  if (std::filesystem::exists("/dev/full")) {
+    ConversionSettings s = smallSettings();
+    s.outputMode = OutputMode::singleFile;
+    s.singleFilePath = u"/dev/full";
+    TestRun run;
+    run.convert(u"あ", s);
+    EXPECT_FALSE(run.ok);
+  }
+  {
+    // The preview file goes missing after the first block.
+    TestRun run;
+    RecordingHost host;
+    ConversionSettings s = smallSettings();
+    ASSERT_TRUE(beginPreviewFile(run.preview));
+    PageWriter writer(s, run.preview, host);
+    ColumnGrid grid(3, 3);
+    grid.cell(1, 1) = u"あ";
+    ASSERT_TRUE(writer.writeColumnBlock(grid));
+    const std::string written = bytesOf(run.preview);
+    ASSERT_TRUE(std::filesystem::remove(run.preview));
+    ASSERT_TRUE(std::filesystem::create_directory(run.preview));  // no longer writable as a file
+    grid.cell(1, 1) = u"い";
+    EXPECT_FALSE(writer.writeColumnBlock(grid));
+    EXPECT_EQ(writer.counters().blocksWritten, 1);
+    EXPECT_NE(written.find("\x82\xa0"), std::string::npos);
+    EXPECT_EQ(host.blocks, 1);
+  }
+}
+
+TEST(PageWriter, pageFileNamesAndFootersFollowThePageOptions) {
+  struct Case {
+    bool links;
+    bool numbers;
+    std::int32_t page;
+    bool last;
+    std::u16string footer;
+  };
+  const std::u16string t = u"<TABLE BORDER=0 WIDTH=100%><TR><TD ALIGN=\"center\">";
+  const std::u16string te = u"</TD></TR></TABLE>\r\n</BODY></HTML>\r\n";
+  const Case cases[] = {
+      {false, false, 3, false, u"</BODY></HTML>\r\n"},
+      {false, true, 3, false, t + u"- 3頁 -\r\n" + te},
+      {true, false, 1, false, t + u"<A HREF=\"b002.html\">次頁へ</A>" + te},
+      {true, false, 1, true, t + te},
+      {true, true, 2, false,
+       t + u"<A HREF=\"b001.html\">前頁へ</A>- 2頁 -\r\n<A HREF=\"b003.html\">次頁へ</A>" + te},
+      {true, true, 1000, true, t + u"<A HREF=\"b999.html\">前頁へ</A>- 1000頁 -\r\n" + te},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.fileBaseName = u"b";
+    s.addPageLinks = c.links;
+    s.addPageNumbers = c.numbers;
+    EXPECT_EQ(pageFooter(s, c.page, c.last), c.footer) << c.page;
+  }
+  ConversionSettings s;
+  s.outputFolder = u"/out/";
+  s.fileBaseName = u"vt";
+  EXPECT_EQ(pageFileName(s, 1), u"/out/vt001.html");
+  EXPECT_EQ(pageFileName(s, 1000), u"/out/vt1000.html");
+  EXPECT_EQ(generatorName(), u"KORVENT Zelvato Ver1.2.0");
+}
+
+}  // namespace
+}  // namespace zelvato

@@ -1,0 +1,136 @@
+// Random texts and settings through the layout and the page writer, into a
+// temporary folder. Built and run by scripts/fuzz.sh (clang, libFuzzer).
+//
+// Besides crashes and sanitizer reports it checks what must hold for any input:
+// the preview file holds exactly the generator line and the markup the host
+// received, encoded; no row carries an ASCII <, > or " (an & only as the start
+// of a character reference); every page file and the single file end with
+// "</BODY></HTML>" and a line end.
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "codepage.h"
+#include "number_text.h"
+#include "page_writer.h"
+#include "unicode_text.h"
+
+namespace {
+
+using namespace zelvato;
+
+class FuzzHost : public ConversionHost {
+ public:
+  void yieldToEvents() override {}
+  bool stopRequested() override { return stopAfter >= 0 && --stopAfter < 0; }
+  void setStatusText(std::u16string_view) override {}
+  void blockMarkupFinished(std::u16string_view markup) override { markup_ += markup; }
+  int stopAfter = -1;
+  std::u16string markup_;
+};
+
+std::string readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void require(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  std::abort();
+}
+
+const std::string& folder() {
+  static const std::string path = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelvato-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    return pattern;
+  }();
+  return path;
+}
+
+std::u16string someNumberText(FuzzedDataProvider& in) {
+  static const char16_t* const samples[] = {u"3", u"4",  u"7",   u"2.5", u"-1", u"0",
+                                            u"",  u" 5", u"&H5", u"1e2", u"9"};
+  if (in.ConsumeBool()) return samples[in.ConsumeIntegralInRange<std::size_t>(0, std::size(samples) - 1)];
+  return utf8ToUtf16(in.ConsumeRandomLengthString(8));
+}
+
+std::u16string someText(FuzzedDataProvider& in, std::size_t maxUnits) {
+  std::u16string text;
+  const std::size_t units = in.ConsumeIntegralInRange<std::size_t>(0, maxUnits);
+  static const char16_t common[] = {u'\r', u'\n', u'\t', u'"',      u'<',      u'>',  u'&',
+                                    u' ',  u'あ', u'、', u'。',     u'「',     u'」', u'ｶ',
+                                    u'ﾞ',  u'１', u'ー', u'\xD842', u'\xDFB7', u'a',  u'\x3000'};
+  for (std::size_t i = 0; i < units && in.remaining_bytes() > 0; ++i)
+    text.push_back(in.ConsumeBool() ? common[in.ConsumeIntegralInRange<std::size_t>(0, std::size(common) - 1)]
+                                    : in.ConsumeIntegral<char16_t>());
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  ConversionSettings s;
+  s.charsPerLine = formatNumber(in.ConsumeIntegralInRange<int>(3, 12), 1);
+  s.linesPerColumn = formatNumber(in.ConsumeIntegralInRange<int>(3, 12), 1);
+  s.charSpacingPt = someNumberText(in);
+  s.lineSpacingPt = someNumberText(in);
+  s.columnGapPx = someNumberText(in);
+  s.tabWidth = someNumberText(in);
+  s.fontSizePt = someNumberText(in);
+  s.columnsPerPage = someNumberText(in);
+  s.useStyleSheet = in.ConsumeBool();
+  s.centerText = in.ConsumeBool();
+  s.addRule = in.ConsumeBool();
+  s.showGrid = in.ConsumeBool();
+  s.kanjiNumerals = in.ConsumeBool();
+  s.addPageLinks = in.ConsumeBool();
+  s.addPageNumbers = in.ConsumeBool();
+  s.htmlTitle = someText(in, 6);
+  s.fontFace = someText(in, 6);
+  s.outputMode = static_cast<OutputMode>(in.ConsumeIntegralInRange<int>(0, 2));
+  s.singleFilePath = utf8ToUtf16(folder() + "/single.html");
+  s.outputFolder = utf8ToUtf16(folder() + "/");
+  s.fileBaseName = u"p";
+  FuzzHost host;
+  if (in.ConsumeIntegralInRange<int>(0, 7) == 0) host.stopAfter = in.ConsumeIntegralInRange<int>(0, 200);
+  const std::u16string source = someText(in, 600);
+
+  for (const auto& entry : std::filesystem::directory_iterator(folder()))
+    std::filesystem::remove(entry.path());
+  const std::string preview = folder() + "/preview.html";
+  require(beginPreviewFile(preview), "preview begun");
+  const bool converted = convertText(source, s, preview, host);
+
+  const std::string previewBytes = readBytes(preview);
+  require(previewBytes == "<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + encodeCp932(host.markup_),
+          "preview holds the host's markup");
+  const std::u16string markup = host.markup_;
+  for (std::size_t at = 0; at < markup.size();) {
+    const std::size_t end = std::min(markup.find(u"\r\n", at), markup.size());
+    if (at < end && (markup[at] == u' ' || markup[at] == u'└'))  // a row: it starts with a cell's padding
+      for (std::size_t k = at; k < end; ++k) {
+        require(markup[k] != u'<' && markup[k] != u'>' && markup[k] != u'"', "no markup in rows");
+        require(markup[k] != u'&', "no ampersand in rows");
+      }
+    at = end + 2;
+  }
+  if (converted) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder())) {
+      if (entry.path().filename() == "preview.html") continue;
+      const std::string bytes = readBytes(entry.path().string());
+      require(bytes.size() >= 16 && bytes.substr(bytes.size() - 16) == "</BODY></HTML>\r\n",
+              "files end whole");
+      require(bytes.rfind("<HTML>", 0) == 0, "files begin with the header");
+    }
+  }
+  return 0;
+}
