@@ -126,7 +126,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   auto* status = new QStatusBar(this);
   status->setObjectName(QStringLiteral("statusBar"));
   status->setSizeGripEnabled(false);
-  status->setFixedHeight(px(255) + 2);
+  status->setFixedHeight(px(255));
   setStatusBar(status);
 
   ssTabMain_ = new QTabWidget(central);
@@ -492,9 +492,6 @@ void frmMain::setKeyboardOrder() {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
-  // The spinners are reached with the keyboard through their boxes only.
-  for (UpDown* spin : updnAppearance_) spin->setFocusPolicy(Qt::NoFocus);
-  updnColumnPage_->setFocusPolicy(Qt::NoFocus);
   txtSampleFont_->setFocusPolicy(Qt::NoFocus);
   txtFont_[0]->setFocusPolicy(Qt::ClickFocus);
   txtFont_[1]->setFocusPolicy(Qt::ClickFocus);

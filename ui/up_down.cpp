@@ -1,7 +1,10 @@
 #include "up_down.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +32,7 @@ UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, int step, int value, 
   connect(up_, &QToolButton::clicked, this, &UpDown::stepUp);
   connect(down_, &QToolButton::clicked, this, &UpDown::stepDown);
   setFocusPolicy(Qt::TabFocus);
+  setAttribute(Qt::WA_MacShowFocusRect);
 }
 
 void UpDown::setValue(int value) {
@@ -50,9 +54,31 @@ void UpDown::stepBy(int delta) {
 
 void UpDown::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  const int half = height() / 2;
-  up_->setGeometry(0, 0, width(), half);
-  down_->setGeometry(0, half, width(), height() - half);
+  // A one-pixel margin holds the focus frame.
+  const int inner = height() - 2;
+  const int half = inner / 2;
+  up_->setGeometry(1, 1, width() - 2, half);
+  down_->setGeometry(1, 1 + half, width() - 2, inner - half);
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event) {
+  // With the keyboard on the spinner, the arrow keys step it.
+  if (event->key() == Qt::Key_Up) {
+    stepUp();
+  } else if (event->key() == Qt::Key_Down) {
+    stepDown();
+  } else {
+    QWidget::keyPressEvent(event);
+  }
+}
+
+void UpDown::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void UpDown::changeEvent(QEvent* event) {

@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -388,6 +389,15 @@ class FrmMainTest : public QObject {
     QCOMPARE(spin->buddy()->text(), shown);
   }
 
+  void spinnerStepsWithTheArrowKeys() {
+    auto* spin = window->updnAppearance(4);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("8"));
+    QTest::keyClick(spin, Qt::Key_Down);
+    QTest::keyClick(spin, Qt::Key_Down);
+    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("4"));
+  }
+
   void typedValueOutsideTheRangeStays() {
     QTest::keyClick(window->txtAppearance(0), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(window->txtAppearance(0), QStringLiteral("500"));
@@ -499,6 +509,37 @@ class FrmMainTest : public QObject {
                                                            : window->findChild<QWidget*>(name);
       QTRY_COMPARE(QApplication::focusWidget(), target);
     }
+  }
+
+  void tabWalksTheOutputPageInPageFileMode() {
+    showActive(window.get());
+    window->SSTabMain()->setCurrentIndex(3);
+    window->optOutput(2)->click();
+    window->optOutput(2)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), window->optOutput(2));
+    const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
+                               "updnColumnPage",  "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+    for (const QString& name : expected) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
+                                                           : window->findChild<QWidget*>(name);
+      QTRY_COMPARE(QApplication::focusWidget(), target);
+    }
+  }
+
+  void windowHasTheFixedDesignSize() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Zelvato"));
+    QVERIFY(!window->windowIcon().isNull());
+    // Client area 9480 x 5025 twips below the menu bar.
+    QCOMPARE(window->width(), 632);
+    QCOMPARE(window->height() - window->menuBar()->height(), 335);
+    QCOMPARE(window->menuBar()->actions().size(), 1);
+    QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
+    QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
+    QCOMPARE(window->SSTabMain()->count(), 5);
   }
 
   void saveDialogAppendsHtml_data() {

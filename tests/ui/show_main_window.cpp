@@ -19,6 +19,7 @@ namespace {
 
 void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   QDir().mkpath(folder);
+  window.setStatusText(QStringLiteral("変換完了しました."));
   for (int i = 0; i < 5; ++i) {
     window.SSTabMain()->setCurrentIndex(i);
     QApplication::processEvents();
