@@ -657,6 +657,26 @@ class FrmMainTest : public QObject {
     QVERIFY(chooser.tag().isEmpty());
   }
 
+  void choosingADriveOpensItsFolder_data() {
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("opened");
+    const QString cwd = QDir::currentPath();
+    const QString home = QDir::homePath();
+    if (!cwd.startsWith(home + u'/') && cwd != home) QTest::newRow("home opens at its top") << home << home;
+    QTest::newRow("the drive of the current folder opens there") << "/" << cwd;
+  }
+  void choosingADriveOpensItsFolder() {
+    QFETCH(QString, drive);
+    QFETCH(QString, opened);
+    frmDirSelect chooser(window.get());
+    chooser.setCurrentFolder(QStringLiteral("/tmp"));
+    const int index = chooser.Drive()->findText(drive);
+    QVERIFY(index >= 0);
+    chooser.Drive()->setCurrentIndex(index);
+    chooser.Drive_Change();
+    QCOMPARE(chooser.currentFolder(), opened);
+  }
+
   void folderChooserOffersTheVolumesAndHome() {
     const QStringList drives = frmDirSelect::driveList();
     QVERIFY(drives.contains(QStringLiteral("/")));
