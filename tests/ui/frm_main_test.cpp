@@ -85,7 +85,7 @@ class FrmMainTest : public QObject {
   Q_OBJECT
 
  public:
-  static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+  static void initMain() { zelvato::ui::prepareApplication(); }
 
  private:
   std::unique_ptr<frmMain> window;
