@@ -1,0 +1,57 @@
+#include "startup.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <exception>
+
+#include "app_texts.h"
+#include "message_box.h"
+#include "platform_routines.h"
+
+namespace zelvato {
+namespace {
+
+// A start-up step that fails is skipped; the next one runs.
+template <typename Step>
+void attempt(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
+  if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;
+  showMessage(texts::secondInstanceRefused, QMessageBox::Critical, QMessageBox::Ok);
+  return true;
+}
+
+bool Main(RunningProgram& program, const StartupParts& parts, const QString& lockFilePath) {
+  if (refuseSecondInstance(program.instanceLock, lockFilePath)) return false;
+
+  attempt([&] {
+    program.splash = std::make_unique<frmSplash>();
+    program.splash->show();
+    program.splash->repaint();
+    // Lets the window system map and paint the splash before the slow part.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  });
+  attempt([] { initAppFolder(); });
+  attempt([&] {
+    if (parts.preloadProgressWindow) parts.preloadProgressWindow();
+  });
+  attempt([&] {
+    if (parts.createMainWindow) program.mainWindow = parts.createMainWindow();
+  });
+  attempt([&] {
+    if (program.splash) program.splash->LoadingTimer()->start();
+  });
+  attempt([&] {
+    if (program.mainWindow) program.mainWindow->show();
+  });
+  return true;
+}
+
+}  // namespace zelvato

@@ -1,0 +1,158 @@
+#include "startup.h"
+
+#include <signal.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <stdexcept>
+
+#include "message_box.h"
+#include "platform_routines.h"
+
+using namespace zelvato;
+
+namespace {
+
+struct ShownMessage {
+  QMessageBox::Icon icon;
+  QString text;
+  QMessageBox::StandardButtons buttons;
+};
+
+QByteArray startHolder(QProcess& holder, const QString& path) {
+  holder.setProgram(QStringLiteral(LOCK_HOLDER_PATH));
+  holder.setArguments({path});
+  holder.start();
+  if (!holder.waitForStarted(10000)) return "not started";
+  while (!holder.canReadLine()) {
+    if (!holder.waitForReadyRead(10000)) return "silent";
+  }
+  return holder.readLine().trimmed();
+}
+
+int visibleTopLevelWindows() {
+  int count = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) count += widget->isVisible() ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void init();
+  void cleanup();
+  void secondCopyIsRefusedBeforeAnyWindow();
+  void startShowsSplashThenMainWindowThenClosesSplash();
+  void failingStepDoesNotStopTheStart();
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString lockPath_;
+  QList<ShownMessage> messages_;
+  MessageBoxHandler previousHandler_;
+};
+
+void StartupTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  lockPath_ = dir_->filePath(QStringLiteral("zelvato.lock"));
+  messages_.clear();
+  previousHandler_ = setMessageBoxHandler(
+      [this](QWidget*, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
+        messages_.append({icon, text, buttons});
+        return QMessageBox::Ok;
+      });
+}
+
+void StartupTest::cleanup() {
+  setMessageBoxHandler(previousHandler_);
+}
+
+void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
+  QProcess firstCopy;
+  QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
+  bool mainWindowCreated = false;
+  StartupParts parts;
+  parts.createMainWindow = [&mainWindowCreated]() -> std::unique_ptr<QWidget> {
+    mainWindowCreated = true;
+    return std::make_unique<QWidget>();
+  };
+  RunningProgram program;
+
+  QVERIFY(!Main(program, parts, lockPath_));
+
+  QCOMPARE(messages_.size(), 1);
+  QCOMPARE(messages_[0].text, QStringLiteral("二重起動することはできません."));
+  QCOMPARE(messages_[0].icon, QMessageBox::Critical);
+  QCOMPARE(messages_[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  QVERIFY(!mainWindowCreated);
+  QVERIFY(!program.splash);
+  QCOMPARE(visibleTopLevelWindows(), 0);
+  QCOMPARE(firstCopy.state(), QProcess::Running);
+  ::kill(static_cast<pid_t>(firstCopy.processId()), SIGKILL);
+  firstCopy.waitForFinished(10000);
+}
+
+void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
+  appFolder.clear();
+  QStringList steps;
+  RunningProgram program;
+  StartupParts parts;
+  parts.preloadProgressWindow = [&] {
+    steps << QStringLiteral("progress window");
+    if (program.splash && program.splash->isVisible()) steps << QStringLiteral("splash shown");
+    if (appFolder.endsWith(QLatin1Char('/'))) steps << QStringLiteral("appFolder filled");
+  };
+  parts.createMainWindow = [&]() -> std::unique_ptr<QWidget> {
+    steps << QStringLiteral("main window");
+    // Loaded behind the splash, before the splash timer runs.
+    if (program.splash->isVisible()) steps << QStringLiteral("splash shown");
+    if (!program.splash->LoadingTimer()->isActive()) steps << QStringLiteral("splash timer idle");
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Zelvato"));
+    return window;
+  };
+
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QCOMPARE(steps, (QStringList{QStringLiteral("progress window"), QStringLiteral("splash shown"),
+                               QStringLiteral("appFolder filled"), QStringLiteral("main window"),
+                               QStringLiteral("splash shown"), QStringLiteral("splash timer idle")}));
+  QVERIFY(messages_.isEmpty());
+  QVERIFY(program.instanceLock.isHeld());
+  QVERIFY(program.mainWindow && program.mainWindow->isVisible());
+  QVERIFY(program.splash->isVisible());
+  QVERIFY(program.splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  QVERIFY(program.splash->LoadingTimer()->isActive());
+  // A copy started now is refused.
+  QProcess secondCopy;
+  QCOMPARE(startHolder(secondCopy, lockPath_), QByteArray("busy"));
+  secondCopy.waitForFinished(10000);
+
+  QTRY_VERIFY_WITH_TIMEOUT(!program.splash->isVisible(), 10000);
+  QCOMPARE(program.splash->tickCount(), 4);
+  QVERIFY(program.mainWindow->isVisible());
+}
+
+void StartupTest::failingStepDoesNotStopTheStart() {
+  RunningProgram program;
+  StartupParts parts;
+  parts.preloadProgressWindow = [] {
+    throw std::runtime_error("the progress bar control cannot be created");
+  };
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
+
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QVERIFY(program.mainWindow && program.mainWindow->isVisible());
+  QVERIFY(program.splash->LoadingTimer()->isActive());
+  QVERIFY(messages_.isEmpty());
+}
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
