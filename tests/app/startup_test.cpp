@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -47,6 +48,7 @@ class StartupTest : public QObject {
   void init();
   void cleanup();
   void secondCopyIsRefusedBeforeAnyWindow();
+  void refusalBoxCarriesTitleStopIconAndOkButton();
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
 
@@ -94,6 +96,37 @@ void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
   QVERIFY(!program.splash);
   QCOMPARE(visibleTopLevelWindows(), 0);
   QCOMPARE(firstCopy.state(), QProcess::Running);
+  ::kill(static_cast<pid_t>(firstCopy.processId()), SIGKILL);
+  firstCopy.waitForFinished(10000);
+}
+
+void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
+  QProcess firstCopy;
+  QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
+  setMessageBoxHandler({});  // the real box
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  QTimer::singleShot(0, this, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    buttons = box->standardButtons();
+    const QByteArray shots = qgetenv("ZELVATO_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) box->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/refusal.png"));
+    box->button(QMessageBox::Ok)->click();
+  });
+
+  SingleInstanceLock lock;
+  QVERIFY(refuseSecondInstance(lock, lockPath_));
+
+  QCOMPARE(title, QStringLiteral("Zelvato"));
+  QCOMPARE(text, QStringLiteral("二重起動することはできません."));
+  QCOMPARE(icon, QMessageBox::Critical);
+  QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
   ::kill(static_cast<pid_t>(firstCopy.processId()), SIGKILL);
   firstCopy.waitForFinished(10000);
 }
