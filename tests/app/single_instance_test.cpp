@@ -1,36 +1,14 @@
 #include "single_instance.h"
 
-#include <signal.h>
-
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "lock_holder_client.h"
+
 using namespace zelvato;
 using Result = SingleInstanceLock::Result;
-
-namespace {
-
-// Starts the helper that holds the lock at `path` like a running copy; returns
-// what it printed first ("held", "busy" or "unavailable").
-QByteArray startHolder(QProcess& holder, const QString& path) {
-  holder.setProgram(QStringLiteral(LOCK_HOLDER_PATH));
-  holder.setArguments({path});
-  holder.start();
-  if (!holder.waitForStarted(10000)) return "not started";
-  while (!holder.canReadLine()) {
-    if (!holder.waitForReadyRead(10000)) return "silent";
-  }
-  return holder.readLine().trimmed();
-}
-
-void killHard(QProcess& process) {
-  ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
-  process.waitForFinished(10000);
-}
-
-}  // namespace
 
 class SingleInstanceTest : public QObject {
   Q_OBJECT

@@ -1,7 +1,5 @@
 #include "startup.h"
 
-#include <signal.h>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QProcess>
@@ -10,6 +8,7 @@
 #include <QtTest>
 #include <stdexcept>
 
+#include "lock_holder_client.h"
 #include "message_box.h"
 #include "platform_routines.h"
 
@@ -22,17 +21,6 @@ struct ShownMessage {
   QString text;
   QMessageBox::StandardButtons buttons;
 };
-
-QByteArray startHolder(QProcess& holder, const QString& path) {
-  holder.setProgram(QStringLiteral(LOCK_HOLDER_PATH));
-  holder.setArguments({path});
-  holder.start();
-  if (!holder.waitForStarted(10000)) return "not started";
-  while (!holder.canReadLine()) {
-    if (!holder.waitForReadyRead(10000)) return "silent";
-  }
-  return holder.readLine().trimmed();
-}
 
 int visibleTopLevelWindows() {
   int count = 0;
@@ -96,8 +84,7 @@ void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
   QVERIFY(!program.splash);
   QCOMPARE(visibleTopLevelWindows(), 0);
   QCOMPARE(firstCopy.state(), QProcess::Running);
-  ::kill(static_cast<pid_t>(firstCopy.processId()), SIGKILL);
-  firstCopy.waitForFinished(10000);
+  killHard(firstCopy);
 }
 
 void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
@@ -127,8 +114,7 @@ void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
   QCOMPARE(text, QStringLiteral("二重起動することはできません."));
   QCOMPARE(icon, QMessageBox::Critical);
   QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-  ::kill(static_cast<pid_t>(firstCopy.processId()), SIGKILL);
-  firstCopy.waitForFinished(10000);
+  killHard(firstCopy);
 }
 
 void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
