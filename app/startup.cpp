@@ -1,12 +1,19 @@
 #include "startup.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <exception>
 
 #include "app_texts.h"
 #include "message_box.h"
 #include "platform_routines.h"
+#include "zelvato_version.h"
+
+// The resources live in this static library; nothing else would pull them in.
+static void initAppResources() {
+  Q_INIT_RESOURCE(app_resources);
+}
 
 namespace zelvato {
 namespace {
@@ -21,6 +28,14 @@ void attempt(Step&& step) {
 }
 
 }  // namespace
+
+void applyProgramIdentity() {
+  initAppResources();
+  QCoreApplication::setApplicationName(texts::programTitle);
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));
+  QGuiApplication::setDesktopFileName(QStringLiteral("zelvato"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/zelvato.svg")));
+}
 
 bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
   if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;

@@ -26,6 +26,9 @@ struct RunningProgram {
   std::unique_ptr<QWidget> mainWindow;
 };
 
+// The program's name, version, icon and desktop entry, for the window system.
+void applyProgramIdentity();
+
 // True when another copy of the program runs for this user: the refusal
 // "二重起動することはできません." has been shown and the program must end without
 // showing a window. Otherwise `lock` holds the lock (or none could be had, in

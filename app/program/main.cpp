@@ -4,7 +4,6 @@
 
 #include "app_texts.h"
 #include "startup.h"
-#include "zelvato_version.h"
 
 namespace {
 
@@ -23,8 +22,7 @@ std::unique_ptr<QWidget> createMainWindow() {
 // start is the same.
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(zelvato::texts::programTitle);
-  QApplication::setApplicationVersion(QString::fromLatin1(zelvato::version::text));
+  zelvato::applyProgramIdentity();
 
   zelvato::RunningProgram program;
   zelvato::StartupParts parts;

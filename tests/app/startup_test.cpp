@@ -37,6 +37,7 @@ class StartupTest : public QObject {
   void cleanup();
   void secondCopyIsRefusedBeforeAnyWindow();
   void refusalBoxCarriesTitleStopIconAndOkButton();
+  void programCarriesItsNameVersionAndIcon();
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
 
@@ -85,6 +86,27 @@ void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
   QCOMPARE(visibleTopLevelWindows(), 0);
   QCOMPARE(firstCopy.state(), QProcess::Running);
   killHard(firstCopy);
+}
+
+void StartupTest::programCarriesItsNameVersionAndIcon() {
+  applyProgramIdentity();
+  QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Zelvato"));
+  QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.2.0"));
+  const QPixmap icon = QApplication::windowIcon().pixmap(32, 32);
+  QVERIFY(!icon.isNull());
+  // The red seal in the lower left quarter.
+  const QImage image = icon.toImage();
+  int sealPixels = 0;
+  for (int y = 16; y < 32; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const QColor colour = image.pixelColor(x, y);
+      sealPixels += colour.red() > 150 && colour.green() < 100 ? 1 : 0;
+    }
+  }
+  QVERIFY2(sealPixels > 20, qPrintable(QString::number(sealPixels)));
+  const QByteArray shots = qgetenv("ZELVATO_SCREENSHOT_DIR");
+  if (!shots.isEmpty())
+    QApplication::windowIcon().pixmap(128, 128).save(QString::fromLocal8Bit(shots) + "/icon.png");
 }
 
 void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
