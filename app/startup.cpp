@@ -1,8 +1,10 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QTimer>
+#include <QWindow>
 #include <exception>
 
 #include "app_texts.h"
@@ -25,6 +27,20 @@ void attempt(Step&& step) {
     step();
   } catch (const std::exception&) {
   }
+}
+
+// The window system maps a new window a moment after show(); the main window's
+// load (the browser engine starts) takes a while, so the splash gets that
+// moment first, or it would appear only when there is nothing left to wait for.
+void waitUntilOnScreen(QWidget& window) {
+  constexpr qint64 longestWait = 300;  // ms
+  QElapsedTimer waited;
+  waited.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  } while (window.windowHandle() != nullptr && !window.windowHandle()->isExposed() &&
+           waited.elapsed() < longestWait);
+  window.repaint();
 }
 
 }  // namespace
@@ -50,8 +66,7 @@ bool Main(RunningProgram& program, const StartupParts& parts, const QString& loc
     program.splash = std::make_unique<frmSplash>();
     program.splash->show();
     program.splash->repaint();
-    // Lets the window system map and paint the splash before the slow part.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    waitUntilOnScreen(*program.splash);
   });
   attempt([] { initAppFolder(); });
   attempt([&] {
