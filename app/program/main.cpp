@@ -21,6 +21,9 @@ std::unique_ptr<QWidget> createMainWindow() {
 // The program takes no command-line arguments and reads no settings: every
 // start is the same.
 int main(int argc, char* argv[]) {
+  // The preview browser shares the window's OpenGL contexts; this must be
+  // said before the application object exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   zelvato::applyProgramIdentity();
 

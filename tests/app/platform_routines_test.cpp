@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QWidget>
 #include <QtTest>
 
@@ -13,6 +14,7 @@ class PlatformRoutinesTest : public QObject {
   void programFolderAlwaysEndsInOneSeparator_data();
   void programFolderAlwaysEndsInOneSeparator();
   void initAppFolderNamesTheFolderHoldingTheProgram();
+  void helpPageLiesBesideTheProgram();
   void ansiByteLengthCountsCodePage932Bytes_data();
   void ansiByteLengthCountsCodePage932Bytes();
   void setTopMostKeepsPlaceSizeAndVisibility_data();
@@ -48,6 +50,22 @@ void PlatformRoutinesTest::initAppFolderNamesTheFolderHoldingTheProgram() {
   // The help page is found as appFolder + "help/index.html"; here the program itself.
   QVERIFY2(QFileInfo::exists(appFolder + QFileInfo(QCoreApplication::applicationFilePath()).fileName()),
            qPrintable(appFolder));
+}
+
+// The Help command shows appFolder + "help/index.html".
+void PlatformRoutinesTest::helpPageLiesBesideTheProgram() {
+  QFile page(QStringLiteral(PROGRAM_DIR "/help/index.html"));
+  QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.fileName()));
+  const QByteArray bytes = page.readAll();
+  QVERIFY(bytes.contains("<meta charset=\"utf-8\">"));
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  const QString text = decoder.decode(bytes);
+  QVERIFY(!decoder.hasError());
+  // It covers every part of the window a user meets.
+  for (const char* topic : {"変換元文章", "ﾚｲｱｳﾄ設定", "出力設定", "変換中断", "ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ",
+                            "簡易出力HTML", "全てｸﾘｯﾌﾟﾎﾞｰﾄﾞへ", "分割出力", "文字の置き換え", "65,535"}) {
+    QVERIFY2(text.contains(QString::fromUtf8(topic)), topic);
+  }
 }
 
 void PlatformRoutinesTest::ansiByteLengthCountsCodePage932Bytes_data() {
