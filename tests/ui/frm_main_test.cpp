@@ -1,0 +1,772 @@
+// The main window: start values, the settings rules, the keyboard order, the
+// source pane's limit, the output choosers, the preview and the version message.
+#include "frm_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWebEngineView>
+#include <memory>
+
+#include "font_chooser.h"
+#include "frm_dir_select.h"
+#include "message_box.h"
+#include "program_identity.h"
+#include "source_text_edit.h"
+#include "up_down.h"
+
+using zelvato::OutputMode;
+using zelvato::ui::FontChooser;
+using zelvato::ui::frmDirSelect;
+using zelvato::ui::frmMain;
+using zelvato::ui::MessageAnswer;
+using zelvato::ui::MessageButtons;
+using zelvato::ui::MessageIcon;
+
+namespace {
+
+QString fromU16(const std::u16string& s) {
+  return QString::fromStdU16String(s);
+}
+
+// Runs `action` on the modal dialog of type T as soon as it is shown.
+template <typename T>
+void whenModalShown(std::function<void(T*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      action(dialog);
+    }
+  });
+  timer->start();
+}
+
+// Shows the window and gives it the keyboard, also where no window manager runs.
+void showActive(QWidget* w) {
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  w->activateWindow();
+  w->raise();
+  QVERIFY(QTest::qWaitForWindowActive(w));
+}
+
+struct ShownMessage {
+  QString text;
+  MessageIcon icon = MessageIcon::none;
+  MessageButtons buttons = MessageButtons::ok;
+  int count = 0;
+};
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+  Q_OBJECT
+
+ public:
+  static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+ private:
+  std::unique_ptr<frmMain> window;
+  ShownMessage shown;
+
+ private Q_SLOTS:
+  void init() {
+    shown = ShownMessage{};
+    zelvato::ui::setMessageBoxHandler(
+        [this](QWidget*, const QString& text, MessageIcon icon, MessageButtons b) {
+          shown.text = text;
+          shown.icon = icon;
+          shown.buttons = b;
+          ++shown.count;
+          return MessageAnswer::ok;
+        });
+    window = std::make_unique<frmMain>();
+  }
+  void cleanup() {
+    window->setCloseAllowed(true);
+    window.reset();
+    zelvato::ui::setMessageBoxHandler({});
+  }
+
+  void startValuesAreWhatAConversionReads_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("actual");
+    QTest::addColumn<QString>("expected");
+    frmMain fresh;
+    const zelvato::ConversionSettings s = fresh.readSettings();
+    const auto flag = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    QTest::newRow("charsPerLine") << "charsPerLine" << fromU16(s.charsPerLine) << "25";
+    QTest::newRow("charSpacingPt") << "charSpacingPt" << fromU16(s.charSpacingPt) << "9";
+    QTest::newRow("linesPerColumn") << "linesPerColumn" << fromU16(s.linesPerColumn) << "20";
+    QTest::newRow("lineSpacingPt") << "lineSpacingPt" << fromU16(s.lineSpacingPt) << "0";
+    QTest::newRow("columnGapPx") << "columnGapPx" << fromU16(s.columnGapPx) << "6";
+    QTest::newRow("tabWidth") << "tabWidth" << fromU16(s.tabWidth) << "2";
+    QTest::newRow("fontFace") << "fontFace" << fromU16(s.fontFace) << "ＭＳ ゴシック";
+    QTest::newRow("fontSizePt") << "fontSizePt" << fromU16(s.fontSizePt) << "9";
+    QTest::newRow("useStyleSheet") << "useStyleSheet" << flag(s.useStyleSheet) << "on";
+    QTest::newRow("kanjiNumerals") << "kanjiNumerals" << flag(s.kanjiNumerals) << "on";
+    QTest::newRow("centerText") << "centerText" << flag(s.centerText) << "on";
+    QTest::newRow("showGrid") << "showGrid" << flag(s.showGrid) << "off";
+    QTest::newRow("addRule") << "addRule" << flag(s.addRule) << "off";
+    QTest::newRow("grayed lineBreakRules reads off") << "lineBreakRules" << flag(s.lineBreakRules) << "off";
+    QTest::newRow("grayed textColourEnabled reads off")
+        << "textColourEnabled" << flag(s.textColourEnabled) << "off";
+    QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == OutputMode::showOnly) << "on";
+    QTest::newRow("htmlTitle") << "htmlTitle" << fromU16(s.htmlTitle) << "タイトル未設定";
+    QTest::newRow("bodyTag")
+        << "bodyTag" << fromU16(s.bodyTag)
+        << "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
+           "MARGINWIDTH=0 MARGINHEIGHT=0>";
+    QTest::newRow("columnsPerPage") << "columnsPerPage" << fromU16(s.columnsPerPage) << "2";
+    QTest::newRow("addPageLinks") << "addPageLinks" << flag(s.addPageLinks) << "off";
+    QTest::newRow("addPageNumbers") << "addPageNumbers" << flag(s.addPageNumbers) << "off";
+    QTest::newRow("file fields empty") << "singleFilePath+outputFolder+fileBaseName"
+                                       << fromU16(s.singleFilePath + s.outputFolder + s.fileBaseName) << "";
+    QTest::newRow("page width") << "txtWidth" << fresh.txtWidth()->text() << "127";
+    QTest::newRow("page height") << "txtHeight" << fresh.txtHeight()->text() << "158";
+    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(fresh.toolbarButton(6)->isEnabled())
+                                 << "off";
+    QTest::newRow("chkOpt(1) grayed and disabled")
+        << "chkOpt(1)"
+        << flag(fresh.chkOpt(1)->checkState() == Qt::PartiallyChecked && !fresh.chkOpt(1)->isEnabled())
+        << "on";
+    QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
+                               << "0";
+    QTest::newRow("close allowed") << "closeAllowed" << flag(fresh.closeAllowed()) << "on";
+  }
+  void startValuesAreWhatAConversionReads() {
+    QFETCH(QString, actual);
+    QFETCH(QString, expected);
+    QCOMPARE(actual, expected);
+  }
+
+  void controlsAreFoundByTheirNames_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name :
+         {"txtMain",      "txtHTML",      "txtAppearance(0)", "txtAppearance(5)", "updnAppearance(3)",
+          "lblHcov(20)",  "lblHcov(27)",  "chkOpt(5)",        "txtFont(1)",       "optOutput(2)",
+          "txtOutput(4)", "chkOutput(1)", "txtPageColum",     "updnColumnPage",   "cmdAllSelect(1)",
+          "brwIE",        "picSample",    "Toolbar1",         "toolbarReload",    "SSTabMain",
+          "statusBar",    "txtSampleFont"}) {
+      QTest::newRow(name) << QString::fromLatin1(name);
+    }
+  }
+  void controlsAreFoundByTheirNames() {
+    QFETCH(QString, name);
+    QVERIFY(window->findChild<QWidget*>(name) != nullptr);
+  }
+
+  void outputModeEnablesOnlyItsFields_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("enabled");
+    const char* fileControls[] = {"txtOutput(0)", "cmdFileSelect"};
+    const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
+                                  "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
+    for (int mode : {0, 1, 2}) {
+      for (const char* c : fileControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1);
+      for (const char* c : pageControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2);
+      for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true;
+    }
+  }
+  void outputModeEnablesOnlyItsFields() {
+    QFETCH(int, mode);
+    QFETCH(QString, control);
+    QFETCH(bool, enabled);
+    // Go through another mode first so the rule has something to undo.
+    window->optOutput((mode + 1) % 3)->click();
+    window->txtOutput(2)->setText(QStringLiteral("kept"));
+    window->optOutput(mode)->click();
+    QCOMPARE(window->findChild<QWidget*>(control)->isEnabled(), enabled);
+    QCOMPARE(window->txtOutput(2)->text(), QStringLiteral("kept"));
+    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
+    QCOMPARE(window->readSettings().outputMode, expected[mode]);
+  }
+
+  void styleSheetOffFollowsTheFontSize_data() {
+    QTest::addColumn<QString>("fontSize");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::newRow("size 9") << "9"
+                            << "9";
+    QTest::newRow("size 12") << "12"
+                             << "12";
+  }
+  void styleSheetOffFollowsTheFontSize() {
+    QFETCH(QString, fontSize);
+    QFETCH(QString, charSpacing);
+    window->txtFont(1)->setText(fontSize);
+    window->txtAppearance(1)->setText(QStringLiteral("5"));
+    window->txtAppearance(3)->setText(QStringLiteral("4"));
+    window->chkCSS()->click();
+    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    for (int i : {1, 3}) {
+      QVERIFY(!window->txtAppearance(i)->isEnabled());
+      QVERIFY(!window->updnAppearance(i)->isEnabled());
+    }
+    QVERIFY(!window->readSettings().useStyleSheet);
+    window->chkCSS()->click();
+    for (int i : {1, 3}) {
+      QVERIFY(window->txtAppearance(i)->isEnabled());
+      QVERIFY(window->updnAppearance(i)->isEnabled());
+    }
+    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QVERIFY(window->readSettings().useStyleSheet);
+  }
+
+  void fontSizeSetsTheSpacings_data() {
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("sizeAfter");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::newRow("10.5 rounds to even 10") << "10.5"
+                                            << "10.5"
+                                            << "10";
+    QTest::newRow("11.5 rounds to even 12") << "11.5"
+                                            << "11.5"
+                                            << "12";
+    QTest::newRow("empty becomes 6") << ""
+                                     << "6"
+                                     << "6";
+    QTest::newRow("above the spinner range is clamped") << "48"
+                                                        << "48"
+                                                        << "30";
+  }
+  void fontSizeSetsTheSpacings() {
+    QFETCH(QString, size);
+    QFETCH(QString, sizeAfter);
+    QFETCH(QString, charSpacing);
+    window->txtAppearance(3)->setText(QStringLiteral("3"));
+    window->txtFont(1)->setText(size);
+    QCOMPARE(window->txtFont(1)->text(), sizeAfter);
+    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+  }
+
+  void pageSizeFollowsTheLayout_data() {
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QString>("chars");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("lineSpacing");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::newRow("start values") << "9"
+                                  << "25"
+                                  << "9"
+                                  << "20"
+                                  << "0"
+                                  << "127"
+                                  << "158";
+    QTest::newRow("font 10.5, 30 chars, spacing -2, 15 lines, 3") << "10.5"
+                                                                  << "30"
+                                                                  << "-2"
+                                                                  << "15"
+                                                                  << "3"
+                                                                  << "127"
+                                                                  << "90";
+    QTest::newRow("12 followed by letters counts as 12") << "9"
+                                                         << "25"
+                                                         << "9"
+                                                         << "12abc"
+                                                         << "0"
+                                                         << "76"
+                                                         << "158";
+    QTest::newRow("huge values still show a number")
+        << "9"
+        << "25"
+        << "9"
+        << "1E300"
+        << "0" << QString::number(9 * 0.3514 * 2e300, 'f', 0) << "158";
+  }
+  void pageSizeFollowsTheLayout() {
+    QFETCH(QString, font);
+    QFETCH(QString, chars);
+    QFETCH(QString, charSpacing);
+    QFETCH(QString, lines);
+    QFETCH(QString, lineSpacing);
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    window->txtFont(1)->setText(font);
+    window->txtAppearance(0)->setText(chars);
+    window->txtAppearance(1)->setText(charSpacing);
+    window->txtAppearance(2)->setText(lines);
+    window->txtAppearance(3)->setText(lineSpacing);
+    QCOMPARE(window->txtWidth()->text(), width);
+    QCOMPARE(window->txtHeight()->text(), height);
+  }
+
+  void emptyLayoutFieldLeavesThePageSize_data() {
+    QTest::addColumn<int>("index");
+    for (int i : {0, 1, 2, 3}) QTest::addRow("txtAppearance(%d)", i) << i;
+  }
+  void emptyLayoutFieldLeavesThePageSize() {
+    QFETCH(int, index);
+    window->txtAppearance(index)->clear();
+    QCOMPARE(window->txtWidth()->text(), QStringLiteral("127"));
+    QCOMPARE(window->txtHeight()->text(), QStringLiteral("158"));
+  }
+
+  void columnBlocksBelowOneBecomeOne_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("0") << "0"
+                       << "1";
+    QTest::newRow("-3") << "-3"
+                        << "1";
+    QTest::newRow("empty") << ""
+                           << "1";
+    QTest::newRow("letters") << "abc"
+                             << "1";
+    QTest::newRow("250 stays above the spinner range") << "250"
+                                                       << "250";
+    QTest::newRow("7") << "7"
+                       << "7";
+  }
+  void columnBlocksBelowOneBecomeOne() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    window->optOutput(2)->click();
+    // The value is entered as a whole, as by pasting over the selection.
+    window->txtPageColum()->selectAll();
+    window->txtPageColum()->insert(typed);
+    QCOMPARE(window->txtPageColum()->text(), shown);
+    QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
+  }
+
+  void spinnerWritesItsBox_data() {
+    QTest::addColumn<QString>("spinner");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("up from the start value") << "updnAppearance(0)"
+                                             << "" << true << "26";
+    QTest::newRow("up from a typed number in range") << "updnAppearance(0)"
+                                                     << "40" << true << "41";
+    QTest::newRow("typed outside the range starts from the value") << "updnAppearance(0)"
+                                                                   << "500" << true << "26";
+    QTest::newRow("down to the minimum stays") << "updnAppearance(5)"
+                                               << "0" << false << "0";
+    QTest::newRow("step 2") << "updnAppearance(4)"
+                            << "" << true << "8";
+    QTest::newRow("negative range") << "updnAppearance(3)"
+                                    << "-30" << false << "-30";
+    QTest::newRow("maximum") << "updnAppearance(1)"
+                             << "30" << true << "30";
+  }
+  void spinnerWritesItsBox() {
+    QFETCH(QString, spinner);
+    QFETCH(QString, typed);
+    QFETCH(bool, up);
+    QFETCH(QString, shown);
+    auto* spin = window->findChild<zelvato::ui::UpDown*>(spinner);
+    QVERIFY(spin);
+    if (!typed.isEmpty()) spin->buddy()->setText(typed);
+    QTest::mouseClick(up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
+    QCOMPARE(spin->buddy()->text(), shown);
+  }
+
+  void spinnerStepsWithTheArrowKeys() {
+    auto* spin = window->updnAppearance(4);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("8"));
+    QTest::keyClick(spin, Qt::Key_Down);
+    QTest::keyClick(spin, Qt::Key_Down);
+    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("4"));
+  }
+
+  void typedValueOutsideTheRangeStays() {
+    QTest::keyClick(window->txtAppearance(0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window->txtAppearance(0), QStringLiteral("500"));
+    QCOMPARE(window->txtAppearance(0)->text(), QStringLiteral("500"));
+    QCOMPARE(fromU16(window->readSettings().charsPerLine), QStringLiteral("500"));
+  }
+
+  void characterCountGroupsThousands_data() {
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("999") << qint64(999) << "( 999 字)";
+    QTest::newRow("1000") << qint64(1000) << "( 1,000 字)";
+    QTest::newRow("1234567") << qint64(1234567) << "( 1,234,567 字)";
+    QTest::newRow("empty") << qint64(0) << "縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします";
+  }
+  void characterCountGroupsThousands() {
+    QFETCH(qint64, length);
+    QFETCH(QString, label);
+    QCOMPARE(frmMain::characterCountText(length), label);
+    if (length <= zelvato::ui::SourceTextEdit::maximumLength) {
+      window->txtMain()->setPlainText(QString(length, QChar(u'あ')));
+      QCOMPARE(window->lblHcov(20)->text(), label);
+    }
+  }
+
+  void characterCountCountsLineBreaksAsTwo() {
+    window->txtMain()->setPlainText(QStringLiteral("ab\ncd"));
+    QCOMPARE(window->lblHcov(20)->text(), QStringLiteral("( 6 字)"));
+    QCOMPARE(window->sourceText(), QStringLiteral("ab\r\ncd"));
+    window->txtMain()->clear();
+    QCOMPARE(window->lblHcov(20)->text(),
+             QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします"));
+  }
+
+  void sourcePaneStopsAtTheLimit_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<int>("after");
+    const int cap = zelvato::ui::SourceTextEdit::maximumLength;
+    QTest::newRow("typing the last character") << "type" << cap - 1 << "x" << cap;
+    QTest::newRow("typing beyond") << "type" << cap << "xy" << cap;
+    QTest::newRow("pasting beyond is cut") << "paste" << cap - 5 << "0123456789" << cap;
+    QTest::newRow("pasting a line break that does not fit") << "paste" << cap - 1 << "\n" << cap - 1;
+    QTest::newRow("setting too long a text") << "set" << 0 << QString(cap + 100, QChar(u'z')) << cap;
+  }
+  void sourcePaneStopsAtTheLimit() {
+    QFETCH(QString, how);
+    QFETCH(int, before);
+    QFETCH(QString, added);
+    QFETCH(int, after);
+    auto* pane = window->txtMain();
+    pane->setPlainText(QString(before, QChar(u'あ')));
+    pane->moveCursor(QTextCursor::End);
+    if (how == QLatin1String("type")) {
+      QTest::keyClicks(pane, added);
+    } else if (how == QLatin1String("paste")) {
+      QApplication::clipboard()->setText(added);
+      pane->paste();
+    } else {
+      pane->setPlainText(added);
+    }
+    QCOMPARE(pane->sourceLength(), after);
+    QCOMPARE(window->sourceText().size(), after);
+    QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(after));
+  }
+
+  void closingIsRefusedWhileNotAllowed() {
+    window->show();
+    window->setCloseAllowed(false);
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    window->setCloseAllowed(true);
+    QVERIFY(window->close());
+  }
+
+  void lastControlOfAPageReturnsToTheTabStrip_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("source page") << 0 << "txtMain";
+    QTest::newRow("layout page") << 1 << "chkOpt(5)";
+    QTest::newRow("output page") << 3 << "txtOutput(4)";
+    QTest::newRow("html page") << 4 << "cmdAllSelect(1)";
+  }
+  void lastControlOfAPageReturnsToTheTabStrip() {
+    QFETCH(int, page);
+    QFETCH(QString, last);
+    showActive(window.get());
+    window->SSTabMain()->setCurrentIndex(page);
+    auto* control = window->findChild<QWidget*>(last);
+    control->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), control);
+    QTest::keyClick(control, Qt::Key_Tab);
+    QTRY_COMPARE(QApplication::focusWidget(), window->SSTabMain()->tabBar());
+    QCOMPARE(window->SSTabMain()->currentIndex(), page);
+  }
+
+  void tabFromTheStripWalksTheLayoutPage() {
+    showActive(window.get());
+    window->SSTabMain()->setCurrentIndex(1);
+    window->SSTabMain()->tabBar()->setFocus(Qt::OtherFocusReason);
+    const QStringList expected{"cmdFontChange",    "chkCSS",           "txtAppearance(0)", "txtAppearance(2)",
+                               "txtAppearance(1)", "txtAppearance(3)", "txtAppearance(4)", "txtAppearance(5)",
+                               "chkOpt(0)",        "chkOpt(2)",        "chkOpt(3)",        "chkOpt(5)",
+                               "SSTabMain"};
+    for (const QString& name : expected) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
+                                                           : window->findChild<QWidget*>(name);
+      QTRY_COMPARE(QApplication::focusWidget(), target);
+    }
+  }
+
+  void tabWalksTheOutputPageInPageFileMode() {
+    showActive(window.get());
+    window->SSTabMain()->setCurrentIndex(3);
+    window->optOutput(2)->click();
+    window->optOutput(2)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), window->optOutput(2));
+    const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
+                               "updnColumnPage",  "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+    for (const QString& name : expected) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
+                                                           : window->findChild<QWidget*>(name);
+      QTRY_COMPARE(QApplication::focusWidget(), target);
+    }
+  }
+
+  void windowHasTheFixedDesignSize() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->minimumSize(), window->maximumSize());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Zelvato"));
+    QVERIFY(!window->windowIcon().isNull());
+    // Client area 9480 x 5025 twips below the menu bar.
+    QCOMPARE(window->width(), 632);
+    QCOMPARE(window->height() - window->menuBar()->height(), 335);
+    QCOMPARE(window->menuBar()->actions().size(), 1);
+    QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
+    QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
+    QCOMPARE(window->SSTabMain()->count(), 5);
+  }
+
+  void saveDialogAppendsHtml_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("name without extension") << "page"
+                                            << "page.html";
+    QTest::newRow("name with extension") << "other.html"
+                                         << "other.html";
+  }
+  void saveDialogAppendsHtml() {
+    QFETCH(QString, typed);
+    QFETCH(QString, result);
+    QTemporaryDir dir;
+    window->optOutput(1)->click();
+    QString title;
+    QStringList filters;
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      title = dialog->windowTitle();
+      filters = dialog->nameFilters();
+      dialog->setDirectory(dir.path());
+      dialog->selectFile(dir.filePath(typed));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
+    QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
+    QCOMPARE(window->txtOutput(0)->text(), dir.filePath(result));
+    QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+  }
+
+  void saveDialogCancelChangesNothing() {
+    window->txtOutput(0)->setText(QStringLiteral("/old/file.html"));
+    whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    window->cmdFileSelect_Click();
+    QCOMPARE(window->txtOutput(0)->text(), QStringLiteral("/old/file.html"));
+  }
+
+  void folderChooserEndsThePathWithASeparator_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("root stays") << "/"
+                                << "/";
+    QTest::newRow("tmp gets a separator") << "/tmp"
+                                          << "/tmp/";
+    QTest::newRow("home gets a separator") << QDir::homePath() << QDir::homePath() + "/";
+  }
+  void folderChooserEndsThePathWithASeparator() {
+    QFETCH(QString, folder);
+    QFETCH(QString, result);
+    frmDirSelect chooser(window.get());
+    QCOMPARE(chooser.windowTitle(), QStringLiteral("出力先ﾃﾞｨﾚｸﾄﾘの指定"));
+    QCOMPARE(chooser.currentFolder(), QDir::currentPath());
+    chooser.setCurrentFolder(folder);
+    QCOMPARE(chooser.currentFolder(), folder);
+    chooser.cmdOK_Click();
+    QCOMPARE(chooser.tag(), result);
+    QVERIFY(chooser.closeAllowed());
+  }
+
+  void folderChooserFillsTheOutputFolder_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("OK") << true << "/tmp/";
+    QTest::newRow("cancel keeps the old text") << false << "/old/";
+  }
+  void folderChooserFillsTheOutputFolder() {
+    QFETCH(bool, ok);
+    QFETCH(QString, result);
+    window->optOutput(2)->click();
+    window->txtOutput(1)->setText(QStringLiteral("/old/"));
+    whenModalShown<frmDirSelect>([ok](frmDirSelect* chooser) {
+      chooser->setCurrentFolder(QStringLiteral("/tmp"));
+      QTest::mouseClick(ok ? chooser->cmdOK() : chooser->cmdCancel(), Qt::LeftButton);
+    });
+    window->cmdFolderSelect()->click();
+    QCOMPARE(window->txtOutput(1)->text(), result);
+    QCOMPARE(fromU16(window->readSettings().outputFolder), result);
+  }
+
+  void folderChooserRefusesToCloseUntilAButtonIsPressed() {
+    frmDirSelect chooser(window.get());
+    chooser.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+    QVERIFY(!chooser.close());
+    QTest::keyClick(&chooser, Qt::Key_Escape);
+    QVERIFY(chooser.isVisible());
+    chooser.cmdCancel_Click();
+    QVERIFY(!chooser.isVisible());
+    QVERIFY(chooser.tag().isEmpty());
+  }
+
+  void folderChooserOffersTheVolumesAndHome() {
+    const QStringList drives = frmDirSelect::driveList();
+    QVERIFY(drives.contains(QStringLiteral("/")));
+    QVERIFY(drives.contains(QDir::homePath()));
+    QVERIFY(!drives.contains(QStringLiteral("/proc")));
+  }
+
+  void fontChooserOffersFixedPitchFamiliesOnly_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("Japanese fixed-pitch Gothic") << "IPAGothic" << true;
+    QTest::newRow("Japanese fixed-pitch Mincho") << "IPAMincho" << true;
+    QTest::newRow("Latin monospace") << "DejaVu Sans Mono" << true;
+    QTest::newRow("Japanese proportional") << "IPAPGothic" << false;
+    QTest::newRow("Latin proportional") << "DejaVu Sans" << false;
+  }
+  void fontChooserOffersFixedPitchFamiliesOnly() {
+    QFETCH(QString, family);
+    QFETCH(bool, offered);
+    if (!QFontDatabase::families().contains(family)) QSKIP("font not installed");
+    QCOMPARE(FontChooser::fixedPitchFamilies().contains(family), offered);
+  }
+
+  void fontChooserWritesNameAndShortestSize_data() {
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("sizeText");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::newRow("9") << "9"
+                       << "9"
+                       << "9";
+    QTest::newRow("10.5") << "10.5"
+                          << "10.5"
+                          << "10";
+    QTest::newRow("11.50 is written shortest") << "11.50"
+                                               << "11.5"
+                                               << "12";
+  }
+  void fontChooserWritesNameAndShortestSize() {
+    QFETCH(QString, size);
+    QFETCH(QString, sizeText);
+    QFETCH(QString, charSpacing);
+    QString title;
+    QString initialFamily;
+    whenModalShown<FontChooser>([&](FontChooser* dialog) {
+      title = dialog->windowTitle();
+      initialFamily = dialog->currentFont().family();
+      QFont font(QStringLiteral("IPAGothic"));
+      font.setUnderline(true);
+      dialog->setCurrentFont(font);
+      dialog->sizeBox()->setCurrentText(size);
+      dialog->setCurrentColor(Qt::red);
+      dialog->accept();
+    });
+    window->cmdFontChange()->click();
+    QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
+    // The default face, not installed here, opens as the face that stands in for it.
+    QCOMPARE(initialFamily, QStringLiteral("IPAGothic"));
+    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(window->txtFont(1)->text(), sizeText);
+    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    QVERIFY(window->txtSampleFont()->font().underline());
+    QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
+    QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
+    QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
+  }
+
+  void fontChooserCancelChangesNothing() {
+    window->txtAppearance(1)->setText(QStringLiteral("4"));
+    whenModalShown<FontChooser>([](FontChooser* dialog) { dialog->reject(); });
+    window->cmdFontChange_Click();
+    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(window->txtFont(1)->text(), QStringLiteral("9"));
+    QCOMPARE(window->txtAppearance(1)->text(), QStringLiteral("4"));
+  }
+
+  void versionMessageNamesTheRelease() {
+    window->mnuVersion()->trigger();
+    QCOMPARE(shown.count, 1);
+    QCOMPARE(shown.icon, MessageIcon::none);
+    QCOMPARE(shown.buttons, MessageButtons::ok);
+    const QStringList lines = shown.text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QStringLiteral("HTML 縦書き変換 (Zelvato) Ver1.2.0"));
+    QCOMPARE(lines[1], QString());
+    QVERIFY(lines[2].startsWith(QStringLiteral("Copyright")));
+    QCOMPARE(lines[3], QStringLiteral("For TOVRIX 2000 Windows edition"));
+  }
+
+  void realMessageBoxIsTitledZelvato() {
+    zelvato::ui::setMessageBoxHandler({});
+    QString title;
+    whenModalShown<QMessageBox>([&](QMessageBox* box) {
+      title = box->windowTitle();
+      box->button(QMessageBox::No)->click();
+    });
+    const MessageAnswer answer = zelvato::ui::askYesNoCancel(
+        window.get(), QStringLiteral("すぐに変換しますか？"), MessageIcon::question);
+    QCOMPARE(title, QStringLiteral("Zelvato"));
+    QCOMPARE(answer, MessageAnswer::no);
+  }
+
+  void previewNavigatesAndReloadsQuietly() {
+    QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("zelvato_temp.html"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<HTML><BODY>\x82\xa0</BODY></HTML>");  // "あ" in code page 932
+    file.close();
+    window->toolbarReload()->actions().first()->trigger();  // blank page: nothing happens
+    QCOMPARE(shown.count, 0);
+    QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
+    window->navigate(path);
+    QVERIFY(loaded.wait(15000));
+    QCOMPARE(window->brwIE()->url(), QUrl::fromLocalFile(path));
+    QString text;
+    window->brwIE()->page()->toPlainText([&text](const QString& t) { text = t; });
+    QTRY_COMPARE(text.trimmed(), QStringLiteral("あ"));
+    window->navigate(QStringLiteral("about:"));
+    QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
+  }
+
+  void toolbarButtonsReportTheirIndex_data() {
+    QTest::addColumn<int>("index");
+    for (int i : {1, 2, 3, 5, 7}) QTest::addRow("button %d", i) << i;
+  }
+  void toolbarButtonsReportTheirIndex() {
+    QFETCH(int, index);
+    QSignalSpy spy(window.get(), &frmMain::toolbarButtonClicked);
+    window->toolbarButton(index)->trigger();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.first().first().toInt(), index);
+  }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"

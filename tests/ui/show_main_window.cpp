@@ -1,0 +1,74 @@
+// Opens the main window and reports how long it takes until the window is
+// shown and until its preview pane has loaded the blank page. With a folder
+// argument it also saves screenshots of every page and of the folder chooser:
+//   ui_show [screenshot-folder]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWebEngineView>
+#include <cstdio>
+
+#include "font_chooser.h"
+#include "frm_dir_select.h"
+#include "frm_main.h"
+
+namespace {
+
+void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
+  QDir().mkpath(folder);
+  window.setStatusText(QStringLiteral("変換完了しました."));
+  for (int i = 0; i < 5; ++i) {
+    window.SSTabMain()->setCurrentIndex(i);
+    QApplication::processEvents();
+    window.grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
+  }
+  zelvato::ui::frmDirSelect chooser(&window);
+  chooser.show();
+  QElapsedTimer wait;
+  wait.start();
+  while (wait.elapsed() < 700) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  chooser.grab().save(folder + QStringLiteral("/frmDirSelect.png"));
+  chooser.cmdCancel_Click();
+
+  zelvato::ui::FontChooser* fonts = window.FontDialog();
+  fonts->setCurrentFont(window.txtSampleFont()->font());
+  fonts->show();
+  QApplication::processEvents();
+  fonts->grab().save(folder + QStringLiteral("/FontDialog.png"));
+  fonts->hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QElapsedTimer clock;
+  clock.start();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+
+  zelvato::ui::frmMain window;
+  window.show();
+  const qint64 shown = clock.elapsed();
+
+  bool reported = false;
+  QObject::connect(window.brwIE(), &QWebEngineView::loadFinished, &window, [&](bool ok) {
+    if (reported) return;
+    reported = true;
+    std::printf("window shown after %lld ms; blank preview loaded (%s) after %lld ms\n",
+                static_cast<long long>(shown), ok ? "ok" : "failed", static_cast<long long>(clock.elapsed()));
+    std::fflush(stdout);
+    QTimer::singleShot(folder.isEmpty() ? 0 : 500, &window, [&] {
+      if (!folder.isEmpty()) saveScreenshots(window, folder);
+      app.quit();
+    });
+  });
+  QTimer::singleShot(20000, &app, [&] {
+    std::printf("the preview did not load within 20 s\n");
+    app.exit(1);
+  });
+  return app.exec();
+}

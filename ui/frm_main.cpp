@@ -1,0 +1,585 @@
+#include "frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "font_chooser.h"
+#include "frm_main_texts.h"
+#include "layout_sample.h"
+#include "program_identity.h"
+#include "source_text_edit.h"
+#include "up_down.h"
+
+namespace zelvato::ui {
+
+namespace {
+
+// Positions and sizes are designed in twips; 15 twips are one pixel at 96 dpi.
+// Qt scales these device-independent pixels on high-dpi screens.
+constexpr int px(int twips) {
+  return (twips + 7) / 15;
+}
+
+QString indexed(const char* name, int index) {
+  return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+// Places a control at its designed rectangle. Where the installed fonts need
+// more room than designed, the control grows around the same vertical centre
+// and to the right, so no caption is clipped.
+void place(QWidget* w, int left, int top, int width, int height) {
+  const QSize hint = w->sizeHint();
+  int h = px(height);
+  int y = px(top);
+  if (hint.height() > h) {
+    y -= (hint.height() - h) / 2;
+    h = hint.height();
+  }
+  w->setGeometry(px(left), y, std::max(px(width), hint.width()), h);
+}
+
+// Text boxes keep their designed size exactly; they line up with their spinners.
+void placeBox(QWidget* w, int left, int top, int width, int height) {
+  w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QFont uiFont() {
+  return QFont(texts::uiFontFace, 9);
+}
+
+QLineEdit* makeBox(QWidget* parent, const QString& name, const QString& text) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  box->setTextMargins(1, 0, 1, 0);
+  return box;
+}
+
+QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& text, Qt::CheckState state) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(name);
+  box->setTristate(state == Qt::PartiallyChecked);
+  box->setCheckState(state);
+  return box;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QFrame* makeLine(QWidget* parent, const QString& name, int top, QPalette::ColorRole role) {
+  auto* line = new QFrame(parent);
+  line->setObjectName(name);
+  line->setGeometry(px(120), px(top), px(3600) - px(120), 1);
+  line->setAutoFillBackground(true);
+  QPalette pal = line->palette();
+  pal.setColor(QPalette::Window, parent->palette().color(role));
+  line->setPalette(pal);
+  return line;
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+  installFontSubstitutes();
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(programTitle);
+  setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
+  setFont(uiFont());
+  setContextMenuPolicy(Qt::NoContextMenu);
+
+  mnuVersion_ = menuBar()->addAction(texts::menuVersion);
+  mnuVersion_->setObjectName(QStringLiteral("mnuVersion"));
+
+  buildToolbar();
+
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("clientArea"));
+  // Client area 9480 x 5025 less the toolbar (555) and the status bar (255).
+  central->setFixedSize(px(9480), px(5025) - px(555) - px(255));
+  setCentralWidget(central);
+
+  auto* status = new QStatusBar(this);
+  status->setObjectName(QStringLiteral("statusBar"));
+  status->setSizeGripEnabled(false);
+  status->setFixedHeight(px(255));
+  setStatusBar(status);
+
+  ssTabMain_ = new QTabWidget(central);
+  ssTabMain_->setObjectName(QStringLiteral("SSTabMain"));
+  ssTabMain_->setTabPosition(QTabWidget::South);
+  ssTabMain_->setDocumentMode(false);
+  ssTabMain_->setGeometry(px(120), px(600) - px(555), px(9255), px(4095));
+  const QString captions[5] = {QStringLiteral("変換元文章"), QStringLiteral("ﾚｲｱｳﾄ設定"),
+                               QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("出力設定"),
+                               QStringLiteral("簡易出力HTML")};
+  QWidget* pages[5];
+  for (int i = 0; i < 5; ++i) {
+    pages[i] = new QWidget;
+    pages[i]->setObjectName(QStringLiteral("SSTabMainPage(%1)").arg(i));
+    ssTabMain_->addTab(pages[i], captions[i]);
+  }
+  // Keeps every tab visible in one row; the captions fit the strip.
+  ssTabMain_->tabBar()->setExpanding(false);
+  ssTabMain_->tabBar()->setUsesScrollButtons(false);
+
+  buildSourcePage(pages[0]);
+  buildLayoutPage(pages[1]);
+  buildPreviewPage(pages[2]);
+  buildOutputPage(pages[3]);
+  buildHtmlPage(pages[4]);
+  setKeyboardOrder();
+  ssTabMain_->setCurrentIndex(0);
+
+  // Fixed size: the frame follows the client area and cannot be resized.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  connectRules();
+  Form_Load();
+
+  adjustSize();
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildToolbar() {
+  toolbar1_ = new QToolBar(this);
+  toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+  toolbar1_->setMovable(false);
+  toolbar1_->setFloatable(false);
+  toolbar1_->setIconSize(QSize(16, 16));
+  toolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  toolbar1_->setFixedHeight(px(555));
+  toolbar1_->toggleViewAction()->setEnabled(false);
+  addToolBar(Qt::TopToolBarArea, toolbar1_);
+
+  struct Button {
+    int index;
+    const char* text;
+    const char* icon;
+  };
+  const Button buttons[] = {{1, "新規作成", "new"},       {2, "読み込む", "load"}, {3, "HTML保存", "save"},
+                            {5, "縦書き変換", "convert"}, {6, "変換中断", "stop"}, {7, "ﾍﾙﾌﾟ", "help"}};
+  for (const Button& b : buttons) {
+    if (b.index == 5) {
+      toolbarButtons_[4] = toolbar1_->addSeparator();
+      toolbarButtons_[4]->setObjectName(QStringLiteral("Toolbar1Button(4)"));
+    }
+    QAction* action =
+        toolbar1_->addAction(QIcon(QStringLiteral(":/zelvato/icons/%1.svg").arg(QLatin1String(b.icon))),
+                             QString::fromUtf8(b.text));
+    action->setObjectName(QStringLiteral("Toolbar1Button(%1)").arg(b.index));
+    toolbarButtons_[b.index] = action;
+    if (QWidget* w = toolbar1_->widgetForAction(action)) {
+      w->setObjectName(QStringLiteral("Toolbar1Widget(%1)").arg(b.index));
+      w->setMinimumSize(65, 35);
+    }
+    const int index = b.index;
+    connect(action, &QAction::triggered, this, [this, index] { Q_EMIT toolbarButtonClicked(index); });
+  }
+}
+
+QAction* frmMain::toolbarButton(int index) const {
+  if (index < 1 || index > 7) return nullptr;
+  return toolbarButtons_[index];
+}
+
+QLabel* frmMain::lblHcov(int index) const {
+  if (index < 0 || index >= static_cast<int>(lblHcov_.size())) return nullptr;
+  return lblHcov_[index];
+}
+
+QLabel* frmMain::makeLabel(int index, QWidget* parent, const QString& text, int left, int top, int width,
+                           int height) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(indexed("lblHcov", index));
+  if (width == 0) {
+    label->adjustSize();
+    label->move(px(left), px(top) - 1);
+  } else {
+    place(label, left, top, width, height == 0 ? 180 : height);
+  }
+  lblHcov_[index] = label;
+  return label;
+}
+
+void frmMain::buildSourcePage(QWidget* page) {
+  auto* shp = new QFrame(page);
+  shp->setObjectName(QStringLiteral("shp"));
+  shp->setGeometry(px(120), px(150), px(9015), px(255));
+  shp->setAutoFillBackground(true);
+  QPalette band = shp->palette();
+  band.setColor(QPalette::Window, page->palette().color(QPalette::Dark));
+  shp->setPalette(band);
+
+  QLabel* title = makeLabel(12, page, QStringLiteral("変換元文章..."), 240, 195, 1200, 180);
+  QFont bold(texts::labelFontFace, 9);
+  bold.setBold(true);
+  title->setFont(bold);
+  QPalette light = title->palette();
+  light.setColor(QPalette::WindowText, page->palette().color(QPalette::HighlightedText));
+  title->setPalette(light);
+  place(title, 240, 195, 1200, 180);
+
+  QLabel* hint = makeLabel(20, page, texts::mainHint, 1440, 195, 7560, 180);
+  hint->setPalette(light);
+  place(hint, 1440, 195, 7560, 180);
+
+  txtMain_ = new SourceTextEdit(page);
+  txtMain_->setObjectName(QStringLiteral("txtMain"));
+  txtMain_->setFont(QFont(texts::defaultFontFace, 9));
+  txtMain_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtMain_->setTabChangesFocus(true);
+  placeBox(txtMain_, 120, 390, 9015, 3255);
+}
+
+void frmMain::buildLayoutPage(QWidget* page) {
+  auto* fraAppearance = new QGroupBox(QStringLiteral("体裁"), page);
+  fraAppearance->setObjectName(QStringLiteral("fraAppearance"));
+  placeBox(fraAppearance, 120, 150, 3735, 3495);
+  auto* fraFont = new QGroupBox(QStringLiteral("フォント"), page);
+  fraFont->setObjectName(QStringLiteral("fraFont"));
+  placeBox(fraFont, 3960, 150, 4935, 1455);
+  picSample_ = new LayoutSample(page);
+  picSample_->setObjectName(QStringLiteral("picSample"));
+  placeBox(picSample_, 4800, 1670, 3375, 1980);
+
+  QWidget* f = fraAppearance;
+  chkCSS_ = makeCheck(f, QStringLiteral("chkCSS"), QStringLiteral("スタイルシート(CSS)で詳細な調整を行う"),
+                      Qt::Checked);
+  place(chkCSS_, 120, 360, 3495, 180);
+
+  struct Field {
+    int index;
+    int label;
+    const char* caption;
+    int labelLeft, labelTop;
+    int boxLeft, boxTop, boxWidth;
+    int spinLeft;
+    int unit;
+    const char* unitText;
+    int unitLeft;
+    int minimum, maximum, step;
+  };
+  // The spinner of 字間隔 lines up with its box like the others.
+  const Field fields[] = {
+      {0, 0, "桁数", 165, 765, 720, 720, 495, 1200, 4, "桁", 1560, 0, 200, 1},
+      {1, 1, "字間隔", 165, 1125, 720, 1080, 495, 1200, 5, "pt", 1560, -30, 30, 1},
+      {2, 2, "行数", 1965, 765, 2520, 720, 495, 3000, 6, "行", 3360, 0, 200, 1},
+      {3, 3, "行間隔", 1965, 1125, 2520, 1080, 495, 3000, 7, "pt", 3360, -30, 30, 1},
+      {4, 11, "コラム間隔", 120, 2205, 1050, 2160, 495, 1560, 10, "px", 1875, 0, 20, 2},
+      {5, 13, "タブカラム", 120, 2565, 1050, 2520, 495, 1560, 14, "字", 1875, 0, 10, 1},
+  };
+  for (const Field& d : fields) {
+    makeLabel(d.label, f, QString::fromUtf8(d.caption), d.labelLeft, d.labelTop);
+    QLineEdit* box = makeBox(f, indexed("txtAppearance", d.index), QStringLiteral("0"));
+    box->setAlignment(Qt::AlignRight);
+    placeBox(box, d.boxLeft, d.boxTop, d.boxWidth, 270);
+    txtAppearance_[d.index] = box;
+    auto* spin = new UpDown(box, d.minimum, d.maximum, d.step, 0, f);
+    spin->setObjectName(indexed("updnAppearance", d.index));
+    placeBox(spin, d.spinLeft, d.boxTop, 240, 270);
+    updnAppearance_[d.index] = spin;
+    makeLabel(d.unit, f, QString::fromUtf8(d.unitText), d.unitLeft, d.labelTop);
+  }
+
+  makeLabel(17, f, QStringLiteral("縦幅"), 165, 1605);
+  txtHeight_ = makeBox(f, QStringLiteral("txtHeight"), QString());
+  txtHeight_->setReadOnly(true);
+  txtHeight_->setAlignment(Qt::AlignRight);
+  placeBox(txtHeight_, 675, 1560, 615, 270);
+  makeLabel(18, f, QStringLiteral("mm"), 1395, 1605);
+  makeLabel(16, f, QStringLiteral("横幅"), 1965, 1605);
+  txtWidth_ = makeBox(f, QStringLiteral("txtWidth"), QString());
+  txtWidth_->setReadOnly(true);
+  txtWidth_->setAlignment(Qt::AlignRight);
+  placeBox(txtWidth_, 2520, 1560, 615, 270);
+  makeLabel(8, f, QStringLiteral("mm"), 3240, 1605);
+
+  makeLine(f, QStringLiteral("lineAppearance(0)"), 1920, QPalette::Light);
+  makeLine(f, QStringLiteral("lineAppearance(1)"), 1935, QPalette::Mid);
+
+  struct Option {
+    int index;
+    const char* caption;
+    int left, top, width;
+    Qt::CheckState state;
+  };
+  const Option options[] = {
+      {0, "漢数字変換", 2160, 2160, 1455, Qt::Checked},
+      {1, "禁則処理", 2160, 2400, 1455, Qt::PartiallyChecked},
+      {4, "文字色を指定", 2160, 2640, 1455, Qt::PartiallyChecked},
+      {2, "ｸﾞﾘｯﾄﾞ表示", 120, 2880, 1455, Qt::Unchecked},
+      {3, "HRﾎﾞｰﾀﾞｰを付加", 120, 3120, 1695, Qt::Unchecked},
+      {5, "ｾﾝﾀﾘﾝｸﾞする", 1920, 3120, 1695, Qt::Checked},
+  };
+  for (const Option& o : options) {
+    QCheckBox* box = makeCheck(f, indexed("chkOpt", o.index), QString::fromUtf8(o.caption), o.state);
+    place(box, o.left, o.top, o.width, 180);
+    box->setEnabled(o.state != Qt::PartiallyChecked);
+    chkOpt_[o.index] = box;
+  }
+
+  QWidget* g = fraFont;
+  txtFont_[0] = makeBox(g, QStringLiteral("txtFont(0)"), texts::defaultFontFace);
+  txtFont_[0]->setReadOnly(true);
+  placeBox(txtFont_[0], 120, 240, 1935, 270);
+  txtFont_[1] = makeBox(g, QStringLiteral("txtFont(1)"), QStringLiteral("9"));
+  txtFont_[1]->setReadOnly(true);
+  txtFont_[1]->setAlignment(Qt::AlignRight);
+  placeBox(txtFont_[1], 2160, 240, 495, 270);
+  makeLabel(9, g, QStringLiteral("pt"), 2745, 285);
+  cmdFontChange_ = makeButton(g, QStringLiteral("cmdFontChange"), QStringLiteral("ﾌｫﾝﾄの指定"));
+  placeBox(cmdFontChange_, 3360, 240, 1455, 375);
+  txtSampleFont_ = makeBox(g, QStringLiteral("txtSampleFont"), texts::sampleText);
+  txtSampleFont_->setReadOnly(true);
+  txtSampleFont_->setAlignment(Qt::AlignCenter);
+  txtSampleFont_->setFont(QFont(texts::defaultFontFace, 9));
+  placeBox(txtSampleFont_, 120, 720, 4695, 615);
+}
+
+void frmMain::buildPreviewPage(QWidget* page) {
+  makeLabel(15, page, QStringLiteral("変換ﾌﾟﾚﾋﾞｭｰ"), 120, 150, 1920, 180);
+
+  toolbarReload_ = new QToolBar(page);
+  toolbarReload_->setObjectName(QStringLiteral("toolbarReload"));
+  toolbarReload_->setIconSize(QSize(16, 16));
+  toolbarReload_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  QAction* reload = toolbarReload_->addAction(QIcon(QStringLiteral(":/zelvato/icons/reload.svg")),
+                                              QStringLiteral("RELOAD"));
+  reload->setObjectName(QStringLiteral("toolbarReloadButton(1)"));
+  connect(reload, &QAction::triggered, this, &frmMain::toolbarReload_ButtonClick);
+  placeBox(toolbarReload_, 7920, 40, 1215, 330);
+
+  picture1_ = new QFrame(page);
+  picture1_->setObjectName(QStringLiteral("Picture1"));
+  picture1_->setFrameShape(QFrame::StyledPanel);
+  picture1_->setFrameShadow(QFrame::Sunken);
+  picture1_->setLineWidth(1);
+  placeBox(picture1_, 120, 390, 9015, 3255);
+
+  brwIE_ = new QWebEngineView(picture1_);
+  brwIE_->setObjectName(QStringLiteral("brwIE"));
+  // The preview file declares no character set: it is code page 932.
+  brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+  brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
+  brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+}
+
+void frmMain::buildOutputPage(QWidget* page) {
+  auto* frame1 = new QGroupBox(QStringLiteral("出力の方法"), page);
+  frame1->setObjectName(QStringLiteral("Frame1"));
+  placeBox(frame1, 120, 120, 3975, 2295);
+  auto* frame2 = new QGroupBox(QStringLiteral("分割出力設定"), page);
+  frame2->setObjectName(QStringLiteral("Frame2"));
+  placeBox(frame2, 4200, 120, 4935, 2295);
+
+  makeLabel(24, page, QStringLiteral("HTMLのﾀｲﾄﾙ"), 120, 2520);
+  txtOutput_[3] = makeBox(page, QStringLiteral("txtOutput(3)"), texts::defaultTitle);
+  placeBox(txtOutput_[3], 120, 2760, 4935, 270);
+  makeLabel(25, page, QStringLiteral("BODYﾀｸﾞ"), 120, 3120);
+  txtOutput_[4] = makeBox(page, QStringLiteral("txtOutput(4)"), texts::defaultBodyTag);
+  placeBox(txtOutput_[4], 120, 3360, 4935, 270);
+  txtOutput_[4]->setCursorPosition(0);
+
+  const char* modes[3] = {"HTMLﾌｧｲﾙは自動作成しない", "一つのHTMLﾌｧｲﾙへ出力する",
+                          "複数のHTMLﾌｧｲﾙへ分割出力する"};
+  for (int i = 0; i < 3; ++i) {
+    auto* option = new QRadioButton(QString::fromUtf8(modes[i]), frame1);
+    option->setObjectName(indexed("optOutput", i));
+    place(option, 120, 360 + 240 * i, 3735, 180);
+    optOutput_[i] = option;
+  }
+  optOutput_[0]->setChecked(true);
+  makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1200);
+  txtOutput_[0] = makeBox(frame1, QStringLiteral("txtOutput(0)"), QString());
+  txtOutput_[0]->setReadOnly(true);
+  txtOutput_[0]->setEnabled(false);
+  placeBox(txtOutput_[0], 360, 1440, 3495, 270);
+  cmdFileSelect_ = makeButton(frame1, QStringLiteral("cmdFileSelect"), texts::fileDialogTitle);
+  cmdFileSelect_->setEnabled(false);
+  placeBox(cmdFileSelect_, 1920, 1800, 1935, 375);
+
+  makeLabel(22, frame2, QStringLiteral("出力先ﾌｫﾙﾀﾞ"), 120, 360);
+  txtOutput_[1] = makeBox(frame2, QStringLiteral("txtOutput(1)"), QString());
+  txtOutput_[1]->setReadOnly(true);
+  txtOutput_[1]->setEnabled(false);
+  placeBox(txtOutput_[1], 120, 600, 2655, 270);
+  cmdFolderSelect_ =
+      makeButton(frame2, QStringLiteral("cmdFolderSelect"), QStringLiteral("出力先ﾌｫﾙﾀﾞの指定"));
+  cmdFolderSelect_->setEnabled(false);
+  placeBox(cmdFolderSelect_, 2880, 548, 1935, 375);
+  makeLabel(23, frame2, QStringLiteral("ﾌｧｲﾙ名（拡張子は付けないで下さい）"), 120, 1080);
+  txtOutput_[2] = makeBox(frame2, QStringLiteral("txtOutput(2)"), QString());
+  txtOutput_[2]->setEnabled(false);
+  placeBox(txtOutput_[2], 120, 1320, 4695, 270);
+  chkOutput_[0] =
+      makeCheck(frame2, QStringLiteral("chkOutput(0)"), QStringLiteral("ﾍﾟｰｼﾞﾘﾝｸを付加する"), Qt::Unchecked);
+  place(chkOutput_[0], 120, 1680, 1935, 180);
+  chkOutput_[1] =
+      makeCheck(frame2, QStringLiteral("chkOutput(1)"), QStringLiteral("ﾍﾟｰｼﾞ番号を付加する"), Qt::Unchecked);
+  place(chkOutput_[1], 120, 1920, 2055, 180);
+  chkOutput_[0]->setEnabled(false);
+  chkOutput_[1]->setEnabled(false);
+
+  QLabel* perPage = makeLabel(26, frame2, QStringLiteral("１ﾍﾟｰｼﾞ当りｺﾗﾑ数"), 2160, 1725, 1440, 180);
+  perPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  txtPageColum_ = makeBox(frame2, QStringLiteral("txtPageColum"), QStringLiteral("1"));
+  txtPageColum_->setEnabled(false);
+  placeBox(txtPageColum_, 3675, 1680, 495, 270);
+  updnColumnPage_ = new UpDown(txtPageColum_, 1, 100, 1, 1, frame2);
+  updnColumnPage_->setObjectName(QStringLiteral("updnColumnPage"));
+  updnColumnPage_->setEnabled(false);
+  placeBox(updnColumnPage_, 4185, 1680, 240, 270);
+  makeLabel(27, frame2, QStringLiteral("組"), 4515, 1725);
+
+  for (QWidget* w : {static_cast<QWidget*>(frame1), static_cast<QWidget*>(frame2)}) w->setFont(uiFont());
+}
+
+void frmMain::buildHtmlPage(QWidget* page) {
+  makeLabel(19, page, QStringLiteral("変換されたＨＴＭＬ文章"), 120, 120, 1920, 180);
+  txtHTML_ = new QPlainTextEdit(page);
+  txtHTML_->setObjectName(QStringLiteral("txtHTML"));
+  txtHTML_->setFont(QFont(texts::defaultFontFace, 8.25));
+  txtHTML_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  txtHTML_->setTabChangesFocus(true);
+  placeBox(txtHTML_, 120, 360, 9015, 2895);
+  cmdAllSelect1_ = makeButton(page, QStringLiteral("cmdAllSelect(1)"), QStringLiteral("全てｸﾘｯﾌﾟﾎﾞｰﾄﾞへ"));
+  placeBox(cmdAllSelect1_, 7440, 3300, 1695, 375);
+  connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
+}
+
+void frmMain::setKeyboardOrder() {
+  // Hidden pages keep their place in the order; Qt skips what is not shown.
+  std::vector<QWidget*> order{ssTabMain_,        cmdFontChange_,    txtMain_,          chkCSS_,
+                              txtAppearance_[0], txtAppearance_[2], txtAppearance_[1], txtAppearance_[3],
+                              txtAppearance_[4], txtAppearance_[5], chkOpt_[0],        chkOpt_[1],
+                              chkOpt_[4],        chkOpt_[2],        chkOpt_[3],        chkOpt_[5]};
+  for (UpDown* spin : updnAppearance_) order.push_back(spin);
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           optOutput_[0], optOutput_[1], optOutput_[2], cmdFileSelect_, cmdFolderSelect_, txtOutput_[2],
+           chkOutput_[0], chkOutput_[1], updnColumnPage_, txtOutput_[3], txtOutput_[4], txtHTML_,
+           cmdAllSelect1_, txtOutput_[0], txtOutput_[1], txtPageColum_}) {
+    order.push_back(w);
+  }
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  txtSampleFont_->setFocusPolicy(Qt::NoFocus);
+  txtFont_[0]->setFocusPolicy(Qt::ClickFocus);
+  txtFont_[1]->setFocusPolicy(Qt::ClickFocus);
+  txtHeight_->setFocusPolicy(Qt::ClickFocus);
+  txtWidth_->setFocusPolicy(Qt::ClickFocus);
+  toolbarReload_->setFocusPolicy(Qt::NoFocus);
+  brwIE_->setFocusPolicy(Qt::ClickFocus);
+}
+
+void frmMain::connectRules() {
+  for (QLineEdit* box : txtAppearance_)
+    connect(box, &QLineEdit::textChanged, this, &frmMain::txtAppearance_Change);
+  for (int i = 0; i < 2; ++i)
+    connect(txtFont_[i], &QLineEdit::textChanged, this, [this, i] { txtFont_Change(i); });
+  connect(txtPageColum_, &QLineEdit::textChanged, this, &frmMain::txtPageColum_Change);
+  connect(txtMain_, &QPlainTextEdit::textChanged, this, &frmMain::txtMain_Change);
+  // A check box's value set by the program raises its click rule too.
+  connect(chkCSS_, &QCheckBox::stateChanged, this, &frmMain::chkCSS_Click);
+  for (QRadioButton* option : optOutput_) {
+    connect(option, &QRadioButton::toggled, this, [this](bool on) {
+      if (on) optOutput_Click();
+    });
+  }
+  connect(cmdFontChange_, &QPushButton::clicked, this, &frmMain::cmdFontChange_Click);
+  connect(cmdFileSelect_, &QPushButton::clicked, this, &frmMain::cmdFileSelect_Click);
+  connect(cmdFolderSelect_, &QPushButton::clicked, this, &frmMain::cmdFolderSelect_Click);
+  connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
+
+  txtMain_->installEventFilter(this);
+  for (QCheckBox* box : chkOpt_) box->installEventFilter(this);
+  cmdAllSelect1_->installEventFilter(this);
+  txtOutput_[4]->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    // The last control of a page hands the keyboard back to the tab strip, so
+    // Tab never walks on into a page that is not shown. Leaving the window, a
+    // popup menu, or a click into another control keep the user's choice.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        reason != Qt::MouseFocusReason) {
+      QTimer::singleShot(0, this, &frmMain::giveFocusToTabStrip);
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::giveFocusToTabStrip() {
+  if (isActiveWindow() || QApplication::focusWidget() == nullptr ||
+      QApplication::focusWidget()->window() == this)
+    ssTabMain_->tabBar()->setFocus(Qt::TabFocusReason);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  // Closing is refused silently while a conversion runs.
+  if (!closeAllowed_) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+void frmMain::setStatusText(const QString& text) {
+  statusBar()->showMessage(text);
+}
+
+QString frmMain::statusText() const {
+  return statusBar()->currentMessage();
+}
+
+QString frmMain::sourceText() const {
+  return txtMain_->sourceText();
+}
+
+QFileDialog* frmMain::FileDialog() {
+  if (fileDialog_ == nullptr) {
+    fileDialog_ = new QFileDialog(this);
+    fileDialog_->setObjectName(QStringLiteral("FileDialog"));
+    // The program's own dialog, so its texts and behaviour are the same everywhere.
+    fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
+  }
+  return fileDialog_;
+}
+
+FontChooser* frmMain::FontDialog() {
+  if (fontDialog_ == nullptr) fontDialog_ = new FontChooser(this);
+  return fontDialog_;
+}
+
+}  // namespace zelvato::ui

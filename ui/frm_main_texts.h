@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The main window's own texts, in one place.
+namespace zelvato::ui::texts {
+
+inline const QString mainHint = QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします");
+inline const QString countPrefix = QStringLiteral("( ");
+inline const QString countSuffix = QStringLiteral(" 字)");
+inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
+inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
+inline const QString fileDialogTitle = QStringLiteral("出力先ﾌｧｲﾙの指定");
+inline const QString fileDialogFilter = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
+inline const QString defaultFontFace = QStringLiteral("ＭＳ ゴシック");
+inline const QString uiFontFace = QStringLiteral("MS UI Gothic");
+inline const QString labelFontFace = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString sampleText = QStringLiteral("饒舌たる詭弁に疑念を抱きつつも納得した");
+inline const QString defaultTitle = QStringLiteral("タイトル未設定");
+inline const QString defaultBodyTag = QStringLiteral(
+    "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 MARGINWIDTH=0 "
+    "MARGINHEIGHT=0>");
+
+}  // namespace zelvato::ui::texts

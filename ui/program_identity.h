@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace zelvato::ui {
+
+// The title every window and message box of the program carries.
+inline const QString programTitle = QStringLiteral("Zelvato");
+
+// The text of the version message: name and version, an empty line, the
+// copyright line and the edition line, lines ended by CR LF.
+QString versionMessageText();
+
+// Maps the Japanese Windows font names the window is designed with to the
+// IPA fonts installed on Linux. Safe to call more than once.
+void installFontSubstitutes();
+
+}  // namespace zelvato::ui
