@@ -9,6 +9,7 @@
 
 #include "app_texts.h"
 #include "platform_routines.h"
+#include "program_identity.h"
 #include "title_picture.h"
 #include "zelvato_version.h"
 
@@ -70,7 +71,7 @@ QString splashVersionText() {
 }
 
 frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
-  setWindowTitle(texts::programTitle);
+  setWindowTitle(ui::programTitle);
   // Closing the splash must never end the program, nor keep it running.
   setAttribute(Qt::WA_QuitOnClose, false);
 

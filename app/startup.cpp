@@ -10,12 +10,8 @@
 #include "app_texts.h"
 #include "message_box.h"
 #include "platform_routines.h"
+#include "program_identity.h"
 #include "zelvato_version.h"
-
-// The resources live in this static library; nothing else would pull them in.
-static void initAppResources() {
-  Q_INIT_RESOURCE(app_resources);
-}
 
 namespace zelvato {
 namespace {
@@ -46,16 +42,15 @@ void waitUntilOnScreen(QWidget& window) {
 }  // namespace
 
 void applyProgramIdentity() {
-  initAppResources();
-  QCoreApplication::setApplicationName(texts::programTitle);
+  QCoreApplication::setApplicationName(ui::programTitle);
   QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));
   QGuiApplication::setDesktopFileName(QStringLiteral("zelvato"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/zelvato.svg")));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
 }
 
 bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
   if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;
-  showMessage(texts::secondInstanceRefused, QMessageBox::Critical, QMessageBox::Ok);
+  ui::showMessage(nullptr, texts::secondInstanceRefused, ui::MessageIcon::stop);
   return true;
 }
 

@@ -85,7 +85,7 @@ QString privateFolder(const PrivateFolderPlaces& places) {
 
 QString tempFolder() {
   const QString folder = privateFolder(defaultPrivateFolderPlaces());
-  if (folder.isEmpty()) showMessage(texts::unexpectedError, QMessageBox::Critical);
+  if (folder.isEmpty()) ui::showMessage(nullptr, texts::unexpectedError, ui::MessageIcon::stop);
   return folder;
 }
 

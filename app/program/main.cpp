@@ -1,22 +1,8 @@
 #include <QApplication>
-#include <QMainWindow>
 #include <memory>
 
-#include "app_texts.h"
+#include "frm_main.h"
 #include "startup.h"
-
-namespace {
-
-// Until the main window joins the program, start-up shows an empty window
-// with the program's title and client size, so that the start sequence runs whole.
-std::unique_ptr<QWidget> createMainWindow() {
-  auto window = std::make_unique<QMainWindow>();
-  window->setWindowTitle(zelvato::texts::programTitle);
-  window->setFixedSize(zelvato::twips(9480), zelvato::twips(5025));
-  return window;
-}
-
-}  // namespace
 
 // The program takes no command-line arguments and reads no settings: every
 // start is the same.
@@ -29,7 +15,11 @@ int main(int argc, char* argv[]) {
 
   zelvato::RunningProgram program;
   zelvato::StartupParts parts;
-  parts.createMainWindow = createMainWindow;
+  // The progress window is not part of the program yet; start-up goes on
+  // without preloading it.
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> {
+    return std::make_unique<zelvato::ui::frmMain>();
+  };
   if (!zelvato::Main(program, parts)) return 0;
   return QApplication::exec();
 }

@@ -28,7 +28,7 @@ bool makeDir(const QString& path, mode_t mode) {
 
 struct MessageRecord {
   int count = 0;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  ui::MessageIcon icon = ui::MessageIcon::none;
   QString text;
 };
 
@@ -175,18 +175,18 @@ void TempFolderTest::tempFolderFailureShowsStopMessageAndGivesEmptyText() {
   qputenv("TMPDIR", QFile::encodeName(notAFolder));
   qputenv("XDG_CACHE_HOME", QFile::encodeName(notAFolder));
   MessageRecord record;
-  const MessageBoxHandler previous = setMessageBoxHandler(
-      [&record](QWidget*, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons) {
+  ui::setMessageBoxHandler(
+      [&record](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons) {
         ++record.count;
         record.icon = icon;
         record.text = text;
-        return QMessageBox::Ok;
+        return ui::MessageAnswer::ok;
       });
 
   const QString folder = tempFolder();
   const QString preview = previewFilePath();
 
-  setMessageBoxHandler(previous);
+  ui::setMessageBoxHandler({});
   qputenv("TMPDIR", oldTmp);
   qputenv("XDG_CACHE_HOME", oldCache);
   if (oldCache.isEmpty()) qunsetenv("XDG_CACHE_HOME");
@@ -194,7 +194,7 @@ void TempFolderTest::tempFolderFailureShowsStopMessageAndGivesEmptyText() {
   QCOMPARE(folder, QString());
   QCOMPARE(preview, QStringLiteral("zelvato_temp.html"));
   QCOMPARE(record.count, 2);
-  QCOMPARE(record.icon, QMessageBox::Critical);
+  QCOMPARE(record.icon, ui::MessageIcon::stop);
   QCOMPARE(record.text, QStringLiteral("予期しないｴﾗｰが発生しました."));
 }
 
