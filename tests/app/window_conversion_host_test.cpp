@@ -3,8 +3,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
+
+#include "main_window_host.h"
 
 using namespace zelvato;
 
@@ -42,6 +47,8 @@ class WindowConversionHostTest : public QObject {
   void resetForgetsAnEarlierStop();
   void statusTextAndBlockMarkupReachTheWindow_data();
   void statusTextAndBlockMarkupReachTheWindow();
+  void blocksAreAppendedToTheHtmlPaneNeverReplacingIt_data();
+  void blocksAreAppendedToTheHtmlPaneNeverReplacingIt();
 };
 
 void WindowConversionHostTest::eventsAreHandledOncePerInterval_data() {
@@ -152,6 +159,36 @@ void WindowConversionHostTest::statusTextAndBlockMarkupReachTheWindow() {
   host.blockMarkupFinished(units);
   QCOMPARE(status, QStringList{text});
   QCOMPARE(blocks, (QStringList{text, text}));
+}
+
+void WindowConversionHostTest::blocksAreAppendedToTheHtmlPaneNeverReplacingIt_data() {
+  QTest::addColumn<QString>("before");
+  QTest::addColumn<QStringList>("blocks");
+  QTest::addColumn<QString>("after");
+  QTest::newRow("two blocks into an empty pane")
+      << QString()
+      << QStringList{QStringLiteral("<PRE>\r\n┐縦\r\n</PRE>\r\n"),
+                     QStringLiteral("<PRE>\r\n書└\r\n</PRE>\r\n")}
+      << QStringLiteral("<PRE>\n┐縦\n</PRE>\n<PRE>\n書└\n</PRE>\n");
+  QTest::newRow("a block after text already there")
+      << QStringLiteral("<!-- earlier -->\n") << QStringList{QStringLiteral("<PRE>\r\n</PRE>\r\n")}
+      << QStringLiteral("<!-- earlier -->\n<PRE>\n</PRE>\n");
+  QTest::newRow("a lone carriage return is a line break too")
+      << QString() << QStringList{QStringLiteral("a\rb\r\n")} << QStringLiteral("a\nb\n");
+}
+
+void WindowConversionHostTest::blocksAreAppendedToTheHtmlPaneNeverReplacingIt() {
+  QFETCH(QString, before);
+  QFETCH(QStringList, blocks);
+  QFETCH(QString, after);
+  QPlainTextEdit pane;
+  pane.setPlainText(before);
+  QSignalSpy changes(pane.document(), &QTextDocument::contentsChange);
+  for (const QString& block : blocks) appendToHtmlPane(pane, block);
+  QCOMPARE(pane.toPlainText(), after);
+  // Every change only added text at the end; nothing was taken away.
+  QCOMPARE(changes.size(), blocks.size());
+  for (const QList<QVariant>& change : changes) QCOMPARE(change.at(1).toInt(), 0);
 }
 
 QTEST_MAIN(WindowConversionHostTest)
