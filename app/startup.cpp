@@ -75,6 +75,9 @@ bool Main(RunningProgram& program, const StartupParts& parts, const QString& loc
   });
   attempt([&] {
     if (program.mainWindow) program.mainWindow->show();
+    // The splash stays in front of the main window until it closes, also where
+    // no window manager keeps topmost windows on top.
+    if (program.splash && program.splash->isVisible()) program.splash->raise();
   });
   return true;
 }
