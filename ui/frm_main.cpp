@@ -541,9 +541,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::giveFocusToTabStrip() {
-  if (isActiveWindow() || QApplication::focusWidget() == nullptr ||
-      QApplication::focusWidget()->window() == this)
-    ssTabMain_->tabBar()->setFocus(Qt::TabFocusReason);
+  // A failure to move the focus is of no consequence; a dialog in front keeps it.
+  if (isActiveWindow()) ssTabMain_->tabBar()->setFocus(Qt::TabFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

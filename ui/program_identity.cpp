@@ -1,5 +1,6 @@
 #include "program_identity.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QStringList>
 
@@ -19,6 +20,10 @@ QString versionMessageText() {
          number(version::minor) + u'.' + number(version::revision) + QStringLiteral("\r\n\r\n") +
          QStringLiteral("Copyright (C) 2026 Zelvato team") + QStringLiteral("\r\n") +
          QStringLiteral("For TOVRIX 2000 Windows edition");
+}
+
+void prepareApplication() {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 void installFontSubstitutes() {

@@ -11,6 +11,10 @@ inline const QString programTitle = QStringLiteral("Zelvato");
 // copyright line and the edition line, lines ended by CR LF.
 QString versionMessageText();
 
+// Call before the QApplication is created: the preview pane's web engine
+// shares its graphics context with the widgets.
+void prepareApplication();
+
 // Maps the Japanese Windows font names the window is designed with to the
 // IPA fonts installed on Linux. Safe to call more than once.
 void installFontSubstitutes();

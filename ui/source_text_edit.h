@@ -20,7 +20,19 @@ class SourceTextEdit : public QPlainTextEdit {
   // Its length in UTF-16 code units, CR and LF each counted.
   int sourceLength() const;
 
+ protected:
+  // Typed, pasted, dropped and composed text is cut to the room left before it
+  // goes in, so undo and redo keep working as usual.
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
  private:
+  // Code units the text may still grow by when the selection is replaced.
+  int room() const;
+  // The longest head of `text` whose length, counted as the program counts it, fits `room`.
+  static QString cutToRoom(const QString& text, int room);
+  // Last resort for text set by the program: cut what went beyond the limit.
   void limitInsertedText(int position, int charsRemoved, int charsAdded);
   bool limiting_ = false;
 };

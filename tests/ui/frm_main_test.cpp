@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -84,7 +85,7 @@ class FrmMainTest : public QObject {
   Q_OBJECT
 
  public:
-  static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+  static void initMain() { zelvato::ui::prepareApplication(); }
 
  private:
   std::unique_ptr<frmMain> window;
@@ -442,6 +443,10 @@ class FrmMainTest : public QObject {
     QTest::newRow("typing beyond") << "type" << cap << "xy" << cap;
     QTest::newRow("pasting beyond is cut") << "paste" << cap - 5 << "0123456789" << cap;
     QTest::newRow("pasting a line break that does not fit") << "paste" << cap - 1 << "\n" << cap - 1;
+    QTest::newRow("pasting CR LF text counts each break as two") << "paste" << cap - 5 << "ab\r\ncdef" << cap;
+    QTest::newRow("composed text beyond is cut") << "compose" << cap - 2 << "漢字変換" << cap;
+    QTest::newRow("enter without room for CR LF") << "enter" << cap - 1 << "" << cap - 1;
+    QTest::newRow("enter with room") << "enter" << cap - 2 << "" << cap;
     QTest::newRow("setting too long a text") << "set" << 0 << QString(cap + 100, QChar(u'z')) << cap;
   }
   void sourcePaneStopsAtTheLimit() {
@@ -454,6 +459,12 @@ class FrmMainTest : public QObject {
     pane->moveCursor(QTextCursor::End);
     if (how == QLatin1String("type")) {
       QTest::keyClicks(pane, added);
+    } else if (how == QLatin1String("compose")) {
+      QInputMethodEvent event;
+      event.setCommitString(added);
+      QApplication::sendEvent(pane, &event);
+    } else if (how == QLatin1String("enter")) {
+      QTest::keyClick(pane, Qt::Key_Return);
     } else if (how == QLatin1String("paste")) {
       QApplication::clipboard()->setText(added);
       pane->paste();
@@ -463,6 +474,20 @@ class FrmMainTest : public QObject {
     QCOMPARE(pane->sourceLength(), after);
     QCOMPARE(window->sourceText().size(), after);
     QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(after));
+  }
+
+  void undoAfterACutPasteRestoresTheEarlierText() {
+    const int cap = zelvato::ui::SourceTextEdit::maximumLength;
+    auto* pane = window->txtMain();
+    pane->setPlainText(QString(cap - 3, QChar(u'あ')));
+    pane->moveCursor(QTextCursor::End);
+    QApplication::clipboard()->setText(QStringLiteral("0123456789"));
+    pane->paste();
+    QVERIFY(pane->toPlainText().endsWith(QStringLiteral("あ012")));
+    pane->undo();
+    QCOMPARE(pane->sourceLength(), cap - 3);
+    pane->redo();
+    QCOMPARE(pane->sourceLength(), cap);
   }
 
   void closingIsRefusedWhileNotAllowed() {
@@ -630,6 +655,26 @@ class FrmMainTest : public QObject {
     chooser.cmdCancel_Click();
     QVERIFY(!chooser.isVisible());
     QVERIFY(chooser.tag().isEmpty());
+  }
+
+  void choosingADriveOpensItsFolder_data() {
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("opened");
+    const QString cwd = QDir::currentPath();
+    const QString home = QDir::homePath();
+    if (!cwd.startsWith(home + u'/') && cwd != home) QTest::newRow("home opens at its top") << home << home;
+    QTest::newRow("the drive of the current folder opens there") << "/" << cwd;
+  }
+  void choosingADriveOpensItsFolder() {
+    QFETCH(QString, drive);
+    QFETCH(QString, opened);
+    frmDirSelect chooser(window.get());
+    chooser.setCurrentFolder(QStringLiteral("/tmp"));
+    const int index = chooser.Drive()->findText(drive);
+    QVERIFY(index >= 0);
+    chooser.Drive()->setCurrentIndex(index);
+    chooser.Drive_Change();
+    QCOMPARE(chooser.currentFolder(), opened);
   }
 
   void folderChooserOffersTheVolumesAndHome() {

@@ -14,6 +14,7 @@
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "frm_main.h"
+#include "program_identity.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  zelvato::ui::prepareApplication();
   QApplication app(argc, argv);
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
