@@ -2,14 +2,13 @@
 #include <memory>
 
 #include "frm_main.h"
+#include "program_identity.h"
 #include "startup.h"
 
 // The program takes no command-line arguments and reads no settings: every
 // start is the same.
 int main(int argc, char* argv[]) {
-  // The preview browser shares the window's OpenGL contexts; this must be
-  // said before the application object exists.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  zelvato::ui::prepareApplication();
   QApplication application(argc, argv);
   zelvato::applyProgramIdentity();
 
