@@ -5,7 +5,6 @@
 #include <QIcon>
 #include <QTimer>
 #include <QWindow>
-#include <exception>
 
 #include "app_texts.h"
 #include "message_box.h"
@@ -21,7 +20,7 @@ template <typename Step>
 void attempt(Step&& step) {
   try {
     step();
-  } catch (const std::exception&) {
+  } catch (...) {
   }
 }
 
