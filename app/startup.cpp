@@ -1,0 +1,84 @@
+#include "startup.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QIcon>
+#include <QTimer>
+#include <QWindow>
+
+#include "app_texts.h"
+#include "message_box.h"
+#include "platform_routines.h"
+#include "program_identity.h"
+#include "zelvato_version.h"
+
+namespace zelvato {
+namespace {
+
+// A start-up step that fails is skipped; the next one runs.
+template <typename Step>
+void attempt(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+// The window system maps a new window a moment after show(); the main window's
+// load (the browser engine starts) takes a while, so the splash gets that
+// moment first, or it would appear only when there is nothing left to wait for.
+void waitUntilOnScreen(QWidget& window) {
+  constexpr qint64 longestWait = 300;  // ms
+  QElapsedTimer waited;
+  waited.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+  } while (window.windowHandle() != nullptr && !window.windowHandle()->isExposed() &&
+           waited.elapsed() < longestWait);
+  window.repaint();
+}
+
+}  // namespace
+
+void applyProgramIdentity() {
+  QCoreApplication::setApplicationName(ui::programTitle);
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));
+  QGuiApplication::setDesktopFileName(QStringLiteral("zelvato"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
+}
+
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
+  if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;
+  ui::showMessage(nullptr, texts::secondInstanceRefused, ui::MessageIcon::stop);
+  return true;
+}
+
+bool Main(RunningProgram& program, const StartupParts& parts, const QString& lockFilePath) {
+  if (refuseSecondInstance(program.instanceLock, lockFilePath)) return false;
+
+  attempt([&] {
+    program.splash = std::make_unique<frmSplash>();
+    program.splash->show();
+    program.splash->repaint();
+    waitUntilOnScreen(*program.splash);
+  });
+  attempt([] { initAppFolder(); });
+  attempt([&] {
+    if (parts.preloadProgressWindow) parts.preloadProgressWindow();
+  });
+  attempt([&] {
+    if (parts.createMainWindow) program.mainWindow = parts.createMainWindow();
+  });
+  attempt([&] {
+    if (program.splash) program.splash->LoadingTimer()->start();
+  });
+  attempt([&] {
+    if (program.mainWindow) program.mainWindow->show();
+    // The splash stays in front of the main window until it closes, also where
+    // no window manager keeps topmost windows on top.
+    if (program.splash && program.splash->isVisible()) program.splash->raise();
+  });
+  return true;
+}
+
+}  // namespace zelvato

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "conversion_host.h"
+
+namespace zelvato {
+
+// The main window's side of a conversion. The engine yields once per source
+// character; handling the event queue each time would make a long text crawl,
+// so events are handled only when yieldInterval has passed since the last
+// pass: often enough that the window repaints and Stop answers at once, rarely
+// enough that 65,535 yields cost next to nothing.
+class WindowConversionHost : public QObject, public ConversionHost {
+  Q_OBJECT
+ public:
+  static constexpr qint64 yieldInterval = 15;  // ms
+
+  // Milliseconds from any fixed start; tests give their own clock.
+  using Clock = std::function<qint64()>;
+
+  explicit WindowConversionHost(QObject* parent = nullptr);
+
+  // Set by the window: the status bar's text, and a finished block (the window
+  // appends it to txtHTML and puts it on the clipboard).
+  std::function<void(const QString&)> onStatusText;
+  std::function<void(const QString&)> onBlockMarkup;
+
+  void setClock(Clock clock);
+
+  // Before a run: forgets an earlier Stop, and lets the first yield handle events.
+  void reset();
+
+  void yieldToEvents() override;
+  bool stopRequested() override { return stopRequested_; }
+  void setStatusText(std::u16string_view text) override;
+  void blockMarkupFinished(std::u16string_view markup) override;
+
+ public Q_SLOTS:
+  // The Stop command: the run ends at the layout's next position; the source
+  // pane keeps its text.
+  void requestStop() { stopRequested_ = true; }
+
+ private:
+  qint64 now() const;
+
+  Clock clock_;
+  QElapsedTimer elapsed_;
+  qint64 lastPass_ = 0;
+  bool passedOnce_ = false;
+  bool stopRequested_ = false;
+};
+
+}  // namespace zelvato

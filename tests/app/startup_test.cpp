@@ -1,0 +1,190 @@
+#include "startup.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+#include <stdexcept>
+
+#include "lock_holder_client.h"
+#include "message_box.h"
+#include "platform_routines.h"
+
+using namespace zelvato;
+
+namespace {
+
+struct ShownMessage {
+  ui::MessageIcon icon;
+  QString text;
+  ui::MessageButtons buttons;
+};
+
+int visibleTopLevelWindows() {
+  int count = 0;
+  for (QWidget* widget : QApplication::topLevelWidgets()) count += widget->isVisible() ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void init();
+  void cleanup();
+  void secondCopyIsRefusedBeforeAnyWindow();
+  void refusalBoxCarriesTitleStopIconAndOkButton();
+  void programCarriesItsNameVersionAndIcon();
+  void startShowsSplashThenMainWindowThenClosesSplash();
+  void failingStepDoesNotStopTheStart();
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString lockPath_;
+  QList<ShownMessage> messages_;
+};
+
+void StartupTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  lockPath_ = dir_->filePath(QStringLiteral("zelvato.lock"));
+  messages_.clear();
+  ui::setMessageBoxHandler(
+      [this](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons buttons) {
+        messages_.append({icon, text, buttons});
+        return ui::MessageAnswer::ok;
+      });
+}
+
+void StartupTest::cleanup() {
+  ui::setMessageBoxHandler({});
+}
+
+void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
+  QProcess firstCopy;
+  QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
+  bool mainWindowCreated = false;
+  StartupParts parts;
+  parts.createMainWindow = [&mainWindowCreated]() -> std::unique_ptr<QWidget> {
+    mainWindowCreated = true;
+    return std::make_unique<QWidget>();
+  };
+  RunningProgram program;
+
+  QVERIFY(!Main(program, parts, lockPath_));
+
+  QCOMPARE(messages_.size(), 1);
+  QCOMPARE(messages_[0].text, QStringLiteral("二重起動することはできません."));
+  QCOMPARE(messages_[0].icon, ui::MessageIcon::stop);
+  QCOMPARE(messages_[0].buttons, ui::MessageButtons::ok);
+  QVERIFY(!mainWindowCreated);
+  QVERIFY(!program.splash);
+  QCOMPARE(visibleTopLevelWindows(), 0);
+  QCOMPARE(firstCopy.state(), QProcess::Running);
+  killHard(firstCopy);
+}
+
+void StartupTest::programCarriesItsNameVersionAndIcon() {
+  applyProgramIdentity();
+  QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Zelvato"));
+  QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.2.0"));
+  // The splash and the message boxes carry the main window's program icon.
+  const QImage icon = QApplication::windowIcon().pixmap(32, 32).toImage();
+  QVERIFY(!icon.isNull());
+  QCOMPARE(icon, QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")).pixmap(32, 32).toImage());
+}
+
+void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
+  QProcess firstCopy;
+  QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
+  ui::setMessageBoxHandler({});  // the real box
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  QTimer::singleShot(0, this, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    buttons = box->standardButtons();
+    const QByteArray shots = qgetenv("ZELVATO_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) box->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/refusal.png"));
+    box->button(QMessageBox::Ok)->click();
+  });
+
+  SingleInstanceLock lock;
+  QVERIFY(refuseSecondInstance(lock, lockPath_));
+
+  QCOMPARE(title, QStringLiteral("Zelvato"));
+  QCOMPARE(text, QStringLiteral("二重起動することはできません."));
+  QCOMPARE(icon, QMessageBox::Critical);
+  QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  killHard(firstCopy);
+}
+
+void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
+  appFolder.clear();
+  QStringList steps;
+  RunningProgram program;
+  StartupParts parts;
+  parts.preloadProgressWindow = [&] {
+    steps << QStringLiteral("progress window");
+    if (program.splash && program.splash->isVisible()) steps << QStringLiteral("splash shown");
+    if (appFolder.endsWith(QLatin1Char('/'))) steps << QStringLiteral("appFolder filled");
+  };
+  parts.createMainWindow = [&]() -> std::unique_ptr<QWidget> {
+    steps << QStringLiteral("main window");
+    // Loaded behind the splash, before the splash timer runs.
+    QWindow* splashWindow = program.splash->windowHandle();
+    if (splashWindow != nullptr && splashWindow->isExposed()) steps << QStringLiteral("splash on screen");
+    if (!program.splash->LoadingTimer()->isActive()) steps << QStringLiteral("splash timer idle");
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Zelvato"));
+    return window;
+  };
+
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QCOMPARE(steps, (QStringList{QStringLiteral("progress window"), QStringLiteral("splash shown"),
+                               QStringLiteral("appFolder filled"), QStringLiteral("main window"),
+                               QStringLiteral("splash on screen"), QStringLiteral("splash timer idle")}));
+  QVERIFY(messages_.isEmpty());
+  QVERIFY(program.instanceLock.isHeld());
+  QVERIFY(program.mainWindow && program.mainWindow->isVisible());
+  QVERIFY(program.splash->isVisible());
+  QVERIFY(program.splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  QVERIFY(program.splash->LoadingTimer()->isActive());
+  // A copy started now is refused.
+  QProcess secondCopy;
+  QCOMPARE(startHolder(secondCopy, lockPath_), QByteArray("busy"));
+  secondCopy.waitForFinished(10000);
+
+  QTRY_VERIFY_WITH_TIMEOUT(!program.splash->isVisible(), 10000);
+  QCOMPARE(program.splash->tickCount(), 4);
+  QVERIFY(program.mainWindow->isVisible());
+}
+
+void StartupTest::failingStepDoesNotStopTheStart() {
+  RunningProgram program;
+  StartupParts parts;
+  parts.preloadProgressWindow = [] {
+    throw std::runtime_error("the progress bar control cannot be created");
+  };
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
+
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QVERIFY(program.mainWindow && program.mainWindow->isVisible());
+  QVERIFY(program.splash->LoadingTimer()->isActive());
+  QVERIFY(messages_.isEmpty());
+}
+
+QTEST_MAIN(StartupTest)
+#include "startup_test.moc"
