@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "frm_main.h"
+#include "frm_progress.h"
 #include "program_identity.h"
 #include "startup.h"
 
@@ -14,8 +15,10 @@ int main(int argc, char* argv[]) {
 
   zelvato::RunningProgram program;
   zelvato::StartupParts parts;
-  // The progress window is not part of the program yet; start-up goes on
-  // without preloading it.
+  parts.preloadProgressWindow = [] {
+    zelvato::loadProgressWindow();
+    zelvato::hideProgress();
+  };
   parts.createMainWindow = []() -> std::unique_ptr<QWidget> {
     return std::make_unique<zelvato::ui::frmMain>();
   };
