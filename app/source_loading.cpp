@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -94,6 +95,23 @@ std::optional<std::string> readHead(const QString& path) {
   return bytes;
 }
 
+// The last load had to leave text out because the pane was full.
+bool lastLoadCut = false;
+
+// The head of `text` that fits `room` code units as the pane counts them (a
+// line break is CR LF); a surrogate pair is never split.
+QString fitToRoom(const QString& text, int room) {
+  int used = 0;
+  qsizetype i = 0;
+  for (; i < text.size(); ++i) {
+    const int weight = text.at(i) == u'\n' ? 2 : 1;
+    if (used + weight > room) break;
+    used += weight;
+  }
+  if (i > 0 && i < text.size() && text.at(i - 1).isHighSurrogate()) --i;
+  return text.left(i);
+}
+
 // Appends at the end of the pane; the text already there is not set again.
 void appendToPane(ui::SourceTextEdit& pane, const QString& text) {
   if (text.isEmpty()) return;
@@ -128,21 +146,44 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
 
   if (!loaded) {
     ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
-  } else if (window.txtMain()->sourceLength() >= paneLimit) {
+  } else if (lastLoadCut || window.txtMain()->sourceLength() >= paneLimit) {
+    // A line break goes into the pane whole, so a cut text may stop one short of the limit.
     ui::showMessage(&window, texts::tooLong, ui::MessageIcon::warning);
   }
 }
 
-// The file a drag carries when it is exactly one local file.
-std::optional<QString> draggedFile(const QMimeData* data) {
-  if (data == nullptr || !data->hasUrls()) return std::nullopt;
-  const QList<QUrl> urls = data->urls();
-  if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
-  return urls.first().toLocalFile();
+// A chosen or dropped file: missing, it is reported; there, it is loaded.
+void loadChosenFile(ui::frmMain& window, const QString& path) {
+  if (!fileExists(path.toStdString())) {
+    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    return;
+  }
+  loadWithBusyState(window, path);
 }
 
-// Watches the source pane's viewport, where its drags arrive: a single local
-// file is loaded; every other drag (text above all) goes on to the pane as before.
+// What a drag holds for the source pane.
+struct DraggedFiles {
+  bool onlyLocalFiles = false;  // every URL names a local file or folder
+  std::optional<QString> file;  // exactly one local file that is no folder
+};
+
+DraggedFiles draggedFiles(const QMimeData* data) {
+  DraggedFiles result;
+  if (data == nullptr || !data->hasUrls()) return result;
+  const QList<QUrl> urls = data->urls();
+  result.onlyLocalFiles = !urls.isEmpty() && std::all_of(urls.cbegin(), urls.cend(),
+                                                         [](const QUrl& url) { return url.isLocalFile(); });
+  if (result.onlyLocalFiles && urls.size() == 1) {
+    const QString path = urls.first().toLocalFile();
+    if (!QFileInfo(path).isDir()) result.file = path;
+  }
+  return result;
+}
+
+// Watches the source pane's viewport, where its drags arrive. One local file is
+// loaded; several files or a folder are refused rather than typed into the
+// pane as their addresses; every other drag (text above all) goes on to the
+// pane as before.
 class SourceFileDrop : public QObject {
  public:
   SourceFileDrop(ui::frmMain& window, QObject* parent) : QObject(parent), window_(&window) {}
@@ -154,11 +195,10 @@ class SourceFileDrop : public QObject {
       return QObject::eventFilter(watched, event);
     }
     auto* drop = static_cast<QDropEvent*>(event);
-    const std::optional<QString> file = draggedFile(drop->mimeData());
-    if (!file) return QObject::eventFilter(watched, event);
+    const DraggedFiles dragged = draggedFiles(drop->mimeData());
+    if (!dragged.onlyLocalFiles) return QObject::eventFilter(watched, event);
 
-    // A folder is no text; its path is not typed into the pane either.
-    if (!window_ || !window_->txtMain()->isEnabled() || QFileInfo(*file).isDir()) {
+    if (!dragged.file || !window_ || !window_->txtMain()->isEnabled()) {
       drop->ignore();
       return true;
     }
@@ -166,8 +206,8 @@ class SourceFileDrop : public QObject {
     drop->accept();
     if (type == QEvent::Drop) {
       // Loaded once the drop has ended, so the program the file came from is not kept waiting.
-      QTimer::singleShot(0, window_, [window = window_, path = *file] {
-        if (window && window->txtMain()->isEnabled() && !loadRunning) loadWithBusyState(*window, path);
+      QTimer::singleShot(0, window_, [window = window_, path = *dragged.file] {
+        if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
       });
     }
     return true;
@@ -197,13 +237,7 @@ void openSourceFile(ui::frmMain& window) {
     if (dialog->exec() != QDialog::Accepted) return;
     const QStringList chosen = dialog->selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) return;
-    const QString path = chosen.first();
-
-    if (!fileExists(path.toStdString())) {
-      ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
-      return;
-    }
-    loadWithBusyState(window, path);
+    loadChosenFile(window, chosen.first());
   } catch (...) {
     // The command ends quietly on anything unforeseen.
   }
@@ -218,6 +252,7 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   // leaves the text the user had.
   const std::optional<std::string> head = readHead(path);
   if (!head) return false;
+  lastLoadCut = false;
   const std::vector<std::u16string> lines = decodeSourceLines(*head);
 
   QPointer<ui::SourceTextEdit> pane(window.txtMain());
@@ -233,6 +268,18 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   QString buffer;
   buffer.reserve(chunkLength + 512);
   int bufferLength = 0;  // counted as the pane counts, a line break as CR LF
+  // Moves the buffer into the pane; false once the pane is full. What goes
+  // beyond the limit is left out here rather than cut again by the pane.
+  auto flush = [&] {
+    const int room = paneLimit - pane->sourceLength();
+    const bool fits = bufferLength <= room;
+    appendToPane(*pane, fits ? buffer : fitToRoom(buffer, room));
+    buffer.clear();
+    bufferLength = 0;
+    if (!fits) lastLoadCut = true;
+    return fits && pane->sourceLength() < paneLimit;
+  };
+
   QElapsedTimer sinceYield;
   bool firstYield = true;
   for (const std::u16string& line : lines) {
@@ -248,15 +295,10 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
       if (!pane) return false;
     }
 
-    if (bufferLength >= chunkLength) {
-      appendToPane(*pane, buffer);
-      buffer.clear();
-      bufferLength = 0;
-      // The pane cuts what goes beyond its limit; reading on would change nothing.
-      if (pane->sourceLength() >= paneLimit) break;
-    }
+    // Once the pane is full, reading on would change nothing.
+    if (bufferLength >= chunkLength && !flush()) return true;
   }
-  appendToPane(*pane, buffer);
+  flush();
   return true;
 }
 
