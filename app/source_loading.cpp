@@ -2,7 +2,7 @@
 // reader that fills the source pane, and a file dropped on the pane.
 #include "source_loading.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -124,6 +124,8 @@ void appendToPane(ui::SourceTextEdit& pane, const QString& text) {
 // by the Load command and a dropped file.
 void loadWithBusyState(ui::frmMain& window, const QString& path) {
   QPointer<ui::frmMain> alive(&window);
+  // Disabling takes the keyboard away from the pane; it is given back afterwards.
+  QPointer<QWidget> focused = window.focusWidget();
   loadRunning = true;
   showProgress(texts::progressMessage, 0, QString(), false);
   window.setStatusText(texts::busyStatus);
@@ -143,6 +145,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   window.setStatusText(QString());
   window.Toolbar1()->setEnabled(true);
   window.SSTabMain()->setEnabled(true);
+  if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 
   if (!loaded) {
     ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
@@ -207,7 +210,11 @@ class SourceFileDrop : public QObject {
     if (type == QEvent::Drop) {
       // Loaded once the drop has ended, so the program the file came from is not kept waiting.
       QTimer::singleShot(0, window_, [window = window_, path = *dragged.file] {
-        if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
+        try {
+          if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
+        } catch (...) {
+          // Nothing unforeseen may leave the event loop.
+        }
       });
     }
     return true;
@@ -290,15 +297,17 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
     // The first line yields at once, so the progress window is drawn before the work goes on.
     if (firstYield || sinceYield.elapsed() >= yieldIntervalMs) {
       firstYield = false;
-      QCoreApplication::processEvents();
+      QApplication::processEvents();
       sinceYield.start();
       if (!pane) return false;
     }
 
     // Once the pane is full, reading on would change nothing.
-    if (bufferLength >= chunkLength && !flush()) return true;
+    if (bufferLength >= chunkLength && !flush()) break;
   }
   flush();
+  // The text is shown from its beginning, with the caret before its first character.
+  pane->moveCursor(QTextCursor::Start);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -434,6 +435,21 @@ class SourceLoadingTest : public QObject {
     QVERIFY(std::all_of(cleared + 1, removed.cend(), [](int n) { return n == 0; }));
     QVERIFY(removed.cend() - cleared > 3);  // the clearing and at least three chunks
     verifyIdle();
+  }
+
+  void loadedTextIsShownFromItsBeginningWithTheKeyboardBack() {
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    pane()->setFocus();
+    QVERIFY(pane()->hasFocus());
+    answerDialog(writeFile(QStringLiteral("top.txt"), repeatedLines(u't', 40, 300).toLatin1()));
+    zelvato::openSourceFile(*window_);
+    QCOMPARE(pane()->sourceLength(), 300 * 42);
+    QCOMPARE(pane()->textCursor().position(), 0);
+    QCOMPARE(pane()->verticalScrollBar()->value(), 0);
+    // Back in the window after the dialog, the keyboard is in the pane again.
+    QTRY_VERIFY(window_->isActiveWindow());
+    QVERIFY(pane()->hasFocus());
   }
 
   void characterCountFollowsTheLoadedText_data() {
