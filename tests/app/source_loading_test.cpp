@@ -338,36 +338,38 @@ class SourceLoadingTest : public QObject {
 
   // ---- failures --------------------------------------------------------------
 
-  void missingFileIsReportedAndTheTextStays() {
-    answerDialog(dir_.filePath(QStringLiteral("not-there.txt")));
-    zelvato::openSourceFile(*window_);
-    QCOMPARE(messages_.size(), 1);
-    QCOMPARE(messages_.first().text, notFound);
-    QCOMPARE(messages_.first().icon, MessageIcon::stop);
-    QCOMPARE(paneText(), QStringLiteral("text typed before"));
-    QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
-    verifyIdle();
+  void missingOrUnreadableFileIsReportedAndTheTextStays_data() {
+    QTest::addColumn<bool>("viaDialog");
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing file chosen in the dialog") << true << false << notFound;
+    QTest::newRow("missing file given to loadSourceFile") << false << false << notFound;
+    // A pipe is there but is no plain file: reading it could wait for ever.
+    QTest::newRow("pipe chosen in the dialog") << true << true << readError;
+    QTest::newRow("pipe given to loadSourceFile leaves the message to its caller")
+        << false << true << QString();
   }
-
-  void loadSourceFileReportsAMissingFileAndFails() {
-    QVERIFY(!zelvato::loadSourceFile(*window_, dir_.filePath(QStringLiteral("gone.txt"))));
-    QCOMPARE(messages_.size(), 1);
-    QCOMPARE(messages_.first().text, notFound);
-    QCOMPARE(messages_.first().icon, MessageIcon::stop);
+  void missingOrUnreadableFileIsReportedAndTheTextStays() {
+    QFETCH(bool, viaDialog);
+    QFETCH(bool, pipe);
+    QFETCH(QString, message);
+    const QString path = dir_.filePath(pipe ? QStringLiteral("pipe.txt") : QStringLiteral("not-there.txt"));
+    QFile::remove(path);
+    if (pipe) QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (viaDialog) {
+      answerDialog(path);
+      zelvato::openSourceFile(*window_);
+      QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+      verifyIdle();
+    } else {
+      QVERIFY(!zelvato::loadSourceFile(*window_, path));
+    }
+    QCOMPARE(messages_.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+      QCOMPARE(messages_.first().text, message);
+      QCOMPARE(messages_.first().icon, MessageIcon::stop);
+    }
     QCOMPARE(paneText(), QStringLiteral("text typed before"));
-  }
-
-  void unreadableFileIsReportedAndTheTextStays() {
-    // A pipe is there but no plain file; reading it could wait for ever.
-    const QString path = dir_.filePath(QStringLiteral("pipe.txt"));
-    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    answerDialog(path);
-    zelvato::openSourceFile(*window_);
-    QCOMPARE(messages_.size(), 1);
-    QCOMPARE(messages_.first().text, readError);
-    QCOMPARE(messages_.first().icon, MessageIcon::stop);
-    QCOMPARE(paneText(), QStringLiteral("text typed before"));
-    verifyIdle();
   }
 
   // ---- the window around the loading -----------------------------------------
@@ -483,15 +485,25 @@ class SourceLoadingTest : public QObject {
 
   // ---- dropping a file on the pane -------------------------------------------
 
-  void droppedFileIsLoaded_data() {
+  void droppedFileIsLoadedAsByTheLoadCommand_data() {
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("withPathAsText");
-    QTest::newRow("file URL only") << false;
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("message");
+    const QByteArray cp932("\x8F\x63\x8F\x91\x82\xAB\r\n");
+    QTest::newRow("file URL only") << cp932 << false << "縦書き\r\n" << QString();
     // File managers also offer the path as text; the file is loaded, the path not typed.
-    QTest::newRow("file URL with its path as text") << true;
+    QTest::newRow("file URL with its path as text") << cp932 << true << "縦書き\r\n" << QString();
+    QTest::newRow("long file warns") << QByteArray(70000, 'q') << false << QString(65535, u'q') << tooLong;
+    QTest::newRow("file gone before the drop") << QByteArray() << false << "text typed before" << notFound;
   }
-  void droppedFileIsLoaded() {
+  void droppedFileIsLoadedAsByTheLoadCommand() {
+    QFETCH(QByteArray, bytes);
     QFETCH(bool, withPathAsText);
-    const QString path = writeFile(QStringLiteral("dropped.txt"), QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\n"));
+    QFETCH(QString, expected);
+    QFETCH(QString, message);
+    QString path = writeFile(QStringLiteral("dropped.txt"), bytes);
+    if (message == notFound) QVERIFY(QFile::remove(path));
     window_->SSTabMain()->setCurrentIndex(0);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
@@ -501,21 +513,15 @@ class SourceLoadingTest : public QObject {
     dragAndDrop(&data, &entered, &dropped);
     QVERIFY(entered);
     QVERIFY(dropped);
-    QTRY_COMPARE(paneText(), QStringLiteral("縦書き\r\n"));
-    QCOMPARE(messages_.size(), 0);
-    verifyIdle();
-  }
-
-  void droppedLongFileWarnsAsTheLoadCommandDoes() {
-    const QString path = writeFile(QStringLiteral("dropped-long.txt"), QByteArray(70000, 'q'));
-    window_->SSTabMain()->setCurrentIndex(0);
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    dragAndDrop(&data);
-    QTRY_COMPARE(messages_.size(), 1);
-    QCOMPARE(messages_.first().text, tooLong);
-    QCOMPARE(messages_.first().icon, MessageIcon::warning);
-    QCOMPARE(pane()->sourceLength(), 65535);
+    if (message.isEmpty()) {
+      QTRY_COMPARE(paneText(), expected);
+      QCOMPARE(messages_.size(), 0);
+    } else {
+      QTRY_COMPARE(messages_.size(), 1);
+      QCOMPARE(messages_.first().text, message);
+      QCOMPARE(messages_.first().icon, message == notFound ? MessageIcon::stop : MessageIcon::warning);
+      QCOMPARE(paneText(), expected);
+    }
     verifyIdle();
   }
 
