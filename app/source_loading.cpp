@@ -59,7 +59,7 @@ constexpr qint64 yieldIntervalMs = 15;
 constexpr qint64 headBytes = 256 * 1024;
 static_assert(headBytes >= 3 * (paneLimit + 1) + 3 + 3);
 
-// A load is running; a second one (a drop while the first yields) waits its turn.
+// A load is running; no second one (a drop while the first yields) is started.
 bool loadRunning = false;
 
 // A UTF-8 character cut by the end of the head would make the head invalid
@@ -98,13 +98,25 @@ std::optional<std::string> readHead(const QString& path) {
 // The last load had to leave text out because the pane was full.
 bool lastLoadCut = false;
 
-// The head of `text` that fits `room` code units as the pane counts them (a
-// line break is CR LF); a surrogate pair is never split.
+// Code units a character takes in the pane: a line break (and a paragraph
+// separator, which the pane turns into one) is CR LF.
+int paneWeight(QChar c) {
+  return c == u'\n' || c == QChar::ParagraphSeparator ? 2 : 1;
+}
+
+int paneLength(const QString& text) {
+  int length = 0;
+  for (QChar c : text) length += paneWeight(c);
+  return length;
+}
+
+// The head of `text` that fits `room` code units as the pane counts them; a
+// surrogate pair is never split.
 QString fitToRoom(const QString& text, int room) {
   int used = 0;
   qsizetype i = 0;
   for (; i < text.size(); ++i) {
-    const int weight = text.at(i) == u'\n' ? 2 : 1;
+    const int weight = paneWeight(text.at(i));
     if (used + weight > room) break;
     used += weight;
   }
@@ -290,9 +302,10 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   QElapsedTimer sinceYield;
   bool firstYield = true;
   for (const std::u16string& line : lines) {
-    buffer.append(QString::fromStdU16String(line));
+    const QString text = QString::fromStdU16String(line);
+    buffer.append(text);
     buffer.append(u'\n');
-    bufferLength += static_cast<int>(line.size()) + 2;
+    bufferLength += paneLength(text) + 2;
 
     // The first line yields at once, so the progress window is drawn before the work goes on.
     if (firstYield || sinceYield.elapsed() >= yieldIntervalMs) {

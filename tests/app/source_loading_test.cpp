@@ -258,6 +258,10 @@ class SourceLoadingTest : public QObject {
     const QString breakCut = QString(65534, u'v');
     QTest::newRow("line break cut off at 65,534 still warns")
         << (breakCut + QStringLiteral("\r\nmore")).toLatin1() << breakCut << true;
+    // A paragraph separator in a line becomes a line break of the pane, two code units.
+    const QString separators = QString(65533, QChar::ParagraphSeparator);
+    QTest::newRow("paragraph separators count as line breaks")
+        << separators.toUtf8() << QStringLiteral("\r\n").repeated(32767) << true;
     const QString exactNoEnd(65533, u'z');
     QTest::newRow("65,533 without line end reach 65,535 with the added CR LF")
         << exactNoEnd.toLatin1() << exactNoEnd + QStringLiteral("\r\n") << true;
