@@ -4,6 +4,7 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "program_identity.h"
+#include "source_loading.h"
 #include "startup.h"
 
 // The program takes no command-line arguments and reads no settings: every
@@ -20,7 +21,9 @@ int main(int argc, char* argv[]) {
     zelvato::hideProgress();
   };
   parts.createMainWindow = []() -> std::unique_ptr<QWidget> {
-    return std::make_unique<zelvato::ui::frmMain>();
+    auto window = std::make_unique<zelvato::ui::frmMain>();
+    zelvato::installSourceFileDrop(*window);
+    return window;
   };
   if (!zelvato::Main(program, parts)) return 0;
   return QApplication::exec();

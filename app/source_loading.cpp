@@ -1,0 +1,269 @@
+// Loading the source text from a file: the Load command with its dialog, the
+// reader that fills the source pane, and a file dropped on the pane.
+#include "source_loading.h"
+
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codepage.h"
+#include "frm_main.h"
+#include "frm_progress.h"
+#include "message_box.h"
+#include "source_text_edit.h"
+
+namespace zelvato {
+namespace {
+
+namespace texts {
+const QString dialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
+const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
+const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
+const QString defaultSuffix = QStringLiteral("txt");
+const QString fileNotFound = QStringLiteral("ﾌｧｲﾙが見つかりません.");
+const QString readError = QStringLiteral("ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.");
+const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
+const QString progressMessage = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
+const QString busyStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
+}  // namespace texts
+
+constexpr int sourceTab = 0;
+constexpr int paneLimit = ui::SourceTextEdit::maximumLength;
+// The read buffer goes into the pane once it holds this many code units, so a
+// long file costs a few dozen updates of the pane rather than one per line.
+constexpr int chunkLength = 3000;
+// The reader yields after every line, but letting the event loop run costs
+// more than reading a line: it runs at most this often.
+constexpr qint64 yieldIntervalMs = 15;
+// Only the head of a file is read: no code unit the pane can hold costs more
+// than three bytes (UTF-8), so this holds more than the pane takes, with room
+// for a byte-order mark and for a character cut at the end of the head.
+constexpr qint64 headBytes = 256 * 1024;
+static_assert(headBytes >= 3 * (paneLimit + 1) + 3 + 3);
+
+// A load is running; a second one (a drop while the first yields) waits its turn.
+bool loadRunning = false;
+
+// A UTF-8 character cut by the end of the head would make the head invalid
+// UTF-8 and so read it as code page 932; the cut character is dropped.
+void dropCutCharacter(std::string& bytes) {
+  const std::size_t size = bytes.size();
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const auto c = static_cast<unsigned char>(bytes[size - back]);
+    if ((c & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (length > back) bytes.resize(size - back);
+    return;
+  }
+}
+
+// The bytes the pane can show, from the start of the file; nothing when the
+// file cannot be read. Only plain files are read: a pipe or a device could keep
+// the reader waiting for ever.
+std::optional<std::string> readHead(const QString& path) {
+  if (!QFileInfo(path).isFile()) return std::nullopt;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(headBytes), '\0');
+  qint64 got = 0;
+  while (got < headBytes) {
+    const qint64 n = file.read(bytes.data() + got, headBytes - got);
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(static_cast<std::size_t>(got));
+  if (got == headBytes) dropCutCharacter(bytes);
+  return bytes;
+}
+
+// Appends at the end of the pane; the text already there is not set again.
+void appendToPane(ui::SourceTextEdit& pane, const QString& text) {
+  if (text.isEmpty()) return;
+  QTextCursor end(pane.document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(text);
+}
+
+// The busy state around the reading, and the messages of its outcome: shared
+// by the Load command and a dropped file.
+void loadWithBusyState(ui::frmMain& window, const QString& path) {
+  QPointer<ui::frmMain> alive(&window);
+  loadRunning = true;
+  showProgress(texts::progressMessage, 0, QString(), false);
+  window.setStatusText(texts::busyStatus);
+  window.Toolbar1()->setEnabled(false);
+  window.SSTabMain()->setEnabled(false);
+
+  bool loaded = false;
+  try {
+    loaded = loadSourceFile(window, path);
+  } catch (...) {
+    loaded = false;
+  }
+
+  hideProgress();
+  loadRunning = false;
+  if (!alive) return;
+  window.setStatusText(QString());
+  window.Toolbar1()->setEnabled(true);
+  window.SSTabMain()->setEnabled(true);
+
+  if (!loaded) {
+    ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
+  } else if (window.txtMain()->sourceLength() >= paneLimit) {
+    ui::showMessage(&window, texts::tooLong, ui::MessageIcon::warning);
+  }
+}
+
+// The file a drag carries when it is exactly one local file.
+std::optional<QString> draggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return std::nullopt;
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
+  return urls.first().toLocalFile();
+}
+
+// Watches the source pane's viewport, where its drags arrive: a single local
+// file is loaded; every other drag (text above all) goes on to the pane as before.
+class SourceFileDrop : public QObject {
+ public:
+  SourceFileDrop(ui::frmMain& window, QObject* parent) : QObject(parent), window_(&window) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) {
+      return QObject::eventFilter(watched, event);
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const std::optional<QString> file = draggedFile(drop->mimeData());
+    if (!file) return QObject::eventFilter(watched, event);
+
+    // A folder is no text; its path is not typed into the pane either.
+    if (!window_ || !window_->txtMain()->isEnabled() || QFileInfo(*file).isDir()) {
+      drop->ignore();
+      return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+      // Loaded once the drop has ended, so the program the file came from is not kept waiting.
+      QTimer::singleShot(0, window_, [window = window_, path = *file] {
+        if (window && window->txtMain()->isEnabled() && !loadRunning) loadWithBusyState(*window, path);
+      });
+    }
+    return true;
+  }
+
+ private:
+  QPointer<ui::frmMain> window_;
+};
+
+}  // namespace
+
+void openSourceFile(ui::frmMain& window) {
+  if (loadRunning) return;
+  window.SSTabMain()->setCurrentIndex(sourceTab);
+  try {
+    // The dialog is shared with the output file chooser, so every property is set each time.
+    QFileDialog* dialog = window.FileDialog();
+    dialog->setOptions(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // A name typed for a file that is not there comes back, and is answered by the program's own message.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setWindowTitle(texts::dialogTitle);
+    dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
+    dialog->selectNameFilter(texts::textFilesFilter);
+    dialog->setDefaultSuffix(texts::defaultSuffix);
+    dialog->selectFile(QString());
+    if (dialog->exec() != QDialog::Accepted) return;
+    const QStringList chosen = dialog->selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty()) return;
+    const QString path = chosen.first();
+
+    if (!fileExists(path.toStdString())) {
+      ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+      return;
+    }
+    loadWithBusyState(window, path);
+  } catch (...) {
+    // The command ends quietly on anything unforeseen.
+  }
+}
+
+bool loadSourceFile(ui::frmMain& window, const QString& path) {
+  if (!fileExists(path.toStdString())) {
+    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    return false;
+  }
+  // The file is read before the pane is emptied, so a file that cannot be read
+  // leaves the text the user had.
+  const std::optional<std::string> head = readHead(path);
+  if (!head) return false;
+  const std::vector<std::u16string> lines = decodeSourceLines(*head);
+
+  QPointer<ui::SourceTextEdit> pane(window.txtMain());
+  QTextDocument* document = pane->document();
+  // The loaded text is where undo starts; holding every chunk for undo would only cost memory.
+  document->setUndoRedoEnabled(false);
+  const auto undoBack = qScopeGuard([pane] {
+    if (pane) pane->document()->setUndoRedoEnabled(true);
+  });
+  pane->clear();
+  // The clipboard is left alone: what the user copied has nothing to do with the file.
+
+  QString buffer;
+  buffer.reserve(chunkLength + 512);
+  int bufferLength = 0;  // counted as the pane counts, a line break as CR LF
+  QElapsedTimer sinceYield;
+  bool firstYield = true;
+  for (const std::u16string& line : lines) {
+    buffer.append(QString::fromStdU16String(line));
+    buffer.append(u'\n');
+    bufferLength += static_cast<int>(line.size()) + 2;
+
+    // The first line yields at once, so the progress window is drawn before the work goes on.
+    if (firstYield || sinceYield.elapsed() >= yieldIntervalMs) {
+      firstYield = false;
+      QCoreApplication::processEvents();
+      sinceYield.start();
+      if (!pane) return false;
+    }
+
+    if (bufferLength >= chunkLength) {
+      appendToPane(*pane, buffer);
+      buffer.clear();
+      bufferLength = 0;
+      // The pane cuts what goes beyond its limit; reading on would change nothing.
+      if (pane->sourceLength() >= paneLimit) break;
+    }
+  }
+  appendToPane(*pane, buffer);
+  return true;
+}
+
+void installSourceFileDrop(ui::frmMain& window) {
+  ui::SourceTextEdit* pane = window.txtMain();
+  pane->setAcceptDrops(true);
+  pane->viewport()->installEventFilter(new SourceFileDrop(window, pane));
+}
+
+}  // namespace zelvato
