@@ -572,6 +572,20 @@ class ConversionRunTest : public QObject {
     QVERIFY(!loadedProgressWindow());
     QVERIFY(QDir(outputDir->path()).entryList(QDir::Files).isEmpty());
   }
+
+  void aPreviewFileThatCannotBeWrittenTakesTheFailurePath() {
+    // A folder of the preview file's name stands in the way.
+    QVERIFY(QDir().mkpath(testPreviewFilePath()));
+    setSource(*window, QStringLiteral("あいうえお"));
+    runConversion(*window);
+    QVERIFY(QDir().rmdir(testPreviewFilePath()));
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, interrupted);
+    QCOMPARE(window->statusText(), failedStatus);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QVERIFY(window->closeAllowed());
+    QVERIFY(window->txtHTML()->toPlainText().isEmpty());
+  }
 };
 
 QTEST_MAIN(ConversionRunTest)
