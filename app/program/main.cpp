@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "commands.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "program_identity.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
   };
   parts.createMainWindow = []() -> std::unique_ptr<QWidget> {
     auto window = std::make_unique<zelvato::ui::frmMain>();
+    zelvato::connectCommands(*window);
     zelvato::installSourceFileDrop(*window);
     return window;
   };

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Converts a 65,535-code-unit Japanese text through the real main window under
+# Xvfb (page files of one block each) and prints the window's time beside the
+# engine's for the same text. Extra arguments go to the program:
+#   scripts/bench-window.sh [--runs N] [--screenshots FOLDER]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build build -j2 --target window_bench
+export QTWEBENGINE_DISABLE_SANDBOX=1
+xvfb-run -a --server-args="-screen 0 1280x1024x24" build/tests/app/window_bench "$@"

@@ -1,0 +1,353 @@
+// The toolbar and editing commands through the real main window, joined as
+// the program joins them: New, Load, Save HTML, Convert, Stop and Help,
+// select-all in both panes, and copy-all.
+#include "commands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <memory>
+
+#include "codepage.h"
+#include "conversion_run.h"
+#include "frm_main.h"
+#include "main_window_fixture.h"
+#include "platform_routines.h"
+#include "source_text_edit.h"
+
+using namespace zelvato;
+using namespace zelvato::testing;
+using zelvato::ui::frmMain;
+using zelvato::ui::MessageAnswer;
+using zelvato::ui::MessageButtons;
+using zelvato::ui::MessageIcon;
+
+Q_DECLARE_METATYPE(zelvato::ui::MessageAnswer)
+
+namespace {
+
+const QString hint = QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします");
+
+// Answers every file dialog that is shown: records whether it opened or saved,
+// and either cancels it or chooses `path`.
+class FileDialogAnswerer : public QObject {
+ public:
+  explicit FileDialogAnswerer(QString path = QString()) : path_(std::move(path)) {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog || !dialog->isVisible()) return;
+      modes.append(dialog->acceptMode());
+      if (path_.isEmpty() || dialog->acceptMode() == QFileDialog::AcceptOpen) {
+        dialog->reject();
+      } else {
+        // selectFile leaves the name field alone while it has the keyboard, so
+        // the name is typed into the field as a user would.
+        const QFileInfo file(path_);
+        dialog->setDirectory(file.absolutePath());
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+          name->setText(file.fileName());
+        static_cast<QDialog*>(dialog)->accept();
+      }
+    });
+    timer_.start();
+  }
+  QList<QFileDialog::AcceptMode> modes;
+
+ private:
+  QString path_;
+  QTimer timer_;
+};
+
+}  // namespace
+
+class CommandsTest : public QObject {
+  Q_OBJECT
+
+ public:
+  static void initMain() { prepareMainWindowTest(); }
+
+ private:
+  std::unique_ptr<frmMain> window;
+  std::unique_ptr<MessageRecorder> messages;
+
+  void press(int button) { window->toolbarButton(button)->trigger(); }
+
+ private Q_SLOTS:
+  void initTestCase() { QVERIFY(registerProgressBar()); }
+
+  void init() {
+    messages = std::make_unique<MessageRecorder>();
+    QFile::remove(testPreviewFilePath());
+    window = std::make_unique<frmMain>();
+    connectCommands(*window);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window->setCloseAllowed(true);
+    window.reset();
+    messages.reset();
+  }
+
+  void newEmptiesTheSourceAndBringsBackTheHint() {
+    window->txtMain()->setPlainText(QStringLiteral("縦書き"));
+    window->SSTabMain()->setCurrentIndex(3);
+    QVERIFY(window->lblHcov(20)->text() != hint);
+    press(1);
+    QVERIFY(window->txtMain()->toPlainText().isEmpty());
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(window->lblHcov(20)->text(), hint);
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void loadWithTheDialogCancelledShowsTheSourceTab() {
+    window->SSTabMain()->setCurrentIndex(3);
+    FileDialogAnswerer dialogs;
+    press(2);
+    QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen});
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void convertButtonRunsAndStopButtonEndsTheRunKeepingTheSource() {
+    window->txtMain()->setPlainText(QStringLiteral("春はあけぼの。やうやう白くなりゆく山ぎは"));
+    press(5);
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+
+    // A long run, stopped from the toolbar at the first pass of the event loop.
+    QString text;
+    while (text.size() < 60000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    const QString source = window->sourceText();
+    bool stopped = false;
+    QTimer stopper;
+    stopper.setInterval(0);
+    connect(&stopper, &QTimer::timeout, this, [&] {
+      if (!stopped && conversionRunning(*window)) {
+        stopped = true;
+        press(6);
+      }
+    });
+    stopper.start();
+    press(5);
+    stopper.stop();
+    QVERIFY(stopped);
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました."));
+    QCOMPARE(window->statusText(), QStringLiteral("ｴﾗｰで中断しました."));
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(window->sourceText(), source);
+    QVERIFY(!QFile::exists(testPreviewFilePath()));
+  }
+
+  void commandsOtherThanStopDoNothingDuringARun_data() {
+    QTest::addColumn<int>("button");
+    for (int button : {1, 2, 3, 5, 7}) QTest::addRow("button %d", button) << button;
+  }
+
+  void commandsOtherThanStopDoNothingDuringARun() {
+    QFETCH(int, button);
+    QString text;
+    while (text.size() < 60000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    const QString source = window->sourceText();
+    FileDialogAnswerer dialogs;
+    bool pressed = false;
+    int tabDuringRun = -1;
+    QTimer presser;
+    presser.setInterval(0);
+    connect(&presser, &QTimer::timeout, this, [&] {
+      if (pressed || !conversionRunning(*window)) return;
+      pressed = true;
+      // Disabled buttons cannot be pressed; the command itself refuses as well.
+      press(button);
+      Toolbar1_ButtonClick(*window, button);
+      tabDuringRun = window->SSTabMain()->currentIndex();
+    });
+    presser.start();
+    Toolbar1_ButtonClick(*window, 5);
+    presser.stop();
+    QVERIFY(pressed);
+    QCOMPARE(tabDuringRun, 0);
+    QVERIFY(dialogs.modes.isEmpty());
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(window->sourceText(), source);
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+  }
+
+  void saveHtmlWithAnEmptySourceAndTheOpenDialogCancelledAsksNothing() {
+    FileDialogAnswerer dialogs;
+    press(3);
+    // The open dialog, then still the output file chooser; no question.
+    QCOMPARE(dialogs.modes,
+             (QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen, QFileDialog::AcceptSave}));
+    QCOMPARE(messages->shown.size(), 0);
+    QVERIFY(window->optOutput(1)->isChecked());
+    QVERIFY(!QFile::exists(testPreviewFilePath()));
+  }
+
+  void saveHtmlAsksBeforeConverting_data() {
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<bool>("wasChecked");  // optOutput(1) selected before
+    QTest::newRow("yes converts into the chosen file") << MessageAnswer::yes << false;
+    QTest::newRow("no leaves the output page shown") << MessageAnswer::no << false;
+    QTest::newRow("cancel leaves the output page shown") << MessageAnswer::cancel << false;
+    QTest::newRow("no, with a single file already chosen") << MessageAnswer::no << true;
+  }
+
+  void saveHtmlAsksBeforeConverting() {
+    QFETCH(MessageAnswer, answer);
+    QFETCH(bool, wasChecked);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("out.html"));
+    if (wasChecked) window->optOutput(1)->setChecked(true);
+    window->cmdFileSelect()->setEnabled(false);  // the option's rule enables it again
+    window->txtMain()->setPlainText(QStringLiteral("縦書きの文章"));
+    messages->answers = {answer};
+    FileDialogAnswerer dialogs(file);
+
+    press(3);
+
+    QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave});
+    QCOMPARE(window->txtOutput(0)->text(), file);
+    QVERIFY(window->optOutput(1)->isChecked());
+    QVERIFY(window->cmdFileSelect()->isEnabled());
+    QVERIFY(window->txtOutput(0)->isEnabled());
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text,
+             QStringLiteral("すぐに変換しますか？\r\n\r\n変換しないと保存されません."));
+    QCOMPARE(messages->shown[0].icon, MessageIcon::question);
+    QCOMPARE(messages->shown[0].buttons, MessageButtons::yesNoCancel);
+    if (answer == MessageAnswer::yes) {
+      QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+      QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+      QVERIFY(fileBytes(file).startsWith("<HTML><HEAD><TITLE>"));
+    } else {
+      QCOMPARE(window->SSTabMain()->currentIndex(), 3);
+      QVERIFY(!QFile::exists(file));
+      QVERIFY(!QFile::exists(testPreviewFilePath()));
+    }
+  }
+
+  void ctrlASelectsTheWholePane_data() {
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("selectsAll");
+    for (const char* pane : {"txtMain", "txtHTML"}) {
+      QTest::addRow("%s: Ctrl+A selects all", pane)
+          << QString::fromLatin1(pane) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+      QTest::addRow("%s: Ctrl+Shift+A does not", pane)
+          << QString::fromLatin1(pane) << (Qt::ControlModifier | Qt::ShiftModifier) << false;
+      QTest::addRow("%s: Ctrl+Alt+A does not", pane)
+          << QString::fromLatin1(pane) << (Qt::ControlModifier | Qt::AltModifier) << false;
+    }
+  }
+
+  void ctrlASelectsTheWholePane() {
+    QFETCH(QString, pane);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, selectsAll);
+    QPlainTextEdit* edit = pane == QLatin1String("txtMain") ? window->txtMain() : window->txtHTML();
+    window->SSTabMain()->setCurrentIndex(pane == QLatin1String("txtMain") ? 0 : 4);
+    edit->setPlainText(QStringLiteral("一行目\n二行目"));
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(2);
+    edit->setTextCursor(cursor);
+    edit->setFocus();
+
+    QTest::keyClick(edit, Qt::Key_A, modifiers);
+
+    const QTextCursor after = edit->textCursor();
+    const bool all = after.selectionStart() == 0 && after.selectionEnd() == edit->toPlainText().size();
+    QCOMPARE(all, selectsAll);
+  }
+
+  void keysGoOnToThePane() {
+    window->txtMain()->setPlainText(QString());
+    window->txtMain()->setFocus();
+    QTest::keyClicks(window->txtMain(), QStringLiteral("aA"));
+    QTest::keyClick(window->txtMain(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window->txtMain(), Qt::Key_B);
+    // Ctrl+A selected "aA", which the typed b then replaced.
+    QCOMPARE(window->txtMain()->toPlainText(), QStringLiteral("b"));
+  }
+
+  void copyAllPutsThePaneOnTheClipboardWithCrLf_data() {
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<QString>("clipboard");
+    QTest::newRow("markup") << QStringLiteral("<PRE>\n行\n</PRE>\n")
+                            << QStringLiteral("<PRE>\r\n行\r\n</PRE>\r\n");
+    QTest::newRow("empty pane") << QString() << QString();
+  }
+
+  void copyAllPutsThePaneOnTheClipboardWithCrLf() {
+    QFETCH(QString, pane);
+    QFETCH(QString, clipboard);
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    window->txtHTML()->setPlainText(pane);
+    window->SSTabMain()->setCurrentIndex(4);
+
+    window->cmdAllSelect(1)->click();
+
+    QTRY_COMPARE(QApplication::clipboard()->text(), clipboard);
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰしました."));
+    QCOMPARE(messages->shown[0].icon, MessageIcon::information);
+    const QTextCursor selection = window->txtHTML()->textCursor();
+    QCOMPARE(selection.selectionStart(), 0);
+    QCOMPARE(selection.selectionEnd(), pane.size());
+  }
+
+  void copyAllAfterARunCopiesEveryBlock() {
+    window->txtMain()->setPlainText(QStringLiteral("あいうえお\nかきくけこ"));
+    window->txtAppearance(0)->setText(QStringLiteral("3"));
+    window->txtAppearance(2)->setText(QStringLiteral("3"));
+    press(5);
+    window->cmdAllSelect(1)->click();
+    const QByteArray preview = fileBytes(testPreviewFilePath());
+    const QString blocks =
+        QString::fromStdU16String(decodeCp932(std::string_view(preview.constData(), preview.size())))
+            .section(QStringLiteral("\r\n"), 1);
+    QCOMPARE(blocks.count(QStringLiteral("<PRE>")), 2);
+    QCOMPARE(QApplication::clipboard()->text(), blocks);
+  }
+
+  void helpShowsTheHelpPageBesideTheProgram() {
+    appFolder = QStringLiteral(PROGRAM_DIR "/");
+    const QString page = QStringLiteral(PROGRAM_DIR "/help/index.html");
+    QVERIFY(QFile::exists(page));
+    QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
+    press(7);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(page), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toBool(), 10000);
+    QVERIFY(!window->brwIE()->title().isEmpty());
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void otherButtonIndicesDoNothing() {
+    window->txtMain()->setPlainText(QStringLiteral("文章"));
+    window->SSTabMain()->setCurrentIndex(1);
+    for (int index : {0, 4, 8, -1}) Toolbar1_ButtonClick(*window, index);
+    QCOMPARE(window->txtMain()->toPlainText(), QStringLiteral("文章"));
+    QCOMPARE(window->SSTabMain()->currentIndex(), 1);
+    QCOMPARE(messages->shown.size(), 0);
+  }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"

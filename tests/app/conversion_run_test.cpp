@@ -1,0 +1,592 @@
+// The conversion run through the real main window: the checks and their
+// order, the output of every mode against the page writer's golden files and
+// against the engine run alone, the window while a run is in progress, Stop,
+// and the failure path.
+#include "conversion_run.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <memory>
+
+#include "codepage.h"
+#include "control_dispatch.h"
+#include "frm_main.h"
+#include "frm_progress.h"
+#include "main_window_fixture.h"
+#include "page_writer.h"
+#include "source_text_edit.h"
+#include "temp_folder.h"
+
+using namespace zelvato;
+using namespace zelvato::testing;
+using zelvato::ui::frmMain;
+using zelvato::ui::MessageIcon;
+
+namespace {
+
+const QString interrupted = QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました.");
+const QString failedStatus = QStringLiteral("ｴﾗｰで中断しました.");
+const QString doneStatus = QStringLiteral("変換完了しました.");
+const QString generatorLine = QStringLiteral("<!--GENERATOR:KORVENT LUMIKARA-->\r\n");
+
+// Five blocks of one character each in a 3 x 3 grid: three carriage returns
+// close a block (the page writer's golden files use the same text).
+const QString fiveBlocks = QStringLiteral("あ\r\n\r\n\r\nい\r\n\r\n\r\nう\r\n\r\n\r\nえ\r\n\r\n\r\nお");
+
+QString golden(const QString& name) {
+  return QStringLiteral(ZELVATO_TEST_DATA_DIR "/") + name;
+}
+
+// A Japanese text of `length` code units with a line break now and then.
+QString japaneseText(int length) {
+  const QString sentence = QStringLiteral(
+      "吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。「何でも薄暗いじめじめした所で"
+      "ニャーニャー泣いていた事だけは記憶している」――１２３、ＡＢＣ。\r\n");
+  QString text;
+  while (text.size() < length) text += sentence;
+  text.truncate(length);
+  return text;
+}
+
+QString decoded(const QByteArray& bytes) {
+  return QString::fromStdU16String(decodeCp932(std::string_view(bytes.constData(), bytes.size())));
+}
+
+void setSource(frmMain& window, const QString& crlfText) {
+  QString text = crlfText;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  window.txtMain()->setPlainText(text);
+}
+
+bool toolbarLockedForRun(const frmMain& window) {
+  for (int index : {1, 2, 3, 5, 7}) {
+    if (window.toolbarButton(index)->isEnabled()) return false;
+  }
+  return window.toolbarButton(6)->isEnabled();
+}
+
+bool toolbarIdle(const frmMain& window) {
+  for (int index : {1, 2, 3, 5, 7}) {
+    if (!window.toolbarButton(index)->isEnabled()) return false;
+  }
+  return !window.toolbarButton(6)->isEnabled();
+}
+
+// Output settings of one case: the mode and the texts of txtOutput(0..4).
+struct Output {
+  int mode = 0;
+  QString file, folder, baseName, title = QStringLiteral("タイトル未設定"), body = QStringLiteral("<BODY>");
+};
+
+}  // namespace
+
+class ConversionRunTest : public QObject {
+  Q_OBJECT
+
+ public:
+  static void initMain() { prepareMainWindowTest(); }
+
+ private:
+  std::unique_ptr<frmMain> window;
+  std::unique_ptr<MessageRecorder> messages;
+  std::unique_ptr<QTemporaryDir> outputDir;
+
+  void applyOutput(const Output& output) {
+    window->optOutput(output.mode)->setChecked(true);
+    window->txtOutput(0)->setText(output.file);
+    window->txtOutput(1)->setText(output.folder);
+    window->txtOutput(2)->setText(output.baseName);
+    window->txtOutput(3)->setText(output.title);
+    window->txtOutput(4)->setText(output.body);
+  }
+
+  QString outputPath(const QString& name) const { return outputDir->filePath(name); }
+  QString outputFolder() const { return outputDir->path() + QLatin1Char('/'); }
+
+  // What the engine alone writes for the window's current settings and source,
+  // in a folder of its own: the preview file and the output files by name.
+  QMap<QString, QByteArray> engineAlone(const QStringList& outputNames) {
+    QTemporaryDir dir;
+    ConversionSettings s = window->readSettings();
+    s.singleFilePath = QDir(dir.path()).filePath(QStringLiteral("out.html")).toStdU16String();
+    s.outputFolder = (dir.path() + QLatin1Char('/')).toStdU16String();
+    const std::string preview = QDir(dir.path()).filePath(QStringLiteral("preview.html")).toStdString();
+    QuietHost host;
+    QMap<QString, QByteArray> files;
+    if (!beginPreviewFile(preview) || !convertText(window->sourceText().toStdU16String(), s, preview, host)) {
+      return files;
+    }
+    for (const QString& name : outputNames) files[name] = fileBytes(QDir(dir.path()).filePath(name));
+    files[QStringLiteral("preview")] = fileBytes(QString::fromStdString(preview));
+    return files;
+  }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    QVERIFY(registerProgressBar());
+    QCOMPARE(previewFilePath(), testPreviewFilePath());
+  }
+
+  void init() {
+    messages = std::make_unique<MessageRecorder>();
+    outputDir = std::make_unique<QTemporaryDir>();
+    QFile::remove(testPreviewFilePath());
+    window = std::make_unique<frmMain>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+
+  void cleanup() {
+    window->setCloseAllowed(true);
+    window.reset();
+    messages.reset();
+    outputDir.reset();
+  }
+
+  // ---- checks ---------------------------------------------------------------
+
+  void checksEndTheRunInTheirOrder_data() {
+    QTest::addColumn<int>("emptyField");  // txtAppearance index made empty, or -1
+    QTest::addColumn<QString>("charsPerLine");
+    QTest::addColumn<QString>("linesPerColumn");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("outputs");  // file, folder, base name, title, BODY tag
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("warning");  // the one message shown, or empty
+    QTest::addColumn<int>("rows");         // rows of the block written; 0 when the run does not start
+
+    const QString text = QStringLiteral("あいうえお");
+    const QString file = QStringLiteral("@out.html");  // @ stands for the test's output folder
+    const QString folder = QStringLiteral("@");
+    const QStringList full{file, folder, QStringLiteral("vt"), QStringLiteral("題"),
+                           QStringLiteral("<BODY>")};
+    const auto without = [&](std::initializer_list<int> fields) {
+      QStringList o = full;
+      for (int f : fields) o[f].clear();
+      return o;
+    };
+    const QString noFile = QStringLiteral("出力先ﾌｧｲﾙ名を指定して下さい");
+    const QString noFolder = QStringLiteral("出力先ﾌｫﾙﾀﾞを指定して下さい");
+    const QString noTitle = QStringLiteral("HTMLのﾀｲﾄﾙを指定して下さい");
+    const QString noBody = QStringLiteral("HTMLのBODYﾀｸﾞを指定して下さい");
+
+    for (int i = 0; i < 6; ++i) {
+      // An empty layout field ends the run before any output check.
+      QTest::addRow("empty txtAppearance(%d) ends silently before the output checks", i)
+          << i << "25"
+          << "20" << 1 << without({0, 3}) << text << QString() << 0;
+    }
+    QTest::newRow("a blank charsPerLine reads 0 and ends silently")
+        << -1 << " "
+        << "20" << 0 << full << text << QString() << 0;
+    QTest::newRow("a blank linesPerColumn reads 0 and ends silently")
+        << -1 << "25"
+        << " " << 0 << full << text << QString() << 0;
+    QTest::newRow("2.9 characters per line end silently") << -1 << "2.9"
+                                                          << "20" << 0 << full << text << QString() << 0;
+    QTest::newRow("2.9 vertical lines end silently") << -1 << "25"
+                                                     << "2.9" << 0 << full << text << QString() << 0;
+    QTest::newRow("3.4 characters per line run with 3") << -1 << "3.4"
+                                                        << "3" << 0 << full << text << QString() << 3;
+    QTest::newRow("an empty source ends silently") << -1 << "25"
+                                                   << "20" << 0 << full << QString() << QString() << 0;
+    QTest::newRow("a blank source runs") << -1 << "25"
+                                         << "20" << 0 << full << " " << QString() << 25;
+    QTest::newRow("single file without a name") << -1 << "25"
+                                                << "20" << 1 << without({0}) << text << noFile << 0;
+    QTest::newRow("single file without name and title: only the name message")
+        << -1 << "25"
+        << "20" << 1 << without({0, 3}) << text << noFile << 0;
+    QTest::newRow("single file without a title") << -1 << "25"
+                                                 << "20" << 1 << without({3}) << text << noTitle << 0;
+    QTest::newRow("single file without a BODY tag") << -1 << "25"
+                                                    << "20" << 1 << without({4}) << text << noBody << 0;
+    QTest::newRow("page files without folder and base name: only the folder message")
+        << -1 << "25"
+        << "20" << 2 << without({1, 2}) << text << noFolder << 0;
+    QTest::newRow("page files without a base name") << -1 << "25"
+                                                    << "20" << 2 << without({2}) << text << noFile << 0;
+    QTest::newRow("page files without title and BODY tag: the title message")
+        << -1 << "25"
+        << "20" << 2 << without({3, 4}) << text << noTitle << 0;
+    QTest::newRow("page files without a BODY tag") << -1 << "25"
+                                                   << "20" << 2 << without({4}) << text << noBody << 0;
+    QTest::newRow("a warning comes before the empty-source check")
+        << -1 << "25"
+        << "20" << 2 << without({1}) << QString() << noFolder << 0;
+    QTest::newRow("a warning comes before the too-few-characters check")
+        << -1 << "2"
+        << "20" << 1 << without({4}) << text << noBody << 0;
+    QTest::newRow("show only accepts an empty title and BODY tag")
+        << -1 << "25"
+        << "20" << 0 << without({0, 1, 2, 3, 4}) << text << QString() << 25;
+  }
+
+  void checksEndTheRunInTheirOrder() {
+    QFETCH(int, emptyField);
+    QFETCH(QString, charsPerLine);
+    QFETCH(QString, linesPerColumn);
+    QFETCH(int, mode);
+    QFETCH(QStringList, outputs);
+    QFETCH(QString, source);
+    QFETCH(QString, warning);
+    QFETCH(int, rows);
+
+    for (QString& o : outputs) o.replace(QLatin1Char('@'), outputFolder());
+    applyOutput({mode, outputs[0], outputs[1], outputs[2], outputs[3], outputs[4]});
+    window->txtAppearance(0)->setText(charsPerLine);
+    window->txtAppearance(2)->setText(linesPerColumn);
+    if (emptyField >= 0) window->txtAppearance(emptyField)->clear();
+    setSource(*window, source);
+    window->SSTabMain()->setCurrentIndex(1);
+    window->setStatusText(QStringLiteral("before"));
+
+    runConversion(*window);
+
+    if (warning.isEmpty()) {
+      QCOMPARE(messages->shown.size(), 0);
+    } else {
+      QCOMPARE(messages->shown.size(), 1);
+      QCOMPARE(messages->shown[0].text, warning);
+      QCOMPARE(messages->shown[0].icon, MessageIcon::warning);
+    }
+    QVERIFY(window->closeAllowed());
+    QVERIFY(toolbarIdle(*window));
+    if (rows == 0) {
+      // Nothing changed: no preview file, same tab, same status text.
+      QVERIFY(!QFile::exists(testPreviewFilePath()));
+      QCOMPARE(window->SSTabMain()->currentIndex(), 1);
+      QCOMPARE(window->statusText(), QStringLiteral("before"));
+      return;
+    }
+    QCOMPARE(window->statusText(), doneStatus);
+    const QString markup = decoded(fileBytes(testPreviewFilePath()));
+    QVERIFY(markup.startsWith(generatorLine));
+    // The block has as many rows as characters per line, rounded.
+    const QStringList lines = markup.split(QStringLiteral("\r\n"));
+    const int opening = lines.indexOf(QRegularExpression(QStringLiteral("^<PRE>.*")));
+    const int closing = lines.indexOf(QRegularExpression(QStringLiteral("^</CENTER></FONT></PRE>$")));
+    QVERIFY(opening > 0 && closing > opening);
+    QCOMPARE(closing - opening - 1, rows);
+  }
+
+  // ---- output of every mode -------------------------------------------------
+
+  void outputIsWhatThePageWriterWrites_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("files");    // output files compared, preview first
+    QTest::addColumn<QStringList>("goldens");  // their golden files; empty: the engine alone
+    // The golden files hold the page writer's output for a 3 x 3 grid with the
+    // window's other start values and the title 縦書き.
+    QTest::newRow("show only, golden") << 0 << QStringLiteral("あいうえおか") << QStringList{"preview"}
+                                       << QStringList{"initial_settings_preview.html"};
+    QTest::newRow("single file, golden") << 1 << QStringLiteral("あいうえおか\r\n\r\nき")
+                                         << QStringList{"out.html"} << QStringList{"single_file.html"};
+    QTest::newRow("page files, golden")
+        << 2 << fiveBlocks << QStringList{"vt001.html", "vt002.html", "vt003.html", "vt004.html"}
+        << QStringList{"pages_vt001.html", "pages_vt002.html", "pages_vt003.html", QString()};
+    const QString longText = japaneseText(3000);
+    QTest::newRow("show only, start values") << 10 << longText << QStringList{"preview"} << QStringList{};
+    QTest::newRow("single file, start values")
+        << 11 << longText << QStringList{"preview", "out.html"} << QStringList{};
+    QTest::newRow("page files, start values")
+        << 12 << longText << QStringList{"preview", "vt001.html", "vt002.html", "vt003.html"}
+        << QStringList{};
+  }
+
+  void outputIsWhatThePageWriterWrites() {
+    QFETCH(int, mode);
+    QFETCH(QString, source);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, goldens);
+
+    const bool small = mode < 10;
+    mode %= 10;
+    applyOutput({mode, outputPath(QStringLiteral("out.html")), outputFolder(), QStringLiteral("vt"),
+                 small ? QStringLiteral("縦書き") : QStringLiteral("タイトル未設定"),
+                 window->txtOutput(4)->text()});
+    if (small) {
+      window->txtAppearance(0)->setText(QStringLiteral("3"));
+      window->txtAppearance(2)->setText(QStringLiteral("3"));
+      window->chkOutput(0)->setChecked(true);
+      window->chkOutput(1)->setChecked(true);
+    }
+    setSource(*window, source);
+    QCOMPARE(window->sourceText(), source);
+
+    runConversion(*window);
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(window->statusText(), doneStatus);
+
+    const auto actual = [&](const QString& name) {
+      return name == QLatin1String("preview") ? fileBytes(testPreviewFilePath())
+                                              : fileBytes(outputPath(name));
+    };
+    if (!goldens.isEmpty()) {
+      for (int i = 0; i < files.size(); ++i) {
+        if (goldens[i].isEmpty()) {
+          QVERIFY2(!QFile::exists(outputPath(files[i])), qPrintable(files[i]));
+        } else {
+          QCOMPARE(actual(files[i]), fileBytes(golden(goldens[i])));
+        }
+      }
+      return;
+    }
+    const QMap<QString, QByteArray> expected = engineAlone(files);
+    QVERIFY(!expected.isEmpty());
+    for (const QString& name : files) {
+      QVERIFY2(!expected[name].isEmpty(), qPrintable(name));
+      QCOMPARE(actual(name), expected[name]);
+    }
+  }
+
+  // ---- success --------------------------------------------------------------
+
+  void successShowsThePreviewOnTabTwo() {
+    const QString source = japaneseText(2000);
+    setSource(*window, source);
+    QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
+
+    runConversion(*window);
+
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+    QCOMPARE(window->statusText(), doneStatus);
+    QVERIFY(window->closeAllowed());
+    QVERIFY(toolbarIdle(*window));
+    QVERIFY(window->SSTabMain()->isEnabled());
+    QVERIFY(window->txtMain()->isEnabled());
+    QVERIFY(window->cmdAllSelect(1)->isEnabled());
+    QVERIFY(!window->txtHTML()->isHidden());
+    QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(source.size()));
+    QVERIFY(!loadedProgressWindow());
+
+    // The preview file: the generator line, then the blocks, and no file header.
+    const QString preview = decoded(fileBytes(testPreviewFilePath()));
+    QVERIFY(preview.startsWith(generatorLine));
+    QVERIFY(!preview.contains(QStringLiteral("<HTML>")));
+    const QString blocks = preview.mid(generatorLine.size());
+    QVERIFY(blocks.count(QStringLiteral("<PRE>")) > 1);
+    // txtHTML holds every block; the clipboard the last one, with CR LF.
+    QString pane = window->txtHTML()->toPlainText();
+    QCOMPARE(pane.replace(QLatin1Char('\n'), QStringLiteral("\r\n")), blocks);
+    const QString clipboard = QApplication::clipboard()->text();
+    QVERIFY(clipboard.startsWith(QStringLiteral("<PRE>")));
+    QCOMPARE(clipboard, blocks.mid(blocks.lastIndexOf(QStringLiteral("<PRE>"))));
+
+    // The preview pane shows the file.
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toBool(), 10000);
+    QString shown;
+    window->brwIE()->page()->toPlainText([&shown](const QString& text) { shown = text; });
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
+    QVERIFY(shown.contains(QStringLiteral("吾")));
+  }
+
+  void secondRunRecreatesThePreviewFile() {
+    setSource(*window, QStringLiteral("一回目の文章"));
+    runConversion(*window);
+    setSource(*window, QStringLiteral("二回目"));
+    runConversion(*window);
+    const QString preview = decoded(fileBytes(testPreviewFilePath()));
+    QVERIFY(preview.startsWith(generatorLine));
+    QCOMPARE(preview.count(generatorLine), 1);
+    QVERIFY(preview.contains(QStringLiteral("二")));
+    QVERIFY(!preview.contains(QStringLiteral("文")));
+    QCOMPARE(preview.count(QStringLiteral("<PRE>")), 1);
+    QCOMPARE(window->txtHTML()->toPlainText().count(QStringLiteral("<PRE>")), 1);
+  }
+
+  // ---- during a run ---------------------------------------------------------
+
+  void windowIsLockedAndAnswersWhileARunIsInProgress() {
+    // The longest text the pane holds, written to page files of one block each.
+    const QString source = japaneseText(ui::SourceTextEdit::maximumLength);
+    setSource(*window, source);
+    applyOutput(
+        {2, QString(), outputFolder(), QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
+    window->txtPageColum()->setText(QStringLiteral("1"));
+
+    struct Seen {
+      bool checked = false, running = false, closeRefused = false, toolbarLocked = false, tabDisabled = false,
+           sourceDisabled = false, htmlHidden = false, copyDisabled = false, progressShown = false;
+      QString label, status, progressMessage;
+      int barMax = -1;
+    } seen;
+    // A zero timer fires at every pass of the event loop: the gaps between its
+    // ticks during the run are how long Stop or a repaint would wait.
+    qint64 longestGap = 0;
+    int passes = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setInterval(0);
+    connect(&ticker, &QTimer::timeout, this, [&] {
+      if (!conversionRunning(*window)) {
+        sinceTick.invalidate();
+        return;
+      }
+      ++passes;
+      if (sinceTick.isValid()) longestGap = std::max(longestGap, sinceTick.elapsed());
+      sinceTick.start();
+      if (seen.checked) return;
+      seen.checked = true;
+      seen.running = true;
+      seen.closeRefused = !window->close() && window->isVisible();
+      seen.toolbarLocked = toolbarLockedForRun(*window);
+      seen.tabDisabled = !window->SSTabMain()->isEnabled() && window->SSTabMain()->currentIndex() == 0;
+      seen.sourceDisabled = !window->txtMain()->isEnabled();
+      seen.htmlHidden = window->txtHTML()->isHidden();
+      seen.copyDisabled = !window->cmdAllSelect(1)->isEnabled();
+      seen.label = window->lblHcov(20)->text();
+      seen.status = window->statusText();
+      if (frmProgress* progress = loadedProgressWindow()) {
+        seen.progressShown = progress->isVisible();
+        seen.progressMessage = progress->lblMessage()->text();
+        seen.barMax = hosting::dispatchGet(progress->progressBar(), barMaxId).value.toInt();
+      }
+    });
+    ticker.start();
+    runConversion(*window);
+    ticker.stop();
+
+    QVERIFY(seen.running);
+    QVERIFY(seen.closeRefused);
+    QVERIFY(seen.toolbarLocked);
+    QVERIFY(seen.tabDisabled);
+    QVERIFY(seen.sourceDisabled);
+    QVERIFY(seen.htmlHidden);
+    QVERIFY(seen.copyDisabled);
+    QCOMPARE(seen.label, QStringLiteral("変換処理中..."));
+    QVERIFY(seen.status.startsWith(QStringLiteral("縦書き変換中...")));
+    QVERIFY(seen.progressShown);
+    QCOMPARE(seen.progressMessage, QStringLiteral("縦書きに変換しています．しばらくお待ち下さい..."));
+    QCOMPARE(seen.barMax, source.size());
+    // The event loop was never kept waiting long enough for Stop to lag.
+    QVERIFY(passes > 2);
+    QVERIFY2(longestGap < 100, qPrintable(QStringLiteral("longest gap %1 ms").arg(longestGap)));
+    QCOMPARE(window->statusText(), doneStatus);
+    QVERIFY(!conversionRunning(*window));
+    QVERIFY(window->close());
+  }
+
+  void stopEndsTheRunAndKeepsTheSource() {
+    const QString source = japaneseText(60000);
+    setSource(*window, source);
+    applyOutput(
+        {2, QString(), outputFolder(), QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
+    window->txtPageColum()->setText(QStringLiteral("1"));
+    window->chkOutput(0)->setChecked(true);
+
+    // Stop is pressed at the first pass of the event loop after page 1 was written.
+    QElapsedTimer sinceStop;
+    qint64 stopAnsweredAfter = -1;
+    messages->onShown = [&] {
+      if (sinceStop.isValid() && stopAnsweredAfter < 0) stopAnsweredAfter = sinceStop.elapsed();
+    };
+    QTimer watcher;
+    watcher.setInterval(0);
+    connect(&watcher, &QTimer::timeout, this, [&] {
+      if (!sinceStop.isValid() && QFile::exists(outputPath(QStringLiteral("vt001.html")))) {
+        sinceStop.start();
+        window->toolbarButton(6)->trigger();
+      }
+    });
+    watcher.start();
+    runConversion(*window);
+    watcher.stop();
+    QVERIFY(sinceStop.isValid());
+    QVERIFY2(stopAnsweredAfter >= 0 && stopAnsweredAfter < 100,
+             qPrintable(QStringLiteral("Stop answered after %1 ms").arg(stopAnsweredAfter)));
+
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, interrupted);
+    QCOMPARE(messages->shown[0].icon, MessageIcon::stop);
+    QCOMPARE(window->statusText(), failedStatus);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(window->sourceText(), source);
+    QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(source.size()));
+    QVERIFY(!QFile::exists(testPreviewFilePath()));
+    QVERIFY(window->closeAllowed());
+    QVERIFY(toolbarIdle(*window));
+    QVERIFY(window->txtMain()->isEnabled());
+
+    // The pages begun keep their blocks and are complete; the run stopped long
+    // before its end. The first page is the one the whole run writes.
+    const QStringList pages = QDir(outputDir->path()).entryList({QStringLiteral("vt*.html")}, QDir::Files);
+    QVERIFY(pages.size() >= 1);
+    QVERIFY2(pages.size() < 60000 / 500, qPrintable(QString::number(pages.size())));
+    for (const QString& page : pages) QVERIFY(fileBytes(outputPath(page)).endsWith("</BODY></HTML>\r\n"));
+    const QMap<QString, QByteArray> whole = engineAlone({QStringLiteral("vt001.html")});
+    QCOMPARE(fileBytes(outputPath(QStringLiteral("vt001.html"))), whole[QStringLiteral("vt001.html")]);
+  }
+
+  // ---- failures -------------------------------------------------------------
+
+  void failuresTakeTheFailurePath_data() {
+    QTest::addColumn<QString>("charsPerLine");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("missing output folder") << "25"
+                                           << "/nonexistent-zelvato-folder/";
+    QTest::newRow("characters per line beyond 32 bits") << "1E12"
+                                                        << "@";
+    QTest::newRow("a grid too large for the engine") << "90000"
+                                                     << "@";
+  }
+
+  void failuresTakeTheFailurePath() {
+    QFETCH(QString, charsPerLine);
+    QFETCH(QString, folder);
+    folder.replace(QLatin1Char('@'), outputFolder());
+    applyOutput({2, QString(), folder, QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
+    window->txtAppearance(0)->setText(charsPerLine);
+    setSource(*window, QStringLiteral("あいうえお"));
+    window->SSTabMain()->setCurrentIndex(3);
+
+    runConversion(*window);
+
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, interrupted);
+    QCOMPARE(messages->shown[0].icon, MessageIcon::stop);
+    QCOMPARE(window->statusText(), failedStatus);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QVERIFY(!QFile::exists(testPreviewFilePath()));
+    QVERIFY(window->closeAllowed());
+    QVERIFY(toolbarIdle(*window));
+    QVERIFY(window->SSTabMain()->isEnabled());
+    QVERIFY(!window->txtHTML()->isHidden());
+    QVERIFY(!loadedProgressWindow());
+    QVERIFY(QDir(outputDir->path()).entryList(QDir::Files).isEmpty());
+  }
+
+  void aPreviewFileThatCannotBeWrittenTakesTheFailurePath() {
+    // A folder of the preview file's name stands in the way.
+    QVERIFY(QDir().mkpath(testPreviewFilePath()));
+    setSource(*window, QStringLiteral("あいうえお"));
+    runConversion(*window);
+    QVERIFY(QDir().rmdir(testPreviewFilePath()));
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, interrupted);
+    QCOMPARE(window->statusText(), failedStatus);
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QVERIFY(window->closeAllowed());
+    QVERIFY(window->txtHTML()->toPlainText().isEmpty());
+  }
+};
+
+QTEST_MAIN(ConversionRunTest)
+#include "conversion_run_test.moc"

@@ -1,0 +1,105 @@
+#pragma once
+
+// What the tests that drive the real main window share: a private temporary
+// folder for the preview file, the progress bar registered from the control
+// library, and message boxes answered by the test.
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "control_host.h"
+#include "conversion_host.h"
+#include "message_box.h"
+#include "program_identity.h"
+
+namespace zelvato::testing {
+
+// Set before the application exists: the preview engine and the temporary
+// folder read the environment once.
+inline QTemporaryDir& runtimeFolder() {
+  static QTemporaryDir folder;  // made with mode 0700, as a private folder must be
+  return folder;
+}
+
+inline void prepareMainWindowTest() {
+  qputenv("XDG_RUNTIME_DIR", runtimeFolder().path().toLocal8Bit());
+  qputenv("ZELVATO_CONTROL_REGISTRY", runtimeFolder().filePath(QStringLiteral("controls.ini")).toLocal8Bit());
+  ui::prepareApplication();
+}
+
+// The progress window finds the bar by its ProgID in the test's own registry.
+inline bool registerProgressBar() {
+  return hosting::registerControlLibrary(QStringLiteral(ZORBAR32_PATH)) == hosting::S_OK;
+}
+
+// The preview file every run of the test writes.
+inline QString testPreviewFilePath() {
+  return runtimeFolder().filePath(QStringLiteral("zelvato_temp.html"));
+}
+
+inline QByteArray fileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+// The message boxes a test caused, answered from a list (OK, or Cancel for a
+// question, when the list is used up).
+struct ShownMessage {
+  QString text;
+  ui::MessageIcon icon = ui::MessageIcon::none;
+  ui::MessageButtons buttons = ui::MessageButtons::ok;
+};
+
+class MessageRecorder {
+ public:
+  MessageRecorder() {
+    ui::setMessageBoxHandler(
+        [this](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons buttons) {
+          shown.append({text, icon, buttons});
+          if (onShown) onShown();
+          if (!answers.isEmpty()) return answers.takeFirst();
+          return buttons == ui::MessageButtons::ok ? ui::MessageAnswer::ok : ui::MessageAnswer::cancel;
+        });
+  }
+  ~MessageRecorder() { ui::setMessageBoxHandler({}); }
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+  QList<ShownMessage> shown;
+  QList<ui::MessageAnswer> answers;
+  std::function<void()> onShown;  // called as each message is shown
+};
+
+// Runs `action` on the modal dialog of type T as soon as it is shown.
+template <typename T>
+void whenModalShown(std::function<void(T*)> action) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      action(dialog);
+    }
+  });
+  timer->start();
+}
+
+// A host for the engine alone, as the command-line converter runs it.
+class QuietHost : public ConversionHost {
+ public:
+  void yieldToEvents() override {}
+  bool stopRequested() override { return false; }
+  void setStatusText(std::u16string_view) override {}
+  void blockMarkupFinished(std::u16string_view) override {}
+};
+
+}  // namespace zelvato::testing
