@@ -3,6 +3,7 @@
 // select-all in both panes, and copy-all.
 #include "commands.h"
 
+#include <QTimer>
 #include <QAction>
 #include <QClipboard>
 #include <QDir>

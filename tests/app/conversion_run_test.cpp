@@ -4,6 +4,7 @@
 // and the failure path.
 #include "conversion_run.h"
 
+#include <QTimer>
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>

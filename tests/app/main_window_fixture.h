@@ -11,7 +11,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "control_host.h"
@@ -77,21 +76,6 @@ class MessageRecorder {
   QList<ui::MessageAnswer> answers;
   std::function<void()> onShown;  // called as each message is shown
 };
-
-// Runs `action` on the modal dialog of type T as soon as it is shown.
-template <typename T>
-void whenModalShown(std::function<void(T*)> action) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
-      timer->stop();
-      timer->deleteLater();
-      action(dialog);
-    }
-  });
-  timer->start();
-}
 
 // A host for the engine alone, as the command-line converter runs it.
 class QuietHost : public ConversionHost {

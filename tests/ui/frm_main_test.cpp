@@ -1,5 +1,6 @@
 // The main window: start values, the settings rules, the keyboard order, the
 // source pane's limit, the output choosers, the preview and the version message.
+#include "when_modal_shown.h"
 #include "frm_main.h"
 
 #include <QApplication>
@@ -46,21 +47,6 @@ namespace {
 
 QString fromU16(const std::u16string& s) {
   return QString::fromStdU16String(s);
-}
-
-// Runs `action` on the modal dialog of type T as soon as it is shown.
-template <typename T>
-void whenModalShown(std::function<void(T*)> action) {
-  auto* timer = new QTimer;
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
-      timer->stop();
-      timer->deleteLater();
-      action(dialog);
-    }
-  });
-  timer->start();
 }
 
 // Shows the window and gives it the keyboard, also where no window manager runs.
