@@ -143,7 +143,7 @@ bool convert(ui::frmMain& window, WindowConversionHost& host, ColumnGrid& grid, 
   showProgress(texts::convertingProgress, static_cast<qint32>(source.size()), texts::convertingUnit, true);
   window.setStatusText(texts::convertingStatus);
   deletePreviewFile(previewPath);
-  if (!beginPreviewFile(previewPath)) return false;
+  if (!beginPreviewFile(previewPath, settings)) return false;
   window.txtHTML()->clear();
 
   PageWriter writer(settings, previewPath, host);

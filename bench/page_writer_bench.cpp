@@ -65,7 +65,7 @@ void measure(benchmark::State& state, ConversionSettings settings) {
   for (auto _ : state) {
     const auto start = Clock::now();
     NullHost host;
-    beginPreviewFile(preview);
+    beginPreviewFile(preview, settings);
     if (!convertText(source, settings, preview, host)) state.SkipWithError("conversion failed");
     const auto converted = Clock::now();
     conversion += std::chrono::duration<double>(converted - start).count();

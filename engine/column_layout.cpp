@@ -68,6 +68,7 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
   if (charsPerLine < 1 || linesPerColumn < 1) return false;
   const int tabCells = tabCellCount(settings.tabWidth);
   const bool kanjiNumerals = settings.kanjiNumerals;
+  const bool collectReadingText = settings.accessibleText;
 
   int row = 0;
   int line = 1;
@@ -100,14 +101,18 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
 
   // One character after widening and tab expansion: its vertical form, then its
   // place in the grid.
-  auto placeUnit = [&](char16_t c) {
+  // `original` is the character as the text has it, kept for the reading text.
+  auto placeUnit = [&](char16_t c, char16_t original) {
     c = toVerticalQuote(toVerticalForm(unifyCodePagePair(c), kanjiNumerals));
     const bool carriageReturn = c == u'\r';
+    // The line break belongs to the block whose vertical line it ends.
+    if (carriageReturn && collectReadingText) grid.readingText().push_back(u'\n');
     if (!movePosition(carriageReturn)) return false;
     if (!carriageReturn) {
       std::u16string& cell = grid.cell(row, line);
       cell.clear();
       cell.push_back(c);
+      if (collectReadingText) grid.readingText().push_back(original);
     }
     return true;
   };
@@ -128,14 +133,15 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
       if (!enterPosition()) return false;
       if (!movePosition(false)) return false;
       grid.cell(row, line).assign(source.substr(k, 2));
+      if (collectReadingText) grid.readingText().append(source.substr(k, 2));
       k += 2;
     } else {
       const char16_t wide = widenCharacter(c);
       if (wide == u'\t') {
         for (int i = 0; i < tabCells; ++i)
-          if (!placeUnit(u'\u3000')) return false;
+          if (!placeUnit(u'\u3000', u'\u3000')) return false;
       } else if (wide != u'\n') {
-        if (!placeUnit(wide)) return false;
+        if (!placeUnit(wide, c)) return false;
       }
       k += 1;
     }

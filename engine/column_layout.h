@@ -36,6 +36,11 @@ class ColumnGrid {
   // True when every cell of rows 1..charsPerLine and lines 1..linesPerColumn is empty.
   bool isEmpty() const;
 
+  // The source characters of the block's cells in reading order (before vertical
+  // forms and kanji numerals), "\n" where a carriage return ended a vertical
+  // line. Collected only when the settings ask for the accessible text.
+  std::u16string& readingText() { return readingText_; }
+
  private:
   std::size_t index(int row, int line) const {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(lines_ + 1) +
@@ -44,6 +49,7 @@ class ColumnGrid {
   int rows_;
   int lines_;
   std::vector<std::u16string> cells_;
+  std::u16string readingText_;
 };
 
 // The run's page counters, reset to 0, 0, 1 before layout starts.

@@ -7,6 +7,9 @@ namespace zelvato {
 // Where the HTML goes besides the HTML pane and the preview file.
 enum class OutputMode { showOnly, singleFile, pageFiles };
 
+// The encoding of the preview and output files, declared in each of them.
+enum class OutputEncoding { shiftJis, utf8 };
+
 // Every option the engine reads during one run. Numbers stay the text the user
 // typed until the engine reads them with textToNumber. The defaults are the
 // main window's start values, so a default record converts as a fresh window does.
@@ -37,6 +40,10 @@ struct ConversionSettings {
   std::u16string columnsPerPage = u"2";
   bool addPageLinks = false;
   bool addPageNumbers = false;
+  OutputEncoding outputEncoding = OutputEncoding::shiftJis;
+  // Hides each block's rows from screen readers and puts the block's text in
+  // reading order beside them, visually hidden.
+  bool accessibleText = false;
 };
 
 }  // namespace zelvato

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "codepage.h"
+#include "html_text.h"
 #include "number_text.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
@@ -13,7 +14,13 @@ namespace zelvato {
 namespace {
 
 constexpr std::u16string_view crlf = u"\r\n";
-constexpr std::u16string_view fontListSuffix = u", Osaka－等幅, mono";
+// After the user's face come the fixed-pitch Japanese faces of today's desktops
+// (Japanese and English names), then the generic family. Only faces in which
+// every character a cell can hold is exactly twice as wide as a half-width
+// letter belong here: one narrower or wider glyph moves every bar after it.
+constexpr std::u16string_view fixedPitchFaces[] = {
+    u"Osaka－等幅", u"MS Gothic", u"BIZ UDGothic", u"IPAGothic", u"TakaoGothic", u"Osaka-Mono", u"monospace",
+};
 constexpr std::u16string_view bodyEnd = u"</BODY></HTML>";
 
 // Source text can never become markup: the ASCII characters that HTML treats
@@ -39,6 +46,32 @@ void widenMarkupCharacters(std::u16string& row) {
   }
 }
 
+// Font family names match regardless of the case of ASCII letters.
+bool sameFamily(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+// The visually hidden element: clipped to one pixel, out of the flow, but read
+// by screen readers, copied with the page and found by search.
+constexpr std::u16string_view readingTextStart =
+    u"<DIV lang=\"ja\" style=\"position:absolute; width:1px; height:1px; margin:-1px; padding:0; "
+    u"border:0; overflow:hidden; clip:rect(0 0 0 0); clip-path:inset(50%); white-space:nowrap\">";
+
+std::u16string readingTextElement(std::u16string_view text) {
+  std::u16string element(readingTextStart);
+  for (const char16_t c : text) {
+    if (c == u'\n')
+      element += u"<BR>";
+    else
+      element += escapeAttribute(std::u16string_view(&c, 1));
+  }
+  return element + u"</DIV>";
+}
+
 std::u16string asciiToUtf16(const char* text) {
   std::u16string out;
   for (; *text != '\0'; ++text) out.push_back(static_cast<char16_t>(*text));
@@ -58,8 +91,31 @@ std::u16string pageNumberText(std::int32_t pageNumber) {
 
 }  // namespace
 
-bool beginPreviewFile(const std::string& path) {
-  return createTextFile(path) && appendText(path, std::u16string(previewGeneratorLine) + u"\r\n");
+std::u16string fontList(const ConversionSettings& settings) {
+  std::u16string list = escapeAttribute(settings.fontFace);
+  for (const std::u16string_view face : fixedPitchFaces) {
+    if (sameFamily(face, settings.fontFace)) continue;
+    if (!list.empty()) list += u", ";
+    list += face;
+  }
+  return list;
+}
+
+std::u16string charsetDeclaration(const ConversionSettings& settings) {
+  const std::u16string_view charset =
+      settings.outputEncoding == OutputEncoding::utf8 ? u"UTF-8" : u"Shift_JIS";
+  return u"<META http-equiv=\"Content-Type\" content=\"text/html; charset=" + std::u16string(charset) +
+         u"\">";
+}
+
+std::string encodePage(const ConversionSettings& settings, std::u16string_view text) {
+  return settings.outputEncoding == OutputEncoding::utf8 ? utf16ToUtf8(text) : encodeCp932(text);
+}
+
+bool beginPreviewFile(const std::string& path, const ConversionSettings& settings) {
+  return createTextFile(path) &&
+         appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
+                                                      charsetDeclaration(settings) + u"\r\n"));
 }
 
 std::u16string generatorName() {
@@ -68,26 +124,30 @@ std::u16string generatorName() {
 }
 
 std::u16string fileHeader(const ConversionSettings& settings) {
-  return u"<HTML><HEAD><TITLE>" + settings.htmlTitle + u"</TITLE>" + std::u16string(crlf) +
-         u"<META NAME=\"GENERATOR\" CONTENT=\"" + generatorName() + u"\" ></HEAD>" + settings.bodyTag +
-         std::u16string(crlf);
+  const std::u16string_view html = settings.accessibleText ? u"<HTML lang=\"ja\">" : u"<HTML>";
+  return std::u16string(html) + u"<HEAD>" + charsetDeclaration(settings) + u"<TITLE>" + settings.htmlTitle +
+         u"</TITLE>" + std::u16string(crlf) + u"<META NAME=\"GENERATOR\" CONTENT=\"" + generatorName() +
+         u"\" ></HEAD>" + settings.bodyTag + std::u16string(crlf);
 }
 
 std::u16string blockOpening(const ConversionSettings& settings) {
-  std::u16string line = u"<PRE><FONT ";
+  std::u16string line = settings.accessibleText ? u"<PRE aria-hidden=\"true\"><FONT " : u"<PRE><FONT ";
   if (settings.useStyleSheet) {
     line += u"STYLE=\"font-size:" + zeroPad(settings.fontSizePt, 1) + u"pt; line-height:" +
             zeroPad(settings.charSpacingPt, 1) + u"pt; letter-spacing:" + zeroPad(settings.lineSpacingPt, 1) +
-            u"pt\" FACE=\"" + settings.fontFace + std::u16string(fontListSuffix) + u"\" COLOR=\"#000000\">";
+            u"pt\" FACE=\"" + fontList(settings) + u"\" COLOR=\"#000000\">";
   } else {
-    line += u"FACE=\"" + settings.fontFace + std::u16string(fontListSuffix) + u"\">";
+    line += u"FACE=\"" + fontList(settings) + u"\">";
   }
   if (settings.centerText) line += u"<CENTER>";
   return line;
 }
 
-std::optional<std::u16string> blockClosing(const ConversionSettings& settings) {
-  std::u16string closing = settings.centerText ? u"</CENTER></FONT></PRE>\r\n" : u"</FONT></PRE>";
+std::optional<std::u16string> blockClosing(const ConversionSettings& settings,
+                                           std::u16string_view readingText) {
+  std::u16string closing = settings.centerText ? u"</CENTER></FONT></PRE>" : u"</FONT></PRE>";
+  if (settings.accessibleText) closing += readingTextElement(readingText);
+  if (settings.centerText) closing += crlf;
   if (settings.addRule) {
     // Half the column gap, truncated toward zero, as a plain decimal number.
     const double space = std::trunc(textToNumber(settings.columnGapPx) / 2) + 0.0;
@@ -141,16 +201,20 @@ bool PageWriter::writeColumnBlock(ColumnGrid& grid) {
 // A file is begun anew by emptying it rather than deleting it first, so a
 // read-only file the user protected is refused instead of silently replaced.
 bool PageWriter::beginFile(const std::string& path) {
-  return createTextFile(path) && appendText(path, fileHeader(settings_));
+  return createTextFile(path) && appendEncoded(path, encodePage(settings_, fileHeader(settings_)));
 }
 
 bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
   const std::string path = utf16ToUtf8(pageFileName(settings_, pageNumber));
-  return appendText(path, pageFooter(settings_, pageNumber, lastPage));
+  return appendEncoded(path, encodePage(settings_, pageFooter(settings_, pageNumber, lastPage)));
 }
 
 bool PageWriter::writeBlock(ColumnGrid& grid) {
-  if (grid.isEmpty()) return true;
+  if (grid.isEmpty()) {
+    // Line breaks alone show nothing, so they are not read either.
+    grid.readingText().clear();
+    return true;
+  }
 
   // The block is built in the engine's own buffer, encoded once and appended
   // to each file in one write.
@@ -162,11 +226,12 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
     block += crlf;
     host_.yieldToEvents();
   }
-  const std::optional<std::u16string> closing = blockClosing(settings_);
+  const std::optional<std::u16string> closing = blockClosing(settings_, grid.readingText());
+  grid.readingText().clear();
   if (!closing) return false;
   block += *closing;
   block += crlf;
-  const std::string bytes = encodeCp932(block);
+  const std::string bytes = encodePage(settings_, block);
 
   if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) return false;
 
@@ -207,7 +272,8 @@ bool PageWriter::finishSingleFile() {
     if (!beginFile(singleFilePath_)) return false;
     singleFileBegun_ = true;
   }
-  return appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
+  return appendEncoded(singleFilePath_,
+                       encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
 }
 
 bool PageWriter::finishRun(bool runCompleted) {
@@ -217,7 +283,9 @@ bool PageWriter::finishRun(bool runCompleted) {
     if (settings_.outputMode == OutputMode::singleFile) {
       // A failed run completes the file it began but creates none.
       if (runCompleted) return finishSingleFile();
-      return !singleFileBegun_ || appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
+      return !singleFileBegun_ ||
+             appendEncoded(singleFilePath_,
+                           encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
     }
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;

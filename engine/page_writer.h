@@ -14,14 +14,26 @@ namespace zelvato {
 // The line the run puts at the top of the temporary preview file.
 inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
 
-// Re-creates the preview file holding only the generator line; false when it
-// cannot be written.
-bool beginPreviewFile(const std::string& path);
+// Re-creates the preview file holding only the generator line and the
+// declaration of its encoding; false when it cannot be written.
+bool beginPreviewFile(const std::string& path, const ConversionSettings& settings);
+
+// The FONT element's list of faces: the user's face (escaped), then the
+// fixed-pitch Japanese faces that are not the user's, then the generic family.
+std::u16string fontList(const ConversionSettings& settings);
+
+// The META element that declares the files' encoding.
+std::u16string charsetDeclaration(const ConversionSettings& settings);
+
+// The text in the files' encoding: code page 932 (characters outside it as
+// numeric character references) or UTF-8 without byte-order mark.
+std::string encodePage(const ConversionSettings& settings, std::u16string_view text);
 
 // "KORVENT Zelvato Ver1.2.0", from the program's version.
 std::u16string generatorName();
 
-// The two header lines that begin every output file, CR LF included.
+// The two header lines that begin every output file, CR LF included; the
+// encoding is declared before the title.
 std::u16string fileHeader(const ConversionSettings& settings);
 
 // The line that opens a block (without its CR LF): the font form, or the
@@ -30,8 +42,11 @@ std::u16string blockOpening(const ConversionSettings& settings);
 
 // What ends a block (without the final CR LF): "</FONT></PRE>", after
 // "</CENTER>" and a CR LF when centring is on, with the horizontal rule when it
-// is on. Nothing when the column gap is too large to write as a number.
-std::optional<std::u16string> blockClosing(const ConversionSettings& settings);
+// is on. With the accessible text, the block's reading text (lines separated by
+// "\n") follows the PRE in a visually hidden element. Nothing when the column
+// gap is too large to write as a number.
+std::optional<std::u16string> blockClosing(const ConversionSettings& settings,
+                                           std::u16string_view readingText = {});
 
 // The foot of a page file, CR LF included: links and page number as the page
 // options ask, then "</BODY></HTML>". The last page of a run has no next-page link.

@@ -11,6 +11,9 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   fonts-ipafont-gothic fonts-ipafont-mincho
+  # Japanese fixed-pitch faces the pages name (the browser test measures them),
+  # and the faces a Debian desktop falls back to, which must not win.
+  fonts-morisawa-bizud-gothic fonts-takao-gothic fonts-noto-cjk fonts-vlgothic
 )
 
 missing=()

@@ -148,7 +148,7 @@ int run(int argc, char** argv) {
   }
 
   bool converted = true;
-  if (!options.previewPath.empty()) converted = beginPreviewFile(options.previewPath);
+  if (!options.previewPath.empty()) converted = beginPreviewFile(options.previewPath, settings);
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
   if (converted) converted = convertText(*source, settings, options.previewPath, host);
   host.clearProgress();

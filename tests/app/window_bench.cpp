@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     QuietHost host;
     QElapsedTimer t;
     t.start();
-    const bool ok = zelvato::beginPreviewFile(preview) &&
+    const bool ok = zelvato::beginPreviewFile(preview, settings) &&
                     zelvato::convertText(source.toStdU16String(), settings, preview, host);
     engineTimes.push_back(t.elapsed());
     if (!ok) {

@@ -40,6 +40,12 @@ ConversionSettings smallSettings() {
   return s;
 }
 
+// The faces after the user's own in every font list, and the encoding line.
+constexpr std::u16string_view fontListTail =
+    u"Osaka－等幅, MS Gothic, BIZ UDGothic, IPAGothic, TakaoGothic, Osaka-Mono, monospace";
+constexpr std::string_view shiftJisDeclaration =
+    R"(<META http-equiv="Content-Type" content="text/html; charset=Shift_JIS">)";
+
 // Five blocks of one character each: three carriage returns close a 3 x 3 block.
 constexpr std::u16string_view fiveBlocks = u"あ\r\n\r\n\r\nい\r\n\r\n\r\nう\r\n\r\n\r\nえ\r\n\r\n\r\nお";
 
@@ -52,7 +58,7 @@ struct TestRun {
   void convert(std::u16string_view source, ConversionSettings settings) {
     if (settings.outputMode == OutputMode::pageFiles && settings.outputFolder.empty())
       settings.outputFolder = utf8ToUtf16(folder.folder());
-    ASSERT_TRUE(beginPreviewFile(preview));
+    ASSERT_TRUE(beginPreviewFile(preview, settings));
     ok = convertText(source, settings, preview, host);
   }
   std::string file(const std::string& name) const { return bytesOf(folder.file(name)); }
@@ -96,8 +102,8 @@ TEST(PageWriter, styleValuesAreCopiedAsTypedAndEmptyOnesWrittenAsZero) {
     s.charSpacingPt = c.charSpacing;
     s.lineSpacingPt = c.lineSpacing;
     s.centerText = false;
-    EXPECT_EQ(blockOpening(s), u"<PRE><FONT STYLE=\"" + c.style +
-                                   u"\" FACE=\"ＭＳ ゴシック, Osaka－等幅, mono\" COLOR=\"#000000\">");
+    EXPECT_EQ(blockOpening(s), u"<PRE><FONT STYLE=\"" + c.style + u"\" FACE=\"ＭＳ ゴシック, " +
+                                   std::u16string(fontListTail) + u"\" COLOR=\"#000000\">");
   }
 }
 
@@ -252,7 +258,8 @@ TEST(PageWriter, runWithoutCellsWritesNoBlockAnywhere) {
   TestRun run;
   run.convert(u"\r\n\r\n\n\r\n", s);
   ASSERT_TRUE(run.ok);
-  EXPECT_EQ(bytesOf(run.preview), "<!--GENERATOR:KORVENT LUMIKARA-->\r\n");
+  EXPECT_EQ(bytesOf(run.preview),
+            "<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + std::string(shiftJisDeclaration) + "\r\n");
   EXPECT_EQ(run.host.blocks, 0);
   EXPECT_EQ(run.host.statusText, u"");
   EXPECT_FALSE(std::filesystem::exists(run.folder.file("vt001.html")));
@@ -275,7 +282,7 @@ TEST(PageWriter, hostReceivesEachFinishedBlockAsThePreviewHoldsIt) {
   ASSERT_TRUE(run.ok);
   EXPECT_EQ(run.host.blocks, 2);
   const std::string preview = bytesOf(run.preview);
-  EXPECT_EQ(encodeCp932(run.host.htmlPane), preview.substr(preview.find("\r\n") + 2));
+  EXPECT_EQ(encodeCp932(run.host.htmlPane), preview.substr(preview.find("<PRE>")));
   EXPECT_EQ(run.host.clipboard.substr(0, 5), u"<PRE>");
   EXPECT_NE(run.host.clipboard.find(u" き "), std::u16string::npos);
   EXPECT_EQ(run.host.clipboard.find(u" あ "), std::u16string::npos);  // only the last block
@@ -336,8 +343,90 @@ TEST(PageWriter, titleAndBodyTagAreWrittenVerbatim) {
   run.convert(u"あ", s);
   ASSERT_TRUE(run.ok);
   const std::string file = run.file("out.html");
-  EXPECT_EQ(file.substr(0, file.find("\r\n")), "<HTML><HEAD><TITLE>A & B <i></TITLE>");
+  EXPECT_EQ(file.substr(0, file.find("\r\n")),
+            "<HTML><HEAD>" + std::string(shiftJisDeclaration) + "<TITLE>A & B <i></TITLE>");
   EXPECT_NE(file.find("\" ></HEAD><BODY TEXT=\"#333333\">\r\n<PRE>"), file.npos);
+}
+
+TEST(PageWriter, fontListKeepsTheUsersFaceFirstEscapedAndOnlyOnce) {
+  struct Case {
+    std::u16string face;
+    std::u16string list;
+  };
+  const std::u16string tail(fontListTail);
+  const Case cases[] = {
+      {u"ＭＳ ゴシック", u"ＭＳ ゴシック, " + tail},
+      {u"IPAGothic", u"IPAGothic, Osaka－等幅, MS Gothic, BIZ UDGothic, TakaoGothic, Osaka-Mono, monospace"},
+      {u"ms gothic", u"ms gothic, Osaka－等幅, BIZ UDGothic, IPAGothic, TakaoGothic, Osaka-Mono, monospace"},
+      {u"A\"><B & C", u"A&quot;&gt;&lt;B &amp; C, " + tail},
+      {u"", tail},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.fontFace = c.face;
+    EXPECT_EQ(fontList(s), c.list) << utf16ToUtf8(c.face);
+    for (const bool styleSheet : {true, false}) {
+      s.useStyleSheet = styleSheet;
+      EXPECT_NE(blockOpening(s).find(u" FACE=\"" + c.list + u"\""), std::u16string::npos);
+    }
+  }
+}
+
+TEST(PageWriter, utf8PagesDeclareTheirEncodingAndNeedNoReferences) {
+  for (const OutputMode mode : {OutputMode::singleFile, OutputMode::pageFiles}) {
+    ConversionSettings s = smallSettings();
+    s.outputEncoding = OutputEncoding::utf8;
+    s.outputMode = mode;
+    s.fileBaseName = u"vt";
+    TestRun run;
+    s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
+    run.convert(u"𠮷は「雪」\r\n\r\n\r\nです", s);
+    ASSERT_TRUE(run.ok);
+    const std::string declaration = R"(<META http-equiv="Content-Type" content="text/html; charset=UTF-8">)";
+    const std::string file = run.file(mode == OutputMode::singleFile ? "out.html" : "vt001.html");
+    const std::string preview = bytesOf(run.preview);
+    EXPECT_EQ(file.substr(0, file.find("<TITLE>")), "<HTML><HEAD>" + declaration);
+    EXPECT_EQ(preview.substr(0, preview.find("<PRE>")),
+              "<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + declaration + "\r\n");
+    for (const std::string& bytes : {file, preview}) {
+      EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(bytes)), bytes);  // well-formed UTF-8, no byte-order mark
+      EXPECT_NE(bytes.find(utf16ToUtf8(u" 𠮷 ")), bytes.npos);
+      EXPECT_NE(bytes.find(utf16ToUtf8(u"  ┐\r\n")), bytes.npos);
+      EXPECT_EQ(bytes.find("&#"), bytes.npos);
+      EXPECT_EQ(bytes.find("Shift_JIS"), bytes.npos);
+    }
+    EXPECT_NE(file.find("</BODY></HTML>\r\n"), file.npos);
+  }
+}
+
+TEST(PageWriter, accessibleTextHidesTheRowsAndGivesTheSourceInReadingOrder) {
+  // 3 x 3: 「２人 fill the first vertical line, 」 the second, ｶﾞ< the third; the
+  // carriage return there closes the block, so the next one begins with two
+  // empty vertical lines.
+  ConversionSettings s = smallSettings();
+  s.accessibleText = true;
+  s.outputMode = OutputMode::singleFile;
+  TestRun run;
+  s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
+  run.convert(u"「２人」\r\nｶﾞ<\r\n\r\n\r\n次", s);
+  ASSERT_TRUE(run.ok);
+  const std::u16string file = decodeCp932(run.file("out.html"));
+  const std::u16string hidden =
+      u"<DIV lang=\"ja\" style=\"position:absolute; width:1px; height:1px; margin:-1px; padding:0; "
+      u"border:0; overflow:hidden; clip:rect(0 0 0 0); clip-path:inset(50%); white-space:nowrap\">";
+  EXPECT_EQ(file.substr(0, 22), u"<HTML lang=\"ja\"><HEAD>");
+  EXPECT_NE(file.find(u"\r\n<PRE aria-hidden=\"true\"><FONT STYLE="), std::u16string::npos);
+  EXPECT_NE(file.find(u"</CENTER></FONT></PRE>" + hidden + u"「２人」<BR>ｶﾞ&lt;<BR></DIV>\r\n\r\n<PRE"),
+            std::u16string::npos);
+  EXPECT_NE(file.find(u"</CENTER></FONT></PRE>" + hidden + u"<BR><BR>次</DIV>\r\n\r\n</BODY>"),
+            std::u16string::npos);
+  EXPECT_NE(file.find(u"  ┐\r\n"), std::u16string::npos);  // the rows keep their vertical forms
+
+  // Without centring the element follows the PRE on its line, before the rule.
+  s.centerText = false;
+  s.addRule = true;
+  EXPECT_EQ(*blockClosing(s, u"あ\nい"),
+            u"</FONT></PRE>" + hidden + u"あ<BR>い</DIV><HR SIZE=1 NOSHADE VSPACE=3>");
 }
 
 TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
@@ -365,7 +454,7 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
     TestRun run;
     RecordingHost host;
     ConversionSettings s = smallSettings();
-    ASSERT_TRUE(beginPreviewFile(run.preview));
+    ASSERT_TRUE(beginPreviewFile(run.preview, s));
     PageWriter writer(s, run.preview, host);
     ColumnGrid grid(3, 3);
     grid.cell(1, 1) = u"あ";

@@ -2,8 +2,8 @@
 // temporary folder. Built and run by scripts/fuzz.sh (clang, libFuzzer).
 //
 // Besides crashes and sanitizer reports it checks what must hold for any input:
-// the preview file holds exactly the generator line and the markup the host
-// received, encoded; no row carries an ASCII <, > or " (an & only as the start
+// the preview file holds exactly the generator line, the encoding line and the
+// markup the host received, encoded; no row carries an ASCII <, > or " (an & only as the start
 // of a character reference); every page file and the single file end with
 // "</BODY></HTML>" and a line end.
 
@@ -89,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.columnsPerPage = someNumberText(in);
   s.useStyleSheet = in.ConsumeBool();
   s.centerText = in.ConsumeBool();
+  s.outputEncoding = in.ConsumeBool() ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
+  s.accessibleText = in.ConsumeBool();
   s.addRule = in.ConsumeBool();
   s.showGrid = in.ConsumeBool();
   s.kanjiNumerals = in.ConsumeBool();
@@ -107,11 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& entry : std::filesystem::directory_iterator(folder()))
     std::filesystem::remove(entry.path());
   const std::string preview = folder() + "/preview.html";
-  require(beginPreviewFile(preview), "preview begun");
+  require(beginPreviewFile(preview, s), "preview begun");
   const bool converted = convertText(source, s, preview, host);
 
   const std::string previewBytes = readBytes(preview);
-  require(previewBytes == "<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + encodeCp932(host.markup_),
+  require(previewBytes == encodePage(s, u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + charsetDeclaration(s) +
+                                            u"\r\n" + host.markup_),
           "preview holds the host's markup");
   const std::u16string markup = host.markup_;
   for (std::size_t at = 0; at < markup.size();) {
@@ -129,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::string bytes = readBytes(entry.path().string());
       require(bytes.size() >= 16 && bytes.substr(bytes.size() - 16) == "</BODY></HTML>\r\n",
               "files end whole");
-      require(bytes.rfind("<HTML>", 0) == 0, "files begin with the header");
+      require(bytes.rfind(s.accessibleText ? "<HTML lang=\"ja\"><HEAD><META " : "<HTML><HEAD><META ", 0) == 0,
+              "files begin with the header");
     }
   }
   return 0;
