@@ -38,6 +38,9 @@ enum Option : int {
   title,
   body,
   preview,
+  encoding,
+  accessibleText,
+  noAccessibleText,
   help,
   version,
 };
@@ -72,6 +75,9 @@ const option longOptions[] = {
     {"title", required_argument, nullptr, title},
     {"body", required_argument, nullptr, body},
     {"preview", required_argument, nullptr, preview},
+    {"encoding", required_argument, nullptr, encoding},
+    {"accessible-text", no_argument, nullptr, accessibleText},
+    {"no-accessible-text", no_argument, nullptr, noAccessibleText},
     {"help", no_argument, nullptr, help},
     {"version", no_argument, nullptr, version},
     {nullptr, 0, nullptr, 0},
@@ -145,6 +151,13 @@ std::string usageText() {
          ")\n"
          "  --body=TAG             the whole BODY start tag\n"
          "  --preview=FILE         also write the preview file, as the window does\n"
+         "  --encoding=ENC         encoding of the files: shift_jis or utf-8 (" +
+         std::string(d.outputEncoding == OutputEncoding::utf8 ? "utf-8" : "shift_jis") +
+         ")\n"
+         "  --accessible-text, --no-accessible-text\n"
+         "                         every block's text in reading order for screen readers (" +
+         onOff(d.accessibleText) +
+         ")\n"
          "\n"
          "  --help                 show this help and exit\n"
          "  --version              show the version and exit\n"
@@ -257,6 +270,22 @@ ParseResult parseArguments(int argc, char** argv) {
         break;
       case preview:
         result.options.previewPath = optarg;
+        break;
+      case encoding:
+        if (value == u"shift_jis") {
+          s.outputEncoding = OutputEncoding::shiftJis;
+        } else if (value == u"utf-8") {
+          s.outputEncoding = OutputEncoding::utf8;
+        } else {
+          result.error = std::string("--encoding must be shift_jis or utf-8, not '") + optarg + "'";
+          return result;
+        }
+        break;
+      case accessibleText:
+        s.accessibleText = true;
+        break;
+      case noAccessibleText:
+        s.accessibleText = false;
         break;
       case help:
         result.options.showHelp = true;

@@ -169,6 +169,9 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"--frobnicate"}, 2, "zelvato-convert: unknown option '--frobnicate'"},
       {{"--title"}, 2, "zelvato-convert: option '--title' needs a value"},
       {{"--single=a", "--pages=b"}, 2, "zelvato-convert: --single and --pages cannot be used together"},
+      {{"--encoding=latin1", sample},
+       2,
+       "zelvato-convert: --encoding must be shift_jis or utf-8, not 'latin1'"},
   };
   for (const Case& c : cases) {
     TempFolder folder;
@@ -191,6 +194,15 @@ TEST(ConvertCli, singleFileAndFolderWithoutSeparatorAreAccepted) {
   EXPECT_EQ(html.substr(0, 12), "<HTML><HEAD>");
   EXPECT_EQ(html.substr(html.size() - 16), "</BODY></HTML>\r\n");
   EXPECT_NE(html.find("<HR SIZE=1 NOSHADE VSPACE=3>"), html.npos);
+
+  const Result utf8 =
+      runConvert(folder, {"--single", "utf8.html", "--encoding=utf-8", "--accessible-text", sampleCp932});
+  ASSERT_EQ(utf8.exitCode, 0) << utf8.err;
+  const std::string page = bytesOf(folder.file("utf8.html"));
+  EXPECT_EQ(page.substr(0, page.find("<TITLE>")),
+            R"(<HTML lang="ja"><HEAD><META http-equiv="Content-Type" content="text/html; charset=UTF-8">)");
+  EXPECT_NE(page.find(R"(<PRE aria-hidden="true">)"), page.npos);
+  EXPECT_NE(page.find(utf16ToUtf8(u"雪の朝<BR><BR>")), page.npos);  // the title line, then an empty line
 
   const Result withSlash =
       runConvert(folder, {"--pages", folder.file("pages") + "/", "--base-name", "a", sampleUtf8});
