@@ -128,7 +128,8 @@ class ConversionRunTest : public QObject {
     const std::string preview = QDir(dir.path()).filePath(QStringLiteral("preview.html")).toStdString();
     QuietHost host;
     QMap<QString, QByteArray> files;
-    if (!beginPreviewFile(preview) || !convertText(window->sourceText().toStdU16String(), s, preview, host)) {
+    if (!beginPreviewFile(preview, s) ||
+        !convertText(window->sourceText().toStdU16String(), s, preview, host)) {
       return files;
     }
     for (const QString& name : outputNames) files[name] = fileBytes(QDir(dir.path()).filePath(name));
@@ -377,11 +378,14 @@ class ConversionRunTest : public QObject {
     QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(source.size()));
     QVERIFY(!loadedProgressWindow());
 
-    // The preview file: the generator line, then the blocks, and no file header.
+    // The preview file: the generator line, the encoding, then the blocks, and no file header.
     const QString preview = decoded(fileBytes(testPreviewFilePath()));
-    QVERIFY(preview.startsWith(generatorLine));
+    const QString head =
+        generatorLine +
+        QStringLiteral("<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n");
+    QVERIFY(preview.startsWith(head));
     QVERIFY(!preview.contains(QStringLiteral("<HTML>")));
-    const QString blocks = preview.mid(generatorLine.size());
+    const QString blocks = preview.mid(head.size());
     QVERIFY(blocks.count(QStringLiteral("<PRE>")) > 1);
     // txtHTML holds every block; the clipboard the last one, with CR LF.
     QString pane = window->txtHTML()->toPlainText();

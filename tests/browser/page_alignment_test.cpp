@@ -57,7 +57,7 @@ const std::u16string sampleText =
 const char* measureScript = R"JS(
 (() => {
   // A reading text counts when it has text and follows a PRE hidden from screen readers.
-  const pre_hidden_check = (e) => e.textContent.length > 0 && e.previousElementSibling &&
+  const followsHiddenPre = (e) => e.textContent.length > 0 && e.previousElementSibling &&
       e.previousElementSibling.tagName === 'PRE' && e.previousElementSibling.getAttribute('aria-hidden') === 'true';
   const range = document.createRange();
   const rectOf = (c) => { range.setStart(c.node, c.off); range.setEnd(c.node, c.off + c.len);
@@ -97,12 +97,15 @@ const char* measureScript = R"JS(
     }
   }
   let readingTexts = 0, readingTextsShown = 0;
-  for (const e of document.querySelectorAll('div[lang="ja"]')) {
+  const hidden = document.querySelectorAll('div[lang="ja"]');
+  for (const e of hidden) {
     const r = e.getBoundingClientRect();
-    if (pre_hidden_check(e)) ++readingTexts;
+    if (followsHiddenPre(e)) ++readingTexts;
     if (r.width > 1 || r.height > 1) ++readingTextsShown;
   }
-  return JSON.stringify({blocks, rows: rowsMeasured, worst, where, problem, readingTexts, readingTextsShown});
+  const readingStart = hidden.length ? hidden[0].textContent.substring(0, 5) : '';
+  return JSON.stringify({blocks, rows: rowsMeasured, worst, where, problem, readingTexts, readingTextsShown,
+                         readingStart, charset: document.characterSet});
 })()
 )JS";
 
@@ -123,7 +126,7 @@ constexpr auto showOnly = OutputMode::showOnly, single = OutputMode::singleFile,
 constexpr auto sjis = OutputEncoding::shiftJis, utf8 = OutputEncoding::utf8;
 constexpr const char* ms = "ＭＳ ゴシック";
 const Case cases[] = {
-    // name                                  font   css    grid   char  line  centre mode      enc   a11y
+    // name, font, style sheet, grid, char and line spacing, centring, mode, encoding, accessible text
     {"start values, grid, preview", ms, true, true, "9", "0", true, showOnly, sjis, false},
     {"start values, no grid, single file", ms, true, false, "9", "0", true, single, sjis, false},
     {"font form, grid, page files", ms, false, true, "9", "0", true, pages, sjis, false},
@@ -147,6 +150,8 @@ struct Measurement {
   QString problem;
   int readingTexts = 0;
   int readingTextsShown = 0;
+  QString readingStart;
+  QString charset;
 };
 
 std::string readBytes(const QString& path) {
@@ -195,6 +200,8 @@ class PageAlignmentTest : public QObject {
     m.problem = o.value("problem").toString();
     m.readingTexts = o.value("readingTexts").toInt();
     m.readingTextsShown = o.value("readingTextsShown").toInt();
+    m.readingStart = o.value("readingStart").toString();
+    m.charset = o.value("charset").toString();
     return m;
   }
 
@@ -256,6 +263,10 @@ class PageAlignmentTest : public QObject {
       // The reading text is there for screen readers and takes no room on screen.
       QCOMPARE(m.readingTexts, c.accessible ? m.blocks : 0);
       QCOMPARE(m.readingTextsShown, 0);
+      // The source's own characters, before vertical forms, in reading order.
+      if (c.accessible) QCOMPARE(m.readingStart, QString::fromUtf8("「雪の朝」"));
+      // The browser took the encoding the page declares.
+      QCOMPARE(m.charset, QString(c.encoding == utf8 ? "UTF-8" : "Shift_JIS"));
       QVERIFY2(
           m.worst >= 0 && m.worst <= 1.0,
           qPrintable(QString("%1: %2 px at %3").arg(QFileInfo(file).fileName()).arg(m.worst).arg(m.where)));
