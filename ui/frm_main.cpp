@@ -462,7 +462,26 @@ void frmMain::buildOutputPage(QWidget* page) {
   placeBox(updnColumnPage_, 4185, 1680, 240, 270);
   makeLabel(27, frame2, QStringLiteral("組"), 4515, 1725);
 
-  for (QWidget* w : {static_cast<QWidget*>(frame1), static_cast<QWidget*>(frame2)}) w->setFont(uiFont());
+  // Beside the title and the BODY tag: the files' encoding and the reading text.
+  auto* fraEncoding = new QGroupBox(texts::encodingFrame, page);
+  fraEncoding->setObjectName(QStringLiteral("fraEncoding"));
+  placeBox(fraEncoding, 5280, 2520, 3855, 615);
+  const char* encodings[2] = {"Shift_JIS", "UTF-8"};
+  for (int i = 0; i < 2; ++i) {
+    auto* option = new QRadioButton(QString::fromUtf8(encodings[i]), fraEncoding);
+    option->setObjectName(indexed("optEncoding", i));
+    place(option, 120 + 1800 * i, 300, 1695, 180);
+    optEncoding_[i] = option;
+  }
+  const ConversionSettings start;
+  optEncoding_[start.outputEncoding == OutputEncoding::utf8 ? 1 : 0]->setChecked(true);
+  chkAccessibleText_ = makeCheck(page, QStringLiteral("chkAccessibleText"), texts::accessibleText,
+                                 start.accessibleText ? Qt::Checked : Qt::Unchecked);
+  place(chkAccessibleText_, 5400, 3405, 3735, 180);
+
+  for (QWidget* w : {static_cast<QWidget*>(frame1), static_cast<QWidget*>(frame2),
+                     static_cast<QWidget*>(fraEncoding), static_cast<QWidget*>(chkAccessibleText_)})
+    w->setFont(uiFont());
 }
 
 void frmMain::buildHtmlPage(QWidget* page) {
@@ -487,8 +506,9 @@ void frmMain::setKeyboardOrder() {
   for (UpDown* spin : updnAppearance_) order.push_back(spin);
   for (QWidget* w : std::initializer_list<QWidget*>{
            optOutput_[0], optOutput_[1], optOutput_[2], cmdFileSelect_, cmdFolderSelect_, txtOutput_[2],
-           chkOutput_[0], chkOutput_[1], updnColumnPage_, txtOutput_[3], txtOutput_[4], txtHTML_,
-           cmdAllSelect1_, txtOutput_[0], txtOutput_[1], txtPageColum_}) {
+           chkOutput_[0], chkOutput_[1], updnColumnPage_, optEncoding_[0], optEncoding_[1],
+           chkAccessibleText_, txtOutput_[3], txtOutput_[4], txtHTML_, cmdAllSelect1_, txtOutput_[0],
+           txtOutput_[1], txtPageColum_}) {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);

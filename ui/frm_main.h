@@ -67,6 +67,9 @@ class frmMain : public QMainWindow {
   QPushButton* cmdFolderSelect() const { return cmdFolderSelect_; }
   QCheckBox* chkOutput(int index) const { return chkOutput_.at(index); }
   QLineEdit* txtPageColum() const { return txtPageColum_; }
+  // The files' encoding: 0 Shift_JIS, 1 UTF-8.
+  QRadioButton* optEncoding(int index) const { return optEncoding_.at(index); }
+  QCheckBox* chkAccessibleText() const { return chkAccessibleText_; }
   UpDown* updnColumnPage() const { return updnColumnPage_; }
   // The control array has only member 1.
   QPushButton* cmdAllSelect(int index) const { return index == 1 ? cmdAllSelect1_ : nullptr; }
@@ -161,6 +164,8 @@ class frmMain : public QMainWindow {
   std::array<QCheckBox*, 2> chkOutput_{};
   QLineEdit* txtPageColum_ = nullptr;
   UpDown* updnColumnPage_ = nullptr;
+  std::array<QRadioButton*, 2> optEncoding_{};
+  QCheckBox* chkAccessibleText_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
   QFileDialog* fileDialog_ = nullptr;

@@ -16,6 +16,8 @@ inline const QString defaultFontFace = QStringLiteral("ＭＳ ゴシック");
 inline const QString uiFontFace = QStringLiteral("MS UI Gothic");
 inline const QString labelFontFace = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString sampleText = QStringLiteral("饒舌たる詭弁に疑念を抱きつつも納得した");
+inline const QString encodingFrame = QStringLiteral("文字コード");
+inline const QString accessibleText = QStringLiteral("読み上げ用テキストを付ける");
 inline const QString defaultTitle = QStringLiteral("タイトル未設定");
 inline const QString defaultBodyTag = QStringLiteral(
     "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 MARGINWIDTH=0 "

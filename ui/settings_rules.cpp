@@ -191,6 +191,8 @@ ConversionSettings frmMain::readSettings() const {
   s.columnsPerPage = text(txtPageColum_);
   s.addPageLinks = on(chkOutput_[0]);
   s.addPageNumbers = on(chkOutput_[1]);
+  s.outputEncoding = optEncoding_[1]->isChecked() ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
+  s.accessibleText = on(chkAccessibleText_);
   return s;
 }
 

@@ -309,6 +309,9 @@ class ConversionRunTest : public QObject {
     QTest::newRow("page files, start values")
         << 12 << longText << QStringList{"preview", "vt001.html", "vt002.html", "vt003.html"}
         << QStringList{};
+    // 20 and up: the start values with UTF-8 pages and the reading text.
+    QTest::newRow("page files, UTF-8 with reading text")
+        << 22 << longText << QStringList{"preview", "vt001.html", "vt002.html"} << QStringList{};
   }
 
   void outputIsWhatThePageWriterWrites() {
@@ -318,6 +321,7 @@ class ConversionRunTest : public QObject {
     QFETCH(QStringList, goldens);
 
     const bool small = mode < 10;
+    const bool newOptions = mode >= 20;
     mode %= 10;
     applyOutput({mode, outputPath(QStringLiteral("out.html")), outputFolder(), QStringLiteral("vt"),
                  small ? QStringLiteral("縦書き") : QStringLiteral("タイトル未設定"),
@@ -327,6 +331,10 @@ class ConversionRunTest : public QObject {
       window->txtAppearance(2)->setText(QStringLiteral("3"));
       window->chkOutput(0)->setChecked(true);
       window->chkOutput(1)->setChecked(true);
+    }
+    if (newOptions) {
+      window->optEncoding(1)->click();
+      window->chkAccessibleText()->setChecked(true);
     }
     setSource(*window, source);
     QCOMPARE(window->sourceText(), source);

@@ -128,6 +128,9 @@ class FrmMainTest : public QObject {
     QTest::newRow("columnsPerPage") << "columnsPerPage" << fromU16(s.columnsPerPage) << "2";
     QTest::newRow("addPageLinks") << "addPageLinks" << flag(s.addPageLinks) << "off";
     QTest::newRow("addPageNumbers") << "addPageNumbers" << flag(s.addPageNumbers) << "off";
+    QTest::newRow("outputEncoding") << "outputEncoding"
+                                    << flag(s.outputEncoding == zelvato::OutputEncoding::shiftJis) << "on";
+    QTest::newRow("accessibleText") << "accessibleText" << flag(s.accessibleText) << "off";
     QTest::newRow("file fields empty") << "singleFilePath+outputFolder+fileBaseName"
                                        << fromU16(s.singleFilePath + s.outputFolder + s.fileBaseName) << "";
     QTest::newRow("page width") << "txtWidth" << fresh.txtWidth()->text() << "127";
@@ -151,11 +154,11 @@ class FrmMainTest : public QObject {
   void controlsAreFoundByTheirNames_data() {
     QTest::addColumn<QString>("name");
     for (const char* name :
-         {"txtMain",      "txtHTML",      "txtAppearance(0)", "txtAppearance(5)", "updnAppearance(3)",
-          "lblHcov(20)",  "lblHcov(27)",  "chkOpt(5)",        "txtFont(1)",       "optOutput(2)",
-          "txtOutput(4)", "chkOutput(1)", "txtPageColum",     "updnColumnPage",   "cmdAllSelect(1)",
-          "brwIE",        "picSample",    "Toolbar1",         "toolbarReload",    "SSTabMain",
-          "statusBar",    "txtSampleFont"}) {
+         {"txtMain",      "txtHTML",       "txtAppearance(0)", "txtAppearance(5)", "updnAppearance(3)",
+          "lblHcov(20)",  "lblHcov(27)",   "chkOpt(5)",        "txtFont(1)",       "optOutput(2)",
+          "txtOutput(4)", "chkOutput(1)",  "txtPageColum",     "updnColumnPage",   "cmdAllSelect(1)",
+          "brwIE",        "picSample",     "Toolbar1",         "toolbarReload",    "SSTabMain",
+          "statusBar",    "txtSampleFont", "optEncoding(1)",   "chkAccessibleText"}) {
       QTest::newRow(name) << QString::fromLatin1(name);
     }
   }
@@ -192,6 +195,23 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->txtOutput(2)->text(), QStringLiteral("kept"));
     const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
+  }
+
+  void encodingAndReadingTextAreReadInEveryOutputMode() {
+    for (int mode : {0, 1, 2}) {
+      window->optOutput(mode)->click();
+      window->optEncoding(1)->click();
+      window->chkAccessibleText()->click();
+      QVERIFY(window->optEncoding(1)->isEnabled() && window->chkAccessibleText()->isEnabled());
+      zelvato::ConversionSettings s = window->readSettings();
+      QCOMPARE(s.outputEncoding, zelvato::OutputEncoding::utf8);
+      QVERIFY(s.accessibleText);
+      window->optEncoding(0)->click();
+      window->chkAccessibleText()->click();
+      s = window->readSettings();
+      QCOMPARE(s.outputEncoding, zelvato::OutputEncoding::shiftJis);
+      QVERIFY(!s.accessibleText);
+    }
   }
 
   void styleSheetOffFollowsTheFontSize_data() {
@@ -528,8 +548,9 @@ class FrmMainTest : public QObject {
     window->optOutput(2)->click();
     window->optOutput(2)->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), window->optOutput(2));
-    const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
-                               "updnColumnPage",  "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+    const QStringList expected{"cmdFolderSelect", "txtOutput(2)",   "chkOutput(0)",      "chkOutput(1)",
+                               "updnColumnPage",  "optEncoding(0)", "chkAccessibleText", "txtOutput(3)",
+                               "txtOutput(4)",    "SSTabMain"};
     for (const QString& name : expected) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
@@ -780,10 +801,9 @@ class FrmMainTest : public QObject {
     window->navigate(path);
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
     const auto text = std::make_shared<QString>();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
-         text->trimmed() == QStringLiteral("あ")),
-        15000);
+    QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
+                              text->trimmed() == QStringLiteral("あ")),
+                             15000);
     window->navigate(QStringLiteral("about:"));
     QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
   }
