@@ -55,15 +55,23 @@ inline bool unregisterControlClass(const QString& progId) {
   return registry.status() == QSettings::NoError;
 }
 
-inline std::optional<ClassRegistration> lookupControlClass(const QString& progId) {
-  const QString path = controlRegistryPath();
-  if (!QFileInfo::exists(path)) return std::nullopt;
-  QSettings registry(path, QSettings::IniFormat);
+// Reads the entry of progId from a file in the registry's format: the per-user registry, or
+// the registration file a control library brings along, which names its library relative
+// to the file's own folder.
+inline std::optional<ClassRegistration> lookupControlClass(const QString& progId,
+                                                           const QString& registryFile) {
+  if (!QFileInfo::exists(registryFile)) return std::nullopt;
+  QSettings registry(registryFile, QSettings::IniFormat);
   registry.beginGroup(detail::registryGroup(progId));
   const QString library = registry.value(QStringLiteral("Library")).toString();
   const QUuid classId = QUuid::fromString(registry.value(QStringLiteral("CLSID")).toString());
   if (library.isEmpty()) return std::nullopt;
-  return ClassRegistration{progId, classId, library};
+  return ClassRegistration{progId, classId,
+                           QDir::cleanPath(QFileInfo(registryFile).absoluteDir().absoluteFilePath(library))};
+}
+
+inline std::optional<ClassRegistration> lookupControlClass(const QString& progId) {
+  return lookupControlClass(progId, controlRegistryPath());
 }
 
 }  // namespace zelvato::hosting
