@@ -23,6 +23,12 @@ done
 # The package's version is the project's one version.
 [ "$(dpkg-deb -f "$deb" Version)" = "$(sed -n 's/.*release version="\([^"]*\)".*/\1/p' "$root/usr/share/metainfo/$id.metainfo.xml")" ]
 
+# The manual page names every option the converter's own help names.
+manual=$(zcat "$root/usr/share/man/man1/zelvato-convert.1.gz" | sed 's/\\-/-/g')
+for option in $("$root/usr/bin/zelvato-convert" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+  grep -q -- "$option" <<<"$manual" || { echo "zelvato-convert.1 does not name $option"; exit 1; }
+done
+
 desktop-file-validate "$root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 lintian --fail-on error "$deb"
