@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QUuid>
+#include <algorithm>
 #include <optional>
 
 namespace zelvato::hosting {
@@ -62,7 +63,15 @@ inline std::optional<ClassRegistration> lookupControlClass(const QString& progId
                                                            const QString& registryFile) {
   if (!QFileInfo::exists(registryFile)) return std::nullopt;
   QSettings registry(registryFile, QSettings::IniFormat);
-  registry.beginGroup(detail::registryGroup(progId));
+  // ProgIDs compare without regard to case. (The keys are read whole: the groups of a
+  // section named with a slash are not listed until the file has been read through.)
+  const QString wanted = detail::registryGroup(progId) + QStringLiteral("/Library");
+  const QStringList keys = registry.allKeys();
+  const auto key = std::find_if(keys.begin(), keys.end(), [&](const QString& name) {
+    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+  });
+  if (key == keys.end()) return std::nullopt;
+  registry.beginGroup(key->section(QLatin1Char('/'), 0, -2));
   const QString library = registry.value(QStringLiteral("Library")).toString();
   const QUuid classId = QUuid::fromString(registry.value(QStringLiteral("CLSID")).toString());
   if (library.isEmpty()) return std::nullopt;

@@ -225,24 +225,18 @@ class ControlHostingTest : public QObject {
     QTest::addColumn<QString>("layout");    // "build", "installed", "installed without library", "empty"
     QTest::addColumn<QString>("progId");
     QTest::addColumn<QString>("expected");  // "", "registry", "build" or "installed"
-    QTest::newRow("registry entry") << "entry"
-                                    << "empty" << kProgId << "registry";
-    QTest::newRow("registry entry before a registration") << "entry"
-                                                          << "installed" << kProgId << "registry";
-    QTest::newRow("gone library in the registry") << "gone library"
-                                                  << "build" << kProgId << "build";
-    QTest::newRow("registration beside the program") << ""
-                                                     << "build" << kProgId << "build";
-    QTest::newRow("registration in ../lib/zelvato") << ""
-                                                    << "installed" << kProgId << "installed";
-    QTest::newRow("registration whose library is gone") << ""
-                                                        << "installed without library" << kProgId << "";
-    QTest::newRow("another ProgID") << ""
-                                    << "build"
-                                    << "Serivane.NoSuchControl"
-                                    << "";
-    QTest::newRow("none") << ""
-                          << "empty" << kProgId << "";
+    const QString other = QStringLiteral("Serivane.NoSuchControl");
+    // clang-format off
+    QTest::newRow("registry entry")                       << "entry"        << "empty"     << kProgId << "registry";
+    QTest::newRow("registry entry before a registration") << "entry"        << "installed" << kProgId << "registry";
+    QTest::newRow("gone library in the registry")         << "gone library" << "build"     << kProgId << "build";
+    QTest::newRow("registration beside the program")      << ""             << "build"     << kProgId << "build";
+    QTest::newRow("ProgID in other case")                 << ""             << "build"     << kProgId.toUpper() << "build";
+    QTest::newRow("registration in ../lib/zelvato")       << ""             << "installed" << kProgId << "installed";
+    QTest::newRow("registration whose library is gone")   << ""             << "installed without library" << kProgId << "";
+    QTest::newRow("another ProgID")                       << ""             << "build"     << other   << "";
+    QTest::newRow("none")                                 << ""             << "empty"     << kProgId << "";
+    // clang-format on
   }
   void theClassIsFoundThroughTheRegistryThenTheRegistrationsThatCameWithTheProgram() {
     QFETCH(QString, registry);
