@@ -15,9 +15,12 @@ namespace {
 
 constexpr std::u16string_view crlf = u"\r\n";
 // After the user's face come the fixed-pitch Japanese faces of today's desktops
-// (Japanese and English names), then the generic family. Only faces in which
-// every character a cell can hold is exactly twice as wide as a half-width
-// letter belong here: one narrower or wider glyph moves every bar after it.
+// (Japanese and English names), then the generic family. A face belongs here
+// only when every character a cell can hold is exactly twice as wide as a
+// half-width letter: one narrower or wider glyph moves every bar after it.
+// Noto Sans Mono CJK JP (narrow quotes, Greek, Cyrillic) and VL Gothic (wide
+// katakana middle dot) fail it; IPAGothic and TakaoGothic fail it for one rare
+// sign only (the NEC ∑, four positions wide), so they come after BIZ UDGothic.
 constexpr std::u16string_view fixedPitchFaces[] = {
     u"Osaka－等幅", u"MS Gothic", u"BIZ UDGothic", u"IPAGothic", u"TakaoGothic", u"Osaka-Mono", u"monospace",
 };

@@ -14,22 +14,14 @@
 #include <QtTest>
 
 #include "codepage.h"
-#include "conversion_host.h"
 #include "conversion_settings.h"
 #include "page_writer.h"
+#include "recording_host.h"
 #include "unicode_text.h"
 
 using namespace zelvato;
 
 namespace {
-
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
 
 // Every vertical form, kanji numerals, kana, kanji, widened ASCII, tabs and
 // empty lines: about two blocks of the window's 25 x 20 grid.
@@ -214,7 +206,7 @@ class PageAlignmentTest : public QObject {
       s.outputFolder = (dir.path() + "/").toStdU16String();
       s.fileBaseName = u"vt";
     }
-    QuietHost host;
+    RecordingHost host;
     if (!beginPreviewFile(preview.toStdString(), s)) return {};
     if (!convertText(sampleText, s, preview.toStdString(), host)) return {};
     QStringList files{preview};
