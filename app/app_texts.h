@@ -10,17 +10,9 @@ inline const QString secondInstanceRefused = QStringLiteral("二重起動する�
 inline const QString versionPrefix = QStringLiteral("Version ");
 
 // The conversion run.
-inline const QString noOutputFileName = QStringLiteral("出力先ﾌｧｲﾙ名を指定して下さい");
-inline const QString noOutputFolder = QStringLiteral("出力先ﾌｫﾙﾀﾞを指定して下さい");
-inline const QString noHtmlTitle = QStringLiteral("HTMLのﾀｲﾄﾙを指定して下さい");
-inline const QString noBodyTag = QStringLiteral("HTMLのBODYﾀｸﾞを指定して下さい");
-inline const QString converting = QStringLiteral("変換処理中...");
 inline const QString convertingProgress = QStringLiteral("縦書きに変換しています．しばらくお待ち下さい...");
-inline const QString convertingUnit = QStringLiteral("字");
-inline const QString convertingStatus = QStringLiteral("縦書き変換中...");
 inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを表示しています...");
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
-inline const QString conversionInterrupted = QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
 
 // The toolbar and editing commands.

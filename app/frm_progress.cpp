@@ -12,13 +12,15 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "column_layout.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 #include "control_interfaces.h"
 #include "platform_routines.h"
 
 namespace zelvato {
+
+qint32 progressCount = 0;
+
 namespace {
 
 constexpr int twips(int value) {
@@ -123,7 +125,7 @@ void frmProgress::Form_Load() {
 }
 
 void frmProgress::timerProgress_Timer() {
-  setBarProperty(barValueId, static_cast<qint32>(progressCount));
+  setBarProperty(barValueId, progressCount);
 }
 
 // The window is only a display: the user can neither close it nor dismiss it

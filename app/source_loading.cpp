@@ -28,6 +28,8 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
+#include "messages.h"
+#include "pane_text.h"
 #include "source_text_edit.h"
 
 namespace zelvato {
@@ -38,14 +40,13 @@ const QString dialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
 const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
 const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
 const QString defaultSuffix = QStringLiteral("txt");
-const QString fileNotFound = QStringLiteral("ﾌｧｲﾙが見つかりません.");
-const QString readError = QStringLiteral("ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.");
+const QString fileNotFound = QString::fromStdU16String(std::u16string(messages::fileNotFound));
+const QString readError = QString::fromStdU16String(std::u16string(messages::readFailed));
 const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
 const QString progressMessage = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
 const QString busyStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
 }  // namespace texts
 
-constexpr int sourceTab = 0;
 constexpr int paneLimit = ui::SourceTextEdit::maximumLength;
 // The read buffer goes into the pane once it holds this many code units, so a
 // long file costs a few dozen updates of the pane rather than one per line.
@@ -124,14 +125,6 @@ QString fitToRoom(const QString& text, int room) {
   return text.left(i);
 }
 
-// Appends at the end of the pane; the text already there is not set again.
-void appendToPane(ui::SourceTextEdit& pane, const QString& text) {
-  if (text.isEmpty()) return;
-  QTextCursor end(pane.document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(text);
-}
-
 // The busy state around the reading, and the messages of its outcome: shared
 // by the Load command and a dropped file.
 void loadWithBusyState(ui::frmMain& window, const QString& path) {
@@ -141,8 +134,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   loadRunning = true;
   showProgress(texts::progressMessage, 0, QString(), false);
   window.setStatusText(texts::busyStatus);
-  window.Toolbar1()->setEnabled(false);
-  window.SSTabMain()->setEnabled(false);
+  window.setLoading(true);
 
   bool loaded = false;
   try {
@@ -155,13 +147,12 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   loadRunning = false;
   if (!alive) return;
   window.setStatusText(QString());
-  window.Toolbar1()->setEnabled(true);
-  window.SSTabMain()->setEnabled(true);
+  window.setLoading(false);
   if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 
   if (!loaded) {
     ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
-  } else if (lastLoadCut || window.txtMain()->sourceLength() >= paneLimit) {
+  } else if (lastLoadCut || window.sourceLength() >= paneLimit) {
     // A line break goes into the pane whole, so a cut text may stop one short of the limit.
     ui::showMessage(&window, texts::tooLong, ui::MessageIcon::warning);
   }
@@ -222,11 +213,7 @@ class SourceFileDrop : public QObject {
     if (type == QEvent::Drop) {
       // Loaded once the drop has ended, so the program the file came from is not kept waiting.
       QTimer::singleShot(0, window_, [window = window_, path = *dragged.file] {
-        try {
-          if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
-        } catch (...) {
-          // Nothing unforeseen may leave the event loop.
-        }
+        if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
       });
     }
     return true;
@@ -240,26 +227,22 @@ class SourceFileDrop : public QObject {
 
 void openSourceFile(ui::frmMain& window) {
   if (loadRunning) return;
-  window.SSTabMain()->setCurrentIndex(sourceTab);
-  try {
-    // The dialog is shared with the output file chooser, so every property is set each time.
-    QFileDialog* dialog = window.FileDialog();
-    dialog->setOptions(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // A name typed for a file that is not there comes back, and is answered by the program's own message.
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(texts::dialogTitle);
-    dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
-    dialog->selectNameFilter(texts::textFilesFilter);
-    dialog->setDefaultSuffix(texts::defaultSuffix);
-    dialog->selectFile(QString());
-    if (dialog->exec() != QDialog::Accepted) return;
-    const QStringList chosen = dialog->selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty()) return;
-    loadChosenFile(window, chosen.first());
-  } catch (...) {
-    // The command ends quietly on anything unforeseen.
-  }
+  window.showTab(ui::Tab::source);
+  // The dialog is shared with the output file chooser, so every property is set each time.
+  QFileDialog* dialog = window.FileDialog();
+  dialog->setOptions(QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  // A name typed for a file that is not there comes back, and is answered by the program's own message.
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setWindowTitle(texts::dialogTitle);
+  dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
+  dialog->selectNameFilter(texts::textFilesFilter);
+  dialog->setDefaultSuffix(texts::defaultSuffix);
+  dialog->selectFile(QString());
+  if (dialog->exec() != QDialog::Accepted) return;
+  const QStringList chosen = dialog->selectedFiles();
+  if (chosen.isEmpty() || chosen.first().isEmpty()) return;
+  loadChosenFile(window, chosen.first());
 }
 
 bool loadSourceFile(ui::frmMain& window, const QString& path) {
@@ -292,7 +275,7 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   auto flush = [&] {
     const int room = paneLimit - pane->sourceLength();
     const bool fits = bufferLength <= room;
-    appendToPane(*pane, fits ? buffer : fitToRoom(buffer, room));
+    ui::appendToPane(*pane, fits ? buffer : fitToRoom(buffer, room));
     buffer.clear();
     bufferLength = 0;
     if (!fits) lastLoadCut = true;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "frm_progress.h"
+
 namespace zelvato {
 namespace {
 
@@ -41,6 +43,10 @@ void WindowConversionHost::yieldToEvents() {
 
 void WindowConversionHost::setStatusText(std::u16string_view text) {
   if (onStatusText) onStatusText(toQString(text));
+}
+
+void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
+  progressCount = codeUnitsHandled;
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {

@@ -38,6 +38,8 @@ class WindowConversionHost : public QObject, public ConversionHost {
   bool stopRequested() override { return stopRequested_; }
   void setStatusText(std::u16string_view text) override;
   void blockMarkupFinished(std::u16string_view markup) override;
+  // Feeds progressCount, which the progress window shows.
+  void progressMade(std::int32_t codeUnitsHandled) override;
 
  public Q_SLOTS:
   // The Stop command: the run ends at the layout's next position; the source

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 
+#include "../support/window_controls.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
@@ -400,7 +401,7 @@ class SourceLoadingTest : public QObject {
       zelvato::frmProgress* progress = zelvato::loadedProgressWindow();
       seen.append({window_->Toolbar1()->isEnabled(), window_->SSTabMain()->isEnabled(),
                    progress && progress->isVisible(), window_->statusText(),
-                   progress ? progress->lblMessage()->text() : QString(), window_->lblHcov(20)->text()});
+                   progress ? progress->lblMessage()->text() : QString(), lblHcov(*window_, 20)->text()});
     };
     QList<int> removed;
     auto changes = connect(pane()->document(), &QTextDocument::contentsChange, this,
@@ -470,7 +471,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(QString, label);
     answerDialog(writeFile(QStringLiteral("count.txt"), bytes));
     zelvato::openSourceFile(*window_);
-    QCOMPARE(window_->lblHcov(20)->text(), label);
+    QCOMPARE(lblHcov(*window_, 20)->text(), label);
   }
 
   void loadedTextCannotBeUndoneIntoTheOldText() {
