@@ -1,9 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 // The program's user-visible texts outside the main window's own, kept in one place.
 namespace zelvato::texts {
+
+// A text of the engine's, which are UTF-16 too.
+inline QString toQString(std::u16string_view text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
 
 inline const QString unexpectedError = QStringLiteral("予期しないｴﾗｰが発生しました.");
 inline const QString secondInstanceRefused = QStringLiteral("二重起動することはできません.");
@@ -14,6 +20,15 @@ inline const QString convertingProgress = QStringLiteral("縦書きに変換し�
 inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを表示しています...");
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
+
+// Loading a source file.
+inline const QString sourceDialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
+inline const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
+inline const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
+inline const QString textFileSuffix = QStringLiteral("txt");
+inline const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
+inline const QString loadingProgress = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
+inline const QString loadingStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
 
 // The toolbar and editing commands.
 inline const QString convertNow = QStringLiteral("すぐに変換しますか？");

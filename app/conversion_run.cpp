@@ -41,10 +41,6 @@ ConversionContext& contextOf(ui::frmMain& window) {
   return *new ConversionContext(window);
 }
 
-QString toQString(std::u16string_view text) {
-  return QString::fromStdU16String(std::u16string(text));
-}
-
 // The engine takes paths as UTF-8.
 std::string enginePath(const QString& path) {
   return path.toStdString();
@@ -65,7 +61,7 @@ void deletePreviewFile(const std::string& previewPath) {
 void endOnFailure(ui::frmMain& window, const std::string& previewPath) {
   hideProgress();
   deletePreviewFile(previewPath);
-  ui::showMessage(&window, toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
+  ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
   releaseWindow(window, ui::Tab::source, texts::conversionFailedStatus);
 }
 
@@ -83,8 +79,8 @@ void endOnSuccess(ui::frmMain& window, const QString& previewPath) {
 bool convert(ui::frmMain& window, WindowConversionHost& host, const ConversionSettings& settings,
              ColumnGrid& grid, const QString& source, const std::string& previewPath) {
   showProgress(texts::convertingProgress, static_cast<qint32>(source.size()),
-               toQString(messages::characterUnit), true);
-  window.setStatusText(toQString(messages::converting));
+               texts::toQString(messages::characterUnit), true);
+  window.setStatusText(texts::toQString(messages::converting));
   deletePreviewFile(previewPath);
   if (!beginPreviewFile(previewPath)) return false;
   window.clearHtml();
@@ -119,7 +115,7 @@ void runConversion(ui::frmMain& window) {
     if (const auto problem = checkSettings(settings, static_cast<std::size_t>(window.sourceLength()))) {
       // After a warning the window stays as it was.
       if (!problem->warning.empty())
-        ui::showMessage(&window, toQString(problem->warning), ui::MessageIcon::warning);
+        ui::showMessage(&window, texts::toQString(problem->warning), ui::MessageIcon::warning);
       return;
     }
     grid = std::make_unique<ColumnGrid>(runGrid(settings));

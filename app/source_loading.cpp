@@ -6,7 +6,6 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,7 +23,9 @@
 #include <string>
 #include <vector>
 
+#include "app_texts.h"
 #include "codepage.h"
+#include "event_loop_throttle.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
@@ -35,25 +36,12 @@
 namespace zelvato {
 namespace {
 
-namespace texts {
-const QString dialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
-const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
-const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
-const QString defaultSuffix = QStringLiteral("txt");
-const QString fileNotFound = QString::fromStdU16String(std::u16string(messages::fileNotFound));
-const QString readError = QString::fromStdU16String(std::u16string(messages::readFailed));
-const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
-const QString progressMessage = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
-const QString busyStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
-}  // namespace texts
+using texts::toQString;
 
 constexpr int paneLimit = ui::SourceTextEdit::maximumLength;
 // The read buffer goes into the pane once it holds this many code units, so a
 // long file costs a few dozen updates of the pane rather than one per line.
 constexpr int chunkLength = 3000;
-// The reader yields after every line, but letting the event loop run costs
-// more than reading a line: it runs at most this often.
-constexpr qint64 yieldIntervalMs = 15;
 // Only the head of a file is read: no code unit the pane can hold costs more
 // than three bytes (UTF-8), so this holds more than the pane takes, with room
 // for a byte-order mark and for a character cut at the end of the head.
@@ -132,8 +120,8 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   // Disabling takes the keyboard away from the pane; it is given back afterwards.
   QPointer<QWidget> focused = window.focusWidget();
   loadRunning = true;
-  showProgress(texts::progressMessage, 0, QString(), false);
-  window.setStatusText(texts::busyStatus);
+  showProgress(texts::loadingProgress, 0, QString(), false);
+  window.setStatusText(texts::loadingStatus);
   window.setLoading(true);
 
   bool loaded = false;
@@ -151,7 +139,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 
   if (!loaded) {
-    ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
+    ui::showMessage(&window, toQString(messages::readFailed), ui::MessageIcon::stop);
   } else if (lastLoadCut || window.sourceLength() >= paneLimit) {
     // A line break goes into the pane whole, so a cut text may stop one short of the limit.
     ui::showMessage(&window, texts::tooLong, ui::MessageIcon::warning);
@@ -161,7 +149,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
 // A chosen or dropped file: missing, it is reported; there, it is loaded.
 void loadChosenFile(ui::frmMain& window, const QString& path) {
   if (!fileExists(path.toStdString())) {
-    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return;
   }
   loadWithBusyState(window, path);
@@ -234,10 +222,10 @@ void openSourceFile(ui::frmMain& window) {
   dialog->setAcceptMode(QFileDialog::AcceptOpen);
   // A name typed for a file that is not there comes back, and is answered by the program's own message.
   dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setWindowTitle(texts::dialogTitle);
+  dialog->setWindowTitle(texts::sourceDialogTitle);
   dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
   dialog->selectNameFilter(texts::textFilesFilter);
-  dialog->setDefaultSuffix(texts::defaultSuffix);
+  dialog->setDefaultSuffix(texts::textFileSuffix);
   dialog->selectFile(QString());
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList chosen = dialog->selectedFiles();
@@ -247,7 +235,7 @@ void openSourceFile(ui::frmMain& window) {
 
 bool loadSourceFile(ui::frmMain& window, const QString& path) {
   if (!fileExists(path.toStdString())) {
-    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return false;
   }
   // The file is read before the pane is emptied, so a file that cannot be read
@@ -282,21 +270,16 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
     return fits && pane->sourceLength() < paneLimit;
   };
 
-  QElapsedTimer sinceYield;
-  bool firstYield = true;
+  // The reader yields after every line; the first line yields at once, so the
+  // progress window is drawn before the work goes on.
+  EventLoopThrottle throttle;
   for (const std::u16string& line : lines) {
     const QString text = QString::fromStdU16String(line);
     buffer.append(text);
     buffer.append(u'\n');
     bufferLength += paneLength(text) + 2;
 
-    // The first line yields at once, so the progress window is drawn before the work goes on.
-    if (firstYield || sinceYield.elapsed() >= yieldIntervalMs) {
-      firstYield = false;
-      QApplication::processEvents();
-      sinceYield.start();
-      if (!pane) return false;
-    }
+    if (throttle.yield() && !pane) return false;
 
     // Once the pane is full, reading on would change nothing.
     if (bufferLength >= chunkLength && !flush()) break;

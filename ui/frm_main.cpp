@@ -31,17 +31,12 @@
 #include "pane_text.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
+#include "twips.h"
 #include "up_down.h"
 
 namespace zelvato::ui {
 
 namespace {
-
-// Positions and sizes are designed in twips; 15 twips are one pixel at 96 dpi.
-// Qt scales these device-independent pixels on high-dpi screens.
-constexpr int px(int twips) {
-  return (twips + 7) / 15;
-}
 
 QString indexed(const char* name, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
