@@ -604,10 +604,6 @@ void frmMain::showTab(Tab tab) {
   ssTabMain_->setCurrentIndex(static_cast<int>(tab));
 }
 
-Tab frmMain::currentTab() const {
-  return static_cast<Tab>(ssTabMain_->currentIndex());
-}
-
 void frmMain::setBusy(bool busy) {
   txtHTML_->setVisible(!busy);
   closeAllowed_ = !busy;

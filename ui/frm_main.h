@@ -52,7 +52,6 @@ class frmMain : public QMainWindow {
   // The button of a command.
   QAction* commandButton(Command command) const;
   void showTab(Tab tab);
-  Tab currentTab() const;
 
   // The conversion's lock: while busy, the HTML pane is hidden, the window
   // cannot be closed, the tab control, the copy button, the source pane and
