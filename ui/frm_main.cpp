@@ -147,13 +147,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->tabBar()->setExpanding(false);
   ssTabMain_->tabBar()->setUsesScrollButtons(false);
 
-  buildSourcePage(pages[0]);
-  buildLayoutPage(pages[1]);
-  buildPreviewPage(pages[2]);
-  buildOutputPage(pages[3]);
-  buildHtmlPage(pages[4]);
+  const auto page = [&pages](Tab tab) { return pages[static_cast<int>(tab)]; };
+  buildSourcePage(page(Tab::source));
+  buildLayoutPage(page(Tab::layout));
+  buildPreviewPage(page(Tab::preview));
+  buildOutputPage(page(Tab::output));
+  buildHtmlPage(page(Tab::html));
   setKeyboardOrder();
-  ssTabMain_->setCurrentIndex(0);
+  showTab(Tab::source);
 
   // Fixed size: the frame follows the client area and cannot be resized.
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -106,21 +106,21 @@ class CommandsTest : public QObject {
 
   void newEmptiesTheSourceAndBringsBackTheHint() {
     window->txtMain()->setPlainText(QStringLiteral("縦書き"));
-    window->SSTabMain()->setCurrentIndex(3);
+    window->showTab(ui::Tab::output);
     QVERIFY(lblHcov(*window, 20)->text() != hint);
     press(1);
     QVERIFY(window->txtMain()->toPlainText().isEmpty());
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(lblHcov(*window, 20)->text(), hint);
     QCOMPARE(messages->shown.size(), 0);
   }
 
   void loadWithTheDialogCancelledShowsTheSourceTab() {
-    window->SSTabMain()->setCurrentIndex(3);
+    window->showTab(ui::Tab::output);
     FileDialogAnswerer dialogs;
     press(2);
     QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen});
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(messages->shown.size(), 0);
   }
 
@@ -128,7 +128,7 @@ class CommandsTest : public QObject {
     window->txtMain()->setPlainText(QStringLiteral("春はあけぼの。やうやう白くなりゆく山ぎは"));
     press(5);
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
-    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+    QCOMPARE(shownTab(*window), ui::Tab::preview);
 
     // A long run, stopped from the toolbar at the first pass of the event loop.
     QString text;
@@ -151,7 +151,7 @@ class CommandsTest : public QObject {
     QCOMPARE(messages->shown.size(), 1);
     QCOMPARE(messages->shown[0].text, QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました."));
     QCOMPARE(window->statusText(), QStringLiteral("ｴﾗｰで中断しました."));
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(window->sourceText(), source);
     QVERIFY(!QFile::exists(testPreviewFilePath()));
   }
@@ -236,10 +236,10 @@ class CommandsTest : public QObject {
     QCOMPARE(messages->shown[0].buttons, MessageButtons::yesNoCancel);
     if (answer == MessageAnswer::yes) {
       QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
-      QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+      QCOMPARE(shownTab(*window), ui::Tab::preview);
       QVERIFY(fileBytes(file).startsWith("<HTML><HEAD><TITLE>"));
     } else {
-      QCOMPARE(window->SSTabMain()->currentIndex(), 3);
+      QCOMPARE(shownTab(*window), ui::Tab::output);
       QVERIFY(!QFile::exists(file));
       QVERIFY(!QFile::exists(testPreviewFilePath()));
     }
@@ -301,7 +301,7 @@ class CommandsTest : public QObject {
     QFETCH(QString, clipboard);
     QApplication::clipboard()->setText(QStringLiteral("before"));
     window->txtHTML()->setPlainText(pane);
-    window->SSTabMain()->setCurrentIndex(4);
+    window->showTab(ui::Tab::html);
 
     cmdAllSelect(*window, 1)->click();
 
@@ -334,7 +334,7 @@ class CommandsTest : public QObject {
     QVERIFY(QFile::exists(page));
     QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
     press(7);
-    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+    QCOMPARE(shownTab(*window), ui::Tab::preview);
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(page), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toBool(), 10000);
     QVERIFY(!window->brwIE()->title().isEmpty());

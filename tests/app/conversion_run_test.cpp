@@ -254,7 +254,7 @@ class ConversionRunTest : public QObject {
     txtAppearance(*window, 2)->setText(linesPerColumn);
     if (emptyField >= 0) txtAppearance(*window, emptyField)->clear();
     setSource(*window, source);
-    window->SSTabMain()->setCurrentIndex(1);
+    window->showTab(ui::Tab::layout);
     window->setStatusText(QStringLiteral("before"));
 
     runConversion(*window);
@@ -271,7 +271,7 @@ class ConversionRunTest : public QObject {
     if (rows == 0) {
       // Nothing changed: no preview file, same tab, same status text.
       QVERIFY(!QFile::exists(testPreviewFilePath()));
-      QCOMPARE(window->SSTabMain()->currentIndex(), 1);
+      QCOMPARE(shownTab(*window), ui::Tab::layout);
       QCOMPARE(window->statusText(), QStringLiteral("before"));
       return;
     }
@@ -367,7 +367,7 @@ class ConversionRunTest : public QObject {
     runConversion(*window);
 
     QCOMPARE(messages->shown.size(), 0);
-    QCOMPARE(window->SSTabMain()->currentIndex(), 2);
+    QCOMPARE(shownTab(*window), ui::Tab::preview);
     QCOMPARE(window->statusText(), doneStatus);
     QVERIFY(window->closeAllowed());
     QVERIFY(toolbarIdle(*window));
@@ -450,7 +450,7 @@ class ConversionRunTest : public QObject {
       seen.running = true;
       seen.closeRefused = !window->close() && window->isVisible();
       seen.toolbarLocked = toolbarLockedForRun(*window);
-      seen.tabDisabled = !window->SSTabMain()->isEnabled() && window->SSTabMain()->currentIndex() == 0;
+      seen.tabDisabled = !window->SSTabMain()->isEnabled() && shownTab(*window) == ui::Tab::source;
       seen.sourceDisabled = !window->txtMain()->isEnabled();
       seen.htmlHidden = window->txtHTML()->isHidden();
       seen.copyDisabled = !cmdAllSelect(*window, 1)->isEnabled();
@@ -519,7 +519,7 @@ class ConversionRunTest : public QObject {
     QCOMPARE(messages->shown[0].text, interrupted);
     QCOMPARE(messages->shown[0].icon, MessageIcon::stop);
     QCOMPARE(window->statusText(), failedStatus);
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(window->sourceText(), source);
     QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(source.size()));
     QVERIFY(!QFile::exists(testPreviewFilePath()));
@@ -557,7 +557,7 @@ class ConversionRunTest : public QObject {
     applyOutput({2, QString(), folder, QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
     txtAppearance(*window, 0)->setText(charsPerLine);
     setSource(*window, QStringLiteral("あいうえお"));
-    window->SSTabMain()->setCurrentIndex(3);
+    window->showTab(ui::Tab::output);
 
     runConversion(*window);
 
@@ -565,7 +565,7 @@ class ConversionRunTest : public QObject {
     QCOMPARE(messages->shown[0].text, interrupted);
     QCOMPARE(messages->shown[0].icon, MessageIcon::stop);
     QCOMPARE(window->statusText(), failedStatus);
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QVERIFY(!QFile::exists(testPreviewFilePath()));
     QVERIFY(window->closeAllowed());
     QVERIFY(toolbarIdle(*window));
@@ -584,7 +584,7 @@ class ConversionRunTest : public QObject {
     QCOMPARE(messages->shown.size(), 1);
     QCOMPARE(messages->shown[0].text, interrupted);
     QCOMPARE(window->statusText(), failedStatus);
-    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window), ui::Tab::source);
     QVERIFY(window->closeAllowed());
     QVERIFY(window->txtHTML()->toPlainText().isEmpty());
   }

@@ -166,7 +166,7 @@ class SourceLoadingTest : public QObject {
   void init() {
     messages_.clear();
     window_->SSTabMain()->setEnabled(true);
-    window_->SSTabMain()->setCurrentIndex(3);
+    window_->showTab(zelvato::ui::Tab::output);
     pane()->setPlainText(QStringLiteral("text typed before"));
   }
 
@@ -198,7 +198,7 @@ class SourceLoadingTest : public QObject {
     zelvato::openSourceFile(*window_);
     QCOMPARE(paneText(), expected);
     QCOMPARE(messages_.size(), 0);
-    QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
     verifyIdle();
   }
 
@@ -226,7 +226,7 @@ class SourceLoadingTest : public QObject {
     answerDialog(QString(), &seen);
     zelvato::openSourceFile(*window_);
     QVERIFY(seen.shown);
-    QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
     QCOMPARE(paneText(), QStringLiteral("text typed before"));
     QCOMPARE(messages_.size(), 0);
     verifyIdle();
@@ -364,7 +364,7 @@ class SourceLoadingTest : public QObject {
     if (viaDialog) {
       answerDialog(path);
       zelvato::openSourceFile(*window_);
-      QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+      QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
       verifyIdle();
     } else {
       QVERIFY(!zelvato::loadSourceFile(*window_, path));
@@ -509,7 +509,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(QString, message);
     QString path = writeFile(QStringLiteral("dropped.txt"), bytes);
     if (message == notFound) QVERIFY(QFile::remove(path));
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     if (withPathAsText) data.setText(path);
@@ -540,7 +540,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(int, kind);
     const QString a = writeFile(QStringLiteral("a.txt"), QByteArray("a"));
     const QString b = writeFile(QStringLiteral("b.txt"), QByteArray("b"));
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     QMimeData data;
     if (kind == 0) data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
     if (kind == 1) data.setUrls({QUrl::fromLocalFile(dir_.path())});
@@ -559,7 +559,7 @@ class SourceLoadingTest : public QObject {
   }
 
   void droppedTextIsStillTypedIntoThePane() {
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     pane()->clear();
     QMimeData data;
     data.setText(QStringLiteral("dragged words"));

@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
 
   if (!shots.isEmpty()) {
     // The preview page as the user sees it after the run.
-    window.SSTabMain()->setCurrentIndex(2);
+    window.showTab(zelvato::ui::Tab::preview);
     waitFor(2500);
     window.grab().save(QDir(shots).filePath(QStringLiteral("preview_tab.png")));
     std::printf("screenshots in %s\n", qPrintable(shots));

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 
 #include "frm_main.h"
 #include "up_down.h"
@@ -48,6 +49,11 @@ inline QCheckBox* chkOutput(const frmMain& w, int i) {
 }
 inline QPushButton* cmdAllSelect(const frmMain& w, int i) {
   return arrayMember<QPushButton>(w, "cmdAllSelect", i);
+}
+
+// The page SSTabMain shows.
+inline Tab shownTab(const frmMain& w) {
+  return static_cast<Tab>(w.SSTabMain()->currentIndex());
 }
 
 }  // namespace zelvato::ui

@@ -510,7 +510,7 @@ class FrmMainTest : public QObject {
 
   void tabFromTheStripWalksTheLayoutPage() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(1);
+    window->showTab(zelvato::ui::Tab::layout);
     window->SSTabMain()->tabBar()->setFocus(Qt::OtherFocusReason);
     const QStringList expected{"cmdFontChange",    "chkCSS",           "txtAppearance(0)", "txtAppearance(2)",
                                "txtAppearance(1)", "txtAppearance(3)", "txtAppearance(4)", "txtAppearance(5)",
@@ -526,7 +526,7 @@ class FrmMainTest : public QObject {
 
   void tabWalksTheOutputPageInPageFileMode() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(3);
+    window->showTab(zelvato::ui::Tab::output);
     optOutput(*window, 2)->click();
     optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
