@@ -24,8 +24,6 @@ qint32 progressCount = 0;
 
 namespace {
 
-const char kProgId[] = "Serivane.svProgressBar";
-
 // The window's own container side for the bar: its font is the window's font,
 // and a changed property needs nothing of the window.
 class ProgressSite final : public hosting::ControlSite {
@@ -91,8 +89,8 @@ frmProgress::frmProgress()
   lblMessage_->setGeometry(ui::px(240), ui::px(180), width() - 2 * ui::px(240), ui::px(240));
 
   const hosting::MemoryPropertyBag design = storedBarDesign();
-  const hosting::CreatedControl bar =
-      hosting::createControl(QString::fromLatin1(kProgId), this, site_.get(), &design, &designRead_);
+  const hosting::CreatedControl bar = hosting::createControl(QString::fromLatin1(zorbar32::kProgId), this,
+                                                             site_.get(), &design, &designRead_);
   if (bar.ok()) {
     progressBar_ = bar.object();
     bar.widget()->setObjectName(QStringLiteral("ProgressBar"));
