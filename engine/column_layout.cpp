@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "html_text.h"
 #include "number_text.h"
 #include "unicode_text.h"
 #include "vertical_forms.h"
@@ -13,13 +14,6 @@ namespace zelvato {
 std::int32_t progressCount = 0;
 
 namespace {
-
-bool gridFits(int charsPerLine, int linesPerColumn) {
-  if (charsPerLine < 1 || linesPerColumn < 1) return false;
-  const auto cells =
-      (static_cast<std::size_t>(charsPerLine) + 1) * (static_cast<std::size_t>(linesPerColumn) + 1);
-  return cells <= ColumnGrid::maxCells;
-}
 
 // The whole full-width spaces a tab stands for: the integer part of the tab width,
 // none below 1, never more than maxTabCells.
@@ -49,9 +43,16 @@ CellPlace cellPlace(const std::u16string& cell) {
 
 }  // namespace
 
+bool ColumnGrid::fits(int charsPerLine, int linesPerColumn) {
+  if (charsPerLine < 1 || linesPerColumn < 1) return false;
+  const auto cells =
+      (static_cast<std::size_t>(charsPerLine) + 1) * (static_cast<std::size_t>(linesPerColumn) + 1);
+  return cells <= maxCells;
+}
+
 ColumnGrid::ColumnGrid(int charsPerLine, int linesPerColumn)
-    : rows_(gridFits(charsPerLine, linesPerColumn) ? charsPerLine : 0),
-      lines_(gridFits(charsPerLine, linesPerColumn) ? linesPerColumn : 0),
+    : rows_(fits(charsPerLine, linesPerColumn) ? charsPerLine : 0),
+      lines_(fits(charsPerLine, linesPerColumn) ? linesPerColumn : 0),
       cells_((static_cast<std::size_t>(rows_) + 1) * (static_cast<std::size_t>(lines_) + 1)) {}
 
 bool ColumnGrid::isEmpty() const {
@@ -130,7 +131,9 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
       grid.cell(row, line).assign(source.substr(k, 2));
       k += 2;
     } else {
-      const char16_t wide = widenCharacter(c);
+      // A control character would reach the page and the terminal raw; it
+      // takes its cell as U+FFFD instead. Tab, CR and LF keep their roles.
+      const char16_t wide = isStrayControl(c) ? u'\uFFFD' : widenCharacter(c);
       if (wide == u'\t') {
         for (int i = 0; i < tabCells; ++i)
           if (!placeUnit(u'\u3000')) return false;

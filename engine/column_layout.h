@@ -27,6 +27,8 @@ class ColumnGrid {
   static constexpr std::size_t maxCells = std::size_t{1} << 20;
 
   ColumnGrid(int charsPerLine, int linesPerColumn);
+  // True when a grid of these sides can be made: both at least 1, at most maxCells cells.
+  static bool fits(int charsPerLine, int linesPerColumn);
 
   int charsPerLine() const { return rows_; }
   int linesPerColumn() const { return lines_; }
@@ -64,6 +66,8 @@ inline constexpr int maxTabCells = 1000;
 // code unit and yields to the host once per source character (a surrogate pair is
 // one character in one cell). A tab becomes at most maxTabCells full-width spaces,
 // so a mistyped tab width cannot turn one tab into an endless run of blocks.
+// A control character other than tab, carriage return and line feed fills its
+// cell as U+FFFD, so none reaches the HTML.
 // False when the run was stopped (checked at every position), a block write
 // failed, the grid holds no cell or progressCount would pass its maximum.
 bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,

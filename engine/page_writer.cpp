@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "codepage.h"
+#include "html_text.h"
 #include "number_text.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
@@ -48,7 +49,7 @@ std::u16string asciiToUtf16(const char* text) {
 // A link to a neighbouring page, named by base name and number only.
 std::u16string pageLink(const ConversionSettings& settings, std::int32_t pageNumber,
                         std::u16string_view caption) {
-  return u"<A HREF=\"" + settings.fileBaseName + formatNumber(pageNumber, 3) + u".html\">" +
+  return u"<A HREF=\"" + linkPath(settings.fileBaseName + formatNumber(pageNumber, 3) + u".html") + u"\">" +
          std::u16string(caption) + u"</A>";
 }
 
@@ -62,13 +63,22 @@ bool beginPreviewFile(const std::string& path) {
   return createTextFile(path) && appendText(path, std::u16string(previewGeneratorLine) + u"\r\n");
 }
 
+std::optional<FileFailure> beginPreviewFile(const std::string& path, bool& created) {
+  created = false;
+  if (!createTextFile(path)) return failureFromErrno(path);
+  created = true;
+  if (!appendText(path, std::u16string(previewGeneratorLine) + u"\r\n")) return failureFromErrno(path);
+  return std::nullopt;
+}
+
 std::u16string generatorName() {
   return u"KORVENT Zelvato Ver" + formatNumber(version::major, 1) + u"." + formatNumber(version::minor, 1) +
          u"." + formatNumber(version::revision, 1);
 }
 
 std::u16string fileHeader(const ConversionSettings& settings) {
-  return u"<HTML><HEAD><TITLE>" + settings.htmlTitle + u"</TITLE>" + std::u16string(crlf) +
+  // The BODY tag is the user's own markup and goes in as typed.
+  return u"<HTML><HEAD><TITLE>" + escapeText(settings.htmlTitle) + u"</TITLE>" + std::u16string(crlf) +
          u"<META NAME=\"GENERATOR\" CONTENT=\"" + generatorName() + u"\" ></HEAD>" + settings.bodyTag +
          std::u16string(crlf);
 }
@@ -76,11 +86,12 @@ std::u16string fileHeader(const ConversionSettings& settings) {
 std::u16string blockOpening(const ConversionSettings& settings) {
   std::u16string line = u"<PRE><FONT ";
   if (settings.useStyleSheet) {
-    line += u"STYLE=\"font-size:" + zeroPad(settings.fontSizePt, 1) + u"pt; line-height:" +
-            zeroPad(settings.charSpacingPt, 1) + u"pt; letter-spacing:" + zeroPad(settings.lineSpacingPt, 1) +
-            u"pt\" FACE=\"" + settings.fontFace + std::u16string(fontListSuffix) + u"\" COLOR=\"#000000\">";
+    line += u"STYLE=\"font-size:" + escapeAttribute(zeroPad(settings.fontSizePt, 1)) + u"pt; line-height:" +
+            escapeAttribute(zeroPad(settings.charSpacingPt, 1)) + u"pt; letter-spacing:" +
+            escapeAttribute(zeroPad(settings.lineSpacingPt, 1)) + u"pt\" FACE=\"" +
+            escapeAttribute(settings.fontFace) + std::u16string(fontListSuffix) + u"\" COLOR=\"#000000\">";
   } else {
-    line += u"FACE=\"" + settings.fontFace + std::u16string(fontListSuffix) + u"\">";
+    line += u"FACE=\"" + escapeAttribute(settings.fontFace) + std::u16string(fontListSuffix) + u"\">";
   }
   if (settings.centerText) line += u"<CENTER>";
   return line;
@@ -124,7 +135,7 @@ PageWriter::PageWriter(const ConversionSettings& settings, std::string previewFi
     : settings_(settings),
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
-      singleFilePath_(utf16ToUtf8(settings.singleFilePath)) {}
+      singleFilePath_(textToPath(settings.singleFilePath)) {}
 
 BlockWriter PageWriter::blockWriter() {
   return [this](ColumnGrid& grid) { return writeColumnBlock(grid); };
@@ -138,15 +149,22 @@ bool PageWriter::writeColumnBlock(ColumnGrid& grid) {
   }
 }
 
-// A file is begun anew by emptying it rather than deleting it first, so a
-// read-only file the user protected is refused instead of silently replaced.
+const std::optional<FileFailure>& PageWriter::failure() const {
+  return failure_ ? failure_ : outputFiles_.failure();
+}
+
+// Output files are written beside their targets and replace them only when
+// the run ends well (StagedFiles).
 bool PageWriter::beginFile(const std::string& path) {
-  return createTextFile(path) && appendText(path, fileHeader(settings_));
+  return outputFiles_.begin(path) && outputFiles_.append(path, encodeCp932(fileHeader(settings_)));
+}
+
+std::string PageWriter::pagePath(std::int32_t pageNumber) const {
+  return textToPath(pageFileName(settings_, pageNumber));
 }
 
 bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
-  const std::string path = utf16ToUtf8(pageFileName(settings_, pageNumber));
-  return appendText(path, pageFooter(settings_, pageNumber, lastPage));
+  return outputFiles_.append(pagePath(pageNumber), encodeCp932(pageFooter(settings_, pageNumber, lastPage)));
 }
 
 bool PageWriter::writeBlock(ColumnGrid& grid) {
@@ -168,14 +186,17 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
   block += crlf;
   const std::string bytes = encodeCp932(block);
 
-  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) return false;
+  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) {
+    failure_ = failureFromErrno(previewFilePath_);
+    return false;
+  }
 
   if (settings_.outputMode == OutputMode::singleFile) {
     if (!singleFileBegun_) {
       if (!beginFile(singleFilePath_)) return false;
       singleFileBegun_ = true;
     }
-    if (!appendEncoded(singleFilePath_, bytes)) return false;
+    if (!outputFiles_.append(singleFilePath_, bytes)) return false;
   } else if (settings_.outputMode == OutputMode::pageFiles) {
     if (blockOpensPage(counters_, settings_.columnsPerPage)) {
       // A page is followed by another: its footer gets the next-page link.
@@ -185,9 +206,9 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
         if (!writePageFooter(finished, false)) return false;
       }
       openPage_ = counters_.pageNumber;
-      if (!beginFile(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)))) return false;
+      if (!beginFile(pagePath(counters_.pageNumber))) return false;
     }
-    if (!appendEncoded(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)), bytes)) return false;
+    if (!outputFiles_.append(pagePath(counters_.pageNumber), bytes)) return false;
     if (blockClosesPage(counters_)) {
       pageAwaitingFooter_ = counters_.pageNumber;
       openPage_ = 0;
@@ -207,31 +228,36 @@ bool PageWriter::finishSingleFile() {
     if (!beginFile(singleFilePath_)) return false;
     singleFileBegun_ = true;
   }
-  return appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
+  return outputFiles_.append(singleFilePath_, encodeCp932(std::u16string(bodyEnd) + std::u16string(crlf)));
 }
 
 bool PageWriter::finishRun(bool runCompleted) {
   if (finished_) return true;
   finished_ = true;
   try {
-    if (settings_.outputMode == OutputMode::singleFile) {
-      // A failed run completes the file it began but creates none.
-      if (runCompleted) return finishSingleFile();
-      return !singleFileBegun_ || appendText(singleFilePath_, std::u16string(bodyEnd) + std::u16string(crlf));
+    // A failed or stopped run puts none of its files in place.
+    if (!runCompleted) {
+      outputFiles_.discard();
+      return true;
     }
+    bool finished = true;
+    if (settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
-      if (last != 0) return writePageFooter(last, true);
+      if (last != 0) finished = writePageFooter(last, true);
     }
-    return true;
+    if (finished && outputFiles_.commit()) return true;
+    outputFiles_.discard();
+    return false;
   } catch (const std::exception&) {
+    outputFiles_.discard();
     return false;
   }
 }
 
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
-                 const std::string& previewFilePath, ConversionHost& host) {
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
     const auto rows = toWholeNumber(textToNumber(settings.charsPerLine));
     const auto lines = toWholeNumber(textToNumber(settings.linesPerColumn));
@@ -239,8 +265,10 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     ColumnGrid grid(*rows, *lines);
     progressCount = 0;
     PageWriter writer(settings, previewFilePath, host);
+    if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
     const bool finished = writer.finishRun(laidOut);
+    if (files != nullptr) files->failure = writer.failure();
     return laidOut && finished;
   } catch (const std::exception&) {
     return false;

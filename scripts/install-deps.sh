@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libuchardet-dev
   clang libclang-rt-14-dev
   xvfb xauth
   fonts-ipafont-gothic fonts-ipafont-mincho

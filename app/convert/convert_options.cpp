@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include "number_text.h"
+#include "setting_checks.h"
 #include "unicode_text.h"
 
 namespace zelvato::convert {
@@ -40,6 +41,7 @@ enum Option : int {
   preview,
   help,
   version,
+  verbose,
 };
 
 const option longOptions[] = {
@@ -74,6 +76,7 @@ const option longOptions[] = {
     {"preview", required_argument, nullptr, preview},
     {"help", no_argument, nullptr, help},
     {"version", no_argument, nullptr, version},
+    {"verbose", no_argument, nullptr, verbose},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -85,7 +88,7 @@ std::string usageText() {
   const auto onOff = [](bool on) { return on ? std::string("on") : std::string("off"); };
   return "Usage: zelvato-convert [OPTION]... [FILE]\n"
          "Turns Japanese text into HTML that reads as vertical writing.\n"
-         "FILE is code page 932 or UTF-8 text (with or without byte-order mark);\n"
+         "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
          "without FILE, or when FILE is -, standard input is read.\n"
          "Without --single or --pages the markup goes to standard output in UTF-8.\n"
          "\n"
@@ -143,14 +146,18 @@ std::string usageText() {
          "  --title=TEXT           HTML title (" +
          v(d.htmlTitle) +
          ")\n"
-         "  --body=TAG             the whole BODY start tag\n"
+         "  --body=TAG             the whole BODY start tag, written as given: it is\n"
+         "                         your own markup (the title, font and sizes are\n"
+         "                         escaped, the BODY tag is not)\n"
          "  --preview=FILE         also write the preview file, as the window does\n"
          "\n"
+         "  --verbose              say which encoding the source was read in\n"
          "  --help                 show this help and exit\n"
          "  --version              show the version and exit\n"
          "\n"
          "Exit status: 0 when converted, 1 when the conversion failed, 2 when a\n"
-         "setting or the command line was not usable.\n";
+         "setting, the input or the command line was not usable. Output files are\n"
+         "replaced only when the whole conversion succeeded.\n";
 }
 
 ParseResult parseArguments(int argc, char** argv) {
@@ -222,17 +229,18 @@ ParseResult parseArguments(int argc, char** argv) {
       case single:
         singleGiven = true;
         s.outputMode = OutputMode::singleFile;
-        s.singleFilePath = value;
+        s.singleFilePath = pathToText(optarg);
         break;
       case pages:
         pagesGiven = true;
         s.outputMode = OutputMode::pageFiles;
         // The page file name follows the folder directly, so it must end with a separator.
-        s.outputFolder = value;
-        if (!value.empty() && value.back() != u'/') s.outputFolder += u'/';
+        // File names stay the bytes given.
+        s.outputFolder = pathToText(optarg);
+        if (!s.outputFolder.empty() && s.outputFolder.back() != u'/') s.outputFolder += u'/';
         break;
       case baseName:
-        s.fileBaseName = value;
+        s.fileBaseName = pathToText(optarg);
         break;
       case columnsPerPage:
         s.columnsPerPage = value;
@@ -263,6 +271,9 @@ ParseResult parseArguments(int argc, char** argv) {
         break;
       case version:
         result.options.showVersion = true;
+        break;
+      case verbose:
+        result.options.verbose = true;
         break;
       case ':':
         result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
@@ -302,6 +313,10 @@ std::optional<CheckFailure> checkSettings(const ConversionSettings& s) {
     return CheckFailure{u"出力先ﾌｫﾙﾀﾞを指定して下さい", {}};
   if (s.outputMode == OutputMode::pageFiles && s.fileBaseName.empty())
     return CheckFailure{u"出力先ﾌｧｲﾙ名を指定して下さい", {}};
+  if (s.outputMode == OutputMode::pageFiles) {
+    if (const auto problem = checkFileBaseName(s.fileBaseName))
+      return CheckFailure{std::u16string(problem->message), std::string(problem->reason)};
+  }
   if (s.outputMode != OutputMode::showOnly && s.htmlTitle.empty())
     return CheckFailure{u"HTMLのﾀｲﾄﾙを指定して下さい", {}};
   if (s.outputMode != OutputMode::showOnly && s.bodyTag.empty())
@@ -314,6 +329,8 @@ std::optional<CheckFailure> checkSourceAndSize(const ConversionSettings& s, std:
   // Compared as read, before rounding: 2.9 is too few, 3.4 makes 3.
   if (textToNumber(s.charsPerLine) < 3 || textToNumber(s.linesPerColumn) < 3)
     return CheckFailure{{}, "at least 3 characters per line and 3 lines per block are needed"};
+  if (const auto problem = checkGridSize(s))
+    return CheckFailure{std::u16string(problem->message), std::string(problem->reason)};
   return std::nullopt;
 }
 

@@ -17,6 +17,7 @@ struct ConvertOptions {
   std::string previewPath;  // empty: no preview file
   bool showHelp = false;
   bool showVersion = false;
+  bool verbose = false;  // names the encoding the source was read in
 };
 
 struct ParseResult {
@@ -35,9 +36,11 @@ struct CheckFailure {
   std::u16string message;
   std::string reason;
 };
-// Checks 1 to 6: the layout fields and the output settings.
+// Checks 1 to 6: the layout fields and the output settings, with the base name
+// of the page files checked after it is known not to be empty.
 std::optional<CheckFailure> checkSettings(const ConversionSettings& settings);
-// Checks 7 and 8: a source text, and at least 3 characters per line and 3 lines.
+// Checks 7 and 8: a source text, and at least 3 characters per line and 3 lines;
+// then a grid that can be made.
 std::optional<CheckFailure> checkSourceAndSize(const ConversionSettings& settings,
                                                std::u16string_view source);
 
