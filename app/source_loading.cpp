@@ -43,6 +43,8 @@ const QString readError = QStringLiteral("ﾌｧｲﾙを読み込み中にｴ�
 const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
 const QString progressMessage = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
 const QString busyStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
+// After a load the status bar names the encoding the file was read in.
+const QString loadedIn = QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: %1");
 }  // namespace texts
 
 constexpr int sourceTab = 0;
@@ -97,6 +99,8 @@ std::optional<std::string> readHead(const QString& path) {
 
 // The last load had to leave text out because the pane was full.
 bool lastLoadCut = false;
+// The encoding the last load read its file in.
+SourceEncoding lastLoadEncoding = SourceEncoding::utf8;
 
 // Code units a character takes in the pane: a line break (and a paragraph
 // separator, which the pane turns into one) is CR LF.
@@ -154,7 +158,9 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   hideProgress();
   loadRunning = false;
   if (!alive) return;
-  window.setStatusText(QString());
+  window.setStatusText(
+      loaded ? texts::loadedIn.arg(QString::fromStdU16String(std::u16string(encodingName(lastLoadEncoding))))
+             : QString());
   window.Toolbar1()->setEnabled(true);
   window.SSTabMain()->setEnabled(true);
   if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
@@ -272,7 +278,9 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   const std::optional<std::string> head = readHead(path);
   if (!head) return false;
   lastLoadCut = false;
-  const std::vector<std::u16string> lines = decodeSourceLines(*head);
+  const DecodedSource decoded = decodeSource(*head);
+  const std::vector<std::u16string>& lines = decoded.lines;
+  lastLoadEncoding = decoded.encoding;
 
   QPointer<ui::SourceTextEdit> pane(window.txtMain());
   QTextDocument* document = pane->document();

@@ -263,9 +263,10 @@ std::u16string decodeUtf32(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-// Bytes that are not valid UTF-8: UTF-8 when the detector says so; when it
-// names neither UTF-8 nor a Japanese code page (short texts leave it unsure),
-// when the valid non-ASCII characters outnumber the bad bytes four to one.
+// Bytes that are not valid UTF-8 are still UTF-8 when the detector does not
+// take them for a Japanese code page and the valid non-ASCII characters
+// outnumber the bad bytes four to one: on a few bytes the detector guesses
+// (it calls code page 932 half-width katakana UTF-8), so it alone does not decide.
 bool detectedAsUtf8(std::string_view bytes) {
   std::string charset;
   if (uchardet_t detector = uchardet_new()) {
@@ -275,7 +276,6 @@ bool detectedAsUtf8(std::string_view bytes) {
     }
     uchardet_delete(detector);
   }
-  if (charset == "UTF-8") return true;
   if (charset == "SHIFT_JIS" || charset == "EUC-JP" || charset == "ISO-2022-JP") return false;
   std::size_t valid = 0, bad = 0;
   for (const char16_t c : pathToText(bytes)) {
