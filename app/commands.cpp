@@ -61,7 +61,7 @@ void saveHtml(ui::frmMain& window) {
 
 void showHelp(ui::frmMain& window) {
   window.SSTabMain()->setCurrentIndex(previewTab);
-  window.navigate(appFolder + texts::helpPage);
+  window.navigate(helpPagePath(appFolder));
 }
 
 // Watches the keys of the two text panes for select-all and lets every key

@@ -10,7 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libuchardet-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth x11-utils
+  librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
   fonts-ipafont-gothic fonts-ipafont-mincho
 )
 
