@@ -330,7 +330,5 @@ TEST(ConvertCli, aPreviewFileThatCannotBeWrittenIsNeverDeleted) {
   EXPECT_NE(bytesOf(folder.file("stderr")).find("preview.html: Permission denied"), std::string::npos);
 }
 
-#endif
-
 }  // namespace
 }  // namespace zelvato
