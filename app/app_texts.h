@@ -22,6 +22,8 @@ inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを�
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
 inline const QString conversionInterrupted = QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
+inline const QString noPrivateFolder =
+    QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません.");
 
 // The toolbar and editing commands.
 inline const QString convertNow = QStringLiteral("すぐに変換しますか？");

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "output_files.h"
 #include "unicode_text.h"
 
 namespace zelvato {
@@ -147,18 +148,6 @@ std::u16string decodeWith(iconv_t cd, std::string_view bytes) {
   }
   out.resize(static_cast<std::size_t>(outPtr - reinterpret_cast<char*>(out.data())) / sizeof(char16_t));
   return out;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // A symbolic link at the path is refused, never written through. On failure

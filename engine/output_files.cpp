@@ -23,18 +23,6 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // A fresh name in the target's folder that no other file has; the file is
 // created with it at once, so nobody can have planted anything under it.
 int createBeside(const std::string& target, std::string& name) {
@@ -52,6 +40,18 @@ int createBeside(const std::string& target, std::string& name) {
 }
 
 }  // namespace
+
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
 
 FileFailure failureFromErrno(const std::string& path) {
   return FileFailure{path, std::strerror(errno)};

@@ -16,6 +16,10 @@ struct FileFailure {
   std::string reason;
 };
 
+// Writes every byte to `fd`, going on after interrupted writes; false (errno
+// set) on the first error.
+bool writeAll(int fd, std::string_view bytes);
+
 // The failure of `path` with the reason of the current errno.
 FileFailure failureFromErrno(const std::string& path);
 

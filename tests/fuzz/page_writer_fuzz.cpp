@@ -131,6 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "files end whole");
       require(bytes.rfind("<HTML>", 0) == 0, "files begin with the header");
     }
+  } else {
+    // Nothing of a failed or stopped run is put in place, and nothing is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(folder()))
+      require(entry.path().filename() == "preview.html", "a failed run leaves no output file");
   }
   return 0;
 }
