@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "number_text.h"
 #include "unicode_text.h"
@@ -150,12 +152,21 @@ bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
 }
 
 bool PageWriter::writeBlock(ColumnGrid& grid) {
-  if (grid.isEmpty()) return true;
+  const bool pageEnd = grid.takePageEnd();
+  if (grid.isEmpty()) {
+    // A page break where no block is pending still ends the page begun.
+    if (pageEnd && settings_.outputMode == OutputMode::pageFiles && openPage_ != 0) {
+      pageAwaitingFooter_ = std::exchange(openPage_, 0);
+      ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten;
+    }
+    return true;
+  }
 
   // The block is built in the engine's own buffer, encoded once and appended
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
-  for (int row = 1; row <= grid.charsPerLine(); ++row) {
+  for (int row = 1; row <= grid.rowCount(); ++row) {
     std::u16string text = assembleRow(grid, row, settings_.showGrid);
     widenMarkupCharacters(text);
     block += text;
@@ -188,10 +199,11 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
       if (!beginFile(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)))) return false;
     }
     if (!appendEncoded(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)), bytes)) return false;
-    if (blockClosesPage(counters_)) {
+    if (blockClosesPage(counters_) || pageEnd) {
       pageAwaitingFooter_ = counters_.pageNumber;
       openPage_ = 0;
       ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten + 1;  // the next block opens a page
     }
   }
 
@@ -236,9 +248,9 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     const auto rows = toWholeNumber(textToNumber(settings.charsPerLine));
     const auto lines = toWholeNumber(textToNumber(settings.linesPerColumn));
     if (!rows || !lines) return false;
-    ColumnGrid grid(*rows, *lines);
+    ColumnGrid grid(*rows, *lines, settings.kinsoku);
     progressCount = 0;
-    PageWriter writer(settings, previewFilePath, host);
+    PageWriter writer(withNotationTitle(settings, source), previewFilePath, host);
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
     const bool finished = writer.finishRun(laidOut);
     return laidOut && finished;
