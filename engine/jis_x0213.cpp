@@ -3,6 +3,19 @@
 #include <iconv.h>
 
 namespace zelvato {
+namespace {
+
+struct Converter {
+  Converter() : cd(iconv_open("UTF-16LE", "EUC-JISX0213")) {}
+  ~Converter() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  iconv_t cd;
+};
+
+}  // namespace
 
 std::u16string jisX0213Character(int plane, int row, int cell) {
   if ((plane != 1 && plane != 2) || row < 1 || row > 94 || cell < 1 || cell > 94) return {};
@@ -13,8 +26,11 @@ std::u16string jisX0213Character(int plane, int row, int cell) {
   in[inLeft++] = static_cast<char>(0xA0 + row);
   in[inLeft++] = static_cast<char>(0xA0 + cell);
 
-  const iconv_t cd = iconv_open("UTF-16LE", "EUC-JISX0213");
+  // Opened once: a text may name hundreds of gaiji.
+  static const Converter converter;
+  const iconv_t cd = converter.cd;
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   char out[16];
   char* inPtr = in;
   char* outPtr = out;
@@ -22,7 +38,6 @@ std::u16string jisX0213Character(int plane, int row, int cell) {
   const bool converted = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) &&
                          inLeft == 0 &&
                          iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-  iconv_close(cd);
   if (!converted) return {};
 
   std::u16string text;

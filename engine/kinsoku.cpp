@@ -1,5 +1,6 @@
 #include "kinsoku.h"
 
+#include <array>
 #include <string_view>
 
 namespace zelvato {
@@ -20,18 +21,22 @@ constexpr std::u16string_view cannotBegin =
 constexpr std::u16string_view stopsAndCommas = u"。．、，";  // cl-06, cl-07
 constexpr std::u16string_view notSplit = u"—―…‥";
 
-bool among(std::u16string_view set, char16_t c) {
-  return set.find(c) != std::u16string_view::npos;
+// One entry per code unit, built once: the layout asks for every character.
+std::array<BreakClass, 0x10000> buildTable() {
+  std::array<BreakClass, 0x10000> table{};
+  table.fill(BreakClass::free);
+  for (char16_t c : notSplit) table[c] = BreakClass::inseparable;
+  for (char16_t c : openingBrackets) table[c] = BreakClass::noEnd;
+  for (char16_t c : cannotBegin) table[c] = BreakClass::noBegin;
+  for (char16_t c : stopsAndCommas) table[c] = BreakClass::hangable;
+  return table;
 }
 
 }  // namespace
 
 BreakClass breakClass(char16_t widened) {
-  if (among(stopsAndCommas, widened)) return BreakClass::hangable;
-  if (among(cannotBegin, widened)) return BreakClass::noBegin;
-  if (among(openingBrackets, widened)) return BreakClass::noEnd;
-  if (among(notSplit, widened)) return BreakClass::inseparable;
-  return BreakClass::free;
+  static const std::array<BreakClass, 0x10000> table = buildTable();
+  return table[widened];
 }
 
 }  // namespace zelvato

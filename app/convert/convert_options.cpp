@@ -38,6 +38,11 @@ enum Option : int {
   title,
   body,
   preview,
+  kinsoku,
+  tateChuYoko,
+  aozora,
+  ruby,
+  verbose,
   help,
   version,
 };
@@ -72,6 +77,11 @@ const option longOptions[] = {
     {"title", required_argument, nullptr, title},
     {"body", required_argument, nullptr, body},
     {"preview", required_argument, nullptr, preview},
+    {"kinsoku", no_argument, nullptr, kinsoku},
+    {"tate-chu-yoko", no_argument, nullptr, tateChuYoko},
+    {"aozora", no_argument, nullptr, aozora},
+    {"ruby", required_argument, nullptr, ruby},
+    {"verbose", no_argument, nullptr, verbose},
     {"help", no_argument, nullptr, help},
     {"version", no_argument, nullptr, version},
     {nullptr, 0, nullptr, 0},
@@ -130,6 +140,15 @@ std::string usageText() {
          "  --rule, --no-rule      horizontal rule after every block (" +
          onOff(d.addRule) +
          ")\n"
+         "\n"
+         "Typesetting:\n"
+         "  --kinsoku              line-breaking rules: stops and commas hang below a\n"
+         "                         full line, closing marks take a character down\n"
+         "  --tate-chu-yoko        two half-width digits, !? and the like across in one cell\n"
+         "  --aozora               read Aozora Bunko notation (ruby, annotations, header)\n"
+         "  --ruby=paren|drop      with --aozora: ruby in parentheses after its base, or\n"
+         "                         left out (paren)\n"
+         "  --verbose              report the annotations that were dropped\n"
          "\n"
          "Output:\n"
          "  --single=FILE          one HTML file\n"
@@ -257,6 +276,32 @@ ParseResult parseArguments(int argc, char** argv) {
         break;
       case preview:
         result.options.previewPath = optarg;
+        break;
+      case kinsoku:
+        s.kinsoku = true;
+        break;
+      case tateChuYoko:
+        s.tateChuYoko = true;
+        break;
+      case aozora:
+        s.aozoraNotation = true;
+        break;
+      case ruby:
+        if (value == u"paren") {
+          s.rubyMode = RubyMode::paren;
+        } else if (value == u"drop") {
+          s.rubyMode = RubyMode::drop;
+        } else if (value == u"beside") {
+          // A ruby beside its base has no room in a grid of monospaced rows.
+          result.error = "--ruby=beside is not available: the grid has no room for ruby beside its base";
+          return result;
+        } else {
+          result.error = "--ruby takes paren or drop";
+          return result;
+        }
+        break;
+      case verbose:
+        result.options.verbose = true;
         break;
       case help:
         result.options.showHelp = true;

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "column_layout.h"
 #include "convert_options.h"
@@ -152,6 +153,9 @@ int run(int argc, char** argv) {
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
   if (converted) converted = convertText(*source, settings, options.previewPath, host);
   host.clearProgress();
+  if (options.verbose && settings.aozoraNotation)
+    std::cerr << "zelvato-convert: " << readAozoraNotation(*source, settings.rubyMode).droppedAnnotations
+              << " annotations dropped\n";
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     // As the window does: the preview of a failed run is removed.
