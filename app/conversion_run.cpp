@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "aozora_notation.h"
 #include "app_texts.h"
 #include "codepage.h"
 #include "column_layout.h"
@@ -139,7 +140,7 @@ bool isEmpty(const QLineEdit* field) {
 // Lays the source out and writes every destination; false on any failure.
 bool convert(ui::frmMain& window, WindowConversionHost& host, ColumnGrid& grid, const QString& source,
              const std::string& previewPath) {
-  const ConversionSettings settings = window.readSettings();
+  const ConversionSettings settings = withNotationTitle(window.readSettings(), source.toStdU16String());
   showProgress(texts::convertingProgress, static_cast<qint32>(source.size()), texts::convertingUnit, true);
   window.setStatusText(texts::convertingStatus);
   deletePreviewFile(previewPath);

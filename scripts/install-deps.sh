@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth
   fonts-ipafont-gothic fonts-ipafont-mincho
+  chromium
 )
 
 missing=()

@@ -134,11 +134,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->setTabPosition(QTabWidget::South);
   ssTabMain_->setDocumentMode(false);
   ssTabMain_->setGeometry(px(120), px(600) - px(555), px(9255), px(4095));
-  const QString captions[5] = {QStringLiteral("変換元文章"), QStringLiteral("ﾚｲｱｳﾄ設定"),
+  const QString captions[6] = {QStringLiteral("変換元文章"),      QStringLiteral("ﾚｲｱｳﾄ設定"),
                                QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("出力設定"),
-                               QStringLiteral("簡易出力HTML")};
-  QWidget* pages[5];
-  for (int i = 0; i < 5; ++i) {
+                               QStringLiteral("簡易出力HTML"),    texts::typesetTab};
+  QWidget* pages[6];
+  for (int i = 0; i < 6; ++i) {
     pages[i] = new QWidget;
     pages[i]->setObjectName(QStringLiteral("SSTabMainPage(%1)").arg(i));
     ssTabMain_->addTab(pages[i], captions[i]);
@@ -152,6 +152,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   buildPreviewPage(pages[2]);
   buildOutputPage(pages[3]);
   buildHtmlPage(pages[4]);
+  buildTypesetPage(pages[5]);
   setKeyboardOrder();
   ssTabMain_->setCurrentIndex(0);
 
@@ -478,6 +479,27 @@ void frmMain::buildHtmlPage(QWidget* page) {
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
+void frmMain::buildTypesetPage(QWidget* page) {
+  const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
+  for (int i = 0; i < 3; ++i) {
+    chkTypeset_[i] = makeCheck(page, indexed("chkTypeset", i), captions[i], Qt::Unchecked);
+    place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
+  }
+  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
+  fraRuby->setObjectName(QStringLiteral("fraRuby"));
+  fraRuby->setFont(uiFont());
+  placeBox(fraRuby, 480, 1200, 3975, 855);
+  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
+  for (int i = 0; i < 2; ++i) {
+    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
+    optRuby_[i]->setObjectName(indexed("optRuby", i));
+    place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
+    optRuby_[i]->setEnabled(false);
+  }
+  optRuby_[0]->setChecked(true);
+  connect(chkTypeset_[2], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+}
+
 void frmMain::setKeyboardOrder() {
   // Hidden pages keep their place in the order; Qt skips what is not shown.
   std::vector<QWidget*> order{ssTabMain_,        cmdFontChange_,    txtMain_,          chkCSS_,
@@ -486,9 +508,10 @@ void frmMain::setKeyboardOrder() {
                               chkOpt_[4],        chkOpt_[2],        chkOpt_[3],        chkOpt_[5]};
   for (UpDown* spin : updnAppearance_) order.push_back(spin);
   for (QWidget* w : std::initializer_list<QWidget*>{
-           optOutput_[0], optOutput_[1], optOutput_[2], cmdFileSelect_, cmdFolderSelect_, txtOutput_[2],
-           chkOutput_[0], chkOutput_[1], updnColumnPage_, txtOutput_[3], txtOutput_[4], txtHTML_,
-           cmdAllSelect1_, txtOutput_[0], txtOutput_[1], txtPageColum_}) {
+           optOutput_[0],  optOutput_[1], optOutput_[2],   cmdFileSelect_, cmdFolderSelect_, txtOutput_[2],
+           chkOutput_[0],  chkOutput_[1], updnColumnPage_, txtOutput_[3],  txtOutput_[4],    txtHTML_,
+           cmdAllSelect1_, txtOutput_[0], txtOutput_[1],   txtPageColum_,  chkTypeset_[0],   chkTypeset_[1],
+           chkTypeset_[2], optRuby_[0],   optRuby_[1]}) {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);

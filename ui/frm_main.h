@@ -71,6 +71,10 @@ class frmMain : public QMainWindow {
   // The control array has only member 1.
   QPushButton* cmdAllSelect(int index) const { return index == 1 ? cmdAllSelect1_ : nullptr; }
   QAction* mnuVersion() const { return mnuVersion_; }
+  // The typesetting page: chkTypeset(0) line-breaking rules, (1) tate-chu-yoko,
+  // (2) Aozora Bunko notation; optRuby(0) ruby in parentheses, (1) ruby left out.
+  QCheckBox* chkTypeset(int index) const { return chkTypeset_.at(index); }
+  QRadioButton* optRuby(int index) const { return optRuby_.at(index); }
   // The shared open/save dialog and the font dialog; created on first use.
   QFileDialog* FileDialog();
   FontChooser* FontDialog();
@@ -109,6 +113,7 @@ class frmMain : public QMainWindow {
   void cmdFolderSelect_Click();
   void toolbarReload_ButtonClick();
   void mnuVersion_Click();
+  void chkTypeset_Click();
 
  Q_SIGNALS:
   // A Toolbar1 button was pressed (index 1..7); the commands are connected here.
@@ -127,6 +132,7 @@ class frmMain : public QMainWindow {
   void buildPreviewPage(QWidget* page);
   void buildOutputPage(QWidget* page);
   void buildHtmlPage(QWidget* page);
+  void buildTypesetPage(QWidget* page);
   void setKeyboardOrder();
   void connectRules();
   QLabel* makeLabel(int index, QWidget* parent, const QString& text, int left, int top, int width = 0,
@@ -163,6 +169,8 @@ class frmMain : public QMainWindow {
   UpDown* updnColumnPage_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
+  std::array<QCheckBox*, 3> chkTypeset_{};
+  std::array<QRadioButton*, 2> optRuby_{};
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

@@ -21,4 +21,12 @@ inline const QString defaultBodyTag = QStringLiteral(
     "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 MARGINWIDTH=0 "
     "MARGINHEIGHT=0>");
 
+inline const QString typesetTab = QStringLiteral("組版設定");
+inline const QString kinsokuOption = QStringLiteral("禁則処理");
+inline const QString tateChuYokoOption = QStringLiteral("縦中横");
+inline const QString aozoraOption = QStringLiteral("青空文庫注記");
+inline const QString rubyFrame = QStringLiteral("ルビ");
+inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
+inline const QString rubyDrop = QStringLiteral("省く　漢字");
+
 }  // namespace zelvato::ui::texts

@@ -160,6 +160,12 @@ void frmMain::cmdFontChange_Click() {
   txtFont_[1]->setText(shortestSize(chosen.pointSizeF()));
 }
 
+// The ruby choice matters only when Aozora Bunko notation is read.
+void frmMain::chkTypeset_Click() {
+  const bool aozora = chkTypeset_[2]->isChecked();
+  for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
+}
+
 ConversionSettings frmMain::readSettings() const {
   const auto text = [](const QLineEdit* box) { return box->text().toStdU16String(); };
   // Only the checked state counts as on; the grey state is off.
@@ -191,6 +197,10 @@ ConversionSettings frmMain::readSettings() const {
   s.columnsPerPage = text(txtPageColum_);
   s.addPageLinks = on(chkOutput_[0]);
   s.addPageNumbers = on(chkOutput_[1]);
+  s.kinsoku = on(chkTypeset_[0]);
+  s.tateChuYoko = on(chkTypeset_[1]);
+  s.aozoraNotation = on(chkTypeset_[2]);
+  s.rubyMode = optRuby_[1]->isChecked() ? RubyMode::drop : RubyMode::paren;
   return s;
 }
 

@@ -356,6 +356,32 @@ class ConversionRunTest : public QObject {
     }
   }
 
+  void aPastedAozoraTextConvertsWithTheTypesettingOptions() {
+    // The head of 芥川龍之介「羅生門」 (public domain) as an Aozora Bunko file has it, typed in.
+    const QString aozora = QStringLiteral(
+        "羅生門\r\n芥川龍之介\r\n\r\n"
+        "-------------------------------------------------------\r\n"
+        "【テキスト中に現れる記号について】\r\n《》：ルビ\r\n"
+        "-------------------------------------------------------\r\n\r\n"
+        "　或日の暮方の事である。一人の下人《げにん》が、羅生門の下で雨やみを待つてゐた。"
+        "［＃「ゐた」は底本では「いた」］時刻は午後の12時ごろである。\r\n");
+    applyOutput({1, outputPath(QStringLiteral("out.html")), QString(), QString(),
+                 QStringLiteral("タイトル未設定"), window->txtOutput(4)->text()});
+    QVERIFY(!window->optRuby(0)->isEnabled());
+    for (int i = 0; i < 3; ++i) window->chkTypeset(i)->click();
+    QVERIFY(window->optRuby(0)->isEnabled() && window->optRuby(0)->isChecked());
+    setSource(*window, aozora);
+
+    runConversion(*window);
+    QCOMPARE(window->statusText(), doneStatus);
+    const QString html = decoded(fileBytes(outputPath(QStringLiteral("out.html"))));
+    QVERIFY(html.startsWith(QStringLiteral("<HTML><HEAD><TITLE>羅生門</TITLE>")));
+    QVERIFY(!html.contains(QStringLiteral("［＃")) && !html.contains(QStringLiteral("テキスト中")));
+    QVERIFY(html.contains(QStringLiteral(" 12 ")));
+    QCOMPARE(fileBytes(outputPath(QStringLiteral("out.html"))),
+             engineAlone({QStringLiteral("out.html")})[QStringLiteral("out.html")]);
+  }
+
   // ---- success --------------------------------------------------------------
 
   void successShowsThePreviewOnTabTwo() {

@@ -138,6 +138,13 @@ class FrmMainTest : public QObject {
         << "chkOpt(1)"
         << flag(fresh.chkOpt(1)->checkState() == Qt::PartiallyChecked && !fresh.chkOpt(1)->isEnabled())
         << "on";
+    QTest::newRow("typesetting options off")
+        << "kinsoku+tateChuYoko+aozoraNotation"
+        << flag(s.kinsoku || s.tateChuYoko || s.aozoraNotation || s.rubyMode != zelvato::RubyMode::paren)
+        << "off";
+    QTest::newRow("ruby choice waits for Aozora notation")
+        << "optRuby(0)" << flag(fresh.optRuby(0)->isEnabled() || !fresh.optRuby(0)->isChecked()) << "off";
+    QTest::newRow("sixth tab") << "SSTabMain tab 5" << fresh.SSTabMain()->tabText(5) << "組版設定";
     QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
                                << "0";
     QTest::newRow("close allowed") << "closeAllowed" << flag(fresh.closeAllowed()) << "on";
@@ -162,6 +169,21 @@ class FrmMainTest : public QObject {
   void controlsAreFoundByTheirNames() {
     QFETCH(QString, name);
     QVERIFY(window->findChild<QWidget*>(name) != nullptr);
+  }
+
+  void typesettingOptionsReachTheSettings() {
+    window->chkTypeset(2)->click();
+    QVERIFY(window->optRuby(1)->isEnabled());
+    window->optRuby(1)->click();
+    window->chkTypeset(0)->click();
+    zelvato::ConversionSettings s = window->readSettings();
+    QVERIFY(s.kinsoku && !s.tateChuYoko && s.aozoraNotation && s.rubyMode == zelvato::RubyMode::drop);
+    // Without Aozora notation the choice is kept but cannot be changed.
+    window->chkTypeset(2)->click();
+    QVERIFY(!window->optRuby(0)->isEnabled() && !window->optRuby(1)->isEnabled());
+    window->chkTypeset(1)->click();
+    s = window->readSettings();
+    QVERIFY(s.tateChuYoko && !s.aozoraNotation);
   }
 
   void outputModeEnablesOnlyItsFields_data() {
@@ -550,7 +572,7 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->menuBar()->actions().size(), 1);
     QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
     QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
-    QCOMPARE(window->SSTabMain()->count(), 5);
+    QCOMPARE(window->SSTabMain()->count(), 6);  // the five pages and the typesetting page
   }
 
   void saveDialogAppendsHtml_data() {

@@ -21,7 +21,7 @@ namespace {
 void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   QDir().mkpath(folder);
   window.setStatusText(QStringLiteral("変換完了しました."));
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < window.SSTabMain()->count(); ++i) {
     window.SSTabMain()->setCurrentIndex(i);
     QApplication::processEvents();
     window.grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
