@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "jis_x0213.h"
+#include "unicode_text.h"
 
 namespace zelvato {
 namespace {
@@ -96,16 +97,6 @@ std::optional<int> readCount(std::u16string_view text) {
   const int o = ones.empty() ? 0 : kanjiDigit(ones.front());
   if (t < 0 || o < 0) return std::nullopt;
   return t * 10 + o;
-}
-
-void appendCodePoint(std::u16string& text, char32_t c) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    text.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-    text.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-  } else {
-    text.push_back(static_cast<char16_t>(c));
-  }
 }
 
 bool isDigit(char16_t c) {

@@ -36,15 +36,19 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
       continue;
     }
     i += extra + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    appendCodePoint(out, cp);
   }
   return out;
+}
+
+void appendCodePoint(std::u16string& text, char32_t c) {
+  if (c >= 0x10000) {
+    c -= 0x10000;
+    text.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+    text.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+  } else {
+    text.push_back(static_cast<char16_t>(c));
+  }
 }
 
 std::string utf16ToUtf8(std::u16string_view utf16) {

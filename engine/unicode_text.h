@@ -10,6 +10,9 @@ namespace zelvato {
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
 
+// Appends one code point (a valid scalar value) as one or two code units.
+void appendCodePoint(std::u16string& text, char32_t c);
+
 inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
