@@ -184,11 +184,13 @@ class NotationReader {
       }
       if (c == rubyStart && rubyAt(content, i)) {
         const std::size_t end = content.find(rubyEnd, i + 1);
+        rubyBaseEnd_ = out_.text.size();
         if (rubyMode_ == RubyMode::paren) {
           out_.text += u'（';
           out_.text += content.substr(i + 1, end - i - 1);
           out_.text += u'）';
         }
+        rubyEnd_ = out_.text.size();
         i = end + 1;
         continue;
       }
@@ -256,8 +258,9 @@ class NotationReader {
     if (startsWith(body, emphasisStart) && endsWith(body, emphasisEnd)) {
       const std::u16string_view marked =
           body.substr(emphasisStart.size(), body.size() - emphasisStart.size() - emphasisEnd.size());
-      if (!marked.empty() && endsWith(out_.text, marked)) {
-        const std::size_t end = out_.text.size();
+      // The X may carry its ruby: 下人（げにん）［＃「下人」に傍点］.
+      const std::size_t end = out_.text.size() == rubyEnd_ ? rubyBaseEnd_ : out_.text.size();
+      if (!marked.empty() && endsWith(std::u16string_view(out_.text).substr(0, end), marked)) {
         out_.marks.push_back({end - marked.size(), NotationMark::Kind::emphasis, 1});
         out_.marks.push_back({end, NotationMark::Kind::emphasis, 0});
         marksUnordered_ = true;
@@ -280,6 +283,9 @@ class NotationReader {
   int rangeIndent_ = 0;
   bool lineIndent_ = false;      // the line holds a one-line indent, undone at its end
   bool marksUnordered_ = false;  // an emphasis mark went back before later marks
+  // Where the last ruby's base ended and the ruby itself, in the read text.
+  std::size_t rubyBaseEnd_ = std::u16string::npos;
+  std::size_t rubyEnd_ = std::u16string::npos;
 };
 
 // The header is the first few lines, up to the first blank line: title,

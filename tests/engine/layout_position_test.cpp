@@ -165,6 +165,12 @@ TEST(Typesetting, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
        4,
        1,
        {{u"雨･や･み＿"}}},
+      {"emphasis dots reach a base behind its ruby",
+       A,
+       u"下人《げにん》［＃「下人」に傍点］",
+       8,
+       1,
+       {{u"下･人･∧げにん∨＿"}}},
       {"every option off keeps the notation as text", 0, u"下《か》", 5, 1, {{u"下∧か∨＿"}}},
   };
   for (const auto& c : cases) {
