@@ -25,8 +25,6 @@ constexpr int twips(int value) {
   return value / 15;
 }
 
-const char kProgId[] = "Serivane.svProgressBar";
-
 // The window's own container side for the bar: its font is the window's font,
 // and a changed property needs nothing of the window.
 class ProgressSite final : public hosting::ControlSite {
@@ -92,8 +90,8 @@ frmProgress::frmProgress()
   lblMessage_->setGeometry(twips(240), twips(180), width() - 2 * twips(240), twips(240));
 
   const hosting::MemoryPropertyBag design = storedBarDesign();
-  const hosting::CreatedControl bar =
-      hosting::createControl(QString::fromLatin1(kProgId), this, site_.get(), &design, &designRead_);
+  const hosting::CreatedControl bar = hosting::createControl(QString::fromLatin1(zorbar32::kProgId), this,
+                                                             site_.get(), &design, &designRead_);
   if (bar.ok()) {
     progressBar_ = bar.object();
     bar.widget()->setObjectName(QStringLiteral("ProgressBar"));

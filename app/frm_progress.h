@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "control_interfaces.h"
+#include "zorbar32_identity.h"
 
 class QLabel;
 class QTimer;
@@ -48,9 +49,9 @@ class frmProgress : public QDialog {
 };
 
 // Member identifiers of the bar that the window sets.
-inline constexpr qint32 barUnitId = 0x68030003;
-inline constexpr qint32 barMaxId = 0x68030006;
-inline constexpr qint32 barValueId = 0x68030008;
+inline constexpr qint32 barUnitId = zorbar32::member::Unit;
+inline constexpr qint32 barMaxId = zorbar32::member::Max;
+inline constexpr qint32 barValueId = zorbar32::member::Value;
 
 // Loads the progress window if needed, resets progressCount, sets the bar's
 // unit (followed by one space), maximum and value 0, the message, starts the
