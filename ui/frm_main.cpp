@@ -480,9 +480,13 @@ void frmMain::buildHtmlPage(QWidget* page) {
 }
 
 void frmMain::buildTypesetPage(QWidget* page) {
+  // The start values are the settings record's own.
+  const ConversionSettings start;
   const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
+  const bool startOn[3] = {start.kinsoku, start.tateChuYoko, start.aozoraNotation};
   for (int i = 0; i < 3; ++i) {
-    chkTypeset_[i] = makeCheck(page, indexed("chkTypeset", i), captions[i], Qt::Unchecked);
+    chkTypeset_[i] =
+        makeCheck(page, indexed("chkTypeset", i), captions[i], startOn[i] ? Qt::Checked : Qt::Unchecked);
     place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
   }
   auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
@@ -494,10 +498,10 @@ void frmMain::buildTypesetPage(QWidget* page) {
     optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
     optRuby_[i]->setObjectName(indexed("optRuby", i));
     place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
-    optRuby_[i]->setEnabled(false);
   }
-  optRuby_[0]->setChecked(true);
+  optRuby_[start.rubyMode == RubyMode::drop ? 1 : 0]->setChecked(true);
   connect(chkTypeset_[2], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+  chkTypeset_Click();
 }
 
 void frmMain::setKeyboardOrder() {
