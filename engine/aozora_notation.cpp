@@ -25,8 +25,9 @@ std::vector<SourceLine> splitLines(std::u16string_view source) {
   std::vector<SourceLine> lines;
   std::size_t start = 0;
   while (start < source.size()) {
-    std::size_t end = source.find_first_of(u"\r\n", start);
-    if (end == std::u16string_view::npos) {
+    std::size_t end = start;
+    while (end < source.size() && source[end] != u'\r' && source[end] != u'\n') ++end;
+    if (end == source.size()) {
       lines.push_back({source.substr(start), {}});
       break;
     }
@@ -164,7 +165,7 @@ class NotationReader {
     lineIndent_ = false;
     for (std::size_t i = 0; i < content.size();) {
       const char16_t c = content[i];
-      if (startsWith(content.substr(i), annotationStart)) {
+      if (c == annotationStart[0] && startsWith(content.substr(i), annotationStart)) {
         const std::size_t end = annotationClose(content, i + annotationStart.size());
         if (end != std::u16string_view::npos) {
           const std::u16string_view body =

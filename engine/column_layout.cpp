@@ -131,7 +131,7 @@ bool layOutCharacters(std::u16string_view source, const std::vector<NotationMark
       if (!enterPosition()) return false;
       if (!position.place(source.substr(k, 2), BreakClass::free, 0)) return false;
       k += 2;
-    } else if (settings.tateChuYoko && startsTateChuYoko(source, k)) {
+    } else if (settings.tateChuYoko && mayStartTateChuYoko(c) && startsTateChuYoko(source, k)) {
       // Two half-width characters across in one cell: four display positions, as any cell.
       if (!enterPosition()) return false;
       const char16_t pair[] = {narrowMark(c), narrowMark(source[k + 1])};

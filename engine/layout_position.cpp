@@ -75,7 +75,7 @@ bool LayoutPosition::push() {
   return true;
 }
 
-bool LayoutPosition::place(std::u16string_view cell, BreakClass breaking, char16_t original) {
+bool LayoutPosition::placeAtLineEnd(std::u16string_view cell, BreakClass breaking, char16_t original) {
   if (row_ < rows_) {
     // An opening bracket does not end a line: it begins the next one instead.
     if (rules_ && breaking == BreakClass::noEnd && row_ == rows_ - 1 && line_ < lines_ &&
@@ -94,8 +94,7 @@ bool LayoutPosition::place(std::u16string_view cell, BreakClass breaking, char16
     if (!advanceLine(0)) return false;
     ++row_;
   }
-  grid_.cell(row_, line_).assign(cell);
-  lineUntouched_ = false;
+  store(row_, cell);
   if (row_ == rows_) {
     lastBreak_ = breaking;
     lastOriginal_ = original;

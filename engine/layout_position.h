@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "column_layout.h"
@@ -21,7 +22,14 @@ class LayoutPosition {
 
   // Stores one cell's text. `breaking` says how the character may stand at the
   // ends of a line; `original` is its widened form, so that two of —— … ‥ stay together.
-  bool place(std::u16string_view cell, BreakClass breaking, char16_t original);
+  bool place(std::u16string_view cell, BreakClass breaking, char16_t original) {
+    // Away from the line's end no rule applies: the character takes the next cell.
+    if (row_ + 1 < rows_) {
+      store(++row_, cell);
+      return true;
+    }
+    return placeAtLineEnd(cell, breaking, original);
+  }
   bool carriageReturn();
   // Writes the block now, marked as ending its page; the text goes on in a new block.
   bool breakPage();
@@ -32,6 +40,18 @@ class LayoutPosition {
   bool finish() { return writeBlock_(grid_); }
 
  private:
+  bool placeAtLineEnd(std::u16string_view cell, BreakClass breaking, char16_t original);
+  void store(int row, std::u16string_view cell) {
+    std::u16string& target = grid_.cell(row, line_);
+    // Nearly every cell is one code unit: stored without the general copy.
+    if (cell.size() == 1) {
+      target.clear();
+      target.push_back(cell.front());
+    } else {
+      target.assign(cell);
+    }
+    lineUntouched_ = false;
+  }
   bool advanceLine(int emptyCells);
   bool push();
   bool lineHasText(int fromRow, int toRow) const;
