@@ -102,8 +102,13 @@ bool LayoutPosition::placeAtLineEnd(std::u16string_view cell, BreakClass breakin
   return true;
 }
 
+// A carriage return on a full line is itself the move to the next line and
+// leaves that line's first cell empty. After a hanging mark it ends the line the
+// mark hangs from, as it would have ended the line the mark began: the next
+// line starts at its top.
 bool LayoutPosition::carriageReturn() {
-  if (row_ < rows_) return advanceLine(0);
+  const bool afterHangingMark = rules_ && !grid_.cell(grid_.rowCount(), line_).empty();
+  if (row_ < rows_ || afterHangingMark) return advanceLine(0);
   return advanceLine(1);
 }
 
