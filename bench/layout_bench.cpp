@@ -46,7 +46,6 @@ void BM_layoutLongestText(benchmark::State& state) {
   }
   NoOpHost host;
   for (auto _ : state) {
-    progressCount = 0;
     ColumnGrid grid(25, 20);
     std::size_t rowLength = 0;
     const BlockWriter readRows = [&](ColumnGrid& g) {

@@ -6,6 +6,7 @@
 #include "aozora_notation.h"
 #include "kinsoku.h"
 #include "layout_position.h"
+#include "messages.h"
 #include "number_text.h"
 #include "tate_chu_yoko.h"
 #include "unicode_text.h"
@@ -13,8 +14,6 @@
 #include "widening.h"
 
 namespace zelvato {
-
-std::int32_t progressCount = 0;
 
 namespace {
 
@@ -85,6 +84,8 @@ bool layOutCharacters(std::u16string_view source, const std::vector<NotationMark
   LayoutPosition position(grid, writeBlock, kinsoku);
   bool emphasis = false;
 
+  std::int32_t handled = 0;
+
   // One character after widening and tab expansion: classed for the
   // line-breaking rules, then its vertical form, then its place in the grid.
   auto placeUnit = [&](char16_t c) {
@@ -101,8 +102,8 @@ bool layOutCharacters(std::u16string_view source, const std::vector<NotationMark
 
   // Every code unit is a position: it counts once, and a stop is noticed there.
   auto enterPosition = [&] {
-    if (progressCount == std::numeric_limits<std::int32_t>::max()) return false;
-    ++progressCount;
+    if (handled == std::numeric_limits<std::int32_t>::max()) return false;
+    host.progressMade(++handled);
     return !host.stopRequested();
   };
 
@@ -166,7 +167,11 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
   if (grid.charsPerLine() < 1 || grid.linesPerColumn() < 1) return false;
   if (!settings.aozoraNotation) return layOutCharacters(source, {}, settings, grid, host, writeBlock);
   const AozoraText notated = readAozoraNotation(source, settings.rubyMode);
-  return layOutCharacters(notated.text, notated.marks, settings, grid, host, writeBlock);
+  if (!layOutCharacters(notated.text, notated.marks, settings, grid, host, writeBlock)) return false;
+  // The notation read is shorter than the source, and all of the source is handled.
+  if (source.size() > notated.text.size() && source.size() < std::numeric_limits<std::int32_t>::max())
+    host.progressMade(static_cast<std::int32_t>(source.size()));
+  return true;
 }
 
 std::u16string assembleRow(ColumnGrid& grid, int row, bool showGrid) {
@@ -224,7 +229,7 @@ bool blockClosesPage(const PageCounters& counters) {
 }
 
 std::u16string blockStatusText(std::int32_t blocksWritten) {
-  return u"縦書き変換中... " + formatNumber(blocksWritten, 2) + u" ｺﾗﾑ処理済...";
+  return std::u16string(messages::converting) + u" " + formatNumber(blocksWritten, 2) + u" ｺﾗﾑ処理済...";
 }
 
 }  // namespace zelvato

@@ -13,10 +13,6 @@
 
 namespace zelvato {
 
-// Program-wide count of source code units handled in the current conversion;
-// the progress window copies it into its bar. 32-bit, so every text converts.
-extern std::int32_t progressCount;
-
 // The run's grid of character cells. Rows 1..charsPerLine run down a vertical
 // line; vertical lines 1..linesPerColumn run right to left (line 1 is the first
 // filled and the rightmost in the output). Row 0 and line 0 exist and stay unused.
@@ -77,12 +73,13 @@ inline constexpr int maxTabCells = 1000;
 // character no longer fits and once at the end. The typesetting options
 // (line-breaking rules, tate-chu-yoko, Aozora Bunko notation) change where
 // characters go; with the line-breaking rules on, the grid is re-made with its
-// hanging row. Advances progressCount once per
-// code unit and yields to the host once per source character (a surrogate pair is
+// hanging row. Counts the code units handled
+// (32-bit, so every text converts) and reports the count to the host once per
+// code unit; yields to the host once per source character (a surrogate pair is
 // one character in one cell). A tab becomes at most maxTabCells full-width spaces,
 // so a mistyped tab width cannot turn one tab into an endless run of blocks.
 // False when the run was stopped (checked at every position), a block write
-// failed, the grid holds no cell or progressCount would pass its maximum.
+// failed, the grid holds no cell or the count would pass its maximum.
 bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                 ConversionHost& host, const BlockWriter& writeBlock);
 

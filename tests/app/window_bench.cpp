@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../support/window_controls.h"
 #include "column_layout.h"
 #include "commands.h"
 #include "control_dispatch.h"
@@ -98,9 +99,9 @@ int main(int argc, char** argv) {
   window.txtMain()->setPlainText(text);
   const QString source = window.sourceText();
   QTemporaryDir windowOut, engineOut;
-  window.optOutput(2)->setChecked(true);
-  window.txtOutput(1)->setText(windowOut.path() + QLatin1Char('/'));
-  window.txtOutput(2)->setText(QStringLiteral("p"));
+  optOutput(window, 2)->setChecked(true);
+  txtOutput(window, 1)->setText(windowOut.path() + QLatin1Char('/'));
+  txtOutput(window, 2)->setText(QStringLiteral("p"));
   window.txtPageColum()->setText(QStringLiteral("1"));
 
   // The longest wait of the event loop during the window's runs: how late a
@@ -135,7 +136,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     QElapsedTimer t;
     t.start();
-    zelvato::Toolbar1_ButtonClick(window, 5);
+    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
     windowTimes.push_back(t.elapsed());
     if (window.statusText() != QStringLiteral("変換完了しました.")) {
       std::fprintf(stderr, "the window's run failed: %s\n", qPrintable(window.statusText()));
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
 
   if (!shots.isEmpty()) {
     // The preview page as the user sees it after the run.
-    window.SSTabMain()->setCurrentIndex(2);
+    window.showTab(zelvato::ui::Tab::preview);
     waitFor(2500);
     window.grab().save(QDir(shots).filePath(QStringLiteral("preview_tab.png")));
     std::printf("screenshots in %s\n", qPrintable(shots));

@@ -38,7 +38,6 @@ std::vector<BlockPicture> layOut(std::u16string_view source, const ConversionSet
   };
   RecordingHost host;
   ColumnGrid grid(rows, lines);
-  progressCount = 0;
   EXPECT_TRUE(layoutText(source, settings, grid, host, picture));
   return blocks;
 }
