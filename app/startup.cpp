@@ -45,6 +45,8 @@ void applyProgramIdentity() {
   QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));
   QGuiApplication::setDesktopFileName(QStringLiteral("zelvato"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
+  // Without them the standard dialogs and buttons would speak English.
+  ui::installJapaneseTranslations();
 }
 
 bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
