@@ -350,16 +350,21 @@ void frmMain::buildLayoutPage(QWidget* page) {
   }
 
   QWidget* g = fraFont;
+  // The frame's caption takes a line of its own here, so the row of fields
+  // starts where the first fields of the other frames do, below the border.
+  constexpr int fontRowTop = 360;
   txtFont_[0] = makeBox(g, QStringLiteral("txtFont(0)"), texts::defaultFontFace);
   txtFont_[0]->setReadOnly(true);
-  placeBox(txtFont_[0], 120, 240, 1935, 270);
+  placeBox(txtFont_[0], 120, fontRowTop, 1935, 270);
   txtFont_[1] = makeBox(g, QStringLiteral("txtFont(1)"), QStringLiteral("9"));
   txtFont_[1]->setReadOnly(true);
   txtFont_[1]->setAlignment(Qt::AlignRight);
-  placeBox(txtFont_[1], 2160, 240, 495, 270);
-  makeLabel(9, g, QStringLiteral("pt"), 2745, 285);
+  placeBox(txtFont_[1], 2160, fontRowTop, 495, 270);
+  QLabel* unit = makeLabel(9, g, QStringLiteral("pt"), 2745, fontRowTop);
+  unit->setGeometry(unit->x(), txtFont_[1]->y(), unit->width(), txtFont_[1]->height());
+  unit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   cmdFontChange_ = makeButton(g, QStringLiteral("cmdFontChange"), QStringLiteral("ﾌｫﾝﾄの指定"));
-  placeBox(cmdFontChange_, 3360, 240, 1455, 375);
+  placeBox(cmdFontChange_, 3360, fontRowTop + (270 - 375) / 2, 1455, 375);
   txtSampleFont_ = makeBox(g, QStringLiteral("txtSampleFont"), texts::sampleText);
   txtSampleFont_->setReadOnly(true);
   txtSampleFont_->setAlignment(Qt::AlignCenter);
@@ -554,6 +559,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+bool frmMain::event(QEvent* event) {
+  // The status bar's simple text stays until the program sets another; the
+  // status tips of menus and buttons the mouse passes over would clear it.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
 void frmMain::setStatusText(const QString& text) {
   statusBar()->showMessage(text);
 }
@@ -573,6 +585,9 @@ QFileDialog* frmMain::FileDialog() {
     // The program's own dialog, so its texts and behaviour are the same everywhere.
     fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
   }
+  // Every use starts with an empty file name, not the one chosen last time
+  // (selectFile() leaves the name box alone when given no name).
+  if (auto* name = fileDialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
   return fileDialog_;
 }
 

@@ -71,7 +71,8 @@ class frmMain : public QMainWindow {
   // The control array has only member 1.
   QPushButton* cmdAllSelect(int index) const { return index == 1 ? cmdAllSelect1_ : nullptr; }
   QAction* mnuVersion() const { return mnuVersion_; }
-  // The shared open/save dialog and the font dialog; created on first use.
+  // The shared open/save dialog, its file name empty, and the font dialog;
+  // created on first use.
   QFileDialog* FileDialog();
   FontChooser* FontDialog();
 
@@ -118,6 +119,7 @@ class frmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -1,6 +1,5 @@
 // The main window: start values, the settings rules, the keyboard order, the
 // source pane's limit, the output choosers, the preview and the version message.
-#include "when_modal_shown.h"
 #include "frm_main.h"
 
 #include <QApplication>
@@ -34,6 +33,7 @@
 #include "program_identity.h"
 #include "source_text_edit.h"
 #include "up_down.h"
+#include "when_modal_shown.h"
 
 using zelvato::OutputMode;
 using zelvato::ui::FontChooser;
@@ -344,6 +344,33 @@ class FrmMainTest : public QObject {
     QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
   }
 
+  void columnBlocksOneIsReplacedByTheNextKey_data() {
+    QTest::addColumn<bool>("backspaceFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Backspace on 2, then 5") << true << "5"
+                                            << "5";
+    QTest::newRow("-3 over the selection") << false << "-3"
+                                           << "3";
+  }
+  void columnBlocksOneIsReplacedByTheNextKey() {
+    QFETCH(bool, backspaceFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    window->optOutput(2)->click();
+    QLineEdit* box = window->txtPageColum();
+    QCOMPARE(box->text(), QStringLiteral("2"));
+    if (backspaceFirst) {
+      box->end(false);
+      QTest::keyClick(box, Qt::Key_Backspace);
+      QCOMPARE(box->text(), QStringLiteral("1"));
+    } else {
+      box->selectAll();
+    }
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), shown);
+  }
+
   void spinnerWritesItsBox_data() {
     QTest::addColumn<QString>("spinner");
     QTest::addColumn<QString>("typed");
@@ -553,6 +580,19 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->SSTabMain()->count(), 5);
   }
 
+  void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
+    QLineEdit* size = window->txtFont(1);
+    for (const QWidget* field : {static_cast<QWidget*>(window->txtFont(0)), static_cast<QWidget*>(size),
+                                 static_cast<QWidget*>(window->cmdFontChange())}) {
+      QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
+    }
+    QVERIFY(qAbs(window->lblHcov(9)->geometry().center().y() - size->geometry().center().y()) <= 1);
+    QCOMPARE(window->lblHcov(9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
+  }
+
   void saveDialogAppendsHtml_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
@@ -580,6 +620,36 @@ class FrmMainTest : public QObject {
     QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
     QCOMPARE(window->txtOutput(0)->text(), dir.filePath(result));
     QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+  }
+
+  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
+    showActive(window.get());
+    window->setStatusText(QStringLiteral("変換完了しました."));
+    QMenuBar* menu = window->menuBar();
+    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
+    QWidget* newButton = window->Toolbar1()->widgetForAction(window->toolbarButton(1));
+    QTest::mouseMove(newButton, newButton->rect().center());
+    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+  }
+
+  void fileDialogStartsWithAnEmptyName() {
+    QTemporaryDir dir;
+    window->optOutput(1)->click();
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(dir.path());
+      dialog->selectFile(dir.filePath(QStringLiteral("out1")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(window->txtOutput(0)->text(), dir.filePath(QStringLiteral("out1.html")));
+    QString nameShown = QStringLiteral("(not shown)");
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+      dialog->reject();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(nameShown, QString());
   }
 
   void saveDialogCancelChangesNothing() {
@@ -705,10 +775,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, sizeText);
     QFETCH(QString, charSpacing);
     QString title;
-    QString initialFamily;
     whenModalShown<FontChooser>([&](FontChooser* dialog) {
       title = dialog->windowTitle();
-      initialFamily = dialog->currentFont().family();
       QFont font(QStringLiteral("IPAGothic"));
       font.setUnderline(true);
       dialog->setCurrentFont(font);
@@ -718,8 +786,6 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    // The default face, not installed here, opens as the face that stands in for it.
-    QCOMPARE(initialFamily, QStringLiteral("IPAGothic"));
     QCOMPARE(window->txtFont(0)->text(), QStringLiteral("IPAGothic"));
     QCOMPARE(window->txtFont(1)->text(), sizeText);
     QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
@@ -728,6 +794,35 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
     QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
+  }
+
+  void fontChooserKeepsAFaceThatIsNotInstalled() {
+    if (QFontDatabase::families().contains(QStringLiteral("ＭＳ ゴシック"))) QSKIP("the face is installed");
+    QString initialFamily;
+    whenModalShown<FontChooser>([&](FontChooser* dialog) {
+      initialFamily = dialog->currentFont().family();
+      dialog->sizeBox()->setCurrentText(QStringLiteral("12"));
+      dialog->accept();
+    });
+    window->cmdFontChange()->click();
+    QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(window->txtFont(1)->text(), QStringLiteral("12"));
+  }
+
+  void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
+    FontChooser* dialog = window->FontDialog();
+    int captions = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+      if (!label->text().contains(u'&')) continue;
+      ++captions;
+      QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+    }
+    QCOMPARE(captions, 4);
+    showActive(dialog);
+    QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+    QVERIFY(dialog->sizeBox()->hasFocus());
+    dialog->hide();
   }
 
   void fontChooserCancelChangesNothing() {
@@ -780,10 +875,9 @@ class FrmMainTest : public QObject {
     window->navigate(path);
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
     const auto text = std::make_shared<QString>();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
-         text->trimmed() == QStringLiteral("あ")),
-        15000);
+    QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
+                              text->trimmed() == QStringLiteral("あ")),
+                             15000);
     window->navigate(QStringLiteral("about:"));
     QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
   }
