@@ -390,6 +390,8 @@ void frmMain::buildPreviewPage(QWidget* page) {
   picture1_->setFrameShape(QFrame::StyledPanel);
   picture1_->setFrameShadow(QFrame::Sunken);
   picture1_->setLineWidth(1);
+  picture1_->setBackgroundRole(QPalette::Base);
+  picture1_->setAutoFillBackground(true);
   placeBox(picture1_, 120, 390, 9015, 3255);
 
   brwIE_ = new QWebEngineView(picture1_);
@@ -398,6 +400,7 @@ void frmMain::buildPreviewPage(QWidget* page) {
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
   brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+  connect(brwIE_, &QWebEngineView::loadFinished, brwIE_, &QWidget::show);
 }
 
 void frmMain::buildOutputPage(QWidget* page) {

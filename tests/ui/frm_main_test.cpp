@@ -873,7 +873,10 @@ class FrmMainTest : public QObject {
     // The blank page of the load sequence may still be loading: wait for the
     // file's own text rather than for the next finished load.
     window->navigate(path);
+    // Nothing of the page before is shown while the file loads.
+    QVERIFY(window->brwIE()->isHidden());
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->brwIE()->isHidden(), 15000);
     const auto text = std::make_shared<QString>();
     QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
                               text->trimmed() == QStringLiteral("あ")),
