@@ -235,6 +235,7 @@ void runConversion(ui::frmMain& window) {
   } catch (...) {
     converted = false;
   }
+  attempt([&] { context.host->showPending(); });
   if (converted) {
     endOnSuccess(window, previewPath);
   } else {

@@ -26,9 +26,9 @@ void appendToHtmlPane(QPlainTextEdit& pane, const QString& markup) {
 
 void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
   host.onStatusText = [&window](const QString& text) { window.setStatusText(text); };
-  host.onBlockMarkup = [&window](const QString& markup) {
-    appendToHtmlPane(*window.txtHTML(), markup);
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(markup);
+  host.onBlockMarkup = [&window](const QString& blocks, const QString& lastBlock) {
+    appendToHtmlPane(*window.txtHTML(), blocks);
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(lastBlock);
   };
   QObject::connect(&window, &ui::frmMain::toolbarButtonClicked, &host, [&host](int index) {
     if (index == stopButton) host.requestStop();

@@ -1,6 +1,7 @@
 #include "window_conversion_host.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 namespace zelvato {
 namespace {
@@ -23,6 +24,11 @@ void WindowConversionHost::setClock(Clock clock) {
 void WindowConversionHost::reset() {
   stopRequested_ = false;
   passedOnce_ = false;
+  pendingBlocks_.clear();
+  lastBlock_.clear();
+  blocksPending_ = false;
+  statusPending_ = false;
+  shownOnce_ = false;
 }
 
 qint64 WindowConversionHost::now() const {
@@ -40,11 +46,34 @@ void WindowConversionHost::yieldToEvents() {
 }
 
 void WindowConversionHost::setStatusText(std::u16string_view text) {
-  if (onStatusText) onStatusText(toQString(text));
+  pendingStatus_ = toQString(text);
+  statusPending_ = true;
+  showIfDue();
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
-  if (onBlockMarkup) onBlockMarkup(toQString(markup));
+  lastBlock_ = toQString(markup);
+  pendingBlocks_ += lastBlock_;
+  blocksPending_ = true;
+  showIfDue();
+}
+
+void WindowConversionHost::showIfDue() {
+  if (!shownOnce_ || now() - lastShown_ >= showInterval) showPending();
+}
+
+void WindowConversionHost::showPending() {
+  shownOnce_ = true;
+  lastShown_ = now();
+  if (blocksPending_) {
+    blocksPending_ = false;
+    const QString blocks = std::exchange(pendingBlocks_, QString());
+    if (onBlockMarkup) onBlockMarkup(blocks, lastBlock_);
+  }
+  if (statusPending_) {
+    statusPending_ = false;
+    if (onStatusText) onStatusText(pendingStatus_);
+  }
 }
 
 }  // namespace zelvato
