@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "control_interfaces.h"
+#include "zorbar32_identity.h"
 
 class QLabel;
 class QTimer;
@@ -47,10 +48,15 @@ class frmProgress : public QDialog {
   hosting::ReadPropertiesResult designRead_;
 };
 
+// Program-wide count of source code units handled in the current conversion,
+// fed from the conversion host's progress call; the timer copies it into the
+// bar four times a second.
+extern qint32 progressCount;
+
 // Member identifiers of the bar that the window sets.
-inline constexpr qint32 barUnitId = 0x68030003;
-inline constexpr qint32 barMaxId = 0x68030006;
-inline constexpr qint32 barValueId = 0x68030008;
+inline constexpr qint32 barUnitId = zorbar32::member::Unit;
+inline constexpr qint32 barMaxId = zorbar32::member::Max;
+inline constexpr qint32 barValueId = zorbar32::member::Value;
 
 // Loads the progress window if needed, resets progressCount, sets the bar's
 // unit (followed by one space), maximum and value 0, the message, starts the

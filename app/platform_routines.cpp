@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 #include <string_view>
 
+#include "app_texts.h"
 #include "codepage.h"
 
 namespace zelvato {
@@ -22,6 +24,14 @@ void initAppFolder() {
   if (QCoreApplication::instance() == nullptr) return;
   const QString folder = folderWithSeparator(QCoreApplication::applicationDirPath());
   if (!folder.isEmpty()) appFolder = folder;
+}
+
+QString helpPagePath(const QString& programFolder) {
+  const QString beside = programFolder + texts::helpPage;
+  // The build writes where an installed program keeps its help, relative to its folder.
+  const QString installed = QDir::cleanPath(programFolder + QStringLiteral(ZELVATO_INSTALLED_HELP_PAGE));
+  if (QFileInfo::exists(beside) || !QFileInfo::exists(installed)) return beside;
+  return installed;
 }
 
 void setTopMost(QWidget* window) {

@@ -15,6 +15,12 @@ extern QString appFolder;
 // the folder cannot be found (no application object, empty path).
 void initAppFolder();
 
+// The help page the Help command shows: help/index.html in the program's folder
+// (as the build tree has it), or, where that is missing, the help page an installed
+// program keeps in the data folder beside its bin folder (share/zelvato/help). When
+// neither exists, the first.
+QString helpPagePath(const QString& programFolder);
+
 // The folder text as appFolder keeps it: native separators turned into "/" and
 // one "/" appended unless it already ends in one (the root stays "/"). An
 // empty text stays empty.

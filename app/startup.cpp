@@ -43,7 +43,8 @@ void waitUntilOnScreen(QWidget& window) {
 void applyProgramIdentity() {
   QCoreApplication::setApplicationName(ui::programTitle);
   QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));
-  QGuiApplication::setDesktopFileName(QStringLiteral("zelvato"));
+  // The menu entry's name, so that the desktop joins the window to its entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvato.Zelvato"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
   // Without them the standard dialogs and buttons would speak English.
   ui::installJapaneseTranslations();

@@ -1,29 +1,23 @@
 #include "window_conversion_host.h"
 
-#include <QCoreApplication>
 #include <utility>
 
+#include "app_texts.h"
+#include "frm_progress.h"
+
 namespace zelvato {
-namespace {
 
-QString toQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
+using texts::toQString;
 
-}  // namespace
-
-WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {
-  elapsed_.start();
-}
+WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {}
 
 void WindowConversionHost::setClock(Clock clock) {
-  clock_ = std::move(clock);
-  passedOnce_ = false;
+  throttle_.setClock(std::move(clock));
 }
 
 void WindowConversionHost::reset() {
   stopRequested_ = false;
-  passedOnce_ = false;
+  throttle_.reset();
   pendingBlocks_.clear();
   lastBlock_.clear();
   blocksPending_ = false;
@@ -31,24 +25,18 @@ void WindowConversionHost::reset() {
   shownOnce_ = false;
 }
 
-qint64 WindowConversionHost::now() const {
-  return clock_ ? clock_() : elapsed_.elapsed();
-}
-
 void WindowConversionHost::yieldToEvents() {
-  const qint64 time = now();
-  if (passedOnce_ && time - lastPass_ < yieldInterval) return;
-  passedOnce_ = true;
-  QCoreApplication::processEvents();
-  // Counted from the end of the pass, so a slow repaint still leaves the
-  // conversion its full interval of work.
-  lastPass_ = now();
+  throttle_.yield();
 }
 
 void WindowConversionHost::setStatusText(std::u16string_view text) {
   pendingStatus_ = toQString(text);
   statusPending_ = true;
   showIfDue();
+}
+
+void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
+  progressCount = codeUnitsHandled;
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
@@ -59,12 +47,12 @@ void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
 }
 
 void WindowConversionHost::showIfDue() {
-  if (!shownOnce_ || now() - lastShown_ >= showInterval) showPending();
+  if (!shownOnce_ || throttle_.now() - lastShown_ >= showInterval) showPending();
 }
 
 void WindowConversionHost::showPending() {
   shownOnce_ = true;
-  lastShown_ = now();
+  lastShown_ = throttle_.now();
   if (blocksPending_) {
     blocksPending_ = false;
     const QString blocks = std::exchange(pendingBlocks_, QString());

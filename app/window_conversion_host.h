@@ -1,26 +1,22 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
 
 #include "conversion_host.h"
+#include "event_loop_throttle.h"
 
 namespace zelvato {
 
 // The main window's side of a conversion. The engine yields once per source
-// character; handling the event queue each time would make a long text crawl,
-// so events are handled only when yieldInterval has passed since the last
-// pass: often enough that the window repaints and Stop answers at once, rarely
-// enough that 65,535 yields cost next to nothing.
+// character; events are handled through the throttle, at most once per
+// yieldInterval.
 class WindowConversionHost : public QObject, public ConversionHost {
   Q_OBJECT
  public:
-  static constexpr qint64 yieldInterval = 15;  // ms
-
-  // Milliseconds from any fixed start; tests give their own clock.
-  using Clock = std::function<qint64()>;
+  static constexpr qint64 yieldInterval = EventLoopThrottle::interval;
+  using Clock = EventLoopThrottle::Clock;
 
   explicit WindowConversionHost(QObject* parent = nullptr);
 
@@ -45,6 +41,8 @@ class WindowConversionHost : public QObject, public ConversionHost {
   bool stopRequested() override { return stopRequested_; }
   void setStatusText(std::u16string_view text) override;
   void blockMarkupFinished(std::u16string_view markup) override;
+  // Feeds progressCount, which the progress window shows.
+  void progressMade(std::int32_t codeUnitsHandled) override;
   // Hands the window what it has not been shown yet; the run calls it at its end.
   void showPending();
 
@@ -54,13 +52,9 @@ class WindowConversionHost : public QObject, public ConversionHost {
   void requestStop() { stopRequested_ = true; }
 
  private:
-  qint64 now() const;
   void showIfDue();
 
-  Clock clock_;
-  QElapsedTimer elapsed_;
-  qint64 lastPass_ = 0;
-  bool passedOnce_ = false;
+  EventLoopThrottle throttle_;
   bool stopRequested_ = false;
   QString pendingBlocks_;
   QString lastBlock_;

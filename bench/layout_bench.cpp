@@ -34,7 +34,6 @@ void BM_layoutLongestText(benchmark::State& state) {
   const ConversionSettings settings;  // the window's start values: 25 x 20 cells
   NoOpHost host;
   for (auto _ : state) {
-    progressCount = 0;
     ColumnGrid grid(25, 20);
     std::size_t rowLength = 0;
     const BlockWriter readRows = [&](ColumnGrid& g) {

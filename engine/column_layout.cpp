@@ -3,14 +3,13 @@
 #include <cmath>
 #include <limits>
 
+#include "messages.h"
 #include "number_text.h"
 #include "unicode_text.h"
 #include "vertical_forms.h"
 #include "widening.h"
 
 namespace zelvato {
-
-std::int32_t progressCount = 0;
 
 namespace {
 
@@ -71,6 +70,7 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
 
   int row = 0;
   int line = 1;
+  std::int32_t handled = 0;
 
   // Moves to the cell of the next character. A carriage return ends the vertical
   // line; on a full line it is itself the move, so the next line's first cell
@@ -114,8 +114,8 @@ bool layoutText(std::u16string_view source, const ConversionSettings& settings, 
 
   // Every code unit is a position: it counts once, and a stop is noticed there.
   auto enterPosition = [&] {
-    if (progressCount == std::numeric_limits<std::int32_t>::max()) return false;
-    ++progressCount;
+    if (handled == std::numeric_limits<std::int32_t>::max()) return false;
+    host.progressMade(++handled);
     return !host.stopRequested();
   };
 
@@ -198,7 +198,7 @@ bool blockClosesPage(const PageCounters& counters) {
 }
 
 std::u16string blockStatusText(std::int32_t blocksWritten) {
-  return u"縦書き変換中... " + formatNumber(blocksWritten, 2) + u" ｺﾗﾑ処理済...";
+  return std::u16string(messages::converting) + u" " + formatNumber(blocksWritten, 2) + u" ｺﾗﾑ処理済...";
 }
 
 }  // namespace zelvato

@@ -12,10 +12,6 @@
 
 namespace zelvato {
 
-// Program-wide count of source code units handled in the current conversion;
-// the progress window copies it into its bar. 32-bit, so every text converts.
-extern std::int32_t progressCount;
-
 // The run's grid of character cells. Rows 1..charsPerLine run down a vertical
 // line; vertical lines 1..linesPerColumn run right to left (line 1 is the first
 // filled and the rightmost in the output). Row 0 and line 0 exist and stay unused.
@@ -60,12 +56,13 @@ using BlockWriter = std::function<bool(ColumnGrid& grid)>;
 inline constexpr int maxTabCells = 1000;
 
 // Lays `source` out cell by cell into `grid`, calling `writeBlock` whenever a
-// character no longer fits and once at the end. Advances progressCount once per
-// code unit and yields to the host once per source character (a surrogate pair is
+// character no longer fits and once at the end. Counts the code units handled
+// (32-bit, so every text converts) and reports the count to the host once per
+// code unit; yields to the host once per source character (a surrogate pair is
 // one character in one cell). A tab becomes at most maxTabCells full-width spaces,
 // so a mistyped tab width cannot turn one tab into an endless run of blocks.
 // False when the run was stopped (checked at every position), a block write
-// failed, the grid holds no cell or progressCount would pass its maximum.
+// failed, the grid holds no cell or the count would pass its maximum.
 bool layoutText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                 ConversionHost& host, const BlockWriter& writeBlock);
 

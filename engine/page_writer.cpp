@@ -230,18 +230,29 @@ bool PageWriter::finishRun(bool runCompleted) {
   }
 }
 
+ColumnGrid runGrid(const ConversionSettings& settings) {
+  const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  return ColumnGrid(side(settings.charsPerLine), side(settings.linesPerColumn));
+}
+
+bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
+                 const std::string& previewFilePath, ConversionHost& host) {
+  try {
+    PageWriter writer(settings, previewFilePath, host);
+    const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
+    // Also after a failed layout: the files already begun are completed.
+    const bool finished = writer.finishRun(laidOut);
+    return laidOut && finished;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host) {
   try {
-    const auto rows = toWholeNumber(textToNumber(settings.charsPerLine));
-    const auto lines = toWholeNumber(textToNumber(settings.linesPerColumn));
-    if (!rows || !lines) return false;
-    ColumnGrid grid(*rows, *lines);
-    progressCount = 0;
-    PageWriter writer(settings, previewFilePath, host);
-    const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
-    const bool finished = writer.finishRun(laidOut);
-    return laidOut && finished;
+    ColumnGrid grid = runGrid(settings);
+    return convertText(source, settings, grid, previewFilePath, host);
   } catch (const std::exception&) {
     return false;
   }

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QLibrary>
 #include <QPluginLoader>
 #include <QWidget>
@@ -16,21 +15,11 @@ namespace zelvato::hosting {
 
 namespace {
 
-const QString kBundledLibrary = QStringLiteral("libzorbar32.so");
-
-// The class a library declares in its type library: ProgID and class GUID.
-std::optional<ClassRegistration> declaredClass(const QString& libraryPath) {
-  const std::optional<QJsonObject> typeLibrary = readTypeLibrary(libraryPath);
-  if (!typeLibrary) return std::nullopt;
-  const QJsonArray types = typeLibrary->value(QStringLiteral("types")).toArray();
-  for (const QJsonValue& type : types) {
-    const QJsonObject description = type.toObject();
-    if (description.value(QStringLiteral("kind")).toString() != QStringLiteral("coclass")) continue;
-    return ClassRegistration{description.value(QStringLiteral("progId")).toString(),
-                             QUuid::fromString(description.value(QStringLiteral("guid")).toString()),
-                             QFileInfo(libraryPath).absoluteFilePath()};
-  }
-  return std::nullopt;
+// Where a control library installed with the program keeps its registration file: the
+// program's own folder (a build tree), and lib/zelvato beside the program's bin folder.
+QStringList companionFolders(const QString& programFolder) {
+  const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+  return {folder, QDir::cleanPath(folder + QStringLiteral("/../lib/zelvato"))};
 }
 
 template <typename Fn>
@@ -59,15 +48,18 @@ std::optional<QJsonObject> readTypeLibrary(const QString& libraryPath) {
 
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder) {
   // A registration whose library has gone (a moved or deleted build) does not hide the
-  // library beside the program.
+  // registrations that came with the program.
   std::optional<ClassRegistration> registered = lookupControlClass(progId);
   if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
-  const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
-  const QString bundled = QDir(folder).filePath(kBundledLibrary);
-  if (!QFileInfo::exists(bundled)) return std::nullopt;
-  std::optional<ClassRegistration> declared = declaredClass(bundled);
-  if (!declared || declared->progId.compare(progId, Qt::CaseInsensitive) != 0) return std::nullopt;
-  return declared;
+  for (const QString& folder : companionFolders(programFolder)) {
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({QStringLiteral("*.control")}, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QFileInfo& file : files) {
+      registered = lookupControlClass(progId, file.absoluteFilePath());
+      if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
+    }
+  }
+  return std::nullopt;
 }
 
 CreatedControl createControl(const QString& progId, QWidget* parent, ControlSite* site,

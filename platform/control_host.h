@@ -3,17 +3,17 @@
 // from it, read its type library, register and unregister it, and receive its events by
 // identifier. Property access by member identifier is in control_dispatch.h.
 //
-// Typical use (the progress window):
+// Typical use (the progress window; the ProgID and the member identifiers come from the
+// control library's type library):
 //   class ProgressSite : public ControlSite { ambientFont() = the window's font;
 //                                              propertyChanged(name) = nothing to do };
 //   MemoryPropertyBag design;                    // the window's saved set of the bar
 //   design.writeProperty("max", 100); ...         // entry names compare without case
-//   CreatedControl bar = createControl("Serivane.svProgressBar", this, &site, &design);
+//   CreatedControl bar = createControl(progId, this, &site, &design);
 //   if (!bar.ok()) { /* bar.error says why */ }
-//   bar.widget()->setGeometry(240 / 15, 600 / 15, 4455 / 15, 375 / 15);  // owned by `this`
-//   dispatchPut(bar.object(), 0x68030003, unit);  // Unit   (control_dispatch.h; results,
-//   dispatchPut(bar.object(), 0x68030006, max);   // Max     never exceptions)
-//   dispatchPut(bar.object(), 0x68030008, 0);     // Value
+//   bar.widget()->setGeometry(...);               // the control is owned by `this`
+//   dispatchPut(bar.object(), unitId, unit);      // control_dispatch.h: results, never
+//   dispatchPut(bar.object(), maxId, max);        // exceptions
 // The control's events arrive as Qt signals Click() ... KeyUp() or, by identifier, through
 // connectControlEvents.
 
@@ -37,9 +37,10 @@ struct CreatedControl {
   QObject* object() const;
 };
 
-// Where the library of a ProgID is: the per-user registry first (when its library still
-// exists), then libzorbar32.so in programFolder (the program's own folder when empty), so a
-// fresh build runs unregistered.
+// Where the library of a ProgID is: the per-user registry first, then the registration
+// files (*.control) that control libraries bring along, in programFolder (the program's own
+// folder when empty) and in its ../lib/zelvato. An entry counts only while its library
+// exists. So a fresh build and an installed program run unregistered.
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder = {});
 
 // Creates a control of the class registered for progId. With a saved set the control is

@@ -5,7 +5,6 @@
 // linking anything of the program.
 
 #include <QFont>
-#include <QImage>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -99,10 +98,6 @@ class HostedControl {
   // A control restored from its saved set.
   virtual ReadPropertiesResult readProperties(const PropertyBag& bag) = 0;
   virtual void writeProperties(PropertyBag& bag) const = 0;
-  // The control's current picture, as last drawn.
-  virtual QImage picture() const = 0;
-  // How many times the control has drawn itself since it was created.
-  virtual quint64 drawCount() const = 0;
 };
 
 // The class object of a control class: creates its instances.

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QUuid>
+#include <algorithm>
 #include <optional>
 
 namespace zelvato::hosting {
@@ -55,15 +56,31 @@ inline bool unregisterControlClass(const QString& progId) {
   return registry.status() == QSettings::NoError;
 }
 
-inline std::optional<ClassRegistration> lookupControlClass(const QString& progId) {
-  const QString path = controlRegistryPath();
-  if (!QFileInfo::exists(path)) return std::nullopt;
-  QSettings registry(path, QSettings::IniFormat);
-  registry.beginGroup(detail::registryGroup(progId));
+// Reads the entry of progId from a file in the registry's format: the per-user registry, or
+// the registration file a control library brings along, which names its library relative
+// to the file's own folder.
+inline std::optional<ClassRegistration> lookupControlClass(const QString& progId,
+                                                           const QString& registryFile) {
+  if (!QFileInfo::exists(registryFile)) return std::nullopt;
+  QSettings registry(registryFile, QSettings::IniFormat);
+  // ProgIDs compare without regard to case. (The keys are read whole: the groups of a
+  // section named with a slash are not listed until the file has been read through.)
+  const QString wanted = detail::registryGroup(progId) + QStringLiteral("/Library");
+  const QStringList keys = registry.allKeys();
+  const auto key = std::find_if(keys.begin(), keys.end(), [&](const QString& name) {
+    return name.compare(wanted, Qt::CaseInsensitive) == 0;
+  });
+  if (key == keys.end()) return std::nullopt;
+  registry.beginGroup(key->section(QLatin1Char('/'), 0, -2));
   const QString library = registry.value(QStringLiteral("Library")).toString();
   const QUuid classId = QUuid::fromString(registry.value(QStringLiteral("CLSID")).toString());
   if (library.isEmpty()) return std::nullopt;
-  return ClassRegistration{progId, classId, library};
+  return ClassRegistration{progId, classId,
+                           QDir::cleanPath(QFileInfo(registryFile).absoluteDir().absoluteFilePath(library))};
+}
+
+inline std::optional<ClassRegistration> lookupControlClass(const QString& progId) {
+  return lookupControlClass(progId, controlRegistryPath());
 }
 
 }  // namespace zelvato::hosting

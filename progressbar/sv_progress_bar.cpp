@@ -5,7 +5,6 @@
 #include <QMetaProperty>
 #include <QPainter>
 #include <QResizeEvent>
-#include <array>
 #include <cmath>
 #include <limits>
 
@@ -20,10 +19,18 @@ int liveCount = 0;
 constexpr uint kDefaultBarColor = 0x800000;  // RGB(0, 0, 128)
 constexpr uint kDefaultBackColor = 0xFFFFFF;
 
-// The saved set's entries, in the order they are written and restored: Max comes before
-// Value, so a saved Value above the saved Max comes back as Max.
-constexpr std::array<const char*, 8> kSavedEntries = {"BarColor", "BackColor", "Font",  "Max",
-                                                      "Style",    "Unit",      "Value", "ValueShow"};
+// The saved set: the stored properties of the class, in their declared order, each under
+// its own name. The walk ends early when visit returns false.
+template <typename Visit>
+void forEachSavedProperty(Visit visit) {
+  const QMetaObject& meta = svProgressBar::staticMetaObject;
+  for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i)
+    if (meta.property(i).isStored() && !visit(meta.property(i))) return;
+}
+
+bool isFont(const QMetaProperty& property) {
+  return property.metaType().id() == QMetaType::QFont;
+}
 
 // OLE colours are 0x00BBGGRR, red in the low byte.
 QColor oleColor(uint value) {
@@ -87,37 +94,36 @@ void svProgressBar::UserControl_InitProperties() {
 
 zelvato::hosting::ReadPropertiesResult svProgressBar::UserControl_ReadProperties(
     const zelvato::hosting::PropertyBag& PropBag) {
-  const QMetaObject* meta = metaObject();
-  for (const char* entry : kSavedEntries) {
-    const QMetaProperty property = meta->property(meta->indexOfProperty(entry));
-    const QString name = QString::fromLatin1(entry);
-    const QVariant stored = name == QLatin1String("Font") ? PropBag.readProperty(name, ambientFont())
-                                                          : PropBag.readProperty(name);
+  zelvato::hosting::ReadPropertiesResult result;
+  forEachSavedProperty([&](const QMetaProperty& property) {
+    const QString name = QString::fromLatin1(property.name());
+    const QVariant stored =
+        isFont(property) ? PropBag.readProperty(name, ambientFont()) : PropBag.readProperty(name);
     // An absent entry leaves the property as it is; sets written by this control hold all eight.
-    if (!stored.isValid()) continue;
+    if (!stored.isValid()) return true;
     const std::optional<QVariant> converted =
         zelvato::hosting::convertToPropertyType(stored, property.metaType());
-    if (!converted || !property.write(this, *converted))
-      return {false, name, QStringLiteral("the entry %1 does not hold a %2").arg(name, property.typeName())};
-  }
-  return {};
+    if (converted && property.write(this, *converted)) return true;
+    result = {false, name, QStringLiteral("the entry %1 does not hold a %2").arg(name, property.typeName())};
+    return false;
+  });
+  return result;
 }
 
 void svProgressBar::UserControl_WriteProperties(zelvato::hosting::PropertyBag& PropBag) const {
-  const QMetaObject* meta = metaObject();
-  for (const char* entry : kSavedEntries) {
-    const QMetaProperty property = meta->property(meta->indexOfProperty(entry));
-    const QString name = QString::fromLatin1(entry);
+  forEachSavedProperty([&](const QMetaProperty& property) {
+    const QString name = QString::fromLatin1(property.name());
     QVariant value = property.read(this);
-    if (name == QLatin1String("Font")) {
+    if (isFont(property)) {
       PropBag.writeProperty(name, value, ambientFont());
-      continue;
+      return true;
     }
     // Colours and the style travel as 32-bit integers (Long).
     if (property.metaType().id() == QMetaType::UInt || property.isEnumType())
       value = QVariant(static_cast<qint32>(value.toLongLong()));
     PropBag.writeProperty(name, value);
-  }
+    return true;
+  });
 }
 
 void svProgressBar::resizeEvent(QResizeEvent* event) {
@@ -265,10 +271,6 @@ void svProgressBar::drawBar() {
   }
   painter.end();
   picPrBar->Refresh();
-}
-
-QImage svProgressBar::picture() const {
-  return picPrBar->image();
 }
 
 void svProgressBar::About() {

@@ -1,48 +1,33 @@
 #pragma once
 // svProgressBar: a bar that fills in proportion to Value out of Max, with a centred
 // value-and-unit text that inverts where the bar covers it, horizontal or vertical.
-// Its members carry the identifiers of the type library; containers reach them by
-// identifier through the meta-object (DispId:/EventId: class information).
+// Its members carry the identifiers of the type library (zorbar32.json); containers reach
+// them by identifier through the meta-object (DispId:/EventId: class information).
 
 #include <QFont>
 #include <QString>
 #include <QWidget>
 
 #include "control_interfaces.h"
+#include "zorbar32_identity.h"
 
 class PictureBox;
 
 class svProgressBar : public QWidget, public zelvato::hosting::HostedControl {
   Q_OBJECT
   Q_INTERFACES(zelvato::hosting::HostedControl)
-  Q_CLASSINFO("DispId:Value", "0x68030008")
-  Q_CLASSINFO("DispId:Font", "0x68030007")
-  Q_CLASSINFO("DispId:About", "-552")
-  Q_CLASSINFO("DispId:Max", "0x68030006")
-  Q_CLASSINFO("DispId:BarColor", "0x68030005")
-  Q_CLASSINFO("DispId:BackColor", "0x68030004")
-  Q_CLASSINFO("DispId:Unit", "0x68030003")
-  Q_CLASSINFO("DispId:ValueShow", "0x68030002")
-  Q_CLASSINFO("DispId:Enabled", "0x68030001")
-  Q_CLASSINFO("DispId:Style", "0x68030000")
-  Q_CLASSINFO("EventId:Click", "1")
-  Q_CLASSINFO("EventId:DblClick", "2")
-  Q_CLASSINFO("EventId:MouseDown", "3")
-  Q_CLASSINFO("EventId:MouseMove", "4")
-  Q_CLASSINFO("EventId:MouseUp", "5")
-  Q_CLASSINFO("EventId:KeyDown", "6")
-  Q_CLASSINFO("EventId:KeyPress", "7")
-  Q_CLASSINFO("EventId:KeyUp", "8")
-  // Slot order of the default interface.
-  Q_PROPERTY(qint32 Value READ get_Value WRITE put_Value)
-  Q_PROPERTY(QFont Font READ get_Font WRITE putref_Font)
-  Q_PROPERTY(qint32 Max READ get_Max WRITE put_Max)
+  ZORBAR32_CLASS_INFO
+  // In the order of the saved set, which walks the stored properties: Max comes before
+  // Value, so a saved Value above the saved Max comes back as Max.
   Q_PROPERTY(uint BarColor READ get_BarColor WRITE put_BarColor)
   Q_PROPERTY(uint BackColor READ get_BackColor WRITE put_BackColor)
+  Q_PROPERTY(QFont Font READ get_Font WRITE putref_Font)
+  Q_PROPERTY(qint32 Max READ get_Max WRITE put_Max)
+  Q_PROPERTY(enmStyle Style READ get_Style WRITE put_Style)
   Q_PROPERTY(QString Unit READ get_Unit WRITE put_Unit)
+  Q_PROPERTY(qint32 Value READ get_Value WRITE put_Value)
   Q_PROPERTY(bool ValueShow READ get_ValueShow WRITE put_ValueShow)
   Q_PROPERTY(bool Enabled READ get_Enabled WRITE put_Enabled STORED false)
-  Q_PROPERTY(enmStyle Style READ get_Style WRITE put_Style)
 
  public:
   enum enmStyle : qint32 { svHoriz = 0, svVert = 1 };
@@ -87,8 +72,6 @@ class svProgressBar : public QWidget, public zelvato::hosting::HostedControl {
   void writeProperties(zelvato::hosting::PropertyBag& bag) const override {
     UserControl_WriteProperties(bag);
   }
-  QImage picture() const override;
-  quint64 drawCount() const override { return drawCount_; }
 
   // Instances alive in this library (the library may be unloaded when none is).
   static int liveInstances();
@@ -107,6 +90,9 @@ class svProgressBar : public QWidget, public zelvato::hosting::HostedControl {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The tests' view of the picture as last drawn and of how often the control drew.
+  friend class svProgressBarProbe;
+
   void UserControl_Initialize();
   void UserControl_InitProperties();
   zelvato::hosting::ReadPropertiesResult UserControl_ReadProperties(

@@ -6,7 +6,7 @@
 
 #include "control_registry.h"
 #include "sv_progress_bar.h"
-#include "zorbar32_ids.h"
+#include "zorbar32_identity.h"
 
 namespace hosting = zelvato::hosting;
 

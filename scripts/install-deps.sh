@@ -9,7 +9,8 @@ packages=(
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth x11-utils
+  librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
   fonts-ipafont-gothic fonts-ipafont-mincho
 )
 

@@ -6,4 +6,4 @@ scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 export QTWEBENGINE_DISABLE_SANDBOX=1
-exec build/app/program/Zelvato "$@"
+exec build/app/program/zelvato "$@"

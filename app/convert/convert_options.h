@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "conversion_settings.h"
+#include "settings_check.h"
 
 namespace zelvato::convert {
 
@@ -28,17 +27,7 @@ ParseResult parseArguments(int argc, char** argv);
 
 std::string usageText();
 
-// The window's checks before a run, in its order. A message is the window's own
-// warning text; where the window ends without a word, `message` is empty and
-// `reason` tells the command-line user why.
-struct CheckFailure {
-  std::u16string message;
-  std::string reason;
-};
-// Checks 1 to 6: the layout fields and the output settings.
-std::optional<CheckFailure> checkSettings(const ConversionSettings& settings);
-// Checks 7 and 8: a source text, and at least 3 characters per line and 3 lines.
-std::optional<CheckFailure> checkSourceAndSize(const ConversionSettings& settings,
-                                               std::u16string_view source);
+// The command-line option that sets `field` ("--chars-per-line"); empty when none does.
+std::string optionFor(SettingField field);
 
 }  // namespace zelvato::convert

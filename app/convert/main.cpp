@@ -11,6 +11,7 @@
 #include "codepage.h"
 #include "column_layout.h"
 #include "convert_options.h"
+#include "messages.h"
 #include "number_text.h"
 #include "page_writer.h"
 #include "unicode_text.h"
@@ -18,10 +19,6 @@
 
 namespace zelvato::convert {
 namespace {
-
-constexpr std::u16string_view conversionFailed = u"変換中に予期しないｴﾗｰが発生し、中断されました.";
-constexpr std::u16string_view fileNotFound = u"ﾌｧｲﾙが見つかりません.";
-constexpr std::u16string_view readFailed = u"ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.";
 
 // Inputs at least this long show a progress line while they convert.
 constexpr std::size_t longInput = 10000;
@@ -50,13 +47,14 @@ class CommandLineHost : public ConversionHost {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastShown_ < std::chrono::milliseconds(100)) return;
     lastShown_ = now;
-    const auto done = static_cast<std::size_t>(progressCount < 0 ? 0 : progressCount);
-    const std::u16string line = status_ + u" " + groupThousands(formatNumber(done, 1)) + u" / " +
-                                groupThousands(formatNumber(sourceLength_, 1)) + u"字";
+    const std::u16string line = status_ + u" " + groupThousands(formatNumber(handled_, 1)) + u" / " +
+                                groupThousands(formatNumber(sourceLength_, 1)) +
+                                std::u16string(messages::characterUnit);
     std::cerr << "\r" << utf16ToUtf8(line) << "\x1b[K" << std::flush;
     progressShown_ = true;
   }
   bool stopRequested() override { return false; }
+  void progressMade(std::int32_t codeUnitsHandled) override { handled_ = codeUnitsHandled; }
   void setStatusText(std::u16string_view text) override { status_ = text; }
   void blockMarkupFinished(std::u16string_view markup) override {
     if (!markupToStandardOutput_) return;
@@ -77,7 +75,8 @@ class CommandLineHost : public ConversionHost {
   bool progressShown_ = false;
   bool outputFailed_ = false;
   unsigned yields_ = 0;
-  std::u16string status_ = u"縦書き変換中...";
+  std::int32_t handled_ = 0;
+  std::u16string status_{messages::converting};
   std::chrono::steady_clock::time_point lastShown_{};
 };
 
@@ -106,6 +105,17 @@ std::optional<std::u16string> readSource(const std::string& path) {
   return joinLines(*lines);
 }
 
+// A failed check: the window's warning where it has one, else why the window
+// would have ended without a word; exit status 2.
+int refuse(const SettingsProblem& problem) {
+  if (!problem.warning.empty()) say(problem.warning);
+  if (problem.check == SettingsCheck::layoutFieldEmpty)
+    explain("the value of " + optionFor(problem.field) + " " + std::string(problem.explanation));
+  else if (!problem.explanation.empty())
+    explain(std::string(problem.explanation));
+  return 2;
+}
+
 int run(int argc, char** argv) {
   const ParseResult parsed = parseArguments(argc, argv);
   if (!parsed.error.empty()) {
@@ -124,28 +134,22 @@ int run(int argc, char** argv) {
   }
   const ConversionSettings& settings = options.settings;
 
-  if (const auto failure = checkSettings(settings)) {
-    if (!failure->message.empty()) say(failure->message);
-    if (!failure->reason.empty()) explain(failure->reason);
-    return 2;
-  }
+  // The checks that need no source come before the source is read, so that a
+  // mistyped setting does not wait for standard input.
+  if (const auto problem = checkSettings(settings, std::nullopt)) return refuse(*problem);
 
   const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
   if (fromFile && !fileExists(options.inputPath)) {
-    say(fileNotFound);
+    say(messages::fileNotFound);
     return 2;
   }
   const std::optional<std::u16string> source = readSource(options.inputPath);
   if (!source) {
-    say(readFailed);
+    say(messages::readFailed);
     return 1;
   }
 
-  if (const auto failure = checkSourceAndSize(settings, *source)) {
-    if (!failure->message.empty()) say(failure->message);
-    if (!failure->reason.empty()) explain(failure->reason);
-    return 2;
-  }
+  if (const auto problem = checkSettings(settings, source->size())) return refuse(*problem);
 
   bool converted = true;
   if (!options.previewPath.empty()) converted = beginPreviewFile(options.previewPath);
@@ -156,7 +160,7 @@ int run(int argc, char** argv) {
   if (!converted || host.outputFailed()) {
     // As the window does: the preview of a failed run is removed.
     if (!options.previewPath.empty() && fileExists(options.previewPath)) deleteFile(options.previewPath);
-    say(conversionFailed);
+    say(messages::conversionInterrupted);
     return 1;
   }
   return 0;
@@ -169,7 +173,7 @@ int main(int argc, char** argv) {
   try {
     return zelvato::convert::run(argc, argv);
   } catch (const std::exception&) {
-    std::cerr << zelvato::utf16ToUtf8(zelvato::convert::conversionFailed) << '\n';
+    std::cerr << zelvato::utf16ToUtf8(zelvato::messages::conversionInterrupted) << '\n';
     return 1;
   }
 }

@@ -1,8 +1,11 @@
 #include "platform_routines.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 
@@ -15,6 +18,8 @@ class PlatformRoutinesTest : public QObject {
   void programFolderAlwaysEndsInOneSeparator();
   void initAppFolderNamesTheFolderHoldingTheProgram();
   void helpPageLiesBesideTheProgram();
+  void helpPageIsFoundBesideTheProgramOrWhereItIsInstalled_data();
+  void helpPageIsFoundBesideTheProgramOrWhereItIsInstalled();
   void ansiByteLengthCountsCodePage932Bytes_data();
   void ansiByteLengthCountsCodePage932Bytes();
   void setTopMostKeepsPlaceSizeAndVisibility_data();
@@ -66,6 +71,33 @@ void PlatformRoutinesTest::helpPageLiesBesideTheProgram() {
                             "簡易出力HTML", "全てｸﾘｯﾌﾟﾎﾞｰﾄﾞへ", "分割出力", "文字の置き換え", "65,535"}) {
     QVERIFY2(text.contains(QString::fromUtf8(topic)), topic);
   }
+}
+
+// A build tree has the help beside the program; an installed program (bin/zelvato)
+// keeps it in share/zelvato/help.
+void PlatformRoutinesTest::helpPageIsFoundBesideTheProgramOrWhereItIsInstalled_data() {
+  QTest::addColumn<QStringList>("pages");
+  QTest::addColumn<QString>("expected");
+  const QString beside = QStringLiteral("bin/help/index.html");
+  const QString installed = QStringLiteral("share/zelvato/help/index.html");
+  QTest::newRow("build tree") << QStringList{beside} << beside;
+  QTest::newRow("installed") << QStringList{installed} << installed;
+  QTest::newRow("the page beside the program comes first") << QStringList{beside, installed} << beside;
+  QTest::newRow("neither: the page beside the program") << QStringList{} << beside;
+}
+
+void PlatformRoutinesTest::helpPageIsFoundBesideTheProgramOrWhereItIsInstalled() {
+  QFETCH(QStringList, pages);
+  QFETCH(QString, expected);
+  QTemporaryDir root;
+  QVERIFY(root.isValid());
+  QVERIFY(QDir(root.path()).mkpath(QStringLiteral("bin")));
+  for (const QString& page : pages) {
+    QVERIFY(QDir(root.path()).mkpath(QFileInfo(page).path()));
+    QFile file(root.filePath(page));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+  }
+  QCOMPARE(helpPagePath(root.filePath(QStringLiteral("bin/"))), root.filePath(expected));
 }
 
 void PlatformRoutinesTest::ansiByteLengthCountsCodePage932Bytes_data() {

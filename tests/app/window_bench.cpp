@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../support/window_controls.h"
 #include "codepage.h"
 #include "column_layout.h"
 #include "commands.h"
@@ -190,11 +191,11 @@ int main(int argc, char** argv) {
     window.txtMain()->setPlainText(c.text);
     const QString source = window.sourceText();
     sourceSize = source.size();
-    window.optOutput(2)->setChecked(true);
-    window.txtOutput(2)->setText(QStringLiteral("p"));
+    optOutput(window, 2)->setChecked(true);
+    txtOutput(window, 2)->setText(QStringLiteral("p"));
     window.txtPageColum()->setText(QStringLiteral("1"));
-    window.txtAppearance(0)->setText(QString::fromLatin1(c.charsPerLine));
-    window.txtAppearance(2)->setText(QString::fromLatin1(c.lines));
+    txtAppearance(window, 0)->setText(QString::fromLatin1(c.charsPerLine));
+    txtAppearance(window, 2)->setText(QString::fromLatin1(c.lines));
 
     // The converter reads the source as the loader would give it back: one
     // line per line of the pane, in code page 932.
@@ -212,10 +213,10 @@ int main(int argc, char** argv) {
     int pages = 0;
     for (int i = 0; i < runs; ++i) {
       const QString windowFolder = newFolder();
-      window.txtOutput(1)->setText(windowFolder + QLatin1Char('/'));
+      txtOutput(window, 1)->setText(windowFolder + QLatin1Char('/'));
       QElapsedTimer t;
       t.start();
-      zelvato::Toolbar1_ButtonClick(window, 5);
+      zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
       windowTimes.push_back(t.elapsed());
       if (window.statusText() != QStringLiteral("変換完了しました.")) {
         std::fprintf(stderr, "the window's run failed: %s\n", qPrintable(window.statusText()));
@@ -266,7 +267,7 @@ int main(int argc, char** argv) {
 
   if (!shots.isEmpty()) {
     // The preview page as the user sees it after the run.
-    window.SSTabMain()->setCurrentIndex(2);
+    window.showTab(zelvato::ui::Tab::preview);
     waitFor(2500);
     window.grab().save(QDir(shots).filePath(QStringLiteral("preview_tab.png")));
     std::printf("screenshots in %s\n", qPrintable(shots));

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "main_window_host.h"
+#include "pane_text.h"
 
 using namespace zelvato;
 
@@ -220,7 +220,7 @@ void WindowConversionHostTest::blocksAreAppendedToTheHtmlPaneNeverReplacingIt() 
   QPlainTextEdit pane;
   pane.setPlainText(before);
   QSignalSpy changes(pane.document(), &QTextDocument::contentsChange);
-  for (const QString& block : blocks) appendToHtmlPane(pane, block);
+  for (const QString& block : blocks) ui::appendMarkupToPane(pane, block);
   QCOMPARE(pane.toPlainText(), after);
   // Every change only added text at the end; nothing was taken away.
   QCOMPARE(changes.size(), blocks.size());

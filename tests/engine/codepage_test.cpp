@@ -133,7 +133,9 @@ TEST(Codepage, writesFailWithoutThrowingWhenTheFileCannotBeWritten) {
   EXPECT_FALSE(createTextFile(missing));
   EXPECT_FALSE(appendText(missing, u"x"));
   EXPECT_FALSE(createTextFile(""));
-  if (std::filesystem::exists("/dev/full")) EXPECT_FALSE(appendText("/dev/full", u"disk is full\r\n"));
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_FALSE(appendText("/dev/full", u"disk is full\r\n"));
+  }
   if (::geteuid() != 0) {
     const std::string readOnly = folder.file("read-only.html");
     ASSERT_TRUE(createTextFile(readOnly));

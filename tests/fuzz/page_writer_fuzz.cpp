@@ -1,5 +1,5 @@
 // Random texts and settings through the layout and the page writer, into a
-// temporary folder. Built and run by scripts/fuzz.sh (clang, libFuzzer).
+// temporary folder. Built (ZELVATO_FUZZ=ON, clang) and run by scripts/fuzz.sh.
 //
 // Besides crashes and sanitizer reports it checks what must hold for any input:
 // the preview file holds exactly the generator line and the markup the host

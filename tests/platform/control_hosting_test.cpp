@@ -217,26 +217,68 @@ class ControlHostingTest : public QObject {
     QVERIFY(meta->indexOfSignal(QByteArray(name.toLatin1()).append("()").constData()) >= 0);
   }
 
-  void anUnregisteredClassNotBesideTheProgramIsNotFound() {
-    const hosting::CreatedControl created =
-        hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, emptyProgramFolder_.path());
-    QVERIFY(!created.ok());
-    QVERIFY(created.error.contains("not registered"));
-    // The program's own folder (this test's) holds no library either.
-    QVERIFY(!hosting::findControlClass(kProgId));
-    QVERIFY(!hosting::findControlClass("Serivane.NoSuchControl", QFileInfo(ZORBAR32_PATH).absolutePath()));
+  // The per-user registry comes first; then the registration files that came with the
+  // library, beside the program (a build tree) or in ../lib/zelvato (an installed program).
+  // An entry whose library is gone counts as absent.
+  void theClassIsFoundThroughTheRegistryThenTheRegistrationsThatCameWithTheProgram_data() {
+    QTest::addColumn<QString>("registry");  // "", "entry" or "gone library"
+    QTest::addColumn<QString>("layout");    // "build", "installed", "installed without library", "empty"
+    QTest::addColumn<QString>("progId");
+    QTest::addColumn<QString>("expected");  // "", "registry", "build" or "installed"
+    const QString other = QStringLiteral("Serivane.NoSuchControl");
+    // clang-format off
+    QTest::newRow("registry entry")                       << "entry"        << "empty"     << kProgId << "registry";
+    QTest::newRow("registry entry before a registration") << "entry"        << "installed" << kProgId << "registry";
+    QTest::newRow("gone library in the registry")         << "gone library" << "build"     << kProgId << "build";
+    QTest::newRow("registration beside the program")      << ""             << "build"     << kProgId << "build";
+    QTest::newRow("ProgID in other case")                 << ""             << "build"     << kProgId.toUpper() << "build";
+    QTest::newRow("registration in ../lib/zelvato")       << ""             << "installed" << kProgId << "installed";
+    QTest::newRow("registration whose library is gone")   << ""             << "installed without library" << kProgId << "";
+    QTest::newRow("another ProgID")                       << ""             << "build"     << other   << "";
+    QTest::newRow("none")                                 << ""             << "empty"     << kProgId << "";
+    // clang-format on
   }
+  void theClassIsFoundThroughTheRegistryThenTheRegistrationsThatCameWithTheProgram() {
+    QFETCH(QString, registry);
+    QFETCH(QString, layout);
+    QFETCH(QString, progId);
+    QFETCH(QString, expected);
+    const QString builtLibrary = QFileInfo(ZORBAR32_PATH).absoluteFilePath();
+    if (registry == "entry") QCOMPARE(hosting::registerControlLibrary(builtLibrary), hosting::S_OK);
+    if (registry == "gone library")
+      QVERIFY(hosting::registerControlClass(
+          {kProgId, QUuid::createUuid(), emptyProgramFolder_.filePath("gone.so")}));
 
-  void theLibraryBesideTheProgramServesItsProgIdUnregistered() {
+    // bin/ holds the program; lib/zelvato/ the library with the registration the build wrote.
+    QTemporaryDir installed;
+    const QString programFolder = layout == "build"   ? zorbar32Folder()
+                                  : layout == "empty" ? emptyProgramFolder_.path()
+                                                      : installed.filePath("bin");
+    const QString libraryFolder = installed.filePath("lib/zelvato");
+    const QString installedLibrary = libraryFolder + "/" + QFileInfo(builtLibrary).fileName();
+    QVERIFY(QDir().mkpath(installed.filePath("bin")) && QDir().mkpath(libraryFolder));
+    QVERIFY(QFile::copy(ZORBAR32_REGISTRATION,
+                        libraryFolder + "/" + QFileInfo(ZORBAR32_REGISTRATION).fileName()));
+    if (layout == "installed") QVERIFY(QFile::link(builtLibrary, installedLibrary));
+
+    const QString expectedLibrary = expected == "registry" || expected == "build" ? builtLibrary
+                                    : expected == "installed"                     ? installedLibrary
+                                                                                  : QString();
+    const std::optional<hosting::ClassRegistration> found = hosting::findControlClass(progId, programFolder);
+    QCOMPARE(found ? found->libraryPath : QString(), expectedLibrary);
     const hosting::CreatedControl created =
-        hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, zorbar32Folder());
-    QVERIFY2(created.ok(), qPrintable(created.error));
+        hosting::createControl(progId, nullptr, &site_, nullptr, nullptr, programFolder);
     std::unique_ptr<QWidget> widget(created.widget());
-    QCOMPARE(created.libraryPath, QFileInfo(ZORBAR32_PATH).absoluteFilePath());
+    QCOMPARE(created.ok(), !expected.isEmpty());
+    if (!created.ok()) {
+      QVERIFY(created.error.contains("not registered"));
+      return;
+    }
+    QCOMPARE(created.libraryPath, expectedLibrary);
     QCOMPARE(widget->metaObject()->className(), "svProgressBar");
-    // The library's pictures come with it.
+    // The library's pictures come with it, and finding it wrote no registry.
     QCOMPARE(QImage(":/zorbar32/toolbox.svg").size(), QSize(16, 15));
-    QVERIFY(!QFile::exists(registryFile()));
+    QCOMPARE(QFile::exists(registryFile()), !registry.isEmpty());
   }
 
   void registrationRecordsProgIdClassAndLibraryAndUnregistrationRemovesThem() {
@@ -258,15 +300,6 @@ class ControlHostingTest : public QObject {
     QVERIFY(!hosting::lookupControlClass(kProgId));
     QVERIFY(
         !hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, emptyProgramFolder_.path()).ok());
-  }
-
-  void aRegistrationWhoseLibraryIsGoneFallsBackToTheLibraryBesideTheProgram() {
-    QVERIFY(hosting::registerControlClass(
-        {kProgId, QUuid::createUuid(), emptyProgramFolder_.filePath("gone.so")}));
-    const std::optional<hosting::ClassRegistration> found =
-        hosting::findControlClass(kProgId, zorbar32Folder());
-    QVERIFY(found);
-    QCOMPARE(found->libraryPath, QFileInfo(ZORBAR32_PATH).absoluteFilePath());
   }
 
   void theLibraryMayUnloadOnlyWhenNoControlIsAlive() {
@@ -393,14 +426,14 @@ class ControlHostingTest : public QObject {
     QFETCH(QVariant, value);
     QFETCH(int, error);
     HostedBar bar = createBar(site_);
-    const quint64 draws = bar.control->drawCount();
+    const quint64 draws = bar.drawCount();
     const hosting::DispatchResult result = call == "get" ? hosting::dispatchGet(bar.object(), memberId)
                                            : call == "put"
                                                ? hosting::dispatchPut(bar.object(), memberId, value)
                                                : hosting::dispatchInvoke(bar.object(), memberId);
     QCOMPARE(int(result.error), error);
     QVERIFY(!result.message.isEmpty());
-    QCOMPARE(bar.control->drawCount(), draws);
+    QCOMPARE(bar.drawCount(), draws);
   }
 
   void propertyBagNamesCompareWithoutCaseAndDefaultsAreNotStored() {

@@ -73,7 +73,7 @@ class BarRenderingTest : public QObject {
   void horizontalHalfBarInvertsTheTextAcrossTheMiddle() {
     HostedBar bar = windowBar();
     bar.set("Value", 50);
-    const QImage image = bar.control->picture();
+    const QImage image = bar.picture();
     QCOMPARE(image.size(), QSize(297, 25));
     int count = 0;
     // Left of the middle: bar, with the text white; right of it: white, with the text dark blue.
@@ -94,7 +94,7 @@ class BarRenderingTest : public QObject {
     HostedBar bar = windowBar();
     bar.set("BackColor", 0x00FF00u);
     bar.set("Value", 50);
-    const QImage image = bar.control->picture();
+    const QImage image = bar.picture();
     int count = 0;
     QVERIFY(onlyColours(image, QRect(0, 0, 148, 25), {kBar, kWhite}, kBar, &count));
     // Under the back box: BackColor outside the text, NOT (K XOR B) on the text.
@@ -122,7 +122,7 @@ class BarRenderingTest : public QObject {
     HostedBar bar = windowBar();
     bar.set("Style", style);
     bar.set("Value", value);
-    const QImage image = bar.control->picture();
+    const QImage image = bar.picture();
     int count = 0;
     // Text pixels are the other colour; the text is small against each area.
     if (barArea.isValid()) {
@@ -159,8 +159,8 @@ class BarRenderingTest : public QObject {
     HostedBar reference = windowBar();
     reference.set("ValueShow", false);
     reference.set("Unit", valueShow ? "0" + unit : unit);
-    QCOMPARE(bar.control->picture(), reference.control->picture());
-    const QImage image = bar.control->picture();
+    QCOMPARE(bar.picture(), reference.picture());
+    const QImage image = bar.picture();
     const bool blank = std::all_of(image.constBits(), image.constBits() + image.sizeInBytes(),
                                    [](uchar byte) { return byte == 0xFF; });
     QCOMPARE(blank, !valueShow && unit.isEmpty());
@@ -170,7 +170,7 @@ class BarRenderingTest : public QObject {
     HostedBar bar = windowBar();
     bar.set("Style", 2);
     bar.set("Value", 50);
-    const QImage image = bar.control->picture();
+    const QImage image = bar.picture();
     int count = 0;
     QVERIFY(onlyColours(image, QRect(0, 0, 297, 25), {kBar, kWhite}, kWhite, &count));
     // The whole text stays dark blue: nothing inverts it.
@@ -195,11 +195,11 @@ class BarRenderingTest : public QObject {
     bar.set("BackColor", 0x00FF00u);
     bar.set("Style", style);
     bar.set("Unit", " ");
-    const quint64 before = bar.control->drawCount();
+    const quint64 before = bar.drawCount();
     bar.set("Max", max);
     bar.set("Value", 5);
-    QCOMPARE(bar.control->drawCount() - before, 2u);
-    const QImage image = bar.control->picture();
+    QCOMPARE(bar.drawCount() - before, 2u);
+    const QImage image = bar.picture();
     int count = 0;
     // The back box covers the whole box; the text is NOT (K XOR B).
     QVERIFY(onlyColours(image, QRect(0, 0, 297, 25), {kGreen, notXor(kGreen, kBar)}, kGreen, &count));
@@ -234,7 +234,7 @@ class BarRenderingTest : public QObject {
     // The grab shows what each control drew.
     for (const HostedBar& bar : bars) {
       const QImage part = shot.copy(bar.widget->geometry());
-      QCOMPARE(part.convertToFormat(QImage::Format_RGB32), bar.control->picture());
+      QCOMPARE(part.convertToFormat(QImage::Format_RGB32), bar.picture());
     }
     for (HostedBar& bar : bars) bar.widget.release();  // owned by the window now
   }

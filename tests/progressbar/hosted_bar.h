@@ -10,6 +10,22 @@
 #include <memory>
 
 #include "control_host.h"
+#include "picture_box.h"
+#include "sv_progress_bar.h"
+
+// What only the tests look at inside a control made by the library: its picture as last
+// drawn and how many times it has drawn since it was created.
+class svProgressBarProbe {
+ public:
+  static QImage picture(const QWidget* control) { return of(control).picPrBar->image(); }
+  static quint64 drawCount(const QWidget* control) { return of(control).drawCount_; }
+
+ private:
+  static const svProgressBar& of(const QWidget* control) {
+    if (qstrcmp(control->metaObject()->className(), "svProgressBar") != 0) qFatal("not a progress bar");
+    return *static_cast<const svProgressBar*>(control);
+  }
+};
 
 class TestSite final : public zelvato::hosting::ControlSite {
  public:
@@ -27,6 +43,8 @@ struct HostedBar {
   QObject* object() const { return widget.get(); }
   QVariant get(const char* name) const { return widget->property(name); }
   void set(const char* name, const QVariant& value) { widget->setProperty(name, value); }
+  QImage picture() const { return svProgressBarProbe::picture(widget.get()); }
+  quint64 drawCount() const { return svProgressBarProbe::drawCount(widget.get()); }
 };
 
 inline QString zorbar32Folder() {

@@ -76,7 +76,7 @@ class SvProgressBarTest : public QObject {
     QCOMPARE(bar.get("Enabled").toBool(), true);
     QCOMPARE(bar.get("Font").value<QFont>(), site_.font);
     // Initialize draws twice (Max := 100, Value := 0); InitProperties sets the ambient font.
-    QCOMPARE(bar.control->drawCount(), 3u);
+    QCOMPARE(bar.drawCount(), 3u);
     QCOMPARE(bar.widget->size(), QSize(292, 70));
   }
 
@@ -131,19 +131,19 @@ class SvProgressBarTest : public QObject {
     QFETCH(QVariant, value);
     QFETCH(int, draws);
     HostedBar bar = createBar(site_);
-    const quint64 before = bar.control->drawCount();
+    const quint64 before = bar.drawCount();
     QVERIFY(bar.widget->setProperty(property.toLatin1().constData(), value));
-    QCOMPARE(bar.control->drawCount() - before, quint64(draws));
+    QCOMPARE(bar.drawCount() - before, quint64(draws));
   }
 
   void oneResizeRedrawsTwice() {
     HostedBar bar = createBar(site_);
     bar.widget->show();
     QVERIFY(QTest::qWaitForWindowExposed(bar.widget.get()));
-    const quint64 before = bar.control->drawCount();
+    const quint64 before = bar.drawCount();
     bar.widget->resize(297, 25);
-    QCOMPARE(bar.control->drawCount() - before, 2u);
-    QCOMPARE(bar.control->picture().size(), QSize(297, 25));
+    QCOMPARE(bar.drawCount() - before, 2u);
+    QCOMPARE(bar.picture().size(), QSize(297, 25));
   }
 
   void onlyTheFontSetterNotifiesTheContainer() {
@@ -189,7 +189,7 @@ class SvProgressBarTest : public QObject {
     HostedBar bar = createBar(site_, &saved);
     QVERIFY(bar.readResult.ok);
     // Initialize draws twice, then each of the eight entries once through its setter.
-    QCOMPARE(bar.control->drawCount(), 10u);
+    QCOMPARE(bar.drawCount(), 10u);
     MemoryPropertyBag again;
     bar.control->writeProperties(again);
     QCOMPARE(again.entries(), saved.entries());

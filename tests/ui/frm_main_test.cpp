@@ -34,8 +34,10 @@
 #include "source_text_edit.h"
 #include "up_down.h"
 #include "when_modal_shown.h"
+#include "window_controls.h"
 
 using zelvato::OutputMode;
+using zelvato::ui::Command;
 using zelvato::ui::FontChooser;
 using zelvato::ui::frmDirSelect;
 using zelvato::ui::frmMain;
@@ -132,11 +134,11 @@ class FrmMainTest : public QObject {
                                        << fromU16(s.singleFilePath + s.outputFolder + s.fileBaseName) << "";
     QTest::newRow("page width") << "txtWidth" << fresh.txtWidth()->text() << "127";
     QTest::newRow("page height") << "txtHeight" << fresh.txtHeight()->text() << "158";
-    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(fresh.toolbarButton(6)->isEnabled())
+    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(toolbarButton(fresh, 6)->isEnabled())
                                  << "off";
     QTest::newRow("chkOpt(1) grayed and disabled")
         << "chkOpt(1)"
-        << flag(fresh.chkOpt(1)->checkState() == Qt::PartiallyChecked && !fresh.chkOpt(1)->isEnabled())
+        << flag(chkOpt(fresh, 1)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 1)->isEnabled())
         << "on";
     QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
                                << "0";
@@ -185,11 +187,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, control);
     QFETCH(bool, enabled);
     // Go through another mode first so the rule has something to undo.
-    window->optOutput((mode + 1) % 3)->click();
-    window->txtOutput(2)->setText(QStringLiteral("kept"));
-    window->optOutput(mode)->click();
+    optOutput(*window, (mode + 1) % 3)->click();
+    txtOutput(*window, 2)->setText(QStringLiteral("kept"));
+    optOutput(*window, mode)->click();
     QCOMPARE(window->findChild<QWidget*>(control)->isEnabled(), enabled);
-    QCOMPARE(window->txtOutput(2)->text(), QStringLiteral("kept"));
+    QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
     const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
   }
@@ -205,23 +207,23 @@ class FrmMainTest : public QObject {
   void styleSheetOffFollowsTheFontSize() {
     QFETCH(QString, fontSize);
     QFETCH(QString, charSpacing);
-    window->txtFont(1)->setText(fontSize);
-    window->txtAppearance(1)->setText(QStringLiteral("5"));
-    window->txtAppearance(3)->setText(QStringLiteral("4"));
+    txtFont(*window, 1)->setText(fontSize);
+    txtAppearance(*window, 1)->setText(QStringLiteral("5"));
+    txtAppearance(*window, 3)->setText(QStringLiteral("4"));
     window->chkCSS()->click();
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
     for (int i : {1, 3}) {
-      QVERIFY(!window->txtAppearance(i)->isEnabled());
-      QVERIFY(!window->updnAppearance(i)->isEnabled());
+      QVERIFY(!txtAppearance(*window, i)->isEnabled());
+      QVERIFY(!updnAppearance(*window, i)->isEnabled());
     }
     QVERIFY(!window->readSettings().useStyleSheet);
     window->chkCSS()->click();
     for (int i : {1, 3}) {
-      QVERIFY(window->txtAppearance(i)->isEnabled());
-      QVERIFY(window->updnAppearance(i)->isEnabled());
+      QVERIFY(txtAppearance(*window, i)->isEnabled());
+      QVERIFY(updnAppearance(*window, i)->isEnabled());
     }
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
     QVERIFY(window->readSettings().useStyleSheet);
   }
 
@@ -246,11 +248,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, size);
     QFETCH(QString, sizeAfter);
     QFETCH(QString, charSpacing);
-    window->txtAppearance(3)->setText(QStringLiteral("3"));
-    window->txtFont(1)->setText(size);
-    QCOMPARE(window->txtFont(1)->text(), sizeAfter);
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    txtAppearance(*window, 3)->setText(QStringLiteral("3"));
+    txtFont(*window, 1)->setText(size);
+    QCOMPARE(txtFont(*window, 1)->text(), sizeAfter);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
   }
 
   void pageSizeFollowsTheLayout_data() {
@@ -297,11 +299,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, lineSpacing);
     QFETCH(QString, width);
     QFETCH(QString, height);
-    window->txtFont(1)->setText(font);
-    window->txtAppearance(0)->setText(chars);
-    window->txtAppearance(1)->setText(charSpacing);
-    window->txtAppearance(2)->setText(lines);
-    window->txtAppearance(3)->setText(lineSpacing);
+    txtFont(*window, 1)->setText(font);
+    txtAppearance(*window, 0)->setText(chars);
+    txtAppearance(*window, 1)->setText(charSpacing);
+    txtAppearance(*window, 2)->setText(lines);
+    txtAppearance(*window, 3)->setText(lineSpacing);
     QCOMPARE(window->txtWidth()->text(), width);
     QCOMPARE(window->txtHeight()->text(), height);
   }
@@ -312,7 +314,7 @@ class FrmMainTest : public QObject {
   }
   void emptyLayoutFieldLeavesThePageSize() {
     QFETCH(int, index);
-    window->txtAppearance(index)->clear();
+    txtAppearance(*window, index)->clear();
     QCOMPARE(window->txtWidth()->text(), QStringLiteral("127"));
     QCOMPARE(window->txtHeight()->text(), QStringLiteral("158"));
   }
@@ -336,7 +338,7 @@ class FrmMainTest : public QObject {
   void columnBlocksBelowOneBecomeOne() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    window->optOutput(2)->click();
+    optOutput(*window, 2)->click();
     // The value is entered as a whole, as by pasting over the selection.
     window->txtPageColum()->selectAll();
     window->txtPageColum()->insert(typed);
@@ -357,7 +359,7 @@ class FrmMainTest : public QObject {
     QFETCH(bool, backspaceFirst);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    window->optOutput(2)->click();
+    optOutput(*window, 2)->click();
     QLineEdit* box = window->txtPageColum();
     QCOMPARE(box->text(), QStringLiteral("2"));
     if (backspaceFirst) {
@@ -404,18 +406,18 @@ class FrmMainTest : public QObject {
   }
 
   void spinnerStepsWithTheArrowKeys() {
-    auto* spin = window->updnAppearance(4);
+    auto* spin = updnAppearance(*window, 4);
     QTest::keyClick(spin, Qt::Key_Up);
-    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("8"));
+    QCOMPARE(txtAppearance(*window, 4)->text(), QStringLiteral("8"));
     QTest::keyClick(spin, Qt::Key_Down);
     QTest::keyClick(spin, Qt::Key_Down);
-    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("4"));
+    QCOMPARE(txtAppearance(*window, 4)->text(), QStringLiteral("4"));
   }
 
   void typedValueOutsideTheRangeStays() {
-    QTest::keyClick(window->txtAppearance(0), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(window->txtAppearance(0), QStringLiteral("500"));
-    QCOMPARE(window->txtAppearance(0)->text(), QStringLiteral("500"));
+    QTest::keyClick(txtAppearance(*window, 0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(txtAppearance(*window, 0), QStringLiteral("500"));
+    QCOMPARE(txtAppearance(*window, 0)->text(), QStringLiteral("500"));
     QCOMPARE(fromU16(window->readSettings().charsPerLine), QStringLiteral("500"));
   }
 
@@ -433,16 +435,16 @@ class FrmMainTest : public QObject {
     QCOMPARE(frmMain::characterCountText(length), label);
     if (length <= zelvato::ui::SourceTextEdit::maximumLength) {
       window->txtMain()->setPlainText(QString(length, QChar(u'あ')));
-      QCOMPARE(window->lblHcov(20)->text(), label);
+      QCOMPARE(lblHcov(*window, 20)->text(), label);
     }
   }
 
   void characterCountCountsLineBreaksAsTwo() {
     window->txtMain()->setPlainText(QStringLiteral("ab\ncd"));
-    QCOMPARE(window->lblHcov(20)->text(), QStringLiteral("( 6 字)"));
+    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 6 字)"));
     QCOMPARE(window->sourceText(), QStringLiteral("ab\r\ncd"));
     window->txtMain()->clear();
-    QCOMPARE(window->lblHcov(20)->text(),
+    QCOMPARE(lblHcov(*window, 20)->text(),
              QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします"));
   }
 
@@ -486,7 +488,7 @@ class FrmMainTest : public QObject {
     }
     QCOMPARE(pane->sourceLength(), after);
     QCOMPARE(window->sourceText().size(), after);
-    QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(after));
+    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(after));
   }
 
   void undoAfterACutPasteRestoresTheEarlierText() {
@@ -535,7 +537,7 @@ class FrmMainTest : public QObject {
 
   void tabFromTheStripWalksTheLayoutPage() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(1);
+    window->showTab(zelvato::ui::Tab::layout);
     window->SSTabMain()->tabBar()->setFocus(Qt::OtherFocusReason);
     const QStringList expected{"cmdFontChange",    "chkCSS",           "txtAppearance(0)", "txtAppearance(2)",
                                "txtAppearance(1)", "txtAppearance(3)", "txtAppearance(4)", "txtAppearance(5)",
@@ -551,10 +553,10 @@ class FrmMainTest : public QObject {
 
   void tabWalksTheOutputPageInPageFileMode() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(3);
-    window->optOutput(2)->click();
-    window->optOutput(2)->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), window->optOutput(2));
+    window->showTab(zelvato::ui::Tab::output);
+    optOutput(*window, 2)->click();
+    optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
     const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
                                "updnColumnPage",  "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
     for (const QString& name : expected) {
@@ -584,13 +586,13 @@ class FrmMainTest : public QObject {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
-    QLineEdit* size = window->txtFont(1);
-    for (const QWidget* field : {static_cast<QWidget*>(window->txtFont(0)), static_cast<QWidget*>(size),
+    QLineEdit* size = txtFont(*window, 1);
+    for (const QWidget* field : {static_cast<QWidget*>(txtFont(*window, 0)), static_cast<QWidget*>(size),
                                  static_cast<QWidget*>(window->cmdFontChange())}) {
       QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
     }
-    QVERIFY(qAbs(window->lblHcov(9)->geometry().center().y() - size->geometry().center().y()) <= 1);
-    QCOMPARE(window->lblHcov(9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
+    QVERIFY(qAbs(lblHcov(*window, 9)->geometry().center().y() - size->geometry().center().y()) <= 1);
+    QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
   }
 
   void saveDialogAppendsHtml_data() {
@@ -605,7 +607,7 @@ class FrmMainTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     QTemporaryDir dir;
-    window->optOutput(1)->click();
+    optOutput(*window, 1)->click();
     QString title;
     QStringList filters;
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
@@ -618,7 +620,7 @@ class FrmMainTest : public QObject {
     window->cmdFileSelect()->click();
     QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
     QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-    QCOMPARE(window->txtOutput(0)->text(), dir.filePath(result));
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
     QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
   }
 
@@ -627,7 +629,7 @@ class FrmMainTest : public QObject {
     window->setStatusText(QStringLiteral("変換完了しました."));
     QMenuBar* menu = window->menuBar();
     QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
-    QWidget* newButton = window->Toolbar1()->widgetForAction(window->toolbarButton(1));
+    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
     QTest::mouseMove(newButton, newButton->rect().center());
     QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
@@ -635,14 +637,14 @@ class FrmMainTest : public QObject {
 
   void fileDialogStartsWithAnEmptyName() {
     QTemporaryDir dir;
-    window->optOutput(1)->click();
+    optOutput(*window, 1)->click();
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
       dialog->setDirectory(dir.path());
       dialog->selectFile(dir.filePath(QStringLiteral("out1")));
       static_cast<QDialog*>(dialog)->accept();
     });
     window->cmdFileSelect()->click();
-    QCOMPARE(window->txtOutput(0)->text(), dir.filePath(QStringLiteral("out1.html")));
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out1.html")));
     QString nameShown = QStringLiteral("(not shown)");
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
       nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
@@ -653,10 +655,10 @@ class FrmMainTest : public QObject {
   }
 
   void saveDialogCancelChangesNothing() {
-    window->txtOutput(0)->setText(QStringLiteral("/old/file.html"));
+    txtOutput(*window, 0)->setText(QStringLiteral("/old/file.html"));
     whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     window->cmdFileSelect_Click();
-    QCOMPARE(window->txtOutput(0)->text(), QStringLiteral("/old/file.html"));
+    QCOMPARE(txtOutput(*window, 0)->text(), QStringLiteral("/old/file.html"));
   }
 
   void folderChooserEndsThePathWithASeparator_data() {
@@ -690,14 +692,14 @@ class FrmMainTest : public QObject {
   void folderChooserFillsTheOutputFolder() {
     QFETCH(bool, ok);
     QFETCH(QString, result);
-    window->optOutput(2)->click();
-    window->txtOutput(1)->setText(QStringLiteral("/old/"));
+    optOutput(*window, 2)->click();
+    txtOutput(*window, 1)->setText(QStringLiteral("/old/"));
     whenModalShown<frmDirSelect>([ok](frmDirSelect* chooser) {
       chooser->setCurrentFolder(QStringLiteral("/tmp"));
       QTest::mouseClick(ok ? chooser->cmdOK() : chooser->cmdCancel(), Qt::LeftButton);
     });
     window->cmdFolderSelect()->click();
-    QCOMPARE(window->txtOutput(1)->text(), result);
+    QCOMPARE(txtOutput(*window, 1)->text(), result);
     QCOMPARE(fromU16(window->readSettings().outputFolder), result);
   }
 
@@ -786,10 +788,10 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("IPAGothic"));
-    QCOMPARE(window->txtFont(1)->text(), sizeText);
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(txtFont(*window, 1)->text(), sizeText);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
     QVERIFY(window->txtSampleFont()->font().underline());
     QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
@@ -806,8 +808,8 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(window->txtFont(1)->text(), QStringLiteral("12"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
   }
 
   void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
@@ -826,12 +828,12 @@ class FrmMainTest : public QObject {
   }
 
   void fontChooserCancelChangesNothing() {
-    window->txtAppearance(1)->setText(QStringLiteral("4"));
+    txtAppearance(*window, 1)->setText(QStringLiteral("4"));
     whenModalShown<FontChooser>([](FontChooser* dialog) { dialog->reject(); });
     window->cmdFontChange_Click();
-    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(window->txtFont(1)->text(), QStringLiteral("9"));
-    QCOMPARE(window->txtAppearance(1)->text(), QStringLiteral("4"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("9"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("4"));
   }
 
   void versionMessageNamesTheRelease() {
@@ -891,10 +893,10 @@ class FrmMainTest : public QObject {
   }
   void toolbarButtonsReportTheirIndex() {
     QFETCH(int, index);
-    QSignalSpy spy(window.get(), &frmMain::toolbarButtonClicked);
-    window->toolbarButton(index)->trigger();
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.first().first().toInt(), index);
+    std::vector<Command> commands;
+    connect(window.get(), &frmMain::commandTriggered, this, [&](Command c) { commands.push_back(c); });
+    window->commandButton(static_cast<Command>(index))->trigger();
+    QCOMPARE(commands, std::vector<Command>{static_cast<Command>(index)});
   }
 };
 
