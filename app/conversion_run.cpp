@@ -135,6 +135,8 @@ void runConversion(ui::frmMain& window) {
   try {
     // The source as it is at the lock; the pane cannot change until the release.
     converted = convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath);
+    // The last blocks and status text, which the host holds back between its showings.
+    context.host->showPending();
   } catch (...) {
     converted = false;
   }

@@ -226,7 +226,6 @@ void openSourceFile(ui::frmMain& window) {
   dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
   dialog->selectNameFilter(texts::textFilesFilter);
   dialog->setDefaultSuffix(texts::textFileSuffix);
-  dialog->selectFile(QString());
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList chosen = dialog->selectedFiles();
   if (chosen.isEmpty() || chosen.first().isEmpty()) return;

@@ -352,17 +352,22 @@ void frmMain::buildLayoutPage(QWidget* page) {
   }
 
   QWidget* g = fraFont;
+  // The frame's caption takes a line of its own here, so the row of fields
+  // starts where the first fields of the other frames do, below the border.
+  constexpr int fontRowTop = 360;
   txtFont_[fontFaceBox] = makeBox(g, QStringLiteral("txtFont(0)"), QString::fromStdU16String(start.fontFace));
   txtFont_[fontFaceBox]->setReadOnly(true);
-  placeBox(txtFont_[fontFaceBox], 120, 240, 1935, 270);
+  placeBox(txtFont_[fontFaceBox], 120, fontRowTop, 1935, 270);
   txtFont_[fontSizeBox] =
       makeBox(g, QStringLiteral("txtFont(1)"), QString::fromStdU16String(start.fontSizePt));
   txtFont_[fontSizeBox]->setReadOnly(true);
   txtFont_[fontSizeBox]->setAlignment(Qt::AlignRight);
-  placeBox(txtFont_[fontSizeBox], 2160, 240, 495, 270);
-  makeLabel(9, g, QStringLiteral("pt"), 2745, 285);
+  placeBox(txtFont_[fontSizeBox], 2160, fontRowTop, 495, 270);
+  QLabel* unit = makeLabel(9, g, QStringLiteral("pt"), 2745, fontRowTop);
+  unit->setGeometry(unit->x(), txtFont_[fontSizeBox]->y(), unit->width(), txtFont_[fontSizeBox]->height());
+  unit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   cmdFontChange_ = makeButton(g, QStringLiteral("cmdFontChange"), QStringLiteral("ﾌｫﾝﾄの指定"));
-  placeBox(cmdFontChange_, 3360, 240, 1455, 375);
+  placeBox(cmdFontChange_, 3360, fontRowTop + (270 - 375) / 2, 1455, 375);
   txtSampleFont_ = makeBox(g, QStringLiteral("txtSampleFont"), texts::sampleText);
   txtSampleFont_->setReadOnly(true);
   txtSampleFont_->setAlignment(Qt::AlignCenter);
@@ -388,6 +393,8 @@ void frmMain::buildPreviewPage(QWidget* page) {
   picture1_->setFrameShape(QFrame::StyledPanel);
   picture1_->setFrameShadow(QFrame::Sunken);
   picture1_->setLineWidth(1);
+  picture1_->setBackgroundRole(QPalette::Base);
+  picture1_->setAutoFillBackground(true);
   placeBox(picture1_, 120, 390, 9015, 3255);
 
   brwIE_ = new QWebEngineView(picture1_);
@@ -396,6 +403,7 @@ void frmMain::buildPreviewPage(QWidget* page) {
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
   brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+  connect(brwIE_, &QWebEngineView::loadFinished, brwIE_, &QWidget::show);
 }
 
 void frmMain::buildOutputPage(QWidget* page) {
@@ -614,6 +622,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+bool frmMain::event(QEvent* event) {
+  // The status bar's simple text stays until the program sets another; the
+  // status tips of menus and buttons the mouse passes over would clear it.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
 void frmMain::setStatusText(const QString& text) {
   statusBar()->showMessage(text);
 }
@@ -685,6 +700,9 @@ QFileDialog* frmMain::FileDialog() {
     // The program's own dialog, so its texts and behaviour are the same everywhere.
     fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
   }
+  // Every use starts with an empty file name, not the one chosen last time
+  // (selectFile() leaves the name box alone when given no name).
+  if (auto* name = fileDialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
   return fileDialog_;
 }
 

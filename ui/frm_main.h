@@ -104,7 +104,8 @@ class frmMain : public QMainWindow {
   QLineEdit* txtPageColum() const { return txtPageColum_; }
   UpDown* updnColumnPage() const { return updnColumnPage_; }
   QAction* mnuVersion() const { return mnuVersion_; }
-  // The shared open/save dialog and the font dialog; created on first use.
+  // The shared open/save dialog, its file name empty, and the font dialog;
+  // created on first use.
   QFileDialog* FileDialog();
   FontChooser* FontDialog();
 
@@ -137,6 +138,7 @@ class frmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

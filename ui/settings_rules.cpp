@@ -123,7 +123,10 @@ void frmMain::updatePageSize() {
 }
 
 void frmMain::txtPageColum_Change() {
-  if (txtPageColum_->text().isEmpty() || numberIn(txtPageColum_) <= 0) updnColumnPage_->setValue(1);
+  if (!txtPageColum_->text().isEmpty() && numberIn(txtPageColum_) > 0) return;
+  updnColumnPage_->setValue(1);
+  // The "1" put in while the user types is selected, so the next key replaces it.
+  txtPageColum_->selectAll();
 }
 
 QString frmMain::characterCountText(qint64 n) {

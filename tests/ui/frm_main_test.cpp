@@ -368,6 +368,33 @@ class FrmMainTest : public QObject {
     QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
   }
 
+  void columnBlocksOneIsReplacedByTheNextKey_data() {
+    QTest::addColumn<bool>("backspaceFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Backspace on 2, then 5") << true << "5"
+                                            << "5";
+    QTest::newRow("-3 over the selection") << false << "-3"
+                                           << "3";
+  }
+  void columnBlocksOneIsReplacedByTheNextKey() {
+    QFETCH(bool, backspaceFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    optOutput(*window, 2)->click();
+    QLineEdit* box = window->txtPageColum();
+    QCOMPARE(box->text(), QStringLiteral("2"));
+    if (backspaceFirst) {
+      box->end(false);
+      QTest::keyClick(box, Qt::Key_Backspace);
+      QCOMPARE(box->text(), QStringLiteral("1"));
+    } else {
+      box->selectAll();
+    }
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), shown);
+  }
+
   void spinnerWritesItsBox_data() {
     QTest::addColumn<QString>("spinner");
     QTest::addColumn<QString>("typed");
@@ -577,6 +604,19 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->SSTabMain()->count(), 6);  // the five pages and the typesetting page
   }
 
+  void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
+    QLineEdit* size = txtFont(*window, 1);
+    for (const QWidget* field : {static_cast<QWidget*>(txtFont(*window, 0)), static_cast<QWidget*>(size),
+                                 static_cast<QWidget*>(window->cmdFontChange())}) {
+      QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
+    }
+    QVERIFY(qAbs(lblHcov(*window, 9)->geometry().center().y() - size->geometry().center().y()) <= 1);
+    QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
+  }
+
   void saveDialogAppendsHtml_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
@@ -604,6 +644,36 @@ class FrmMainTest : public QObject {
     QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
     QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
     QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+  }
+
+  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
+    showActive(window.get());
+    window->setStatusText(QStringLiteral("変換完了しました."));
+    QMenuBar* menu = window->menuBar();
+    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
+    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
+    QTest::mouseMove(newButton, newButton->rect().center());
+    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+  }
+
+  void fileDialogStartsWithAnEmptyName() {
+    QTemporaryDir dir;
+    optOutput(*window, 1)->click();
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(dir.path());
+      dialog->selectFile(dir.filePath(QStringLiteral("out1")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out1.html")));
+    QString nameShown = QStringLiteral("(not shown)");
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+      dialog->reject();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(nameShown, QString());
   }
 
   void saveDialogCancelChangesNothing() {
@@ -729,10 +799,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, sizeText);
     QFETCH(QString, charSpacing);
     QString title;
-    QString initialFamily;
     whenModalShown<FontChooser>([&](FontChooser* dialog) {
       title = dialog->windowTitle();
-      initialFamily = dialog->currentFont().family();
       QFont font(QStringLiteral("IPAGothic"));
       font.setUnderline(true);
       dialog->setCurrentFont(font);
@@ -742,8 +810,6 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    // The default face, not installed here, opens as the face that stands in for it.
-    QCOMPARE(initialFamily, QStringLiteral("IPAGothic"));
     QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
     QCOMPARE(txtFont(*window, 1)->text(), sizeText);
     QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
@@ -752,6 +818,35 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
     QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
+  }
+
+  void fontChooserKeepsAFaceThatIsNotInstalled() {
+    if (QFontDatabase::families().contains(QStringLiteral("ＭＳ ゴシック"))) QSKIP("the face is installed");
+    QString initialFamily;
+    whenModalShown<FontChooser>([&](FontChooser* dialog) {
+      initialFamily = dialog->currentFont().family();
+      dialog->sizeBox()->setCurrentText(QStringLiteral("12"));
+      dialog->accept();
+    });
+    window->cmdFontChange()->click();
+    QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
+  }
+
+  void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
+    FontChooser* dialog = window->FontDialog();
+    int captions = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+      if (!label->text().contains(u'&')) continue;
+      ++captions;
+      QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+    }
+    QCOMPARE(captions, 4);
+    showActive(dialog);
+    QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+    QVERIFY(dialog->sizeBox()->hasFocus());
+    dialog->hide();
   }
 
   void fontChooserCancelChangesNothing() {
@@ -802,7 +897,10 @@ class FrmMainTest : public QObject {
     // The blank page of the load sequence may still be loading: wait for the
     // file's own text rather than for the next finished load.
     window->navigate(path);
+    // Nothing of the page before is shown while the file loads.
+    QVERIFY(window->brwIE()->isHidden());
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->brwIE()->isHidden(), 15000);
     const auto text = std::make_shared<QString>();
     QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
                               text->trimmed() == QStringLiteral("あ")),
