@@ -1,29 +1,38 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 // The program's user-visible texts outside the main window's own, kept in one place.
 namespace zelvato::texts {
+
+// A text of the engine's, which are UTF-16 too.
+inline QString toQString(std::u16string_view text) {
+  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
 
 inline const QString unexpectedError = QStringLiteral("予期しないｴﾗｰが発生しました.");
 inline const QString secondInstanceRefused = QStringLiteral("二重起動することはできません.");
 inline const QString versionPrefix = QStringLiteral("Version ");
 
 // The conversion run.
-inline const QString noOutputFileName = QStringLiteral("出力先ﾌｧｲﾙ名を指定して下さい");
-inline const QString noOutputFolder = QStringLiteral("出力先ﾌｫﾙﾀﾞを指定して下さい");
-inline const QString noHtmlTitle = QStringLiteral("HTMLのﾀｲﾄﾙを指定して下さい");
-inline const QString noBodyTag = QStringLiteral("HTMLのBODYﾀｸﾞを指定して下さい");
-inline const QString converting = QStringLiteral("変換処理中...");
 inline const QString convertingProgress = QStringLiteral("縦書きに変換しています．しばらくお待ち下さい...");
-inline const QString convertingUnit = QStringLiteral("字");
-inline const QString convertingStatus = QStringLiteral("縦書き変換中...");
 inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを表示しています...");
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
-inline const QString conversionInterrupted = QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
 inline const QString noPrivateFolder =
     QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません.");
+
+// Loading a source file.
+inline const QString sourceDialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
+inline const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
+inline const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
+inline const QString textFileSuffix = QStringLiteral("txt");
+inline const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
+inline const QString loadingProgress = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
+inline const QString loadingStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
+// After a load the status bar names the encoding the file was read in.
+inline const QString loadedIn = QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: %1");
 
 // The toolbar and editing commands.
 inline const QString convertNow = QStringLiteral("すぐに変換しますか？");

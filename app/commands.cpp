@@ -6,8 +6,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QTabWidget>
 
 #include "app_texts.h"
 #include "conversion_run.h"
@@ -21,38 +19,17 @@ namespace zelvato {
 
 namespace {
 
-constexpr int sourceTab = 0;
-constexpr int previewTab = 2;
-constexpr int outputTab = 3;
-
-enum ToolbarButton {
-  newButton = 1,
-  loadButton = 2,
-  saveButton = 3,
-  convertButton = 5,
-  stopButton = 6,
-  helpButton = 7
-};
-
 void newSource(ui::frmMain& window) {
-  // The pane's change rule brings the hint back in place of the count.
-  window.txtMain()->clear();
-  window.SSTabMain()->setCurrentIndex(sourceTab);
+  window.clearSource();
+  window.showTab(ui::Tab::source);
 }
 
 void saveHtml(ui::frmMain& window) {
-  window.SSTabMain()->setCurrentIndex(outputTab);
-  // Selecting the option runs its rule as a click would; an option already
-  // selected raises no change, so its rule is run here.
-  QRadioButton* singleFile = window.optOutput(1);
-  if (singleFile->isChecked()) {
-    window.optOutput_Click();
-  } else {
-    singleFile->setChecked(true);
-  }
-  if (window.txtMain()->sourceLength() == 0) openSourceFile(window);
+  window.showTab(ui::Tab::output);
+  window.chooseOutputMode(OutputMode::singleFile);
+  if (window.sourceLength() == 0) openSourceFile(window);
   window.cmdFileSelect_Click();
-  if (window.txtMain()->sourceLength() == 0) return;
+  if (window.sourceLength() == 0) return;
   const ui::MessageAnswer answer = ui::askYesNoCancel(
       &window, texts::convertNow + QStringLiteral("\r\n\r\n") + texts::notSavedUnlessConverted,
       ui::MessageIcon::question);
@@ -60,7 +37,7 @@ void saveHtml(ui::frmMain& window) {
 }
 
 void showHelp(ui::frmMain& window) {
-  window.SSTabMain()->setCurrentIndex(previewTab);
+  window.showTab(ui::Tab::preview);
   window.navigate(helpPagePath(appFolder));
 }
 
@@ -77,11 +54,8 @@ class PaneKeys final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress) return false;
     const auto& key = static_cast<const QKeyEvent&>(*event);
-    try {
-      if (watched == window_.txtMain()) txtMain_KeyDown(window_, key);
-      if (watched == window_.txtHTML()) txtHTML_KeyDown(window_, key);
-    } catch (...) {
-    }
+    if (watched == window_.txtMain()) txtMain_KeyDown(window_, key);
+    if (watched == window_.txtHTML()) txtHTML_KeyDown(window_, key);
     return false;
   }
 
@@ -91,32 +65,30 @@ class PaneKeys final : public QObject {
 
 }  // namespace
 
-void Toolbar1_ButtonClick(ui::frmMain& window, int index) {
+void Toolbar1_ButtonClick(ui::frmMain& window, ui::Command command) {
   try {
     // The buttons are disabled during a run; a command that arrives anyway is
     // ignored, except Stop.
-    if (conversionRunning(window) && index != stopButton) return;
-    switch (index) {
-      case newButton:
+    if (conversionRunning(window) && command != ui::Command::stop) return;
+    switch (command) {
+      case ui::Command::newText:
         newSource(window);
         break;
-      case loadButton:
+      case ui::Command::load:
         openSourceFile(window);
         break;
-      case saveButton:
+      case ui::Command::saveHtml:
         saveHtml(window);
         break;
-      case convertButton:
+      case ui::Command::convert:
         runConversion(window);
         break;
-      case stopButton:
+      case ui::Command::stop:
         // Stop ends the run; the source pane keeps its text.
         stopConversion(window);
         break;
-      case helpButton:
+      case ui::Command::help:
         showHelp(window);
-        break;
-      default:
         break;
     }
   } catch (...) {
@@ -126,14 +98,11 @@ void Toolbar1_ButtonClick(ui::frmMain& window, int index) {
 
 void cmdAllSelect_Click(ui::frmMain& window, int /*index*/) {
   QPlainTextEdit* pane = window.txtHTML();
-  try {
-    pane->selectAll();
-    // The pane keeps LF; the markup's lines end with CR LF everywhere else.
-    QString text = pane->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
-  } catch (...) {
-  }
+  pane->selectAll();
+  // The pane keeps LF; the markup's lines end with CR LF everywhere else.
+  QString text = pane->toPlainText();
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
   ui::showMessage(&window, texts::copiedToClipboard, ui::MessageIcon::information);
 }
 
@@ -154,8 +123,8 @@ bool txtHTML_KeyDown(ui::frmMain& window, const QKeyEvent& event) {
 }
 
 void connectCommands(ui::frmMain& window) {
-  QObject::connect(&window, &ui::frmMain::toolbarButtonClicked, &window,
-                   [&window](int index) { Toolbar1_ButtonClick(window, index); });
+  QObject::connect(&window, &ui::frmMain::commandTriggered, &window,
+                   [&window](ui::Command command) { Toolbar1_ButtonClick(window, command); });
   QObject::connect(&window, &ui::frmMain::cmdAllSelectClicked, &window,
                    [&window](int index) { cmdAllSelect_Click(window, index); });
   new PaneKeys(window);

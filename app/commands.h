@@ -9,15 +9,15 @@ namespace zelvato {
 
 namespace ui {
 class frmMain;
-}
+enum class Command;
+}  // namespace ui
 
 // The main window's commands: the seven Toolbar1 buttons, the copy button
 // under the HTML pane, and select-all in the two text panes.
 
-// Runs the command of a Toolbar1 button: 1 New, 2 Load, 3 Save HTML, 5 Convert,
-// 6 Stop, 7 Help; other indices do nothing. While a conversion runs only Stop
-// acts. An unforeseen error ends the command with "予期しないｴﾗｰが発生しました.".
-void Toolbar1_ButtonClick(ui::frmMain& window, int index);
+// Runs the command of a Toolbar1 button. While a conversion runs only Stop acts. An unforeseen error ends the
+// command with "予期しないｴﾗｰが発生しました.".
+void Toolbar1_ButtonClick(ui::frmMain& window, ui::Command command);
 
 // Copies the whole HTML pane to the clipboard with CR LF line ends, selects it,
 // and says so, also when the copy failed. The index of the one-member control

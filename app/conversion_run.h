@@ -10,8 +10,9 @@ class frmMain;
 }
 
 // One whole conversion of the main window's source text, started by Convert and
-// by Save HTML. Checks the settings in a fixed order (warnings for missing
-// output settings, silence for missing layout values or source), locks the
+// by Save HTML. Reads the settings once and checks them (checkSettings: a
+// warning for missing output settings, silence for missing layout values or
+// source), locks the
 // window so that only Stop stays usable, writes the preview file and the
 // output, and ends either with the preview shown on tab 2 or, after any
 // failure or Stop, with the preview file deleted, the interruption message and
@@ -29,13 +30,5 @@ bool conversionRunning(const ui::frmMain& window);
 // The window's conversion host, made and joined to the window (status bar,
 // HTML pane, clipboard, Stop button) on first use.
 WindowConversionHost& conversionHost(ui::frmMain& window);
-
-// The checks made before a run, in their order: the warning to show, or an
-// empty text when the run may go on or ends silently (see `proceed`).
-struct ConversionCheck {
-  bool proceed = false;  // all checks passed
-  QString warning;       // shown with the warning icon when not empty
-};
-ConversionCheck checkConversionSettings(const ui::frmMain& window);
 
 }  // namespace zelvato

@@ -12,18 +12,17 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "column_layout.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 #include "control_interfaces.h"
 #include "platform_routines.h"
+#include "twips.h"
 
 namespace zelvato {
-namespace {
 
-constexpr int twips(int value) {
-  return value / 15;
-}
+qint32 progressCount = 0;
+
+namespace {
 
 // The window's own container side for the bar: its font is the window's font,
 // and a changed property needs nothing of the window.
@@ -82,12 +81,12 @@ frmProgress::frmProgress()
       site_(std::make_unique<ProgressSite>(this)) {
   setObjectName(QStringLiteral("frmProgress"));
   setWindowTitle(QStringLiteral("Zelvato"));
-  setFixedSize(twips(4950), twips(1140));
+  setFixedSize(ui::px(4950), ui::px(1140));
   setModal(false);
 
   lblMessage_ = new QLabel(QStringLiteral("処理中です..."), this);
   lblMessage_->setObjectName(QStringLiteral("lblMessage"));
-  lblMessage_->setGeometry(twips(240), twips(180), width() - 2 * twips(240), twips(240));
+  lblMessage_->setGeometry(ui::px(240), ui::px(180), width() - 2 * ui::px(240), ui::px(240));
 
   const hosting::MemoryPropertyBag design = storedBarDesign();
   const hosting::CreatedControl bar = hosting::createControl(QString::fromLatin1(zorbar32::kProgId), this,
@@ -95,7 +94,7 @@ frmProgress::frmProgress()
   if (bar.ok()) {
     progressBar_ = bar.object();
     bar.widget()->setObjectName(QStringLiteral("ProgressBar"));
-    bar.widget()->setGeometry(twips(240), twips(600), twips(4455), twips(375));
+    bar.widget()->setGeometry(ui::px(240), ui::px(600), ui::px(4455), ui::px(375));
   }
 
   timerProgress_ = new QTimer(this);
@@ -121,7 +120,7 @@ void frmProgress::Form_Load() {
 }
 
 void frmProgress::timerProgress_Timer() {
-  setBarProperty(barValueId, static_cast<qint32>(progressCount));
+  setBarProperty(barValueId, progressCount);
 }
 
 // The window is only a display: the user can neither close it nor dismiss it
@@ -161,15 +160,15 @@ void showProgress(const QString& message, qint32 maximum, const QString& unit, b
   if (showBar) {
     if (bar) {
       bar->setVisible(true);
-      bar->move(bar->x(), twips(480));
+      bar->move(bar->x(), ui::px(480));
     }
-    window->lblMessage()->move(window->lblMessage()->x(), twips(180));
+    window->lblMessage()->move(window->lblMessage()->x(), ui::px(180));
   } else {
     if (bar) {
       bar->setVisible(false);
-      bar->move(bar->x(), twips(20000));
+      bar->move(bar->x(), ui::px(20000));
     }
-    window->lblMessage()->move(window->lblMessage()->x(), twips(360));
+    window->lblMessage()->move(window->lblMessage()->x(), ui::px(360));
   }
   if (!window->isVisible()) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

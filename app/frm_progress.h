@@ -48,6 +48,11 @@ class frmProgress : public QDialog {
   hosting::ReadPropertiesResult designRead_;
 };
 
+// Program-wide count of source code units handled in the current conversion,
+// fed from the conversion host's progress call; the timer copies it into the
+// bar four times a second.
+extern qint32 progressCount;
+
 // Member identifiers of the bar that the window sets.
 inline constexpr qint32 barUnitId = zorbar32::member::Unit;
 inline constexpr qint32 barMaxId = zorbar32::member::Max;

@@ -11,6 +11,7 @@
 #include "platform_routines.h"
 #include "program_identity.h"
 #include "title_picture.h"
+#include "twips.h"
 #include "zelvato_version.h"
 
 namespace zelvato {
@@ -77,15 +78,15 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
   picLogo_ = new PictureBox(this);
   picLogo_->setObjectName(QStringLiteral("picLogo"));
-  picLogo_->resize(twips(picLogoWidth), twips(picLogoHeight));
+  picLogo_->resize(ui::px(picLogoWidth), ui::px(picLogoHeight));
   picLogo_->setPicture(titlePicture());
 
   // The label lies on the picture: a child of the picture box, placed in its
   // client area, with no background of its own.
   lblVersion_ = new QLabel(QStringLiteral("Version"), picLogo_);
   lblVersion_->setObjectName(QStringLiteral("lblVersion"));
-  lblVersion_->setGeometry(pictureBorder + twips(lblVersionLeft), pictureBorder + twips(lblVersionTop),
-                           twips(lblVersionWidth), twips(lblVersionHeight));
+  lblVersion_->setGeometry(pictureBorder + ui::px(lblVersionLeft), pictureBorder + ui::px(lblVersionTop),
+                           ui::px(lblVersionWidth), ui::px(lblVersionHeight));
   lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblVersion_->setAutoFillBackground(false);
   lblVersion_->setAttribute(Qt::WA_TranslucentBackground);
@@ -109,7 +110,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 void frmSplash::Form_Load() {
   lblVersion_->setText(splashVersionText());
   picLogo_->move(0, 0);
-  setFixedSize(twips(picLogoWidth - windowShortfall), twips(picLogoHeight - windowShortfall));
+  setFixedSize(ui::px(picLogoWidth - windowShortfall), ui::px(picLogoHeight - windowShortfall));
   LoadingTimer_->setInterval(loadingTimerInterval);
   LoadingTimer_->stop();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -9,11 +9,6 @@ class QTimer;
 
 namespace zelvato {
 
-// 15 twips are one pixel at 96 dots per inch.
-constexpr int twips(int value) {
-  return value / 15;
-}
-
 // A picture box with a sunken two-pixel border that reports a click.
 class PictureBox : public QFrame {
   Q_OBJECT

@@ -2,36 +2,20 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QTextCursor>
 
 #include "frm_main.h"
 #include "window_conversion_host.h"
 
 namespace zelvato {
-namespace {
-
-constexpr int stopButton = 6;
-
-}  // namespace
-
-void appendToHtmlPane(QPlainTextEdit& pane, const QString& markup) {
-  QString text = markup;
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  QTextCursor end(pane.document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(text);
-}
 
 void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
   host.onStatusText = [&window](const QString& text) { window.setStatusText(text); };
-  host.onBlockMarkup = [&window](const QString& markup) {
-    appendToHtmlPane(*window.txtHTML(), markup);
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(markup);
+  host.onBlockMarkup = [&window](const QString& blocks, const QString& lastBlock) {
+    window.appendHtml(blocks);
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(lastBlock);
   };
-  QObject::connect(&window, &ui::frmMain::toolbarButtonClicked, &host, [&host](int index) {
-    if (index == stopButton) host.requestStop();
+  QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&host](ui::Command command) {
+    if (command == ui::Command::stop) host.requestStop();
   });
 }
 

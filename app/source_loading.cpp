@@ -6,7 +6,6 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,37 +23,25 @@
 #include <string>
 #include <vector>
 
+#include "app_texts.h"
 #include "codepage.h"
+#include "event_loop_throttle.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
+#include "messages.h"
+#include "pane_text.h"
 #include "source_text_edit.h"
 
 namespace zelvato {
 namespace {
 
-namespace texts {
-const QString dialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
-const QString textFilesFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)");
-const QString allFilesFilter = QStringLiteral("全てのﾌｧｲﾙ (*)");
-const QString defaultSuffix = QStringLiteral("txt");
-const QString fileNotFound = QStringLiteral("ﾌｧｲﾙが見つかりません.");
-const QString readError = QStringLiteral("ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.");
-const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
-const QString progressMessage = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
-const QString busyStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
-// After a load the status bar names the encoding the file was read in.
-const QString loadedIn = QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: %1");
-}  // namespace texts
+using texts::toQString;
 
-constexpr int sourceTab = 0;
 constexpr int paneLimit = ui::SourceTextEdit::maximumLength;
 // The read buffer goes into the pane once it holds this many code units, so a
 // long file costs a few dozen updates of the pane rather than one per line.
 constexpr int chunkLength = 3000;
-// The reader yields after every line, but letting the event loop run costs
-// more than reading a line: it runs at most this often.
-constexpr qint64 yieldIntervalMs = 15;
 // Only the head of a file is read: no code unit the pane can hold costs more
 // than three bytes (UTF-8), so this holds more than the pane takes, with room
 // for a byte-order mark and for a character cut at the end of the head.
@@ -128,14 +115,6 @@ QString fitToRoom(const QString& text, int room) {
   return text.left(i);
 }
 
-// Appends at the end of the pane; the text already there is not set again.
-void appendToPane(ui::SourceTextEdit& pane, const QString& text) {
-  if (text.isEmpty()) return;
-  QTextCursor end(pane.document());
-  end.movePosition(QTextCursor::End);
-  end.insertText(text);
-}
-
 // The busy state around the reading, and the messages of its outcome: shared
 // by the Load command and a dropped file.
 void loadWithBusyState(ui::frmMain& window, const QString& path) {
@@ -143,10 +122,9 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   // Disabling takes the keyboard away from the pane; it is given back afterwards.
   QPointer<QWidget> focused = window.focusWidget();
   loadRunning = true;
-  showProgress(texts::progressMessage, 0, QString(), false);
-  window.setStatusText(texts::busyStatus);
-  window.Toolbar1()->setEnabled(false);
-  window.SSTabMain()->setEnabled(false);
+  showProgress(texts::loadingProgress, 0, QString(), false);
+  window.setStatusText(texts::loadingStatus);
+  window.setLoading(true);
 
   bool loaded = false;
   try {
@@ -158,16 +136,13 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   hideProgress();
   loadRunning = false;
   if (!alive) return;
-  window.setStatusText(
-      loaded ? texts::loadedIn.arg(QString::fromStdU16String(std::u16string(encodingName(lastLoadEncoding))))
-             : QString());
-  window.Toolbar1()->setEnabled(true);
-  window.SSTabMain()->setEnabled(true);
+  window.setStatusText(loaded ? texts::loadedIn.arg(toQString(encodingName(lastLoadEncoding))) : QString());
+  window.setLoading(false);
   if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 
   if (!loaded) {
-    ui::showMessage(&window, texts::readError, ui::MessageIcon::stop);
-  } else if (lastLoadCut || window.txtMain()->sourceLength() >= paneLimit) {
+    ui::showMessage(&window, toQString(messages::readFailed), ui::MessageIcon::stop);
+  } else if (lastLoadCut || window.sourceLength() >= paneLimit) {
     // A line break goes into the pane whole, so a cut text may stop one short of the limit.
     ui::showMessage(&window, texts::tooLong, ui::MessageIcon::warning);
   }
@@ -176,7 +151,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
 // A chosen or dropped file: missing, it is reported; there, it is loaded.
 void loadChosenFile(ui::frmMain& window, const QString& path) {
   if (!fileExists(path.toStdString())) {
-    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return;
   }
   loadWithBusyState(window, path);
@@ -228,11 +203,7 @@ class SourceFileDrop : public QObject {
     if (type == QEvent::Drop) {
       // Loaded once the drop has ended, so the program the file came from is not kept waiting.
       QTimer::singleShot(0, window_, [window = window_, path = *dragged.file] {
-        try {
-          if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
-        } catch (...) {
-          // Nothing unforeseen may leave the event loop.
-        }
+        if (window && window->txtMain()->isEnabled() && !loadRunning) loadChosenFile(*window, path);
       });
     }
     return true;
@@ -246,31 +217,26 @@ class SourceFileDrop : public QObject {
 
 void openSourceFile(ui::frmMain& window) {
   if (loadRunning) return;
-  window.SSTabMain()->setCurrentIndex(sourceTab);
-  try {
-    // The dialog is shared with the output file chooser, so every property is set each time.
-    QFileDialog* dialog = window.FileDialog();
-    dialog->setOptions(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // A name typed for a file that is not there comes back, and is answered by the program's own message.
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setWindowTitle(texts::dialogTitle);
-    dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
-    dialog->selectNameFilter(texts::textFilesFilter);
-    dialog->setDefaultSuffix(texts::defaultSuffix);
-    dialog->selectFile(QString());
-    if (dialog->exec() != QDialog::Accepted) return;
-    const QStringList chosen = dialog->selectedFiles();
-    if (chosen.isEmpty() || chosen.first().isEmpty()) return;
-    loadChosenFile(window, chosen.first());
-  } catch (...) {
-    // The command ends quietly on anything unforeseen.
-  }
+  window.showTab(ui::Tab::source);
+  // The dialog is shared with the output file chooser, so every property is set each time.
+  QFileDialog* dialog = window.FileDialog();
+  dialog->setOptions(QFileDialog::DontUseNativeDialog);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  // A name typed for a file that is not there comes back, and is answered by the program's own message.
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setWindowTitle(texts::sourceDialogTitle);
+  dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
+  dialog->selectNameFilter(texts::textFilesFilter);
+  dialog->setDefaultSuffix(texts::textFileSuffix);
+  if (dialog->exec() != QDialog::Accepted) return;
+  const QStringList chosen = dialog->selectedFiles();
+  if (chosen.isEmpty() || chosen.first().isEmpty()) return;
+  loadChosenFile(window, chosen.first());
 }
 
 bool loadSourceFile(ui::frmMain& window, const QString& path) {
   if (!fileExists(path.toStdString())) {
-    ui::showMessage(&window, texts::fileNotFound, ui::MessageIcon::stop);
+    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return false;
   }
   // The file is read before the pane is emptied, so a file that cannot be read
@@ -300,28 +266,23 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   auto flush = [&] {
     const int room = paneLimit - pane->sourceLength();
     const bool fits = bufferLength <= room;
-    appendToPane(*pane, fits ? buffer : fitToRoom(buffer, room));
+    ui::appendToPane(*pane, fits ? buffer : fitToRoom(buffer, room));
     buffer.clear();
     bufferLength = 0;
     if (!fits) lastLoadCut = true;
     return fits && pane->sourceLength() < paneLimit;
   };
 
-  QElapsedTimer sinceYield;
-  bool firstYield = true;
+  // The reader yields after every line; the first line yields at once, so the
+  // progress window is drawn before the work goes on.
+  EventLoopThrottle throttle;
   for (const std::u16string& line : lines) {
     const QString text = QString::fromStdU16String(line);
     buffer.append(text);
     buffer.append(u'\n');
     bufferLength += paneLength(text) + 2;
 
-    // The first line yields at once, so the progress window is drawn before the work goes on.
-    if (firstYield || sinceYield.elapsed() >= yieldIntervalMs) {
-      firstYield = false;
-      QApplication::processEvents();
-      sinceYield.start();
-      if (!pane) return false;
-    }
+    if (throttle.yield() && !pane) return false;
 
     // Once the pane is full, reading on would change nothing.
     if (bufferLength >= chunkLength && !flush()) break;

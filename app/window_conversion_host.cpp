@@ -1,50 +1,67 @@
 #include "window_conversion_host.h"
 
-#include <QCoreApplication>
+#include <utility>
+
+#include "app_texts.h"
+#include "frm_progress.h"
 
 namespace zelvato {
-namespace {
 
-QString toQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
+using texts::toQString;
 
-}  // namespace
-
-WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {
-  elapsed_.start();
-}
+WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {}
 
 void WindowConversionHost::setClock(Clock clock) {
-  clock_ = std::move(clock);
-  passedOnce_ = false;
+  throttle_.setClock(std::move(clock));
 }
 
 void WindowConversionHost::reset() {
   stopRequested_ = false;
-  passedOnce_ = false;
-}
-
-qint64 WindowConversionHost::now() const {
-  return clock_ ? clock_() : elapsed_.elapsed();
+  throttle_.reset();
+  pendingBlocks_.clear();
+  lastBlock_.clear();
+  blocksPending_ = false;
+  statusPending_ = false;
+  shownOnce_ = false;
 }
 
 void WindowConversionHost::yieldToEvents() {
-  const qint64 time = now();
-  if (passedOnce_ && time - lastPass_ < yieldInterval) return;
-  passedOnce_ = true;
-  QCoreApplication::processEvents();
-  // Counted from the end of the pass, so a slow repaint still leaves the
-  // conversion its full interval of work.
-  lastPass_ = now();
+  throttle_.yield();
 }
 
 void WindowConversionHost::setStatusText(std::u16string_view text) {
-  if (onStatusText) onStatusText(toQString(text));
+  pendingStatus_ = toQString(text);
+  statusPending_ = true;
+  showIfDue();
+}
+
+void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
+  progressCount = codeUnitsHandled;
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
-  if (onBlockMarkup) onBlockMarkup(toQString(markup));
+  lastBlock_ = toQString(markup);
+  pendingBlocks_ += lastBlock_;
+  blocksPending_ = true;
+  showIfDue();
+}
+
+void WindowConversionHost::showIfDue() {
+  if (!shownOnce_ || throttle_.now() - lastShown_ >= showInterval) showPending();
+}
+
+void WindowConversionHost::showPending() {
+  shownOnce_ = true;
+  lastShown_ = throttle_.now();
+  if (blocksPending_) {
+    blocksPending_ = false;
+    const QString blocks = std::exchange(pendingBlocks_, QString());
+    if (onBlockMarkup) onBlockMarkup(blocks, lastBlock_);
+  }
+  if (statusPending_) {
+    statusPending_ = false;
+    if (onStatusText) onStatusText(pendingStatus_);
+  }
 }
 
 }  // namespace zelvato

@@ -202,7 +202,7 @@ bool isValidUtf8(std::string_view s) {
 
 // Unpaired surrogates and values beyond U+10FFFF become U+FFFD, as do the
 // bytes of a last character cut short.
-void appendCodePoint(std::u16string& out, char32_t cp) {
+void appendScalarOrReplacement(std::u16string& out, char32_t cp) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
     out.push_back(u'\uFFFD');
   } else if (cp >= 0x10000) {
@@ -246,7 +246,7 @@ std::u16string decodeUtf32(std::string_view bytes, bool bigEndian) {
       const auto b = static_cast<unsigned char>(bytes[i + (bigEndian ? k : 3 - k)]);
       cp = (cp << 8) | b;
     }
-    appendCodePoint(out, cp);
+    appendScalarOrReplacement(out, cp);
   }
   if (i < bytes.size()) out.push_back(u'\uFFFD');
   return out;

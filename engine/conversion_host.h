@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace zelvato {
@@ -23,6 +24,11 @@ class ConversionHost {
   // The finished markup of one block (opening, rows, closing, CR LF line ends):
   // the window appends it to the HTML pane and puts it on the clipboard.
   virtual void blockMarkupFinished(std::u16string_view markup) = 0;
+
+  // The source code units handled so far in this run, reported once per code
+  // unit before the stop is asked for; the progress display follows it. A host
+  // that shows no progress ignores it.
+  virtual void progressMade(std::int32_t /*codeUnitsHandled*/) {}
 };
 
 }  // namespace zelvato

@@ -7,6 +7,10 @@ namespace zelvato {
 // Where the HTML goes besides the HTML pane and the preview file.
 enum class OutputMode { showOnly, singleFile, pageFiles };
 
+// How the ruby of Aozora Bunko notation is written: in parentheses after its
+// base (漢字（かんじ）), or dropped so that the base stands alone.
+enum class RubyMode { paren, drop };
+
 // Every option the engine reads during one run. Numbers stay the text the user
 // typed until the engine reads them with textToNumber. The defaults are the
 // main window's start values, so a default record converts as a fresh window does.
@@ -37,6 +41,11 @@ struct ConversionSettings {
   std::u16string columnsPerPage = u"2";
   bool addPageLinks = false;
   bool addPageNumbers = false;
+  // Typesetting options; with all three off the layout is the plain cell-by-cell one.
+  bool kinsoku = false;         // line-breaking rules: hanging stops and commas, pushing out
+  bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
+  bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
+  RubyMode rubyMode = RubyMode::paren;
 };
 
 }  // namespace zelvato

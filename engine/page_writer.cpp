@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "html_text.h"
 #include "number_text.h"
@@ -168,12 +170,21 @@ bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
 }
 
 bool PageWriter::writeBlock(ColumnGrid& grid) {
-  if (grid.isEmpty()) return true;
+  const bool pageEnd = grid.takePageEnd();
+  if (grid.isEmpty()) {
+    // A page break where no block is pending still ends the page begun.
+    if (pageEnd && settings_.outputMode == OutputMode::pageFiles && openPage_ != 0) {
+      pageAwaitingFooter_ = std::exchange(openPage_, 0);
+      ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten;
+    }
+    return true;
+  }
 
   // The block is built in the engine's own buffer, encoded once and appended
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
-  for (int row = 1; row <= grid.charsPerLine(); ++row) {
+  for (int row = 1; row <= grid.rowCount(); ++row) {
     std::u16string text = assembleRow(grid, row, settings_.showGrid);
     widenMarkupCharacters(text);
     block += text;
@@ -209,10 +220,11 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
       if (!beginFile(pagePath(counters_.pageNumber))) return false;
     }
     if (!outputFiles_.append(pagePath(counters_.pageNumber), bytes)) return false;
-    if (blockClosesPage(counters_)) {
+    if (blockClosesPage(counters_) || pageEnd) {
       pageAwaitingFooter_ = counters_.pageNumber;
       openPage_ = 0;
       ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten + 1;  // the next block opens a page
     }
   }
 
@@ -256,20 +268,31 @@ bool PageWriter::finishRun(bool runCompleted) {
   }
 }
 
-bool convertText(std::u16string_view source, const ConversionSettings& settings,
+ColumnGrid runGrid(const ConversionSettings& settings) {
+  const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  return ColumnGrid(side(settings.charsPerLine), side(settings.linesPerColumn), settings.kinsoku);
+}
+
+bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
-    const auto rows = toWholeNumber(textToNumber(settings.charsPerLine));
-    const auto lines = toWholeNumber(textToNumber(settings.linesPerColumn));
-    if (!rows || !lines) return false;
-    ColumnGrid grid(*rows, *lines);
-    progressCount = 0;
-    PageWriter writer(settings, previewFilePath, host);
+    PageWriter writer(withNotationTitle(settings, source), previewFilePath, host);
     if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
+    // After a failed layout no file is put in place.
     const bool finished = writer.finishRun(laidOut);
     if (files != nullptr) files->failure = writer.failure();
     return laidOut && finished;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool convertText(std::u16string_view source, const ConversionSettings& settings,
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
+  try {
+    ColumnGrid grid = runGrid(settings);
+    return convertText(source, settings, grid, previewFilePath, host, files);
   } catch (const std::exception&) {
     return false;
   }

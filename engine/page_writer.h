@@ -103,9 +103,20 @@ struct RunFiles {
   std::optional<FileFailure> failure;  // after the run: the file whose write failed, and why
 };
 
-// One whole conversion after the run's checks: sizes the grid from the
-// settings, lays the source out, writes every block and finishes the files.
-// False when the layout or a write failed.
+// The run's grid: characters per line and lines per block read from the
+// settings and rounded halves to even. A side that is no 32-bit whole number
+// makes a grid that holds no cell, so a run on it fails at once.
+ColumnGrid runGrid(const ConversionSettings& settings);
+
+// One whole conversion after the run's checks, the same for the window and the
+// command line: lays the source out into `grid`, writes every block and
+// finishes the files; the output files take their targets' places only when
+// the whole run succeeded. The preview file, when its path is not empty, must
+// have been begun. False when the layout or a write failed; `files`, when
+// given, then names the file whose write failed.
+bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
+// The same on the grid runGrid makes.
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 

@@ -2,6 +2,16 @@
 
 namespace zelvato {
 
+void appendCodePoint(std::u16string& text, char32_t c) {
+  if (c >= 0x10000) {
+    c -= 0x10000;
+    text.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+    text.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+  } else {
+    text.push_back(static_cast<char16_t>(c));
+  }
+}
+
 namespace {
 
 // Decodes UTF-8; `invalid` receives each malformed sequence (its bytes) and
@@ -41,13 +51,7 @@ std::u16string decodeUtf8(std::string_view utf8, OnInvalid invalid) {
       continue;
     }
     i += extra + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    appendCodePoint(out, cp);
   }
   return out;
 }

@@ -17,11 +17,10 @@ std::string utf16ToUtf8(std::u16string_view utf16);
 std::u16string pathToText(std::string_view native);
 std::string textToPath(std::u16string_view text);
 
-inline bool isHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-inline bool isLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
+// Appends one code point (a valid scalar value) as one or two code units.
+void appendCodePoint(std::u16string& text, char32_t c);
+
+inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 }  // namespace zelvato

@@ -12,14 +12,11 @@
 #include <QTreeView>
 
 #include "program_identity.h"
+#include "twips.h"
 
 namespace zelvato::ui {
 
 namespace {
-
-constexpr int px(int twips) {
-  return (twips + 7) / 15;
-}
 
 // Kernel and runtime file systems are not places to write pages to.
 bool isOfferedVolume(const QStorageInfo& volume) {

@@ -28,19 +28,15 @@
 #include "font_chooser.h"
 #include "frm_main_texts.h"
 #include "layout_sample.h"
+#include "pane_text.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
+#include "twips.h"
 #include "up_down.h"
 
 namespace zelvato::ui {
 
 namespace {
-
-// Positions and sizes are designed in twips; 15 twips are one pixel at 96 dpi.
-// Qt scales these device-independent pixels on high-dpi screens.
-constexpr int px(int twips) {
-  return (twips + 7) / 15;
-}
 
 QString indexed(const char* name, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -82,6 +78,10 @@ QCheckBox* makeCheck(QWidget* parent, const QString& name, const QString& text, 
   box->setTristate(state == Qt::PartiallyChecked);
   box->setCheckState(state);
   return box;
+}
+
+Qt::CheckState checkState(bool on) {
+  return on ? Qt::Checked : Qt::Unchecked;
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text) {
@@ -134,11 +134,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->setTabPosition(QTabWidget::South);
   ssTabMain_->setDocumentMode(false);
   ssTabMain_->setGeometry(px(120), px(600) - px(555), px(9255), px(4095));
-  const QString captions[5] = {QStringLiteral("変換元文章"), QStringLiteral("ﾚｲｱｳﾄ設定"),
+  const QString captions[6] = {QStringLiteral("変換元文章"),      QStringLiteral("ﾚｲｱｳﾄ設定"),
                                QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("出力設定"),
-                               QStringLiteral("簡易出力HTML")};
-  QWidget* pages[5];
-  for (int i = 0; i < 5; ++i) {
+                               QStringLiteral("簡易出力HTML"),    texts::typesetTab};
+  QWidget* pages[6];
+  for (int i = 0; i < 6; ++i) {
     pages[i] = new QWidget;
     pages[i]->setObjectName(QStringLiteral("SSTabMainPage(%1)").arg(i));
     ssTabMain_->addTab(pages[i], captions[i]);
@@ -147,13 +147,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->tabBar()->setExpanding(false);
   ssTabMain_->tabBar()->setUsesScrollButtons(false);
 
-  buildSourcePage(pages[0]);
-  buildLayoutPage(pages[1]);
-  buildPreviewPage(pages[2]);
-  buildOutputPage(pages[3]);
-  buildHtmlPage(pages[4]);
+  const auto page = [&pages](Tab tab) { return pages[static_cast<int>(tab)]; };
+  buildSourcePage(page(Tab::source));
+  buildLayoutPage(page(Tab::layout));
+  buildPreviewPage(page(Tab::preview));
+  buildOutputPage(page(Tab::output));
+  buildHtmlPage(page(Tab::html));
+  buildTypesetPage(page(Tab::typeset));
   setKeyboardOrder();
-  ssTabMain_->setCurrentIndex(0);
+  showTab(Tab::source);
 
   // Fixed size: the frame follows the client area and cannot be resized.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -187,10 +189,14 @@ void frmMain::buildToolbar() {
     const char* text;
     const char* icon;
   };
-  const Button buttons[] = {{1, "新規作成", "new"},       {2, "読み込む", "load"}, {3, "HTML保存", "save"},
-                            {5, "縦書き変換", "convert"}, {6, "変換中断", "stop"}, {7, "ﾍﾙﾌﾟ", "help"}};
+  const Button buttons[] = {{static_cast<int>(Command::newText), "新規作成", "new"},
+                            {static_cast<int>(Command::load), "読み込む", "load"},
+                            {static_cast<int>(Command::saveHtml), "HTML保存", "save"},
+                            {static_cast<int>(Command::convert), "縦書き変換", "convert"},
+                            {static_cast<int>(Command::stop), "変換中断", "stop"},
+                            {static_cast<int>(Command::help), "ﾍﾙﾌﾟ", "help"}};
   for (const Button& b : buttons) {
-    if (b.index == 5) {
+    if (b.index == static_cast<int>(Command::convert)) {
       toolbarButtons_[4] = toolbar1_->addSeparator();
       toolbarButtons_[4]->setObjectName(QStringLiteral("Toolbar1Button(4)"));
     }
@@ -203,19 +209,13 @@ void frmMain::buildToolbar() {
       w->setObjectName(QStringLiteral("Toolbar1Widget(%1)").arg(b.index));
       w->setMinimumSize(65, 35);
     }
-    const int index = b.index;
-    connect(action, &QAction::triggered, this, [this, index] { Q_EMIT toolbarButtonClicked(index); });
+    const auto command = static_cast<Command>(b.index);
+    connect(action, &QAction::triggered, this, [this, command] { Q_EMIT commandTriggered(command); });
   }
 }
 
-QAction* frmMain::toolbarButton(int index) const {
-  if (index < 1 || index > 7) return nullptr;
-  return toolbarButtons_[index];
-}
-
-QLabel* frmMain::lblHcov(int index) const {
-  if (index < 0 || index >= static_cast<int>(lblHcov_.size())) return nullptr;
-  return lblHcov_[index];
+QAction* frmMain::commandButton(Command command) const {
+  return toolbarButtons_[static_cast<std::size_t>(command)];
 }
 
 QLabel* frmMain::makeLabel(int index, QWidget* parent, const QString& text, int left, int top, int width,
@@ -250,7 +250,7 @@ void frmMain::buildSourcePage(QWidget* page) {
   title->setPalette(light);
   place(title, 240, 195, 1200, 180);
 
-  QLabel* hint = makeLabel(20, page, texts::mainHint, 1440, 195, 7560, 180);
+  QLabel* hint = makeLabel(countLabel, page, texts::mainHint, 1440, 195, 7560, 180);
   hint->setPalette(light);
   place(hint, 1440, 195, 7560, 180);
 
@@ -274,8 +274,9 @@ void frmMain::buildLayoutPage(QWidget* page) {
   placeBox(picSample_, 4800, 1670, 3375, 1980);
 
   QWidget* f = fraAppearance;
+  const ConversionSettings start;
   chkCSS_ = makeCheck(f, QStringLiteral("chkCSS"), QStringLiteral("スタイルシート(CSS)で詳細な調整を行う"),
-                      Qt::Checked);
+                      checkState(start.useStyleSheet));
   place(chkCSS_, 120, 360, 3495, 180);
 
   struct Field {
@@ -292,12 +293,12 @@ void frmMain::buildLayoutPage(QWidget* page) {
   };
   // The spinner of 字間隔 lines up with its box like the others.
   const Field fields[] = {
-      {0, 0, "桁数", 165, 765, 720, 720, 495, 1200, 4, "桁", 1560, 0, 200, 1},
-      {1, 1, "字間隔", 165, 1125, 720, 1080, 495, 1200, 5, "pt", 1560, -30, 30, 1},
-      {2, 2, "行数", 1965, 765, 2520, 720, 495, 3000, 6, "行", 3360, 0, 200, 1},
-      {3, 3, "行間隔", 1965, 1125, 2520, 1080, 495, 3000, 7, "pt", 3360, -30, 30, 1},
-      {4, 11, "コラム間隔", 120, 2205, 1050, 2160, 495, 1560, 10, "px", 1875, 0, 20, 2},
-      {5, 13, "タブカラム", 120, 2565, 1050, 2520, 495, 1560, 14, "字", 1875, 0, 10, 1},
+      {charsPerLineBox, 0, "桁数", 165, 765, 720, 720, 495, 1200, 4, "桁", 1560, 0, 200, 1},
+      {charSpacingBox, 1, "字間隔", 165, 1125, 720, 1080, 495, 1200, 5, "pt", 1560, -30, 30, 1},
+      {linesPerColumnBox, 2, "行数", 1965, 765, 2520, 720, 495, 3000, 6, "行", 3360, 0, 200, 1},
+      {lineSpacingBox, 3, "行間隔", 1965, 1125, 2520, 1080, 495, 3000, 7, "pt", 3360, -30, 30, 1},
+      {columnGapBox, 11, "コラム間隔", 120, 2205, 1050, 2160, 495, 1560, 10, "px", 1875, 0, 20, 2},
+      {tabWidthBox, 13, "タブカラム", 120, 2565, 1050, 2520, 495, 1560, 14, "字", 1875, 0, 10, 1},
   };
   for (const Field& d : fields) {
     makeLabel(d.label, f, QString::fromUtf8(d.caption), d.labelLeft, d.labelTop);
@@ -334,13 +335,14 @@ void frmMain::buildLayoutPage(QWidget* page) {
     int left, top, width;
     Qt::CheckState state;
   };
+  // The two options the window carries but does not offer stand grey and disabled.
   const Option options[] = {
-      {0, "漢数字変換", 2160, 2160, 1455, Qt::Checked},
-      {1, "禁則処理", 2160, 2400, 1455, Qt::PartiallyChecked},
-      {4, "文字色を指定", 2160, 2640, 1455, Qt::PartiallyChecked},
-      {2, "ｸﾞﾘｯﾄﾞ表示", 120, 2880, 1455, Qt::Unchecked},
-      {3, "HRﾎﾞｰﾀﾞｰを付加", 120, 3120, 1695, Qt::Unchecked},
-      {5, "ｾﾝﾀﾘﾝｸﾞする", 1920, 3120, 1695, Qt::Checked},
+      {kanjiNumeralsBox, "漢数字変換", 2160, 2160, 1455, checkState(start.kanjiNumerals)},
+      {lineBreakRulesBox, "禁則処理", 2160, 2400, 1455, Qt::PartiallyChecked},
+      {textColourBox, "文字色を指定", 2160, 2640, 1455, Qt::PartiallyChecked},
+      {gridBox, "ｸﾞﾘｯﾄﾞ表示", 120, 2880, 1455, checkState(start.showGrid)},
+      {ruleBox, "HRﾎﾞｰﾀﾞｰを付加", 120, 3120, 1695, checkState(start.addRule)},
+      {centreBox, "ｾﾝﾀﾘﾝｸﾞする", 1920, 3120, 1695, checkState(start.centerText)},
   };
   for (const Option& o : options) {
     QCheckBox* box = makeCheck(f, indexed("chkOpt", o.index), QString::fromUtf8(o.caption), o.state);
@@ -350,16 +352,22 @@ void frmMain::buildLayoutPage(QWidget* page) {
   }
 
   QWidget* g = fraFont;
-  txtFont_[0] = makeBox(g, QStringLiteral("txtFont(0)"), texts::defaultFontFace);
-  txtFont_[0]->setReadOnly(true);
-  placeBox(txtFont_[0], 120, 240, 1935, 270);
-  txtFont_[1] = makeBox(g, QStringLiteral("txtFont(1)"), QStringLiteral("9"));
-  txtFont_[1]->setReadOnly(true);
-  txtFont_[1]->setAlignment(Qt::AlignRight);
-  placeBox(txtFont_[1], 2160, 240, 495, 270);
-  makeLabel(9, g, QStringLiteral("pt"), 2745, 285);
+  // The frame's caption takes a line of its own here, so the row of fields
+  // starts where the first fields of the other frames do, below the border.
+  constexpr int fontRowTop = 360;
+  txtFont_[fontFaceBox] = makeBox(g, QStringLiteral("txtFont(0)"), QString::fromStdU16String(start.fontFace));
+  txtFont_[fontFaceBox]->setReadOnly(true);
+  placeBox(txtFont_[fontFaceBox], 120, fontRowTop, 1935, 270);
+  txtFont_[fontSizeBox] =
+      makeBox(g, QStringLiteral("txtFont(1)"), QString::fromStdU16String(start.fontSizePt));
+  txtFont_[fontSizeBox]->setReadOnly(true);
+  txtFont_[fontSizeBox]->setAlignment(Qt::AlignRight);
+  placeBox(txtFont_[fontSizeBox], 2160, fontRowTop, 495, 270);
+  QLabel* unit = makeLabel(9, g, QStringLiteral("pt"), 2745, fontRowTop);
+  unit->setGeometry(unit->x(), txtFont_[fontSizeBox]->y(), unit->width(), txtFont_[fontSizeBox]->height());
+  unit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   cmdFontChange_ = makeButton(g, QStringLiteral("cmdFontChange"), QStringLiteral("ﾌｫﾝﾄの指定"));
-  placeBox(cmdFontChange_, 3360, 240, 1455, 375);
+  placeBox(cmdFontChange_, 3360, fontRowTop + (270 - 375) / 2, 1455, 375);
   txtSampleFont_ = makeBox(g, QStringLiteral("txtSampleFont"), texts::sampleText);
   txtSampleFont_->setReadOnly(true);
   txtSampleFont_->setAlignment(Qt::AlignCenter);
@@ -385,6 +393,8 @@ void frmMain::buildPreviewPage(QWidget* page) {
   picture1_->setFrameShape(QFrame::StyledPanel);
   picture1_->setFrameShadow(QFrame::Sunken);
   picture1_->setLineWidth(1);
+  picture1_->setBackgroundRole(QPalette::Base);
+  picture1_->setAutoFillBackground(true);
   placeBox(picture1_, 120, 390, 9015, 3255);
 
   brwIE_ = new QWebEngineView(picture1_);
@@ -393,6 +403,7 @@ void frmMain::buildPreviewPage(QWidget* page) {
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
   brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+  connect(brwIE_, &QWebEngineView::loadFinished, brwIE_, &QWidget::show);
 }
 
 void frmMain::buildOutputPage(QWidget* page) {
@@ -403,13 +414,16 @@ void frmMain::buildOutputPage(QWidget* page) {
   frame2->setObjectName(QStringLiteral("Frame2"));
   placeBox(frame2, 4200, 120, 4935, 2295);
 
+  const ConversionSettings start;
   makeLabel(24, page, QStringLiteral("HTMLのﾀｲﾄﾙ"), 120, 2520);
-  txtOutput_[3] = makeBox(page, QStringLiteral("txtOutput(3)"), texts::defaultTitle);
-  placeBox(txtOutput_[3], 120, 2760, 4935, 270);
+  txtOutput_[titleBox] =
+      makeBox(page, QStringLiteral("txtOutput(3)"), QString::fromStdU16String(start.htmlTitle));
+  placeBox(txtOutput_[titleBox], 120, 2760, 4935, 270);
   makeLabel(25, page, QStringLiteral("BODYﾀｸﾞ"), 120, 3120);
-  txtOutput_[4] = makeBox(page, QStringLiteral("txtOutput(4)"), texts::defaultBodyTag);
-  placeBox(txtOutput_[4], 120, 3360, 4935, 270);
-  txtOutput_[4]->setCursorPosition(0);
+  txtOutput_[bodyTagBox] =
+      makeBox(page, QStringLiteral("txtOutput(4)"), QString::fromStdU16String(start.bodyTag));
+  placeBox(txtOutput_[bodyTagBox], 120, 3360, 4935, 270);
+  txtOutput_[bodyTagBox]->setCursorPosition(0);
 
   const char* modes[3] = {"HTMLﾌｧｲﾙは自動作成しない", "一つのHTMLﾌｧｲﾙへ出力する",
                           "複数のHTMLﾌｧｲﾙへ分割出力する"};
@@ -419,37 +433,38 @@ void frmMain::buildOutputPage(QWidget* page) {
     place(option, 120, 360 + 240 * i, 3735, 180);
     optOutput_[i] = option;
   }
-  optOutput_[0]->setChecked(true);
+  outputOption(start.outputMode)->setChecked(true);
   makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1200);
-  txtOutput_[0] = makeBox(frame1, QStringLiteral("txtOutput(0)"), QString());
-  txtOutput_[0]->setReadOnly(true);
-  txtOutput_[0]->setEnabled(false);
-  placeBox(txtOutput_[0], 360, 1440, 3495, 270);
+  txtOutput_[singleFileBox] = makeBox(frame1, QStringLiteral("txtOutput(0)"), QString());
+  txtOutput_[singleFileBox]->setReadOnly(true);
+  txtOutput_[singleFileBox]->setEnabled(false);
+  placeBox(txtOutput_[singleFileBox], 360, 1440, 3495, 270);
   cmdFileSelect_ = makeButton(frame1, QStringLiteral("cmdFileSelect"), texts::fileDialogTitle);
   cmdFileSelect_->setEnabled(false);
   placeBox(cmdFileSelect_, 1920, 1800, 1935, 375);
 
   makeLabel(22, frame2, QStringLiteral("出力先ﾌｫﾙﾀﾞ"), 120, 360);
-  txtOutput_[1] = makeBox(frame2, QStringLiteral("txtOutput(1)"), QString());
-  txtOutput_[1]->setReadOnly(true);
-  txtOutput_[1]->setEnabled(false);
-  placeBox(txtOutput_[1], 120, 600, 2655, 270);
+  txtOutput_[outputFolderBox] = makeBox(frame2, QStringLiteral("txtOutput(1)"), QString());
+  txtOutput_[outputFolderBox]->setReadOnly(true);
+  txtOutput_[outputFolderBox]->setEnabled(false);
+  placeBox(txtOutput_[outputFolderBox], 120, 600, 2655, 270);
   cmdFolderSelect_ =
       makeButton(frame2, QStringLiteral("cmdFolderSelect"), QStringLiteral("出力先ﾌｫﾙﾀﾞの指定"));
   cmdFolderSelect_->setEnabled(false);
   placeBox(cmdFolderSelect_, 2880, 548, 1935, 375);
   makeLabel(23, frame2, QStringLiteral("ﾌｧｲﾙ名（拡張子は付けないで下さい）"), 120, 1080);
-  txtOutput_[2] = makeBox(frame2, QStringLiteral("txtOutput(2)"), QString());
-  txtOutput_[2]->setEnabled(false);
-  placeBox(txtOutput_[2], 120, 1320, 4695, 270);
-  chkOutput_[0] =
-      makeCheck(frame2, QStringLiteral("chkOutput(0)"), QStringLiteral("ﾍﾟｰｼﾞﾘﾝｸを付加する"), Qt::Unchecked);
-  place(chkOutput_[0], 120, 1680, 1935, 180);
-  chkOutput_[1] =
-      makeCheck(frame2, QStringLiteral("chkOutput(1)"), QStringLiteral("ﾍﾟｰｼﾞ番号を付加する"), Qt::Unchecked);
-  place(chkOutput_[1], 120, 1920, 2055, 180);
-  chkOutput_[0]->setEnabled(false);
-  chkOutput_[1]->setEnabled(false);
+  txtOutput_[baseNameBox] = makeBox(frame2, QStringLiteral("txtOutput(2)"), QString());
+  txtOutput_[baseNameBox]->setEnabled(false);
+  placeBox(txtOutput_[baseNameBox], 120, 1320, 4695, 270);
+  chkOutput_[pageLinksBox] = makeCheck(frame2, QStringLiteral("chkOutput(0)"),
+                                       QStringLiteral("ﾍﾟｰｼﾞﾘﾝｸを付加する"), checkState(start.addPageLinks));
+  place(chkOutput_[pageLinksBox], 120, 1680, 1935, 180);
+  chkOutput_[pageNumbersBox] =
+      makeCheck(frame2, QStringLiteral("chkOutput(1)"), QStringLiteral("ﾍﾟｰｼﾞ番号を付加する"),
+                checkState(start.addPageNumbers));
+  place(chkOutput_[pageNumbersBox], 120, 1920, 2055, 180);
+  chkOutput_[pageLinksBox]->setEnabled(false);
+  chkOutput_[pageNumbersBox]->setEnabled(false);
 
   QLabel* perPage = makeLabel(26, frame2, QStringLiteral("１ﾍﾟｰｼﾞ当りｺﾗﾑ数"), 2160, 1725, 1440, 180);
   perPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -478,23 +493,76 @@ void frmMain::buildHtmlPage(QWidget* page) {
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
+void frmMain::buildTypesetPage(QWidget* page) {
+  // The start values are the settings record's own.
+  const ConversionSettings start;
+  const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
+  const bool startOn[3] = {start.kinsoku, start.tateChuYoko, start.aozoraNotation};
+  for (int i = 0; i < 3; ++i) {
+    chkTypeset_[i] =
+        makeCheck(page, indexed("chkTypeset", i), captions[i], startOn[i] ? Qt::Checked : Qt::Unchecked);
+    place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
+  }
+  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
+  fraRuby->setObjectName(QStringLiteral("fraRuby"));
+  fraRuby->setFont(uiFont());
+  placeBox(fraRuby, 480, 1200, 3975, 855);
+  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
+  for (int i = 0; i < 2; ++i) {
+    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
+    optRuby_[i]->setObjectName(indexed("optRuby", i));
+    place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
+  }
+  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
+  connect(chkTypeset_[aozoraBox], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+  chkTypeset_Click();
+}
+
 void frmMain::setKeyboardOrder() {
   // Hidden pages keep their place in the order; Qt skips what is not shown.
-  std::vector<QWidget*> order{ssTabMain_,        cmdFontChange_,    txtMain_,          chkCSS_,
-                              txtAppearance_[0], txtAppearance_[2], txtAppearance_[1], txtAppearance_[3],
-                              txtAppearance_[4], txtAppearance_[5], chkOpt_[0],        chkOpt_[1],
-                              chkOpt_[4],        chkOpt_[2],        chkOpt_[3],        chkOpt_[5]};
+  std::vector<QWidget*> order{ssTabMain_,
+                              cmdFontChange_,
+                              txtMain_,
+                              chkCSS_,
+                              txtAppearance_[charsPerLineBox],
+                              txtAppearance_[linesPerColumnBox],
+                              txtAppearance_[charSpacingBox],
+                              txtAppearance_[lineSpacingBox],
+                              txtAppearance_[columnGapBox],
+                              txtAppearance_[tabWidthBox],
+                              chkOpt_[kanjiNumeralsBox],
+                              chkOpt_[lineBreakRulesBox],
+                              chkOpt_[textColourBox],
+                              chkOpt_[gridBox],
+                              chkOpt_[ruleBox],
+                              chkOpt_[centreBox]};
   for (UpDown* spin : updnAppearance_) order.push_back(spin);
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           optOutput_[0], optOutput_[1], optOutput_[2], cmdFileSelect_, cmdFolderSelect_, txtOutput_[2],
-           chkOutput_[0], chkOutput_[1], updnColumnPage_, txtOutput_[3], txtOutput_[4], txtHTML_,
-           cmdAllSelect1_, txtOutput_[0], txtOutput_[1], txtPageColum_}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{optOutput_[0],
+                                                    optOutput_[1],
+                                                    optOutput_[2],
+                                                    cmdFileSelect_,
+                                                    cmdFolderSelect_,
+                                                    txtOutput_[baseNameBox],
+                                                    chkOutput_[pageLinksBox],
+                                                    chkOutput_[pageNumbersBox],
+                                                    updnColumnPage_,
+                                                    txtOutput_[titleBox],
+                                                    txtOutput_[bodyTagBox],
+                                                    txtHTML_,
+                                                    cmdAllSelect1_,
+                                                    txtOutput_[singleFileBox],
+                                                    txtOutput_[outputFolderBox],
+                                                    txtPageColum_,
+                                                    chkTypeset_[kinsokuBox],
+                                                    chkTypeset_[tateChuYokoBox],
+                                                    chkTypeset_[aozoraBox],
+                                                    optRuby_[0],
+                                                    optRuby_[1]}) {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   txtSampleFont_->setFocusPolicy(Qt::NoFocus);
-  txtFont_[0]->setFocusPolicy(Qt::ClickFocus);
-  txtFont_[1]->setFocusPolicy(Qt::ClickFocus);
+  for (QLineEdit* box : txtFont_) box->setFocusPolicy(Qt::ClickFocus);
   txtHeight_->setFocusPolicy(Qt::ClickFocus);
   txtWidth_->setFocusPolicy(Qt::ClickFocus);
   toolbarReload_->setFocusPolicy(Qt::NoFocus);
@@ -523,7 +591,7 @@ void frmMain::connectRules() {
   txtMain_->installEventFilter(this);
   for (QCheckBox* box : chkOpt_) box->installEventFilter(this);
   cmdAllSelect1_->installEventFilter(this);
-  txtOutput_[4]->installEventFilter(this);
+  txtOutput_[bodyTagBox]->installEventFilter(this);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -554,6 +622,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+bool frmMain::event(QEvent* event) {
+  // The status bar's simple text stays until the program sets another; the
+  // status tips of menus and buttons the mouse passes over would clear it.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
 void frmMain::setStatusText(const QString& text) {
   statusBar()->showMessage(text);
 }
@@ -566,6 +641,58 @@ QString frmMain::sourceText() const {
   return txtMain_->sourceText();
 }
 
+qsizetype frmMain::sourceLength() const {
+  return txtMain_->sourceLength();
+}
+
+void frmMain::clearSource() {
+  // The pane's change rule brings the hint back in place of the count.
+  txtMain_->clear();
+}
+
+void frmMain::clearHtml() {
+  txtHTML_->clear();
+}
+
+void frmMain::appendHtml(const QString& markup) {
+  appendMarkupToPane(*txtHTML_, markup);
+}
+
+void frmMain::showTab(Tab tab) {
+  ssTabMain_->setCurrentIndex(static_cast<int>(tab));
+}
+
+void frmMain::setBusy(bool busy) {
+  txtHTML_->setVisible(!busy);
+  closeAllowed_ = !busy;
+  ssTabMain_->setEnabled(!busy);
+  cmdAllSelect1_->setEnabled(!busy);
+  if (busy) lblHcov_[countLabel]->setText(texts::converting);
+  for (QAction* button : toolbarButtons_)
+    if (button != nullptr) button->setEnabled(!busy);
+  // Stop is usable only while a run is in progress.
+  commandButton(Command::stop)->setEnabled(busy);
+  // Puts the character count (or the hint) back in place of "変換処理中...".
+  if (!busy) txtMain_Change();
+  txtMain_->setEnabled(!busy);
+}
+
+void frmMain::setLoading(bool loading) {
+  toolbar1_->setEnabled(!loading);
+  ssTabMain_->setEnabled(!loading);
+}
+
+void frmMain::chooseOutputMode(OutputMode mode) {
+  QRadioButton* option = outputOption(mode);
+  // Selecting the option runs its rule as a click would; an option already
+  // selected raises no change, so its rule is run here.
+  if (option->isChecked()) {
+    optOutput_Click();
+  } else {
+    option->setChecked(true);
+  }
+}
+
 QFileDialog* frmMain::FileDialog() {
   if (fileDialog_ == nullptr) {
     fileDialog_ = new QFileDialog(this);
@@ -573,6 +700,9 @@ QFileDialog* frmMain::FileDialog() {
     // The program's own dialog, so its texts and behaviour are the same everywhere.
     fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
   }
+  // Every use starts with an empty file name, not the one chosen last time
+  // (selectFile() leaves the name box alone when given no name).
+  if (auto* name = fileDialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
   return fileDialog_;
 }
 

@@ -25,14 +25,22 @@ class LayoutSample;
 class SourceTextEdit;
 class UpDown;
 
+// The pages of SSTabMain, in their order: the five of the design and the typesetting page.
+enum class Tab { source, layout, preview, output, html, typeset };
+
+// The commands of the Toolbar1 buttons; the value is the button's index (4 is
+// the separator between Save HTML and Convert).
+enum class Command { newText = 1, load = 2, saveHtml = 3, convert = 5, stop = 6, help = 7 };
+
 // The program's working window: source text, every conversion setting, the
 // generated HTML, the preview and the commands.
 //
 // Every control carries its name as its Qt object name; members of a control
 // array are named with the index in brackets, "txtAppearance(0)",
-// "lblHcov(20)", "cmdAllSelect(1)", and can be found with findChild as well as
-// through the accessors below. The controls are the only store of the
-// settings; readSettings() is the one binding to ConversionSettings.
+// "lblHcov(20)", "cmdAllSelect(1)", and can be found with findChild. The rest
+// of the program works with the window through the operations below; the
+// controls are the only store of the settings, readSettings() their one
+// binding to ConversionSettings, and the record's defaults their start values.
 class frmMain : public QMainWindow {
   Q_OBJECT
 
@@ -40,55 +48,66 @@ class frmMain : public QMainWindow {
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // ---- controls -------------------------------------------------------------
-  QToolBar* Toolbar1() const { return toolbar1_; }
-  // Toolbar1 buttons by their index 1..7 (4 is the separator).
-  QAction* toolbarButton(int index) const;
-  QTabWidget* SSTabMain() const { return ssTabMain_; }
-  QLabel* lblHcov(int index) const;
-  SourceTextEdit* txtMain() const { return txtMain_; }
-  QPlainTextEdit* txtHTML() const { return txtHTML_; }
-  QLineEdit* txtAppearance(int index) const { return txtAppearance_.at(index); }
-  UpDown* updnAppearance(int index) const { return updnAppearance_.at(index); }
-  QLineEdit* txtHeight() const { return txtHeight_; }
-  QLineEdit* txtWidth() const { return txtWidth_; }
-  QCheckBox* chkCSS() const { return chkCSS_; }
-  QCheckBox* chkOpt(int index) const { return chkOpt_.at(index); }
-  QLineEdit* txtFont(int index) const { return txtFont_.at(index); }
-  QPushButton* cmdFontChange() const { return cmdFontChange_; }
-  QLineEdit* txtSampleFont() const { return txtSampleFont_; }
-  LayoutSample* picSample() const { return picSample_; }
-  QToolBar* toolbarReload() const { return toolbarReload_; }
-  QFrame* Picture1() const { return picture1_; }
-  QWebEngineView* brwIE() const { return brwIE_; }
-  QRadioButton* optOutput(int index) const { return optOutput_.at(index); }
-  QLineEdit* txtOutput(int index) const { return txtOutput_.at(index); }
-  QPushButton* cmdFileSelect() const { return cmdFileSelect_; }
-  QPushButton* cmdFolderSelect() const { return cmdFolderSelect_; }
-  QCheckBox* chkOutput(int index) const { return chkOutput_.at(index); }
-  QLineEdit* txtPageColum() const { return txtPageColum_; }
-  UpDown* updnColumnPage() const { return updnColumnPage_; }
-  // The control array has only member 1.
-  QPushButton* cmdAllSelect(int index) const { return index == 1 ? cmdAllSelect1_ : nullptr; }
-  QAction* mnuVersion() const { return mnuVersion_; }
-  // The shared open/save dialog and the font dialog; created on first use.
-  QFileDialog* FileDialog();
-  FontChooser* FontDialog();
+  // ---- operations ------------------------------------------------------------
+  // The button of a command.
+  QAction* commandButton(Command command) const;
+  void showTab(Tab tab);
 
-  // ---- state ----------------------------------------------------------------
+  // The conversion's lock: while busy, the HTML pane is hidden, the window
+  // cannot be closed, the tab control, the copy button, the source pane and
+  // every command but Stop are disabled, and the count above the source says
+  // "変換処理中...". Released, everything is usable again and the count is shown.
+  void setBusy(bool busy);
+  // While a file loads: the commands and the tab control are disabled.
+  void setLoading(bool loading);
+
+  // Selects the output mode's option, and runs its rule also when it was selected already.
+  void chooseOutputMode(OutputMode mode);
+
   bool closeAllowed() const { return closeAllowed_; }
   void setCloseAllowed(bool allowed) { closeAllowed_ = allowed; }
   // The simple text of the status bar.
   void setStatusText(const QString& text);
   QString statusText() const;
-  // The source text with CR LF line breaks, as the conversion reads it.
+  // The source text with CR LF line breaks, as the conversion reads it, and its
+  // length counted the same way.
   QString sourceText() const;
+  qsizetype sourceLength() const;
+  void clearSource();
+  // The HTML pane: emptied before a run; every finished block is appended.
+  void clearHtml();
+  void appendHtml(const QString& markup);
 
   // The character count shown above the source pane for n code units.
   static QString characterCountText(qint64 n);
 
   // The settings a conversion reads, taken from the controls as they are now.
   ConversionSettings readSettings() const;
+
+  // ---- controls -------------------------------------------------------------
+  // The members of the control arrays are found by their names, "txtOutput(3)".
+  QToolBar* Toolbar1() const { return toolbar1_; }
+  QTabWidget* SSTabMain() const { return ssTabMain_; }
+  SourceTextEdit* txtMain() const { return txtMain_; }
+  QPlainTextEdit* txtHTML() const { return txtHTML_; }
+  QLineEdit* txtHeight() const { return txtHeight_; }
+  QLineEdit* txtWidth() const { return txtWidth_; }
+  QCheckBox* chkCSS() const { return chkCSS_; }
+  QPushButton* cmdFontChange() const { return cmdFontChange_; }
+  QLineEdit* txtSampleFont() const { return txtSampleFont_; }
+  LayoutSample* picSample() const { return picSample_; }
+  QToolBar* toolbarReload() const { return toolbarReload_; }
+  QFrame* Picture1() const { return picture1_; }
+  QWebEngineView* brwIE() const { return brwIE_; }
+  QPushButton* cmdFileSelect() const { return cmdFileSelect_; }
+  QPushButton* cmdFolderSelect() const { return cmdFolderSelect_; }
+  QLineEdit* txtPageColum() const { return txtPageColum_; }
+  UpDown* updnColumnPage() const { return updnColumnPage_; }
+  QAction* mnuVersion() const { return mnuVersion_; }
+  // The shared open/save dialog, its file name empty, and the font dialog;
+  // created on first use.
+  QFileDialog* FileDialog();
+  FontChooser* FontDialog();
 
   // ---- preview pane ---------------------------------------------------------
   // "about:" opens the blank page; an absolute path opens that file; returns at once.
@@ -109,15 +128,17 @@ class frmMain : public QMainWindow {
   void cmdFolderSelect_Click();
   void toolbarReload_ButtonClick();
   void mnuVersion_Click();
+  void chkTypeset_Click();
 
  Q_SIGNALS:
-  // A Toolbar1 button was pressed (index 1..7); the commands are connected here.
-  void toolbarButtonClicked(int index);
+  // A Toolbar1 button was pressed; the commands are connected here.
+  void commandTriggered(Command command);
   // cmdAllSelect(index) was pressed.
   void cmdAllSelectClicked(int index);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -127,11 +148,32 @@ class frmMain : public QMainWindow {
   void buildPreviewPage(QWidget* page);
   void buildOutputPage(QWidget* page);
   void buildHtmlPage(QWidget* page);
+  void buildTypesetPage(QWidget* page);
   void setKeyboardOrder();
   void connectRules();
   QLabel* makeLabel(int index, QWidget* parent, const QString& text, int left, int top, int width = 0,
                     int height = 0);
   void giveFocusToTabStrip();
+  // optOutput(i) is the option of the output mode i.
+  QRadioButton* outputOption(OutputMode mode) const { return optOutput_[static_cast<std::size_t>(mode)]; }
+
+  // What the members of the control arrays hold.
+  enum AppearanceBox {
+    charsPerLineBox,
+    charSpacingBox,
+    linesPerColumnBox,
+    lineSpacingBox,
+    columnGapBox,
+    tabWidthBox
+  };
+  enum OptionBox { kanjiNumeralsBox, lineBreakRulesBox, gridBox, ruleBox, textColourBox, centreBox };
+  enum FontBox { fontFaceBox, fontSizeBox };
+  enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox };
+  enum PageOptionBox { pageLinksBox, pageNumbersBox };
+  // chkTypeset(i); optRuby(i) is the option of the ruby mode i.
+  enum TypesetBox { kinsokuBox, tateChuYokoBox, aozoraBox };
+  // lblHcov(20) shows the character count of the source.
+  static constexpr int countLabel = 20;
 
   bool closeAllowed_ = false;
 
@@ -163,6 +205,8 @@ class frmMain : public QMainWindow {
   UpDown* updnColumnPage_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
+  std::array<QCheckBox*, 3> chkTypeset_{};
+  std::array<QRadioButton*, 2> optRuby_{};
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "conversion_settings.h"
+
 // The main window's own texts, in one place.
 namespace zelvato::ui::texts {
 
@@ -12,13 +14,19 @@ inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
 inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
 inline const QString fileDialogTitle = QStringLiteral("出力先ﾌｧｲﾙの指定");
 inline const QString fileDialogFilter = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
-inline const QString defaultFontFace = QStringLiteral("ＭＳ ゴシック");
+// The panes show their text in the start font of the conversion.
+inline const QString defaultFontFace = QString::fromStdU16String(ConversionSettings{}.fontFace);
 inline const QString uiFontFace = QStringLiteral("MS UI Gothic");
 inline const QString labelFontFace = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString sampleText = QStringLiteral("饒舌たる詭弁に疑念を抱きつつも納得した");
-inline const QString defaultTitle = QStringLiteral("タイトル未設定");
-inline const QString defaultBodyTag = QStringLiteral(
-    "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 MARGINWIDTH=0 "
-    "MARGINHEIGHT=0>");
+inline const QString converting = QStringLiteral("変換処理中...");
+
+inline const QString typesetTab = QStringLiteral("組版設定");
+inline const QString kinsokuOption = QStringLiteral("禁則処理");
+inline const QString tateChuYokoOption = QStringLiteral("縦中横");
+inline const QString aozoraOption = QStringLiteral("青空文庫注記");
+inline const QString rubyFrame = QStringLiteral("ルビ");
+inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
+inline const QString rubyDrop = QStringLiteral("省く　漢字");
 
 }  // namespace zelvato::ui::texts

@@ -18,17 +18,16 @@ void frmMain::cmdFileSelect_Click() {
   dialog->setWindowTitle(texts::fileDialogTitle);
   dialog->setNameFilters({texts::fileDialogFilter});
   dialog->setDefaultSuffix(QStringLiteral("html"));
-  dialog->selectFile(QString());
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return;
-  txtOutput_[0]->setText(QDir::toNativeSeparators(files.first()));
+  txtOutput_[singleFileBox]->setText(QDir::toNativeSeparators(files.first()));
 }
 
 void frmMain::cmdFolderSelect_Click() {
   auto chooser = std::make_unique<frmDirSelect>(this);
   chooser->exec();
-  if (!chooser->tag().isEmpty()) txtOutput_[1]->setText(chooser->tag());
+  if (!chooser->tag().isEmpty()) txtOutput_[outputFolderBox]->setText(chooser->tag());
 }
 
 }  // namespace zelvato::ui

@@ -47,14 +47,17 @@ QString shortestSize(double size) {
 
 void frmMain::Form_Load() {
   closeAllowed_ = true;
-  updnAppearance_[0]->setValue(25);
-  updnAppearance_[2]->setValue(20);
-  updnAppearance_[1]->setValue(9);
-  updnAppearance_[3]->setValue(0);
-  updnAppearance_[4]->setValue(6);
-  updnAppearance_[5]->setValue(2);
-  updnColumnPage_->setValue(2);
-  toolbarButton(6)->setEnabled(false);
+  // The spinners write the start values into their boxes, each raising its change rule.
+  const ConversionSettings start;
+  const auto whole = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  updnAppearance_[charsPerLineBox]->setValue(whole(start.charsPerLine));
+  updnAppearance_[linesPerColumnBox]->setValue(whole(start.linesPerColumn));
+  updnAppearance_[charSpacingBox]->setValue(whole(start.charSpacingPt));
+  updnAppearance_[lineSpacingBox]->setValue(whole(start.lineSpacingPt));
+  updnAppearance_[columnGapBox]->setValue(whole(start.columnGapPx));
+  updnAppearance_[tabWidthBox]->setValue(whole(start.tabWidth));
+  updnColumnPage_->setValue(whole(start.columnsPerPage));
+  commandButton(Command::stop)->setEnabled(false);
   updatePageSize();
   chkCSS_Click();
   navigate(QStringLiteral("about:"));
@@ -62,33 +65,28 @@ void frmMain::Form_Load() {
 
 void frmMain::chkCSS_Click() {
   const bool on = chkCSS_->checkState() == Qt::Checked;
-  txtAppearance_[1]->setEnabled(on);
-  txtAppearance_[3]->setEnabled(on);
-  updnAppearance_[1]->setEnabled(on);
-  updnAppearance_[3]->setEnabled(on);
+  txtAppearance_[charSpacingBox]->setEnabled(on);
+  txtAppearance_[lineSpacingBox]->setEnabled(on);
+  updnAppearance_[charSpacingBox]->setEnabled(on);
+  updnAppearance_[lineSpacingBox]->setEnabled(on);
   if (on) return;
   // Without a style sheet the spacing follows the font size.
-  if (const auto size = wholeNumberIn(txtFont_[1])) updnAppearance_[1]->setValue(*size);
-  updnAppearance_[3]->setValue(0);
+  if (const auto size = wholeNumberIn(txtFont_[fontSizeBox]))
+    updnAppearance_[charSpacingBox]->setValue(*size);
+  updnAppearance_[lineSpacingBox]->setValue(0);
 }
 
 void frmMain::optOutput_Click() {
-  for (QWidget* w : std::initializer_list<QWidget*>{txtOutput_[0], txtOutput_[1], txtOutput_[2],
-                                                    cmdFileSelect_, cmdFolderSelect_, chkOutput_[0],
-                                                    chkOutput_[1], txtPageColum_, updnColumnPage_}) {
-    w->setEnabled(false);
-  }
-  if (optOutput_[1]->isChecked()) {
-    txtOutput_[0]->setEnabled(true);
-    cmdFileSelect_->setEnabled(true);
-  }
-  if (optOutput_[2]->isChecked()) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{txtOutput_[1], txtOutput_[2], cmdFolderSelect_, chkOutput_[0],
-                                         chkOutput_[1], txtPageColum_, updnColumnPage_}) {
-      w->setEnabled(true);
-    }
-  }
+  const std::initializer_list<QWidget*> singleFileControls{txtOutput_[singleFileBox], cmdFileSelect_};
+  const std::initializer_list<QWidget*> pageFileControls{
+      txtOutput_[outputFolderBox], txtOutput_[baseNameBox], cmdFolderSelect_, chkOutput_[pageLinksBox],
+      chkOutput_[pageNumbersBox],  txtPageColum_,           updnColumnPage_};
+  for (QWidget* w : singleFileControls) w->setEnabled(false);
+  for (QWidget* w : pageFileControls) w->setEnabled(false);
+  if (outputOption(OutputMode::singleFile)->isChecked())
+    for (QWidget* w : singleFileControls) w->setEnabled(true);
+  if (outputOption(OutputMode::pageFiles)->isChecked())
+    for (QWidget* w : pageFileControls) w->setEnabled(true);
 }
 
 void frmMain::txtAppearance_Change() {
@@ -96,26 +94,27 @@ void frmMain::txtAppearance_Change() {
 }
 
 void frmMain::txtFont_Change(int index) {
-  if (index != 1) return;
-  if (txtFont_[1]->text().isEmpty()) {
+  if (index != fontSizeBox) return;
+  if (txtFont_[fontSizeBox]->text().isEmpty()) {
     // Runs this rule once more, nested, for the new text.
-    txtFont_[1]->setText(QStringLiteral("6"));
+    txtFont_[fontSizeBox]->setText(QStringLiteral("6"));
   }
-  if (const auto size = wholeNumberIn(txtFont_[1])) updnAppearance_[1]->setValue(*size);
-  updnAppearance_[3]->setValue(0);
+  if (const auto size = wholeNumberIn(txtFont_[fontSizeBox]))
+    updnAppearance_[charSpacingBox]->setValue(*size);
+  updnAppearance_[lineSpacingBox]->setValue(0);
   updatePageSize();
 }
 
 void frmMain::updatePageSize() {
-  for (int i : {0, 1, 2, 3}) {
+  for (int i : {charsPerLineBox, charSpacingBox, linesPerColumnBox, lineSpacingBox}) {
     if (txtAppearance_[i]->text().isEmpty()) return;
   }
   constexpr double mmPerPoint = 0.3514;
-  const double s = numberIn(txtFont_[1]);
-  const double c = numberIn(txtAppearance_[0]);
-  const double pc = numberIn(txtAppearance_[1]);
-  const double l = numberIn(txtAppearance_[2]);
-  const double pl = numberIn(txtAppearance_[3]);
+  const double s = numberIn(txtFont_[fontSizeBox]);
+  const double c = numberIn(txtAppearance_[charsPerLineBox]);
+  const double pc = numberIn(txtAppearance_[charSpacingBox]);
+  const double l = numberIn(txtAppearance_[linesPerColumnBox]);
+  const double pl = numberIn(txtAppearance_[lineSpacingBox]);
 
   const double w1 = roundHalfEven(s * mmPerPoint * (l + l));
   txtWidth_->setText(wholeText(pl * mmPerPoint * l + w1));
@@ -124,7 +123,10 @@ void frmMain::updatePageSize() {
 }
 
 void frmMain::txtPageColum_Change() {
-  if (txtPageColum_->text().isEmpty() || numberIn(txtPageColum_) <= 0) updnColumnPage_->setValue(1);
+  if (!txtPageColum_->text().isEmpty() && numberIn(txtPageColum_) > 0) return;
+  updnColumnPage_->setValue(1);
+  // The "1" put in while the user types is selected, so the next key replaces it.
+  txtPageColum_->selectAll();
 }
 
 QString frmMain::characterCountText(qint64 n) {
@@ -134,7 +136,7 @@ QString frmMain::characterCountText(qint64 n) {
 }
 
 void frmMain::txtMain_Change() {
-  lblHcov_[20]->setText(characterCountText(txtMain_->sourceLength()));
+  lblHcov_[countLabel]->setText(characterCountText(txtMain_->sourceLength()));
 }
 
 void frmMain::cmdFontChange_Click() {
@@ -156,8 +158,14 @@ void frmMain::cmdFontChange_Click() {
   QPalette palette = txtSampleFont_->palette();
   palette.setColor(QPalette::Text, dialog->currentColor());
   txtSampleFont_->setPalette(palette);
-  txtFont_[0]->setText(chosen.family());
-  txtFont_[1]->setText(shortestSize(chosen.pointSizeF()));
+  txtFont_[fontFaceBox]->setText(chosen.family());
+  txtFont_[fontSizeBox]->setText(shortestSize(chosen.pointSizeF()));
+}
+
+// The ruby choice matters only when Aozora Bunko notation is read.
+void frmMain::chkTypeset_Click() {
+  const bool aozora = chkTypeset_[aozoraBox]->isChecked();
+  for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
 }
 
 ConversionSettings frmMain::readSettings() const {
@@ -165,32 +173,37 @@ ConversionSettings frmMain::readSettings() const {
   // Only the checked state counts as on; the grey state is off.
   const auto on = [](const QCheckBox* box) { return box->checkState() == Qt::Checked; };
   ConversionSettings s;
-  s.charsPerLine = text(txtAppearance_[0]);
-  s.charSpacingPt = text(txtAppearance_[1]);
-  s.linesPerColumn = text(txtAppearance_[2]);
-  s.lineSpacingPt = text(txtAppearance_[3]);
-  s.columnGapPx = text(txtAppearance_[4]);
-  s.tabWidth = text(txtAppearance_[5]);
-  s.fontFace = text(txtFont_[0]);
-  s.fontSizePt = text(txtFont_[1]);
+  s.charsPerLine = text(txtAppearance_[charsPerLineBox]);
+  s.charSpacingPt = text(txtAppearance_[charSpacingBox]);
+  s.linesPerColumn = text(txtAppearance_[linesPerColumnBox]);
+  s.lineSpacingPt = text(txtAppearance_[lineSpacingBox]);
+  s.columnGapPx = text(txtAppearance_[columnGapBox]);
+  s.tabWidth = text(txtAppearance_[tabWidthBox]);
+  s.fontFace = text(txtFont_[fontFaceBox]);
+  s.fontSizePt = text(txtFont_[fontSizeBox]);
   s.useStyleSheet = on(chkCSS_);
-  s.centerText = on(chkOpt_[5]);
-  s.textColourEnabled = on(chkOpt_[4]);
-  s.addRule = on(chkOpt_[3]);
-  s.showGrid = on(chkOpt_[2]);
-  s.kanjiNumerals = on(chkOpt_[0]);
-  s.lineBreakRules = on(chkOpt_[1]);
-  s.outputMode = optOutput_[2]->isChecked()   ? OutputMode::pageFiles
-                 : optOutput_[1]->isChecked() ? OutputMode::singleFile
-                                              : OutputMode::showOnly;
-  s.singleFilePath = text(txtOutput_[0]);
-  s.outputFolder = text(txtOutput_[1]);
-  s.fileBaseName = text(txtOutput_[2]);
-  s.htmlTitle = text(txtOutput_[3]);
-  s.bodyTag = text(txtOutput_[4]);
+  s.centerText = on(chkOpt_[centreBox]);
+  s.textColourEnabled = on(chkOpt_[textColourBox]);
+  s.addRule = on(chkOpt_[ruleBox]);
+  s.showGrid = on(chkOpt_[gridBox]);
+  s.kanjiNumerals = on(chkOpt_[kanjiNumeralsBox]);
+  s.lineBreakRules = on(chkOpt_[lineBreakRulesBox]);
+  s.outputMode = outputOption(OutputMode::pageFiles)->isChecked()    ? OutputMode::pageFiles
+                 : outputOption(OutputMode::singleFile)->isChecked() ? OutputMode::singleFile
+                                                                     : OutputMode::showOnly;
+  s.singleFilePath = text(txtOutput_[singleFileBox]);
+  s.outputFolder = text(txtOutput_[outputFolderBox]);
+  s.fileBaseName = text(txtOutput_[baseNameBox]);
+  s.htmlTitle = text(txtOutput_[titleBox]);
+  s.bodyTag = text(txtOutput_[bodyTagBox]);
   s.columnsPerPage = text(txtPageColum_);
-  s.addPageLinks = on(chkOutput_[0]);
-  s.addPageNumbers = on(chkOutput_[1]);
+  s.addPageLinks = on(chkOutput_[pageLinksBox]);
+  s.addPageNumbers = on(chkOutput_[pageNumbersBox]);
+  s.kinsoku = on(chkTypeset_[kinsokuBox]);
+  s.tateChuYoko = on(chkTypeset_[tateChuYokoBox]);
+  s.aozoraNotation = on(chkTypeset_[aozoraBox]);
+  s.rubyMode =
+      optRuby_[static_cast<std::size_t>(RubyMode::drop)]->isChecked() ? RubyMode::drop : RubyMode::paren;
   return s;
 }
 

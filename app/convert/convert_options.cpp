@@ -2,158 +2,138 @@
 
 #include <getopt.h>
 
-#include "number_text.h"
-#include "setting_checks.h"
+#include <vector>
+
 #include "unicode_text.h"
 
 namespace zelvato::convert {
 namespace {
 
-enum Option : int {
-  charsPerLine = 1000,
-  charSpacing,
-  lines,
-  lineSpacing,
-  columnGap,
-  tabWidth,
-  font,
-  fontSize,
-  css,
-  noCss,
-  kanjiNumerals,
-  noKanjiNumerals,
-  center,
-  noCenter,
-  grid,
-  noGrid,
-  rule,
-  noRule,
-  single,
-  pages,
-  baseName,
-  columnsPerPage,
-  pageLinks,
-  noPageLinks,
-  pageNumbers,
-  noPageNumbers,
-  title,
-  body,
-  preview,
-  help,
-  version,
-  verbose,
+enum class Kind { text, flag, single, pages, ruby, verbose, preview, help, version };
+
+// One command-line option: what it sets and how the help shows it. A flag
+// comes with its "--no-" form.
+struct Option {
+  const char* name;
+  Kind kind;
+  const char* valueName = nullptr;  // the "=N" of a value option in the help
+  const char* help = nullptr;
+  std::u16string ConversionSettings::*text = nullptr;
+  bool ConversionSettings::*flag = nullptr;
+  std::optional<SettingField> field = std::nullopt;  // the setting a check may name
+  bool showDefault = true;                           // the start value in brackets after the help
+  bool listNegation = true;                          // a flag's "--no-" form in the help
+  const char* heading = nullptr;                     // printed before the option in the help
 };
 
-const option longOptions[] = {
-    {"chars-per-line", required_argument, nullptr, charsPerLine},
-    {"char-spacing", required_argument, nullptr, charSpacing},
-    {"lines", required_argument, nullptr, lines},
-    {"line-spacing", required_argument, nullptr, lineSpacing},
-    {"column-gap", required_argument, nullptr, columnGap},
-    {"tab-width", required_argument, nullptr, tabWidth},
-    {"font", required_argument, nullptr, font},
-    {"font-size", required_argument, nullptr, fontSize},
-    {"css", no_argument, nullptr, css},
-    {"no-css", no_argument, nullptr, noCss},
-    {"kanji-numerals", no_argument, nullptr, kanjiNumerals},
-    {"no-kanji-numerals", no_argument, nullptr, noKanjiNumerals},
-    {"center", no_argument, nullptr, center},
-    {"no-center", no_argument, nullptr, noCenter},
-    {"grid", no_argument, nullptr, grid},
-    {"no-grid", no_argument, nullptr, noGrid},
-    {"rule", no_argument, nullptr, rule},
-    {"no-rule", no_argument, nullptr, noRule},
-    {"single", required_argument, nullptr, single},
-    {"pages", required_argument, nullptr, pages},
-    {"base-name", required_argument, nullptr, baseName},
-    {"columns-per-page", required_argument, nullptr, columnsPerPage},
-    {"page-links", no_argument, nullptr, pageLinks},
-    {"no-page-links", no_argument, nullptr, noPageLinks},
-    {"page-numbers", no_argument, nullptr, pageNumbers},
-    {"no-page-numbers", no_argument, nullptr, noPageNumbers},
-    {"title", required_argument, nullptr, title},
-    {"body", required_argument, nullptr, body},
-    {"preview", required_argument, nullptr, preview},
-    {"help", no_argument, nullptr, help},
-    {"version", no_argument, nullptr, version},
-    {"verbose", no_argument, nullptr, verbose},
-    {nullptr, 0, nullptr, 0},
+using S = ConversionSettings;
+using F = SettingField;
+
+// Every option, in the order of the help.
+const Option options[] = {
+    {"chars-per-line", Kind::text, "N", "characters per vertical line", &S::charsPerLine, nullptr,
+     F::charsPerLine, true, true, "Layout (numbers are read as the window reads its fields):\n"},
+    {"char-spacing", Kind::text, "PT", "spacing between characters", &S::charSpacingPt, nullptr,
+     F::charSpacingPt},
+    {"lines", Kind::text, "N", "vertical lines per column block", &S::linesPerColumn, nullptr,
+     F::linesPerColumn},
+    {"line-spacing", Kind::text, "PT", "spacing between vertical lines", &S::lineSpacingPt, nullptr,
+     F::lineSpacingPt},
+    {"column-gap", Kind::text, "PX", "gap between blocks, with --rule", &S::columnGapPx, nullptr,
+     F::columnGapPx},
+    {"tab-width", Kind::text, "N", "full-width spaces per tab", &S::tabWidth, nullptr, F::tabWidth},
+    {"font", Kind::text, "NAME", "font", &S::fontFace},
+    {"font-size", Kind::text, "PT", "font size", &S::fontSizePt},
+    {"css", Kind::flag, nullptr, "size and spacing as a style sheet", nullptr, &S::useStyleSheet},
+    {"kanji-numerals", Kind::flag, nullptr, "full-width digits as kanji numerals", nullptr,
+     &S::kanjiNumerals},
+    {"center", Kind::flag, nullptr, "centre every block", nullptr, &S::centerText},
+    {"grid", Kind::flag, nullptr, "bars between vertical lines", nullptr, &S::showGrid},
+    {"rule", Kind::flag, nullptr, "horizontal rule after every block", nullptr, &S::addRule},
+    {"kinsoku", Kind::flag, nullptr, "line-breaking rules: hanging stops, pushed-out marks", nullptr,
+     &S::kinsoku, std::nullopt, true, true, "\nTypesetting:\n"},
+    {"tate-chu-yoko", Kind::flag, nullptr, "two half-width digits, !? and the like across in one cell",
+     nullptr, &S::tateChuYoko},
+    {"aozora", Kind::flag, nullptr, "read Aozora Bunko notation (ruby, annotations, header)", nullptr,
+     &S::aozoraNotation},
+    {"ruby", Kind::ruby, "paren|drop", "with --aozora: ruby in parentheses, or left out (paren)", nullptr,
+     nullptr, std::nullopt, false},
+    {"verbose", Kind::verbose, nullptr, "name the encoding the source was read in; report the annotations that were dropped", nullptr, nullptr,
+     std::nullopt, false},
+    {"single", Kind::single, "FILE", "one HTML file", &S::singleFilePath, nullptr, F::singleFilePath, false,
+     true, "\nOutput:\n"},
+    {"pages", Kind::pages, "FOLDER", "numbered page files in FOLDER", &S::outputFolder, nullptr,
+     F::outputFolder, false},
+    {"base-name", Kind::text, "NAME", "base name of the page files (NAME001.html, ...)", &S::fileBaseName,
+     nullptr, F::fileBaseName, false},
+    {"columns-per-page", Kind::text, "N", "column blocks per page file", &S::columnsPerPage},
+    {"page-links", Kind::flag, nullptr, "previous/next links at the foot of every page", nullptr,
+     &S::addPageLinks, std::nullopt, false, false},
+    {"page-numbers", Kind::flag, nullptr, "page number at the foot of every page", nullptr,
+     &S::addPageNumbers, std::nullopt, false, false},
+    {"title", Kind::text, "TEXT", "HTML title", &S::htmlTitle, nullptr, F::htmlTitle},
+    {"body", Kind::text, "TAG",
+     "the whole BODY start tag, written as given: it is your own markup (title, font and sizes are escaped, "
+     "the BODY tag is not)",
+     &S::bodyTag, nullptr, F::bodyTag, false},
+    {"preview", Kind::preview, "FILE", "also write the preview file, as the window does", nullptr, nullptr,
+     std::nullopt, false},
+    {"help", Kind::help, nullptr, "show this help and exit", nullptr, nullptr, std::nullopt, false, true,
+     "\n"},
+    {"version", Kind::version, nullptr, "show the version and exit", nullptr, nullptr, std::nullopt, false},
+};
+constexpr int optionCount = static_cast<int>(std::size(options));
+
+// getopt_long's table: option i is value firstValue + 2 i, its "--no-" form the next
+// value; far from the characters getopt_long returns for its own findings.
+constexpr int firstValue = 1000;
+struct LongOptions {
+  std::vector<std::string> names;
+  std::vector<option> table;
+  LongOptions() {
+    names.reserve(2 * optionCount);
+    for (const Option& o : options) {
+      names.emplace_back(o.name);
+      if (o.kind == Kind::flag) names.push_back(std::string("no-") + o.name);
+    }
+    std::size_t name = 0;
+    for (int i = 0; i < optionCount; ++i) {
+      const bool value = options[i].valueName != nullptr;
+      table.push_back(
+          {names[name++].c_str(), value ? required_argument : no_argument, nullptr, firstValue + 2 * i});
+      if (options[i].kind == Kind::flag)
+        table.push_back({names[name++].c_str(), no_argument, nullptr, firstValue + 2 * i + 1});
+    }
+    table.push_back({nullptr, 0, nullptr, 0});
+  }
 };
 
 }  // namespace
 
 std::string usageText() {
-  const ConversionSettings d;
-  const auto v = [](const std::u16string& text) { return utf16ToUtf8(text); };
-  const auto onOff = [](bool on) { return on ? std::string("on") : std::string("off"); };
-  return "Usage: zelvato-convert [OPTION]... [FILE]\n"
-         "Turns Japanese text into HTML that reads as vertical writing.\n"
-         "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
-         "without FILE, or when FILE is -, standard input is read.\n"
-         "Without --single or --pages the markup goes to standard output in UTF-8.\n"
-         "\n"
-         "Layout (numbers are read as the window reads its fields):\n"
-         "  --chars-per-line=N     characters per vertical line (" +
-         v(d.charsPerLine) +
-         ")\n"
-         "  --char-spacing=PT      spacing between characters (" +
-         v(d.charSpacingPt) +
-         ")\n"
-         "  --lines=N              vertical lines per column block (" +
-         v(d.linesPerColumn) +
-         ")\n"
-         "  --line-spacing=PT      spacing between vertical lines (" +
-         v(d.lineSpacingPt) +
-         ")\n"
-         "  --column-gap=PX        gap between blocks, with --rule (" +
-         v(d.columnGapPx) +
-         ")\n"
-         "  --tab-width=N          full-width spaces per tab (" +
-         v(d.tabWidth) +
-         ")\n"
-         "  --font=NAME            font (" +
-         v(d.fontFace) +
-         ")\n"
-         "  --font-size=PT         font size (" +
-         v(d.fontSizePt) +
-         ")\n"
-         "  --css, --no-css        size and spacing as a style sheet (" +
-         onOff(d.useStyleSheet) +
-         ")\n"
-         "  --kanji-numerals, --no-kanji-numerals\n"
-         "                         full-width digits as kanji numerals (" +
-         onOff(d.kanjiNumerals) +
-         ")\n"
-         "  --center, --no-center  centre every block (" +
-         onOff(d.centerText) +
-         ")\n"
-         "  --grid, --no-grid      bars between vertical lines (" +
-         onOff(d.showGrid) +
-         ")\n"
-         "  --rule, --no-rule      horizontal rule after every block (" +
-         onOff(d.addRule) +
-         ")\n"
-         "\n"
-         "Output:\n"
-         "  --single=FILE          one HTML file\n"
-         "  --pages=FOLDER         numbered page files in FOLDER\n"
-         "  --base-name=NAME       base name of the page files (NAME001.html, ...)\n"
-         "  --columns-per-page=N   column blocks per page file (" +
-         v(d.columnsPerPage) +
-         ")\n"
-         "  --page-links           previous/next links at the foot of every page\n"
-         "  --page-numbers         page number at the foot of every page\n"
-         "  --title=TEXT           HTML title (" +
-         v(d.htmlTitle) +
-         ")\n"
-         "  --body=TAG             the whole BODY start tag, written as given: it is\n"
-         "                         your own markup (the title, font and sizes are\n"
-         "                         escaped, the BODY tag is not)\n"
-         "  --preview=FILE         also write the preview file, as the window does\n"
-         "\n"
-         "  --verbose              say which encoding the source was read in\n"
-         "  --help                 show this help and exit\n"
-         "  --version              show the version and exit\n"
+  const ConversionSettings start;
+  std::string text =
+      "Usage: zelvato-convert [OPTION]... [FILE]\n"
+      "Turns Japanese text into HTML that reads as vertical writing.\n"
+      "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
+      "without FILE, or when FILE is -, standard input is read.\n"
+      "Without --single or --pages the markup goes to standard output in UTF-8.\n"
+      "\n";
+  constexpr std::size_t helpColumn = 25;
+  for (const Option& o : options) {
+    if (o.heading != nullptr) text += o.heading;
+    std::string label = std::string("  --") + o.name;
+    if (o.valueName != nullptr) label += std::string("=") + o.valueName;
+    if (o.kind == Kind::flag && o.listNegation) label += std::string(", --no-") + o.name;
+    text += label;
+    text += label.size() < helpColumn - 1 ? std::string(helpColumn - label.size(), ' ')
+                                          : "\n" + std::string(helpColumn, ' ');
+    text += o.help;
+    if (o.showDefault && o.text != nullptr) text += " (" + utf16ToUtf8(start.*o.text) + ")";
+    if (o.showDefault && o.flag != nullptr) text += start.*o.flag ? " (on)" : " (off)";
+    text += '\n';
+  }
+  return text +
          "\n"
          "Exit status: 0 when converted, 1 when the conversion failed, 2 when a\n"
          "setting, the input or the command line was not usable. Output files are\n"
@@ -161,6 +141,7 @@ std::string usageText() {
 }
 
 ParseResult parseArguments(int argc, char** argv) {
+  static const LongOptions longOptions;
   ParseResult result;
   ConversionSettings& s = result.options.settings;
   bool singleGiven = false, pagesGiven = false;
@@ -168,119 +149,64 @@ ParseResult parseArguments(int argc, char** argv) {
   optind = 0;  // reset for repeated calls; 0 also makes glibc re-initialise
   for (;;) {
     int index = 0;
-    const int c = getopt_long(argc, argv, ":", longOptions, &index);
+    const int c = getopt_long(argc, argv, ":", longOptions.table.data(), &index);
     if (c == -1) break;
+    if (c == ':') {
+      result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
+      return result;
+    }
+    if (c < firstValue || c >= firstValue + 2 * optionCount) {
+      result.error = std::string("unknown option '") + argv[optind - 1] + "'";
+      return result;
+    }
+    const Option& o = options[(c - firstValue) / 2];
     const std::u16string value = optarg != nullptr ? utf8ToUtf16(optarg) : std::u16string();
-    switch (c) {
-      case charsPerLine:
-        s.charsPerLine = value;
+    switch (o.kind) {
+      case Kind::text:
+        // The base name is part of file names, which stay the bytes given.
+        s.*o.text = o.text == &S::fileBaseName ? pathToText(optarg) : value;
         break;
-      case charSpacing:
-        s.charSpacingPt = value;
+      case Kind::flag:
+        s.*o.flag = (c - firstValue) % 2 == 0;
         break;
-      case lines:
-        s.linesPerColumn = value;
-        break;
-      case lineSpacing:
-        s.lineSpacingPt = value;
-        break;
-      case columnGap:
-        s.columnGapPx = value;
-        break;
-      case tabWidth:
-        s.tabWidth = value;
-        break;
-      case font:
-        s.fontFace = value;
-        break;
-      case fontSize:
-        s.fontSizePt = value;
-        break;
-      case css:
-        s.useStyleSheet = true;
-        break;
-      case noCss:
-        s.useStyleSheet = false;
-        break;
-      case kanjiNumerals:
-        s.kanjiNumerals = true;
-        break;
-      case noKanjiNumerals:
-        s.kanjiNumerals = false;
-        break;
-      case center:
-        s.centerText = true;
-        break;
-      case noCenter:
-        s.centerText = false;
-        break;
-      case grid:
-        s.showGrid = true;
-        break;
-      case noGrid:
-        s.showGrid = false;
-        break;
-      case rule:
-        s.addRule = true;
-        break;
-      case noRule:
-        s.addRule = false;
-        break;
-      case single:
+      case Kind::single:
         singleGiven = true;
         s.outputMode = OutputMode::singleFile;
-        s.singleFilePath = pathToText(optarg);
+        s.singleFilePath = pathToText(optarg);  // file names stay the bytes given
         break;
-      case pages:
+      case Kind::pages:
         pagesGiven = true;
         s.outputMode = OutputMode::pageFiles;
         // The page file name follows the folder directly, so it must end with a separator.
-        // File names stay the bytes given.
         s.outputFolder = pathToText(optarg);
         if (!s.outputFolder.empty() && s.outputFolder.back() != u'/') s.outputFolder += u'/';
         break;
-      case baseName:
-        s.fileBaseName = pathToText(optarg);
+      case Kind::ruby:
+        if (value == u"paren") {
+          s.rubyMode = RubyMode::paren;
+        } else if (value == u"drop") {
+          s.rubyMode = RubyMode::drop;
+        } else if (value == u"beside") {
+          // A ruby beside its base has no room in a grid of monospaced rows.
+          result.error = "--ruby=beside is not available: the grid has no room for ruby beside its base";
+          return result;
+        } else {
+          result.error = "--ruby takes paren or drop";
+          return result;
+        }
         break;
-      case columnsPerPage:
-        s.columnsPerPage = value;
-        break;
-      case pageLinks:
-        s.addPageLinks = true;
-        break;
-      case noPageLinks:
-        s.addPageLinks = false;
-        break;
-      case pageNumbers:
-        s.addPageNumbers = true;
-        break;
-      case noPageNumbers:
-        s.addPageNumbers = false;
-        break;
-      case title:
-        s.htmlTitle = value;
-        break;
-      case body:
-        s.bodyTag = value;
-        break;
-      case preview:
-        result.options.previewPath = optarg;
-        break;
-      case help:
-        result.options.showHelp = true;
-        break;
-      case version:
-        result.options.showVersion = true;
-        break;
-      case verbose:
+      case Kind::verbose:
         result.options.verbose = true;
         break;
-      case ':':
-        result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
-        return result;
-      default:
-        result.error = std::string("unknown option '") + argv[optind - 1] + "'";
-        return result;
+      case Kind::preview:
+        result.options.previewPath = optarg;
+        break;
+      case Kind::help:
+        result.options.showHelp = true;
+        break;
+      case Kind::version:
+        result.options.showVersion = true;
+        break;
     }
   }
   if (singleGiven && pagesGiven) {
@@ -295,43 +221,10 @@ ParseResult parseArguments(int argc, char** argv) {
   return result;
 }
 
-std::optional<CheckFailure> checkSettings(const ConversionSettings& s) {
-  const struct {
-    const std::u16string& value;
-    const char* option;
-  } layoutFields[] = {
-      {s.charsPerLine, "--chars-per-line"}, {s.charSpacingPt, "--char-spacing"},
-      {s.linesPerColumn, "--lines"},        {s.lineSpacingPt, "--line-spacing"},
-      {s.columnGapPx, "--column-gap"},      {s.tabWidth, "--tab-width"},
-  };
-  for (const auto& field : layoutFields)
-    if (field.value.empty())
-      return CheckFailure{{}, std::string("the value of ") + field.option + " is empty"};
-  if (s.outputMode == OutputMode::singleFile && s.singleFilePath.empty())
-    return CheckFailure{u"出力先ﾌｧｲﾙ名を指定して下さい", {}};
-  if (s.outputMode == OutputMode::pageFiles && s.outputFolder.empty())
-    return CheckFailure{u"出力先ﾌｫﾙﾀﾞを指定して下さい", {}};
-  if (s.outputMode == OutputMode::pageFiles && s.fileBaseName.empty())
-    return CheckFailure{u"出力先ﾌｧｲﾙ名を指定して下さい", {}};
-  if (s.outputMode == OutputMode::pageFiles) {
-    if (const auto problem = checkFileBaseName(s.fileBaseName))
-      return CheckFailure{std::u16string(problem->message), std::string(problem->reason)};
-  }
-  if (s.outputMode != OutputMode::showOnly && s.htmlTitle.empty())
-    return CheckFailure{u"HTMLのﾀｲﾄﾙを指定して下さい", {}};
-  if (s.outputMode != OutputMode::showOnly && s.bodyTag.empty())
-    return CheckFailure{u"HTMLのBODYﾀｸﾞを指定して下さい", {}};
-  return std::nullopt;
-}
-
-std::optional<CheckFailure> checkSourceAndSize(const ConversionSettings& s, std::u16string_view source) {
-  if (source.empty()) return CheckFailure{{}, "the source text is empty"};
-  // Compared as read, before rounding: 2.9 is too few, 3.4 makes 3.
-  if (textToNumber(s.charsPerLine) < 3 || textToNumber(s.linesPerColumn) < 3)
-    return CheckFailure{{}, "at least 3 characters per line and 3 lines per block are needed"};
-  if (const auto problem = checkGridSize(s))
-    return CheckFailure{std::u16string(problem->message), std::string(problem->reason)};
-  return std::nullopt;
+std::string optionFor(SettingField field) {
+  for (const Option& o : options)
+    if (o.field == field) return std::string("--") + o.name;
+  return {};
 }
 
 }  // namespace zelvato::convert

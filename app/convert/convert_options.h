@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "conversion_settings.h"
+#include "settings_check.h"
 
 namespace zelvato::convert {
 
@@ -15,9 +14,9 @@ struct ConvertOptions {
   ConversionSettings settings;
   std::string inputPath;    // empty or "-" for standard input
   std::string previewPath;  // empty: no preview file
+  bool verbose = false;     // also reports what the conversion left out
   bool showHelp = false;
   bool showVersion = false;
-  bool verbose = false;  // names the encoding the source was read in
 };
 
 struct ParseResult {
@@ -29,19 +28,7 @@ ParseResult parseArguments(int argc, char** argv);
 
 std::string usageText();
 
-// The window's checks before a run, in its order. A message is the window's own
-// warning text; where the window ends without a word, `message` is empty and
-// `reason` tells the command-line user why.
-struct CheckFailure {
-  std::u16string message;
-  std::string reason;
-};
-// Checks 1 to 6: the layout fields and the output settings, with the base name
-// of the page files checked after it is known not to be empty.
-std::optional<CheckFailure> checkSettings(const ConversionSettings& settings);
-// Checks 7 and 8: a source text, and at least 3 characters per line and 3 lines;
-// then a grid that can be made.
-std::optional<CheckFailure> checkSourceAndSize(const ConversionSettings& settings,
-                                               std::u16string_view source);
+// The command-line option that sets `field` ("--chars-per-line"); empty when none does.
+std::string optionFor(SettingField field);
 
 }  // namespace zelvato::convert

@@ -9,9 +9,11 @@
 #include <iterator>
 #include <string>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "column_layout.h"
 #include "convert_options.h"
+#include "messages.h"
 #include "number_text.h"
 #include "page_writer.h"
 #include "unicode_text.h"
@@ -20,9 +22,9 @@
 namespace zelvato::convert {
 namespace {
 
-constexpr std::u16string_view conversionFailed = u"変換中に予期しないｴﾗｰが発生し、中断されました.";
-constexpr std::u16string_view fileNotFound = u"ﾌｧｲﾙが見つかりません.";
-constexpr std::u16string_view readFailed = u"ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.";
+// Inputs at least this long show a progress line while they convert.
+constexpr std::size_t longInput = 10000;
+
 constexpr std::u16string_view notTextFile = u"ﾃｷｽﾄﾌｧｲﾙではありません.";
 constexpr std::u16string_view sameAsSource = u"変換元ﾌｧｲﾙと同じﾌｧｲﾙには出力できません.";
 
@@ -44,9 +46,6 @@ void installSignalHandlers() {
   // Past a file-size limit a write fails with its reason instead of ending the program.
   signal(SIGXFSZ, SIG_IGN);
 }
-
-// Inputs at least this long show a progress line while they convert.
-constexpr std::size_t longInput = 10000;
 
 void say(std::u16string_view message) {
   std::cerr << utf16ToUtf8(message) << '\n';
@@ -72,13 +71,14 @@ class CommandLineHost : public ConversionHost {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastShown_ < std::chrono::milliseconds(100)) return;
     lastShown_ = now;
-    const auto done = static_cast<std::size_t>(progressCount < 0 ? 0 : progressCount);
-    const std::u16string line = status_ + u" " + groupThousands(formatNumber(done, 1)) + u" / " +
-                                groupThousands(formatNumber(sourceLength_, 1)) + u"字";
+    const std::u16string line = status_ + u" " + groupThousands(formatNumber(handled_, 1)) + u" / " +
+                                groupThousands(formatNumber(sourceLength_, 1)) +
+                                std::u16string(messages::characterUnit);
     std::cerr << "\r" << utf16ToUtf8(line) << "\x1b[K" << std::flush;
     progressShown_ = true;
   }
   bool stopRequested() override { return stopSignalled != 0; }
+  void progressMade(std::int32_t codeUnitsHandled) override { handled_ = codeUnitsHandled; }
   void setStatusText(std::u16string_view text) override { status_ = text; }
   void blockMarkupFinished(std::u16string_view markup) override {
     if (!markupToStandardOutput_) return;
@@ -99,7 +99,8 @@ class CommandLineHost : public ConversionHost {
   bool progressShown_ = false;
   bool outputFailed_ = false;
   unsigned yields_ = 0;
-  std::u16string status_ = u"縦書き変換中...";
+  std::int32_t handled_ = 0;
+  std::u16string status_{messages::converting};
   std::chrono::steady_clock::time_point lastShown_{};
 };
 
@@ -126,8 +127,15 @@ std::optional<DecodedSource> readSource(const std::string& path) {
   return readSourceFile(path);
 }
 
-void explainFailure(const std::optional<FileFailure>& failure) {
-  if (failure) explain(failure->path + ": " + failure->reason);
+// A failed check: the window's warning where it has one, else why the window
+// would have ended without a word; exit status 2.
+int refuse(const SettingsProblem& problem) {
+  if (!problem.warning.empty()) say(problem.warning);
+  if (problem.check == SettingsCheck::layoutFieldEmpty)
+    explain("the value of " + optionFor(problem.field) + " " + std::string(problem.explanation));
+  else if (!problem.explanation.empty())
+    explain(std::string(problem.explanation));
+  return 2;
 }
 
 int run(int argc, char** argv) {
@@ -148,11 +156,9 @@ int run(int argc, char** argv) {
   }
   const ConversionSettings& settings = options.settings;
 
-  if (const auto failure = checkSettings(settings)) {
-    if (!failure->message.empty()) say(failure->message);
-    if (!failure->reason.empty()) explain(failure->reason);
-    return 2;
-  }
+  // The checks that need no source come before the source is read, so that a
+  // mistyped setting does not wait for standard input.
+  if (const auto problem = checkSettings(settings, std::nullopt)) return refuse(*problem);
 
   const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
   if (fromFile && sourceFileKind(options.inputPath) == SourceFileKind::notText) {
@@ -161,7 +167,7 @@ int run(int argc, char** argv) {
     return 2;
   }
   if (fromFile && !fileExists(options.inputPath)) {
-    say(fileNotFound);
+    say(messages::fileNotFound);
     return 2;
   }
   // Neither output may be the source file itself, under whatever name.
@@ -175,19 +181,15 @@ int run(int argc, char** argv) {
   }
   const std::optional<DecodedSource> decoded = readSource(options.inputPath);
   if (!decoded) {
-    say(readFailed);
+    say(messages::readFailed);
     return 1;
   }
   if (options.verbose)
     explain((fromFile ? options.inputPath : std::string("standard input")) + ": read as " +
             utf16ToUtf8(encodingName(decoded->encoding)));
-  const std::u16string source = joinLines(decoded->lines);
+  const std::optional<std::u16string> source = joinLines(decoded->lines);  // as the window's pane holds it
 
-  if (const auto failure = checkSourceAndSize(settings, source)) {
-    if (!failure->message.empty()) say(failure->message);
-    if (!failure->reason.empty()) explain(failure->reason);
-    return 2;
-  }
+  if (const auto problem = checkSettings(settings, source->size())) return refuse(*problem);
 
   installSignalHandlers();
   RunFiles files;
@@ -195,16 +197,19 @@ int run(int argc, char** argv) {
   bool previewCreated = false;
   if (!options.previewPath.empty()) files.failure = beginPreviewFile(options.previewPath, previewCreated);
   bool converted = !files.failure;
-  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
-  if (converted) converted = convertText(source, settings, options.previewPath, host, &files);
+  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
+  if (converted) converted = convertText(*source, settings, options.previewPath, host, &files);
   host.clearProgress();
+  if (options.verbose && settings.aozoraNotation)
+    std::cerr << "zelvato-convert: " << readAozoraNotation(*source, settings.rubyMode).droppedAnnotations
+              << " annotations dropped\n";
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     // As the window does: the preview of a failed run is removed, but only
     // when this run made it; a file it could not create is left alone.
     if (previewCreated) deleteFile(options.previewPath);
-    say(conversionFailed);
-    explainFailure(files.failure);
+    say(messages::conversionInterrupted);
+    if (files.failure) explain(files.failure->path + ": " + files.failure->reason);
     if (!files.failure && stopSignalled != 0) explain("stopped");
     return 1;
   }
@@ -218,7 +223,7 @@ int main(int argc, char** argv) {
   try {
     return zelvato::convert::run(argc, argv);
   } catch (const std::exception&) {
-    std::cerr << zelvato::utf16ToUtf8(zelvato::convert::conversionFailed) << '\n';
+    std::cerr << zelvato::utf16ToUtf8(zelvato::messages::conversionInterrupted) << '\n';
     return 1;
   }
 }

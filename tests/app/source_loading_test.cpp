@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 
+#include "../support/window_controls.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
@@ -170,7 +171,7 @@ class SourceLoadingTest : public QObject {
   void init() {
     messages_.clear();
     window_->SSTabMain()->setEnabled(true);
-    window_->SSTabMain()->setCurrentIndex(3);
+    window_->showTab(zelvato::ui::Tab::output);
     pane()->setPlainText(QStringLiteral("text typed before"));
     window_->setStatusText(QString());
   }
@@ -219,7 +220,7 @@ class SourceLoadingTest : public QObject {
     zelvato::openSourceFile(*window_);
     QCOMPARE(paneText(), expected);
     QCOMPARE(messages_.size(), 0);
-    QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
     QCOMPARE(window_->statusText(), QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: ") + encoding);
     verifyIdle(true);
   }
@@ -248,7 +249,7 @@ class SourceLoadingTest : public QObject {
     answerDialog(QString(), &seen);
     zelvato::openSourceFile(*window_);
     QVERIFY(seen.shown);
-    QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
     QCOMPARE(paneText(), QStringLiteral("text typed before"));
     QCOMPARE(messages_.size(), 0);
     verifyIdle();
@@ -386,7 +387,7 @@ class SourceLoadingTest : public QObject {
     if (viaDialog) {
       answerDialog(path);
       zelvato::openSourceFile(*window_);
-      QCOMPARE(window_->SSTabMain()->currentIndex(), 0);
+      QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
       verifyIdle();
     } else {
       QVERIFY(!zelvato::loadSourceFile(*window_, path));
@@ -423,7 +424,7 @@ class SourceLoadingTest : public QObject {
       zelvato::frmProgress* progress = zelvato::loadedProgressWindow();
       seen.append({window_->Toolbar1()->isEnabled(), window_->SSTabMain()->isEnabled(),
                    progress && progress->isVisible(), window_->statusText(),
-                   progress ? progress->lblMessage()->text() : QString(), window_->lblHcov(20)->text()});
+                   progress ? progress->lblMessage()->text() : QString(), lblHcov(*window_, 20)->text()});
     };
     QList<int> removed;
     auto changes = connect(pane()->document(), &QTextDocument::contentsChange, this,
@@ -493,7 +494,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(QString, label);
     answerDialog(writeFile(QStringLiteral("count.txt"), bytes));
     zelvato::openSourceFile(*window_);
-    QCOMPARE(window_->lblHcov(20)->text(), label);
+    QCOMPARE(lblHcov(*window_, 20)->text(), label);
   }
 
   void loadedTextCannotBeUndoneIntoTheOldText() {
@@ -531,7 +532,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(QString, message);
     QString path = writeFile(QStringLiteral("dropped.txt"), bytes);
     if (message == notFound) QVERIFY(QFile::remove(path));
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     if (withPathAsText) data.setText(path);
@@ -562,7 +563,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(int, kind);
     const QString a = writeFile(QStringLiteral("a.txt"), QByteArray("a"));
     const QString b = writeFile(QStringLiteral("b.txt"), QByteArray("b"));
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     QMimeData data;
     if (kind == 0) data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
     if (kind == 1) data.setUrls({QUrl::fromLocalFile(dir_.path())});
@@ -581,7 +582,7 @@ class SourceLoadingTest : public QObject {
   }
 
   void droppedTextIsStillTypedIntoThePane() {
-    window_->SSTabMain()->setCurrentIndex(0);
+    window_->showTab(zelvato::ui::Tab::source);
     pane()->clear();
     QMimeData data;
     data.setText(QStringLiteral("dragged words"));

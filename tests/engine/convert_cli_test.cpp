@@ -330,5 +330,26 @@ TEST(ConvertCli, aPreviewFileThatCannotBeWrittenIsNeverDeleted) {
   EXPECT_NE(bytesOf(folder.file("stderr")).find("preview.html: Permission denied"), std::string::npos);
 }
 
+TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
+  TempFolder folder;
+  {
+    std::ofstream(folder.file("in.txt"), std::ios::binary)
+        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。\n";
+  }
+  const Result r = runConvert(folder, {"--kinsoku", "--tate-chu-yoko", "--aozora", "--verbose",
+                                       "--chars-per-line=5", "--single=out.html", "in.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("1 annotations dropped"), r.err.npos);
+  const std::u16string html = decodeCp932(bytesOf(folder.file("out.html")));
+  EXPECT_EQ(html.substr(0, 22), u"<HTML><HEAD><TITLE>羅生門");
+  EXPECT_EQ(html.find(u"［＃"), html.npos);
+  EXPECT_NE(html.find(u" 12 "), html.npos);
+  EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+
+  const Result beside = runConvert(folder, {"--aozora", "--ruby=beside", "in.txt"});
+  EXPECT_EQ(beside.exitCode, 2);
+  EXPECT_NE(beside.err.find("--ruby=beside is not available"), beside.err.npos);
+}
+
 }  // namespace
 }  // namespace zelvato

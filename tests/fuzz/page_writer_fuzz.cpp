@@ -65,9 +65,10 @@ std::u16string someNumberText(FuzzedDataProvider& in) {
 std::u16string someText(FuzzedDataProvider& in, std::size_t maxUnits) {
   std::u16string text;
   const std::size_t units = in.ConsumeIntegralInRange<std::size_t>(0, maxUnits);
-  static const char16_t common[] = {u'\r', u'\n', u'\t', u'"',      u'<',      u'>',  u'&',
-                                    u' ',  u'あ', u'、', u'。',     u'「',     u'」', u'ｶ',
-                                    u'ﾞ',  u'１', u'ー', u'\xD842', u'\xDFB7', u'a',  u'\x3000'};
+  static const char16_t common[] = {u'\r',     u'\n', u'\t',     u'"',  u'<', u'>',  u'&',  u' ',  u'あ',
+                                    u'、',     u'。', u'「',     u'」', u'ｶ', u'ﾞ',  u'１', u'ー', u'\xD842',
+                                    u'\xDFB7', u'a',  u'\x3000', u'1',  u'!', u'（', u'《', u'》', u'｜',
+                                    u'［',     u'＃', u'］',     u'※',  u'―', u'ッ', u'改', u'ペ'};
   for (std::size_t i = 0; i < units && in.remaining_bytes() > 0; ++i)
     text.push_back(in.ConsumeBool() ? common[in.ConsumeIntegralInRange<std::size_t>(0, std::size(common) - 1)]
                                     : in.ConsumeIntegral<char16_t>());
@@ -94,6 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.kanjiNumerals = in.ConsumeBool();
   s.addPageLinks = in.ConsumeBool();
   s.addPageNumbers = in.ConsumeBool();
+  s.kinsoku = in.ConsumeBool();
+  s.tateChuYoko = in.ConsumeBool();
+  s.aozoraNotation = in.ConsumeBool();
+  s.rubyMode = in.ConsumeBool() ? RubyMode::drop : RubyMode::paren;
   s.htmlTitle = someText(in, 6);
   s.fontFace = someText(in, 6);
   s.outputMode = static_cast<OutputMode>(in.ConsumeIntegralInRange<int>(0, 2));

@@ -1,6 +1,5 @@
 // The main window: start values, the settings rules, the keyboard order, the
 // source pane's limit, the output choosers, the preview and the version message.
-#include "when_modal_shown.h"
 #include "frm_main.h"
 
 #include <QApplication>
@@ -34,8 +33,11 @@
 #include "program_identity.h"
 #include "source_text_edit.h"
 #include "up_down.h"
+#include "when_modal_shown.h"
+#include "window_controls.h"
 
 using zelvato::OutputMode;
+using zelvato::ui::Command;
 using zelvato::ui::FontChooser;
 using zelvato::ui::frmDirSelect;
 using zelvato::ui::frmMain;
@@ -132,12 +134,19 @@ class FrmMainTest : public QObject {
                                        << fromU16(s.singleFilePath + s.outputFolder + s.fileBaseName) << "";
     QTest::newRow("page width") << "txtWidth" << fresh.txtWidth()->text() << "127";
     QTest::newRow("page height") << "txtHeight" << fresh.txtHeight()->text() << "158";
-    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(fresh.toolbarButton(6)->isEnabled())
+    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(toolbarButton(fresh, 6)->isEnabled())
                                  << "off";
     QTest::newRow("chkOpt(1) grayed and disabled")
         << "chkOpt(1)"
-        << flag(fresh.chkOpt(1)->checkState() == Qt::PartiallyChecked && !fresh.chkOpt(1)->isEnabled())
+        << flag(chkOpt(fresh, 1)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 1)->isEnabled())
         << "on";
+    QTest::newRow("typesetting options off")
+        << "kinsoku+tateChuYoko+aozoraNotation"
+        << flag(s.kinsoku || s.tateChuYoko || s.aozoraNotation || s.rubyMode != zelvato::RubyMode::paren)
+        << "off";
+    QTest::newRow("ruby choice waits for Aozora notation")
+        << "optRuby(0)" << flag(optRuby(fresh, 0)->isEnabled() || !optRuby(fresh, 0)->isChecked()) << "off";
+    QTest::newRow("sixth tab") << "SSTabMain tab 5" << fresh.SSTabMain()->tabText(5) << "組版設定";
     QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
                                << "0";
     QTest::newRow("close allowed") << "closeAllowed" << flag(fresh.closeAllowed()) << "on";
@@ -164,6 +173,21 @@ class FrmMainTest : public QObject {
     QVERIFY(window->findChild<QWidget*>(name) != nullptr);
   }
 
+  void typesettingOptionsReachTheSettings() {
+    chkTypeset(*window, 2)->click();
+    QVERIFY(optRuby(*window, 1)->isEnabled());
+    optRuby(*window, 1)->click();
+    chkTypeset(*window, 0)->click();
+    zelvato::ConversionSettings s = window->readSettings();
+    QVERIFY(s.kinsoku && !s.tateChuYoko && s.aozoraNotation && s.rubyMode == zelvato::RubyMode::drop);
+    // Without Aozora notation the choice is kept but cannot be changed.
+    chkTypeset(*window, 2)->click();
+    QVERIFY(!optRuby(*window, 0)->isEnabled() && !optRuby(*window, 1)->isEnabled());
+    chkTypeset(*window, 1)->click();
+    s = window->readSettings();
+    QVERIFY(s.tateChuYoko && !s.aozoraNotation);
+  }
+
   void outputModeEnablesOnlyItsFields_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("control");
@@ -185,11 +209,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, control);
     QFETCH(bool, enabled);
     // Go through another mode first so the rule has something to undo.
-    window->optOutput((mode + 1) % 3)->click();
-    window->txtOutput(2)->setText(QStringLiteral("kept"));
-    window->optOutput(mode)->click();
+    optOutput(*window, (mode + 1) % 3)->click();
+    txtOutput(*window, 2)->setText(QStringLiteral("kept"));
+    optOutput(*window, mode)->click();
     QCOMPARE(window->findChild<QWidget*>(control)->isEnabled(), enabled);
-    QCOMPARE(window->txtOutput(2)->text(), QStringLiteral("kept"));
+    QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
     const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
   }
@@ -205,23 +229,23 @@ class FrmMainTest : public QObject {
   void styleSheetOffFollowsTheFontSize() {
     QFETCH(QString, fontSize);
     QFETCH(QString, charSpacing);
-    window->txtFont(1)->setText(fontSize);
-    window->txtAppearance(1)->setText(QStringLiteral("5"));
-    window->txtAppearance(3)->setText(QStringLiteral("4"));
+    txtFont(*window, 1)->setText(fontSize);
+    txtAppearance(*window, 1)->setText(QStringLiteral("5"));
+    txtAppearance(*window, 3)->setText(QStringLiteral("4"));
     window->chkCSS()->click();
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
     for (int i : {1, 3}) {
-      QVERIFY(!window->txtAppearance(i)->isEnabled());
-      QVERIFY(!window->updnAppearance(i)->isEnabled());
+      QVERIFY(!txtAppearance(*window, i)->isEnabled());
+      QVERIFY(!updnAppearance(*window, i)->isEnabled());
     }
     QVERIFY(!window->readSettings().useStyleSheet);
     window->chkCSS()->click();
     for (int i : {1, 3}) {
-      QVERIFY(window->txtAppearance(i)->isEnabled());
-      QVERIFY(window->updnAppearance(i)->isEnabled());
+      QVERIFY(txtAppearance(*window, i)->isEnabled());
+      QVERIFY(updnAppearance(*window, i)->isEnabled());
     }
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
     QVERIFY(window->readSettings().useStyleSheet);
   }
 
@@ -246,11 +270,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, size);
     QFETCH(QString, sizeAfter);
     QFETCH(QString, charSpacing);
-    window->txtAppearance(3)->setText(QStringLiteral("3"));
-    window->txtFont(1)->setText(size);
-    QCOMPARE(window->txtFont(1)->text(), sizeAfter);
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    txtAppearance(*window, 3)->setText(QStringLiteral("3"));
+    txtFont(*window, 1)->setText(size);
+    QCOMPARE(txtFont(*window, 1)->text(), sizeAfter);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
   }
 
   void pageSizeFollowsTheLayout_data() {
@@ -297,11 +321,11 @@ class FrmMainTest : public QObject {
     QFETCH(QString, lineSpacing);
     QFETCH(QString, width);
     QFETCH(QString, height);
-    window->txtFont(1)->setText(font);
-    window->txtAppearance(0)->setText(chars);
-    window->txtAppearance(1)->setText(charSpacing);
-    window->txtAppearance(2)->setText(lines);
-    window->txtAppearance(3)->setText(lineSpacing);
+    txtFont(*window, 1)->setText(font);
+    txtAppearance(*window, 0)->setText(chars);
+    txtAppearance(*window, 1)->setText(charSpacing);
+    txtAppearance(*window, 2)->setText(lines);
+    txtAppearance(*window, 3)->setText(lineSpacing);
     QCOMPARE(window->txtWidth()->text(), width);
     QCOMPARE(window->txtHeight()->text(), height);
   }
@@ -312,7 +336,7 @@ class FrmMainTest : public QObject {
   }
   void emptyLayoutFieldLeavesThePageSize() {
     QFETCH(int, index);
-    window->txtAppearance(index)->clear();
+    txtAppearance(*window, index)->clear();
     QCOMPARE(window->txtWidth()->text(), QStringLiteral("127"));
     QCOMPARE(window->txtHeight()->text(), QStringLiteral("158"));
   }
@@ -336,12 +360,39 @@ class FrmMainTest : public QObject {
   void columnBlocksBelowOneBecomeOne() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    window->optOutput(2)->click();
+    optOutput(*window, 2)->click();
     // The value is entered as a whole, as by pasting over the selection.
     window->txtPageColum()->selectAll();
     window->txtPageColum()->insert(typed);
     QCOMPARE(window->txtPageColum()->text(), shown);
     QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
+  }
+
+  void columnBlocksOneIsReplacedByTheNextKey_data() {
+    QTest::addColumn<bool>("backspaceFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Backspace on 2, then 5") << true << "5"
+                                            << "5";
+    QTest::newRow("-3 over the selection") << false << "-3"
+                                           << "3";
+  }
+  void columnBlocksOneIsReplacedByTheNextKey() {
+    QFETCH(bool, backspaceFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    optOutput(*window, 2)->click();
+    QLineEdit* box = window->txtPageColum();
+    QCOMPARE(box->text(), QStringLiteral("2"));
+    if (backspaceFirst) {
+      box->end(false);
+      QTest::keyClick(box, Qt::Key_Backspace);
+      QCOMPARE(box->text(), QStringLiteral("1"));
+    } else {
+      box->selectAll();
+    }
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), shown);
   }
 
   void spinnerWritesItsBox_data() {
@@ -377,18 +428,18 @@ class FrmMainTest : public QObject {
   }
 
   void spinnerStepsWithTheArrowKeys() {
-    auto* spin = window->updnAppearance(4);
+    auto* spin = updnAppearance(*window, 4);
     QTest::keyClick(spin, Qt::Key_Up);
-    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("8"));
+    QCOMPARE(txtAppearance(*window, 4)->text(), QStringLiteral("8"));
     QTest::keyClick(spin, Qt::Key_Down);
     QTest::keyClick(spin, Qt::Key_Down);
-    QCOMPARE(window->txtAppearance(4)->text(), QStringLiteral("4"));
+    QCOMPARE(txtAppearance(*window, 4)->text(), QStringLiteral("4"));
   }
 
   void typedValueOutsideTheRangeStays() {
-    QTest::keyClick(window->txtAppearance(0), Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(window->txtAppearance(0), QStringLiteral("500"));
-    QCOMPARE(window->txtAppearance(0)->text(), QStringLiteral("500"));
+    QTest::keyClick(txtAppearance(*window, 0), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(txtAppearance(*window, 0), QStringLiteral("500"));
+    QCOMPARE(txtAppearance(*window, 0)->text(), QStringLiteral("500"));
     QCOMPARE(fromU16(window->readSettings().charsPerLine), QStringLiteral("500"));
   }
 
@@ -406,16 +457,16 @@ class FrmMainTest : public QObject {
     QCOMPARE(frmMain::characterCountText(length), label);
     if (length <= zelvato::ui::SourceTextEdit::maximumLength) {
       window->txtMain()->setPlainText(QString(length, QChar(u'あ')));
-      QCOMPARE(window->lblHcov(20)->text(), label);
+      QCOMPARE(lblHcov(*window, 20)->text(), label);
     }
   }
 
   void characterCountCountsLineBreaksAsTwo() {
     window->txtMain()->setPlainText(QStringLiteral("ab\ncd"));
-    QCOMPARE(window->lblHcov(20)->text(), QStringLiteral("( 6 字)"));
+    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 6 字)"));
     QCOMPARE(window->sourceText(), QStringLiteral("ab\r\ncd"));
     window->txtMain()->clear();
-    QCOMPARE(window->lblHcov(20)->text(),
+    QCOMPARE(lblHcov(*window, 20)->text(),
              QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします"));
   }
 
@@ -459,7 +510,7 @@ class FrmMainTest : public QObject {
     }
     QCOMPARE(pane->sourceLength(), after);
     QCOMPARE(window->sourceText().size(), after);
-    QCOMPARE(window->lblHcov(20)->text(), frmMain::characterCountText(after));
+    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(after));
   }
 
   void undoAfterACutPasteRestoresTheEarlierText() {
@@ -508,7 +559,7 @@ class FrmMainTest : public QObject {
 
   void tabFromTheStripWalksTheLayoutPage() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(1);
+    window->showTab(zelvato::ui::Tab::layout);
     window->SSTabMain()->tabBar()->setFocus(Qt::OtherFocusReason);
     const QStringList expected{"cmdFontChange",    "chkCSS",           "txtAppearance(0)", "txtAppearance(2)",
                                "txtAppearance(1)", "txtAppearance(3)", "txtAppearance(4)", "txtAppearance(5)",
@@ -524,10 +575,10 @@ class FrmMainTest : public QObject {
 
   void tabWalksTheOutputPageInPageFileMode() {
     showActive(window.get());
-    window->SSTabMain()->setCurrentIndex(3);
-    window->optOutput(2)->click();
-    window->optOutput(2)->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), window->optOutput(2));
+    window->showTab(zelvato::ui::Tab::output);
+    optOutput(*window, 2)->click();
+    optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
     const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
                                "updnColumnPage",  "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
     for (const QString& name : expected) {
@@ -550,7 +601,20 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->menuBar()->actions().size(), 1);
     QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
     QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
-    QCOMPARE(window->SSTabMain()->count(), 5);
+    QCOMPARE(window->SSTabMain()->count(), 6);  // the five pages and the typesetting page
+  }
+
+  void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
+    QLineEdit* size = txtFont(*window, 1);
+    for (const QWidget* field : {static_cast<QWidget*>(txtFont(*window, 0)), static_cast<QWidget*>(size),
+                                 static_cast<QWidget*>(window->cmdFontChange())}) {
+      QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
+    }
+    QVERIFY(qAbs(lblHcov(*window, 9)->geometry().center().y() - size->geometry().center().y()) <= 1);
+    QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
   }
 
   void saveDialogAppendsHtml_data() {
@@ -565,7 +629,7 @@ class FrmMainTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(QString, result);
     QTemporaryDir dir;
-    window->optOutput(1)->click();
+    optOutput(*window, 1)->click();
     QString title;
     QStringList filters;
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
@@ -578,15 +642,45 @@ class FrmMainTest : public QObject {
     window->cmdFileSelect()->click();
     QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
     QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-    QCOMPARE(window->txtOutput(0)->text(), dir.filePath(result));
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
     QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
   }
 
+  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
+    showActive(window.get());
+    window->setStatusText(QStringLiteral("変換完了しました."));
+    QMenuBar* menu = window->menuBar();
+    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
+    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
+    QTest::mouseMove(newButton, newButton->rect().center());
+    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+  }
+
+  void fileDialogStartsWithAnEmptyName() {
+    QTemporaryDir dir;
+    optOutput(*window, 1)->click();
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(dir.path());
+      dialog->selectFile(dir.filePath(QStringLiteral("out1")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out1.html")));
+    QString nameShown = QStringLiteral("(not shown)");
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+      dialog->reject();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(nameShown, QString());
+  }
+
   void saveDialogCancelChangesNothing() {
-    window->txtOutput(0)->setText(QStringLiteral("/old/file.html"));
+    txtOutput(*window, 0)->setText(QStringLiteral("/old/file.html"));
     whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     window->cmdFileSelect_Click();
-    QCOMPARE(window->txtOutput(0)->text(), QStringLiteral("/old/file.html"));
+    QCOMPARE(txtOutput(*window, 0)->text(), QStringLiteral("/old/file.html"));
   }
 
   void folderChooserEndsThePathWithASeparator_data() {
@@ -620,14 +714,14 @@ class FrmMainTest : public QObject {
   void folderChooserFillsTheOutputFolder() {
     QFETCH(bool, ok);
     QFETCH(QString, result);
-    window->optOutput(2)->click();
-    window->txtOutput(1)->setText(QStringLiteral("/old/"));
+    optOutput(*window, 2)->click();
+    txtOutput(*window, 1)->setText(QStringLiteral("/old/"));
     whenModalShown<frmDirSelect>([ok](frmDirSelect* chooser) {
       chooser->setCurrentFolder(QStringLiteral("/tmp"));
       QTest::mouseClick(ok ? chooser->cmdOK() : chooser->cmdCancel(), Qt::LeftButton);
     });
     window->cmdFolderSelect()->click();
-    QCOMPARE(window->txtOutput(1)->text(), result);
+    QCOMPARE(txtOutput(*window, 1)->text(), result);
     QCOMPARE(fromU16(window->readSettings().outputFolder), result);
   }
 
@@ -705,10 +799,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, sizeText);
     QFETCH(QString, charSpacing);
     QString title;
-    QString initialFamily;
     whenModalShown<FontChooser>([&](FontChooser* dialog) {
       title = dialog->windowTitle();
-      initialFamily = dialog->currentFont().family();
       QFont font(QStringLiteral("IPAGothic"));
       font.setUnderline(true);
       dialog->setCurrentFont(font);
@@ -718,25 +810,52 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    // The default face, not installed here, opens as the face that stands in for it.
-    QCOMPARE(initialFamily, QStringLiteral("IPAGothic"));
-    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("IPAGothic"));
-    QCOMPARE(window->txtFont(1)->text(), sizeText);
-    QCOMPARE(window->txtAppearance(1)->text(), charSpacing);
-    QCOMPARE(window->txtAppearance(3)->text(), QStringLiteral("0"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(txtFont(*window, 1)->text(), sizeText);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
     QVERIFY(window->txtSampleFont()->font().underline());
     QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
     QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
   }
 
+  void fontChooserKeepsAFaceThatIsNotInstalled() {
+    if (QFontDatabase::families().contains(QStringLiteral("ＭＳ ゴシック"))) QSKIP("the face is installed");
+    QString initialFamily;
+    whenModalShown<FontChooser>([&](FontChooser* dialog) {
+      initialFamily = dialog->currentFont().family();
+      dialog->sizeBox()->setCurrentText(QStringLiteral("12"));
+      dialog->accept();
+    });
+    window->cmdFontChange()->click();
+    QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
+  }
+
+  void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
+    FontChooser* dialog = window->FontDialog();
+    int captions = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+      if (!label->text().contains(u'&')) continue;
+      ++captions;
+      QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+    }
+    QCOMPARE(captions, 4);
+    showActive(dialog);
+    QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+    QVERIFY(dialog->sizeBox()->hasFocus());
+    dialog->hide();
+  }
+
   void fontChooserCancelChangesNothing() {
-    window->txtAppearance(1)->setText(QStringLiteral("4"));
+    txtAppearance(*window, 1)->setText(QStringLiteral("4"));
     whenModalShown<FontChooser>([](FontChooser* dialog) { dialog->reject(); });
     window->cmdFontChange_Click();
-    QCOMPARE(window->txtFont(0)->text(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(window->txtFont(1)->text(), QStringLiteral("9"));
-    QCOMPARE(window->txtAppearance(1)->text(), QStringLiteral("4"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("9"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("4"));
   }
 
   void versionMessageNamesTheRelease() {
@@ -778,12 +897,14 @@ class FrmMainTest : public QObject {
     // The blank page of the load sequence may still be loading: wait for the
     // file's own text rather than for the next finished load.
     window->navigate(path);
+    // Nothing of the page before is shown while the file loads.
+    QVERIFY(window->brwIE()->isHidden());
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->brwIE()->isHidden(), 15000);
     const auto text = std::make_shared<QString>();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        (window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
-         text->trimmed() == QStringLiteral("あ")),
-        15000);
+    QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
+                              text->trimmed() == QStringLiteral("あ")),
+                             15000);
     window->navigate(QStringLiteral("about:"));
     QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
   }
@@ -794,10 +915,10 @@ class FrmMainTest : public QObject {
   }
   void toolbarButtonsReportTheirIndex() {
     QFETCH(int, index);
-    QSignalSpy spy(window.get(), &frmMain::toolbarButtonClicked);
-    window->toolbarButton(index)->trigger();
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.first().first().toInt(), index);
+    std::vector<Command> commands;
+    connect(window.get(), &frmMain::commandTriggered, this, [&](Command c) { commands.push_back(c); });
+    window->commandButton(static_cast<Command>(index))->trigger();
+    QCOMPARE(commands, std::vector<Command>{static_cast<Command>(index)});
   }
 };
 

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "conversion_settings.h"
+
+namespace zelvato {
+
+// A setting the user can be sent to: the record's fields the checks read, and
+// the source text.
+enum class SettingField {
+  charsPerLine,
+  charSpacingPt,
+  linesPerColumn,
+  lineSpacingPt,
+  columnGapPx,
+  tabWidth,
+  singleFilePath,
+  outputFolder,
+  fileBaseName,
+  htmlTitle,
+  bodyTag,
+  source,
+};
+
+// The checks before a run, in the order the run makes them.
+enum class SettingsCheck {
+  layoutFieldEmpty,
+  singleFilePathEmpty,
+  outputFolderEmpty,
+  fileBaseNameEmpty,
+  fileBaseNameSeparator,  // the base name names a file in the output folder and the page links' path:
+  fileBaseNameParent,     // no folder separator, no "..", no control character,
+  fileBaseNameControl,    // no leading URL scheme ("javascript:")
+  fileBaseNameScheme,
+  htmlTitleEmpty,
+  bodyTagEmpty,
+  sourceEmpty,
+  gridTooSmall,
+  gridTooLarge,  // more cells than a grid can hold, or a side that is no 32-bit whole number
+};
+
+// The first check that failed: the field it is about, and either the warning
+// the window shows (with the warning icon) or, where the window ends without a
+// word, an empty warning and an explanation for the command-line user.
+struct SettingsProblem {
+  SettingsCheck check;
+  SettingField field;
+  std::u16string_view warning;
+  std::string_view explanation;
+};
+
+// Runs the checks before a conversion in their order and returns the first that
+// fails; nothing when the run may start. Without a source length the checks of
+// the source and of the grid size are left for a second call once the source
+// is known. "Empty" means no characters at all: a blank is content.
+std::optional<SettingsProblem> checkSettings(const ConversionSettings& settings,
+                                             std::optional<std::size_t> sourceLength);
+
+}  // namespace zelvato

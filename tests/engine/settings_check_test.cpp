@@ -1,0 +1,163 @@
+#include "settings_check.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace zelvato {
+namespace {
+
+// The checks before a run, in their order: the first that fails is the one
+// reported, with its field and its warning (or none where the run ends silently).
+TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
+  struct Case {
+    const char* what;
+    std::function<void(ConversionSettings&)> change;
+    std::size_t sourceLength;
+    std::optional<SettingsCheck> check;
+    SettingField field;
+    std::u16string_view warning;
+  };
+  using C = SettingsCheck;
+  using F = SettingField;
+  const Case cases[] = {
+      {"start values", [](auto&) {}, 10, std::nullopt, F::source, {}},
+      {"an empty layout field, before any output setting",
+       [](auto& s) {
+         s.tabWidth.clear();
+         s.outputMode = OutputMode::singleFile;
+       },
+       10,
+       C::layoutFieldEmpty,
+       F::tabWidth,
+       {}},
+      {"a blank is content, and its value 0 is too few",
+       [](auto& s) { s.linesPerColumn = u" "; },
+       10,
+       C::gridTooSmall,
+       F::linesPerColumn,
+       {}},
+      {"single file without a name, the empty title not reported",
+       [](auto& s) {
+         s.outputMode = OutputMode::singleFile;
+         s.htmlTitle.clear();
+       },
+       10, C::singleFilePathEmpty, F::singleFilePath, u"出力先ﾌｧｲﾙ名を指定して下さい"},
+      {"page files without folder or name: the folder only",
+       [](auto& s) { s.outputMode = OutputMode::pageFiles; }, 10, C::outputFolderEmpty, F::outputFolder,
+       u"出力先ﾌｫﾙﾀﾞを指定して下さい"},
+      {"page files without a name",
+       [](auto& s) {
+         s.outputMode = OutputMode::pageFiles;
+         s.outputFolder = u"/tmp/";
+       },
+       10, C::fileBaseNameEmpty, F::fileBaseName, u"出力先ﾌｧｲﾙ名を指定して下さい"},
+      {"a file without a title",
+       [](auto& s) {
+         s.outputMode = OutputMode::singleFile;
+         s.singleFilePath = u"a.html";
+         s.htmlTitle.clear();
+         s.bodyTag.clear();
+       },
+       10, C::htmlTitleEmpty, F::htmlTitle, u"HTMLのﾀｲﾄﾙを指定して下さい"},
+      {"a file without a BODY tag",
+       [](auto& s) {
+         s.outputMode = OutputMode::singleFile;
+         s.singleFilePath = u"a.html";
+         s.bodyTag.clear();
+       },
+       10, C::bodyTagEmpty, F::bodyTag, u"HTMLのBODYﾀｸﾞを指定して下さい"},
+      {"show-only needs neither title nor BODY tag",
+       [](auto& s) {
+         s.htmlTitle.clear();
+         s.bodyTag.clear();
+       },
+       10,
+       std::nullopt,
+       F::source,
+       {}},
+      {"an empty source before a grid too small",
+       [](auto& s) { s.charsPerLine = u"2"; },
+       0,
+       C::sourceEmpty,
+       F::source,
+       {}},
+      {"2.9 characters are too few",
+       [](auto& s) { s.charsPerLine = u"2.9"; },
+       10,
+       C::gridTooSmall,
+       F::charsPerLine,
+       {}},
+      {"3.4 characters are enough",
+       [](auto& s) { s.charsPerLine = u"3.4"; },
+       10,
+       std::nullopt,
+       F::source,
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings settings;
+    c.change(settings);
+    const auto problem = checkSettings(settings, c.sourceLength);
+    ASSERT_EQ(problem.has_value(), c.check.has_value());
+    if (!problem) continue;
+    EXPECT_EQ(problem->check, *c.check);
+    EXPECT_EQ(problem->field, c.field);
+    EXPECT_EQ(problem->warning, c.warning);
+    // Every check that ends without a warning says why, for the command line.
+    EXPECT_NE(problem->warning.empty(), problem->explanation.empty());
+  }
+}
+
+TEST(SettingsCheck, withoutASourceLengthOnlyTheSettingsAreChecked) {
+  ConversionSettings settings;
+  settings.charsPerLine = u"1";
+  EXPECT_FALSE(checkSettings(settings, std::nullopt));
+  EXPECT_TRUE(checkSettings(settings, 5));
+}
+
+TEST(SettingsCheck, baseNamesThatLeaveTheFolderOrMakeScriptLinksAreRefusedWithTheirReason) {
+  struct Case {
+    std::u16string name;
+    std::optional<SettingsCheck> check;  // nothing: accepted
+  };
+  using C = SettingsCheck;
+  const Case cases[] = {
+      {u"../../x", C::fileBaseNameSeparator}, {u"a\\b", C::fileBaseNameSeparator},
+      {u"..", C::fileBaseNameParent},          {u"javascript:alert(1);", C::fileBaseNameScheme},
+      {u"Data:text", C::fileBaseNameScheme},   {u"a\x1b[2J", C::fileBaseNameControl},
+      {u"a\tb", C::fileBaseNameControl},       {u"vt", std::nullopt},
+      {u"雪の朝", std::nullopt},               {u"第1章:雪", std::nullopt},  // no scheme begins with a kanji
+      {u"1:x", std::nullopt},                  {u"a.b-c_d", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.outputMode = OutputMode::pageFiles;
+    s.outputFolder = u"/tmp/";
+    s.fileBaseName = c.name;
+    const auto problem = checkSettings(s, 10);
+    EXPECT_EQ(problem ? std::optional(problem->check) : std::nullopt, c.check) << c.check.has_value();
+    if (problem) EXPECT_FALSE(problem->warning.empty() || problem->explanation.empty());
+  }
+}
+
+TEST(SettingsCheck, aGridTooLargeToMakeIsAnUnusableSetting) {
+  struct Case {
+    std::u16string charsPerLine, lines;
+    bool usable;
+  };
+  const Case cases[] = {{u"25", u"20", true}, {u"1023", u"1023", true}, {u"5000", u"5000", false},
+                        {u"1e300", u"3", false}, {u"3", u"9999999999", false}};
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.charsPerLine = c.charsPerLine;
+    s.linesPerColumn = c.lines;
+    const auto problem = checkSettings(s, 10);
+    EXPECT_EQ(!problem, c.usable) << problem.has_value();
+    if (problem) EXPECT_EQ(problem->check, SettingsCheck::gridTooLarge);
+  }
+}
+
+}  // namespace
+}  // namespace zelvato

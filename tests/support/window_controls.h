@@ -1,0 +1,65 @@
+#pragma once
+
+// The main window's controls for the tests, found by their object names: a
+// member of a control array is named with its index, "txtAppearance(0)".
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "frm_main.h"
+#include "up_down.h"
+
+namespace zelvato::ui {
+
+template <typename Control>
+Control* arrayMember(const frmMain& window, const char* array, int index) {
+  return window.findChild<Control*>(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index));
+}
+
+inline QAction* toolbarButton(const frmMain& w, int i) {
+  return arrayMember<QAction>(w, "Toolbar1Button", i);
+}
+inline QLabel* lblHcov(const frmMain& w, int i) {
+  return arrayMember<QLabel>(w, "lblHcov", i);
+}
+inline QLineEdit* txtAppearance(const frmMain& w, int i) {
+  return arrayMember<QLineEdit>(w, "txtAppearance", i);
+}
+inline UpDown* updnAppearance(const frmMain& w, int i) {
+  return arrayMember<UpDown>(w, "updnAppearance", i);
+}
+inline QCheckBox* chkOpt(const frmMain& w, int i) {
+  return arrayMember<QCheckBox>(w, "chkOpt", i);
+}
+inline QLineEdit* txtFont(const frmMain& w, int i) {
+  return arrayMember<QLineEdit>(w, "txtFont", i);
+}
+inline QRadioButton* optOutput(const frmMain& w, int i) {
+  return arrayMember<QRadioButton>(w, "optOutput", i);
+}
+inline QLineEdit* txtOutput(const frmMain& w, int i) {
+  return arrayMember<QLineEdit>(w, "txtOutput", i);
+}
+inline QCheckBox* chkOutput(const frmMain& w, int i) {
+  return arrayMember<QCheckBox>(w, "chkOutput", i);
+}
+inline QCheckBox* chkTypeset(const frmMain& w, int i) {
+  return arrayMember<QCheckBox>(w, "chkTypeset", i);
+}
+inline QRadioButton* optRuby(const frmMain& w, int i) {
+  return arrayMember<QRadioButton>(w, "optRuby", i);
+}
+inline QPushButton* cmdAllSelect(const frmMain& w, int i) {
+  return arrayMember<QPushButton>(w, "cmdAllSelect", i);
+}
+
+// The page SSTabMain shows.
+inline Tab shownTab(const frmMain& w) {
+  return static_cast<Tab>(w.SSTabMain()->currentIndex());
+}
+
+}  // namespace zelvato::ui
