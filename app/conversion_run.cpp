@@ -62,7 +62,8 @@ void deletePreviewFile(const std::string& previewPath) {
 
 // The status bar names the file that could not be written and why, after the
 // failure's own words.
-void endOnFailure(ui::frmMain& window, const std::string& previewPath, const std::optional<FileFailure>& failure) {
+void endOnFailure(ui::frmMain& window, const std::string& previewPath,
+                  const std::optional<FileFailure>& failure) {
   hideProgress();
   deletePreviewFile(previewPath);
   ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
@@ -147,7 +148,8 @@ void runConversion(ui::frmMain& window) {
   RunFiles files;
   try {
     // The source as it is at the lock; the pane cannot change until the release.
-    converted = convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath, files);
+    converted =
+        convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath, files);
     // The last blocks and status text, which the host holds back between its showings.
     context.host->showPending();
   } catch (...) {

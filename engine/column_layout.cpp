@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "html_text.h"
 #include "aozora_notation.h"
+#include "html_text.h"
 #include "kinsoku.h"
 #include "layout_position.h"
 #include "messages.h"

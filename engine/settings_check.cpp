@@ -24,7 +24,8 @@ constexpr CheckText checkTexts[] = {
     {noFileName, {}},
     {u"ﾌｧｲﾙ名に / や \\ は使えません. ﾌｫﾙﾀﾞの区切りになるためです.", "the base name may not contain / or \\"},
     {u"ﾌｧｲﾙ名に .. は使えません. 出力先ﾌｫﾙﾀﾞの外を指すためです.", "the base name may not contain .."},
-    {u"ﾌｧｲﾙ名に使えない文字 (制御文字) が含まれています.", "the base name may not contain control characters"},
+    {u"ﾌｧｲﾙ名に使えない文字 (制御文字) が含まれています.",
+     "the base name may not contain control characters"},
     {u"ﾌｧｲﾙ名が javascript: のようなURLの形で始まっています. ﾍﾟｰｼﾞのﾘﾝｸが別の場所を指すため使えません.",
      "the base name may not begin with a URL scheme such as javascript:"},
     {u"HTMLのﾀｲﾄﾙを指定して下さい", {}},
@@ -89,7 +90,8 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   if (pageFiles && s.fileBaseName.empty())
     return problem(SettingsCheck::fileBaseNameEmpty, SettingField::fileBaseName);
   if (pageFiles) {
-    if (const auto refused = baseNameProblem(s.fileBaseName)) return problem(*refused, SettingField::fileBaseName);
+    if (const auto refused = baseNameProblem(s.fileBaseName))
+      return problem(*refused, SettingField::fileBaseName);
   }
   if (filesWritten && s.htmlTitle.empty())
     return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);

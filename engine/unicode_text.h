@@ -20,7 +20,11 @@ std::string textToPath(std::u16string_view text);
 // Appends one code point (a valid scalar value) as one or two code units.
 void appendCodePoint(std::u16string& text, char32_t c);
 
-inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+inline bool isHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+inline bool isLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace zelvato
