@@ -20,6 +20,8 @@ inline const QString convertingProgress = QStringLiteral("縦書きに変換し�
 inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを表示しています...");
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
+inline const QString noPrivateFolder =
+    QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません.");
 
 // Loading a source file.
 inline const QString sourceDialogTitle = QStringLiteral("変換元ﾌｧｲﾙの選択");
@@ -29,6 +31,8 @@ inline const QString textFileSuffix = QStringLiteral("txt");
 inline const QString tooLong = QStringLiteral("65,535文字を超える文章は一度に読み込めません");
 inline const QString loadingProgress = QStringLiteral("ﾌｧｲﾙを読み込み中です...");
 inline const QString loadingStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
+// After a load the status bar names the encoding the file was read in.
+inline const QString loadedIn = QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: %1");
 
 // The toolbar and editing commands.
 inline const QString convertNow = QStringLiteral("すぐに変換しますか？");

@@ -1,6 +1,8 @@
 #include "conversion_run.h"
 
+#include <QFile>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app_texts.h"
@@ -41,9 +43,9 @@ ConversionContext& contextOf(ui::frmMain& window) {
   return *new ConversionContext(window);
 }
 
-// The engine takes paths as UTF-8.
+// The engine takes paths as the system's bytes.
 std::string enginePath(const QString& path) {
-  return path.toStdString();
+  return QFile::encodeName(path).toStdString();  // file names are the system's bytes
 }
 
 // The end of every run, successful or not: the window is usable again and
@@ -58,11 +60,18 @@ void deletePreviewFile(const std::string& previewPath) {
   if (fileExists(previewPath)) deleteFile(previewPath);
 }
 
-void endOnFailure(ui::frmMain& window, const std::string& previewPath) {
+// The status bar names the file that could not be written and why, after the
+// failure's own words.
+void endOnFailure(ui::frmMain& window, const std::string& previewPath,
+                  const std::optional<FileFailure>& failure) {
   hideProgress();
   deletePreviewFile(previewPath);
   ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
-  releaseWindow(window, ui::Tab::source, texts::conversionFailedStatus);
+  QString status = texts::conversionFailedStatus;
+  if (failure)
+    status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(failure->path)) +
+              QStringLiteral(": ") + QString::fromLocal8Bit(failure->reason);
+  releaseWindow(window, ui::Tab::source, status);
 }
 
 void endOnSuccess(ui::frmMain& window, const QString& previewPath) {
@@ -77,14 +86,16 @@ void endOnSuccess(ui::frmMain& window, const QString& previewPath) {
 // Prepares the destinations the window adds to the engine's run, then runs the
 // engine; false on any failure.
 bool convert(ui::frmMain& window, WindowConversionHost& host, const ConversionSettings& settings,
-             ColumnGrid& grid, const QString& source, const std::string& previewPath) {
+             ColumnGrid& grid, const QString& source, const std::string& previewPath, RunFiles& files) {
   showProgress(texts::convertingProgress, static_cast<qint32>(source.size()),
                texts::toQString(messages::characterUnit), true);
   window.setStatusText(texts::toQString(messages::converting));
   deletePreviewFile(previewPath);
-  if (!beginPreviewFile(previewPath, settings)) return false;
+  bool created = false;
+  files.failure = beginPreviewFile(previewPath, settings, created);
+  if (files.failure) return false;
   window.clearHtml();
-  return convertText(source.toStdU16String(), settings, grid, previewPath, host);
+  return convertText(source.toStdU16String(), settings, grid, previewPath, host, &files);
 }
 
 }  // namespace
@@ -119,7 +130,9 @@ void runConversion(ui::frmMain& window) {
       return;
     }
     grid = std::make_unique<ColumnGrid>(runGrid(settings));
+    // Without a private folder nothing is written at all: tempFolder has said why.
     previewPath = previewFilePath();
+    if (previewPath.isEmpty()) return;
   } catch (...) {
     ui::showMessage(&window, texts::unexpectedError, ui::MessageIcon::stop);
     return;
@@ -132,16 +145,20 @@ void runConversion(ui::frmMain& window) {
 
   const std::string enginePreviewPath = enginePath(previewPath);
   bool converted = false;
+  RunFiles files;
   try {
     // The source as it is at the lock; the pane cannot change until the release.
-    converted = convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath);
+    converted =
+        convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath, files);
+    // The last blocks and status text, which the host holds back between its showings.
+    context.host->showPending();
   } catch (...) {
     converted = false;
   }
   if (converted) {
     endOnSuccess(window, previewPath);
   } else {
-    endOnFailure(window, enginePreviewPath);
+    endOnFailure(window, enginePreviewPath, files.failure);
   }
   context.running = false;
 }

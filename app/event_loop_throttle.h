@@ -30,9 +30,10 @@ class EventLoopThrottle {
   // Handles pending events when it is time; true when it did.
   bool yield();
 
- private:
+  // The throttle's clock, in milliseconds.
   qint64 now() const { return clock_ ? clock_() : elapsed_.elapsed(); }
 
+ private:
   Clock clock_;
   QElapsedTimer elapsed_;
   qint64 lastPass_ = 0;

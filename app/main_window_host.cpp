@@ -10,9 +10,9 @@ namespace zelvato {
 
 void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
   host.onStatusText = [&window](const QString& text) { window.setStatusText(text); };
-  host.onBlockMarkup = [&window](const QString& markup) {
-    window.appendHtml(markup);
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(markup);
+  host.onBlockMarkup = [&window](const QString& blocks, const QString& lastBlock) {
+    window.appendHtml(blocks);
+    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(lastBlock);
   };
   QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&host](ui::Command command) {
     if (command == ui::Command::stop) host.requestStop();

@@ -86,6 +86,8 @@ std::optional<std::string> readHead(const QString& path) {
 
 // The last load had to leave text out because the pane was full.
 bool lastLoadCut = false;
+// The encoding the last load read its file in.
+SourceEncoding lastLoadEncoding = SourceEncoding::utf8;
 
 // Code units a character takes in the pane: a line break (and a paragraph
 // separator, which the pane turns into one) is CR LF.
@@ -134,7 +136,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   hideProgress();
   loadRunning = false;
   if (!alive) return;
-  window.setStatusText(QString());
+  window.setStatusText(loaded ? texts::loadedIn.arg(toQString(encodingName(lastLoadEncoding))) : QString());
   window.setLoading(false);
   if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
 
@@ -226,7 +228,6 @@ void openSourceFile(ui::frmMain& window) {
   dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
   dialog->selectNameFilter(texts::textFilesFilter);
   dialog->setDefaultSuffix(texts::textFileSuffix);
-  dialog->selectFile(QString());
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList chosen = dialog->selectedFiles();
   if (chosen.isEmpty() || chosen.first().isEmpty()) return;
@@ -243,7 +244,9 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   const std::optional<std::string> head = readHead(path);
   if (!head) return false;
   lastLoadCut = false;
-  const std::vector<std::u16string> lines = decodeSourceLines(*head);
+  const DecodedSource decoded = decodeSource(*head);
+  const std::vector<std::u16string>& lines = decoded.lines;
+  lastLoadEncoding = decoded.encoding;
 
   QPointer<ui::SourceTextEdit> pane(window.txtMain());
   QTextDocument* document = pane->document();

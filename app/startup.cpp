@@ -46,6 +46,8 @@ void applyProgramIdentity() {
   // The menu entry's name, so that the desktop joins the window to its entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zelvato.Zelvato"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")));
+  // Without them the standard dialogs and buttons would speak English.
+  ui::installJapaneseTranslations();
 }
 
 bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {

@@ -26,7 +26,8 @@ struct RunningProgram {
   std::unique_ptr<QWidget> mainWindow;
 };
 
-// The program's name, version, icon and desktop entry, for the window system.
+// The program's name, version, icon and desktop entry, for the window system,
+// and Qt's own texts in Japanese.
 void applyProgramIdentity();
 
 // True when another copy of the program runs for this user: the refusal

@@ -85,12 +85,14 @@ QString privateFolder(const PrivateFolderPlaces& places) {
 
 QString tempFolder() {
   const QString folder = privateFolder(defaultPrivateFolderPlaces());
-  if (folder.isEmpty()) ui::showMessage(nullptr, texts::unexpectedError, ui::MessageIcon::stop);
+  if (folder.isEmpty()) ui::showMessage(nullptr, texts::noPrivateFolder, ui::MessageIcon::stop);
   return folder;
 }
 
 QString previewFilePath() {
-  return tempFolder() + QLatin1String(previewFileName);
+  // Never a bare name in the current folder: without a private folder there is no preview path.
+  const QString folder = tempFolder();
+  return folder.isEmpty() ? QString() : folder + QLatin1String(previewFileName);
 }
 
 }  // namespace zelvato

@@ -27,12 +27,12 @@ QString privateFolder(const PrivateFolderPlaces& places);
 
 // The program's temporary folder, ending in "/". A fixed file name in a folder
 // every user can write would let another user plant a link there, so this is
-// the private per-user folder. When there is none, shows "予期しないｴﾗｰが発生しました."
+// the private per-user folder. When there is none, says so in a message box
 // with the stop icon and returns the empty text.
 QString tempFolder();
 
-// tempFolder() followed by "zelvato_temp.html" (the bare file name when
-// tempFolder failed).
+// tempFolder() followed by "zelvato_temp.html"; the empty text when tempFolder
+// failed, so a run writes nothing at all rather than into the current folder.
 QString previewFilePath();
 
 }  // namespace zelvato

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <uchardet.h>
 #include <unistd.h>
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "output_files.h"
 #include "unicode_text.h"
 
 namespace zelvato {
@@ -148,24 +150,19 @@ std::u16string decodeWith(iconv_t cd, std::string_view bytes) {
   return out;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
+// A symbolic link at the path is refused, never written through. On failure
+// errno tells why.
 bool writeFile(const std::string& path, int flags, std::string_view bytes) {
-  if (path.empty()) return false;
-  const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  const int fd = ::open(path.c_str(), flags | O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const bool written = writeAll(fd, bytes);
+  const int error = errno;
   const bool closed = ::close(fd) == 0;
+  if (!written) errno = error;
   return written && closed;
 }
 
@@ -201,6 +198,82 @@ bool isValidUtf8(std::string_view s) {
     i += extra + 1;
   }
   return true;
+}
+
+// Unpaired surrogates and values beyond U+10FFFF become U+FFFD, as do the
+// bytes of a last character cut short.
+void appendScalarOrReplacement(std::u16string& out, char32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    out.push_back(u'\uFFFD');
+  } else if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
+std::u16string decodeUtf16(std::string_view bytes, bool bigEndian) {
+  std::u16string out;
+  out.reserve(bytes.size() / 2 + 1);
+  const auto unit = [&](std::size_t at) -> char16_t {
+    const auto a = static_cast<unsigned char>(bytes[at]), b = static_cast<unsigned char>(bytes[at + 1]);
+    return static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
+  };
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const char16_t c = unit(i);
+    if (isHighSurrogate(c) && i + 3 < bytes.size() && isLowSurrogate(unit(i + 2))) {
+      out.push_back(c);
+      out.push_back(unit(i + 2));
+      i += 2;
+    } else {
+      out.push_back(isHighSurrogate(c) || isLowSurrogate(c) ? u'\uFFFD' : c);
+    }
+  }
+  if (i < bytes.size()) out.push_back(u'\uFFFD');
+  return out;
+}
+
+std::u16string decodeUtf32(std::string_view bytes, bool bigEndian) {
+  std::u16string out;
+  out.reserve(bytes.size() / 4 + 1);
+  std::size_t i = 0;
+  for (; i + 3 < bytes.size(); i += 4) {
+    char32_t cp = 0;
+    for (int k = 0; k < 4; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[i + (bigEndian ? k : 3 - k)]);
+      cp = (cp << 8) | b;
+    }
+    appendScalarOrReplacement(out, cp);
+  }
+  if (i < bytes.size()) out.push_back(u'\uFFFD');
+  return out;
+}
+
+// Bytes that are not valid UTF-8 are still UTF-8 when the detector does not
+// take them for a Japanese code page and the valid non-ASCII characters
+// outnumber the bad bytes four to one: on a few bytes the detector guesses
+// (it calls code page 932 half-width katakana UTF-8), so it alone does not decide.
+bool detectedAsUtf8(std::string_view bytes) {
+  std::string charset;
+  if (uchardet_t detector = uchardet_new()) {
+    if (uchardet_handle_data(detector, bytes.data(), bytes.size()) == 0) {
+      uchardet_data_end(detector);
+      if (const char* name = uchardet_get_charset(detector)) charset = name;
+    }
+    uchardet_delete(detector);
+  }
+  if (charset == "SHIFT_JIS" || charset == "EUC-JP" || charset == "ISO-2022-JP") return false;
+  std::size_t valid = 0, bad = 0;
+  for (const char16_t c : pathToText(bytes)) {
+    if (c >= 0xDC80 && c <= 0xDCFF)
+      ++bad;
+    else if (c >= 0x80 && !isLowSurrogate(c))
+      ++valid;
+  }
+  return valid >= 4 * bad;
 }
 
 }  // namespace
@@ -281,12 +354,21 @@ bool fileExists(const std::string& path) {
   return isFile;
 }
 
-std::optional<std::vector<std::u16string>> readSourceLines(const std::string& path) {
+SourceFileKind sourceFileKind(const std::string& path) {
+  struct stat st {};
+  if (path.empty()) return SourceFileKind::missing;
+  if (::stat(path.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? SourceFileKind::missing : SourceFileKind::text;
+  return S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) ? SourceFileKind::text : SourceFileKind::notText;
+}
+
+std::optional<DecodedSource> readSourceFile(const std::string& path) {
   if (path.empty()) return std::nullopt;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  // A folder or a device is no text: /dev/zero would be read for ever.
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
     ::close(fd);
     return std::nullopt;
   }
@@ -304,20 +386,61 @@ std::optional<std::vector<std::u16string>> readSourceLines(const std::string& pa
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  return decodeSourceLines(bytes);
+  return decodeSource(bytes);
 }
 
-std::vector<std::u16string> decodeSourceLines(std::string_view bytes) {
+std::u16string_view encodingName(SourceEncoding encoding) {
+  switch (encoding) {
+    case SourceEncoding::utf8:
+      return u"UTF-8";
+    case SourceEncoding::utf8Bom:
+      return u"UTF-8 (BOM)";
+    case SourceEncoding::utf16le:
+      return u"UTF-16LE";
+    case SourceEncoding::utf16be:
+      return u"UTF-16BE";
+    case SourceEncoding::utf32le:
+      return u"UTF-32LE";
+    case SourceEncoding::utf32be:
+      return u"UTF-32BE";
+    case SourceEncoding::cp932:
+      break;
+  }
+  return u"Shift_JIS (CP932)";
+}
+
+DecodedSource decodeSource(std::string_view bytes) {
+  DecodedSource decoded;
   std::u16string text;
-  if (bytes.starts_with("\xEF\xBB\xBF")) {
-    bytes.remove_prefix(3);
+  const auto marked = [&](std::string_view mark) {
+    if (!bytes.starts_with(mark)) return false;
+    bytes.remove_prefix(mark.size());
+    return true;
+  };
+  // UTF-32LE before UTF-16LE: its mark begins with the other's.
+  if (marked("\xEF\xBB\xBF")) {
+    decoded.encoding = SourceEncoding::utf8Bom;
     text = utf8ToUtf16(bytes);  // the mark says UTF-8; malformed bytes become U+FFFD
-  } else if (isValidUtf8(bytes)) {
+  } else if (marked(std::string_view("\xFF\xFE\0\0", 4))) {
+    decoded.encoding = SourceEncoding::utf32le;
+    text = decodeUtf32(bytes, false);
+  } else if (marked(std::string_view("\0\0\xFE\xFF", 4))) {
+    decoded.encoding = SourceEncoding::utf32be;
+    text = decodeUtf32(bytes, true);
+  } else if (marked("\xFF\xFE")) {
+    decoded.encoding = SourceEncoding::utf16le;
+    text = decodeUtf16(bytes, false);
+  } else if (marked("\xFE\xFF")) {
+    decoded.encoding = SourceEncoding::utf16be;
+    text = decodeUtf16(bytes, true);
+  } else if (isValidUtf8(bytes) || detectedAsUtf8(bytes)) {
+    decoded.encoding = SourceEncoding::utf8;
     text = utf8ToUtf16(bytes);
   } else {
+    decoded.encoding = SourceEncoding::cp932;
     text = decodeCp932(bytes);
   }
-  std::vector<std::u16string> lines;
+  std::vector<std::u16string>& lines = decoded.lines;
   std::size_t start = 0;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -330,7 +453,7 @@ std::vector<std::u16string> decodeSourceLines(std::string_view bytes) {
     }
   }
   if (start < text.size()) lines.emplace_back(text, start, text.size() - start);
-  return lines;
+  return decoded;
 }
 
 }  // namespace zelvato

@@ -9,6 +9,9 @@ enum class OutputMode { showOnly, singleFile, pageFiles };
 
 // The encoding of the preview and output files, declared in each of them.
 enum class OutputEncoding { shiftJis, utf8 };
+// How the ruby of Aozora Bunko notation is written: in parentheses after its
+// base (漢字（かんじ）), or dropped so that the base stands alone.
+enum class RubyMode { paren, drop };
 
 // Every option the engine reads during one run. Numbers stay the text the user
 // typed until the engine reads them with textToNumber. The defaults are the
@@ -44,6 +47,11 @@ struct ConversionSettings {
   // Hides each block's rows from screen readers and puts the block's text in
   // reading order beside them, visually hidden.
   bool accessibleText = false;
+  // Typesetting options; with all three off the layout is the plain cell-by-cell one.
+  bool kinsoku = false;         // line-breaking rules: hanging stops and commas, pushing out
+  bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
+  bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
+  RubyMode rubyMode = RubyMode::paren;
 };
 
 }  // namespace zelvato

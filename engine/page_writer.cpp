@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "html_text.h"
 #include "number_text.h"
@@ -84,7 +86,7 @@ std::u16string asciiToUtf16(const char* text) {
 // A link to a neighbouring page, named by base name and number only.
 std::u16string pageLink(const ConversionSettings& settings, std::int32_t pageNumber,
                         std::u16string_view caption) {
-  return u"<A HREF=\"" + settings.fileBaseName + formatNumber(pageNumber, 3) + u".html\">" +
+  return u"<A HREF=\"" + linkPath(settings.fileBaseName + formatNumber(pageNumber, 3) + u".html") + u"\">" +
          std::u16string(caption) + u"</A>";
 }
 
@@ -121,24 +123,38 @@ bool beginPreviewFile(const std::string& path, const ConversionSettings& setting
                                                       charsetDeclaration(settings) + u"\r\n"));
 }
 
+std::optional<FileFailure> beginPreviewFile(const std::string& path, const ConversionSettings& settings,
+                                            bool& created) {
+  created = false;
+  if (!createTextFile(path)) return failureFromErrno(path);
+  created = true;
+  if (!appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
+                                                    charsetDeclaration(settings) + u"\r\n")))
+    return failureFromErrno(path);
+  return std::nullopt;
+}
+
 std::u16string generatorName() {
   return u"KORVENT Zelvato Ver" + formatNumber(version::major, 1) + u"." + formatNumber(version::minor, 1) +
          u"." + formatNumber(version::revision, 1);
 }
 
 std::u16string fileHeader(const ConversionSettings& settings) {
+  // The BODY tag is the user's own markup and goes in as typed.
   const std::u16string_view html = settings.accessibleText ? u"<HTML lang=\"ja\">" : u"<HTML>";
-  return std::u16string(html) + u"<HEAD>" + charsetDeclaration(settings) + u"<TITLE>" + settings.htmlTitle +
-         u"</TITLE>" + std::u16string(crlf) + u"<META NAME=\"GENERATOR\" CONTENT=\"" + generatorName() +
-         u"\" ></HEAD>" + settings.bodyTag + std::u16string(crlf);
+  return std::u16string(html) + u"<HEAD>" + charsetDeclaration(settings) + u"<TITLE>" +
+         escapeText(settings.htmlTitle) + u"</TITLE>" + std::u16string(crlf) +
+         u"<META NAME=\"GENERATOR\" CONTENT=\"" + generatorName() + u"\" ></HEAD>" + settings.bodyTag +
+         std::u16string(crlf);
 }
 
 std::u16string blockOpening(const ConversionSettings& settings) {
   std::u16string line = settings.accessibleText ? u"<PRE aria-hidden=\"true\"><FONT " : u"<PRE><FONT ";
   if (settings.useStyleSheet) {
-    line += u"STYLE=\"font-size:" + zeroPad(settings.fontSizePt, 1) + u"pt; line-height:" +
-            zeroPad(settings.charSpacingPt, 1) + u"pt; letter-spacing:" + zeroPad(settings.lineSpacingPt, 1) +
-            u"pt\" FACE=\"" + fontList(settings) + u"\" COLOR=\"#000000\">";
+    line += u"STYLE=\"font-size:" + escapeAttribute(zeroPad(settings.fontSizePt, 1)) + u"pt; line-height:" +
+            escapeAttribute(zeroPad(settings.charSpacingPt, 1)) + u"pt; letter-spacing:" +
+            escapeAttribute(zeroPad(settings.lineSpacingPt, 1)) + u"pt\" FACE=\"" + fontList(settings) +
+            u"\" COLOR=\"#000000\">";
   } else {
     line += u"FACE=\"" + fontList(settings) + u"\">";
   }
@@ -187,7 +203,7 @@ PageWriter::PageWriter(const ConversionSettings& settings, std::string previewFi
     : settings_(settings),
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
-      singleFilePath_(utf16ToUtf8(settings.singleFilePath)) {}
+      singleFilePath_(textToPath(settings.singleFilePath)) {}
 
 BlockWriter PageWriter::blockWriter() {
   return [this](ColumnGrid& grid) { return writeColumnBlock(grid); };
@@ -201,28 +217,43 @@ bool PageWriter::writeColumnBlock(ColumnGrid& grid) {
   }
 }
 
-// A file is begun anew by emptying it rather than deleting it first, so a
-// read-only file the user protected is refused instead of silently replaced.
+const std::optional<FileFailure>& PageWriter::failure() const {
+  return failure_ ? failure_ : outputFiles_.failure();
+}
+
+// Output files are written beside their targets and replace them only when
+// the run ends well (StagedFiles).
 bool PageWriter::beginFile(const std::string& path) {
-  return createTextFile(path) && appendEncoded(path, encodePage(settings_, fileHeader(settings_)));
+  return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, fileHeader(settings_)));
+}
+
+std::string PageWriter::pagePath(std::int32_t pageNumber) const {
+  return textToPath(pageFileName(settings_, pageNumber));
 }
 
 bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
-  const std::string path = utf16ToUtf8(pageFileName(settings_, pageNumber));
-  return appendEncoded(path, encodePage(settings_, pageFooter(settings_, pageNumber, lastPage)));
+  return outputFiles_.append(pagePath(pageNumber),
+                             encodePage(settings_, pageFooter(settings_, pageNumber, lastPage)));
 }
 
 bool PageWriter::writeBlock(ColumnGrid& grid) {
+  const bool pageEnd = grid.takePageEnd();
   if (grid.isEmpty()) {
     // Line breaks alone show nothing, so they are not read either.
     grid.readingText().clear();
+    // A page break where no block is pending still ends the page begun.
+    if (pageEnd && settings_.outputMode == OutputMode::pageFiles && openPage_ != 0) {
+      pageAwaitingFooter_ = std::exchange(openPage_, 0);
+      ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten;
+    }
     return true;
   }
 
   // The block is built in the engine's own buffer, encoded once and appended
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
-  for (int row = 1; row <= grid.charsPerLine(); ++row) {
+  for (int row = 1; row <= grid.rowCount(); ++row) {
     std::u16string text = assembleRow(grid, row, settings_.showGrid);
     widenMarkupCharacters(text);
     block += text;
@@ -236,14 +267,17 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
   block += crlf;
   const std::string bytes = encodePage(settings_, block);
 
-  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) return false;
+  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) {
+    failure_ = failureFromErrno(previewFilePath_);
+    return false;
+  }
 
   if (settings_.outputMode == OutputMode::singleFile) {
     if (!singleFileBegun_) {
       if (!beginFile(singleFilePath_)) return false;
       singleFileBegun_ = true;
     }
-    if (!appendEncoded(singleFilePath_, bytes)) return false;
+    if (!outputFiles_.append(singleFilePath_, bytes)) return false;
   } else if (settings_.outputMode == OutputMode::pageFiles) {
     if (blockOpensPage(counters_, settings_.columnsPerPage)) {
       // A page is followed by another: its footer gets the next-page link.
@@ -253,13 +287,14 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
         if (!writePageFooter(finished, false)) return false;
       }
       openPage_ = counters_.pageNumber;
-      if (!beginFile(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)))) return false;
+      if (!beginFile(pagePath(counters_.pageNumber))) return false;
     }
-    if (!appendEncoded(utf16ToUtf8(pageFileName(settings_, counters_.pageNumber)), bytes)) return false;
-    if (blockClosesPage(counters_)) {
+    if (!outputFiles_.append(pagePath(counters_.pageNumber), bytes)) return false;
+    if (blockClosesPage(counters_) || pageEnd) {
       pageAwaitingFooter_ = counters_.pageNumber;
       openPage_ = 0;
       ++counters_.pageNumber;
+      counters_.nextPageStart = counters_.blocksWritten + 1;  // the next block opens a page
     }
   }
 
@@ -275,44 +310,49 @@ bool PageWriter::finishSingleFile() {
     if (!beginFile(singleFilePath_)) return false;
     singleFileBegun_ = true;
   }
-  return appendEncoded(singleFilePath_,
-                       encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
+  return outputFiles_.append(singleFilePath_,
+                             encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
 }
 
 bool PageWriter::finishRun(bool runCompleted) {
   if (finished_) return true;
   finished_ = true;
   try {
-    if (settings_.outputMode == OutputMode::singleFile) {
-      // A failed run completes the file it began but creates none.
-      if (runCompleted) return finishSingleFile();
-      return !singleFileBegun_ ||
-             appendEncoded(singleFilePath_,
-                           encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
+    // A failed or stopped run puts none of its files in place.
+    if (!runCompleted) {
+      outputFiles_.discard();
+      return true;
     }
+    bool finished = true;
+    if (settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
-      if (last != 0) return writePageFooter(last, true);
+      if (last != 0) finished = writePageFooter(last, true);
     }
-    return true;
+    if (finished && outputFiles_.commit()) return true;
+    outputFiles_.discard();
+    return false;
   } catch (const std::exception&) {
+    outputFiles_.discard();
     return false;
   }
 }
 
 ColumnGrid runGrid(const ConversionSettings& settings) {
   const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
-  return ColumnGrid(side(settings.charsPerLine), side(settings.linesPerColumn));
+  return ColumnGrid(side(settings.charsPerLine), side(settings.linesPerColumn), settings.kinsoku);
 }
 
 bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
-                 const std::string& previewFilePath, ConversionHost& host) {
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
-    PageWriter writer(settings, previewFilePath, host);
+    PageWriter writer(withNotationTitle(settings, source), previewFilePath, host);
+    if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
-    // Also after a failed layout: the files already begun are completed.
+    // After a failed layout no file is put in place.
     const bool finished = writer.finishRun(laidOut);
+    if (files != nullptr) files->failure = writer.failure();
     return laidOut && finished;
   } catch (const std::exception&) {
     return false;
@@ -320,10 +360,10 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
 }
 
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
-                 const std::string& previewFilePath, ConversionHost& host) {
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
     ColumnGrid grid = runGrid(settings);
-    return convertText(source, settings, grid, previewFilePath, host);
+    return convertText(source, settings, grid, previewFilePath, host, files);
   } catch (const std::exception&) {
     return false;
   }

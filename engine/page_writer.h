@@ -8,6 +8,7 @@
 #include "column_layout.h"
 #include "conversion_host.h"
 #include "conversion_settings.h"
+#include "output_files.h"
 
 namespace zelvato {
 
@@ -28,6 +29,10 @@ std::u16string charsetDeclaration(const ConversionSettings& settings);
 // The text in the files' encoding: code page 932 (characters outside it as
 // numeric character references) or UTF-8 without byte-order mark.
 std::string encodePage(const ConversionSettings& settings, std::u16string_view text);
+// The same, saying which file failed and why; `created` tells whether the file
+// was made (or emptied) by this call, so a failed run removes only a file it made.
+std::optional<FileFailure> beginPreviewFile(const std::string& path, const ConversionSettings& settings,
+                                            bool& created);
 
 // "KORVENT Zelvato Ver1.2.0", from the program's version.
 std::u16string generatorName();
@@ -58,8 +63,10 @@ std::u16string pageFileName(const ConversionSettings& settings, std::int32_t pag
 // Writes the blocks of one run to every destination: the preview file (when its
 // path is not empty), the host (which shows the block's markup and puts it on
 // the clipboard), and the single output file or the page files. Every file is
-// opened and closed within one block, so each holds complete lines after every
-// block. Nothing throws: a failed write makes the block write return false.
+// opened and closed within one block. The output files are written beside
+// their targets and take their places only when finishRun ends a completed run,
+// so a failed run leaves the earlier files as they were. Nothing throws: a
+// failed write makes the block write return false.
 class PageWriter {
  public:
   PageWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
@@ -71,19 +78,24 @@ class PageWriter {
 
   // Ends the run's files: the single file gets its ending (and, when no block
   // was written, is created with its header first, so it is always one whole
-  // document); the last page gets its footer without a next-page link. Call it
-  // once after the layout, also after a failed one (runCompleted false): then
-  // the files already begun are completed and no new file is created.
+  // document); the last page gets its footer without a next-page link; then
+  // all of them take their targets' places. Call it once after the layout,
+  // also after a failed one (runCompleted false): then no file is put in place.
   bool finishRun(bool runCompleted = true);
   // The single file's ending alone (part of finishRun).
   bool finishSingleFile();
 
   const PageCounters& counters() const { return counters_; }
+  // The file whose write failed first, and why.
+  const std::optional<FileFailure>& failure() const;
+  // No output of the run may replace this file (the source file).
+  void keepIntact(const std::string& path) { outputFiles_.keepIntact(path); }
 
  private:
   bool writeBlock(ColumnGrid& grid);
   bool beginFile(const std::string& path);
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
+  std::string pagePath(std::int32_t pageNumber) const;
 
   const ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
   std::string previewFilePath_;
@@ -97,6 +109,14 @@ class PageWriter {
   std::int32_t pageAwaitingFooter_ = 0;
   // The page begun but not yet filled; 0 when there is none.
   std::int32_t openPage_ = 0;
+  StagedFiles outputFiles_;
+  std::optional<FileFailure> failure_;  // of the preview file
+};
+
+// What a caller may add to a run's files.
+struct RunFiles {
+  std::string keepIntact;              // a file no output may replace: the source file
+  std::optional<FileFailure> failure;  // after the run: the file whose write failed, and why
 };
 
 // The run's grid: characters per line and lines per block read from the
@@ -106,13 +126,14 @@ ColumnGrid runGrid(const ConversionSettings& settings);
 
 // One whole conversion after the run's checks, the same for the window and the
 // command line: lays the source out into `grid`, writes every block and
-// finishes the files (also after a failed layout, as far as they were begun).
-// The preview file, when its path is not empty, must have been begun. False
-// when the layout or a write failed.
+// finishes the files; the output files take their targets' places only when
+// the whole run succeeded. The preview file, when its path is not empty, must
+// have been begun. False when the layout or a write failed; `files`, when
+// given, then names the file whose write failed.
 bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
-                 const std::string& previewFilePath, ConversionHost& host);
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 // The same on the grid runGrid makes.
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
-                 const std::string& previewFilePath, ConversionHost& host);
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 
 }  // namespace zelvato

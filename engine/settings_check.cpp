@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "column_layout.h"
 #include "number_text.h"
 
 namespace zelvato {
@@ -21,11 +22,43 @@ constexpr CheckText checkTexts[] = {
     {noFileName, {}},
     {u"出力先ﾌｫﾙﾀﾞを指定して下さい", {}},
     {noFileName, {}},
+    {u"ﾌｧｲﾙ名に / や \\ は使えません. ﾌｫﾙﾀﾞの区切りになるためです.", "the base name may not contain / or \\"},
+    {u"ﾌｧｲﾙ名に .. は使えません. 出力先ﾌｫﾙﾀﾞの外を指すためです.", "the base name may not contain .."},
+    {u"ﾌｧｲﾙ名に使えない文字 (制御文字) が含まれています.",
+     "the base name may not contain control characters"},
+    {u"ﾌｧｲﾙ名が javascript: のようなURLの形で始まっています. ﾍﾟｰｼﾞのﾘﾝｸが別の場所を指すため使えません.",
+     "the base name may not begin with a URL scheme such as javascript:"},
     {u"HTMLのﾀｲﾄﾙを指定して下さい", {}},
     {u"HTMLのBODYﾀｸﾞを指定して下さい", {}},
     {{}, "the source text is empty"},
     {{}, "at least 3 characters per line and 3 lines per block are needed"},
+    {u"1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.",
+     "the grid of characters per line by lines is too large"},
 };
+static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::gridTooLarge) + 1);
+
+bool isAsciiLetter(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// "scheme:" as links read it: a letter, then letters, digits, "+", "-" or ".".
+bool beginsWithScheme(std::u16string_view name) {
+  if (name.empty() || !isAsciiLetter(name.front())) return false;
+  for (const char16_t c : name.substr(1)) {
+    if (c == u':') return true;
+    if (!isAsciiLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.') return false;
+  }
+  return false;
+}
+
+std::optional<SettingsCheck> baseNameProblem(std::u16string_view name) {
+  if (name.find_first_of(u"/\\") != name.npos) return SettingsCheck::fileBaseNameSeparator;
+  if (name.find(u"..") != name.npos) return SettingsCheck::fileBaseNameParent;
+  for (const char16_t c : name)
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return SettingsCheck::fileBaseNameControl;
+  if (beginsWithScheme(name)) return SettingsCheck::fileBaseNameScheme;
+  return std::nullopt;
+}
 
 SettingsProblem problem(SettingsCheck check, SettingField field) {
   const CheckText& text = checkTexts[static_cast<std::size_t>(check)];
@@ -56,6 +89,10 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
     return problem(SettingsCheck::outputFolderEmpty, SettingField::outputFolder);
   if (pageFiles && s.fileBaseName.empty())
     return problem(SettingsCheck::fileBaseNameEmpty, SettingField::fileBaseName);
+  if (pageFiles) {
+    if (const auto refused = baseNameProblem(s.fileBaseName))
+      return problem(*refused, SettingField::fileBaseName);
+  }
   if (filesWritten && s.htmlTitle.empty())
     return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);
   if (filesWritten && s.bodyTag.empty()) return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
@@ -67,6 +104,10 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
     return problem(SettingsCheck::gridTooSmall, SettingField::charsPerLine);
   if (textToNumber(s.linesPerColumn) < 3)
     return problem(SettingsCheck::gridTooSmall, SettingField::linesPerColumn);
+  const auto rows = toWholeNumber(textToNumber(s.charsPerLine));
+  const auto lines = toWholeNumber(textToNumber(s.linesPerColumn));
+  if (!rows || !lines || !ColumnGrid::fits(*rows, *lines))
+    return problem(SettingsCheck::gridTooLarge, SettingField::charsPerLine);
   return std::nullopt;
 }
 

@@ -31,10 +31,15 @@ enum class SettingsCheck {
   singleFilePathEmpty,
   outputFolderEmpty,
   fileBaseNameEmpty,
+  fileBaseNameSeparator,  // the base name names a file in the output folder and the page links' path:
+  fileBaseNameParent,     // no folder separator, no "..", no control character,
+  fileBaseNameControl,    // no leading URL scheme ("javascript:")
+  fileBaseNameScheme,
   htmlTitleEmpty,
   bodyTagEmpty,
   sourceEmpty,
   gridTooSmall,
+  gridTooLarge,  // more cells than a grid can hold, or a side that is no 32-bit whole number
 };
 
 // The first check that failed: the field it is about, and either the warning

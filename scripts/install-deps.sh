@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
-  qt6-qpa-plugins libqt6svg6 libgl-dev
+  qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
+  libuchardet-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
@@ -15,6 +16,7 @@ packages=(
   # Japanese fixed-pitch faces the pages name (the browser test measures them),
   # and the faces a Debian desktop falls back to, which must not win.
   fonts-morisawa-bizud-gothic fonts-takao-gothic fonts-noto-cjk fonts-vlgothic
+  chromium
 )
 
 missing=()

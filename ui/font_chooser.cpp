@@ -88,10 +88,16 @@ FontChooser::FontChooser(QWidget* parent)
   sample_->setMinimumSize(200, 56);
   sample_->setFrameShape(QFrame::StyledPanel);
 
+  // Each caption's mnemonic takes the keyboard to its field.
+  const auto caption = [](const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+  };
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("フォント名(&F):"), this), 0, 0);
-  grid->addWidget(new QLabel(QStringLiteral("スタイル(&Y):"), this), 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("サイズ(&S):"), this), 0, 2);
+  grid->addWidget(caption(QStringLiteral("フォント名(&F):"), families_, this), 0, 0);
+  grid->addWidget(caption(QStringLiteral("スタイル(&Y):"), styles_, this), 0, 1);
+  grid->addWidget(caption(QStringLiteral("サイズ(&S):"), size_, this), 0, 2);
   grid->addWidget(families_, 1, 0);
   grid->addWidget(styles_, 1, 1);
   grid->addWidget(size_, 1, 2, Qt::AlignTop);
@@ -103,7 +109,7 @@ FontChooser::FontChooser(QWidget* parent)
   auto* effectsLayout = new QVBoxLayout(effects);
   effectsLayout->addWidget(strikeOut_);
   effectsLayout->addWidget(underline_);
-  effectsLayout->addWidget(new QLabel(QStringLiteral("色(&C):"), effects));
+  effectsLayout->addWidget(caption(QStringLiteral("色(&C):"), colour_, effects));
   effectsLayout->addWidget(colour_);
   auto* sampleBox = new QGroupBox(QStringLiteral("サンプル"), this);
   auto* sampleLayout = new QVBoxLayout(sampleBox);
@@ -132,14 +138,22 @@ FontChooser::FontChooser(QWidget* parent)
 }
 
 void FontChooser::setCurrentFont(const QFont& font) {
-  // A name that is not installed is shown as the face that stands in for it.
-  QString family = font.family();
-  QList<QListWidgetItem*> found = families_->findItems(family, Qt::MatchFixedString);
-  if (found.isEmpty()) found = families_->findItems(QFontInfo(font).family(), Qt::MatchFixedString);
-  if (!found.isEmpty())
+  // A face that is not installed heads the list under its own name and stays
+  // the choice unless the user picks another; the sample shows the face that
+  // stands in for it.
+  delete absentFace_;
+  absentFace_ = nullptr;
+  const QString family = font.family();
+  const QList<QListWidgetItem*> found = families_->findItems(family, Qt::MatchFixedString);
+  if (!found.isEmpty()) {
     families_->setCurrentItem(found.first());
-  else if (families_->count() > 0)
+  } else if (!family.isEmpty()) {
+    absentFace_ = new QListWidgetItem(family);
+    families_->insertItem(0, absentFace_);
+    families_->setCurrentItem(absentFace_);
+  } else if (families_->count() > 0) {
     families_->setCurrentRow(0);
+  }
   styles_->setCurrentRow((font.bold() ? bold : regular) + (font.italic() ? 1 : 0));
   size_->setCurrentText(QString::number(font.pointSizeF()));
   strikeOut_->setChecked(font.strikeOut());

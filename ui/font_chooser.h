@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 
 namespace zelvato::ui {
 
@@ -45,6 +46,8 @@ class FontChooser : public QDialog {
   QCheckBox* underline_;
   QComboBox* colour_;
   QLabel* sample_;
+  // The face given by setCurrentFont when it is not installed; owned by the list.
+  QListWidgetItem* absentFace_ = nullptr;
 };
 
 }  // namespace zelvato::ui

@@ -134,11 +134,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->setTabPosition(QTabWidget::South);
   ssTabMain_->setDocumentMode(false);
   ssTabMain_->setGeometry(px(120), px(600) - px(555), px(9255), px(4095));
-  const QString captions[5] = {QStringLiteral("変換元文章"), QStringLiteral("ﾚｲｱｳﾄ設定"),
+  const QString captions[6] = {QStringLiteral("変換元文章"),      QStringLiteral("ﾚｲｱｳﾄ設定"),
                                QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("出力設定"),
-                               QStringLiteral("簡易出力HTML")};
-  QWidget* pages[5];
-  for (int i = 0; i < 5; ++i) {
+                               QStringLiteral("簡易出力HTML"),    texts::typesetTab};
+  QWidget* pages[6];
+  for (int i = 0; i < 6; ++i) {
     pages[i] = new QWidget;
     pages[i]->setObjectName(QStringLiteral("SSTabMainPage(%1)").arg(i));
     ssTabMain_->addTab(pages[i], captions[i]);
@@ -153,6 +153,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   buildPreviewPage(page(Tab::preview));
   buildOutputPage(page(Tab::output));
   buildHtmlPage(page(Tab::html));
+  buildTypesetPage(page(Tab::typeset));
   setKeyboardOrder();
   showTab(Tab::source);
 
@@ -351,17 +352,22 @@ void frmMain::buildLayoutPage(QWidget* page) {
   }
 
   QWidget* g = fraFont;
+  // The frame's caption takes a line of its own here, so the row of fields
+  // starts where the first fields of the other frames do, below the border.
+  constexpr int fontRowTop = 360;
   txtFont_[fontFaceBox] = makeBox(g, QStringLiteral("txtFont(0)"), QString::fromStdU16String(start.fontFace));
   txtFont_[fontFaceBox]->setReadOnly(true);
-  placeBox(txtFont_[fontFaceBox], 120, 240, 1935, 270);
+  placeBox(txtFont_[fontFaceBox], 120, fontRowTop, 1935, 270);
   txtFont_[fontSizeBox] =
       makeBox(g, QStringLiteral("txtFont(1)"), QString::fromStdU16String(start.fontSizePt));
   txtFont_[fontSizeBox]->setReadOnly(true);
   txtFont_[fontSizeBox]->setAlignment(Qt::AlignRight);
-  placeBox(txtFont_[fontSizeBox], 2160, 240, 495, 270);
-  makeLabel(9, g, QStringLiteral("pt"), 2745, 285);
+  placeBox(txtFont_[fontSizeBox], 2160, fontRowTop, 495, 270);
+  QLabel* unit = makeLabel(9, g, QStringLiteral("pt"), 2745, fontRowTop);
+  unit->setGeometry(unit->x(), txtFont_[fontSizeBox]->y(), unit->width(), txtFont_[fontSizeBox]->height());
+  unit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   cmdFontChange_ = makeButton(g, QStringLiteral("cmdFontChange"), QStringLiteral("ﾌｫﾝﾄの指定"));
-  placeBox(cmdFontChange_, 3360, 240, 1455, 375);
+  placeBox(cmdFontChange_, 3360, fontRowTop + (270 - 375) / 2, 1455, 375);
   txtSampleFont_ = makeBox(g, QStringLiteral("txtSampleFont"), texts::sampleText);
   txtSampleFont_->setReadOnly(true);
   txtSampleFont_->setAlignment(Qt::AlignCenter);
@@ -387,6 +393,8 @@ void frmMain::buildPreviewPage(QWidget* page) {
   picture1_->setFrameShape(QFrame::StyledPanel);
   picture1_->setFrameShadow(QFrame::Sunken);
   picture1_->setLineWidth(1);
+  picture1_->setBackgroundRole(QPalette::Base);
+  picture1_->setAutoFillBackground(true);
   placeBox(picture1_, 120, 390, 9015, 3255);
 
   brwIE_ = new QWebEngineView(picture1_);
@@ -395,6 +403,7 @@ void frmMain::buildPreviewPage(QWidget* page) {
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
   brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+  connect(brwIE_, &QWebEngineView::loadFinished, brwIE_, &QWidget::show);
 }
 
 void frmMain::buildOutputPage(QWidget* page) {
@@ -502,6 +511,31 @@ void frmMain::buildHtmlPage(QWidget* page) {
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
+void frmMain::buildTypesetPage(QWidget* page) {
+  // The start values are the settings record's own.
+  const ConversionSettings start;
+  const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
+  const bool startOn[3] = {start.kinsoku, start.tateChuYoko, start.aozoraNotation};
+  for (int i = 0; i < 3; ++i) {
+    chkTypeset_[i] =
+        makeCheck(page, indexed("chkTypeset", i), captions[i], startOn[i] ? Qt::Checked : Qt::Unchecked);
+    place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
+  }
+  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
+  fraRuby->setObjectName(QStringLiteral("fraRuby"));
+  fraRuby->setFont(uiFont());
+  placeBox(fraRuby, 480, 1200, 3975, 855);
+  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
+  for (int i = 0; i < 2; ++i) {
+    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
+    optRuby_[i]->setObjectName(indexed("optRuby", i));
+    place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
+  }
+  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
+  connect(chkTypeset_[aozoraBox], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+  chkTypeset_Click();
+}
+
 void frmMain::setKeyboardOrder() {
   // Hidden pages keep their place in the order; Qt skips what is not shown.
   std::vector<QWidget*> order{ssTabMain_,
@@ -521,11 +555,30 @@ void frmMain::setKeyboardOrder() {
                               chkOpt_[ruleBox],
                               chkOpt_[centreBox]};
   for (UpDown* spin : updnAppearance_) order.push_back(spin);
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           optOutput_[0], optOutput_[1], optOutput_[2], cmdFileSelect_, cmdFolderSelect_,
-           txtOutput_[baseNameBox], chkOutput_[pageLinksBox], chkOutput_[pageNumbersBox], updnColumnPage_,
-           optEncoding_[0], optEncoding_[1], chkAccessibleText_, txtOutput_[titleBox], txtOutput_[bodyTagBox],
-           txtHTML_, cmdAllSelect1_, txtOutput_[singleFileBox], txtOutput_[outputFolderBox], txtPageColum_}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{optOutput_[0],
+                                                    optOutput_[1],
+                                                    optOutput_[2],
+                                                    cmdFileSelect_,
+                                                    cmdFolderSelect_,
+                                                    txtOutput_[baseNameBox],
+                                                    chkOutput_[pageLinksBox],
+                                                    chkOutput_[pageNumbersBox],
+                                                    updnColumnPage_,
+                                                    optEncoding_[0],
+                                                    optEncoding_[1],
+                                                    chkAccessibleText_,
+                                                    txtOutput_[titleBox],
+                                                    txtOutput_[bodyTagBox],
+                                                    txtHTML_,
+                                                    cmdAllSelect1_,
+                                                    txtOutput_[singleFileBox],
+                                                    txtOutput_[outputFolderBox],
+                                                    txtPageColum_,
+                                                    chkTypeset_[kinsokuBox],
+                                                    chkTypeset_[tateChuYokoBox],
+                                                    chkTypeset_[aozoraBox],
+                                                    optRuby_[0],
+                                                    optRuby_[1]}) {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -588,6 +641,13 @@ void frmMain::closeEvent(QCloseEvent* event) {
     return;
   }
   QMainWindow::closeEvent(event);
+}
+
+bool frmMain::event(QEvent* event) {
+  // The status bar's simple text stays until the program sets another; the
+  // status tips of menus and buttons the mouse passes over would clear it.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
 }
 
 void frmMain::setStatusText(const QString& text) {
@@ -661,6 +721,9 @@ QFileDialog* frmMain::FileDialog() {
     // The program's own dialog, so its texts and behaviour are the same everywhere.
     fileDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
   }
+  // Every use starts with an empty file name, not the one chosen last time
+  // (selectFile() leaves the name box alone when given no name).
+  if (auto* name = fileDialog_->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->clear();
   return fileDialog_;
 }
 

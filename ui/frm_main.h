@@ -25,8 +25,8 @@ class LayoutSample;
 class SourceTextEdit;
 class UpDown;
 
-// The five pages of SSTabMain, in their order.
-enum class Tab { source, layout, preview, output, html };
+// The pages of SSTabMain, in their order: the five of the design and the typesetting page.
+enum class Tab { source, layout, preview, output, html, typeset };
 
 // The commands of the Toolbar1 buttons; the value is the button's index (4 is
 // the separator between Save HTML and Convert).
@@ -105,7 +105,8 @@ class frmMain : public QMainWindow {
   UpDown* updnColumnPage() const { return updnColumnPage_; }
   QCheckBox* chkAccessibleText() const { return chkAccessibleText_; }
   QAction* mnuVersion() const { return mnuVersion_; }
-  // The shared open/save dialog and the font dialog; created on first use.
+  // The shared open/save dialog, its file name empty, and the font dialog;
+  // created on first use.
   QFileDialog* FileDialog();
   FontChooser* FontDialog();
 
@@ -128,6 +129,7 @@ class frmMain : public QMainWindow {
   void cmdFolderSelect_Click();
   void toolbarReload_ButtonClick();
   void mnuVersion_Click();
+  void chkTypeset_Click();
 
  Q_SIGNALS:
   // A Toolbar1 button was pressed; the commands are connected here.
@@ -137,6 +139,7 @@ class frmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -146,6 +149,7 @@ class frmMain : public QMainWindow {
   void buildPreviewPage(QWidget* page);
   void buildOutputPage(QWidget* page);
   void buildHtmlPage(QWidget* page);
+  void buildTypesetPage(QWidget* page);
   void setKeyboardOrder();
   void connectRules();
   QLabel* makeLabel(int index, QWidget* parent, const QString& text, int left, int top, int width = 0,
@@ -167,6 +171,8 @@ class frmMain : public QMainWindow {
   enum FontBox { fontFaceBox, fontSizeBox };
   enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox };
   enum PageOptionBox { pageLinksBox, pageNumbersBox };
+  // chkTypeset(i); optRuby(i) is the option of the ruby mode i.
+  enum TypesetBox { kinsokuBox, tateChuYokoBox, aozoraBox };
   // lblHcov(20) shows the character count of the source.
   static constexpr int countLabel = 20;
 
@@ -202,6 +208,8 @@ class frmMain : public QMainWindow {
   QCheckBox* chkAccessibleText_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
+  std::array<QCheckBox*, 3> chkTypeset_{};
+  std::array<QRadioButton*, 2> optRuby_{};
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

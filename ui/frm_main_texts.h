@@ -23,4 +23,12 @@ inline const QString encodingFrame = QStringLiteral("文字コード");
 inline const QString accessibleText = QStringLiteral("読み上げ用テキストを付ける");
 inline const QString converting = QStringLiteral("変換処理中...");
 
+inline const QString typesetTab = QStringLiteral("組版設定");
+inline const QString kinsokuOption = QStringLiteral("禁則処理");
+inline const QString tateChuYokoOption = QStringLiteral("縦中横");
+inline const QString aozoraOption = QStringLiteral("青空文庫注記");
+inline const QString rubyFrame = QStringLiteral("ルビ");
+inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
+inline const QString rubyDrop = QStringLiteral("省く　漢字");
+
 }  // namespace zelvato::ui::texts

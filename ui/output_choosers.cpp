@@ -18,7 +18,6 @@ void frmMain::cmdFileSelect_Click() {
   dialog->setWindowTitle(texts::fileDialogTitle);
   dialog->setNameFilters({texts::fileDialogFilter});
   dialog->setDefaultSuffix(QStringLiteral("html"));
-  dialog->selectFile(QString());
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return;

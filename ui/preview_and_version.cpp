@@ -19,6 +19,8 @@ void frmMain::navigate(const QString& location) {
     url = QUrl::fromUserInput(location, QDir::currentPath());
   }
   // Returns at once; the page loads in the background and nobody waits for it.
+  // Until it has loaded the pane stays empty, rather than show the page before.
+  brwIE_->hide();
   brwIE_->load(url);
 }
 

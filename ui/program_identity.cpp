@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
 #include "number_text.h"
 #include "zelvato_version.h"
@@ -24,6 +26,21 @@ QString versionMessageText() {
 
 void prepareApplication() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+bool installJapaneseTranslations() {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application == nullptr) return false;
+  static QTranslator* installed = nullptr;
+  if (installed != nullptr) return true;
+  auto* translator = new QTranslator(application);
+  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(translator)) {
+    delete translator;
+    return false;
+  }
+  installed = translator;
+  return true;
 }
 
 void installFontSubstitutes() {

@@ -15,6 +15,11 @@ QString versionMessageText();
 // shares its graphics context with the widgets.
 void prepareApplication();
 
+// Loads Qt's own Japanese texts (standard buttons, file dialogs, message
+// boxes) from the system's Qt translations. Call once the QApplication
+// exists; false when the translations are not installed.
+bool installJapaneseTranslations();
+
 // Maps the Japanese Windows font names the window is designed with to the
 // IPA fonts installed on Linux. Safe to call more than once.
 void installFontSubstitutes();

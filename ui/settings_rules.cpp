@@ -123,7 +123,10 @@ void frmMain::updatePageSize() {
 }
 
 void frmMain::txtPageColum_Change() {
-  if (txtPageColum_->text().isEmpty() || numberIn(txtPageColum_) <= 0) updnColumnPage_->setValue(1);
+  if (!txtPageColum_->text().isEmpty() && numberIn(txtPageColum_) > 0) return;
+  updnColumnPage_->setValue(1);
+  // The "1" put in while the user types is selected, so the next key replaces it.
+  txtPageColum_->selectAll();
 }
 
 QString frmMain::characterCountText(qint64 n) {
@@ -159,6 +162,12 @@ void frmMain::cmdFontChange_Click() {
   txtFont_[fontSizeBox]->setText(shortestSize(chosen.pointSizeF()));
 }
 
+// The ruby choice matters only when Aozora Bunko notation is read.
+void frmMain::chkTypeset_Click() {
+  const bool aozora = chkTypeset_[aozoraBox]->isChecked();
+  for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
+}
+
 ConversionSettings frmMain::readSettings() const {
   const auto text = [](const QLineEdit* box) { return box->text().toStdU16String(); };
   // Only the checked state counts as on; the grey state is off.
@@ -192,6 +201,11 @@ ConversionSettings frmMain::readSettings() const {
   s.addPageNumbers = on(chkOutput_[pageNumbersBox]);
   s.outputEncoding = optEncoding_[1]->isChecked() ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
   s.accessibleText = on(chkAccessibleText_);
+  s.kinsoku = on(chkTypeset_[kinsokuBox]);
+  s.tateChuYoko = on(chkTypeset_[tateChuYokoBox]);
+  s.aozoraNotation = on(chkTypeset_[aozoraBox]);
+  s.rubyMode =
+      optRuby_[static_cast<std::size_t>(RubyMode::drop)]->isChecked() ? RubyMode::drop : RubyMode::paren;
   return s;
 }
 

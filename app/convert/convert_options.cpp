@@ -9,7 +9,7 @@
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, preview, encoding, help, version };
+enum class Kind { text, flag, single, pages, ruby, verbose, preview, encoding, help, version };
 
 // One command-line option: what it sets and how the help shows it. A flag
 // comes with its "--no-" form.
@@ -50,6 +50,17 @@ const Option options[] = {
     {"center", Kind::flag, nullptr, "centre every block", nullptr, &S::centerText},
     {"grid", Kind::flag, nullptr, "bars between vertical lines", nullptr, &S::showGrid},
     {"rule", Kind::flag, nullptr, "horizontal rule after every block", nullptr, &S::addRule},
+    {"kinsoku", Kind::flag, nullptr, "line-breaking rules: hanging stops, pushed-out marks", nullptr,
+     &S::kinsoku, std::nullopt, true, true, "\nTypesetting:\n"},
+    {"tate-chu-yoko", Kind::flag, nullptr, "two half-width digits, !? and the like across in one cell",
+     nullptr, &S::tateChuYoko},
+    {"aozora", Kind::flag, nullptr, "read Aozora Bunko notation (ruby, annotations, header)", nullptr,
+     &S::aozoraNotation},
+    {"ruby", Kind::ruby, "paren|drop", "with --aozora: ruby in parentheses, or left out (paren)", nullptr,
+     nullptr, std::nullopt, false},
+    {"verbose", Kind::verbose, nullptr,
+     "name the encoding the source was read in; report the annotations that were dropped", nullptr, nullptr,
+     std::nullopt, false},
     {"single", Kind::single, "FILE", "one HTML file", &S::singleFilePath, nullptr, F::singleFilePath, false,
      true, "\nOutput:\n"},
     {"pages", Kind::pages, "FOLDER", "numbered page files in FOLDER", &S::outputFolder, nullptr,
@@ -62,7 +73,10 @@ const Option options[] = {
     {"page-numbers", Kind::flag, nullptr, "page number at the foot of every page", nullptr,
      &S::addPageNumbers, std::nullopt, false, false},
     {"title", Kind::text, "TEXT", "HTML title", &S::htmlTitle, nullptr, F::htmlTitle},
-    {"body", Kind::text, "TAG", "the whole BODY start tag", &S::bodyTag, nullptr, F::bodyTag, false},
+    {"body", Kind::text, "TAG",
+     "the whole BODY start tag, written as given: it is your own markup (title, font and sizes are escaped, "
+     "the BODY tag is not)",
+     &S::bodyTag, nullptr, F::bodyTag, false},
     {"preview", Kind::preview, "FILE", "also write the preview file, as the window does", nullptr, nullptr,
      std::nullopt, false},
     {"encoding", Kind::encoding, "ENC", "encoding of the files: shift_jis or utf-8 (shift_jis)", nullptr,
@@ -106,7 +120,7 @@ std::string usageText() {
   std::string text =
       "Usage: zelvato-convert [OPTION]... [FILE]\n"
       "Turns Japanese text into HTML that reads as vertical writing.\n"
-      "FILE is code page 932 or UTF-8 text (with or without byte-order mark);\n"
+      "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
       "Without --single or --pages the markup goes to standard output in UTF-8.\n"
       "\n";
@@ -127,7 +141,8 @@ std::string usageText() {
   return text +
          "\n"
          "Exit status: 0 when converted, 1 when the conversion failed, 2 when a\n"
-         "setting or the command line was not usable.\n";
+         "setting, the input or the command line was not usable. Output files are\n"
+         "replaced only when the whole conversion succeeded.\n";
 }
 
 ParseResult parseArguments(int argc, char** argv) {
@@ -153,7 +168,8 @@ ParseResult parseArguments(int argc, char** argv) {
     const std::u16string value = optarg != nullptr ? utf8ToUtf16(optarg) : std::u16string();
     switch (o.kind) {
       case Kind::text:
-        s.*o.text = value;
+        // The base name is part of file names, which stay the bytes given.
+        s.*o.text = o.text == &S::fileBaseName ? pathToText(optarg) : value;
         break;
       case Kind::flag:
         s.*o.flag = (c - firstValue) % 2 == 0;
@@ -161,14 +177,31 @@ ParseResult parseArguments(int argc, char** argv) {
       case Kind::single:
         singleGiven = true;
         s.outputMode = OutputMode::singleFile;
-        s.singleFilePath = value;
+        s.singleFilePath = pathToText(optarg);  // file names stay the bytes given
         break;
       case Kind::pages:
         pagesGiven = true;
         s.outputMode = OutputMode::pageFiles;
         // The page file name follows the folder directly, so it must end with a separator.
-        s.outputFolder = value;
-        if (!value.empty() && value.back() != u'/') s.outputFolder += u'/';
+        s.outputFolder = pathToText(optarg);
+        if (!s.outputFolder.empty() && s.outputFolder.back() != u'/') s.outputFolder += u'/';
+        break;
+      case Kind::ruby:
+        if (value == u"paren") {
+          s.rubyMode = RubyMode::paren;
+        } else if (value == u"drop") {
+          s.rubyMode = RubyMode::drop;
+        } else if (value == u"beside") {
+          // A ruby beside its base has no room in a grid of monospaced rows.
+          result.error = "--ruby=beside is not available: the grid has no room for ruby beside its base";
+          return result;
+        } else {
+          result.error = "--ruby takes paren or drop";
+          return result;
+        }
+        break;
+      case Kind::verbose:
+        result.options.verbose = true;
         break;
       case Kind::preview:
         result.options.previewPath = optarg;

@@ -14,6 +14,7 @@ struct ConvertOptions {
   ConversionSettings settings;
   std::string inputPath;    // empty or "-" for standard input
   std::string previewPath;  // empty: no preview file
+  bool verbose = false;     // also reports what the conversion left out
   bool showHelp = false;
   bool showVersion = false;
 };

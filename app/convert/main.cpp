@@ -1,5 +1,6 @@
 // zelvato-convert: the window's conversion run on the command line.
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "aozora_notation.h"
 #include "codepage.h"
 #include "column_layout.h"
 #include "convert_options.h"
@@ -22,6 +24,28 @@ namespace {
 
 // Inputs at least this long show a progress line while they convert.
 constexpr std::size_t longInput = 10000;
+
+constexpr std::u16string_view notTextFile = u"ﾃｷｽﾄﾌｧｲﾙではありません.";
+constexpr std::u16string_view sameAsSource = u"変換元ﾌｧｲﾙと同じﾌｧｲﾙには出力できません.";
+
+// Set by an interrupt or a termination request: the run stops as the window's
+// Stop stops it, and no output file is put in place.
+volatile sig_atomic_t stopSignalled = 0;
+
+void requestStop(int) {
+  stopSignalled = 1;
+}
+
+void installSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = requestStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+  // Past a file-size limit a write fails with its reason instead of ending the program.
+  signal(SIGXFSZ, SIG_IGN);
+}
 
 void say(std::u16string_view message) {
   std::cerr << utf16ToUtf8(message) << '\n';
@@ -53,7 +77,7 @@ class CommandLineHost : public ConversionHost {
     std::cerr << "\r" << utf16ToUtf8(line) << "\x1b[K" << std::flush;
     progressShown_ = true;
   }
-  bool stopRequested() override { return false; }
+  bool stopRequested() override { return stopSignalled != 0; }
   void progressMade(std::int32_t codeUnitsHandled) override { handled_ = codeUnitsHandled; }
   void setStatusText(std::u16string_view text) override { status_ = text; }
   void blockMarkupFinished(std::u16string_view markup) override {
@@ -94,15 +118,13 @@ std::u16string joinLines(const std::vector<std::u16string>& lines) {
   return text;
 }
 
-std::optional<std::u16string> readSource(const std::string& path) {
+std::optional<DecodedSource> readSource(const std::string& path) {
   if (path.empty() || path == "-") {
     std::string bytes(std::istreambuf_iterator<char>(std::cin), {});
     if (std::cin.bad()) return std::nullopt;
-    return joinLines(decodeSourceLines(bytes));
+    return decodeSource(bytes);
   }
-  const auto lines = readSourceLines(path);
-  if (!lines) return std::nullopt;
-  return joinLines(*lines);
+  return readSourceFile(path);
 }
 
 // A failed check: the window's warning where it has one, else why the window
@@ -139,28 +161,57 @@ int run(int argc, char** argv) {
   if (const auto problem = checkSettings(settings, std::nullopt)) return refuse(*problem);
 
   const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
+  if (fromFile && sourceFileKind(options.inputPath) == SourceFileKind::notText) {
+    say(notTextFile);
+    explain(options.inputPath + ": not a text file (a folder or a device)");
+    return 2;
+  }
   if (fromFile && !fileExists(options.inputPath)) {
     say(messages::fileNotFound);
     return 2;
   }
-  const std::optional<std::u16string> source = readSource(options.inputPath);
-  if (!source) {
+  // Neither output may be the source file itself, under whatever name.
+  const std::string singlePath = textToPath(settings.singleFilePath);
+  for (const std::string* output : {&singlePath, &options.previewPath}) {
+    if (fromFile && sameFile(*output, options.inputPath)) {
+      say(sameAsSource);
+      explain(*output + ": it is the source file");
+      return 2;
+    }
+  }
+  const std::optional<DecodedSource> decoded = readSource(options.inputPath);
+  if (!decoded) {
     say(messages::readFailed);
     return 1;
   }
+  if (options.verbose)
+    explain((fromFile ? options.inputPath : std::string("standard input")) + ": read as " +
+            utf16ToUtf8(encodingName(decoded->encoding)));
+  const std::optional<std::u16string> source = joinLines(decoded->lines);  // as the window's pane holds it
 
   if (const auto problem = checkSettings(settings, source->size())) return refuse(*problem);
 
-  bool converted = true;
-  if (!options.previewPath.empty()) converted = beginPreviewFile(options.previewPath, settings);
+  installSignalHandlers();
+  RunFiles files;
+  if (fromFile) files.keepIntact = options.inputPath;
+  bool previewCreated = false;
+  if (!options.previewPath.empty())
+    files.failure = beginPreviewFile(options.previewPath, settings, previewCreated);
+  bool converted = !files.failure;
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
-  if (converted) converted = convertText(*source, settings, options.previewPath, host);
+  if (converted) converted = convertText(*source, settings, options.previewPath, host, &files);
   host.clearProgress();
+  if (options.verbose && settings.aozoraNotation)
+    std::cerr << "zelvato-convert: " << readAozoraNotation(*source, settings.rubyMode).droppedAnnotations
+              << " annotations dropped\n";
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
-    // As the window does: the preview of a failed run is removed.
-    if (!options.previewPath.empty() && fileExists(options.previewPath)) deleteFile(options.previewPath);
+    // As the window does: the preview of a failed run is removed, but only
+    // when this run made it; a file it could not create is left alone.
+    if (previewCreated) deleteFile(options.previewPath);
     say(messages::conversionInterrupted);
+    if (files.failure) explain(files.failure->path + ": " + files.failure->reason);
+    if (!files.failure && stopSignalled != 0) explain("stopped");
     return 1;
   }
   return 0;

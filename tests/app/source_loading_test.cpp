@@ -121,12 +121,17 @@ class SourceLoadingTest : public QObject {
   zelvato::ui::SourceTextEdit* pane() const { return window_->txtMain(); }
   QString paneText() const { return window_->sourceText(); }
 
-  // The window is idle again: commands and tabs usable, no progress window, no status text.
-  void verifyIdle() {
+  // The window is idle again: commands and tabs usable, no progress window;
+  // after a file was loaded the status bar names its encoding, otherwise it is empty.
+  void verifyIdle(bool loaded = false) {
     QVERIFY(window_->Toolbar1()->isEnabled());
     QVERIFY(window_->SSTabMain()->isEnabled());
     QVERIFY(zelvato::loadedProgressWindow() == nullptr);
-    QCOMPARE(window_->statusText(), QString());
+    if (loaded)
+      QVERIFY2(window_->statusText().startsWith(QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: ")),
+               qPrintable(window_->statusText()));
+    else
+      QCOMPARE(window_->statusText(), QString());
   }
 
   void dragAndDrop(QMimeData* data, bool* entered = nullptr, bool* dropped = nullptr) {
@@ -168,6 +173,7 @@ class SourceLoadingTest : public QObject {
     window_->SSTabMain()->setEnabled(true);
     window_->showTab(zelvato::ui::Tab::output);
     pane()->setPlainText(QStringLiteral("text typed before"));
+    window_->setStatusText(QString());
   }
 
   // ---- the Load command ------------------------------------------------------
@@ -175,31 +181,48 @@ class SourceLoadingTest : public QObject {
   void loadCommandReadsTheFileWithCrLfAfterEveryLine_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("encoding");  // named in the status bar afterwards
     // Code page 932 bytes as written by `iconv -t CP932`.
-    QTest::newRow("code page 932") << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\nabc\r\n")
-                                   << "縦書き\r\nabc\r\n";
+    QTest::newRow("code page 932") << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\nabc\r\n") << "縦書き\r\nabc\r\n"
+                                   << "Shift_JIS (CP932)";
     // ﾃｷ reads as the valid UTF-8 "÷" alone, but the whole file is no UTF-8.
-    QTest::newRow("code page 932 half-width katakana") << QByteArray("\xC3\xB7\xBD\xC4\r\n") << "ﾃｷｽﾄ\r\n";
-    QTest::newRow("UTF-8 without byte-order mark") << QByteArray("縦書き\r\nabc\r\n") << "縦書き\r\nabc\r\n";
-    QTest::newRow("UTF-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF縦書き\r\n") << "縦書き\r\n";
-    QTest::newRow("empty file leaves the pane empty") << QByteArray() << "";
-    QTest::newRow("last line without line end gets CR LF") << QByteArray("abc") << "abc\r\n";
-    QTest::newRow("LF only") << QByteArray("a\nb\n") << "a\r\nb\r\n";
-    QTest::newRow("CR only") << QByteArray("a\rb\r") << "a\r\nb\r\n";
-    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd") << "a\r\nb\r\nc\r\nd\r\n";
-    QTest::newRow("blank lines kept") << QByteArray("\r\n\r\nx\n\n") << "\r\n\r\nx\r\n\r\n";
-    QTest::newRow("tab and full-width tilde") << QByteArray("a\tb\x81\x60") << "a\tb～\r\n";
+    QTest::newRow("code page 932 half-width katakana") << QByteArray("\xC3\xB7\xBD\xC4\r\n") << "ﾃｷｽﾄ\r\n"
+                                                       << "Shift_JIS (CP932)";
+    QTest::newRow("UTF-8 without byte-order mark") << QByteArray("縦書き\r\nabc\r\n") << "縦書き\r\nabc\r\n"
+                                                   << "UTF-8";
+    QTest::newRow("UTF-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF縦書き\r\n") << "縦書き\r\n"
+                                                << "UTF-8 (BOM)";
+    // The loader decodes as the command line does (one shared decoder).
+    QTest::newRow("UTF-16LE with byte-order mark")
+        << QByteArray("\xFF\xFE\x26\x7E\x0D\x00\x0A\x00", 8) << "縦\r\n"
+        << "UTF-16LE";
+    QTest::newRow("empty file leaves the pane empty") << QByteArray() << ""
+                                                      << "UTF-8";
+    QTest::newRow("last line without line end gets CR LF") << QByteArray("abc") << "abc\r\n"
+                                                           << "UTF-8";
+    QTest::newRow("LF only") << QByteArray("a\nb\n") << "a\r\nb\r\n"
+                             << "UTF-8";
+    QTest::newRow("CR only") << QByteArray("a\rb\r") << "a\r\nb\r\n"
+                             << "UTF-8";
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd") << "a\r\nb\r\nc\r\nd\r\n"
+                                     << "UTF-8";
+    QTest::newRow("blank lines kept") << QByteArray("\r\n\r\nx\n\n") << "\r\n\r\nx\r\n\r\n"
+                                      << "UTF-8";
+    QTest::newRow("tab and full-width tilde") << QByteArray("a\tb\x81\x60") << "a\tb～\r\n"
+                                              << "Shift_JIS (CP932)";
   }
   void loadCommandReadsTheFileWithCrLfAfterEveryLine() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
+    QFETCH(QString, encoding);
     const QString path = writeFile(QStringLiteral("source.txt"), bytes);
     answerDialog(path);
     zelvato::openSourceFile(*window_);
     QCOMPARE(paneText(), expected);
     QCOMPARE(messages_.size(), 0);
     QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
-    verifyIdle();
+    QCOMPARE(window_->statusText(), QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: ") + encoding);
+    verifyIdle(true);
   }
 
   void openDialogIsSetUpForTextFilesAfterTheSaveChooserUsedIt() {
@@ -292,7 +315,7 @@ class SourceLoadingTest : public QObject {
     } else {
       QCOMPARE(messages_.size(), 0);
     }
-    verifyIdle();
+    verifyIdle(true);
   }
 
   void multiMegabyteFileLoadsWellUnderASecond() {
@@ -441,7 +464,7 @@ class SourceLoadingTest : public QObject {
     QVERIFY(cleared != removed.cend());
     QVERIFY(std::all_of(cleared + 1, removed.cend(), [](int n) { return n == 0; }));
     QVERIFY(removed.cend() - cleared > 3);  // the clearing and at least three chunks
-    verifyIdle();
+    verifyIdle(true);
   }
 
   void loadedTextIsShownFromItsBeginningWithTheKeyboardBack() {
@@ -527,7 +550,7 @@ class SourceLoadingTest : public QObject {
       QCOMPARE(messages_.first().icon, message == notFound ? MessageIcon::stop : MessageIcon::warning);
       QCOMPARE(paneText(), expected);
     }
-    verifyIdle();
+    verifyIdle(message != notFound);
   }
 
   void dropsThatAreNoSingleFileLoadNothing_data() {

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,6 +42,7 @@ class StartupTest : public QObject {
   void secondCopyIsRefusedBeforeAnyWindow();
   void refusalBoxCarriesTitleStopIconAndOkButton();
   void programCarriesItsNameVersionAndIcon();
+  void standardButtonsAndFileDialogSpeakJapanese();
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
 
@@ -97,6 +100,18 @@ void StartupTest::programCarriesItsNameVersionAndIcon() {
   const QImage icon = QApplication::windowIcon().pixmap(32, 32).toImage();
   QVERIFY(!icon.isNull());
   QCOMPARE(icon, QIcon(QStringLiteral(":/zelvato/icons/zelvato.svg")).pixmap(32, 32).toImage());
+}
+
+void StartupTest::standardButtonsAndFileDialogSpeakJapanese() {
+  applyProgramIdentity();
+  QMessageBox box;
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+  QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("アドレス:"));
 }
 
 void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {

@@ -47,6 +47,7 @@ class WindowConversionHostTest : public QObject {
   void resetForgetsAnEarlierStop();
   void statusTextAndBlockMarkupReachTheWindow_data();
   void statusTextAndBlockMarkupReachTheWindow();
+  void windowSeesTheRunAtMostEveryIntervalAndAtTheEnd();
   void blocksAreAppendedToTheHtmlPaneNeverReplacingIt_data();
   void blocksAreAppendedToTheHtmlPaneNeverReplacingIt();
 };
@@ -150,15 +151,50 @@ void WindowConversionHostTest::statusTextAndBlockMarkupReachTheWindow() {
   host.setStatusText(units);
   host.blockMarkupFinished(units);
 
+  host.reset();
+
   QStringList status;
   QStringList blocks;
+  QStringList lastBlocks;
   host.onStatusText = [&status](const QString& t) { status << t; };
-  host.onBlockMarkup = [&blocks](const QString& t) { blocks << t; };
+  host.onBlockMarkup = [&](const QString& b, const QString& last) {
+    blocks << b;
+    lastBlocks << last;
+  };
   host.setStatusText(units);
   host.blockMarkupFinished(units);
   host.blockMarkupFinished(units);
+  host.showPending();
   QCOMPARE(status, QStringList{text});
-  QCOMPARE(blocks, (QStringList{text, text}));
+  QCOMPARE(blocks, QStringList{text + text});
+  QCOMPARE(lastBlocks, QStringList{text});
+}
+
+void WindowConversionHostTest::windowSeesTheRunAtMostEveryIntervalAndAtTheEnd() {
+  qint64 fakeNow = 0;
+  WindowConversionHost host;
+  host.setClock([&fakeNow] { return fakeNow; });
+  QStringList status, blocks, lastBlocks;
+  host.onStatusText = [&status](const QString& t) { status << t; };
+  host.onBlockMarkup = [&](const QString& b, const QString& last) {
+    blocks << b;
+    lastBlocks << last;
+  };
+  // Blocks 1 to 5 finish 30 ms apart, each followed by its status text.
+  for (int i = 1; i <= 5; ++i) {
+    fakeNow = (i - 1) * 30;
+    host.blockMarkupFinished(QStringLiteral("b%1").arg(i).toStdU16String());
+    host.setStatusText(QStringLiteral("s%1").arg(i).toStdU16String());
+  }
+  host.showPending();
+  // The first block at once, blocks 2 to 5 together 100 ms later, the last
+  // status text at the end; no block is lost and none comes twice.
+  QCOMPARE(blocks, (QStringList{QStringLiteral("b1"), QStringLiteral("b2b3b4b5")}));
+  QCOMPARE(lastBlocks, (QStringList{QStringLiteral("b1"), QStringLiteral("b5")}));
+  QCOMPARE(status, (QStringList{QStringLiteral("s4"), QStringLiteral("s5")}));
+  host.showPending();
+  QCOMPARE(blocks.size(), 2);
+  QCOMPARE(status.size(), 2);
 }
 
 void WindowConversionHostTest::blocksAreAppendedToTheHtmlPaneNeverReplacingIt_data() {

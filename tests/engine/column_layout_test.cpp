@@ -145,11 +145,20 @@ TEST_F(ColumnLayoutTest, widensUnifiesAndTurnsEachCharacterBeforeStoringIt) {
     std::u16string firstLine;
   };
   const Case cases[] = {
-      {u"（１０）", true, u"∧一〇∨＿＿"},  {u"（１０）", false, u"∧１０∨＿＿"},
-      {u"(10)", true, u"∧一〇∨＿＿"},      {u"ｶﾞｰ｡", true, u"カ゛｜゜＿＿"},
-      {u"a-b~c", true, u"ａ｜ｂ｜ｃ＿"},   {u"〜—\u2212", true, u"｜｜｜＿＿＿"},
-      {u"\"“”'`\\", true, u"〝〟〝’，￥"}, {u"a b", true, u"ａ\u3000ｂ＿＿＿"},
+      {u"（１０）", true, u"∧一〇∨＿＿"},
+      {u"（１０）", false, u"∧１０∨＿＿"},
+      {u"(10)", true, u"∧一〇∨＿＿"},
+      {u"ｶﾞｰ｡", true, u"カ゛｜゜＿＿"},
+      {u"a-b~c", true, u"ａ｜ｂ｜ｃ＿"},
+      {u"〜—\u2212", true, u"｜｜｜＿＿＿"},
+      {u"\"“”'`\\", true, u"〝〟〝’，￥"},
+      {u"a b", true, u"ａ\u3000ｂ＿＿＿"},
       {u"｜―‘，", true, u"―｜，｀＿＿"},
+      // Control characters that would reach the page and the terminal raw
+      // (NUL, ESC of a terminal sequence, BEL, DEL, C1 NEL) fill their cells as
+      // U+FFFD; the tab keeps its role.
+      {std::u16string(u"a\0\x1bJ", 4), true, u"ａ\uFFFD\uFFFDＪ＿＿"},
+      {u"\a\x7f\x85\tb", true, u"\uFFFD\uFFFD\uFFFD\u3000\u3000ｂ"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf16ToUtf8(c.source));

@@ -1,11 +1,13 @@
 // zelvato-convert, run as a user runs it, against the engine it drives.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "codepage.h"
@@ -14,6 +16,7 @@
 #include "recording_host.h"
 #include "temp_folder.h"
 #include "unicode_text.h"
+#include "unprivileged.h"
 
 namespace zelvato {
 namespace {
@@ -55,10 +58,10 @@ Result runConvert(const TempFolder& folder, const std::vector<std::string>& args
 
 // The sample as the window's loader would put it into the source pane.
 std::u16string sampleSource() {
-  const auto lines = readSourceLines(sampleCp932);
+  const auto lines = readSourceFile(sampleCp932);
   EXPECT_TRUE(lines.has_value());
   std::u16string text;
-  for (const auto& line : lines.value_or(std::vector<std::u16string>{})) text += line + u"\r\n";
+  for (const auto& line : lines.value_or(DecodedSource{}).lines) text += line + u"\r\n";
   return text;
 }
 
@@ -70,7 +73,9 @@ TEST(ConvertCli, convertsAJapaneseTextFileIntoPagesAsTheEngineDoes) {
                           "--no-center", "--preview", "preview.html", sampleCp932});
   // The folder is missing: nothing can be written, and the run says so.
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "変換中に予期しないｴﾗｰが発生し、中断されました.\n");
+  EXPECT_EQ(r.err,
+            "変換中に予期しないｴﾗｰが発生し、中断されました.\n"
+            "zelvato-convert: out/snow001.html: No such file or directory\n");
   EXPECT_FALSE(std::filesystem::exists(folder.file("preview.html")));
 
   std::filesystem::create_directory(folder.file("out"));
@@ -218,6 +223,144 @@ TEST(ConvertCli, singleFileAndFolderWithoutSeparatorAreAccepted) {
   const Result help = runConvert(folder, {"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("--columns-per-page"), help.out.npos);
+}
+
+// Each case is a careless or hostile command line; the user's files stay as
+// they were and the message says what went wrong.
+TEST(ConvertCli, refusesWhatWouldLoseOrLeakAFileAndSaysWhy) {
+  struct Case {
+    const char* accident;
+    std::function<void(const TempFolder&)> plant;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;  // a part of standard error
+    std::function<void(const TempFolder&)> check;
+  };
+  const auto put = [](const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  const auto source = [&](const TempFolder& f) { put(f.file("in.txt"), bytesOf(sampleUtf8)); };
+  const auto sourceKept = [](const TempFolder& f) {
+    EXPECT_EQ(bytesOf(f.file("in.txt")), bytesOf(sampleUtf8));
+  };
+  const Case cases[] = {
+      {"--single names the source file",
+       source,
+       {"--single=in.txt", "in.txt"},
+       2,
+       "変換元ﾌｧｲﾙと同じﾌｧｲﾙには出力できません.\nzelvato-convert: in.txt: it is the source file",
+       sourceKept},
+      {"--preview names the source through a link",
+       [&](const TempFolder& f) {
+         source(f);
+         std::filesystem::create_symlink("in.txt", f.file("link.txt"));
+       },
+       {"--preview=link.txt", "in.txt"},
+       2,
+       "変換元ﾌｧｲﾙと同じﾌｧｲﾙには出力できません.",
+       sourceKept},
+      {"a page file name is the source",
+       [&](const TempFolder& f) { put(f.file("in001.html"), "the source text\r\n"); },
+       {"--pages=.", "--base-name=in", "in001.html"},
+       1,
+       "in001.html: it is the source file",
+       [](const TempFolder& f) { EXPECT_EQ(bytesOf(f.file("in001.html")), "the source text\r\n"); }},
+      {"base name climbs out of the page folder",
+       source,
+       {"--pages=.", "--base-name=../../x", "in.txt"},
+       2,
+       "ﾌｧｲﾙ名に / や \\ は使えません",
+       [](const TempFolder& f) { EXPECT_FALSE(std::filesystem::exists(f.file("../../x001.html"))); }},
+      {"a grid too large",
+       source,
+       {"--chars-per-line=5000", "--lines=5000", "in.txt"},
+       2,
+       "1ｺﾗﾑの升目が多すぎます.",
+       nullptr},
+      {"a folder as input", nullptr, {"."}, 2, "ﾃｷｽﾄﾌｧｲﾙではありません.", nullptr},
+      {"a device as input", nullptr, {"/dev/zero"}, 2, "ﾃｷｽﾄﾌｧｲﾙではありません.", nullptr},
+      {"output name that is not UTF-8",
+       source,
+       {"--single=\xff\xfe.html", "in.txt"},
+       0,
+       "",
+       [](const TempFolder& f) { EXPECT_TRUE(std::filesystem::exists(f.file("\xff\xfe.html"))); }},
+      {"--verbose names the encoding",
+       source,
+       {"--verbose", "in.txt"},
+       0,
+       "zelvato-convert: in.txt: read as UTF-8 (BOM)\n",
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    if (c.plant) c.plant(folder);
+    const Result r = runConvert(folder, c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.check) c.check(folder);
+  }
+}
+
+TEST(ConvertCli, aRunCutShortLeavesTheEarlierFilesAsTheyWereAndNamesTheFileAndReason) {
+  // The shell's file-size limit (setrlimit RLIMIT_FSIZE) stands for a full disk.
+  TempFolder folder;
+  std::string longText;
+  while (longText.size() < 200000) longText += bytesOf(sampleUtf8);
+  std::ofstream(folder.file("long.txt"), std::ios::binary) << longText;
+  std::ofstream(folder.file("out.html"), std::ios::binary) << "earlier good file";
+  const std::string command = "cd " + quoted(folder.path()) + " && ulimit -f 100 && " +
+                              quoted(ZELVATO_CONVERT_PATH) + " --single=out.html long.txt 2> stderr";
+  const int status = std::system(command.c_str());
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
+  const std::string err = bytesOf(folder.file("stderr"));
+  EXPECT_NE(err.find("中断されました.\nzelvato-convert: out.html: File too large"), err.npos) << err;
+  EXPECT_EQ(bytesOf(folder.file("out.html")), "earlier good file");
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+    EXPECT_NE(entry.path().filename().string().rfind(".zelvato-", 0), 0u) << entry.path();
+}
+
+TEST(ConvertCli, aPreviewFileThatCannotBeWrittenIsNeverDeleted) {
+  TempFolder folder;
+  std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
+  std::ofstream(folder.file("preview.html"), std::ios::binary) << "read-only";
+  std::ofstream(folder.file("in.txt"), std::ios::binary) << bytesOf(sampleUtf8);
+  ::chmod(folder.file("preview.html").c_str(), 0444);
+  bool ran = false;
+  const int code = runUnprivileged(
+      [&] {
+        const std::string command = "cd " + quoted(folder.path()) + " && " + quoted(ZELVATO_CONVERT_PATH) +
+                                    " --preview=preview.html in.txt > /dev/null 2> stderr";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      },
+      ran);
+  if (!ran) GTEST_SKIP() << "running as root without a user 'nobody' to drop to: permissions cannot be tried";
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(bytesOf(folder.file("preview.html")), "read-only");
+  EXPECT_NE(bytesOf(folder.file("stderr")).find("preview.html: Permission denied"), std::string::npos);
+}
+
+TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
+  TempFolder folder;
+  {
+    std::ofstream(folder.file("in.txt"), std::ios::binary)
+        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。\n";
+  }
+  const Result r = runConvert(folder, {"--kinsoku", "--tate-chu-yoko", "--aozora", "--verbose",
+                                       "--chars-per-line=5", "--single=out.html", "in.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("1 annotations dropped"), r.err.npos);
+  const std::u16string html = decodeCp932(bytesOf(folder.file("out.html")));
+  EXPECT_NE(html.find(u"<TITLE>羅生門</TITLE>"), html.npos);
+  EXPECT_EQ(html.find(u"［＃"), html.npos);
+  EXPECT_NE(html.find(u" 12 "), html.npos);
+  EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+
+  const Result beside = runConvert(folder, {"--aozora", "--ruby=beside", "in.txt"});
+  EXPECT_EQ(beside.exitCode, 2);
+  EXPECT_NE(beside.err.find("--ruby=beside is not available"), beside.err.npos);
 }
 
 }  // namespace

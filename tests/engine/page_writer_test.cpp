@@ -212,45 +212,6 @@ TEST(PageWriter, singleFileIsOneWholeDocumentCreatedAnewEveryRun) {
   EXPECT_EQ(run.file("out.html"), golden("single_file_no_block.html"));
 }
 
-TEST(PageWriter, stoppedRunCompletesTheFilesItBeganAndCreatesNoOther) {
-  // Each block of fiveBlocks is written by the carriage return at its sixth
-  // position; stopped at position 22, blocks 1 to 3 are written.
-  ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::pageFiles;
-  s.fileBaseName = u"vt";
-  s.addPageLinks = true;
-  TestRun pages;
-  pages.host.positionsBeforeStop = 21;
-  pages.convert(fiveBlocks, s);
-  EXPECT_FALSE(pages.ok);
-  EXPECT_EQ(pages.host.blocks, 3);
-  const std::string page1 = pages.file("vt001.html"), page2 = pages.file("vt002.html");
-  EXPECT_NE(page1.find("<A HREF=\"vt002.html\">"), page1.npos);
-  const std::string lastFooter =
-      encodeCp932(u"<A HREF=\"vt001.html\">前頁へ</A></TD></TR></TABLE>\r\n</BODY></HTML>\r\n");
-  ASSERT_GT(page2.size(), lastFooter.size());
-  EXPECT_EQ(page2.substr(page2.size() - lastFooter.size()), lastFooter);
-  EXPECT_FALSE(std::filesystem::exists(pages.folder.file("vt003.html")));
-
-  s.outputMode = OutputMode::singleFile;
-  TestRun early;
-  s.singleFilePath = utf8ToUtf16(early.folder.file("out.html"));
-  early.host.positionsBeforeStop = 3;
-  early.convert(fiveBlocks, s);
-  EXPECT_FALSE(early.ok);
-  EXPECT_FALSE(std::filesystem::exists(early.folder.file("out.html")));
-
-  TestRun late;
-  s.singleFilePath = utf8ToUtf16(late.folder.file("out.html"));
-  late.host.positionsBeforeStop = 8;
-  late.convert(fiveBlocks, s);
-  EXPECT_FALSE(late.ok);
-  const std::string single = late.file("out.html");
-  EXPECT_EQ(single.rfind("<HTML>", 0), 0u);
-  EXPECT_EQ(single.substr(single.size() - 16), "</BODY></HTML>\r\n");
-  EXPECT_EQ(late.host.blocks, 1);
-}
-
 TEST(PageWriter, runWithoutCellsWritesNoBlockAnywhere) {
   ConversionSettings s = smallSettings();
   s.outputMode = OutputMode::pageFiles;
@@ -331,21 +292,6 @@ TEST(PageWriter, sourceTextNeverBecomesMarkup) {
   const std::string rows = rowLines(bytesOf(run.preview));
   EXPECT_FALSE(rows.empty());
   for (const char* markup : {"<", ">", "&", "\""}) EXPECT_EQ(rows.find(markup), rows.npos) << markup;
-}
-
-TEST(PageWriter, titleAndBodyTagAreWrittenVerbatim) {
-  ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::singleFile;
-  s.htmlTitle = u"A & B <i>";
-  s.bodyTag = u"<BODY TEXT=\"#333333\">";
-  TestRun run;
-  s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
-  run.convert(u"あ", s);
-  ASSERT_TRUE(run.ok);
-  const std::string file = run.file("out.html");
-  EXPECT_EQ(file.substr(0, file.find("\r\n")),
-            "<HTML><HEAD>" + std::string(shiftJisDeclaration) + "<TITLE>A & B <i></TITLE>");
-  EXPECT_NE(file.find("\" ></HEAD><BODY TEXT=\"#333333\">\r\n<PRE>"), file.npos);
 }
 
 TEST(PageWriter, fontListKeepsTheUsersFaceFirstEscapedAndOnlyOnce) {

@@ -117,5 +117,56 @@ TEST(SettingsCheck, withoutASourceLengthOnlyTheSettingsAreChecked) {
   EXPECT_TRUE(checkSettings(settings, 5));
 }
 
+TEST(SettingsCheck, baseNamesThatLeaveTheFolderOrMakeScriptLinksAreRefusedWithTheirReason) {
+  struct Case {
+    std::u16string name;
+    std::optional<SettingsCheck> check;  // nothing: accepted
+  };
+  using C = SettingsCheck;
+  const Case cases[] = {
+      {u"../../x", C::fileBaseNameSeparator},
+      {u"a\\b", C::fileBaseNameSeparator},
+      {u"..", C::fileBaseNameParent},
+      {u"javascript:alert(1);", C::fileBaseNameScheme},
+      {u"Data:text", C::fileBaseNameScheme},
+      {u"a\x1b[2J", C::fileBaseNameControl},
+      {u"a\tb", C::fileBaseNameControl},
+      {u"vt", std::nullopt},
+      {u"雪の朝", std::nullopt},
+      {u"第1章:雪", std::nullopt},  // no scheme begins with a kanji
+      {u"1:x", std::nullopt},
+      {u"a.b-c_d", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.outputMode = OutputMode::pageFiles;
+    s.outputFolder = u"/tmp/";
+    s.fileBaseName = c.name;
+    const auto problem = checkSettings(s, 10);
+    EXPECT_EQ(problem ? std::optional(problem->check) : std::nullopt, c.check) << c.check.has_value();
+    if (problem) EXPECT_FALSE(problem->warning.empty() || problem->explanation.empty());
+  }
+}
+
+TEST(SettingsCheck, aGridTooLargeToMakeIsAnUnusableSetting) {
+  struct Case {
+    std::u16string charsPerLine, lines;
+    bool usable;
+  };
+  const Case cases[] = {{u"25", u"20", true},
+                        {u"1023", u"1023", true},
+                        {u"5000", u"5000", false},
+                        {u"1e300", u"3", false},
+                        {u"3", u"9999999999", false}};
+  for (const Case& c : cases) {
+    ConversionSettings s;
+    s.charsPerLine = c.charsPerLine;
+    s.linesPerColumn = c.lines;
+    const auto problem = checkSettings(s, 10);
+    EXPECT_EQ(!problem, c.usable) << problem.has_value();
+    if (problem) EXPECT_EQ(problem->check, SettingsCheck::gridTooLarge);
+  }
+}
+
 }  // namespace
 }  // namespace zelvato

@@ -65,9 +65,10 @@ std::u16string someNumberText(FuzzedDataProvider& in) {
 std::u16string someText(FuzzedDataProvider& in, std::size_t maxUnits) {
   std::u16string text;
   const std::size_t units = in.ConsumeIntegralInRange<std::size_t>(0, maxUnits);
-  static const char16_t common[] = {u'\r', u'\n', u'\t', u'"',      u'<',      u'>',  u'&',
-                                    u' ',  u'あ', u'、', u'。',     u'「',     u'」', u'ｶ',
-                                    u'ﾞ',  u'１', u'ー', u'\xD842', u'\xDFB7', u'a',  u'\x3000'};
+  static const char16_t common[] = {u'\r',     u'\n', u'\t',     u'"',  u'<', u'>',  u'&',  u' ',  u'あ',
+                                    u'、',     u'。', u'「',     u'」', u'ｶ', u'ﾞ',  u'１', u'ー', u'\xD842',
+                                    u'\xDFB7', u'a',  u'\x3000', u'1',  u'!', u'（', u'《', u'》', u'｜',
+                                    u'［',     u'＃', u'］',     u'※',  u'―', u'ッ', u'改', u'ペ'};
   for (std::size_t i = 0; i < units && in.remaining_bytes() > 0; ++i)
     text.push_back(in.ConsumeBool() ? common[in.ConsumeIntegralInRange<std::size_t>(0, std::size(common) - 1)]
                                     : in.ConsumeIntegral<char16_t>());
@@ -96,6 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.kanjiNumerals = in.ConsumeBool();
   s.addPageLinks = in.ConsumeBool();
   s.addPageNumbers = in.ConsumeBool();
+  s.kinsoku = in.ConsumeBool();
+  s.tateChuYoko = in.ConsumeBool();
+  s.aozoraNotation = in.ConsumeBool();
+  s.rubyMode = in.ConsumeBool() ? RubyMode::drop : RubyMode::paren;
   s.htmlTitle = someText(in, 6);
   s.fontFace = someText(in, 6);
   s.outputMode = static_cast<OutputMode>(in.ConsumeIntegralInRange<int>(0, 2));
@@ -135,6 +140,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       require(bytes.rfind(s.accessibleText ? "<HTML lang=\"ja\"><HEAD><META " : "<HTML><HEAD><META ", 0) == 0,
               "files begin with the header");
     }
+  } else {
+    // Nothing of a failed or stopped run is put in place, and nothing is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(folder()))
+      require(entry.path().filename() == "preview.html", "a failed run leaves no output file");
   }
   return 0;
 }

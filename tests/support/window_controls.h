@@ -50,6 +50,12 @@ inline QCheckBox* chkOutput(const frmMain& w, int i) {
 inline QRadioButton* optEncoding(const frmMain& w, int i) {
   return arrayMember<QRadioButton>(w, "optEncoding", i);
 }
+inline QCheckBox* chkTypeset(const frmMain& w, int i) {
+  return arrayMember<QCheckBox>(w, "chkTypeset", i);
+}
+inline QRadioButton* optRuby(const frmMain& w, int i) {
+  return arrayMember<QRadioButton>(w, "optRuby", i);
+}
 inline QPushButton* cmdAllSelect(const frmMain& w, int i) {
   return arrayMember<QPushButton>(w, "cmdAllSelect", i);
 }

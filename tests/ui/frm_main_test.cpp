@@ -143,6 +143,13 @@ class FrmMainTest : public QObject {
         << "chkOpt(1)"
         << flag(chkOpt(fresh, 1)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 1)->isEnabled())
         << "on";
+    QTest::newRow("typesetting options off")
+        << "kinsoku+tateChuYoko+aozoraNotation"
+        << flag(s.kinsoku || s.tateChuYoko || s.aozoraNotation || s.rubyMode != zelvato::RubyMode::paren)
+        << "off";
+    QTest::newRow("ruby choice waits for Aozora notation")
+        << "optRuby(0)" << flag(optRuby(fresh, 0)->isEnabled() || !optRuby(fresh, 0)->isChecked()) << "off";
+    QTest::newRow("sixth tab") << "SSTabMain tab 5" << fresh.SSTabMain()->tabText(5) << "組版設定";
     QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
                                << "0";
     QTest::newRow("close allowed") << "closeAllowed" << flag(fresh.closeAllowed()) << "on";
@@ -167,6 +174,21 @@ class FrmMainTest : public QObject {
   void controlsAreFoundByTheirNames() {
     QFETCH(QString, name);
     QVERIFY(window->findChild<QWidget*>(name) != nullptr);
+  }
+
+  void typesettingOptionsReachTheSettings() {
+    chkTypeset(*window, 2)->click();
+    QVERIFY(optRuby(*window, 1)->isEnabled());
+    optRuby(*window, 1)->click();
+    chkTypeset(*window, 0)->click();
+    zelvato::ConversionSettings s = window->readSettings();
+    QVERIFY(s.kinsoku && !s.tateChuYoko && s.aozoraNotation && s.rubyMode == zelvato::RubyMode::drop);
+    // Without Aozora notation the choice is kept but cannot be changed.
+    chkTypeset(*window, 2)->click();
+    QVERIFY(!optRuby(*window, 0)->isEnabled() && !optRuby(*window, 1)->isEnabled());
+    chkTypeset(*window, 1)->click();
+    s = window->readSettings();
+    QVERIFY(s.tateChuYoko && !s.aozoraNotation);
   }
 
   void outputModeEnablesOnlyItsFields_data() {
@@ -364,6 +386,33 @@ class FrmMainTest : public QObject {
     window->txtPageColum()->insert(typed);
     QCOMPARE(window->txtPageColum()->text(), shown);
     QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
+  }
+
+  void columnBlocksOneIsReplacedByTheNextKey_data() {
+    QTest::addColumn<bool>("backspaceFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Backspace on 2, then 5") << true << "5"
+                                            << "5";
+    QTest::newRow("-3 over the selection") << false << "-3"
+                                           << "3";
+  }
+  void columnBlocksOneIsReplacedByTheNextKey() {
+    QFETCH(bool, backspaceFirst);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    optOutput(*window, 2)->click();
+    QLineEdit* box = window->txtPageColum();
+    QCOMPARE(box->text(), QStringLiteral("2"));
+    if (backspaceFirst) {
+      box->end(false);
+      QTest::keyClick(box, Qt::Key_Backspace);
+      QCOMPARE(box->text(), QStringLiteral("1"));
+    } else {
+      box->selectAll();
+    }
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), shown);
   }
 
   void spinnerWritesItsBox_data() {
@@ -573,7 +622,20 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->menuBar()->actions().size(), 1);
     QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
     QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
-    QCOMPARE(window->SSTabMain()->count(), 5);
+    QCOMPARE(window->SSTabMain()->count(), 6);  // the five pages and the typesetting page
+  }
+
+  void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
+    QLineEdit* size = txtFont(*window, 1);
+    for (const QWidget* field : {static_cast<QWidget*>(txtFont(*window, 0)), static_cast<QWidget*>(size),
+                                 static_cast<QWidget*>(window->cmdFontChange())}) {
+      QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
+    }
+    QVERIFY(qAbs(lblHcov(*window, 9)->geometry().center().y() - size->geometry().center().y()) <= 1);
+    QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
   }
 
   void saveDialogAppendsHtml_data() {
@@ -603,6 +665,36 @@ class FrmMainTest : public QObject {
     QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
     QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
     QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+  }
+
+  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
+    showActive(window.get());
+    window->setStatusText(QStringLiteral("変換完了しました."));
+    QMenuBar* menu = window->menuBar();
+    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
+    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
+    QTest::mouseMove(newButton, newButton->rect().center());
+    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+  }
+
+  void fileDialogStartsWithAnEmptyName() {
+    QTemporaryDir dir;
+    optOutput(*window, 1)->click();
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      dialog->setDirectory(dir.path());
+      dialog->selectFile(dir.filePath(QStringLiteral("out1")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out1.html")));
+    QString nameShown = QStringLiteral("(not shown)");
+    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+      nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+      dialog->reject();
+    });
+    window->cmdFileSelect()->click();
+    QCOMPARE(nameShown, QString());
   }
 
   void saveDialogCancelChangesNothing() {
@@ -728,10 +820,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, sizeText);
     QFETCH(QString, charSpacing);
     QString title;
-    QString initialFamily;
     whenModalShown<FontChooser>([&](FontChooser* dialog) {
       title = dialog->windowTitle();
-      initialFamily = dialog->currentFont().family();
       QFont font(QStringLiteral("IPAGothic"));
       font.setUnderline(true);
       dialog->setCurrentFont(font);
@@ -741,8 +831,6 @@ class FrmMainTest : public QObject {
     });
     window->cmdFontChange()->click();
     QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    // The default face, not installed here, opens as the face that stands in for it.
-    QCOMPARE(initialFamily, QStringLiteral("IPAGothic"));
     QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
     QCOMPARE(txtFont(*window, 1)->text(), sizeText);
     QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
@@ -751,6 +839,35 @@ class FrmMainTest : public QObject {
     QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
     QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
+  }
+
+  void fontChooserKeepsAFaceThatIsNotInstalled() {
+    if (QFontDatabase::families().contains(QStringLiteral("ＭＳ ゴシック"))) QSKIP("the face is installed");
+    QString initialFamily;
+    whenModalShown<FontChooser>([&](FontChooser* dialog) {
+      initialFamily = dialog->currentFont().family();
+      dialog->sizeBox()->setCurrentText(QStringLiteral("12"));
+      dialog->accept();
+    });
+    window->cmdFontChange()->click();
+    QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
+  }
+
+  void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
+    FontChooser* dialog = window->FontDialog();
+    int captions = 0;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+      if (!label->text().contains(u'&')) continue;
+      ++captions;
+      QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+    }
+    QCOMPARE(captions, 4);
+    showActive(dialog);
+    QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
+    QVERIFY(dialog->sizeBox()->hasFocus());
+    dialog->hide();
   }
 
   void fontChooserCancelChangesNothing() {
@@ -801,7 +918,10 @@ class FrmMainTest : public QObject {
     // The blank page of the load sequence may still be loading: wait for the
     // file's own text rather than for the next finished load.
     window->navigate(path);
+    // Nothing of the page before is shown while the file loads.
+    QVERIFY(window->brwIE()->isHidden());
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(path), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->brwIE()->isHidden(), 15000);
     const auto text = std::make_shared<QString>();
     QTRY_VERIFY_WITH_TIMEOUT((window->brwIE()->page()->toPlainText([text](const QString& t) { *text = t; }),
                               text->trimmed() == QStringLiteral("あ")),

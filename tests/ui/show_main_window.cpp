@@ -1,11 +1,14 @@
 // Opens the main window and reports how long it takes until the window is
 // shown and until its preview pane has loaded the blank page. With a folder
-// argument it also saves screenshots of every page and of the folder chooser:
+// argument it also saves screenshots of every page, of the folder chooser, the
+// font and file dialogs and a question box:
 //   ui_show [screenshot-folder]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWebEngineView>
@@ -21,7 +24,7 @@ namespace {
 void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   QDir().mkpath(folder);
   window.setStatusText(QStringLiteral("変換完了しました."));
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < window.SSTabMain()->count(); ++i) {
     window.SSTabMain()->setCurrentIndex(i);
     QApplication::processEvents();
     window.grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
@@ -40,6 +43,21 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   QApplication::processEvents();
   fonts->grab().save(folder + QStringLiteral("/FontDialog.png"));
   fonts->hide();
+
+  QFileDialog* files = window.FileDialog();
+  files->setAcceptMode(QFileDialog::AcceptSave);
+  files->setNameFilters({QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
+  files->show();
+  wait.restart();
+  while (wait.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  files->grab().save(folder + QStringLiteral("/FileDialog.png"));
+  files->hide();
+
+  QMessageBox question(QMessageBox::Question, zelvato::ui::programTitle, QStringLiteral("HTML保存"),
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &window);
+  question.show();
+  QApplication::processEvents();
+  question.grab().save(folder + QStringLiteral("/MessageBox.png"));
 }
 
 }  // namespace
@@ -49,6 +67,7 @@ int main(int argc, char** argv) {
   clock.start();
   zelvato::ui::prepareApplication();
   QApplication app(argc, argv);
+  zelvato::ui::installJapaneseTranslations();
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
   zelvato::ui::frmMain window;
