@@ -86,7 +86,7 @@ void endOnSuccess(ui::frmMain& window, const QString& previewPath) {
 // Prepares the destinations the window adds to the engine's run, then runs the
 // engine; false on any failure.
 bool convert(ui::frmMain& window, WindowConversionHost& host, const ConversionSettings& settings,
-             ColumnGrid& grid, const QString& source, const std::string& previewPath, RunFiles& files) {
+             const QString& source, const std::string& previewPath, RunFiles& files) {
   showProgress(texts::convertingProgress, static_cast<qint32>(source.size()),
                texts::toQString(messages::characterUnit), true);
   window.setStatusText(texts::toQString(messages::converting));
@@ -95,7 +95,7 @@ bool convert(ui::frmMain& window, WindowConversionHost& host, const ConversionSe
   files.failure = beginPreviewFile(previewPath, settings, created);
   if (files.failure) return false;
   window.clearHtml();
-  return convertText(source.toStdU16String(), settings, grid, previewPath, host, &files);
+  return convertText(source.toStdU16String(), settings, previewPath, host, &files);
 }
 
 }  // namespace
@@ -119,7 +119,6 @@ void runConversion(ui::frmMain& window) {
 
   // The one reading of the controls: nothing can change them before the lock.
   ConversionSettings settings;
-  std::unique_ptr<ColumnGrid> grid;
   QString previewPath;
   try {
     settings = window.readSettings();
@@ -129,7 +128,6 @@ void runConversion(ui::frmMain& window) {
         ui::showMessage(&window, texts::toQString(problem->warning), ui::MessageIcon::warning);
       return;
     }
-    grid = std::make_unique<ColumnGrid>(runGrid(settings));
     // Without a private folder nothing is written at all: tempFolder has said why.
     previewPath = previewFilePath();
     if (previewPath.isEmpty()) return;
@@ -149,7 +147,7 @@ void runConversion(ui::frmMain& window) {
   try {
     // The source as it is at the lock; the pane cannot change until the release.
     converted =
-        convert(window, *context.host, settings, *grid, window.sourceText(), enginePreviewPath, files);
+        convert(window, *context.host, settings, window.sourceText(), enginePreviewPath, files);
     // The last blocks and status text, which the host holds back between its showings.
     context.host->showPending();
   } catch (...) {

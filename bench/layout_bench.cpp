@@ -2,7 +2,9 @@
 
 #include <string>
 
-#include "column_layout.h"
+#include "grid_typesetter.h"
+#include "page_writer.h"
+#include "text_reader.h"
 
 namespace zelvato {
 namespace {
@@ -45,19 +47,20 @@ void BM_layoutLongestText(benchmark::State& state) {
       source.replace(at, notated.size(), notated);
   }
   NoOpHost host;
+  const GridLayoutOptions options = gridLayoutOptions(settings);
   for (auto _ : state) {
-    ColumnGrid grid(25, 20);
+    // Reading and typesetting, rows assembled as the writer does.
+    GridBlock grid = makeGrid(options);
     std::size_t rowLength = 0;
-    const BlockWriter readRows = [&](ColumnGrid& g) {
-      if (g.isEmpty()) return true;
+    const BlockHandler readRows = [&](const GridBlock& g) {
       for (int row = 1; row <= g.rowCount(); ++row) {
-        const std::u16string text = assembleRow(g, row, settings.showGrid);
+        const std::u16string text = assembleRow(g, row, settings.showGrid, settings.kanjiNumerals);
         rowLength += text.size();
         benchmark::DoNotOptimize(text.data());
       }
       return true;
     };
-    const bool ok = layoutText(source, settings, grid, host, readRows);
+    const bool ok = typesetGrid(readDocument(source, settings.aozoraNotation), options, grid, host, readRows);
     benchmark::DoNotOptimize(ok);
     benchmark::DoNotOptimize(rowLength);
   }
@@ -65,6 +68,20 @@ void BM_layoutLongestText(benchmark::State& state) {
   state.SetLabel(typeset ? "kinsoku + tate-chu-yoko + Aozora notation" : "plain");
 }
 BENCHMARK(BM_layoutLongestText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Notation that never closes, 200,000 times on one line: reading it must stay
+// linear (a search from every mark to the line's end would take seconds).
+void BM_readUnclosedNotation(benchmark::State& state) {
+  constexpr std::u16string_view marks[] = {u"｜", u"《", u"［＃"};
+  const std::u16string_view mark = marks[state.range(0)];
+  std::u16string source;
+  for (int i = 0; i < 200000; ++i) source += mark;
+  for (auto _ : state) benchmark::DoNotOptimize(readDocument(source, true).paragraphs.size());
+  state.SetLabel(std::string("200,000 x ") + (state.range(0) == 0   ? "｜"
+                                              : state.range(0) == 1 ? "《"
+                                                                    : "［＃"));
+}
+BENCHMARK(BM_readUnclosedNotation)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zelvato

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QWidget>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "control_dispatch.h"
 #include "control_host.h"
@@ -19,13 +21,21 @@ class BenchSite final : public zelvato::hosting::ControlSite {
   void propertyChanged(const QString&) override {}
 };
 
+QApplication* benchApplication = nullptr;
+
+// The application is made on first use and ended at exit before Qt's own
+// objects of static lifetime, which it still needs while it ends: a plain
+// static application would be destroyed after them.
 QApplication& application() {
   static int argc = 1;
   static char name[] = "progressbar_bench";
   static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  if (benchApplication == nullptr) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchApplication = new QApplication(argc, argv);
+    std::atexit([] { delete std::exchange(benchApplication, nullptr); });
+  }
+  return *benchApplication;
 }
 
 void BM_ProgressBarFrame(benchmark::State& state) {

@@ -151,89 +151,216 @@ std::u16string gaijiCharacter(std::u16string_view body) {
   return {};
 }
 
-// Reads the notation of one line at a time into the text the layout takes.
+// The class of a character for the base of a ruby without ｜: the run of
+// characters of one class before 《 carries the ruby.
+enum class BaseClass { none, kanji, hiragana, katakana, fullWidthLatin, latin };
+
+BaseClass baseClass(char16_t c) {
+  if ((c >= u'\u4E00' && c <= u'\u9FFF') || (c >= u'\u3400' && c <= u'\u4DBF') ||
+      (c >= u'\uF900' && c <= u'\uFAFF') || c == u'々' || c == u'〆' || c == u'〇' || c == u'ヶ' ||
+      c == u'仝' || isHighSurrogate(c) || isLowSurrogate(c))
+    return BaseClass::kanji;
+  if (c >= u'\u3041' && c <= u'\u309F') return BaseClass::hiragana;
+  if (c >= u'\u30A1' && c <= u'\u30FA') return BaseClass::katakana;
+  if (c == u'ー') return BaseClass::katakana;
+  if ((c >= u'０' && c <= u'９') || (c >= u'Ａ' && c <= u'Ｚ') || (c >= u'ａ' && c <= u'ｚ'))
+    return BaseClass::fullWidthLatin;
+  if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'))
+    return BaseClass::latin;
+  return BaseClass::none;
+}
+
+// Reads the notation line by line into paragraphs of runs, in one pass: every
+// search for a closing bracket is answered from positions found once per line.
 class NotationReader {
  public:
-  NotationReader(RubyMode rubyMode, AozoraText& out) : rubyMode_(rubyMode), out_(out) {}
-
-  bool marksUnordered() const { return marksUnordered_; }
+  NotationReader(std::u16string_view source, Document& out) : source_(source), out_(out) {}
 
   void readLine(const SourceLine& line) {
     const std::u16string_view content = line.content;
-    const std::size_t lineStart = out_.text.size();
+    prepareLine(content);
+    if (!carried_) startParagraph();
     bool removedAnnotation = false;
-    lineIndent_ = false;
+    std::size_t plainFrom = 0;  // the text since the last notation, appended in one go
+    auto flush = [&](std::size_t to) {
+      if (to > plainFrom) appendText(content.substr(plainFrom, to - plainFrom));
+    };
     for (std::size_t i = 0; i < content.size();) {
       const char16_t c = content[i];
-      if (c == annotationStart[0] && startsWith(content.substr(i), annotationStart)) {
-        const std::size_t end = annotationClose(content, i + annotationStart.size());
+      if (c == annotationStart[0] && i + 1 < content.size() && content[i + 1] == annotationStart[1]) {
+        const std::size_t end = closeOf_[i];
         if (end != std::u16string_view::npos) {
+          flush(i);
           const std::u16string_view body =
               content.substr(i + annotationStart.size(), end - i - annotationStart.size());
-          annotation(body, i > 0 && content[i - 1] == gaijiMark);
+          annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(content, end + 1));
           removedAnnotation = true;
-          i = end + 1;
+          i = plainFrom = end + 1;
           continue;
         }
       }
       if (c == u'｜' || c == u'|') {
         // An explicit base begins here when a ruby follows on the same line.
-        if (rubyAt(content, content.find(rubyStart, i + 1))) {
-          ++i;
+        if (rubyAt(nextRubyStart(content, i + 1))) {
+          flush(i);
+          explicitBase_ = paragraph_.runs.empty()
+                              ? Mark{0, 0}
+                              : Mark{paragraph_.runs.size() - 1, paragraph_.runs.back().text.size()};
+          i = plainFrom = i + 1;
           continue;
         }
       }
-      if (c == rubyStart && rubyAt(content, i)) {
+      if (c == rubyStart && rubyAt(i)) {
+        flush(i);
         const std::size_t end = content.find(rubyEnd, i + 1);
-        rubyBaseEnd_ = out_.text.size();
-        if (rubyMode_ == RubyMode::paren) {
-          out_.text += u'（';
-          out_.text += content.substr(i + 1, end - i - 1);
-          out_.text += u'）';
-        }
-        rubyEnd_ = out_.text.size();
-        i = end + 1;
+        ruby(content.substr(i + 1, end - i - 1));
+        i = plainFrom = end + 1;
         continue;
       }
-      out_.text += c;
       ++i;
     }
+    flush(content.size());
+    explicitBase_.reset();
     // A line of annotations alone (a page break, the start of an indented
     // range) leaves no empty vertical line, nor does the end of a line that
-    // ends with a page break.
-    const bool endsWithPageBreak = !out_.marks.empty() && out_.marks.back().offset == out_.text.size() &&
-                                   out_.marks.back().kind == NotationMark::Kind::pageBreak;
-    if (!(removedAnnotation && (out_.text.size() == lineStart || endsWithPageBreak))) out_.text += line.end;
-    if (lineIndent_) mark(NotationMark::Kind::indent, rangeIndent_);
+    // ends with a page break: what it set carries over to the next line.
+    const std::size_t lineEnd = offsetOf(content, content.size()) + line.end.size();
+    if (removedAnnotation && paragraph_.runs.empty()) {
+      carried_ = true;
+      paragraph_.sourceEnd = lineEnd;
+      return;
+    }
+    paragraph_.endsLine = line.end.find(u'\r') != std::u16string_view::npos;
+    paragraph_.sourceEnd = lineEnd;
+    if (!paragraph_.endsLine && line.end.empty() && paragraph_.runs.empty() &&
+        paragraph_.style.breakBefore == PageBreak::none) {
+      carried_ = false;
+      return;
+    }
+    emit();
+  }
+
+  // What is left when the text ends: a page break with nothing after it still ends its page.
+  void finish() {
+    if (carried_ && paragraph_.style.breakBefore != PageBreak::none) {
+      paragraph_.endsLine = false;
+      emit();
+    }
   }
 
  private:
-  static bool rubyAt(std::u16string_view content, std::size_t at) {
-    return at != std::u16string_view::npos && content[at] == rubyStart &&
-           content.find(rubyEnd, at + 1) != std::u16string_view::npos;
+  struct Mark {
+    std::size_t run;
+    std::size_t offset;
+  };
+
+  std::size_t offsetOf(std::u16string_view content, std::size_t at) const {
+    return static_cast<std::size_t>(content.data() - source_.data()) + at;
   }
 
-  // The ］ that closes the annotation whose body starts at `from`; brackets
-  // inside it nest.
-  static std::size_t annotationClose(std::u16string_view content, std::size_t from) {
-    int depth = 0;
-    for (std::size_t at = from; at < content.size(); ++at) {
-      if (content[at] == u'［') ++depth;
-      if (content[at] == annotationEnd && depth-- == 0) return at;
+  // The matching ］ of every ［ of the line, and the last 》 in it.
+  void prepareLine(std::u16string_view content) {
+    closeOf_.assign(content.size(), std::u16string_view::npos);
+    opens_.clear();
+    lastRubyEnd_ = std::u16string_view::npos;
+    for (std::size_t at = 0; at < content.size(); ++at) {
+      if (content[at] == u'［') {
+        opens_.push_back(at);
+      } else if (content[at] == annotationEnd && !opens_.empty()) {
+        closeOf_[opens_.back()] = at;
+        opens_.pop_back();
+      } else if (content[at] == rubyEnd) {
+        lastRubyEnd_ = at;
+      }
     }
-    return std::u16string_view::npos;
+    nextRubyStart_ = 0;
+    nextRubyStartFrom_ = 0;
+    lineHasRubyStart_ = true;
   }
 
-  void mark(NotationMark::Kind kind, int cells = 0) { out_.marks.push_back({out_.text.size(), kind, cells}); }
+  std::size_t nextRubyStart(std::u16string_view content, std::size_t from) {
+    if (from < nextRubyStartFrom_ || from > nextRubyStart_ || !lineHasRubyStart_) {
+      if (!lineHasRubyStart_) return std::u16string_view::npos;
+      nextRubyStart_ = content.find(rubyStart, from);
+      if (nextRubyStart_ == std::u16string_view::npos) lineHasRubyStart_ = false;
+    }
+    nextRubyStartFrom_ = from;
+    return lineHasRubyStart_ ? nextRubyStart_ : std::u16string_view::npos;
+  }
 
-  void annotation(std::u16string_view body, bool afterGaijiMark) {
+  bool rubyAt(std::size_t at) const {
+    return at != std::u16string_view::npos && lastRubyEnd_ != std::u16string_view::npos && at < lastRubyEnd_;
+  }
+
+  void startParagraph() {
+    paragraph_ = Paragraph{};
+    paragraph_.style.firstIndent = paragraph_.style.restIndent = rangeIndent_;
+    carried_ = false;
+  }
+
+  void emit() {
+    out_.paragraphs.push_back(std::move(paragraph_));
+    startParagraph();
+  }
+
+  void appendText(std::u16string_view text) {
+    if (paragraph_.runs.empty() || !paragraph_.runs.back().ruby.empty() ||
+        paragraph_.runs.back().marks.emphasis != emphasis_) {
+      Run& run = paragraph_.runs.emplace_back();
+      run.marks.emphasis = emphasis_;
+    }
+    paragraph_.runs.back().text += text;
+  }
+
+  // The run that carries a ruby: from the explicit base mark, else the run of
+  // one character class at the end of the text.
+  void ruby(std::u16string_view reading) {
+    std::vector<Run>& runs = paragraph_.runs;
+    Run base;
+    base.marks.emphasis = emphasis_;
+    if (explicitBase_ && explicitBase_->run <= runs.size()) {
+      const Mark from = *explicitBase_;
+      explicitBase_.reset();
+      if (from.run < runs.size()) {
+        base.marks = runs[from.run].marks;
+        base.text = runs[from.run].text.substr(from.offset);
+        runs[from.run].text.resize(from.offset);
+        for (std::size_t r = from.run + 1; r < runs.size(); ++r) base.text += runs[r].text;
+        runs.resize(from.offset == 0 ? from.run : from.run + 1);
+      }
+    } else if (!runs.empty() && runs.back().ruby.empty()) {
+      std::u16string& text = runs.back().text;
+      std::size_t start = text.size();
+      const BaseClass kind = start > 0 ? baseClass(text[start - 1]) : BaseClass::none;
+      if (kind != BaseClass::none)
+        while (start > 0 && baseClass(text[start - 1]) == kind) --start;
+      base.marks = runs.back().marks;
+      base.text = text.substr(start);
+      text.resize(start);
+      if (text.empty()) runs.pop_back();
+    }
+    base.ruby = reading;
+    runs.push_back(std::move(base));
+  }
+
+  void annotation(std::u16string_view body, bool afterGaijiMark, std::size_t sourceAfter) {
     if (body == u"改ページ" || body == u"改丁" || body == u"改見開き") {
-      mark(NotationMark::Kind::pageBreak);
+      const PageBreak kind = body == u"改ページ" ? PageBreak::page
+                             : body == u"改丁"   ? PageBreak::sheet
+                                                 : PageBreak::spread;
+      if (!paragraph_.runs.empty()) {
+        // The text before the break ends its page without ending its line.
+        paragraph_.endsLine = false;
+        paragraph_.sourceEnd = sourceAfter;
+        emit();
+        carried_ = true;
+      }
+      paragraph_.style.breakBefore = kind;
       return;
     }
     if (body == u"ここで字下げ終わり") {
       rangeIndent_ = 0;
-      mark(NotationMark::Kind::indent, 0);
+      setIndent(0);
       return;
     }
     constexpr std::u16string_view from = u"ここから", indent = u"字下げ";
@@ -242,16 +369,13 @@ class NotationReader {
       const std::u16string_view count =
           body.substr(range ? from.size() : 0, body.size() - indent.size() - (range ? from.size() : 0));
       if (const auto cells = readCount(count)) {
-        if (range)
-          rangeIndent_ = *cells;
-        else
-          lineIndent_ = true;
-        mark(NotationMark::Kind::indent, *cells);
+        if (range) rangeIndent_ = *cells;
+        setIndent(*cells);
         return;
       }
     }
     if (body == u"傍点" || body == u"傍点終わり") {
-      mark(NotationMark::Kind::emphasis, body == u"傍点" ? 1 : 0);
+      emphasis_ = body == u"傍点" ? EmphasisKind::sesame : EmphasisKind::none;
       return;
     }
     // 「X」に傍点 follows the X it marks.
@@ -259,56 +383,96 @@ class NotationReader {
     if (startsWith(body, emphasisStart) && endsWith(body, emphasisEnd)) {
       const std::u16string_view marked =
           body.substr(emphasisStart.size(), body.size() - emphasisStart.size() - emphasisEnd.size());
-      // The X may carry its ruby: 下人（げにん）［＃「下人」に傍点］.
-      const std::size_t end = out_.text.size() == rubyEnd_ ? rubyBaseEnd_ : out_.text.size();
-      if (!marked.empty() && endsWith(std::u16string_view(out_.text).substr(0, end), marked)) {
-        out_.marks.push_back({end - marked.size(), NotationMark::Kind::emphasis, 1});
-        out_.marks.push_back({end, NotationMark::Kind::emphasis, 0});
-        marksUnordered_ = true;
-        return;
-      }
+      if (markEnd(marked, EmphasisKind::sesame)) return;
     }
-    if (afterGaijiMark && !out_.text.empty() && out_.text.back() == gaijiMark) {
+    if (afterGaijiMark && !paragraph_.runs.empty() && paragraph_.runs.back().ruby.empty() &&
+        !paragraph_.runs.back().text.empty() && paragraph_.runs.back().text.back() == gaijiMark) {
       const std::u16string character = gaijiCharacter(body);
       if (!character.empty()) {
-        out_.text.pop_back();
-        out_.text += character;
+        paragraph_.runs.back().text.pop_back();
+        paragraph_.runs.back().text += character;
         return;
       }
     }
-    ++out_.droppedAnnotations;
+    ++out_.unreadAnnotations;
   }
 
-  RubyMode rubyMode_;
-  AozoraText& out_;
+  // A range's indent takes the paragraph not yet begun at once; later lines follow it.
+  void setIndent(int cells) {
+    if (paragraph_.runs.empty()) paragraph_.style.firstIndent = paragraph_.style.restIndent = cells;
+  }
+
+  // The emphasis of the text `marked` that ends the paragraph so far (its ruby aside).
+  bool markEnd(std::u16string_view marked, EmphasisKind kind) {
+    if (marked.empty() || paragraph_.runs.empty()) return false;
+    std::vector<Run>& runs = paragraph_.runs;
+    Run& last = runs.back();
+    if (!endsWith(last.text, marked)) return false;
+    if (!last.ruby.empty() || last.text.size() == marked.size()) {
+      last.marks.emphasis = kind;
+      return true;
+    }
+    Run tail;
+    tail.marks = last.marks;
+    tail.marks.emphasis = kind;
+    tail.text = last.text.substr(last.text.size() - marked.size());
+    last.text.resize(last.text.size() - marked.size());
+    runs.push_back(std::move(tail));
+    return true;
+  }
+
+  std::u16string_view source_;
+  Document& out_;
+  Paragraph paragraph_;
+  bool carried_ = false;  // the paragraph was begun by a line of annotations alone
   int rangeIndent_ = 0;
-  bool lineIndent_ = false;      // the line holds a one-line indent, undone at its end
-  bool marksUnordered_ = false;  // an emphasis mark went back before later marks
-  // Where the last ruby's base ended and the ruby itself, in the read text.
-  std::size_t rubyBaseEnd_ = std::u16string::npos;
-  std::size_t rubyEnd_ = std::u16string::npos;
+  EmphasisKind emphasis_ = EmphasisKind::none;
+  std::optional<Mark> explicitBase_;
+  std::vector<std::size_t> closeOf_;
+  std::vector<std::size_t> opens_;
+  std::size_t lastRubyEnd_ = std::u16string_view::npos;
+  std::size_t nextRubyStart_ = 0;
+  std::size_t nextRubyStartFrom_ = 0;
+  bool lineHasRubyStart_ = true;
 };
 
-// The header is the first few lines, up to the first blank line: title,
-// author and the like. The title is its first line, its notation read, ruby dropped.
-std::u16string titleOf(const std::vector<SourceLine>& lines) {
+// The first few lines, up to the first blank line, are the header: title,
+// author and the like. Empty when the text has no short header.
+std::vector<std::u16string> headerOf(std::u16string_view source, const std::vector<SourceLine>& lines) {
   constexpr std::size_t longestHeader = 6;
   std::size_t blank = 1;
   while (blank < lines.size() && blank <= longestHeader && !trimmed(lines[blank].content).empty()) ++blank;
   if (blank >= lines.size() || blank > longestHeader) return {};
-  AozoraText title;
-  NotationReader(RubyMode::drop, title).readLine({lines.front().content, {}});
-  return std::u16string(trimmed(title.text));
+  std::vector<std::u16string> header;
+  for (std::size_t i = 0; i < blank; ++i) {
+    // A header line with its notation read, ruby dropped.
+    Document line;
+    NotationReader reader(source, line);
+    reader.readLine({lines[i].content, {}});
+    std::u16string text;
+    for (const Paragraph& p : line.paragraphs)
+      for (const Run& run : p.runs) text += run.text;
+    header.emplace_back(trimmed(text));
+  }
+  return header;
 }
 
 }  // namespace
 
-AozoraText readAozoraNotation(std::u16string_view source, RubyMode rubyMode) {
+Document readAozoraText(std::u16string_view source) {
   const std::vector<SourceLine> lines = splitLines(source);
-  AozoraText out;
-  out.text.reserve(source.size());
-  out.title = titleOf(lines);
-  NotationReader reader(rubyMode, out);
+  Document out;
+  out.sourceLength = source.size();
+  const std::vector<std::u16string> header = headerOf(source, lines);
+  if (!header.empty()) out.title = header.front();
+  // Title, author; a translator or editor may follow the author.
+  if (header.size() >= 2) {
+    out.author = header[1];
+    if (header.size() >= 3 && !endsWith(header.back(), u"訳") && !endsWith(header.back(), u"編"))
+      out.author = header.back();
+  }
+  out.paragraphs.reserve(lines.size());
+  NotationReader reader(source, out);
   bool explanationDropped = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // The explanation of the symbols is for the reader of the plain file.
@@ -324,17 +488,15 @@ AozoraText readAozoraNotation(std::u16string_view source, RubyMode rubyMode) {
     }
     reader.readLine(lines[i]);
   }
-  if (reader.marksUnordered())
-    std::stable_sort(out.marks.begin(), out.marks.end(),
-                     [](const NotationMark& a, const NotationMark& b) { return a.offset < b.offset; });
+  reader.finish();
   return out;
 }
 
-ConversionSettings withNotationTitle(const ConversionSettings& settings, std::u16string_view source) {
+ConversionSettings withDocumentTitle(const ConversionSettings& settings, const Document& document) {
   ConversionSettings adjusted = settings;
-  if (!settings.aozoraNotation || settings.htmlTitle != ConversionSettings{}.htmlTitle) return adjusted;
-  const std::u16string title = titleOf(splitLines(source));
-  if (!title.empty()) adjusted.htmlTitle = title;
+  if (settings.aozoraNotation && settings.htmlTitle == ConversionSettings{}.htmlTitle &&
+      !document.title.empty())
+    adjusted.htmlTitle = document.title;
   return adjusted;
 }
 

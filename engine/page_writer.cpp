@@ -3,13 +3,16 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <utility>
 
 #include "aozora_notation.h"
 #include "codepage.h"
 #include "html_text.h"
+#include "messages.h"
 #include "number_text.h"
 #include "unicode_text.h"
+#include "vertical_forms.h"
 #include "zelvato_version.h"
 
 namespace zelvato {
@@ -94,7 +97,109 @@ std::u16string pageNumberText(std::int32_t pageNumber) {
   return u"- " + formatNumber(pageNumber, 1) + u"頁 -" + std::u16string(crlf);
 }
 
+// Emphasis dots (傍点) follow the character in its cell and take the
+// half-width position to its right, so the cell keeps its four positions.
+constexpr char16_t emphasisDot = u'\uFF65';
+
+// How a cell sits in its four display positions: the marks that stand at one edge
+// of their cell in vertical writing are pushed to that edge, the rest centred.
+enum class CellPlace { centred, right, left };
+
+CellPlace cellPlace(std::u16string_view cell) {
+  if (cell.size() != 1) return CellPlace::centred;
+  switch (cell.front()) {
+    case u'゜':
+    case u'｀':
+    case u'┐':
+      return CellPlace::right;
+    case u'└':
+      return CellPlace::left;
+    default:
+      return CellPlace::centred;
+  }
+}
+
+// The cell's character in its vertical look-alike: one code unit is looked up,
+// a pair across or a character beyond the basic plane stays as it is.
+char16_t verticalGlyph(char16_t c, bool kanjiNumerals) {
+  return toVerticalQuote(toVerticalForm(c, kanjiNumerals));
+}
+
 }  // namespace
+
+std::u16string cellGlyphs(const GridCell& cell, bool kanjiNumerals) {
+  if (cell.text.size() != 1) return cell.text;
+  const char16_t glyph = verticalGlyph(cell.text.front(), kanjiNumerals);
+  std::u16string text(1, glyph);
+  if (cell.emphasis != EmphasisKind::none && glyph != u'\u3000' &&
+      cellPlace(std::u16string_view(&glyph, 1)) == CellPlace::centred)
+    text += emphasisDot;
+  return text;
+}
+
+std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, bool kanjiNumerals) {
+  std::u16string text;
+  const int linesPerColumn = block.linesPerColumn();
+  if (row < 1 || row > block.rowCount()) return text;
+  text.reserve(static_cast<std::size_t>(linesPerColumn) * 6);
+  for (int line = linesPerColumn; line >= 1; --line) {
+    const GridCell& cell = block.cell(row, line);
+    if (showGrid && line != linesPerColumn) text += u'|';
+    // Every cell takes four display positions; an empty one shows a full-width space.
+    if (cell.empty()) {
+      text += u" \u3000 ";
+      continue;
+    }
+    if (cell.text.size() != 1) {
+      text += u' ';
+      text += cell.text;
+      text += u' ';
+      continue;
+    }
+    const char16_t glyph = verticalGlyph(cell.text.front(), kanjiNumerals);
+    switch (cellPlace(std::u16string_view(&glyph, 1))) {
+      case CellPlace::right:
+        text += u"  ";
+        text += glyph;
+        break;
+      case CellPlace::left:
+        text += glyph;
+        text += u"  ";
+        break;
+      case CellPlace::centred:
+        text += u' ';
+        text += glyph;
+        // The emphasis dot stands in the cell's right padding.
+        text += cell.emphasis != EmphasisKind::none && glyph != u'\u3000' ? emphasisDot : u' ';
+        break;
+    }
+  }
+  return text;
+}
+
+bool blockOpensPage(PageCounters& counters, std::u16string_view columnsPerPage) {
+  if (counters.blocksWritten != counters.nextPageStart) return false;
+  // The next start saturates at the ends of the counter's range: a page that
+  // would begin beyond them is never reached.
+  const double next = roundHalfEven(counters.nextPageStart + textToNumber(columnsPerPage));
+  constexpr auto lowest = std::numeric_limits<std::int32_t>::min();
+  constexpr auto highest = std::numeric_limits<std::int32_t>::max();
+  if (next >= highest)
+    counters.nextPageStart = highest;
+  else if (next <= lowest)
+    counters.nextPageStart = lowest;
+  else if (!std::isnan(next))
+    counters.nextPageStart = static_cast<std::int32_t>(next);
+  return true;
+}
+
+bool blockClosesPage(const PageCounters& counters) {
+  return std::int64_t{counters.blocksWritten} + 1 == counters.nextPageStart;
+}
+
+std::u16string blockStatusText(std::int32_t blocksWritten) {
+  return std::u16string(messages::converting) + u" " + formatNumber(blocksWritten, 2) + u" ｺﾗﾑ処理済...";
+}
 
 std::u16string fontList(const ConversionSettings& settings) {
   std::u16string list = escapeAttribute(settings.fontFace);
@@ -199,48 +304,48 @@ std::u16string pageFileName(const ConversionSettings& settings, std::int32_t pag
   return settings.outputFolder + settings.fileBaseName + formatNumber(pageNumber, 3) + u".html";
 }
 
-PageWriter::PageWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host)
+GridHtmlWriter::GridHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
+                               ConversionHost& host)
     : settings_(settings),
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
       singleFilePath_(textToPath(settings.singleFilePath)) {}
 
-BlockWriter PageWriter::blockWriter() {
-  return [this](ColumnGrid& grid) { return writeColumnBlock(grid); };
+bool GridHtmlWriter::begin(const Document& document) {
+  settings_ = withDocumentTitle(settings_, document);
+  return true;
 }
 
-bool PageWriter::writeColumnBlock(ColumnGrid& grid) {
+bool GridHtmlWriter::block(const GridBlock& block) {
   try {
-    return writeBlock(grid);
+    return writeBlock(block);
   } catch (const std::exception&) {
     return false;
   }
 }
 
-const std::optional<FileFailure>& PageWriter::failure() const {
+const std::optional<FileFailure>& GridHtmlWriter::failure() const {
   return failure_ ? failure_ : outputFiles_.failure();
 }
 
 // Output files are written beside their targets and replace them only when
 // the run ends well (StagedFiles).
-bool PageWriter::beginFile(const std::string& path) {
+bool GridHtmlWriter::beginFile(const std::string& path) {
   return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, fileHeader(settings_)));
 }
 
-std::string PageWriter::pagePath(std::int32_t pageNumber) const {
+std::string GridHtmlWriter::pagePath(std::int32_t pageNumber) const {
   return textToPath(pageFileName(settings_, pageNumber));
 }
 
-bool PageWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
+bool GridHtmlWriter::writePageFooter(std::int32_t pageNumber, bool lastPage) {
   return outputFiles_.append(pagePath(pageNumber),
                              encodePage(settings_, pageFooter(settings_, pageNumber, lastPage)));
 }
 
-bool PageWriter::writeBlock(ColumnGrid& grid) {
-  const bool pageEnd = grid.takePageEnd();
+bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
+  const bool pageEnd = grid.endsPage();
   if (grid.isEmpty()) {
-    // Line breaks alone show nothing, so they are not read either.
-    grid.readingText().clear();
     // A page break where no block is pending still ends the page begun.
     if (pageEnd && settings_.outputMode == OutputMode::pageFiles && openPage_ != 0) {
       pageAwaitingFooter_ = std::exchange(openPage_, 0);
@@ -250,18 +355,18 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
     return true;
   }
 
-  // The block is built in the engine's own buffer, encoded once and appended
+  // The block is built in the writer's own buffer, encoded once and appended
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
   for (int row = 1; row <= grid.rowCount(); ++row) {
-    std::u16string text = assembleRow(grid, row, settings_.showGrid);
+    std::u16string text = assembleRow(grid, row, settings_.showGrid, settings_.kanjiNumerals);
     widenMarkupCharacters(text);
     block += text;
     block += crlf;
     host_.yieldToEvents();
   }
-  const std::optional<std::u16string> closing = blockClosing(settings_, grid.readingText());
-  grid.readingText().clear();
+  const std::optional<std::u16string> closing =
+      blockClosing(settings_, settings_.accessibleText ? grid.readingText() : std::u16string());
   if (!closing) return false;
   block += *closing;
   block += crlf;
@@ -305,7 +410,7 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
   return true;
 }
 
-bool PageWriter::finishSingleFile() {
+bool GridHtmlWriter::finishSingleFile() {
   if (!singleFileBegun_) {
     if (!beginFile(singleFilePath_)) return false;
     singleFileBegun_ = true;
@@ -314,12 +419,12 @@ bool PageWriter::finishSingleFile() {
                              encodePage(settings_, std::u16string(bodyEnd) + std::u16string(crlf)));
 }
 
-bool PageWriter::finishRun(bool runCompleted) {
+bool GridHtmlWriter::finish(bool completed) {
   if (finished_) return true;
   finished_ = true;
   try {
     // A failed or stopped run puts none of its files in place.
-    if (!runCompleted) {
+    if (!completed) {
       outputFiles_.discard();
       return true;
     }
@@ -335,36 +440,6 @@ bool PageWriter::finishRun(bool runCompleted) {
     return false;
   } catch (const std::exception&) {
     outputFiles_.discard();
-    return false;
-  }
-}
-
-ColumnGrid runGrid(const ConversionSettings& settings) {
-  const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
-  return ColumnGrid(side(settings.charsPerLine), side(settings.linesPerColumn), settings.kinsoku);
-}
-
-bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
-                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
-  try {
-    PageWriter writer(withNotationTitle(settings, source), previewFilePath, host);
-    if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
-    const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
-    // After a failed layout no file is put in place.
-    const bool finished = writer.finishRun(laidOut);
-    if (files != nullptr) files->failure = writer.failure();
-    return laidOut && finished;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool convertText(std::u16string_view source, const ConversionSettings& settings,
-                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
-  try {
-    ColumnGrid grid = runGrid(settings);
-    return convertText(source, settings, grid, previewFilePath, host, files);
-  } catch (const std::exception&) {
     return false;
   }
 }

@@ -5,12 +5,40 @@
 #include <string>
 #include <string_view>
 
-#include "column_layout.h"
+#include "conversion.h"
 #include "conversion_host.h"
 #include "conversion_settings.h"
+#include "document_sink.h"
+#include "grid_block.h"
 #include "output_files.h"
 
 namespace zelvato {
+
+// The run's page counters, reset to 0, 0, 1 before the first block.
+struct PageCounters {
+  std::int32_t blocksWritten = 0;
+  std::int32_t nextPageStart = 0;
+  std::int32_t pageNumber = 1;
+};
+
+// Page decisions in pageFiles mode. Before a non-empty block is written: true
+// when it opens a new page; nextPageStart then advances by columnsPerPage (read
+// afresh, the sum rounded halves to even).
+bool blockOpensPage(PageCounters& counters, std::u16string_view columnsPerPage);
+// After the block is written, before blocksWritten advances: true when it closes its page.
+bool blockClosesPage(const PageCounters& counters);
+
+// "縦書き変換中... 03 ｺﾗﾑ処理済..." after the third block.
+std::u16string blockStatusText(std::int32_t blocksWritten);
+
+// The text a cell shows: its character in the look-alike of its vertical form
+// (digits as kanji numerals when asked), an emphasis dot after it.
+std::u16string cellGlyphs(const GridCell& cell, bool kanjiNumerals);
+
+// Row `row` of the block (the hanging row included) as horizontal text: lines
+// L down to 1, every cell padded to four display positions, with "|" between
+// cells when showGrid is on.
+std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, bool kanjiNumerals);
 
 // The line the run puts at the top of the temporary preview file.
 inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
@@ -60,30 +88,27 @@ std::u16string pageFooter(const ConversionSettings& settings, std::int32_t pageN
 // The file of one page: folder + base name + page number (at least three digits) + ".html".
 std::u16string pageFileName(const ConversionSettings& settings, std::int32_t pageNumber);
 
-// Writes the blocks of one run to every destination: the preview file (when its
-// path is not empty), the host (which shows the block's markup and puts it on
-// the clipboard), and the single output file or the page files. Every file is
-// opened and closed within one block. The output files are written beside
-// their targets and take their places only when finishRun ends a completed run,
-// so a failed run leaves the earlier files as they were. Nothing throws: a
-// failed write makes the block write return false.
-class PageWriter {
+// The grid HTML writer: every column block as monospaced rows of a PRE
+// element, the characters in look-alike forms of their vertical glyphs, to
+// every destination of the run: the preview file (when its path is not empty),
+// the host (which shows the block's markup), and the single output file or the
+// page files. The output files are written beside their targets and take their
+// places only when a completed run finishes, so a failed run leaves the earlier
+// files as they were. Nothing throws: a failed write makes the call return false.
+class GridHtmlWriter : public DocumentSink {
  public:
-  PageWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
+  GridHtmlWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
 
-  // Writes the grid as one block and empties it; an empty grid writes nothing.
-  bool writeColumnBlock(ColumnGrid& grid);
-  // writeColumnBlock in the form layoutText takes.
-  BlockWriter blockWriter();
-
+  // Takes the document's title for the page title when the settings ask for it.
+  bool begin(const Document& document) override;
+  // Writes the block to every destination; a block without cells only ends its page.
+  bool block(const GridBlock& block) override;
   // Ends the run's files: the single file gets its ending (and, when no block
   // was written, is created with its header first, so it is always one whole
   // document); the last page gets its footer without a next-page link; then
-  // all of them take their targets' places. Call it once after the layout,
-  // also after a failed one (runCompleted false): then no file is put in place.
-  bool finishRun(bool runCompleted = true);
-  // The single file's ending alone (part of finishRun).
-  bool finishSingleFile();
+  // all of them take their targets' places. After a failed run (completed
+  // false) no file is put in place.
+  bool finish(bool completed) override;
 
   const PageCounters& counters() const { return counters_; }
   // The file whose write failed first, and why.
@@ -92,12 +117,13 @@ class PageWriter {
   void keepIntact(const std::string& path) { outputFiles_.keepIntact(path); }
 
  private:
-  bool writeBlock(ColumnGrid& grid);
+  bool writeBlock(const GridBlock& block);
+  bool finishSingleFile();
   bool beginFile(const std::string& path);
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
   std::string pagePath(std::int32_t pageNumber) const;
 
-  const ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
+  ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
   std::string previewFilePath_;
   ConversionHost& host_;
   PageCounters counters_;
@@ -112,28 +138,5 @@ class PageWriter {
   StagedFiles outputFiles_;
   std::optional<FileFailure> failure_;  // of the preview file
 };
-
-// What a caller may add to a run's files.
-struct RunFiles {
-  std::string keepIntact;              // a file no output may replace: the source file
-  std::optional<FileFailure> failure;  // after the run: the file whose write failed, and why
-};
-
-// The run's grid: characters per line and lines per block read from the
-// settings and rounded halves to even. A side that is no 32-bit whole number
-// makes a grid that holds no cell, so a run on it fails at once.
-ColumnGrid runGrid(const ConversionSettings& settings);
-
-// One whole conversion after the run's checks, the same for the window and the
-// command line: lays the source out into `grid`, writes every block and
-// finishes the files; the output files take their targets' places only when
-// the whole run succeeded. The preview file, when its path is not empty, must
-// have been begun. False when the layout or a write failed; `files`, when
-// given, then names the file whose write failed.
-bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
-                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
-// The same on the grid runGrid makes.
-bool convertText(std::u16string_view source, const ConversionSettings& settings,
-                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 
 }  // namespace zelvato

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "column_layout.h"
+#include "grid_block.h"
 #include "number_text.h"
 
 namespace zelvato {
@@ -106,7 +106,7 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
     return problem(SettingsCheck::gridTooSmall, SettingField::linesPerColumn);
   const auto rows = toWholeNumber(textToNumber(s.charsPerLine));
   const auto lines = toWholeNumber(textToNumber(s.linesPerColumn));
-  if (!rows || !lines || !ColumnGrid::fits(*rows, *lines))
+  if (!rows || !lines || !GridBlock::fits(*rows, *lines, s.kinsoku))
     return problem(SettingsCheck::gridTooLarge, SettingField::charsPerLine);
   return std::nullopt;
 }

@@ -9,9 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "aozora_notation.h"
 #include "codepage.h"
-#include "column_layout.h"
 #include "convert_options.h"
 #include "messages.h"
 #include "number_text.h"
@@ -202,8 +200,7 @@ int run(int argc, char** argv) {
   if (converted) converted = convertText(*source, settings, options.previewPath, host, &files);
   host.clearProgress();
   if (options.verbose && settings.aozoraNotation)
-    std::cerr << "zelvato-convert: " << readAozoraNotation(*source, settings.rubyMode).droppedAnnotations
-              << " annotations dropped\n";
+    std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     // As the window does: the preview of a failed run is removed, but only

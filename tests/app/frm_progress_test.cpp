@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "column_layout.h"
+#include "page_writer.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 

@@ -31,7 +31,7 @@
 
 #include "../support/window_controls.h"
 #include "codepage.h"
-#include "column_layout.h"
+#include "page_writer.h"
 #include "commands.h"
 #include "control_dispatch.h"
 #include "control_host.h"

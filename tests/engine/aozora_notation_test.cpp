@@ -30,30 +30,119 @@ constexpr std::u16string_view rashomon =
     u"\r\n"
     u"底本：「芥川龍之介全集１」ちくま文庫\r\n";
 
+// A paragraph as text, its ruby in 《》 after the base and emphasis in ［］.
+std::u16string textOf(const Paragraph& paragraph) {
+  std::u16string text;
+  for (const Run& run : paragraph.runs) {
+    const bool marked = run.marks.emphasis != EmphasisKind::none;
+    text += (marked ? u"［" : u"") + run.text + (marked ? u"］" : u"");
+    if (!run.ruby.empty()) text += u"《" + run.ruby + u"》";
+  }
+  return text;
+}
+
 TEST(AozoraNotation, readsTheHeaderGaijiAndAnnotationsOfAFile) {
-  const AozoraText read = readAozoraNotation(rashomon, RubyMode::paren);
+  const Document read = readAozoraText(rashomon);
   EXPECT_EQ(read.title, u"羅生門");
+  EXPECT_EQ(read.author, u"芥川龍之介");
   // The explanation between the hyphen lines is gone; gaiji with a code become
   // their character, the one without keeps its ※; the colophon stays.
-  EXPECT_EQ(read.text,
-            u"羅生門\r\n芥川龍之介\r\n\r\n\r\n"
-            u"　或日の暮方の事である。一人の下人（げにん）が挘呭※\r\n"
-            u"\r\n"
-            u"底本：「芥川龍之介全集１」ちくま文庫\r\n");
-  EXPECT_EQ(read.droppedAnnotations, 2u);
+  std::vector<std::u16string> paragraphs;
+  for (const Paragraph& p : read.paragraphs) paragraphs.push_back(textOf(p));
+  EXPECT_EQ(paragraphs, (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
+                                                     u"　或日の暮方の事である。一人の下人《げにん》が挘呭※",
+                                                     u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
+  EXPECT_EQ(read.unreadAnnotations, 2u);
+  EXPECT_EQ(read.paragraphs.back().sourceEnd, rashomon.size());
+}
+
+TEST(AozoraNotation, readsRubyEmphasisIndentsAndBreaksIntoTheDocument) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    std::vector<std::u16string> paragraphs;
+    std::vector<int> indents;
+    std::vector<PageBreak> breaks;
+  };
+  const Case cases[] = {
+      {"the base is the run of one class before the ruby",
+       u"一人の下人《げにん》が",
+       {u"一人の下人《げにん》が"},
+       {0},
+       {PageBreak::none}},
+      {"kana end a kanji base",
+       u"あの羅生門《らしやうもん》",
+       {u"あの羅生門《らしやうもん》"},
+       {0},
+       {PageBreak::none}},
+      {"an explicit base", u"一人の｜下人《げにん》が", {u"一人の下人《げにん》が"}, {0}, {PageBreak::none}},
+      {"emphasis on the text before",
+       u"雨やみを待つ［＃「待つ」に傍点］",
+       {u"雨やみを［待つ］"},
+       {0},
+       {PageBreak::none}},
+      {"emphasis on a base with its ruby",
+       u"下人《げにん》［＃「下人」に傍点］",
+       {u"［下人］《げにん》"},
+       {0},
+       {PageBreak::none}},
+      {"an emphasised range",
+       u"あ［＃傍点］いう［＃傍点終わり］え",
+       {u"あ［いう］え"},
+       {0},
+       {PageBreak::none}},
+      {"an indented range, a one-line indent",
+       u"［＃ここから２字下げ］\r\nあ\r\n［＃３字下げ］い\r\nう\r\n［＃ここで字下げ終わり］\r\nえ",
+       {u"あ", u"い", u"う", u"え"},
+       {2, 3, 2, 0},
+       {PageBreak::none, PageBreak::none, PageBreak::none, PageBreak::none}},
+      {"breaks begin the paragraph after them",
+       u"あ\r\n［＃改ページ］\r\nい［＃改丁］う",
+       {u"あ", u"い", u"う"},
+       {0, 0, 0},
+       {PageBreak::none, PageBreak::page, PageBreak::sheet}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Document read = readAozoraText(c.source);
+    std::vector<std::u16string> paragraphs;
+    std::vector<int> indents;
+    std::vector<PageBreak> breaks;
+    for (const Paragraph& p : read.paragraphs) {
+      paragraphs.push_back(textOf(p));
+      indents.push_back(p.style.firstIndent);
+      breaks.push_back(p.style.breakBefore);
+    }
+    EXPECT_EQ(paragraphs, c.paragraphs);
+    EXPECT_EQ(indents, c.indents);
+    EXPECT_EQ(breaks, c.breaks);
+  }
+}
+
+TEST(AozoraNotation, readingTakesLinearTime) {
+  // Notation that never closes must not be searched for again at every mark:
+  // these lines would take many seconds if it were.
+  for (const std::u16string_view mark : {u"｜", u"《", u"［＃", u"［"}) {
+    std::u16string line;
+    for (int i = 0; i < 200000; ++i) line += mark;
+    const Document read = readAozoraText(line + u"》");
+    ASSERT_EQ(read.paragraphs.size(), 1u);
+  }
 }
 
 TEST(AozoraNotation, theTitleReplacesOnlyTheStartValue) {
+  const Document read = readAozoraText(rashomon);
   ConversionSettings settings;
   settings.aozoraNotation = true;
-  EXPECT_EQ(withNotationTitle(settings, rashomon).htmlTitle, u"羅生門");
+  EXPECT_EQ(withDocumentTitle(settings, read).htmlTitle, u"羅生門");
   settings.htmlTitle = u"私の本";
-  EXPECT_EQ(withNotationTitle(settings, rashomon).htmlTitle, u"私の本");
+  EXPECT_EQ(withDocumentTitle(settings, read).htmlTitle, u"私の本");
   settings = ConversionSettings{};
-  EXPECT_EQ(withNotationTitle(settings, rashomon).htmlTitle, ConversionSettings{}.htmlTitle);
+  EXPECT_EQ(withDocumentTitle(settings, read).htmlTitle, ConversionSettings{}.htmlTitle);
   // A text without a short header has no title.
   settings.aozoraNotation = true;
-  EXPECT_EQ(withNotationTitle(settings, u"一行だけの文章").htmlTitle, ConversionSettings{}.htmlTitle);
+  EXPECT_EQ(withDocumentTitle(settings, readAozoraText(u"一行だけの文章")).htmlTitle,
+            ConversionSettings{}.htmlTitle);
 }
 
 TEST(AozoraNotation, aPageBreakEndsThePageFileEarly) {

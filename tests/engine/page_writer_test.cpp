@@ -272,14 +272,14 @@ TEST(PageWriter, sourceTextNeverBecomesMarkup) {
     std::u16string cell;
     std::u16string written;
   };
-  const Case cases[] = {{u"<", u"＜"}, {u">", u"＞"}, {u"&", u"＆"}, {u"\"", u"＂"}};
+  const Case cases[] = {{u"<", u"＜"}, {u">", u"＞"}, {u"&", u"＆"}, {u"\"", u"〝"}};
   for (const Case& c : cases) {
     ConversionSettings s = smallSettings();
     RecordingHost host;
-    PageWriter writer(s, "", host);
-    ColumnGrid grid(3, 3);
-    grid.cell(1, 1) = c.cell;
-    ASSERT_TRUE(writer.writeColumnBlock(grid));
+    GridHtmlWriter writer(s, "", host);
+    GridBlock grid(3, 3, false);
+    grid.cell(1, 1).text = c.cell;
+    ASSERT_TRUE(writer.block(grid));
     const std::u16string rows = rowLines(host.htmlPane);
     ASSERT_EQ(rows.size(), 3u * (3 * 3 + 2));  // three rows of three padded cells
     EXPECT_NE(rows.find(u" " + c.written + u" "), std::u16string::npos) << utf16ToUtf8(c.cell);
@@ -401,15 +401,15 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
     RecordingHost host;
     ConversionSettings s = smallSettings();
     ASSERT_TRUE(beginPreviewFile(run.preview, s));
-    PageWriter writer(s, run.preview, host);
-    ColumnGrid grid(3, 3);
-    grid.cell(1, 1) = u"あ";
-    ASSERT_TRUE(writer.writeColumnBlock(grid));
+    GridHtmlWriter writer(s, run.preview, host);
+    GridBlock grid(3, 3, false);
+    grid.cell(1, 1).text = u"あ";
+    ASSERT_TRUE(writer.block(grid));
     const std::string written = bytesOf(run.preview);
     ASSERT_TRUE(std::filesystem::remove(run.preview));
     ASSERT_TRUE(std::filesystem::create_directory(run.preview));  // no longer writable as a file
-    grid.cell(1, 1) = u"い";
-    EXPECT_FALSE(writer.writeColumnBlock(grid));
+    grid.cell(1, 1).text = u"い";
+    EXPECT_FALSE(writer.block(grid));
     EXPECT_EQ(writer.counters().blocksWritten, 1);
     EXPECT_NE(written.find("\x82\xa0"), std::string::npos);
     EXPECT_EQ(host.blocks, 1);

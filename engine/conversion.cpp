@@ -1,0 +1,49 @@
+#include "conversion.h"
+
+#include <exception>
+
+#include "grid_typesetter.h"
+#include "page_writer.h"
+#include "text_reader.h"
+
+namespace zelvato {
+
+bool convertText(std::u16string_view source, const ConversionSettings& settings, DocumentSink& sink,
+                 ConversionHost& host, std::size_t* unreadAnnotations) {
+  bool completed = false;
+  try {
+    const GridLayoutOptions options = gridLayoutOptions(settings);
+    GridBlock grid = makeGrid(options);
+    if (grid.holdsNoCell()) {
+      sink.finish(false);
+      return false;
+    }
+    const Document document = readDocument(source, settings.aozoraNotation);
+    if (unreadAnnotations != nullptr) *unreadAnnotations = document.unreadAnnotations;
+    completed = sink.begin(document);
+    if (completed && sink.wantsBlocks())
+      completed = typesetGrid(document, options, grid, host,
+                              [&sink](const GridBlock& block) { return sink.block(block); });
+  } catch (const std::exception&) {
+    completed = false;
+  }
+  // After a failed run no file is put in place.
+  const bool finished = sink.finish(completed);
+  return completed && finished;
+}
+
+bool convertText(std::u16string_view source, const ConversionSettings& settings,
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
+  try {
+    GridHtmlWriter writer(settings, previewFilePath, host);
+    if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
+    const bool converted =
+        convertText(source, settings, writer, host, files != nullptr ? &files->unreadAnnotations : nullptr);
+    if (files != nullptr) files->failure = writer.failure();
+    return converted;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace zelvato

@@ -1,0 +1,472 @@
+#include "grid_typesetter.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "html_text.h"
+#include "kinsoku.h"
+#include "number_text.h"
+#include "tate_chu_yoko.h"
+#include "unicode_text.h"
+#include "vertical_forms.h"
+#include "widening.h"
+
+namespace zelvato {
+
+GridBlock::GridBlock(int charsPerLine, int linesPerColumn, bool hangingRow)
+    : rows_(fits(charsPerLine, linesPerColumn, hangingRow) ? charsPerLine + (hangingRow ? 1 : 0) : 0),
+      lines_(rows_ != 0 ? linesPerColumn : 0),
+      hangingRow_(rows_ != 0 && hangingRow),
+      cells_((static_cast<std::size_t>(rows_) + 1) * (static_cast<std::size_t>(lines_) + 1)),
+      returns_(static_cast<std::size_t>(lines_) + 1) {}
+
+bool GridBlock::fits(int charsPerLine, int linesPerColumn, bool hangingRow) {
+  if (charsPerLine < 1 || linesPerColumn < 1) return false;
+  const auto cells = (static_cast<std::size_t>(charsPerLine) + (hangingRow ? 2 : 1)) *
+                     (static_cast<std::size_t>(linesPerColumn) + 1);
+  return cells <= maxCells;
+}
+
+bool GridBlock::isEmpty() const {
+  for (int row = 1; row <= rows_; ++row)
+    for (int line = 1; line <= lines_; ++line)
+      if (!cell(row, line).empty()) return false;
+  return true;
+}
+
+std::u16string GridBlock::readingText() const {
+  std::u16string text;
+  for (int line = 1; line <= lines_; ++line) {
+    for (int row = 1; row <= rows_; ++row) text += cell(row, line).source;
+    if (endsWithReturn(line)) text += u'\n';
+  }
+  return text;
+}
+
+void GridBlock::clear() {
+  for (GridCell& c : cells_)
+    if (!c.empty()) c.clear();
+  std::fill(returns_.begin(), returns_.end(), 0);
+  pageEnd_ = false;
+}
+
+GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
+  GridLayoutOptions options;
+  const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  options.charsPerLine = side(settings.charsPerLine);
+  options.linesPerColumn = side(settings.linesPerColumn);
+  const double tab = std::floor(textToNumber(settings.tabWidth));
+  options.tabCells = !(tab >= 1) ? 0 : tab >= maxTabCells ? maxTabCells : static_cast<int>(tab);
+  options.kanjiNumerals = settings.kanjiNumerals;
+  options.lineBreakRules = settings.kinsoku;
+  options.tateChuYoko = settings.tateChuYoko;
+  options.rubyMode = settings.rubyMode;
+  options.readingText = settings.accessibleText;
+  return options;
+}
+
+GridBlock makeGrid(const GridLayoutOptions& options) {
+  return GridBlock(options.charsPerLine, options.linesPerColumn, options.lineBreakRules);
+}
+
+namespace {
+
+// The layout position (row and vertical line) and its moves: a character goes
+// to the next cell, a carriage return ends the vertical line, and a block is
+// handed on when a character no longer fits. With the line-breaking rules, a
+// full stop or comma that would begin a vertical line hangs below the line it
+// ends; a character that must not begin a line takes the character before it
+// down to the next line, into the next block when the line was the block's
+// last; an opening bracket that would fill the last cell moves to the next
+// line. A push never empties a line. Indentation makes every new vertical line
+// begin after empty cells.
+class LayoutPosition {
+ public:
+  LayoutPosition(GridBlock& grid, const BlockHandler& handle, bool lineBreakRules)
+      : grid_(grid),
+        handle_(handle),
+        rules_(lineBreakRules && grid.hasHangingRow()),
+        rows_(grid.charsPerLine()),
+        lines_(grid.linesPerColumn()) {}
+
+  // Stores one cell. `breaking` says how the character may stand at the ends
+  // of a line; `original` is its widened form, so that two of —— … ‥ stay together.
+  GridCell* place(std::u16string_view text, BreakClass breaking, char16_t original) {
+    // Away from the line's end no rule applies: the character takes the next cell.
+    if (row_ + 1 < rows_) return store(++row_, text);
+    return placeAtLineEnd(text, breaking, original);
+  }
+  bool carriageReturn();
+  // Hands the block on now, marked as ending its page; the text goes on in a new block.
+  bool breakPage();
+  // Every vertical line begun from here on starts after `cells` empty cells
+  // (at most all but one); a line not yet begun starts so at once.
+  void setIndent(int cells);
+  // Indentation for the lines a paragraph wraps to, once it has begun.
+  void setContinuationIndent(int cells) { indent_ = cells < 0 ? 0 : cells; }
+  // Moves to the next line first when `cells` cells that belong together would
+  // not fit on what is left of this one but fit on a line of their own.
+  bool keepTogether(int cells);
+  // The final hand-on of whatever the grid holds.
+  bool finish() { return handOn(); }
+
+ private:
+  GridCell* placeAtLineEnd(std::u16string_view text, BreakClass breaking, char16_t original);
+  GridCell* store(int row, std::u16string_view text) {
+    GridCell& target = grid_.cell(row, line_);
+    // Nearly every cell is one code unit: stored without the general copy.
+    if (text.size() == 1) {
+      target.text.clear();
+      target.text.push_back(text.front());
+    } else {
+      target.text.assign(text);
+    }
+    lineUntouched_ = false;
+    return &target;
+  }
+  bool handOn() {
+    if (grid_.isEmpty() && !grid_.endsPage()) {
+      grid_.clear();
+      return true;
+    }
+    const bool handled = handle_(grid_);
+    grid_.clear();
+    return handled;
+  }
+  bool advanceLine(int emptyCells);
+  bool push();
+  bool lineHasText(int fromRow, int toRow) const;
+  bool mustNotBegin(BreakClass breaking, char16_t original) const;
+  int indentCells() const { return indent_ < rows_ ? indent_ : rows_ - 1; }
+
+  GridBlock& grid_;
+  const BlockHandler& handle_;
+  const bool rules_;
+  const int rows_;   // C
+  const int lines_;  // L
+  int row_ = 0;
+  int line_ = 1;
+  int indent_ = 0;
+  int lineStartRow_ = 0;  // the row the current line began at, before its indent
+  bool lineUntouched_ = true;
+  BreakClass lastBreak_ = BreakClass::free;  // of the character in the line's last cell
+  char16_t lastOriginal_ = 0;
+};
+
+// To the next vertical line, or to the first of a new block after handing on
+// the full one. `emptyCells` is 1 when a carriage return ends a full line
+// without the line-breaking rules: that line's first cell stays empty.
+bool LayoutPosition::advanceLine(int emptyCells) {
+  if (line_ < lines_) {
+    ++line_;
+  } else {
+    if (!handOn()) return false;
+    line_ = 1;
+  }
+  lineStartRow_ = emptyCells;
+  row_ = emptyCells + indentCells();
+  lineUntouched_ = true;
+  return true;
+}
+
+bool LayoutPosition::lineHasText(int fromRow, int toRow) const {
+  for (int row = fromRow; row <= toRow; ++row)
+    if (!grid_.cell(row, line_).empty()) return true;
+  return false;
+}
+
+bool LayoutPosition::mustNotBegin(BreakClass breaking, char16_t original) const {
+  switch (breaking) {
+    case BreakClass::noBegin:
+    case BreakClass::hangable:  // reached only when the hanging cell is taken
+      return true;
+    case BreakClass::inseparable:
+      return original == lastOriginal_;
+    default:
+      return false;
+  }
+}
+
+// Moves the end of the full line down to the next one: its last character,
+// with the mark hanging below it, and with the character before when the last
+// one must not begin a line itself (す。」 goes down as one). False, moving
+// nothing, when the line would be left without text or the next line could
+// not take them.
+bool LayoutPosition::push() {
+  const int hangingRow = grid_.rowCount();
+  int first = rows_;
+  if ((lastBreak_ == BreakClass::noBegin || lastBreak_ == BreakClass::hangable) && rows_ > 1 &&
+      !grid_.cell(rows_ - 1, line_).empty())
+    first = rows_ - 1;
+  if (!lineHasText(1, first - 1)) return false;
+  int count = 0;
+  for (int row = first; row <= hangingRow; ++row)
+    if (!grid_.cell(row, line_).empty()) ++count;
+  if (indentCells() + count + 1 > rows_) return false;
+  GridCell moved[3];
+  for (int row = first, i = 0; row <= hangingRow; ++row)
+    if (!grid_.cell(row, line_).empty()) moved[i++] = std::exchange(grid_.cell(row, line_), {});
+  if (!advanceLine(0)) return false;
+  for (int i = 0; i < count; ++i) grid_.cell(++row_, line_) = std::move(moved[i]);
+  lineUntouched_ = false;
+  return true;
+}
+
+GridCell* LayoutPosition::placeAtLineEnd(std::u16string_view text, BreakClass breaking, char16_t original) {
+  if (row_ < rows_) {
+    // An opening bracket does not end a line: it begins the next one instead.
+    if (rules_ && breaking == BreakClass::noEnd && row_ == rows_ - 1 && lineHasText(1, rows_ - 1)) {
+      if (!advanceLine(0)) return nullptr;
+    }
+    ++row_;
+  } else if (rules_ && breaking == BreakClass::hangable && grid_.cell(grid_.rowCount(), line_).empty() &&
+             !grid_.cell(rows_, line_).empty()) {
+    // Hangs below the full line, in the block that line belongs to; the next
+    // character still begins the next line.
+    GridCell& hanging = grid_.cell(grid_.rowCount(), line_);
+    hanging.text.assign(text);
+    return &hanging;
+  } else if (rules_ && mustNotBegin(breaking, original) && push()) {
+    ++row_;
+  } else {
+    if (!advanceLine(0)) return nullptr;
+    ++row_;
+  }
+  GridCell* cell = store(row_, text);
+  if (row_ == rows_) {
+    lastBreak_ = breaking;
+    lastOriginal_ = original;
+  }
+  return cell;
+}
+
+// A carriage return on a full line is itself the move to the next line; without
+// the line-breaking rules it leaves that line's first cell empty. After a
+// hanging mark it ends the line the mark hangs from: the next line starts at its top.
+bool LayoutPosition::carriageReturn() {
+  grid_.markReturn(line_);
+  if (row_ < rows_ || rules_) return advanceLine(0);
+  return advanceLine(1);
+}
+
+bool LayoutPosition::breakPage() {
+  grid_.markPageEnd();
+  if (!handOn()) return false;
+  line_ = 1;
+  lineStartRow_ = 0;
+  row_ = indentCells();
+  lineUntouched_ = true;
+  return true;
+}
+
+void LayoutPosition::setIndent(int cells) {
+  indent_ = cells < 0 ? 0 : cells;
+  if (lineUntouched_) row_ = lineStartRow_ + indentCells();
+}
+
+bool LayoutPosition::keepTogether(int cells) {
+  if (lineUntouched_ || cells > rows_ - indentCells() || row_ + cells <= rows_) return true;
+  return advanceLine(0);
+}
+
+// The full-width katakana of a half-width one followed by its voiced (゛) or
+// semi-voiced (゜) mark, composed into one character; 0 when there is none.
+char16_t composedKana(char16_t wide, char16_t mark) {
+  if (mark == u'\uFF9E') {
+    if (wide == u'ウ') return u'ヴ';
+    if ((wide >= u'カ' && wide <= u'チ' && (wide - u'カ') % 2 == 0) || wide == u'ツ' || wide == u'テ' ||
+        wide == u'ト')
+      return static_cast<char16_t>(wide + 1);
+    if (wide >= u'ハ' && wide <= u'ホ' && (wide - u'ハ') % 3 == 0) return static_cast<char16_t>(wide + 1);
+  } else if (mark == u'\uFF9F') {
+    if (wide >= u'ハ' && wide <= u'ホ' && (wide - u'ハ') % 3 == 0) return static_cast<char16_t>(wide + 2);
+  }
+  return 0;
+}
+
+bool isFullWidthDigit(char16_t c) {
+  return (c >= u'０' && c <= u'９') || (c >= u'0' && c <= u'9');
+}
+
+// The typesetting of one document: the character loop over its runs.
+class Typesetter {
+ public:
+  Typesetter(const Document& document, const GridLayoutOptions& options, GridBlock& grid,
+             ConversionHost& host, const BlockHandler& handle)
+      : document_(document),
+        options_(options),
+        host_(host),
+        position_(grid, handle, options.lineBreakRules) {}
+
+  bool run() {
+    std::size_t paragraphStart = 0;
+    for (const Paragraph& paragraph : document_.paragraphs) {
+      unitsLeft_ = paragraph.sourceEnd > paragraphStart ? paragraph.sourceEnd - paragraphStart : 0;
+      handled_ = paragraphStart;
+      if (!beginParagraph(paragraph.style)) return false;
+      for (const Run& run : paragraph.runs)
+        if (!setRun(run)) return false;
+      handled_ = paragraph.sourceEnd;
+      if (paragraph.endsLine && !position_.carriageReturn()) return false;
+      paragraphStart = paragraph.sourceEnd;
+    }
+    if (reported_ != document_.sourceLength) report(document_.sourceLength);
+    return position_.finish();
+  }
+
+ private:
+  bool beginParagraph(const ParagraphStyle& style) {
+    switch (style.breakBefore) {
+      case PageBreak::page:
+      case PageBreak::sheet:
+      case PageBreak::spread:
+        if (!position_.breakPage()) return false;
+        break;
+      default:
+        break;
+    }
+    position_.setIndent(style.firstIndent);
+    continuationIndent_ = style.restIndent;
+    firstInParagraph_ = style.restIndent != style.firstIndent;
+    return true;
+  }
+
+  bool setRun(const Run& run) {
+    emphasis_ = run.marks.emphasis;
+    const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
+    // Ruby stays on the vertical line of its base.
+    if (!run.ruby.empty() &&
+        !position_.keepTogether(static_cast<int>(characterCount(run.text) +
+                                                 (rubyInParentheses ? characterCount(run.ruby) + 2 : 0))))
+      return false;
+    if (!setText(run.text)) return false;
+    if (rubyInParentheses) {
+      emphasis_ = EmphasisKind::none;
+      static constexpr std::u16string_view open = u"（", close = u"）";
+      if (!setText(open) || !setText(run.ruby) || !setText(close)) return false;
+    }
+    return true;
+  }
+
+  static std::size_t characterCount(std::u16string_view text) {
+    std::size_t count = 0;
+    for (const char16_t c : text) count += isLowSurrogate(c) ? 0 : 1;
+    return count;
+  }
+
+  void report(std::size_t units) {
+    handled_ = reported_ = units;
+    const auto capped = units > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())
+                            ? std::numeric_limits<std::int32_t>::max()
+                            : static_cast<std::int32_t>(units);
+    host_.progressMade(capped);
+  }
+
+  // Every character is a position: its source units count, and a stop is noticed there.
+  bool enterPosition(std::size_t units) {
+    const std::size_t step = units < unitsLeft_ ? units : unitsLeft_;
+    unitsLeft_ -= step;
+    report(handled_ + step);
+    return !host_.stopRequested();
+  }
+
+  bool take(GridCell* cell, std::u16string_view source) {
+    if (cell == nullptr) return false;
+    if (options_.readingText) cell->source.assign(source);
+    if (firstInParagraph_) {
+      position_.setContinuationIndent(continuationIndent_);
+      firstInParagraph_ = false;
+    }
+    return true;
+  }
+
+  // One character after widening and tab expansion: classed for the
+  // line-breaking rules, then its place in the grid.
+  bool placeUnit(char16_t c, std::u16string_view source) {
+    const char16_t unified = unifyCodePagePair(c);
+    const BreakClass breaking = options_.lineBreakRules ? breakClass(unified) : BreakClass::free;
+    GridCell* cell = position_.place(std::u16string_view(&unified, 1), breaking, unified);
+    if (cell != nullptr && emphasis_ != EmphasisKind::none) cell->emphasis = emphasis_;
+    return take(cell, source);
+  }
+
+  bool setText(std::u16string_view text) {
+    const std::size_t length = text.size();
+    for (std::size_t k = 0; k < length;) {
+      const char16_t c = text[k];
+      if (isHighSurrogate(c) && k + 1 < length && isLowSurrogate(text[k + 1])) {
+        // A character beyond the basic plane fills one cell and has no other form.
+        if (!enterPosition(2)) return false;
+        if (!take(position_.place(text.substr(k, 2), BreakClass::free, 0), text.substr(k, 2))) return false;
+        k += 2;
+      } else if (options_.tateChuYoko && mayStartTateChuYoko(c) && startsTateChuYoko(text, k)) {
+        // Two half-width characters across in one cell: four display positions, as any cell.
+        if (!enterPosition(2)) return false;
+        const char16_t pair[] = {narrowMark(c), narrowMark(text[k + 1])};
+        const BreakClass breaking =
+            options_.lineBreakRules && !(c >= u'0' && c <= u'9') ? BreakClass::noBegin : BreakClass::free;
+        if (!take(position_.place(std::u16string_view(pair, 2), breaking, 0), text.substr(k, 2)))
+          return false;
+        k += 2;
+      } else {
+        if (options_.lineBreakRules && options_.kanjiNumerals && isFullWidthDigit(c) &&
+            (k == 0 || !isFullWidthDigit(text[k - 1])) && !keepNumberTogether(text, k))
+          return false;
+        // A control character would reach the page and the terminal raw; it
+        // takes its cell as U+FFFD instead. Tab and line feed keep their roles.
+        const bool stray = isStrayControl(c);
+        char16_t wide = stray ? u'\uFFFD' : widenCharacter(c);
+        std::size_t units = 1;
+        if (k + 1 < length && (text[k + 1] == u'\uFF9E' || text[k + 1] == u'\uFF9F') && c != text[k + 1]) {
+          if (const char16_t composed = composedKana(wide, text[k + 1]); composed != 0 && c >= u'\uFF61') {
+            wide = composed;
+            units = 2;
+          }
+        }
+        if (!enterPosition(units)) return false;
+        if (wide == u'\t') {
+          for (int i = 0; i < options_.tabCells; ++i)
+            if (!placeUnit(u'\u3000', u"\u3000")) return false;
+        } else if (wide == u'\r') {
+          if (!position_.carriageReturn()) return false;
+        } else if (wide != u'\n') {
+          if (!placeUnit(wide, stray ? std::u16string_view(u"\uFFFD") : text.substr(k, units))) return false;
+        }
+        k += units;
+      }
+      host_.yieldToEvents();
+    }
+    return true;
+  }
+
+  // A number set in kanji numerals stays on one vertical line when it fits one.
+  bool keepNumberTogether(std::u16string_view text, std::size_t k) {
+    std::size_t end = k;
+    while (end < text.size() && isFullWidthDigit(text[end])) ++end;
+    if (end - k < 2) return true;
+    return position_.keepTogether(static_cast<int>(end - k));
+  }
+
+  const Document& document_;
+  const GridLayoutOptions& options_;
+  ConversionHost& host_;
+  LayoutPosition position_;
+  EmphasisKind emphasis_ = EmphasisKind::none;
+  std::size_t handled_ = 0;
+  std::size_t reported_ = 0;
+  std::size_t unitsLeft_ = 0;
+  int continuationIndent_ = 0;
+  bool firstInParagraph_ = false;
+};
+
+}  // namespace
+
+bool typesetGrid(const Document& document, const GridLayoutOptions& options, GridBlock& grid,
+                 ConversionHost& host, const BlockHandler& handle) {
+  if (grid.holdsNoCell()) return false;
+  return Typesetter(document, options, grid, host, handle).run();
+}
+
+}  // namespace zelvato
