@@ -1,7 +1,10 @@
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "codepage.h"
 #include "grid_typesetter.h"
 #include "page_writer.h"
 #include "text_reader.h"
@@ -82,6 +85,49 @@ void BM_readUnclosedNotation(benchmark::State& state) {
                                                                     : "［＃"));
 }
 BENCHMARK(BM_readUnclosedNotation)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// 吾輩は猫である (public domain, an unmodified Aozora Bunko file) as the window
+// holds it: every line followed by CR LF.
+const std::u16string& benchmarkText() {
+  static const std::u16string text = [] {
+    std::ifstream in(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(in), {});
+    std::u16string joined;
+    for (const std::u16string& line : decodeSource(bytes).lines) joined += line + u"\r\n";
+    return joined;
+  }();
+  return text;
+}
+
+// The stages on the benchmark text: reading alone, then reading and
+// typesetting, plain (0, 1) and with every typesetting option on (2, 3).
+void BM_benchmarkTextStages(benchmark::State& state) {
+  const bool typeset = state.range(0) % 2 != 0;
+  ConversionSettings settings;
+  settings.kinsoku = settings.tateChuYoko = settings.aozoraNotation = state.range(0) >= 2;
+  const std::u16string& source = benchmarkText();
+  NoOpHost host;
+  const GridLayoutOptions options = gridLayoutOptions(settings);
+  for (auto _ : state) {
+    const Document document = readDocument(source, settings.aozoraNotation);
+    if (typeset) {
+      GridBlock grid = makeGrid(options);
+      benchmark::DoNotOptimize(
+          typesetGrid(document, options, grid, host, [](const GridBlock&) { return true; }));
+    }
+    benchmark::DoNotOptimize(document.paragraphs.data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(source.size()));
+  state.SetLabel(std::string(typeset ? "read + typeset" : "read") +
+                 (settings.aozoraNotation ? ", every typesetting option" : ", plain"));
+}
+BENCHMARK(BM_benchmarkTextStages)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zelvato

@@ -188,7 +188,7 @@ class NotationReader {
     for (std::size_t i = 0; i < content.size();) {
       const char16_t c = content[i];
       if (c == annotationStart[0] && i + 1 < content.size() && content[i + 1] == annotationStart[1]) {
-        const std::size_t end = closeOf_[i];
+        const std::size_t end = closeOf(i);
         if (end != std::u16string_view::npos) {
           flush(i);
           const std::u16string_view body =
@@ -258,18 +258,21 @@ class NotationReader {
     return static_cast<std::size_t>(content.data() - source_.data()) + at;
   }
 
-  // The matching ］ of every ［ of the line, and the last 》 in it.
+  // The matching ］ of every ［ of the line (brackets nest), and the last 》 in it.
   void prepareLine(std::u16string_view content) {
-    closeOf_.assign(content.size(), std::u16string_view::npos);
-    opens_.clear();
+    brackets_.clear();
+    open_.clear();
+    nextBracket_ = 0;
     lastRubyEnd_ = std::u16string_view::npos;
     for (std::size_t at = 0; at < content.size(); ++at) {
-      if (content[at] == u'［') {
-        opens_.push_back(at);
-      } else if (content[at] == annotationEnd && !opens_.empty()) {
-        closeOf_[opens_.back()] = at;
-        opens_.pop_back();
-      } else if (content[at] == rubyEnd) {
+      const char16_t c = content[at];
+      if (c == u'［') {
+        open_.push_back(brackets_.size());
+        brackets_.push_back({at, std::u16string_view::npos});
+      } else if (c == annotationEnd && !open_.empty()) {
+        brackets_[open_.back()].close = at;
+        open_.pop_back();
+      } else if (c == rubyEnd) {
         lastRubyEnd_ = at;
       }
     }
@@ -288,12 +291,21 @@ class NotationReader {
     return lineHasRubyStart_ ? nextRubyStart_ : std::u16string_view::npos;
   }
 
+  // The ］ that closes the ［ at `at`; asked in the order of the line.
+  std::size_t closeOf(std::size_t at) {
+    while (nextBracket_ < brackets_.size() && brackets_[nextBracket_].open < at) ++nextBracket_;
+    if (nextBracket_ < brackets_.size() && brackets_[nextBracket_].open == at)
+      return brackets_[nextBracket_].close;
+    return std::u16string_view::npos;
+  }
+
   bool rubyAt(std::size_t at) const {
     return at != std::u16string_view::npos && lastRubyEnd_ != std::u16string_view::npos && at < lastRubyEnd_;
   }
 
   void startParagraph() {
     paragraph_ = Paragraph{};
+    paragraph_.runs.reserve(4);
     paragraph_.style.firstIndent = paragraph_.style.restIndent = rangeIndent_;
     carried_ = false;
   }
@@ -428,8 +440,13 @@ class NotationReader {
   int rangeIndent_ = 0;
   EmphasisKind emphasis_ = EmphasisKind::none;
   std::optional<Mark> explicitBase_;
-  std::vector<std::size_t> closeOf_;
-  std::vector<std::size_t> opens_;
+  struct Bracket {
+    std::size_t open;
+    std::size_t close;
+  };
+  std::vector<Bracket> brackets_;
+  std::vector<std::size_t> open_;
+  std::size_t nextBracket_ = 0;
   std::size_t lastRubyEnd_ = std::u16string_view::npos;
   std::size_t nextRubyStart_ = 0;
   std::size_t nextRubyStartFrom_ = 0;
