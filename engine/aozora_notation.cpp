@@ -170,6 +170,25 @@ BaseClass baseClass(char16_t c) {
   return BaseClass::none;
 }
 
+// The level of a heading annotation (1 大見出し, 2 中見出し, 3 小見出し, in
+// any of their forms: 「X」は…見出し, 同行…見出し, 窓…見出し, …見出し終わり); 0 for others.
+int headingLevel(std::u16string_view body) {
+  constexpr std::u16string_view heading = u"見出し", ending = u"見出し終わり";
+  std::size_t at = body.rfind(heading);
+  if (at == std::u16string_view::npos || at == 0) return 0;
+  if (!(endsWith(body, heading) || endsWith(body, ending))) return 0;
+  switch (body[at - 1]) {
+    case u'大':
+      return 1;
+    case u'中':
+      return 2;
+    case u'小':
+      return 3;
+    default:
+      return 0;
+  }
+}
+
 // Reads the notation line by line into paragraphs of runs, in one pass: every
 // search for a closing bracket is answered from positions found once per line.
 class NotationReader {
@@ -383,6 +402,23 @@ class NotationReader {
       if (const auto cells = readCount(count)) {
         if (range) rangeIndent_ = *cells;
         setIndent(*cells);
+        return;
+      }
+    }
+    if (const int level = headingLevel(body); level != 0) {
+      // ［＃「X」は中見出し］ after its text, or ［＃中見出し］…［＃中見出し終わり］ around it.
+      paragraph_.style.headingLevel = level;
+      return;
+    }
+    if (body == u"地付き") {
+      paragraph_.style.raiseFromFoot = 0;
+      return;
+    }
+    constexpr std::u16string_view raiseStart = u"地から", raiseEnd = u"字上げ";
+    if (startsWith(body, raiseStart) && endsWith(body, raiseEnd)) {
+      if (const auto cells =
+              readCount(body.substr(raiseStart.size(), body.size() - raiseStart.size() - raiseEnd.size()))) {
+        paragraph_.style.raiseFromFoot = *cells;
         return;
       }
     }

@@ -1,7 +1,11 @@
 #include "conversion.h"
 
 #include <exception>
+#include <memory>
+#include <vector>
 
+#include "epub_writer.h"
+#include "flow_html_writer.h"
 #include "grid_typesetter.h"
 #include "page_writer.h"
 #include "text_reader.h"
@@ -32,14 +36,71 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
   return completed && finished;
 }
 
+namespace {
+
+// Several writers of one run, each handed everything in turn.
+class WriterList : public DocumentSink {
+ public:
+  void add(std::unique_ptr<DocumentSink> writer) { writers_.push_back(std::move(writer)); }
+  bool wantsBlocks() const override {
+    for (const auto& writer : writers_)
+      if (writer->wantsBlocks()) return true;
+    return false;
+  }
+  bool begin(const Document& document) override {
+    for (const auto& writer : writers_)
+      if (!writer->begin(document)) return false;
+    return true;
+  }
+  bool block(const GridBlock& block) override {
+    for (const auto& writer : writers_)
+      if (writer->wantsBlocks() && !writer->block(block)) return false;
+    return true;
+  }
+  bool finish(bool completed) override {
+    bool finished = true;
+    for (const auto& writer : writers_) finished = writer->finish(completed) && finished;
+    return finished;
+  }
+  std::optional<FileFailure> failure() const override {
+    for (const auto& writer : writers_)
+      if (auto failed = writer->failure()) return failed;
+    return std::nullopt;
+  }
+  void keepIntact(const std::string& path) override {
+    for (const auto& writer : writers_) writer->keepIntact(path);
+  }
+
+ private:
+  std::vector<std::unique_ptr<DocumentSink>> writers_;
+};
+
+}  // namespace
+
+std::unique_ptr<DocumentSink> makeWriter(const ConversionSettings& settings,
+                                         const std::string& previewFilePath, ConversionHost& host) {
+  if (settings.outputMode == OutputMode::epub) {
+    // The book, and its text as a flowing page in the preview and the HTML pane.
+    auto writers = std::make_unique<WriterList>();
+    ConversionSettings preview = settings;
+    preview.outputMode = OutputMode::showOnly;
+    writers->add(std::make_unique<FlowHtmlWriter>(preview, previewFilePath, host));
+    writers->add(std::make_unique<EpubWriter>(settings));
+    return writers;
+  }
+  if (settings.textStyle == TextStyle::flow)
+    return std::make_unique<FlowHtmlWriter>(settings, previewFilePath, host);
+  return std::make_unique<GridHtmlWriter>(settings, previewFilePath, host);
+}
+
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
-    GridHtmlWriter writer(settings, previewFilePath, host);
-    if (files != nullptr && !files->keepIntact.empty()) writer.keepIntact(files->keepIntact);
+    const std::unique_ptr<DocumentSink> writer = makeWriter(settings, previewFilePath, host);
+    if (files != nullptr && !files->keepIntact.empty()) writer->keepIntact(files->keepIntact);
     const bool converted =
-        convertText(source, settings, writer, host, files != nullptr ? &files->unreadAnnotations : nullptr);
-    if (files != nullptr) files->failure = writer.failure();
+        convertText(source, settings, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr);
+    if (files != nullptr) files->failure = writer->failure();
     return converted;
   } catch (const std::exception&) {
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,7 +28,12 @@ struct RunFiles {
   std::size_t unreadAnnotations = 0;   // after the run: the annotations nothing could show
 };
 
-// The conversion to grid HTML pages: the preview file (when its path is not
+// The writer the settings choose: grid HTML pages, flowing vertical HTML, or
+// an EPUB with its text as a flowing page in the preview.
+std::unique_ptr<DocumentSink> makeWriter(const ConversionSettings& settings,
+                                         const std::string& previewFilePath, ConversionHost& host);
+
+// The conversion to the writer the settings choose: the preview file (when its path is not
 // empty; it must have been begun), the host's HTML pane and the output files
 // of the settings. The output files take their targets' places only when the
 // whole run succeeded. `files`, when given, then names the file whose write failed.

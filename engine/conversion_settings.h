@@ -4,8 +4,12 @@
 
 namespace zelvato {
 
-// Where the HTML goes besides the HTML pane and the preview file.
-enum class OutputMode { showOnly, singleFile, pageFiles };
+// Where the output goes besides the HTML pane and the preview file.
+enum class OutputMode { showOnly, singleFile, pageFiles, epub };
+
+// How the text is set: in the grid of look-alike characters that any browser
+// shows, or as real text that the browser (or e-reader) sets vertically itself.
+enum class TextStyle { grid, flow };
 
 // The encoding of the preview and output files, declared in each of them.
 enum class OutputEncoding { shiftJis, utf8 };
@@ -34,6 +38,7 @@ struct ConversionSettings {
   bool lineBreakRules = false;  // carried for the window; no line-breaking rules are applied
   OutputMode outputMode = OutputMode::showOnly;
   std::u16string singleFilePath;
+  std::u16string epubFilePath;
   std::u16string outputFolder;  // ends with the path separator; the page file name follows directly
   std::u16string fileBaseName;
   std::u16string htmlTitle = u"タイトル未設定";
@@ -52,6 +57,7 @@ struct ConversionSettings {
   bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
   bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
   RubyMode rubyMode = RubyMode::paren;
+  TextStyle textStyle = TextStyle::grid;
 };
 
 }  // namespace zelvato

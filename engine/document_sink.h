@@ -1,7 +1,11 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "document.h"
 #include "grid_block.h"
+#include "output_files.h"
 
 namespace zelvato {
 
@@ -23,6 +27,11 @@ class DocumentSink {
   // The end of the run: a completed run puts its files in place, any other
   // leaves the earlier files as they were.
   virtual bool finish(bool completed) = 0;
+
+  // The file whose write failed first, and why.
+  virtual std::optional<FileFailure> failure() const { return std::nullopt; }
+  // No output of the run may replace this file (the source file).
+  virtual void keepIntact(const std::string& /*path*/) {}
 };
 
 }  // namespace zelvato

@@ -222,10 +222,20 @@ std::string encodePage(const ConversionSettings& settings, std::u16string_view t
   return settings.outputEncoding == OutputEncoding::utf8 ? utf16ToUtf8(text) : encodeCp932(text);
 }
 
+namespace {
+
+// The preview's first lines: the generator line, and for the grid the
+// declaration of the encoding (a flowing page declares it in its own head).
+std::string previewStart(const ConversionSettings& settings) {
+  std::u16string start = std::u16string(previewGeneratorLine) + u"\r\n";
+  if (settings.textStyle == TextStyle::grid) start += charsetDeclaration(settings) + u"\r\n";
+  return encodePage(settings, start);
+}
+
+}  // namespace
+
 bool beginPreviewFile(const std::string& path, const ConversionSettings& settings) {
-  return createTextFile(path) &&
-         appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
-                                                      charsetDeclaration(settings) + u"\r\n"));
+  return createTextFile(path) && appendEncoded(path, previewStart(settings));
 }
 
 std::optional<FileFailure> beginPreviewFile(const std::string& path, const ConversionSettings& settings,
@@ -233,9 +243,7 @@ std::optional<FileFailure> beginPreviewFile(const std::string& path, const Conve
   created = false;
   if (!createTextFile(path)) return failureFromErrno(path);
   created = true;
-  if (!appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
-                                                    charsetDeclaration(settings) + u"\r\n")))
-    return failureFromErrno(path);
+  if (!appendEncoded(path, previewStart(settings))) return failureFromErrno(path);
   return std::nullopt;
 }
 
@@ -324,7 +332,7 @@ bool GridHtmlWriter::block(const GridBlock& block) {
   }
 }
 
-const std::optional<FileFailure>& GridHtmlWriter::failure() const {
+std::optional<FileFailure> GridHtmlWriter::failure() const {
   return failure_ ? failure_ : outputFiles_.failure();
 }
 

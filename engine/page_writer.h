@@ -111,10 +111,8 @@ class GridHtmlWriter : public DocumentSink {
   bool finish(bool completed) override;
 
   const PageCounters& counters() const { return counters_; }
-  // The file whose write failed first, and why.
-  const std::optional<FileFailure>& failure() const;
-  // No output of the run may replace this file (the source file).
-  void keepIntact(const std::string& path) { outputFiles_.keepIntact(path); }
+  std::optional<FileFailure> failure() const override;
+  void keepIntact(const std::string& path) override { outputFiles_.keepIntact(path); }
 
  private:
   bool writeBlock(const GridBlock& block);

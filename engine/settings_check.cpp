@@ -85,6 +85,8 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   const bool filesWritten = s.outputMode != OutputMode::showOnly;
   if (singleFile && s.singleFilePath.empty())
     return problem(SettingsCheck::singleFilePathEmpty, SettingField::singleFilePath);
+  if (s.outputMode == OutputMode::epub && s.epubFilePath.empty())
+    return problem(SettingsCheck::singleFilePathEmpty, SettingField::epubFilePath);
   if (pageFiles && s.outputFolder.empty())
     return problem(SettingsCheck::outputFolderEmpty, SettingField::outputFolder);
   if (pageFiles && s.fileBaseName.empty())

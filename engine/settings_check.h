@@ -18,6 +18,7 @@ enum class SettingField {
   columnGapPx,
   tabWidth,
   singleFilePath,
+  epubFilePath,
   outputFolder,
   fileBaseName,
   htmlTitle,

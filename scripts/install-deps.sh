@@ -8,7 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  libuchardet-dev
+  libuchardet-dev libzip-dev
+  # EPUB validation in the tests
+  epubcheck default-jre-headless
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file

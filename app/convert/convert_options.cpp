@@ -9,7 +9,7 @@
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, ruby, verbose, preview, encoding, help, version };
+enum class Kind { text, flag, single, pages, epub, style, ruby, verbose, preview, encoding, help, version };
 
 // One command-line option: what it sets and how the help shows it. A flag
 // comes with its "--no-" form.
@@ -56,6 +56,10 @@ const Option options[] = {
      nullptr, &S::tateChuYoko},
     {"aozora", Kind::flag, nullptr, "read Aozora Bunko notation (ruby, annotations, header)", nullptr,
      &S::aozoraNotation},
+    {"style", Kind::style, "grid|flow",
+     "grid: the fixed grid of look-alike characters any browser shows; flow: real text the browser sets "
+     "vertically (grid)",
+     nullptr, nullptr, std::nullopt, false},
     {"ruby", Kind::ruby, "paren|drop", "with --aozora: ruby in parentheses, or left out (paren)", nullptr,
      nullptr, std::nullopt, false},
     {"verbose", Kind::verbose, nullptr,
@@ -65,6 +69,8 @@ const Option options[] = {
      true, "\nOutput:\n"},
     {"pages", Kind::pages, "FOLDER", "numbered page files in FOLDER", &S::outputFolder, nullptr,
      F::outputFolder, false},
+    {"epub", Kind::epub, "FILE", "an EPUB 3 book in vertical writing (always UTF-8)", nullptr, nullptr,
+     F::epubFilePath, false},
     {"base-name", Kind::text, "NAME", "base name of the page files (NAME001.html, ...)", &S::fileBaseName,
      nullptr, F::fileBaseName, false},
     {"columns-per-page", Kind::text, "N", "column blocks per page file", &S::columnsPerPage},
@@ -122,7 +128,7 @@ std::string usageText() {
       "Turns Japanese text into HTML that reads as vertical writing.\n"
       "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
-      "Without --single or --pages the markup goes to standard output in UTF-8.\n"
+      "Without --single, --pages or --epub the markup goes to standard output in UTF-8.\n"
       "\n";
   constexpr std::size_t helpColumn = 25;
   for (const Option& o : options) {
@@ -149,7 +155,7 @@ ParseResult parseArguments(int argc, char** argv) {
   static const LongOptions longOptions;
   ParseResult result;
   ConversionSettings& s = result.options.settings;
-  bool singleGiven = false, pagesGiven = false;
+  bool singleGiven = false, pagesGiven = false, epubGiven = false;
   opterr = 0;
   optind = 0;  // reset for repeated calls; 0 also makes glibc re-initialise
   for (;;) {
@@ -185,6 +191,21 @@ ParseResult parseArguments(int argc, char** argv) {
         // The page file name follows the folder directly, so it must end with a separator.
         s.outputFolder = pathToText(optarg);
         if (!s.outputFolder.empty() && s.outputFolder.back() != u'/') s.outputFolder += u'/';
+        break;
+      case Kind::epub:
+        epubGiven = true;
+        s.outputMode = OutputMode::epub;
+        s.epubFilePath = pathToText(optarg);
+        break;
+      case Kind::style:
+        if (value == u"grid") {
+          s.textStyle = TextStyle::grid;
+        } else if (value == u"flow") {
+          s.textStyle = TextStyle::flow;
+        } else {
+          result.error = "--style takes grid or flow";
+          return result;
+        }
         break;
       case Kind::ruby:
         if (value == u"paren") {
@@ -224,8 +245,8 @@ ParseResult parseArguments(int argc, char** argv) {
         break;
     }
   }
-  if (singleGiven && pagesGiven) {
-    result.error = "--single and --pages cannot be used together";
+  if (int{singleGiven} + int{pagesGiven} + int{epubGiven} > 1) {
+    result.error = "--single, --pages and --epub cannot be used together";
     return result;
   }
   if (argc - optind > 1) {

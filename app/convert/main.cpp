@@ -170,7 +170,8 @@ int run(int argc, char** argv) {
   }
   // Neither output may be the source file itself, under whatever name.
   const std::string singlePath = textToPath(settings.singleFilePath);
-  for (const std::string* output : {&singlePath, &options.previewPath}) {
+  const std::string epubPath = textToPath(settings.epubFilePath);
+  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath}) {
     if (fromFile && sameFile(*output, options.inputPath)) {
       say(sameAsSource);
       explain(*output + ": it is the source file");

@@ -1,0 +1,114 @@
+#include "flow_html_writer.h"
+
+#include <exception>
+
+#include "aozora_notation.h"
+#include "codepage.h"
+#include "grid_typesetter.h"
+#include "html_text.h"
+#include "number_text.h"
+#include "page_writer.h"
+#include "unicode_text.h"
+
+namespace zelvato {
+namespace {
+
+std::u16string pageLink(const ConversionSettings& settings, std::int32_t pageNumber,
+                        std::u16string_view caption) {
+  return u"<a href=\"" +
+         escapeAttribute(linkPath(settings.fileBaseName + formatNumber(pageNumber, 3) + u".html")) + u"\">" +
+         std::u16string(caption) + u"</a>";
+}
+
+// The foot of a page file: links and page number as the page options ask.
+std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t pageNumber, bool lastPage) {
+  if (!settings.addPageLinks && !settings.addPageNumbers) return {};
+  std::u16string footer = u"<nav class=\"pages\">";
+  if (settings.addPageLinks && pageNumber > 1) footer += pageLink(settings, pageNumber - 1, u"前頁へ") + u" ";
+  if (settings.addPageNumbers) footer += u"- " + formatNumber(pageNumber, 1) + u"頁 -";
+  if (settings.addPageLinks && !lastPage) footer += u" " + pageLink(settings, pageNumber + 1, u"次頁へ");
+  return footer + u"</nav>\n";
+}
+
+XhtmlOptions flowOptions(const ConversionSettings& settings) {
+  XhtmlOptions options;
+  options.tateChuYoko = settings.tateChuYoko;
+  return options;
+}
+
+}  // namespace
+
+std::u16string flowHtmlPage(const ConversionSettings& settings, const Document& document,
+                            std::u16string_view body, std::u16string_view footer) {
+  const std::u16string_view charset =
+      settings.outputEncoding == OutputEncoding::utf8 ? u"UTF-8" : u"Shift_JIS";
+  std::u16string page =
+      u"<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"" + std::u16string(charset) +
+      u"\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+      escapeText(settings.htmlTitle) + u"</title>\n";
+  if (!document.author.empty())
+    page += u"<meta name=\"author\" content=\"" + escapeAttribute(document.author) + u"\">\n";
+  page += u"<meta name=\"generator\" content=\"" + generatorName() + u"\">\n<style>\n" +
+          xhtmlStyleSheet(settings, gridLayoutOptions(settings).charsPerLine, false) +
+          u"nav.pages { writing-mode: horizontal-tb; text-align: center; margin: 1em; "
+          u"}\n</style>\n</head>\n<body>\n";
+  page += body;
+  page += footer;
+  page += u"</body>\n</html>\n";
+  return page;
+}
+
+FlowHtmlWriter::FlowHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
+                               ConversionHost& host)
+    : settings_(settings), previewFilePath_(std::move(previewFilePath)), host_(host) {}
+
+std::optional<FileFailure> FlowHtmlWriter::failure() const {
+  return failure_ ? failure_ : outputFiles_.failure();
+}
+
+bool FlowHtmlWriter::writeFile(const std::string& path, const std::u16string& page) {
+  return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, page));
+}
+
+bool FlowHtmlWriter::begin(const Document& document) {
+  try {
+    settings_ = withDocumentTitle(settings_, document);
+    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_));
+    std::u16string whole;
+    for (const XhtmlSection& section : sections) whole += section.body;
+    const std::u16string page = flowHtmlPage(settings_, document, whole);
+    if (!previewFilePath_.empty()) {
+      // The preview holds only what its generator line began it with, then this page.
+      if (!appendEncoded(previewFilePath_, encodePage(settings_, page))) {
+        failure_ = failureFromErrno(previewFilePath_);
+        return false;
+      }
+    }
+    if (settings_.outputMode == OutputMode::singleFile &&
+        !writeFile(textToPath(settings_.singleFilePath), page))
+      return false;
+    if (settings_.outputMode == OutputMode::pageFiles) {
+      const auto count = static_cast<std::int32_t>(sections.size());
+      for (std::int32_t n = 1; n <= count; ++n) {
+        const std::u16string file =
+            flowHtmlPage(settings_, document, sections[static_cast<std::size_t>(n - 1)].body,
+                         flowPageFooter(settings_, n, n == count));
+        if (!writeFile(textToPath(pageFileName(settings_, n)), file)) return false;
+      }
+    }
+    host_.blockMarkupFinished(page);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool FlowHtmlWriter::finish(bool completed) {
+  if (finished_) return true;
+  finished_ = true;
+  if (completed && outputFiles_.commit()) return true;
+  outputFiles_.discard();
+  return !completed;
+}
+
+}  // namespace zelvato

@@ -1,0 +1,173 @@
+#include "epub_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "conversion.h"
+#include "recording_host.h"
+#include "temp_folder.h"
+#include "unicode_text.h"
+
+namespace zelvato {
+namespace {
+
+// An Aozora Bunko text with ruby, headings, emphasis, an indented range and
+// page breaks, typed in after 芥川龍之介「羅生門」 (public domain).
+constexpr std::u16string_view story =
+    u"羅生門\r\n芥川龍之介\r\n\r\n"
+    u"上［＃「上」は大見出し］\r\n"
+    u"　一人の下人《げにん》が、羅生門《らしやうもん》の下で雨やみを待つてゐた。\r\n"
+    u"［＃ここから２字下げ］\r\n　誰もゐない［＃「ゐない」に傍点］。\r\n［＃ここで字下げ終わり］\r\n"
+    u"［＃改ページ］\r\n"
+    u"［＃中見出し］下［＃中見出し終わり］\r\n"
+    u"　作者はさつき書いた。𠮷日。\r\n";
+
+// The entries of a zip in their order, with their bytes and whether they are compressed.
+struct Entry {
+  std::string name;
+  std::string bytes;
+  bool stored;
+};
+
+std::vector<Entry> entriesOf(const std::string& path) {
+  std::vector<Entry> entries;
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return entries;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st);
+    std::string bytes(st.size, '\0');
+    zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+    if (file != nullptr) {
+      zip_fread(file, bytes.data(), st.size);
+      zip_fclose(file);
+    }
+    entries.push_back({st.name, bytes, st.comp_method == ZIP_CM_STORE});
+  }
+  zip_close(archive);
+  return entries;
+}
+
+std::string entry(const std::vector<Entry>& entries, const std::string& name) {
+  for (const Entry& e : entries)
+    if (e.name == name) return e.bytes;
+  return {};
+}
+
+ConversionSettings epubTo(const std::string& path) {
+  ConversionSettings s;
+  s.aozoraNotation = s.tateChuYoko = true;
+  s.outputMode = OutputMode::epub;
+  s.epubFilePath = pathToText(path);
+  return s;
+}
+
+TEST(EpubWriter, aBookHoldsItsSectionsHeadingsAndMetadata) {
+  TempFolder folder;
+  RecordingHost host;
+  ASSERT_TRUE(convertText(story, epubTo(folder.file("book.epub")), "", host));
+  const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
+  ASSERT_FALSE(entries.empty());
+  // The mimetype comes first, stored as it is.
+  EXPECT_EQ(entries.front().name, "mimetype");
+  EXPECT_EQ(entries.front().bytes, "application/epub+zip");
+  EXPECT_TRUE(entries.front().stored);
+
+  const std::string opf = entry(entries, "OEBPS/content.opf");
+  EXPECT_NE(opf.find("<dc:title>羅生門</dc:title>"), std::string::npos);
+  EXPECT_NE(opf.find("<dc:creator>芥川龍之介</dc:creator>"), std::string::npos);
+  EXPECT_NE(opf.find("<dc:language>ja</dc:language>"), std::string::npos);
+  EXPECT_NE(opf.find("page-progression-direction=\"rtl\""), std::string::npos);
+  EXPECT_NE(opf.find(bookIdentifier(u"羅生門", u"芥川龍之介")), std::string::npos);
+
+  // One content document per page-break section; the headings in the contents, in order.
+  EXPECT_FALSE(entry(entries, "OEBPS/section0001.xhtml").empty());
+  EXPECT_FALSE(entry(entries, "OEBPS/section0002.xhtml").empty());
+  EXPECT_TRUE(entry(entries, "OEBPS/section0003.xhtml").empty());
+  const std::string nav = entry(entries, "OEBPS/nav.xhtml");
+  const std::size_t first = nav.find(">上</a>"), second = nav.find(">下</a>");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
+
+  const std::string text = entry(entries, "OEBPS/section0001.xhtml");
+  EXPECT_NE(text.find("<h1 id=\"h1\">上</h1>"), std::string::npos);
+  EXPECT_NE(text.find("<ruby>下人<rt>げにん</rt></ruby>"), std::string::npos);
+  EXPECT_NE(text.find("<em class=\"em1\">ゐない</em>"), std::string::npos);
+  EXPECT_NE(text.find("<p class=\"i2\">"), std::string::npos);
+  EXPECT_NE(entry(entries, "OEBPS/section0002.xhtml").find("𠮷"), std::string::npos);
+  EXPECT_NE(entry(entries, "OEBPS/style.css").find("-epub-writing-mode: vertical-rl;"), std::string::npos);
+}
+
+TEST(EpubWriter, theIdentifierFollowsTitleAndAuthor) {
+  const std::string id = bookIdentifier(u"羅生門", u"芥川龍之介");
+  EXPECT_EQ(id, bookIdentifier(u"羅生門", u"芥川龍之介"));
+  EXPECT_NE(id, bookIdentifier(u"羅生門", u""));
+  EXPECT_NE(id, bookIdentifier(u"鼻", u"芥川龍之介"));
+  ASSERT_EQ(id.size(), 45u);
+  EXPECT_EQ(id.substr(0, 9), "urn:uuid:");
+  EXPECT_EQ(id[9 + 14], '5');  // a name-based identifier
+}
+
+TEST(EpubWriter, markupInTheTitleIsEscapedEverywhere) {
+  TempFolder folder;
+  RecordingHost host;
+  ConversionSettings s = epubTo(folder.file("book.epub"));
+  s.htmlTitle = u"<猫> & \"犬\"";
+  ASSERT_TRUE(convertText(u"吾輩は猫である。", s, "", host));
+  const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
+  EXPECT_NE(entry(entries, "OEBPS/content.opf").find("<dc:title>&lt;猫&gt; &amp; \"犬\"</dc:title>"),
+            std::string::npos);
+  for (const Entry& e : entries) EXPECT_EQ(e.bytes.find("<猫>"), std::string::npos) << e.name;
+}
+
+TEST(EpubWriter, aRefusedTargetLeavesEverythingAsItWas) {
+  struct Case {
+    const char* what;
+    std::function<std::string(const TempFolder&)> target;
+  };
+  const Case cases[] = {
+      {"a folder",
+       [](const TempFolder& f) {
+         std::filesystem::create_directory(f.file("book.epub"));
+         return f.file("book.epub");
+       }},
+      {"a device", [](const TempFolder&) { return std::string("/dev/null"); }},
+      {"a missing folder", [](const TempFolder& f) { return f.file("missing/book.epub"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const std::string target = c.target(folder);
+    RecordingHost host;
+    RunFiles files;
+    EXPECT_FALSE(convertText(story, epubTo(target), "", host, &files));
+    EXPECT_TRUE(files.failure.has_value());
+    std::size_t left = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder.folder()))
+      left += e.path().filename().string().find(".tmp") != std::string::npos;
+    EXPECT_EQ(left, 0u);
+  }
+  // The source file itself is never replaced by the book.
+  TempFolder folder;
+  { std::ofstream(folder.file("story.txt")) << "the only copy"; }
+  RecordingHost host;
+  RunFiles files;
+  files.keepIntact = folder.file("story.txt");
+  EXPECT_FALSE(convertText(story, epubTo(folder.file("story.txt")), "", host, &files));
+  std::ifstream in(folder.file("story.txt"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the only copy");
+}
+
+}  // namespace
+}  // namespace zelvato

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Every kind of EPUB the converter makes must pass epubcheck with no error and
+# no warning: a short text, an Aozora Bunko text with ruby, headings, emphasis,
+# indents and page breaks, characters outside code page 932, and a text with
+# no title of its own.
+set -u
+convert=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The Debian wrapper cannot always start the jar itself.
+check() { java -jar /usr/share/java/epubcheck.jar "$1" 2>&1; }
+
+printf '吾輩は猫である。名前はまだ無い。\r\n' > "$work/short.txt"
+printf '𠮷野家で🍣を食べた。ｶﾞｿﾘﾝ、ABC。\r\n\r\n丸の中の①②。\r\n' > "$work/outside.txt"
+printf 'タイトルのない文章。\r\n' > "$work/untitled.txt"
+
+failed=0
+run() {
+  local name=$1
+  shift
+  if ! "$convert" "$@" --epub="$work/$name.epub" 2>"$work/$name.err"; then
+    echo "FAIL $name: the converter failed: $(cat "$work/$name.err")"
+    failed=$((failed + 1))
+    return
+  fi
+  local report
+  report=$(check "$work/$name.epub")
+  if ! grep -q "No errors or warnings detected" <<<"$report"; then
+    echo "FAIL $name:"
+    echo "$report"
+    failed=$((failed + 1))
+  else
+    echo "ok   $name"
+  fi
+}
+run short "$work/short.txt"
+run aozora --aozora --tate-chu-yoko --kinsoku "$data/rashomon_aozora.txt"
+run outside "$work/outside.txt"
+run untitled --title='<猫> & "犬"' "$work/untitled.txt"
+echo "$((4 - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ]
