@@ -57,7 +57,7 @@ void BM_layoutLongestText(benchmark::State& state) {
     std::size_t rowLength = 0;
     const BlockHandler readRows = [&](const GridBlock& g) {
       for (int row = 1; row <= g.rowCount(); ++row) {
-        const std::u16string text = assembleRow(g, row, settings.showGrid, settings.kanjiNumerals);
+        const std::u16string text = assembleRow(g, row, settings.showGrid, glyphOptions(settings));
         rowLength += text.size();
         benchmark::DoNotOptimize(text.data());
       }

@@ -111,8 +111,10 @@ CellPlace cellPlace(std::u16string_view cell) {
     case u'゜':
     case u'｀':
     case u'┐':
+    case u'┓':
       return CellPlace::right;
     case u'└':
+    case u'┗':
       return CellPlace::left;
     default:
       return CellPlace::centred;
@@ -121,15 +123,22 @@ CellPlace cellPlace(std::u16string_view cell) {
 
 // The cell's character in its vertical look-alike: one code unit is looked up,
 // a pair across or a character beyond the basic plane stays as it is.
-char16_t verticalGlyph(char16_t c, bool kanjiNumerals) {
-  return toVerticalQuote(toVerticalForm(c, kanjiNumerals));
+char16_t verticalGlyph(char16_t c, const GlyphOptions& glyphs) {
+  if (glyphs.unicodeForms)
+    if (const char16_t form = toVerticalPresentationForm(c); form != 0) return form;
+  if (glyphs.doubleBrackets && (c == u'『' || c == u'』')) return c == u'『' ? u'┓' : u'┗';
+  return toVerticalQuote(toVerticalForm(c, glyphs.kanjiNumerals));
 }
 
 }  // namespace
 
-std::u16string cellGlyphs(const GridCell& cell, bool kanjiNumerals) {
+GlyphOptions glyphOptions(const ConversionSettings& settings) {
+  return {settings.kanjiNumerals, settings.doubleBracketForms, settings.unicodeVerticalForms};
+}
+
+std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs) {
   if (cell.text.size() != 1) return cell.text;
-  const char16_t glyph = verticalGlyph(cell.text.front(), kanjiNumerals);
+  const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
   std::u16string text(1, glyph);
   if (cell.emphasis != EmphasisKind::none && glyph != u'\u3000' &&
       cellPlace(std::u16string_view(&glyph, 1)) == CellPlace::centred)
@@ -137,7 +146,7 @@ std::u16string cellGlyphs(const GridCell& cell, bool kanjiNumerals) {
   return text;
 }
 
-std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, bool kanjiNumerals) {
+std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs) {
   std::u16string text;
   const int linesPerColumn = block.linesPerColumn();
   if (row < 1 || row > block.rowCount()) return text;
@@ -156,7 +165,7 @@ std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, bool 
       text += u' ';
       continue;
     }
-    const char16_t glyph = verticalGlyph(cell.text.front(), kanjiNumerals);
+    const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
     switch (cellPlace(std::u16string_view(&glyph, 1))) {
       case CellPlace::right:
         text += u"  ";
@@ -317,6 +326,7 @@ GridHtmlWriter::GridHtmlWriter(const ConversionSettings& settings, std::string p
     : settings_(settings),
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
+      glyphs_(glyphOptions(settings)),
       singleFilePath_(textToPath(settings.singleFilePath)) {}
 
 bool GridHtmlWriter::begin(const Document& document) {
@@ -367,7 +377,7 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
   for (int row = 1; row <= grid.rowCount(); ++row) {
-    std::u16string text = assembleRow(grid, row, settings_.showGrid, settings_.kanjiNumerals);
+    std::u16string text = assembleRow(grid, row, settings_.showGrid, glyphs_);
     widenMarkupCharacters(text);
     block += text;
     block += crlf;

@@ -31,14 +31,22 @@ bool blockClosesPage(const PageCounters& counters);
 // "縦書き変換中... 03 ｺﾗﾑ処理済..." after the third block.
 std::u16string blockStatusText(std::int32_t blocksWritten);
 
+// How the characters of the cells are shown.
+struct GlyphOptions {
+  bool kanjiNumerals = true;    // full-width digits as kanji numerals
+  bool doubleBrackets = false;  // 『』 as ┓┗, told apart from 「」 (┐└)
+  bool unicodeForms = false;    // Unicode's vertical presentation forms where there is one
+};
+GlyphOptions glyphOptions(const ConversionSettings& settings);
+
 // The text a cell shows: its character in the look-alike of its vertical form
-// (digits as kanji numerals when asked), an emphasis dot after it.
-std::u16string cellGlyphs(const GridCell& cell, bool kanjiNumerals);
+// (or its vertical presentation form), an emphasis dot after it.
+std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs);
 
 // Row `row` of the block (the hanging row included) as horizontal text: lines
 // L down to 1, every cell padded to four display positions, with "|" between
 // cells when showGrid is on.
-std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, bool kanjiNumerals);
+std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs);
 
 // The line the run puts at the top of the temporary preview file.
 inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
@@ -122,6 +130,7 @@ class GridHtmlWriter : public DocumentSink {
   std::string pagePath(std::int32_t pageNumber) const;
 
   ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
+  GlyphOptions glyphs_;
   std::string previewFilePath_;
   ConversionHost& host_;
   PageCounters counters_;

@@ -60,6 +60,75 @@ char16_t toVerticalForm(char16_t c, bool kanjiNumerals) {
   return c;
 }
 
+char16_t toVerticalPresentationForm(char16_t c) {
+  switch (c) {
+    case u'，':
+      return u'\uFE10';
+    case u'、':
+      return u'\uFE11';
+    case u'。':
+      return u'\uFE12';
+    case u'：':
+      return u'\uFE13';
+    case u'；':
+      return u'\uFE14';
+    case u'！':
+      return u'\uFE15';
+    case u'？':
+      return u'\uFE16';
+    case u'〖':
+      return u'\uFE17';
+    case u'〗':
+      return u'\uFE18';
+    case u'…':
+      return u'\uFE19';
+    case u'‥':
+      return u'\uFE30';
+    case u'―':
+      return u'\uFE31';
+    case u'（':
+      return u'\uFE35';
+    case u'）':
+      return u'\uFE36';
+    case u'｛':
+      return u'\uFE37';
+    case u'｝':
+      return u'\uFE38';
+    case u'〔':
+      return u'\uFE39';
+    case u'〕':
+      return u'\uFE3A';
+    case u'【':
+      return u'\uFE3B';
+    case u'】':
+      return u'\uFE3C';
+    case u'《':
+      return u'\uFE3D';
+    case u'》':
+      return u'\uFE3E';
+    case u'〈':
+    case u'＜':
+      return u'\uFE3F';
+    case u'〉':
+    case u'＞':
+      return u'\uFE40';
+    case u'「':
+      return u'\uFE41';
+    case u'」':
+      return u'\uFE42';
+    case u'『':
+      return u'\uFE43';
+    case u'』':
+      return u'\uFE44';
+    case u'［':
+      return u'\uFE47';
+    case u'］':
+      return u'\uFE48';
+    default:
+      return 0;
+  }
+}
+
 std::u16string toVerticalForm(std::u16string_view character, bool kanjiNumerals) {
   if (character.size() != 1) return std::u16string(character);
   return std::u16string(1, toVerticalForm(character.front(), kanjiNumerals));

@@ -50,7 +50,7 @@ BlockPicture pictureOf(const GridBlock& block, bool kanjiNumerals) {
     for (int row = 1; row <= block.rowCount(); ++row) {
       if (row > block.charsPerLine()) cells += u'|';
       const GridCell& cell = block.cell(row, line);
-      cells += cell.empty() ? std::u16string(u"＿") : cellGlyphs(cell, kanjiNumerals);
+      cells += cell.empty() ? std::u16string(u"＿") : cellGlyphs(cell, GlyphOptions{kanjiNumerals});
     }
     picture.push_back(cells);
   }
@@ -113,7 +113,7 @@ TEST(GridTypesetter, fillsVerticalLinesRightToLeftAndAssemblesPaddedRows) {
     for (const bool bars : {false, true}) {
       std::vector<std::u16string> blockRows;
       for (int row = 1; row <= block.rowCount(); ++row)
-        blockRows.push_back(assembleRow(block, row, bars, true));
+        blockRows.push_back(assembleRow(block, row, bars, GlyphOptions{}));
       rows[bars].push_back(blockRows);
     }
     return true;
@@ -129,7 +129,7 @@ TEST(GridTypesetter, marksAtACellEdgeArePushedToThatEdge) {
   GridBlock grid(1, 6, false);
   const std::u16string cells[] = {u"。", u"，", u"「", u"」", u"𠮷", u""};
   for (int line = 1; line <= 6; ++line) grid.cell(1, line).text = cells[line - 1];
-  EXPECT_EQ(assembleRow(grid, 1, false, true),
+  EXPECT_EQ(assembleRow(grid, 1, false, GlyphOptions{}),
             u" \u3000 "
             u" 𠮷 "
             u"└  "
@@ -137,8 +137,54 @@ TEST(GridTypesetter, marksAtACellEdgeArePushedToThatEdge) {
             u"  ｀"
             u"  ゜");
   // Rows outside the grid give nothing rather than reading beyond it.
-  EXPECT_EQ(assembleRow(grid, 0, true, true), u"");
-  EXPECT_EQ(assembleRow(grid, 2, true, true), u"");
+  EXPECT_EQ(assembleRow(grid, 0, true, GlyphOptions{}), u"");
+  EXPECT_EQ(assembleRow(grid, 2, true, GlyphOptions{}), u"");
+}
+
+TEST(GridTypesetter, digitsAcrossAndTheHangingRowKeepTheRowsExact) {
+  CountingHost host;
+  const GridLayoutOptions options = gridLayoutOptions(settingsWith(3, 2, K | T));
+  GridBlock grid = makeGrid(options);
+  std::vector<std::u16string> rows;
+  ASSERT_TRUE(typesetGrid(readPlainText(u"第12回。"), options, grid, host, [&](const GridBlock& block) {
+    for (int row = 1; row <= block.rowCount(); ++row)
+      rows.push_back(assembleRow(block, row, true, GlyphOptions{}));
+    return true;
+  }));
+  // Every row holds two cells of four positions and one bar, the hanging row too.
+  EXPECT_EQ(rows, (std::vector<std::u16string>{u" 　 | 第 ", u" 　 | 12 ", u" 　 | 回 ", u" 　 |  ゜"}));
+}
+
+TEST(GridTypesetter, eachCharacterShowsTheFormTheGlyphOptionsAsk) {
+  struct Case {
+    const char* what;
+    GlyphOptions glyphs;
+    std::u16string firstLine;
+  };
+  const Case cases[] = {
+      {"look-alikes: 『』 like 「」", {}, u"┐┐└└゜｀∧∨：一二"},
+      {"『』 in forms of their own", {true, true, false}, u"┐┓┗└゜｀∧∨：一二"},
+      {"vertical presentation forms", {true, false, true}, u"﹁﹃﹄﹂︒︑︵︶︙一二"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CountingHost host;
+    const GridLayoutOptions options = gridLayoutOptions(settingsWith(11, 1));
+    GridBlock grid = makeGrid(options);
+    std::u16string line;
+    ASSERT_TRUE(typesetGrid(readPlainText(u"「『』」。、（）…１２"), options, grid, host,
+                            [&](const GridBlock& block) {
+                              for (int row = 1; row <= block.charsPerLine(); ++row)
+                                line += cellGlyphs(block.cell(row, 1), c.glyphs);
+                              return true;
+                            }));
+    EXPECT_EQ(line, c.firstLine);
+  }
+  // ┓ stands at the right edge of its cell like ┐, ┗ at the left like └.
+  GridBlock grid(1, 2, false);
+  grid.cell(1, 1).text = u"『";
+  grid.cell(1, 2).text = u"』";
+  EXPECT_EQ(assembleRow(grid, 1, false, {true, true, false}), u"┗    ┓");
 }
 
 TEST(GridTypesetter, widensUnifiesAndTurnsEachCharacter) {
