@@ -187,7 +187,7 @@ ParseResult parseArguments(int argc, char** argv) {
   return result;
 }
 
-std::string optionFor(SettingField field) {
+std::string flagFor(SettingField field) {
   const OptionSpec* o = zelvato::optionFor(field);
   return o != nullptr ? "--" + std::string(o->flag) : std::string();
 }

@@ -34,6 +34,6 @@ ParseResult parseArguments(int argc, char** argv);
 std::string usageText();
 
 // The command-line option that sets `field` ("--chars-per-line"); empty when none does.
-std::string optionFor(SettingField field);
+std::string flagFor(SettingField field);
 
 }  // namespace zelvato::convert

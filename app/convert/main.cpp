@@ -146,7 +146,7 @@ int refuse(const SettingsProblem& problem) {
                              problem.check == SettingsCheck::notANumber ||
                              problem.check == SettingsCheck::numberTooLarge;
   if (aboutTheValue)
-    explain("the value of " + optionFor(problem.field) + " " + std::string(problem.explanation));
+    explain("the value of " + flagFor(problem.field) + " " + std::string(problem.explanation));
   else if (!problem.explanation.empty())
     explain(std::string(problem.explanation));
   return 2;
