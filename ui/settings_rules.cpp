@@ -171,23 +171,26 @@ void frmMain::chkTypeset_Click() {
 
 ConversionSettings frmMain::readSettings() const {
   ConversionSettings s;
-  // The text fields and check boxes are bound by their object names in the
-  // option table. Only the checked state counts as on; the grey state is off.
+  // The controls are bound by their object names in the option table. Only the
+  // checked state counts as on; the grey state is off. A choice's option
+  // buttons are named after it with the value they stand for: optRuby(1).
   for (const OptionSpec& o : optionTable()) {
     const QString name = QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()));
     if (o.text != nullptr) {
       if (const auto* box = findChild<QLineEdit*>(name)) s.*o.text = box->text().toStdU16String();
     } else if (o.onOff != nullptr) {
       if (const auto* box = findChild<QCheckBox*>(name)) s.*o.onOff = box->checkState() == Qt::Checked;
+    } else if (o.setChoice != nullptr) {
+      for (const OptionChoice& c : o.choices) {
+        const auto* option = findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(name).arg(c.value));
+        if (option != nullptr && option->isChecked()) o.setChoice(s, c.value);
+      }
     }
   }
   s.textColourEnabled = chkOpt_[textColourBox]->checkState() == Qt::Checked;
   s.outputMode = outputOption(OutputMode::pageFiles)->isChecked()    ? OutputMode::pageFiles
                  : outputOption(OutputMode::singleFile)->isChecked() ? OutputMode::singleFile
                                                                      : OutputMode::showOnly;
-  s.outputEncoding = optEncoding_[1]->isChecked() ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
-  s.rubyMode =
-      optRuby_[static_cast<std::size_t>(RubyMode::drop)]->isChecked() ? RubyMode::drop : RubyMode::paren;
   return s;
 }
 

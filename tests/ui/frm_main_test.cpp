@@ -183,7 +183,7 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("isText");
     for (const zelvato::OptionSpec& o : zelvato::optionTable()) {
-      if (o.text == nullptr && o.onOff == nullptr) continue;
+      if (o.control.empty()) continue;
       QTest::newRow(std::string(o.key).c_str())
           << QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()))
           << QString::fromStdU16String(std::u16string(o.caption)) << (o.text != nullptr);
@@ -202,6 +202,20 @@ class FrmMainTest : public QObject {
       QVERIFY(box != nullptr);
       box->setText(QStringLiteral("7"));
       QCOMPARE(fromU16(window->readSettings().*option->text), QStringLiteral("7"));
+      return;
+    }
+    if (option->setChoice != nullptr) {
+      // The choice's group shows its caption; each word's option button sets its value.
+      auto* group = window->findChild<QRadioButton*>(control + QStringLiteral("(0)"))->parentWidget();
+      QCOMPARE(group->property("title").toString(), caption);
+      for (const zelvato::OptionChoice& c : option->choices) {
+        if (!c.refusal.empty()) continue;
+        auto* button = window->findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(control).arg(c.value));
+        QVERIFY(button != nullptr);
+        button->setEnabled(true);
+        button->click();
+        QCOMPARE(option->choiceOf(window->readSettings()), c.value);
+      }
       return;
     }
     auto* box = window->findChild<QCheckBox*>(control);
