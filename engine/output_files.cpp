@@ -235,9 +235,31 @@ std::vector<bool> StagedFiles::commitTogether(std::span<StagedFiles* const> runs
       ::close(fd);
     }
   }
+  // One flush of each filesystem makes all of its files durable at once,
+  // where a flush per file would commit the filesystem's journal once for
+  // each. Where a filesystem reports a failure (or cannot be flushed), its
+  // files are flushed one by one to find the ones that failed.
+  std::vector<std::pair<dev_t, bool>> filesystems;  // and whether its flush succeeded
   for (std::size_t r = 0; r < runs.size(); ++r) {
     for (const Staged& file : runs[r]->files_) {
       if (!ok[r]) break;
+      const auto seen = std::find_if(filesystems.begin(), filesystems.end(),
+                                     [&](const auto& f) { return f.first == file.device; });
+      if (seen != filesystems.end()) continue;
+      const int fd = runs[r]->reopen(file, O_RDONLY);
+      filesystems.emplace_back(file.device, fd >= 0 && ::syncfs(fd) == 0);
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  const auto flushedWhole = [&](dev_t device) {
+    for (const auto& [filesystem, flushed] : filesystems)
+      if (filesystem == device) return flushed;
+    return false;
+  };
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (const Staged& file : runs[r]->files_) {
+      if (!ok[r]) break;
+      if (flushedWhole(file.device)) continue;
       const int fd = runs[r]->reopen(file, O_RDONLY);
       if (fd == -2) ok[r] = runs[r]->fail(file.target, replacedUnderfoot);
       if (fd < 0) {

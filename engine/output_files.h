@@ -54,8 +54,9 @@ class StagedFiles {
   // Takes over every file `other` has staged and not committed; `other` is left empty.
   void adopt(StagedFiles& other);
   // Puts the files of several runs in place with one durability pass for all:
-  // write-back is started for every file of every run, then each is waited
-  // for, and only then are the runs' files renamed over their targets. A run
+  // write-back is started for every file of every run, then each filesystem
+  // is flushed once (each file on its own where that fails), and only then
+  // are the runs' files renamed over their targets. A run
   // whose file fails keeps its failure and its targets stay as they were; the
   // other runs go on. Tells for each run whether its files are in place.
   static std::vector<bool> commitTogether(std::span<StagedFiles* const> runs);
