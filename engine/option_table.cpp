@@ -23,7 +23,7 @@ constexpr OptionChoice encodingChoices[] = {
     {"utf-8", static_cast<int>(OutputEncoding::utf8)},
 };
 
-const OptionSpec options[] = {
+const OptionEntry options[] = {
     // Layout
     {.key = "charsPerLine",
      .type = T::number,
@@ -340,23 +340,23 @@ const OptionSpec options[] = {
 
 }  // namespace
 
-std::span<const OptionSpec> optionTable() {
+std::span<const OptionEntry> optionTable() {
   return options;
 }
 
-const OptionSpec* findOption(std::string_view key) {
-  for (const OptionSpec& o : options)
+const OptionEntry* findOption(std::string_view key) {
+  for (const OptionEntry& o : options)
     if (o.key == key) return &o;
   return nullptr;
 }
 
-const OptionSpec* optionFor(SettingField field) {
-  for (const OptionSpec& o : options)
+const OptionEntry* optionFor(SettingField field) {
+  for (const OptionEntry& o : options)
     if (o.field == field) return &o;
   return nullptr;
 }
 
-std::string startValueText(const OptionSpec& option) {
+std::string startValueText(const OptionEntry& option) {
   const ConversionSettings start;
   if (option.text != nullptr) return utf16ToUtf8(start.*option.text);
   if (option.onOff != nullptr) return start.*option.onOff ? "on" : "off";

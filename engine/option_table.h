@@ -37,7 +37,7 @@ struct OptionChoice {
 // `onOff` or the two choice functions) or is one of the converter's own
 // (`key` names it, and the converter reads it itself). The start value is
 // the record's own: a default-constructed record is a fresh window.
-struct OptionSpec {
+struct OptionEntry {
   std::string_view key;  // the record's field, or the converter's name for its own option
   OptionType type;
   OptionGroup group;
@@ -60,15 +60,15 @@ struct OptionSpec {
 };
 
 // Every option, in the order of the help.
-std::span<const OptionSpec> optionTable();
+std::span<const OptionEntry> optionTable();
 
 // The option of a record field or converter switch; nullptr when none has that key.
-const OptionSpec* findOption(std::string_view key);
+const OptionEntry* findOption(std::string_view key);
 // The option that sets `field`; nullptr when none does.
-const OptionSpec* optionFor(SettingField field);
+const OptionEntry* optionFor(SettingField field);
 
 // The start value as the help shows it: the text, "on"/"off", or the choice's word.
-std::string startValueText(const OptionSpec& option);
+std::string startValueText(const OptionEntry& option);
 
 // The heading of a group in the help ("Layout").
 std::string_view groupHeading(OptionGroup group);

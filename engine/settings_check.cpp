@@ -74,7 +74,7 @@ std::u16string_view fieldWarning(SettingsCheck check, SettingField field) {
   static const auto warnings = [] {
     std::array<std::array<std::u16string, fieldCount>, 2> made;
     for (std::size_t f = 0; f < fieldCount; ++f) {
-      const OptionSpec* option = optionFor(static_cast<SettingField>(f));
+      const OptionEntry* option = optionFor(static_cast<SettingField>(f));
       if (option == nullptr) continue;
       made[0][f] = std::u16string(option->caption) + u"には数値を入力して下さい.";
       made[1][f] = std::u16string(option->caption) + u"の値が大きすぎます.";

@@ -174,7 +174,7 @@ ConversionSettings frmMain::readSettings() const {
   // The controls are bound by their object names in the option table. Only the
   // checked state counts as on; the grey state is off. A choice's option
   // buttons are named after it with the value they stand for: optRuby(1).
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     const QString name = QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()));
     if (o.text != nullptr) {
       if (const auto* box = findChild<QLineEdit*>(name)) s.*o.text = box->text().toStdU16String();

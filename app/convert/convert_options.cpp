@@ -18,25 +18,25 @@ struct LongOptions {
   std::vector<std::string> names;
   std::vector<option> table;
   LongOptions() {
-    const auto specs = optionTable();
-    names.reserve(2 * specs.size());
-    for (const OptionSpec& o : specs) {
+    const auto entries = optionTable();
+    names.reserve(2 * entries.size());
+    for (const OptionEntry& o : entries) {
       names.emplace_back(o.flag);
       if (o.type == OptionType::flag) names.push_back("no-" + std::string(o.flag));
     }
     std::size_t name = 0;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
       const int value = firstValue + 2 * static_cast<int>(i);
-      const bool takesValue = specs[i].type != OptionType::flag && specs[i].type != OptionType::action;
+      const bool takesValue = entries[i].type != OptionType::flag && entries[i].type != OptionType::action;
       table.push_back({names[name++].c_str(), takesValue ? required_argument : no_argument, nullptr, value});
-      if (specs[i].type == OptionType::flag)
+      if (entries[i].type == OptionType::flag)
         table.push_back({names[name++].c_str(), no_argument, nullptr, value + 1});
     }
     table.push_back({nullptr, 0, nullptr, 0});
   }
 };
 
-std::string choiceWords(const OptionSpec& o) {
+std::string choiceWords(const OptionEntry& o) {
   std::string words;
   for (const OptionChoice& c : o.choices) {
     if (!c.refusal.empty()) continue;
@@ -47,7 +47,7 @@ std::string choiceWords(const OptionSpec& o) {
 }
 
 // Sets what a value option of the record asks for; the error when the value is refused.
-std::string setValue(const OptionSpec& o, const char* given, ConversionSettings& s) {
+std::string setValue(const OptionEntry& o, const char* given, ConversionSettings& s) {
   const std::string flag = "--" + std::string(o.flag);
   switch (o.type) {
     case OptionType::number:
@@ -89,7 +89,7 @@ std::string usageText() {
       "Without --single, --pages or --out-dir the markup goes to standard output in UTF-8.\n";
   constexpr std::size_t helpColumn = 25;
   std::optional<OptionGroup> group;
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     if (o.group != group) {
       group = o.group;
       text += "\n" + std::string(groupHeading(o.group)) + ":\n";
@@ -114,7 +114,7 @@ std::string usageText() {
 
 ParseResult parseArguments(int argc, char** argv) {
   static const LongOptions longOptions;
-  const auto specs = optionTable();
+  const auto entries = optionTable();
   ParseResult result;
   ConvertOptions& options = result.options;
   ConversionSettings& s = options.settings;
@@ -129,11 +129,11 @@ ParseResult parseArguments(int argc, char** argv) {
       result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
       return result;
     }
-    if (c < firstValue || c >= firstValue + 2 * static_cast<int>(specs.size())) {
+    if (c < firstValue || c >= firstValue + 2 * static_cast<int>(entries.size())) {
       result.error = std::string("unknown option '") + argv[optind - 1] + "'";
       return result;
     }
-    const OptionSpec& o = specs[static_cast<std::size_t>((c - firstValue) / 2)];
+    const OptionEntry& o = entries[static_cast<std::size_t>((c - firstValue) / 2)];
     if (o.type == OptionType::flag) {
       s.*o.onOff = (c - firstValue) % 2 == 0;
     } else if (o.key == "verbose") {
@@ -188,7 +188,7 @@ ParseResult parseArguments(int argc, char** argv) {
 }
 
 std::string flagFor(SettingField field) {
-  const OptionSpec* o = zelvato::optionFor(field);
+  const OptionEntry* o = zelvato::optionFor(field);
   return o != nullptr ? "--" + std::string(o->flag) : std::string();
 }
 

@@ -33,26 +33,28 @@ struct ParserCase {
 // missing, "--no-", every word of a choice and a word it does not take.
 std::vector<ParserCase> casesFromTheTable() {
   std::vector<ParserCase> cases;
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     const std::string flag = "--" + std::string(o.flag);
     switch (o.type) {
       case OptionType::number:
       case OptionType::text:
       case OptionType::path: {
         const std::string value = o.folder ? "値/x" : "値 7";
-        cases.push_back(
-            {flag + " sets its value", {flag + "=" + value, "in.txt"}, "", [&o, value](const ConvertOptions& r) {
-               if (o.text != nullptr) {
-                 EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value + (o.folder ? "/" : "")));
-               } else if (o.key == "preview") {
-                 EXPECT_EQ(r.previewPath, value);
-               } else {
-                 EXPECT_EQ(r.outDir, value);
-               }
-               if (o.selectsMode) {
-                 EXPECT_EQ(r.settings.outputMode, *o.selectsMode);
-               }
-             }});
+        cases.push_back({flag + " sets its value",
+                         {flag + "=" + value, "in.txt"},
+                         "",
+                         [&o, value](const ConvertOptions& r) {
+                           if (o.text != nullptr) {
+                             EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value + (o.folder ? "/" : "")));
+                           } else if (o.key == "preview") {
+                             EXPECT_EQ(r.previewPath, value);
+                           } else {
+                             EXPECT_EQ(r.outDir, value);
+                           }
+                           if (o.selectsMode) {
+                             EXPECT_EQ(r.settings.outputMode, *o.selectsMode);
+                           }
+                         }});
         cases.push_back({flag + " without a value", {flag}, "option '" + flag + "' needs a value", nullptr});
         break;
       }
@@ -181,7 +183,7 @@ TEST(ConvertOptions, theHelpNamesEveryOptionOnceAndTheWindowsControlsOnce) {
   const std::string help = usageText();
   std::set<std::string_view> flags, controls;
   std::set<std::u16string_view> captions;
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     SCOPED_TRACE(std::string(o.flag));
     EXPECT_NE(help.find("  --" + std::string(o.flag)), std::string::npos);
     EXPECT_TRUE(flags.insert(o.flag).second);

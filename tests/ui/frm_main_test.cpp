@@ -182,7 +182,7 @@ class FrmMainTest : public QObject {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("isText");
-    for (const zelvato::OptionSpec& o : zelvato::optionTable()) {
+    for (const zelvato::OptionEntry& o : zelvato::optionTable()) {
       if (o.control.empty()) continue;
       QTest::newRow(std::string(o.key).c_str())
           << QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()))
@@ -193,8 +193,8 @@ class FrmMainTest : public QObject {
     QFETCH(QString, control);
     QFETCH(QString, caption);
     QFETCH(bool, isText);
-    const zelvato::OptionSpec* option = nullptr;
-    for (const zelvato::OptionSpec& o : zelvato::optionTable())
+    const zelvato::OptionEntry* option = nullptr;
+    for (const zelvato::OptionEntry& o : zelvato::optionTable())
       if (QLatin1String(o.control.data(), static_cast<qsizetype>(o.control.size())) == control) option = &o;
     QVERIFY(option != nullptr);
     if (isText) {

@@ -46,7 +46,7 @@ std::string roff(std::string_view text) {
 std::string manOptions() {
   std::string page;
   std::optional<OptionGroup> group;
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     if (o.group != group) {
       group = o.group;
       page += ".SS " + std::string(groupHeading(o.group)) + "\n";
@@ -96,7 +96,7 @@ std::string htmlOptions() {
   std::string table = std::string(htmlBegin) + "\n<table>\n" +
                       "<tr><th>画面の項目</th><th>zelvato-convert のオプション</th><th>最初の値</th>"
                       "<th>--help の説明</th></tr>\n";
-  for (const OptionSpec& o : optionTable()) {
+  for (const OptionEntry& o : optionTable()) {
     std::string option = "--" + std::string(o.flag);
     if (!o.valueName.empty()) option += "=" + std::string(o.valueName);
     if (o.type == OptionType::flag) option += ", --no-" + std::string(o.flag);
