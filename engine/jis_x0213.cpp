@@ -26,8 +26,9 @@ std::u16string jisX0213Character(int plane, int row, int cell) {
   in[inLeft++] = static_cast<char>(0xA0 + row);
   in[inLeft++] = static_cast<char>(0xA0 + cell);
 
-  // Opened once: a text may name hundreds of gaiji.
-  static const Converter converter;
+  // Opened once per thread: a text may name hundreds of gaiji, and a converter
+  // keeps state between calls, so runs on other threads never share it.
+  thread_local const Converter converter;
   const iconv_t cd = converter.cd;
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -8,36 +8,45 @@
 namespace zelvato {
 namespace {
 
-bool isIgnoredBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isIgnoredBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 int digitValue(char16_t c, int base) {
   int v = -1;
-  if (c >= u'0' && c <= u'9') v = c - u'0';
-  else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-  else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
+  if (c >= u'0' && c <= u'9')
+    v = c - u'0';
+  else if (c >= u'a' && c <= u'f')
+    v = c - u'a' + 10;
+  else if (c >= u'A' && c <= u'F')
+    v = c - u'A' + 10;
   return v < base ? v : -1;
 }
 
 // "&H"/"&O" integers: a value that fits 16 bits is a 16-bit integer and one
 // that fits 32 bits a 32-bit integer, both signed, as the original reader had it.
-double radixNumber(std::u16string_view s, int base) {
+NumberReading radixNumber(std::u16string_view s, int base) {
   double value = 0;
-  bool any = false;
-  for (char16_t c : s) {
-    const int d = digitValue(c, base);
+  std::size_t used = 0;
+  for (; used < s.size(); ++used) {
+    const int d = digitValue(s[used], base);
     if (d < 0) break;
     value = value * base + d;
-    any = true;
   }
-  if (!any) return 0;
-  if (value <= 0xFFFF) return value >= 0x8000 ? value - 65536.0 : value;
-  if (value <= 0xFFFFFFFFu) return value >= 2147483648.0 ? value - 4294967296.0 : value;
-  return value;
+  if (used == 0) return {};
+  const bool whole = used == s.size();
+  if (value <= 0xFFFF) return {value >= 0x8000 ? value - 65536.0 : value, whole};
+  if (value <= 0xFFFFFFFFu) return {value >= 2147483648.0 ? value - 4294967296.0 : value, whole};
+  return {value, whole};
 }
 
 }  // namespace
 
 double textToNumber(std::u16string_view text) {
+  return readNumber(text).value;
+}
+
+NumberReading readNumber(std::u16string_view text) {
   std::u16string s;
   s.reserve(text.size());
   for (char16_t c : text)
@@ -46,7 +55,7 @@ double textToNumber(std::u16string_view text) {
   if (s.size() >= 2 && s[0] == u'&') {
     if (s[1] == u'H' || s[1] == u'h') return radixNumber(std::u16string_view(s).substr(2), 16);
     if (s[1] == u'O' || s[1] == u'o') return radixNumber(std::u16string_view(s).substr(2), 8);
-    return 0;
+    return {};
   }
 
   // Copy the longest prefix that reads as a decimal number into plain ASCII,
@@ -66,7 +75,7 @@ double textToNumber(std::u16string_view text) {
       break;
     }
   }
-  if (!digits) return 0;
+  if (!digits) return {};
   if (i < s.size() && (s[i] == u'E' || s[i] == u'e' || s[i] == u'D' || s[i] == u'd')) {
     std::string exponent = "e";
     std::size_t j = i + 1;
@@ -76,9 +85,12 @@ double textToNumber(std::u16string_view text) {
       exponent.push_back(static_cast<char>(s[j]));
       expDigits = true;
     }
-    if (expDigits) number += exponent;
+    if (expDigits) {
+      number += exponent;
+      i = j;
+    }
   }
-  return std::strtod(number.c_str(), nullptr);
+  return {std::strtod(number.c_str(), nullptr), i == s.size()};
 }
 
 double roundHalfEven(double value) {

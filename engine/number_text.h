@@ -14,6 +14,15 @@ namespace zelvato {
 // fit ends the number; text without a leading number reads as 0. Never fails.
 double textToNumber(std::u16string_view text);
 
+// The same reading, and whether the number took the whole text: false for a
+// text without a leading number and for one with anything but ignored blanks
+// after its number ("9pt", "abc", "1e", "&H").
+struct NumberReading {
+  double value = 0;
+  bool wholeText = false;
+};
+NumberReading readNumber(std::u16string_view text);
+
 // Nearest whole number, halves to the even neighbour (10.5 -> 10, 11.5 -> 12).
 double roundHalfEven(double value);
 

@@ -27,7 +27,8 @@ std::string folderOf(const std::string& path) {
 // created with it at once, so nobody can have planted anything under it.
 int createBeside(const std::string& target, std::string& name) {
   static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  static std::mt19937_64 random{std::random_device{}()};
+  // One generator per thread: runs on several threads never share it.
+  thread_local std::mt19937_64 random{std::random_device{}()};
   const std::string folder = folderOf(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string suffix;
@@ -37,6 +38,18 @@ int createBeside(const std::string& target, std::string& name) {
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// The run that commit() hands its files to on this thread (see DeferredCommit).
+thread_local StagedFiles* deferredInto = nullptr;
+
+void syncFolders(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) continue;
+    ::fsync(fd);
+    ::close(fd);
+  }
 }
 
 }  // namespace
@@ -142,6 +155,10 @@ bool StagedFiles::append(const std::string& target, std::string_view bytes) {
 
 bool StagedFiles::commit() {
   if (failure_) return false;
+  if (deferredInto != nullptr && deferredInto != this) {
+    deferredInto->adopt(*this);
+    return true;
+  }
   // One flush pass over all files before any of them takes its target's place:
   // after a crash either the earlier file or the whole new one is there.
   for (const Staged& file : files_) {
@@ -191,6 +208,102 @@ void StagedFiles::discard() {
 void StagedFiles::keepIntact(const std::string& path) {
   struct stat st {};
   if (!path.empty() && ::stat(path.c_str(), &st) == 0) kept_ = std::make_pair(st.st_dev, st.st_ino);
+}
+
+void StagedFiles::adopt(StagedFiles& other) {
+  files_.insert(files_.end(), std::make_move_iterator(other.files_.begin()),
+                std::make_move_iterator(other.files_.end()));
+  other.files_.clear();
+}
+
+std::vector<bool> StagedFiles::commitTogether(std::span<StagedFiles* const> runs) {
+  std::vector<bool> ok(runs.size());
+  for (std::size_t r = 0; r < runs.size(); ++r) ok[r] = !runs[r]->failure_;
+  // Write-back of every file starts before any is waited for, so the disk
+  // gets all of them at once; a file is closed between the passes, as a
+  // thousand files would not all stay open.
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (const Staged& file : runs[r]->files_) {
+      if (!ok[r]) break;
+      const int fd = runs[r]->reopen(file, O_RDONLY);
+      if (fd == -2) ok[r] = runs[r]->fail(file.target, replacedUnderfoot);
+      if (fd < 0) {
+        if (fd == -1) ok[r] = runs[r]->fail(file.target);
+        break;
+      }
+      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+      ::close(fd);
+    }
+  }
+  // One flush of each filesystem makes all of its files durable at once,
+  // where a flush per file would commit the filesystem's journal once for
+  // each. Where a filesystem reports a failure (or cannot be flushed), its
+  // files are flushed one by one to find the ones that failed.
+  std::vector<std::pair<dev_t, bool>> filesystems;  // and whether its flush succeeded
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (const Staged& file : runs[r]->files_) {
+      if (!ok[r]) break;
+      const auto seen = std::find_if(filesystems.begin(), filesystems.end(),
+                                     [&](const auto& f) { return f.first == file.device; });
+      if (seen != filesystems.end()) continue;
+      const int fd = runs[r]->reopen(file, O_RDONLY);
+      filesystems.emplace_back(file.device, fd >= 0 && ::syncfs(fd) == 0);
+      if (fd >= 0) ::close(fd);
+    }
+  }
+  const auto flushedWhole = [&](dev_t device) {
+    for (const auto& [filesystem, flushed] : filesystems)
+      if (filesystem == device) return flushed;
+    return false;
+  };
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (const Staged& file : runs[r]->files_) {
+      if (!ok[r]) break;
+      if (flushedWhole(file.device)) continue;
+      const int fd = runs[r]->reopen(file, O_RDONLY);
+      if (fd == -2) ok[r] = runs[r]->fail(file.target, replacedUnderfoot);
+      if (fd < 0) {
+        if (fd == -1) ok[r] = runs[r]->fail(file.target);
+        break;
+      }
+      const bool synced = ::fdatasync(fd) == 0;
+      const int error = errno;
+      ::close(fd);
+      if (!synced) {
+        errno = error;
+        ok[r] = runs[r]->fail(file.target);
+      }
+    }
+  }
+  // Only now, with every file durable, does any take its target's place.
+  std::vector<std::string> folders;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    if (!ok[r]) continue;
+    std::vector<Staged>& files = runs[r]->files_;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      if (::rename(files[i].temporary.c_str(), files[i].target.c_str()) != 0) {
+        // The files already in place stay; the rest are removed with the run.
+        const std::string target = files[i].target;
+        files.erase(files.begin(), files.begin() + static_cast<std::ptrdiff_t>(i));
+        ok[r] = runs[r]->fail(target);
+        break;
+      }
+      const std::string folder = folderOf(files[i].target);
+      if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+    }
+    if (ok[r]) files.clear();
+  }
+  // The renames themselves reach the disk with their folders.
+  syncFolders(folders);
+  return ok;
+}
+
+DeferredCommit::DeferredCommit(StagedFiles& into) : previous_(deferredInto) {
+  deferredInto = &into;
+}
+
+DeferredCommit::~DeferredCommit() {
+  deferredInto = previous_;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

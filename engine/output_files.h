@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,16 @@ class StagedFiles {
   // A file that begin() refuses to replace, under any name (the source file).
   void keepIntact(const std::string& path);
 
+  // Takes over every file `other` has staged and not committed; `other` is left empty.
+  void adopt(StagedFiles& other);
+  // Puts the files of several runs in place with one durability pass for all:
+  // write-back is started for every file of every run, then each filesystem
+  // is flushed once (each file on its own where that fails), and only then
+  // are the runs' files renamed over their targets. A run
+  // whose file fails keeps its failure and its targets stay as they were; the
+  // other runs go on. Tells for each run whether its files are in place.
+  static std::vector<bool> commitTogether(std::span<StagedFiles* const> runs);
+
   // The first failure of the run.
   const std::optional<FileFailure>& failure() const { return failure_; }
 
@@ -68,6 +79,20 @@ class StagedFiles {
   std::vector<Staged> files_;
   std::optional<FileFailure> failure_;
   std::optional<std::pair<dev_t, ino_t>> kept_;
+};
+
+// While one is open on a thread, a StagedFiles::commit() on that thread puts
+// nothing in place: it hands its files over to `into` and reports success, so
+// that the caller can commit the files of several runs together.
+class DeferredCommit {
+ public:
+  explicit DeferredCommit(StagedFiles& into);
+  ~DeferredCommit();
+  DeferredCommit(const DeferredCommit&) = delete;
+  DeferredCommit& operator=(const DeferredCommit&) = delete;
+
+ private:
+  StagedFiles* previous_;
 };
 
 // True when both paths name one file (the same device and inode, links

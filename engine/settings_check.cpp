@@ -1,9 +1,14 @@
 #include "settings_check.h"
 
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "grid_block.h"
 #include "number_text.h"
+#include "option_table.h"
 
 namespace zelvato {
 namespace {
@@ -18,7 +23,9 @@ constexpr std::u16string_view noFileName = u"出力先ﾌｧｲﾙ名を指定�
 
 // The texts of every check, in the order of SettingsCheck.
 constexpr CheckText checkTexts[] = {
-    {{}, "is empty"},  // after "the value of" and the field's name
+    {{}, "is empty"},         // after "the value of" and the field's name
+    {{}, "is not a number"},  // the warnings of these two name the field: see fieldWarning
+    {{}, "is too large"},
     {noFileName, {}},
     {u"出力先ﾌｫﾙﾀﾞを指定して下さい", {}},
     {noFileName, {}},
@@ -60,9 +67,54 @@ std::optional<SettingsCheck> baseNameProblem(std::u16string_view name) {
   return std::nullopt;
 }
 
+constexpr std::size_t fieldCount = static_cast<std::size_t>(SettingField::source) + 1;
+
+// The warnings that name their field by its caption in the window, made once.
+std::u16string_view fieldWarning(SettingsCheck check, SettingField field) {
+  static const auto warnings = [] {
+    std::array<std::array<std::u16string, fieldCount>, 2> made;
+    for (std::size_t f = 0; f < fieldCount; ++f) {
+      const OptionEntry* option = optionFor(static_cast<SettingField>(f));
+      if (option == nullptr) continue;
+      made[0][f] = std::u16string(option->caption) + u"には数値を入力して下さい.";
+      made[1][f] = std::u16string(option->caption) + u"の値が大きすぎます.";
+    }
+    return made;
+  }();
+  return warnings[check == SettingsCheck::notANumber ? 0 : 1][static_cast<std::size_t>(field)];
+}
+
 SettingsProblem problem(SettingsCheck check, SettingField field) {
   const CheckText& text = checkTexts[static_cast<std::size_t>(check)];
+  if (check == SettingsCheck::notANumber || check == SettingsCheck::numberTooLarge)
+    return {check, field, fieldWarning(check, field), text.explanation};
   return {check, field, text.warning, text.explanation};
+}
+
+// The number fields besides the grid's sides, in the order of the window's
+// fields. The spacings and the font size go into the page as typed, so they
+// must be numbers as read with nothing left over; an empty font size is
+// written as 0. A number that overflows is refused in any of them.
+std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
+  const struct {
+    const std::u16string& value;
+    SettingField field;
+    bool writtenAsTyped;
+  } numberFields[] = {
+      {s.charSpacingPt, SettingField::charSpacingPt, true},
+      {s.lineSpacingPt, SettingField::lineSpacingPt, true},
+      {s.columnGapPx, SettingField::columnGapPx, false},
+      {s.tabWidth, SettingField::tabWidth, false},
+      {s.fontSizePt, SettingField::fontSizePt, true},
+      {s.columnsPerPage, SettingField::columnsPerPage, false},
+  };
+  for (const auto& f : numberFields) {
+    const NumberReading read = readNumber(f.value);
+    if (f.writtenAsTyped && !f.value.empty() && !read.wholeText)
+      return problem(SettingsCheck::notANumber, f.field);
+    if (!std::isfinite(read.value)) return problem(SettingsCheck::numberTooLarge, f.field);
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -79,6 +131,7 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   };
   for (const auto& f : layoutFields)
     if (f.value.empty()) return problem(SettingsCheck::layoutFieldEmpty, f.field);
+  if (const auto refused = numberProblem(s)) return refused;
 
   const bool singleFile = s.outputMode == OutputMode::singleFile;
   const bool pageFiles = s.outputMode == OutputMode::pageFiles;

@@ -17,6 +17,8 @@ enum class SettingField {
   lineSpacingPt,
   columnGapPx,
   tabWidth,
+  fontSizePt,
+  columnsPerPage,
   singleFilePath,
   epubFilePath,
   outputFolder,
@@ -29,6 +31,8 @@ enum class SettingField {
 // The checks before a run, in the order the run makes them.
 enum class SettingsCheck {
   layoutFieldEmpty,
+  notANumber,      // a spacing or the font size, written into the page, that is no number as read
+  numberTooLarge,  // a number field whose value overflows (1e400)
   singleFilePathEmpty,
   outputFolderEmpty,
   fileBaseNameEmpty,
@@ -40,7 +44,8 @@ enum class SettingsCheck {
   bodyTagEmpty,
   sourceEmpty,
   gridTooSmall,
-  gridTooLarge,  // more cells than a grid can hold, or a side that is no 32-bit whole number
+  gridTooLarge,  // more cells than a grid can hold (the hanging row counted), or a side that is
+                 // no 32-bit whole number
 };
 
 // The first check that failed: the field it is about, and either the warning

@@ -335,10 +335,10 @@ void frmMain::buildLayoutPage(QWidget* page) {
     int left, top, width;
     Qt::CheckState state;
   };
-  // The two options the window carries but does not offer stand grey and disabled.
+  // The text colour, which the window carries but does not offer, stands grey and
+  // disabled. Line-breaking rules are chosen on the typesetting page only.
   const Option options[] = {
       {kanjiNumeralsBox, "漢数字変換", 2160, 2160, 1455, checkState(start.kanjiNumerals)},
-      {lineBreakRulesBox, "禁則処理", 2160, 2400, 1455, Qt::PartiallyChecked},
       {textColourBox, "文字色を指定", 2160, 2640, 1455, Qt::PartiallyChecked},
       {gridBox, "ｸﾞﾘｯﾄﾞ表示", 120, 2880, 1455, checkState(start.showGrid)},
       {ruleBox, "HRﾎﾞｰﾀﾞｰを付加", 120, 3120, 1695, checkState(start.addRule)},
@@ -549,7 +549,6 @@ void frmMain::setKeyboardOrder() {
                               txtAppearance_[columnGapBox],
                               txtAppearance_[tabWidthBox],
                               chkOpt_[kanjiNumeralsBox],
-                              chkOpt_[lineBreakRulesBox],
                               chkOpt_[textColourBox],
                               chkOpt_[gridBox],
                               chkOpt_[ruleBox],
@@ -610,7 +609,8 @@ void frmMain::connectRules() {
   connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
 
   txtMain_->installEventFilter(this);
-  for (QCheckBox* box : chkOpt_) box->installEventFilter(this);
+  for (QCheckBox* box : chkOpt_)
+    if (box != nullptr) box->installEventFilter(this);
   cmdAllSelect1_->installEventFilter(this);
   txtOutput_[bodyTagBox]->installEventFilter(this);
 }

@@ -167,6 +167,7 @@ class frmMain : public QMainWindow {
     columnGapBox,
     tabWidthBox
   };
+  // chkOpt(1) is no more: line-breaking rules are chosen on the typesetting page.
   enum OptionBox { kanjiNumeralsBox, lineBreakRulesBox, gridBox, ruleBox, textColourBox, centreBox };
   enum FontBox { fontFaceBox, fontSizeBox };
   enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox };

@@ -12,6 +12,7 @@
 #include "frm_main.h"
 #include "frm_main_texts.h"
 #include "number_text.h"
+#include "option_table.h"
 #include "source_text_edit.h"
 #include "up_down.h"
 
@@ -169,43 +170,27 @@ void frmMain::chkTypeset_Click() {
 }
 
 ConversionSettings frmMain::readSettings() const {
-  const auto text = [](const QLineEdit* box) { return box->text().toStdU16String(); };
-  // Only the checked state counts as on; the grey state is off.
-  const auto on = [](const QCheckBox* box) { return box->checkState() == Qt::Checked; };
   ConversionSettings s;
-  s.charsPerLine = text(txtAppearance_[charsPerLineBox]);
-  s.charSpacingPt = text(txtAppearance_[charSpacingBox]);
-  s.linesPerColumn = text(txtAppearance_[linesPerColumnBox]);
-  s.lineSpacingPt = text(txtAppearance_[lineSpacingBox]);
-  s.columnGapPx = text(txtAppearance_[columnGapBox]);
-  s.tabWidth = text(txtAppearance_[tabWidthBox]);
-  s.fontFace = text(txtFont_[fontFaceBox]);
-  s.fontSizePt = text(txtFont_[fontSizeBox]);
-  s.useStyleSheet = on(chkCSS_);
-  s.centerText = on(chkOpt_[centreBox]);
-  s.textColourEnabled = on(chkOpt_[textColourBox]);
-  s.addRule = on(chkOpt_[ruleBox]);
-  s.showGrid = on(chkOpt_[gridBox]);
-  s.kanjiNumerals = on(chkOpt_[kanjiNumeralsBox]);
-  s.lineBreakRules = on(chkOpt_[lineBreakRulesBox]);
+  // The controls are bound by their object names in the option table. Only the
+  // checked state counts as on; the grey state is off. A choice's option
+  // buttons are named after it with the value they stand for: optRuby(1).
+  for (const OptionEntry& o : optionTable()) {
+    const QString name = QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()));
+    if (o.text != nullptr) {
+      if (const auto* box = findChild<QLineEdit*>(name)) s.*o.text = box->text().toStdU16String();
+    } else if (o.onOff != nullptr) {
+      if (const auto* box = findChild<QCheckBox*>(name)) s.*o.onOff = box->checkState() == Qt::Checked;
+    } else if (o.setChoice != nullptr) {
+      for (const OptionChoice& c : o.choices) {
+        const auto* option = findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(name).arg(c.value));
+        if (option != nullptr && option->isChecked()) o.setChoice(s, c.value);
+      }
+    }
+  }
+  s.textColourEnabled = chkOpt_[textColourBox]->checkState() == Qt::Checked;
   s.outputMode = outputOption(OutputMode::pageFiles)->isChecked()    ? OutputMode::pageFiles
                  : outputOption(OutputMode::singleFile)->isChecked() ? OutputMode::singleFile
                                                                      : OutputMode::showOnly;
-  s.singleFilePath = text(txtOutput_[singleFileBox]);
-  s.outputFolder = text(txtOutput_[outputFolderBox]);
-  s.fileBaseName = text(txtOutput_[baseNameBox]);
-  s.htmlTitle = text(txtOutput_[titleBox]);
-  s.bodyTag = text(txtOutput_[bodyTagBox]);
-  s.columnsPerPage = text(txtPageColum_);
-  s.addPageLinks = on(chkOutput_[pageLinksBox]);
-  s.addPageNumbers = on(chkOutput_[pageNumbersBox]);
-  s.outputEncoding = optEncoding_[1]->isChecked() ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
-  s.accessibleText = on(chkAccessibleText_);
-  s.kinsoku = on(chkTypeset_[kinsokuBox]);
-  s.tateChuYoko = on(chkTypeset_[tateChuYokoBox]);
-  s.aozoraNotation = on(chkTypeset_[aozoraBox]);
-  s.rubyMode =
-      optRuby_[static_cast<std::size_t>(RubyMode::drop)]->isChecked() ? RubyMode::drop : RubyMode::paren;
   return s;
 }
 

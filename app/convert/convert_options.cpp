@@ -4,158 +4,121 @@
 
 #include <vector>
 
+#include "option_table.h"
 #include "unicode_text.h"
 
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, epub, style, ruby, verbose, preview, encoding, help, version };
-
-// One command-line option: what it sets and how the help shows it. A flag
-// comes with its "--no-" form.
-struct Option {
-  const char* name;
-  Kind kind;
-  const char* valueName = nullptr;  // the "=N" of a value option in the help
-  const char* help = nullptr;
-  std::u16string ConversionSettings::*text = nullptr;
-  bool ConversionSettings::*flag = nullptr;
-  std::optional<SettingField> field = std::nullopt;  // the setting a check may name
-  bool showDefault = true;                           // the start value in brackets after the help
-  bool listNegation = true;                          // a flag's "--no-" form in the help
-  const char* heading = nullptr;                     // printed before the option in the help
-};
-
-using S = ConversionSettings;
-using F = SettingField;
-
-// Every option, in the order of the help.
-const Option options[] = {
-    {"chars-per-line", Kind::text, "N", "characters per vertical line", &S::charsPerLine, nullptr,
-     F::charsPerLine, true, true, "Layout (numbers are read as the window reads its fields):\n"},
-    {"char-spacing", Kind::text, "PT", "spacing between characters", &S::charSpacingPt, nullptr,
-     F::charSpacingPt},
-    {"lines", Kind::text, "N", "vertical lines per column block", &S::linesPerColumn, nullptr,
-     F::linesPerColumn},
-    {"line-spacing", Kind::text, "PT", "spacing between vertical lines", &S::lineSpacingPt, nullptr,
-     F::lineSpacingPt},
-    {"column-gap", Kind::text, "PX", "gap between blocks, with --rule", &S::columnGapPx, nullptr,
-     F::columnGapPx},
-    {"tab-width", Kind::text, "N", "full-width spaces per tab", &S::tabWidth, nullptr, F::tabWidth},
-    {"font", Kind::text, "NAME", "font", &S::fontFace},
-    {"font-size", Kind::text, "PT", "font size", &S::fontSizePt},
-    {"css", Kind::flag, nullptr, "size and spacing as a style sheet", nullptr, &S::useStyleSheet},
-    {"kanji-numerals", Kind::flag, nullptr, "full-width digits as kanji numerals", nullptr,
-     &S::kanjiNumerals},
-    {"center", Kind::flag, nullptr, "centre every block", nullptr, &S::centerText},
-    {"grid", Kind::flag, nullptr, "bars between vertical lines", nullptr, &S::showGrid},
-    {"rule", Kind::flag, nullptr, "horizontal rule after every block", nullptr, &S::addRule},
-    {"kinsoku", Kind::flag, nullptr, "line-breaking rules: hanging stops, pushed-out marks", nullptr,
-     &S::kinsoku, std::nullopt, true, true, "\nTypesetting:\n"},
-    {"tate-chu-yoko", Kind::flag, nullptr, "two half-width digits, !? and the like across in one cell",
-     nullptr, &S::tateChuYoko},
-    {"aozora", Kind::flag, nullptr, "read Aozora Bunko notation (ruby, annotations, header)", nullptr,
-     &S::aozoraNotation},
-    {"style", Kind::style, "grid|flow",
-     "grid: the fixed grid of look-alike characters any browser shows; flow: real text the browser sets "
-     "vertically (grid)",
-     nullptr, nullptr, std::nullopt, false},
-    {"ruby", Kind::ruby, "paren|drop", "with --aozora: ruby in parentheses, or left out (paren)", nullptr,
-     nullptr, std::nullopt, false},
-    {"verbose", Kind::verbose, nullptr,
-     "name the encoding the source was read in; report the annotations that were dropped", nullptr, nullptr,
-     std::nullopt, false},
-    {"single", Kind::single, "FILE", "one HTML file", &S::singleFilePath, nullptr, F::singleFilePath, false,
-     true, "\nOutput:\n"},
-    {"pages", Kind::pages, "FOLDER", "numbered page files in FOLDER", &S::outputFolder, nullptr,
-     F::outputFolder, false},
-    {"epub", Kind::epub, "FILE", "an EPUB 3 book in vertical writing (always UTF-8)", nullptr, nullptr,
-     F::epubFilePath, false},
-    {"base-name", Kind::text, "NAME", "base name of the page files (NAME001.html, ...)", &S::fileBaseName,
-     nullptr, F::fileBaseName, false},
-    {"columns-per-page", Kind::text, "N", "column blocks per page file", &S::columnsPerPage},
-    {"page-links", Kind::flag, nullptr, "previous/next links at the foot of every page", nullptr,
-     &S::addPageLinks, std::nullopt, false, false},
-    {"page-numbers", Kind::flag, nullptr, "page number at the foot of every page", nullptr,
-     &S::addPageNumbers, std::nullopt, false, false},
-    {"title", Kind::text, "TEXT", "HTML title", &S::htmlTitle, nullptr, F::htmlTitle},
-    {"body", Kind::text, "TAG",
-     "the whole BODY start tag, written as given: it is your own markup (title, font and sizes are escaped, "
-     "the BODY tag is not)",
-     &S::bodyTag, nullptr, F::bodyTag, false},
-    {"preview", Kind::preview, "FILE", "also write the preview file, as the window does", nullptr, nullptr,
-     std::nullopt, false},
-    {"encoding", Kind::encoding, "ENC", "encoding of the files: shift_jis or utf-8 (shift_jis)", nullptr,
-     nullptr, std::nullopt, false},
-    {"accessible-text", Kind::flag, nullptr, "every block's text in reading order for screen readers",
-     nullptr, &S::accessibleText},
-    {"help", Kind::help, nullptr, "show this help and exit", nullptr, nullptr, std::nullopt, false, true,
-     "\n"},
-    {"version", Kind::version, nullptr, "show the version and exit", nullptr, nullptr, std::nullopt, false},
-};
-constexpr int optionCount = static_cast<int>(std::size(options));
-
-// getopt_long's table: option i is value firstValue + 2 i, its "--no-" form the next
-// value; far from the characters getopt_long returns for its own findings.
+// getopt_long's table, made from the option table: option i is value
+// firstValue + 2 i, its "--no-" form the next value; far from the characters
+// getopt_long returns for its own findings.
 constexpr int firstValue = 1000;
 struct LongOptions {
   std::vector<std::string> names;
   std::vector<option> table;
   LongOptions() {
-    names.reserve(2 * optionCount);
-    for (const Option& o : options) {
-      names.emplace_back(o.name);
-      if (o.kind == Kind::flag) names.push_back(std::string("no-") + o.name);
+    const auto entries = optionTable();
+    names.reserve(2 * entries.size());
+    for (const OptionEntry& o : entries) {
+      names.emplace_back(o.flag);
+      if (o.type == OptionType::flag) names.push_back("no-" + std::string(o.flag));
     }
     std::size_t name = 0;
-    for (int i = 0; i < optionCount; ++i) {
-      const bool value = options[i].valueName != nullptr;
-      table.push_back(
-          {names[name++].c_str(), value ? required_argument : no_argument, nullptr, firstValue + 2 * i});
-      if (options[i].kind == Kind::flag)
-        table.push_back({names[name++].c_str(), no_argument, nullptr, firstValue + 2 * i + 1});
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const int value = firstValue + 2 * static_cast<int>(i);
+      const bool takesValue = entries[i].type != OptionType::flag && entries[i].type != OptionType::action;
+      table.push_back({names[name++].c_str(), takesValue ? required_argument : no_argument, nullptr, value});
+      if (entries[i].type == OptionType::flag)
+        table.push_back({names[name++].c_str(), no_argument, nullptr, value + 1});
     }
     table.push_back({nullptr, 0, nullptr, 0});
   }
 };
 
+std::string choiceWords(const OptionEntry& o) {
+  std::string words;
+  for (const OptionChoice& c : o.choices) {
+    if (!c.refusal.empty()) continue;
+    if (!words.empty()) words += " or ";
+    words += c.word;
+  }
+  return words;
+}
+
+// Sets what a value option of the record asks for; the error when the value is refused.
+std::string setValue(const OptionEntry& o, const char* given, ConversionSettings& s) {
+  const std::string flag = "--" + std::string(o.flag);
+  switch (o.type) {
+    case OptionType::number:
+    case OptionType::text:
+      s.*o.text = utf8ToUtf16(given);
+      break;
+    case OptionType::path:
+      // File names stay the bytes given.
+      s.*o.text = pathToText(given);
+      // The page file name follows the folder directly, so it must end with a separator.
+      if (o.folder && !(s.*o.text).empty() && (s.*o.text).back() != u'/') s.*o.text += u'/';
+      if (o.selectsMode) s.outputMode = *o.selectsMode;
+      break;
+    case OptionType::choice: {
+      for (const OptionChoice& c : o.choices) {
+        if (c.word != given) continue;
+        if (!c.refusal.empty()) return flag + "=" + given + " is not available: " + std::string(c.refusal);
+        o.setChoice(s, c.value);
+        return {};
+      }
+      return flag + " must be " + choiceWords(o) + ", not '" + given + "'";
+    }
+    case OptionType::flag:
+    case OptionType::action:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string usageText() {
-  const ConversionSettings start;
   std::string text =
       "Usage: zelvato-convert [OPTION]... [FILE]\n"
+      "  or:  zelvato-convert [OPTION]... --out-dir=DIR FILE...\n"
       "Turns Japanese text into HTML that reads as vertical writing.\n"
       "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
-      "Without --single, --pages or --epub the markup goes to standard output in UTF-8.\n"
-      "\n";
+      "Without --single, --pages, --epub or --out-dir the markup goes to standard output in UTF-8.\n";
   constexpr std::size_t helpColumn = 25;
-  for (const Option& o : options) {
-    if (o.heading != nullptr) text += o.heading;
-    std::string label = std::string("  --") + o.name;
-    if (o.valueName != nullptr) label += std::string("=") + o.valueName;
-    if (o.kind == Kind::flag && o.listNegation) label += std::string(", --no-") + o.name;
+  std::optional<OptionGroup> group;
+  for (const OptionEntry& o : optionTable()) {
+    if (o.group != group) {
+      group = o.group;
+      text += "\n" + std::string(groupHeading(o.group)) + ":\n";
+    }
+    std::string label = "  --" + std::string(o.flag);
+    if (!o.valueName.empty()) label += "=" + std::string(o.valueName);
+    if (o.type == OptionType::flag && o.listNegation) label += ", --no-" + std::string(o.flag);
     text += label;
     text += label.size() < helpColumn - 1 ? std::string(helpColumn - label.size(), ' ')
                                           : "\n" + std::string(helpColumn, ' ');
     text += o.help;
-    if (o.showDefault && o.text != nullptr) text += " (" + utf16ToUtf8(start.*o.text) + ")";
-    if (o.showDefault && o.flag != nullptr) text += start.*o.flag ? " (on)" : " (off)";
+    if (o.showStart) text += " (" + startValueText(o) + ")";
     text += '\n';
   }
   return text +
          "\n"
-         "Exit status: 0 when converted, 1 when the conversion failed, 2 when a\n"
-         "setting, the input or the command line was not usable. Output files are\n"
-         "replaced only when the whole conversion succeeded.\n";
+         "Numbers are read as the window reads its fields.\n"
+         "Exit status: 0 when converted, 1 when the conversion failed (with --out-dir:\n"
+         "when any file failed), 2 when a setting, the input or the command line was\n"
+         "not usable. Output files are replaced only when the whole conversion succeeded.\n";
 }
 
 ParseResult parseArguments(int argc, char** argv) {
   static const LongOptions longOptions;
+  const auto entries = optionTable();
   ParseResult result;
-  ConversionSettings& s = result.options.settings;
-  bool singleGiven = false, pagesGiven = false, epubGiven = false;
+  ConvertOptions& options = result.options;
+  ConversionSettings& s = options.settings;
+  int outputsGiven = 0;
   opterr = 0;
   optind = 0;  // reset for repeated calls; 0 also makes glibc re-initialise
   for (;;) {
@@ -166,101 +129,67 @@ ParseResult parseArguments(int argc, char** argv) {
       result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
       return result;
     }
-    if (c < firstValue || c >= firstValue + 2 * optionCount) {
+    if (c < firstValue || c >= firstValue + 2 * static_cast<int>(entries.size())) {
       result.error = std::string("unknown option '") + argv[optind - 1] + "'";
       return result;
     }
-    const Option& o = options[(c - firstValue) / 2];
-    const std::u16string value = optarg != nullptr ? utf8ToUtf16(optarg) : std::u16string();
-    switch (o.kind) {
-      case Kind::text:
-        // The base name is part of file names, which stay the bytes given.
-        s.*o.text = o.text == &S::fileBaseName ? pathToText(optarg) : value;
-        break;
-      case Kind::flag:
-        s.*o.flag = (c - firstValue) % 2 == 0;
-        break;
-      case Kind::single:
-        singleGiven = true;
-        s.outputMode = OutputMode::singleFile;
-        s.singleFilePath = pathToText(optarg);  // file names stay the bytes given
-        break;
-      case Kind::pages:
-        pagesGiven = true;
-        s.outputMode = OutputMode::pageFiles;
-        // The page file name follows the folder directly, so it must end with a separator.
-        s.outputFolder = pathToText(optarg);
-        if (!s.outputFolder.empty() && s.outputFolder.back() != u'/') s.outputFolder += u'/';
-        break;
-      case Kind::epub:
-        epubGiven = true;
-        s.outputMode = OutputMode::epub;
-        s.epubFilePath = pathToText(optarg);
-        break;
-      case Kind::style:
-        if (value == u"grid") {
-          s.textStyle = TextStyle::grid;
-        } else if (value == u"flow") {
-          s.textStyle = TextStyle::flow;
-        } else {
-          result.error = "--style takes grid or flow";
-          return result;
-        }
-        break;
-      case Kind::ruby:
-        if (value == u"paren") {
-          s.rubyMode = RubyMode::paren;
-        } else if (value == u"drop") {
-          s.rubyMode = RubyMode::drop;
-        } else if (value == u"beside") {
-          // A ruby beside its base has no room in a grid of monospaced rows.
-          result.error = "--ruby=beside is not available: the grid has no room for ruby beside its base";
-          return result;
-        } else {
-          result.error = "--ruby takes paren or drop";
-          return result;
-        }
-        break;
-      case Kind::verbose:
-        result.options.verbose = true;
-        break;
-      case Kind::preview:
-        result.options.previewPath = optarg;
-        break;
-      case Kind::encoding:
-        if (value == u"shift_jis") {
-          s.outputEncoding = OutputEncoding::shiftJis;
-        } else if (value == u"utf-8") {
-          s.outputEncoding = OutputEncoding::utf8;
-        } else {
-          result.error = std::string("--encoding must be shift_jis or utf-8, not '") + optarg + "'";
-          return result;
-        }
-        break;
-      case Kind::help:
-        result.options.showHelp = true;
-        break;
-      case Kind::version:
-        result.options.showVersion = true;
-        break;
+    const OptionEntry& o = entries[static_cast<std::size_t>((c - firstValue) / 2)];
+    if (o.type == OptionType::flag) {
+      s.*o.onOff = (c - firstValue) % 2 == 0;
+    } else if (o.key == "verbose") {
+      options.verbose = true;
+    } else if (o.key == "help") {
+      options.showHelp = true;
+    } else if (o.key == "version") {
+      options.showVersion = true;
+    } else if (o.key == "preview") {
+      options.previewPath = optarg;
+    } else if (o.key == "outDir") {
+      options.outDir = optarg;
+      if (options.outDir.empty()) {
+        result.error = "the value of --out-dir is empty";
+        return result;
+      }
+      ++outputsGiven;
+    } else {
+      result.error = setValue(o, optarg, s);
+      if (!result.error.empty()) return result;
+      if (o.selectsMode) ++outputsGiven;
     }
   }
-  if (int{singleGiven} + int{pagesGiven} + int{epubGiven} > 1) {
-    result.error = "--single, --pages and --epub cannot be used together";
+  if (outputsGiven > 1) {
+    result.error = "only one of --single, --pages, --epub and --out-dir can be given";
     return result;
   }
-  if (argc - optind > 1) {
-    result.error = "only one input file can be converted at a time";
+  for (int i = optind; i < argc; ++i) options.inputPaths.emplace_back(argv[i]);
+  if (options.outDir.empty()) {
+    if (options.inputPaths.size() > 1) {
+      result.error = "only one input file can be converted at a time without --out-dir";
+      return result;
+    }
+    if (!options.inputPaths.empty()) options.inputPath = options.inputPaths.front();
     return result;
   }
-  if (optind < argc) result.options.inputPath = argv[optind];
+  if (options.inputPaths.empty()) {
+    result.error = "--out-dir needs at least one FILE";
+    return result;
+  }
+  if (!options.previewPath.empty()) {
+    result.error = "--preview cannot be used with --out-dir";
+    return result;
+  }
+  for (const std::string& path : options.inputPaths) {
+    if (path == "-") {
+      result.error = "--out-dir converts files: standard input (-) cannot be one of them";
+      return result;
+    }
+  }
   return result;
 }
 
-std::string optionFor(SettingField field) {
-  for (const Option& o : options)
-    if (o.field == field) return std::string("--") + o.name;
-  return {};
+std::string flagFor(SettingField field) {
+  const OptionEntry* o = zelvato::optionFor(field);
+  return o != nullptr ? "--" + std::string(o->flag) : std::string();
 }
 
 }  // namespace zelvato::convert

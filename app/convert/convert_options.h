@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "conversion_settings.h"
 #include "settings_check.h"
@@ -12,9 +13,11 @@ namespace zelvato::convert {
 // reads its fields.
 struct ConvertOptions {
   ConversionSettings settings;
-  std::string inputPath;    // empty or "-" for standard input
-  std::string previewPath;  // empty: no preview file
-  bool verbose = false;     // also reports what the conversion left out
+  std::string inputPath;                // one run: empty or "-" for standard input
+  std::vector<std::string> inputPaths;  // every FILE given, in order
+  std::string outDir;                   // not empty: each FILE into outDir/NAME.html
+  std::string previewPath;              // empty: no preview file
+  bool verbose = false;                 // also reports what the conversion left out
   bool showHelp = false;
   bool showVersion = false;
 };
@@ -24,11 +27,13 @@ struct ParseResult {
   std::string error;  // not empty when the command line cannot be used
 };
 
+// Reads the command line by the option table: every option of the table is
+// known here, by its flag, and nothing else.
 ParseResult parseArguments(int argc, char** argv);
 
 std::string usageText();
 
 // The command-line option that sets `field` ("--chars-per-line"); empty when none does.
-std::string optionFor(SettingField field);
+std::string flagFor(SettingField field);
 
 }  // namespace zelvato::convert

@@ -1,18 +1,29 @@
 // zelvato-convert: the window's conversion run on the command line.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "codepage.h"
 #include "convert_options.h"
 #include "messages.h"
 #include "number_text.h"
+#include "output_files.h"
 #include "page_writer.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
@@ -56,10 +67,10 @@ void explain(const std::string& reason) {
 // progress window and the status bar.
 class CommandLineHost : public ConversionHost {
  public:
-  CommandLineHost(bool markupToStandardOutput, std::size_t sourceLength)
+  CommandLineHost(bool markupToStandardOutput, std::size_t sourceLength, bool mayShowProgress = true)
       : markupToStandardOutput_(markupToStandardOutput),
         sourceLength_(sourceLength),
-        showProgress_(sourceLength >= longInput && ::isatty(STDERR_FILENO) == 1) {}
+        showProgress_(mayShowProgress && sourceLength >= longInput && ::isatty(STDERR_FILENO) == 1) {}
   ~CommandLineHost() override { clearProgress(); }
   CommandLineHost(const CommandLineHost&) = delete;
   CommandLineHost& operator=(const CommandLineHost&) = delete;
@@ -129,29 +140,24 @@ std::optional<DecodedSource> readSource(const std::string& path) {
 // would have ended without a word; exit status 2.
 int refuse(const SettingsProblem& problem) {
   if (!problem.warning.empty()) say(problem.warning);
-  if (problem.check == SettingsCheck::layoutFieldEmpty)
-    explain("the value of " + optionFor(problem.field) + " " + std::string(problem.explanation));
+  const bool aboutTheValue = problem.check == SettingsCheck::layoutFieldEmpty ||
+                             problem.check == SettingsCheck::notANumber ||
+                             problem.check == SettingsCheck::numberTooLarge;
+  if (aboutTheValue)
+    explain("the value of " + flagFor(problem.field) + " " + std::string(problem.explanation));
   else if (!problem.explanation.empty())
     explain(std::string(problem.explanation));
   return 2;
 }
 
-int run(int argc, char** argv) {
-  const ParseResult parsed = parseArguments(argc, argv);
-  if (!parsed.error.empty()) {
-    explain(parsed.error);
-    std::cerr << "Try 'zelvato-convert --help' for more information.\n";
-    return 2;
-  }
-  const ConvertOptions& options = parsed.options;
-  if (options.showHelp) {
-    std::cout << usageText();
-    return 0;
-  }
-  if (options.showVersion) {
-    std::cout << "zelvato-convert " << utf16ToUtf8(generatorName()) << '\n';
-    return 0;
-  }
+// The one place the engine's conversion is called, for a single run and for
+// every file of a batch alike.
+bool convertSource(std::u16string_view source, const ConversionSettings& settings,
+                   const std::string& previewPath, CommandLineHost& host, RunFiles& files) {
+  return convertText(source, settings, previewPath, host, &files);
+}
+
+int runSingle(const ConvertOptions& options) {
   const ConversionSettings& settings = options.settings;
 
   // The checks that need no source come before the source is read, so that a
@@ -186,9 +192,9 @@ int run(int argc, char** argv) {
   if (options.verbose)
     explain((fromFile ? options.inputPath : std::string("standard input")) + ": read as " +
             utf16ToUtf8(encodingName(decoded->encoding)));
-  const std::optional<std::u16string> source = joinLines(decoded->lines);  // as the window's pane holds it
+  const std::u16string source = joinLines(decoded->lines);  // as the window's pane holds it
 
-  if (const auto problem = checkSettings(settings, source->size())) return refuse(*problem);
+  if (const auto problem = checkSettings(settings, source.size())) return refuse(*problem);
 
   installSignalHandlers();
   RunFiles files;
@@ -197,8 +203,8 @@ int run(int argc, char** argv) {
   if (!options.previewPath.empty())
     files.failure = beginPreviewFile(options.previewPath, settings, previewCreated);
   bool converted = !files.failure;
-  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
-  if (converted) converted = convertText(*source, settings, options.previewPath, host, &files);
+  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
+  if (converted) converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
   if (options.verbose && settings.aozoraNotation)
     std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
@@ -213,6 +219,156 @@ int run(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+// One file of a batch: where it goes, and after the run whether it failed and why.
+struct BatchFile {
+  std::string input;
+  std::string output;
+  std::string failure;  // empty: converted
+  std::string readAs;   // the encoding it was read in
+  StagedFiles staged;   // its output, until the batch puts every output in place
+};
+
+// The file's name without folder and without its last extension.
+std::string nameWithoutExtension(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Converts one file of a batch as a single run with --single=its output would,
+// keeping the output staged in `file.staged`.
+void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
+  if (sourceFileKind(file.input) == SourceFileKind::notText) {
+    file.failure = "not a text file (a folder or a device)";
+    return;
+  }
+  // The reason the file cannot be opened, as the system gives it.
+  const int fd = ::open(file.input.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    file.failure = std::strerror(errno);
+    return;
+  }
+  ::close(fd);
+  const std::optional<DecodedSource> decoded = readSourceFile(file.input);
+  if (!decoded) {
+    file.failure = "the file could not be read";
+    return;
+  }
+  file.readAs = utf16ToUtf8(encodingName(decoded->encoding));
+  const std::u16string source = joinLines(decoded->lines);
+  ConversionSettings settings = shared;
+  settings.singleFilePath = pathToText(file.output);
+  if (const auto problem = checkSettings(settings, source.size())) {
+    file.failure =
+        problem->explanation.empty() ? utf16ToUtf8(problem->warning) : std::string(problem->explanation);
+    return;
+  }
+  RunFiles files;
+  files.keepIntact = file.input;
+  CommandLineHost host(false, source.size(), false);
+  bool converted = false;
+  {
+    const DeferredCommit deferred(file.staged);
+    converted = convertSource(source, settings, std::string(), host, files);
+  }
+  if (converted) return;
+  if (files.failure)
+    file.failure = files.failure->path + ": " + files.failure->reason;
+  else
+    file.failure = stopSignalled != 0 ? "stopped" : "the conversion failed";
+  file.staged.discard();
+}
+
+// Every FILE into DIR/NAME.html, on as many threads as there are cores; the
+// outputs are put in place together once every file has been converted.
+int runBatch(const ConvertOptions& options) {
+  ConversionSettings settings = options.settings;
+  settings.outputMode = OutputMode::singleFile;
+  settings.singleFilePath = pathToText(options.outDir);  // stands for every file's own name in the checks
+  // The checks of the settings alone; the grid's need a source length, and any will do.
+  if (const auto problem = checkSettings(settings, 1)) return refuse(*problem);
+  struct stat folder {};
+  if (::stat(options.outDir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+    explain(options.outDir + ": not a folder");
+    return 2;
+  }
+
+  std::vector<BatchFile> files(options.inputPaths.size());
+  std::map<std::string, std::string> outputOf;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    files[i].input = options.inputPaths[i];
+    files[i].output =
+        (std::filesystem::path(options.outDir) / (nameWithoutExtension(files[i].input) + ".html")).string();
+    const auto [earlier, added] = outputOf.emplace(files[i].output, files[i].input);
+    if (!added) {
+      explain(earlier->second + " and " + files[i].input + " would both be written to " + files[i].output);
+      return 2;
+    }
+  }
+
+  installSignalHandlers();
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < files.size() && stopSignalled == 0; i = next++)
+      convertBatchFile(files[i], settings);
+  };
+  const std::size_t threadCount =
+      std::min<std::size_t>(files.size(), std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> threads;
+  for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+  if (stopSignalled != 0) {
+    say(messages::conversionInterrupted);
+    explain("stopped");
+    return 1;  // every staged output is removed with its file
+  }
+
+  std::vector<StagedFiles*> converted;
+  std::vector<BatchFile*> convertedFiles;
+  for (BatchFile& file : files) {
+    if (!file.failure.empty()) continue;
+    converted.push_back(&file.staged);
+    convertedFiles.push_back(&file);
+  }
+  const std::vector<bool> inPlace = StagedFiles::commitTogether(converted);
+  for (std::size_t i = 0; i < inPlace.size(); ++i) {
+    if (inPlace[i]) continue;
+    const std::optional<FileFailure>& failure = convertedFiles[i]->staged.failure();
+    convertedFiles[i]->failure = failure ? failure->path + ": " + failure->reason : "not written";
+  }
+
+  int failed = 0;
+  for (const BatchFile& file : files) {
+    if (options.verbose && !file.readAs.empty()) explain(file.input + ": read as " + file.readAs);
+    if (file.failure.empty()) continue;
+    ++failed;
+    explain(file.input + ": " + file.failure);
+  }
+  if (failed == 0) return 0;
+  explain(std::to_string(failed) + " of " + std::to_string(files.size()) + " files were not converted");
+  return 1;
+}
+
+int run(int argc, char** argv) {
+  const ParseResult parsed = parseArguments(argc, argv);
+  if (!parsed.error.empty()) {
+    explain(parsed.error);
+    std::cerr << "Try 'zelvato-convert --help' for more information.\n";
+    return 2;
+  }
+  const ConvertOptions& options = parsed.options;
+  if (options.showHelp) {
+    std::cout << usageText();
+    return 0;
+  }
+  if (options.showVersion) {
+    std::cout << "zelvato-convert " << utf16ToUtf8(generatorName()) << '\n';
+    return 0;
+  }
+  return options.outDir.empty() ? runSingle(options) : runBatch(options);
 }
 
 }  // namespace

@@ -299,6 +299,67 @@ class ConversionRunTest : public QObject {
     QCOMPARE(closing - opening - 1, rows);
   }
 
+  // ---- values the page cannot take ------------------------------------------
+
+  // The spacings and the font size go into the page as typed: a value that is
+  // no number as the fields read it, or a number that overflows, is refused
+  // with a warning that names the field; the numbers taken today convert as before.
+  void fieldsThatAreNoNumberAreRefusedNamingTheField_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("warning");  // empty: the run converts
+    QTest::addColumn<QString>("written");  // then: a part of the block's STYLE
+    QTest::newRow("字間隔 abc") << "txtAppearance(1)"
+                                << "abc"
+                                << "字間隔には数値を入力して下さい."
+                                << "";
+    QTest::newRow("行間隔 9pt") << "txtAppearance(3)"
+                                << "9pt"
+                                << "行間隔には数値を入力して下さい."
+                                << "";
+    QTest::newRow("font size with CSS in it") << "txtFont(1)"
+                                              << "9pt; background:url(x)"
+                                              << "ﾌｫﾝﾄｻｲｽﾞには数値を入力して下さい."
+                                              << "";
+    QTest::newRow("コラム間隔 1e400") << "txtAppearance(4)"
+                                      << "1e400"
+                                      << "コラム間隔の値が大きすぎます."
+                                      << "";
+    QTest::newRow("字間隔 with blanks") << "txtAppearance(1)"
+                                        << " 4 "
+                                        << ""
+                                        << "line-height: 4 pt";
+    QTest::newRow("行間隔 in hexadecimal") << "txtAppearance(3)"
+                                           << "&H0C"
+                                           << ""
+                                           << "letter-spacing:&amp;H0Cpt";
+    QTest::newRow("font size 10.5") << "txtFont(1)"
+                                    << "10.5"
+                                    << ""
+                                    << "font-size:10.5pt";
+  }
+  void fieldsThatAreNoNumberAreRefusedNamingTheField() {
+    QFETCH(QString, control);
+    QFETCH(QString, value);
+    QFETCH(QString, warning);
+    QFETCH(QString, written);
+    window->findChild<QLineEdit*>(control)->setText(value);
+    setSource(*window, QStringLiteral("雪"));
+
+    runConversion(*window);
+
+    if (!warning.isEmpty()) {
+      QCOMPARE(messages->shown.size(), 1);
+      QCOMPARE(messages->shown[0].text, warning);
+      QCOMPARE(messages->shown[0].icon, MessageIcon::warning);
+      QVERIFY(!QFile::exists(testPreviewFilePath()));
+      return;
+    }
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(window->statusText(), doneStatus);
+    QVERIFY(decoded(fileBytes(testPreviewFilePath())).contains(written));
+  }
+
   // ---- output of every mode -------------------------------------------------
 
   void outputIsWhatThePageWriterWrites_data() {
@@ -397,7 +458,8 @@ class ConversionRunTest : public QObject {
     runConversion(*window);
     QCOMPARE(window->statusText(), doneStatus);
     const QString html = decoded(fileBytes(outputPath(QStringLiteral("out.html"))));
-    QVERIFY(html.startsWith(QStringLiteral("<HTML><HEAD>")) && html.contains(QStringLiteral("<TITLE>羅生門</TITLE>")));
+    QVERIFY(html.startsWith(QStringLiteral("<HTML><HEAD>")) &&
+            html.contains(QStringLiteral("<TITLE>羅生門</TITLE>")));
     QVERIFY(!html.contains(QStringLiteral("［＃")) && !html.contains(QStringLiteral("テキスト中")));
     QVERIFY(html.contains(QStringLiteral(" 12 ")));
     QCOMPARE(fileBytes(outputPath(QStringLiteral("out.html"))),

@@ -171,7 +171,9 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"no-such-file.txt"}, 2, "ﾌｧｲﾙが見つかりません.\n"},
       {{"--frobnicate"}, 2, "zelvato-convert: unknown option '--frobnicate'"},
       {{"--title"}, 2, "zelvato-convert: option '--title' needs a value"},
-      {{"--single=a", "--pages=b"}, 2, "zelvato-convert: --single, --pages and --epub cannot be used together"},
+      {{"--single=a", "--pages=b"},
+       2,
+       "zelvato-convert: only one of --single, --pages, --epub and --out-dir can be given"},
       {{"--encoding=latin1", sample},
        2,
        "zelvato-convert: --encoding must be shift_jis or utf-8, not 'latin1'"},
@@ -361,6 +363,126 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   const Result beside = runConvert(folder, {"--aozora", "--ruby=beside", "in.txt"});
   EXPECT_EQ(beside.exitCode, 2);
   EXPECT_NE(beside.err.find("--ruby=beside is not available"), beside.err.npos);
+}
+
+// Bad input in the fields written into the page, numbers that overflow and a
+// grid too large with its hanging row are settings errors (exit 2, naming the
+// option), never a page; the numbers the fields take today keep their output.
+TEST(ConvertCli, fieldsThatAreNoNumberOrOverflowAreRefusedNamingTheOption) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;    // all of standard error
+    std::string style;  // with exit 0: the start of the block's STYLE attribute
+  };
+  const Case cases[] = {
+      {{"--char-spacing=abc"},
+       2,
+       "字間隔には数値を入力して下さい.\nzelvato-convert: the value of --char-spacing is not a number\n",
+       ""},
+      {{"--line-spacing=1pt"},
+       2,
+       "行間隔には数値を入力して下さい.\nzelvato-convert: the value of --line-spacing is not a number\n",
+       ""},
+      {{"--font-size=9pt; background:url(x)"},
+       2,
+       "ﾌｫﾝﾄｻｲｽﾞには数値を入力して下さい.\nzelvato-convert: the value of --font-size is not a number\n",
+       ""},
+      {{"--font-size=1e"},
+       2,
+       "ﾌｫﾝﾄｻｲｽﾞには数値を入力して下さい.\nzelvato-convert: the value of --font-size is not a number\n",
+       ""},
+      {{"--char-spacing=1e400"},
+       2,
+       "字間隔の値が大きすぎます.\nzelvato-convert: the value of --char-spacing is too large\n",
+       ""},
+      {{"--column-gap=1e400", "--rule"},
+       2,
+       "コラム間隔の値が大きすぎます.\nzelvato-convert: the value of --column-gap is too large\n",
+       ""},
+      {{"--tab-width=-1e400"},
+       2,
+       "タブカラムの値が大きすぎます.\nzelvato-convert: the value of --tab-width is too large\n",
+       ""},
+      {{"--columns-per-page=1E999"},
+       2,
+       "１ﾍﾟｰｼﾞ当りｺﾗﾑ数の値が大きすぎます.\nzelvato-convert: the value of --columns-per-page is too "
+       "large\n",
+       ""},
+      {{"--chars-per-line=1e400"},
+       2,
+       "1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.\n"
+       "zelvato-convert: the grid of characters per line by lines is too large\n",
+       ""},
+      // 1023 x 1023 is the largest grid; the hanging row makes it one row too many.
+      {{"--chars-per-line=1023", "--lines=1023", "--kinsoku"},
+       2,
+       "1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.\n"
+       "zelvato-convert: the grid of characters per line by lines is too large\n",
+       ""},
+      {{"--char-spacing= 4 ", "--line-spacing=&H0C", "--font-size=10.5"},
+       0,
+       "",
+       "font-size:10.5pt; line-height: 4 pt; letter-spacing:&amp;H0Cpt"},
+      {{"--font-size="}, 0, "", "font-size:0pt; line-height:9pt; letter-spacing:0pt"},
+  };
+  TempFolder folder;
+  std::ofstream(folder.file("in.txt"), std::ios::binary) << "雪\n";
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.push_back("in.txt");
+    SCOPED_TRACE(args.front());
+    const Result r = runConvert(folder, args);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.err, c.err);
+    if (c.exitCode != 0) {
+      EXPECT_EQ(r.out, "");
+    } else {
+      EXPECT_NE(r.out.find("STYLE=\"" + c.style + "\""), std::string::npos) << r.out;
+    }
+  }
+}
+
+// Three files into one folder in one run, one of them missing: the other two
+// are written, each byte for byte what its single run writes, and the missing
+// one is named with its reason; the exit status says a file failed.
+TEST(ConvertCli, manyFilesInOneRunGiveTheSingleRunsBytesAndNameTheFileThatFailed) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.file("out"));
+  std::filesystem::create_directory(folder.file("single"));
+  std::filesystem::create_directory(folder.file("notes"));
+  std::ofstream(folder.file("snow.txt"), std::ios::binary) << bytesOf(sampleCp932);
+  std::ofstream(folder.file("notes/rashomon.text"), std::ios::binary)
+      << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」に傍点］に待つた。\n";
+  const std::vector<std::string> options = {"--kinsoku", "--aozora", "--tate-chu-yoko", "--chars-per-line=7",
+                                            "--rule"};
+  std::vector<std::string> batch = options;
+  for (const char* a : {"--out-dir=out", "snow.txt", "missing.txt", "notes/rashomon.text"})
+    batch.push_back(a);
+  const Result r = runConvert(folder, batch);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "zelvato-convert: missing.txt: No such file or directory\n"
+            "zelvato-convert: 1 of 3 files were not converted\n");
+  EXPECT_EQ(r.out, "");
+
+  for (const std::string name : {"snow", "rashomon"}) {
+    SCOPED_TRACE(name);
+    std::vector<std::string> single = options;
+    single.push_back("--single=single/" + name + ".html");
+    single.push_back(name == "snow" ? "snow.txt" : "notes/rashomon.text");
+    ASSERT_EQ(runConvert(folder, single).exitCode, 0);
+    const std::string written = bytesOf(folder.file("out/" + name + ".html"));
+    EXPECT_GT(written.size(), 1000u);
+    EXPECT_EQ(written, bytesOf(folder.file("single/" + name + ".html")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.file("out/missing.html")));
+  std::size_t inOut = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.file("out"))) {
+    EXPECT_NE(entry.path().filename().string().rfind(".zelvato-", 0), 0u) << entry.path();
+    ++inOut;
+  }
+  EXPECT_EQ(inOut, 2u);
 }
 
 }  // namespace

@@ -167,3 +167,44 @@ TEST(OutputFiles, aReadOnlyEarlierFileIsRefusedNotReplaced) {
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// Several runs put in place together: a run whose staged file was swapped for
+// another's keeps its earlier target, the others take their places, and
+// inside a DeferredCommit a run's own commit puts nothing in place.
+TEST(OutputFiles, runsCommittedTogetherFailOneByOne) {
+  TempFolder folder;
+  put(folder.file("b.html"), "earlier b");
+  StagedFiles a, b, c;
+  const std::pair<StagedFiles*, const char*> runs[] = {{&a, "a.html"}, {&b, "b.html"}, {&c, "c.html"}};
+  for (const auto& [run, name] : runs) {
+    StagedFiles own;
+    const DeferredCommit deferred(*run);
+    ASSERT_TRUE(own.begin(folder.file(name)));
+    ASSERT_TRUE(own.append(folder.file(name), std::string("new ") + name));
+    ASSERT_TRUE(own.commit());
+    EXPECT_FALSE(fs::exists(folder.file(name)) && bytesOf(folder.file(name)).starts_with("new"));
+  }
+  // Someone replaces b's staged file between the run and the commit.
+  for (const auto& entry : fs::directory_iterator(folder.path())) {
+    if (entry.path().filename().string().rfind(".zelvato-", 0) == 0 &&
+        bytesOf(entry.path()) == "new b.html") {
+      put(folder.file("planted"), "planted");
+      fs::rename(folder.file("planted"), entry.path());
+    }
+  }
+  StagedFiles* const all[] = {&a, &b, &c};
+  EXPECT_EQ(StagedFiles::commitTogether(all), (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(bytesOf(folder.file("a.html")), "new a.html");
+  EXPECT_EQ(bytesOf(folder.file("b.html")), "earlier b");
+  EXPECT_EQ(bytesOf(folder.file("c.html")), "new c.html");
+  ASSERT_TRUE(b.failure().has_value());
+  EXPECT_EQ(b.failure()->path, folder.file("b.html"));
+  b.discard();
+  EXPECT_EQ(strayFiles(folder), 1);  // only the planted file, which is not the run's to remove
+}
+
+}  // namespace
+}  // namespace zelvato

@@ -30,6 +30,7 @@
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "message_box.h"
+#include "option_table.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
 #include "up_down.h"
@@ -139,10 +140,8 @@ class FrmMainTest : public QObject {
     QTest::newRow("page height") << "txtHeight" << fresh.txtHeight()->text() << "158";
     QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(toolbarButton(fresh, 6)->isEnabled())
                                  << "off";
-    QTest::newRow("chkOpt(1) grayed and disabled")
-        << "chkOpt(1)"
-        << flag(chkOpt(fresh, 1)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 1)->isEnabled())
-        << "on";
+    QTest::newRow("no second 禁則処理 box on the layout page")
+        << "chkOpt(1)" << flag(chkOpt(fresh, 1) == nullptr) << "on";
     QTest::newRow("typesetting options off")
         << "kinsoku+tateChuYoko+aozoraNotation"
         << flag(s.kinsoku || s.tateChuYoko || s.aozoraNotation || s.rubyMode != zelvato::RubyMode::paren)
@@ -174,6 +173,59 @@ class FrmMainTest : public QObject {
   void controlsAreFoundByTheirNames() {
     QFETCH(QString, name);
     QVERIFY(window->findChild<QWidget*>(name) != nullptr);
+  }
+
+  // The option table binds each field and check box by its object name: a
+  // value put into the control is the value a conversion reads, and a check
+  // box shows the caption the table gives it.
+  void everyOptionOfTheTableIsReadFromItsControl_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("isText");
+    for (const zelvato::OptionEntry& o : zelvato::optionTable()) {
+      if (o.control.empty()) continue;
+      QTest::newRow(std::string(o.key).c_str())
+          << QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()))
+          << QString::fromStdU16String(std::u16string(o.caption)) << (o.text != nullptr);
+    }
+  }
+  void everyOptionOfTheTableIsReadFromItsControl() {
+    QFETCH(QString, control);
+    QFETCH(QString, caption);
+    QFETCH(bool, isText);
+    const zelvato::OptionEntry* option = nullptr;
+    for (const zelvato::OptionEntry& o : zelvato::optionTable())
+      if (QLatin1String(o.control.data(), static_cast<qsizetype>(o.control.size())) == control) option = &o;
+    QVERIFY(option != nullptr);
+    if (isText) {
+      auto* box = window->findChild<QLineEdit*>(control);
+      QVERIFY(box != nullptr);
+      box->setText(QStringLiteral("7"));
+      QCOMPARE(fromU16(window->readSettings().*option->text), QStringLiteral("7"));
+      return;
+    }
+    if (option->setChoice != nullptr) {
+      // The choice's group shows its caption; each word's option button sets its value.
+      auto* group = window->findChild<QRadioButton*>(control + QStringLiteral("(0)"))->parentWidget();
+      QCOMPARE(group->property("title").toString(), caption);
+      for (const zelvato::OptionChoice& c : option->choices) {
+        if (!c.refusal.empty()) continue;
+        auto* button = window->findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(control).arg(c.value));
+        QVERIFY(button != nullptr);
+        button->setEnabled(true);
+        button->click();
+        QCOMPARE(option->choiceOf(window->readSettings()), c.value);
+      }
+      return;
+    }
+    auto* box = window->findChild<QCheckBox*>(control);
+    QVERIFY(box != nullptr);
+    QCOMPARE(box->text(), caption);
+    for (const Qt::CheckState state : {Qt::Checked, Qt::Unchecked, Qt::Checked}) {
+      box->setEnabled(true);
+      box->setCheckState(state);
+      QCOMPARE(window->readSettings().*option->onOff, state == Qt::Checked);
+    }
   }
 
   void typesettingOptionsReachTheSettings() {
@@ -599,7 +651,7 @@ class FrmMainTest : public QObject {
     optOutput(*window, 2)->click();
     optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
-    const QStringList expected{"cmdFolderSelect", "txtOutput(2)", "chkOutput(0)", "chkOutput(1)",
+    const QStringList expected{"cmdFolderSelect", "txtOutput(2)",   "chkOutput(0)",      "chkOutput(1)",
                                "updnColumnPage",  "optEncoding(0)", "chkAccessibleText", "txtOutput(3)",
                                "txtOutput(4)",    "SSTabMain"};
     for (const QString& name : expected) {
