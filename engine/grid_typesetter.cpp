@@ -337,9 +337,8 @@ class Typesetter {
     emphasis_ = run.marks.emphasis;
     const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
     // Ruby stays on the vertical line of its base.
-    if (!run.ruby.empty() &&
-        !position_.keepTogether(static_cast<int>(characterCount(run.text) +
-                                                 (rubyInParentheses ? characterCount(run.ruby) + 2 : 0))))
+    if (rubyInParentheses &&
+        !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
       return false;
     if (!setText(run.text)) return false;
     if (rubyInParentheses) {

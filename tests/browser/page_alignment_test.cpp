@@ -112,6 +112,8 @@ struct Case {
   OutputMode mode;
   OutputEncoding encoding;
   bool accessible;
+  bool doubleBrackets = false;
+  bool unicodeForms = false;
 };
 constexpr auto showOnly = OutputMode::showOnly, single = OutputMode::singleFile,
                pages = OutputMode::pageFiles;
@@ -132,6 +134,13 @@ const Case cases[] = {
     {"BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, sjis, false},
     {"IPAGothic", "IPAGothic", true, true, "9", "0", true, single, sjis, false},
     {"TakaoGothic", "TakaoGothic", true, true, "9", "0", true, single, sjis, false},
+    // 『』 in look-alikes of their own, and Unicode's vertical forms, in each face.
+    {"『』 as ┓┗", ms, true, true, "9", "0", true, single, sjis, false, true},
+    {"『』 as ┓┗, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, sjis, false, true},
+    {"『』 as ┓┗, IPAGothic", "IPAGothic", true, true, "9", "0", true, single, sjis, false, true},
+    {"vertical forms, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, utf8, false, false, true},
+    {"vertical forms, IPAGothic", "IPAGothic", true, true, "9", "0", true, single, utf8, false, false, true},
+    {"vertical forms, TakaoGothic", "TakaoGothic", true, true, "9", "0", true, single, utf8, false, false, true},
 };
 
 struct Measurement {
@@ -242,6 +251,8 @@ class PageAlignmentTest : public QObject {
     s.outputMode = c.mode;
     s.outputEncoding = c.encoding;
     s.accessibleText = c.accessible;
+    s.doubleBracketForms = c.doubleBrackets;
+    s.unicodeVerticalForms = c.unicodeForms;
     QTemporaryDir dir;
     const QStringList files = convert(dir, s);
     QVERIFY(!files.isEmpty());
