@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QWidget>
-#include <cstdlib>
 #include <memory>
 #include <utility>
 
+#include "bench_main.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 
@@ -23,9 +23,9 @@ class BenchSite final : public zelvato::hosting::ControlSite {
 
 QApplication* benchApplication = nullptr;
 
-// The application is made on first use and ended at exit before Qt's own
-// objects of static lifetime, which it still needs while it ends: a plain
-// static application would be destroyed after them.
+// The application is made on first use and ended after the last benchmark,
+// while Qt's own objects of static lifetime, which it still needs as it ends,
+// are all there: a static application would be destroyed after some of them.
 QApplication& application() {
   static int argc = 1;
   static char name[] = "progressbar_bench";
@@ -33,7 +33,7 @@ QApplication& application() {
   if (benchApplication == nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     benchApplication = new QApplication(argc, argv);
-    std::atexit([] { delete std::exchange(benchApplication, nullptr); });
+    zelvato::bench::atBenchmarksEnd([] { delete std::exchange(benchApplication, nullptr); });
   }
   return *benchApplication;
 }

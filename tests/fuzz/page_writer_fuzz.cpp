@@ -101,6 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.tateChuYoko = in.ConsumeBool();
   s.aozoraNotation = in.ConsumeBool();
   s.rubyMode = in.ConsumeBool() ? RubyMode::drop : RubyMode::paren;
+  s.doubleBracketForms = in.ConsumeBool();
+  s.unicodeVerticalForms = in.ConsumeBool();
+  s.textStyle = in.ConsumeIntegralInRange<int>(0, 3) == 0 ? TextStyle::flow : TextStyle::grid;
   s.htmlTitle = someText(in, 6);
   s.fontFace = someText(in, 6);
   s.outputMode = static_cast<OutputMode>(in.ConsumeIntegralInRange<int>(0, 2));
@@ -118,9 +121,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool converted = convertText(source, s, preview, host);
 
   const std::string previewBytes = readBytes(preview);
-  require(previewBytes == encodePage(s, u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + charsetDeclaration(s) +
-                                            u"\r\n" + host.markup_),
+  const bool flow = s.textStyle == TextStyle::flow;
+  require(previewBytes ==
+              encodePage(s, u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" +
+                                (flow ? std::u16string() : charsetDeclaration(s) + u"\r\n") + host.markup_),
           "preview holds the host's markup");
+  if (flow) {
+    // The flowing page's body holds the writer's own elements only: the
+    // source's characters never become markup.
+    const std::u16string& page = host.markup_;
+    const std::size_t body = page.find(u"<body>");
+    require(body != std::u16string::npos || page.empty(), "the page has its body");
+    constexpr std::u16string_view tags[] = {u"p>",   u"p ",    u"/p>",   u"h1",     u"h2",     u"h3",
+                                            u"/h",   u"br/>",  u"ruby>", u"/ruby>", u"rt>",    u"/rt>",
+                                            u"em ",  u"/em>",  u"b>",    u"/b>",    u"span ",  u"/span>",
+                                            u"nav ", u"/nav>", u"a ",    u"/a>",    u"/body>", u"/html>"};
+    for (std::size_t at = page.find(u'<', body + 1);
+         body != std::u16string::npos && at != std::u16string::npos; at = page.find(u'<', at + 1)) {
+      bool known = false;
+      for (const std::u16string_view tag : tags) known = known || page.compare(at + 1, tag.size(), tag) == 0;
+      require(known, "no markup from the source in the page");
+    }
+    return 0;
+  }
   const std::u16string markup = host.markup_;
   for (std::size_t at = 0; at < markup.size();) {
     const std::size_t end = std::min(markup.find(u"\r\n", at), markup.size());
