@@ -90,6 +90,11 @@ std::u16string pageLink(const ConversionSettings& settings, std::int32_t pageNum
          std::u16string(caption) + u"</A>";
 }
 
+// The preview file's first lines: the generator line and the encoding.
+std::u16string previewHeader(const ConversionSettings& settings) {
+  return std::u16string(previewGeneratorLine) + u"\r\n" + charsetDeclaration(settings) + u"\r\n";
+}
+
 std::u16string pageNumberText(std::int32_t pageNumber) {
   return u"- " + formatNumber(pageNumber, 1) + u"頁 -" + std::u16string(crlf);
 }
@@ -118,9 +123,7 @@ std::string encodePage(const ConversionSettings& settings, std::u16string_view t
 }
 
 bool beginPreviewFile(const std::string& path, const ConversionSettings& settings) {
-  return createTextFile(path) &&
-         appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
-                                                      charsetDeclaration(settings) + u"\r\n"));
+  return createTextFile(path) && appendEncoded(path, encodePage(settings, previewHeader(settings)));
 }
 
 std::optional<FileFailure> beginPreviewFile(const std::string& path, const ConversionSettings& settings,
@@ -128,9 +131,7 @@ std::optional<FileFailure> beginPreviewFile(const std::string& path, const Conve
   created = false;
   if (!createTextFile(path)) return failureFromErrno(path);
   created = true;
-  if (!appendEncoded(path, encodePage(settings, std::u16string(previewGeneratorLine) + u"\r\n" +
-                                                    charsetDeclaration(settings) + u"\r\n")))
-    return failureFromErrno(path);
+  if (!appendEncoded(path, encodePage(settings, previewHeader(settings)))) return failureFromErrno(path);
   return std::nullopt;
 }
 
@@ -203,7 +204,9 @@ PageWriter::PageWriter(const ConversionSettings& settings, std::string previewFi
     : settings_(settings),
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
-      singleFilePath_(textToPath(settings.singleFilePath)) {}
+      singleFilePath_(textToPath(settings.singleFilePath)) {
+  outputFiles_.stopWhen([&host] { return host.stopRequested(); });
+}
 
 BlockWriter PageWriter::blockWriter() {
   return [this](ColumnGrid& grid) { return writeColumnBlock(grid); };
@@ -218,7 +221,14 @@ bool PageWriter::writeColumnBlock(ColumnGrid& grid) {
 }
 
 const std::optional<FileFailure>& PageWriter::failure() const {
-  return failure_ ? failure_ : outputFiles_.failure();
+  return outputFiles_.failure();
+}
+
+// The preview file is staged like the output files, begun with its header.
+bool PageWriter::beginPreview() {
+  if (previewFilePath_.empty() || std::exchange(previewBegun_, true)) return true;
+  return outputFiles_.begin(previewFilePath_) &&
+         outputFiles_.append(previewFilePath_, encodePage(settings_, previewHeader(settings_)));
 }
 
 // Output files are written beside their targets and replace them only when
@@ -267,10 +277,8 @@ bool PageWriter::writeBlock(ColumnGrid& grid) {
   block += crlf;
   const std::string bytes = encodePage(settings_, block);
 
-  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) {
-    failure_ = failureFromErrno(previewFilePath_);
+  if (!previewFilePath_.empty() && !(beginPreview() && outputFiles_.append(previewFilePath_, bytes)))
     return false;
-  }
 
   if (settings_.outputMode == OutputMode::singleFile) {
     if (!singleFileBegun_) {
@@ -323,12 +331,16 @@ bool PageWriter::finishRun(bool runCompleted) {
       outputFiles_.discard();
       return true;
     }
-    bool finished = true;
-    if (settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
+    bool finished = beginPreview();
+    if (finished && settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
-      if (last != 0) finished = writePageFooter(last, true);
+      if (last != 0 && finished) {
+        finished = writePageFooter(last, true);
+        // Pages of an earlier, longer run would follow the new last page.
+        outputFiles_.retireStalePages(folderOfPath(pagePath(last)), textToPath(settings_.fileBaseName), last);
+      }
     }
     if (finished && outputFiles_.commit()) return true;
     outputFiles_.discard();
@@ -352,7 +364,10 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     const bool laidOut = layoutText(source, settings, grid, host, writer.blockWriter());
     // After a failed layout no file is put in place.
     const bool finished = writer.finishRun(laidOut);
-    if (files != nullptr) files->failure = writer.failure();
+    if (files != nullptr) {
+      files->failure = writer.failure();
+      files->retiredFiles = writer.retiredFiles();
+    }
     return laidOut && finished;
   } catch (const std::exception&) {
     return false;

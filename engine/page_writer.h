@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "column_layout.h"
 #include "conversion_host.h"
@@ -88,11 +89,14 @@ class PageWriter {
   const PageCounters& counters() const { return counters_; }
   // The file whose write failed first, and why.
   const std::optional<FileFailure>& failure() const;
+  // The pages of an earlier run that the run removed.
+  const std::vector<std::string>& retiredFiles() const { return outputFiles_.retiredFiles(); }
   // No output of the run may replace this file (the source file).
   void keepIntact(const std::string& path) { outputFiles_.keepIntact(path); }
 
  private:
   bool writeBlock(ColumnGrid& grid);
+  bool beginPreview();
   bool beginFile(const std::string& path);
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
   std::string pagePath(std::int32_t pageNumber) const;
@@ -109,14 +113,15 @@ class PageWriter {
   std::int32_t pageAwaitingFooter_ = 0;
   // The page begun but not yet filled; 0 when there is none.
   std::int32_t openPage_ = 0;
+  bool previewBegun_ = false;
   StagedFiles outputFiles_;
-  std::optional<FileFailure> failure_;  // of the preview file
 };
 
 // What a caller may add to a run's files.
 struct RunFiles {
-  std::string keepIntact;              // a file no output may replace: the source file
-  std::optional<FileFailure> failure;  // after the run: the file whose write failed, and why
+  std::string keepIntact;                 // a file no output may replace: the source file
+  std::optional<FileFailure> failure;     // after the run: the file whose write failed, and why
+  std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
 };
 
 // The run's grid: characters per line and lines per block read from the

@@ -1,5 +1,7 @@
 #include "settings_check.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "column_layout.h"
@@ -109,6 +111,46 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   if (!rows || !lines || !ColumnGrid::fits(*rows, *lines))
     return problem(SettingsCheck::gridTooLarge, SettingField::charsPerLine);
   return std::nullopt;
+}
+
+OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string_view source) {
+  OutputEstimate estimate;
+  const double rows = std::max(1, toWholeNumber(textToNumber(settings.charsPerLine)).value_or(1));
+  const double lines = std::max(1, toWholeNumber(textToNumber(settings.linesPerColumn)).value_or(1));
+  const double tabWidth = std::floor(textToNumber(settings.tabWidth));
+  const double tabCells = tabWidth >= 1 ? std::min<double>(tabWidth, maxTabCells) : 0;
+  double verticalLines = 0;
+  double cells = 0;  // of the vertical line being filled
+  const auto endLine = [&] {
+    verticalLines += std::max(1.0, std::ceil(cells / rows));
+    cells = 0;
+  };
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const char16_t c = source[i];
+    estimate.sourceBytes += c < 0x80 ? 1 : 2;
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < source.size() && source[i + 1] == u'\n') {
+        ++i;
+        ++estimate.sourceBytes;
+      }
+      endLine();
+    } else if (c == u'\t') {
+      cells += tabCells;
+    } else if (c < 0xDC00 || c > 0xDFFF) {  // the second half of a pair shares its cell
+      cells += 1;
+    }
+  }
+  if (cells > 0) endLine();
+  // Every cell takes four display positions: a full-width character between two
+  // half-width spaces.
+  const double cellBytes = settings.outputEncoding == OutputEncoding::utf8 ? 5 : 4;
+  const double rowBytes = lines * cellBytes + (settings.showGrid ? lines - 1 : 0) + 2;
+  constexpr double blockFrame = 400;  // the block's opening and closing lines
+  const double bytes = std::ceil(verticalLines / lines) * (rows * rowBytes + blockFrame);
+  estimate.outputBytes = bytes >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(bytes);
+  estimate.excessive = estimate.outputBytes > amplificationFloor &&
+                       estimate.outputBytes / amplificationLimit > estimate.sourceBytes;
+  return estimate;
 }
 
 }  // namespace zelvato

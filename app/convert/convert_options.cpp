@@ -9,7 +9,7 @@
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, ruby, verbose, preview, encoding, help, version };
+enum class Kind { text, flag, single, pages, ruby, verbose, preview, encoding, force, help, version };
 
 // One command-line option: what it sets and how the help shows it. A flag
 // comes with its "--no-" form.
@@ -83,6 +83,8 @@ const Option options[] = {
      nullptr, std::nullopt, false},
     {"accessible-text", Kind::flag, nullptr, "every block's text in reading order for screen readers",
      nullptr, &S::accessibleText},
+    {"force", Kind::force, nullptr, "write the output even when it would be far larger than the source",
+     nullptr, nullptr, std::nullopt, false},
     {"help", Kind::help, nullptr, "show this help and exit", nullptr, nullptr, std::nullopt, false, true,
      "\n"},
     {"version", Kind::version, nullptr, "show the version and exit", nullptr, nullptr, std::nullopt, false},
@@ -141,8 +143,9 @@ std::string usageText() {
   return text +
          "\n"
          "Exit status: 0 when converted, 1 when the conversion failed, 2 when a\n"
-         "setting, the input or the command line was not usable. Output files are\n"
-         "replaced only when the whole conversion succeeded.\n";
+         "setting, the input or the command line was not usable, 128 + the signal's\n"
+         "number when stopped by a signal (130 for SIGINT, 143 for SIGTERM). Output\n"
+         "files are replaced only when the whole conversion succeeded.\n";
 }
 
 ParseResult parseArguments(int argc, char** argv) {
@@ -215,6 +218,9 @@ ParseResult parseArguments(int argc, char** argv) {
           result.error = std::string("--encoding must be shift_jis or utf-8, not '") + optarg + "'";
           return result;
         }
+        break;
+      case Kind::force:
+        result.options.force = true;
         break;
       case Kind::help:
         result.options.showHelp = true;

@@ -15,6 +15,7 @@ struct ConvertOptions {
   std::string inputPath;    // empty or "-" for standard input
   std::string previewPath;  // empty: no preview file
   bool verbose = false;     // also reports what the conversion left out
+  bool force = false;       // writes even an output far larger than the source
   bool showHelp = false;
   bool showVersion = false;
 };
