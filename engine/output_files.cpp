@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <random>
@@ -248,6 +249,15 @@ void recoverFolder(const std::string& folder) {
   ::closedir(dir);
 }
 
+// The folder a refusal names: in full, as "." says little.
+std::string folderName(const std::string& folder) {
+  char* resolved = ::realpath(folder.c_str(), nullptr);
+  if (resolved == nullptr) return folder;
+  std::string name(resolved);
+  std::free(resolved);
+  return name;
+}
+
 // The page number of `name` when it is "BASE###.html" exactly as the pages are
 // named: at least three digits, no leading zero beyond that width.
 std::optional<std::int64_t> pageNumberOf(std::string_view name, std::string_view baseName) {
@@ -387,7 +397,7 @@ bool StagedFiles::begin(const std::string& target) {
     if (S_ISREG(own.st_mode)) mode = own.st_mode & 0777;
   }
   if (!lockFolder(folder)) {
-    if (errno == EWOULDBLOCK) return fail(folder, folderBusyReason);
+    if (errno == EWOULDBLOCK) return fail(folderName(folder), folderBusyReason);
     return fail(target);
   }
   Staged file;
@@ -476,7 +486,7 @@ bool StagedFiles::planSteps(std::vector<Step>& steps) {
   }
   for (const Retirement& retirement : retirements_) {
     if (!lockFolder(retirement.folder)) {
-      if (errno == EWOULDBLOCK) return fail(retirement.folder, folderBusyReason);
+      if (errno == EWOULDBLOCK) return fail(folderName(retirement.folder), folderBusyReason);
       return fail(retirement.folder);
     }
     const auto folder = canonical(retirement.folder);

@@ -119,10 +119,19 @@ OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string
   const double lines = std::max(1, toWholeNumber(textToNumber(settings.linesPerColumn)).value_or(1));
   const double tabWidth = std::floor(textToNumber(settings.tabWidth));
   const double tabCells = tabWidth >= 1 ? std::min<double>(tabWidth, maxTabCells) : 0;
-  double verticalLines = 0;
-  double cells = 0;  // of the vertical line being filled
+  // Only blocks with a cell of text are written: line breaks alone show nothing.
+  double verticalLine = 0;  // where the line being filled begins
+  double cells = 0;         // of the line being filled
+  double blocks = 0;        // with text
+  double lastBlock = -1;    // the last of them
   const auto endLine = [&] {
-    verticalLines += std::max(1.0, std::ceil(cells / rows));
+    const double used = std::max(1.0, std::ceil(cells / rows));
+    if (cells > 0) {
+      const double first = std::max(std::floor(verticalLine / lines), lastBlock + 1);
+      lastBlock = std::floor((verticalLine + used - 1) / lines);
+      if (lastBlock >= first) blocks += lastBlock - first + 1;
+    }
+    verticalLine += used;
     cells = 0;
   };
   for (std::size_t i = 0; i < source.size(); ++i) {
@@ -146,7 +155,7 @@ OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string
   const double cellBytes = settings.outputEncoding == OutputEncoding::utf8 ? 5 : 4;
   const double rowBytes = lines * cellBytes + (settings.showGrid ? lines - 1 : 0) + 2;
   constexpr double blockFrame = 400;  // the block's opening and closing lines
-  const double bytes = std::ceil(verticalLines / lines) * (rows * rowBytes + blockFrame);
+  const double bytes = blocks * (rows * rowBytes + blockFrame);
   estimate.outputBytes = bytes >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(bytes);
   estimate.excessive = estimate.outputBytes > amplificationFloor &&
                        estimate.outputBytes / amplificationLimit > estimate.sourceBytes;
