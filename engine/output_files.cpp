@@ -332,37 +332,56 @@ bool StagedFiles::lockFolder(const std::string& folder) {
   for (const HeldLock& held : locks_)
     if (held.device == st.st_dev && held.inode == st.st_ino) return true;
   const std::string path = inFolder(folder, lockName);
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-  // Another user's lock file in a shared folder locks as well read-only.
-  if (fd < 0 && errno == EACCES) {
-    fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) errno = EACCES;  // the folder may not be written
-  }
-  if (fd < 0) return false;
   const auto deadline = std::chrono::steady_clock::now() + stagingTestHooks::lockWait;
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) {
-      // A file system without locks: the run goes on unlocked, and leaves the
-      // folder's temporary files alone, as a live run may hold them.
-      locks_.push_back(HeldLock{st.st_dev, st.st_ino, fd});
-      return true;
+  for (;;) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Another user's lock file in a shared folder locks as well read-only.
+    if (fd < 0 && errno == EACCES) {
+      fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0 && errno == ENOENT) errno = EACCES;  // the folder may not be written
     }
-    if (std::chrono::steady_clock::now() >= deadline || (stopRequested_ && stopRequested_())) {
-      ::close(fd);
-      errno = EWOULDBLOCK;
-      return false;
+    if (fd < 0) return false;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) {
+        // A file system without locks: the run goes on unlocked, and leaves the
+        // folder's temporary files alone, as a live run may hold them.
+        locks_.push_back(HeldLock{st.st_dev, st.st_ino, fd, {}});
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= deadline || (stopRequested_ && stopRequested_())) {
+        ::close(fd);
+        errno = EWOULDBLOCK;
+        return false;
+      }
+      const timespec pause{0, 50'000'000};
+      ::nanosleep(&pause, nullptr);
     }
-    const timespec pause{0, 50'000'000};
-    ::nanosleep(&pause, nullptr);
+    // The run that held the lock removes its file as it lets go: a lock on a
+    // removed file locks nothing, so the file is opened afresh.
+    struct stat locked {
+    }, named{};
+    if (::fstat(fd, &locked) == 0 && ::lstat(path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
+        locked.st_ino == named.st_ino) {
+      locks_.push_back(HeldLock{st.st_dev, st.st_ino, fd, path});
+      break;
+    }
+    ::close(fd);
   }
-  locks_.push_back(HeldLock{st.st_dev, st.st_ino, fd});
   recoverFolder(folder);
   return true;
 }
 
 void StagedFiles::releaseLocks() {
-  for (const HeldLock& held : locks_) ::close(held.fd);
+  for (const HeldLock& held : locks_) {
+    // Removed while still held, so that no run can lock the name in between.
+    struct stat locked {
+    }, named{};
+    if (!held.path.empty() && ::fstat(held.fd, &locked) == 0 && ::lstat(held.path.c_str(), &named) == 0 &&
+        locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
+      ::unlink(held.path.c_str());
+    ::close(held.fd);
+  }
   locks_.clear();
 }
 

@@ -43,9 +43,10 @@ inline constexpr std::string_view stoppedReason = "the run was stopped before th
 //   umask's mode when there is none. A symbolic link or a name with other hard
 //   links at a target is replaced by the rename, never written through; a
 //   folder, pipe or device there is refused.
-// - Every folder written into is locked (flock on ".zelvato.lock") from the
-//   first file begun there until the staging ends; another run waits a few
-//   seconds for it, then is refused with the folder's name. Taking the lock
+// - Every folder written into is locked (flock on ".zelvato.lock", removed
+//   again when the staging ends) from the first file begun there until the
+//   staging ends; another run waits a few seconds for it, then is refused with
+//   the folder's name. Taking the lock
 //   also finishes what a killed run left: its journal is completed or rolled
 //   back, and temporary files of the staging's naming are removed, as no live
 //   run can hold them.
@@ -111,9 +112,10 @@ class StagedFiles {
     std::int32_t highestPage;
   };
   struct HeldLock {
-    dev_t device;
+    dev_t device;  // of the folder
     ino_t inode;
     int fd;
+    std::string path;  // of the lock file; empty where the file system has no locks
   };
   Staged* find(const std::string& target);
   int reopen(const Staged& file, int flags);
