@@ -18,6 +18,7 @@ namespace {
 
 constexpr const char* notRegularFile = "not a regular file";
 constexpr const char* isTheSource = "it is the source file";
+constexpr const char* namedTwice = "it is named for two outputs of the run";
 constexpr const char* replacedUnderfoot = "the new file was replaced by another";
 constexpr const char* lockName = ".zelvato.lock";
 constexpr const char* journalName = ".zelvato.journal";
@@ -390,12 +391,15 @@ bool StagedFiles::begin(const std::string& target) {
     errno = ENOENT;
     return fail(target);
   }
-  if (find(target) != nullptr) return true;
+  // Two outputs of one run in one file (the preview named as the single file)
+  // would be written into each other.
+  if (find(target) != nullptr) return fail(target, namedTwice);
   struct stat st {};
   mode_t mode = 0;  // the earlier file's, kept by the new one
   if (::stat(target.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return fail(target, notRegularFile);
     if (kept_ && kept_->first == st.st_dev && kept_->second == st.st_ino) return fail(target, isTheSource);
+    if (!targetFiles_.emplace(st.st_dev, st.st_ino).second) return fail(target, namedTwice);
     // A file the user protected is refused, as writing it in place would be.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(target);
   } else if (errno != ENOENT) {
@@ -625,6 +629,7 @@ bool StagedFiles::commit() {
   for (const Step& step : steps)
     if (step.temporary.empty()) retired_.push_back(inFolder(step.folder, step.target));
   files_.clear();
+  targetFiles_.clear();
   retirements_.clear();
   releaseLocks();
   return true;
@@ -638,6 +643,7 @@ void StagedFiles::discard() {
       ::unlink(file.temporary.c_str());
   }
   files_.clear();
+  targetFiles_.clear();
   retirements_.clear();
   releaseLocks();
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,6 +127,7 @@ class StagedFiles {
   void releaseLocks();
 
   std::vector<Staged> files_;
+  std::set<std::pair<dev_t, ino_t>> targetFiles_;  // the earlier files the run replaces
   std::vector<Retirement> retirements_;
   std::vector<HeldLock> locks_;
   std::vector<std::string> retired_;

@@ -64,9 +64,11 @@ std::u16string pageFileName(const ConversionSettings& settings, std::int32_t pag
 // Writes the blocks of one run to every destination: the preview file (when its
 // path is not empty), the host (which shows the block's markup and puts it on
 // the clipboard), and the single output file or the page files. Every file is
-// opened and closed within one block. The output files are written beside
-// their targets and take their places only when finishRun ends a completed run,
-// so a failed run leaves the earlier files as they were. Nothing throws: a
+// opened and closed within one block. The output files and the preview file
+// (begun with its generator line) are written beside their targets and take
+// their places only when finishRun ends a completed run, so a failed run leaves
+// the earlier files as they were; a page-files run also removes the pages of an
+// earlier, longer run under the same base name. Nothing throws: a
 // failed write makes the block write return false.
 class PageWriter {
  public:
@@ -132,9 +134,9 @@ ColumnGrid runGrid(const ConversionSettings& settings);
 // One whole conversion after the run's checks, the same for the window and the
 // command line: lays the source out into `grid`, writes every block and
 // finishes the files; the output files take their targets' places only when
-// the whole run succeeded. The preview file, when its path is not empty, must
-// have been begun. False when the layout or a write failed; `files`, when
-// given, then names the file whose write failed.
+// the whole run succeeded, and so does the preview file when its path is not
+// empty. False when the layout or a write failed; `files`, when given, then
+// names the file whose write failed.
 bool convertText(std::u16string_view source, const ConversionSettings& settings, ColumnGrid& grid,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 // The same on the grid runGrid makes.

@@ -478,7 +478,9 @@ TEST(ConvertCli, refusesAFolderInUseAndAnOutputFarLargerThanTheSourceAndReportsR
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode);
     const std::string err = bytesOf(folder.file("stderr"));
     EXPECT_NE(err.find(c.err), std::string::npos) << err;
-    if (c.exitCode == 2) EXPECT_FALSE(std::filesystem::exists(folder.file("out.html")));
+    if (c.exitCode == 2) {
+      EXPECT_FALSE(std::filesystem::exists(folder.file("out.html")));
+    }
   }
 
   // Another run holds the folder: the converter waits a few seconds, then

@@ -518,6 +518,8 @@ TEST(OutputFiles, thePreviewFileIsReplacedWholeOrNotAtAll) {
          EXPECT_EQ(bytesOf(f.file("other")), "another file");
          EXPECT_EQ(bytesOf(p).rfind("<!--GENERATOR", 0), 0u);
        }},
+      {"the preview named as the single file", [](const TempFolder& f) { return f.file("ro/x.html"); }, false,
+       false, [](const TempFolder&, const std::string& p) { EXPECT_FALSE(fs::exists(p)); }},
       {"the single file cannot be written: the earlier preview stays",
        [](const TempFolder& f) {
          put(f.file("prev.html"), "earlier preview");
