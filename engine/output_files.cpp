@@ -491,6 +491,7 @@ bool StagedFiles::planSteps(std::vector<Step>& steps) {
     return folder;
   };
   for (const Staged& file : files_) {
+    if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
     const auto folder = canonical(folderOfPath(file.target));
     if (!folder) return fail(file.target);
     Step step;
@@ -546,6 +547,7 @@ bool StagedFiles::commit() {
   // One flush pass over all files before any of them takes its target's place:
   // after a crash either the earlier file or the whole new one is there.
   for (const Staged& file : files_) {
+    if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
     const int fd = reopen(file, O_RDONLY);
     if (fd == -2) return fail(file.target, replacedUnderfoot);
     if (fd < 0) return fail(file.target);
@@ -597,6 +599,7 @@ bool StagedFiles::commit() {
     const Step& step = steps[i];
     if (step.temporary.empty() || step.backup.empty()) continue;
     const std::string target = inFolder(step.folder, step.target);
+    if (stopRequested_ && stopRequested_()) return undo(target, stoppedReason);
     // A second name of another user's file might not be removable again.
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || st.st_uid != ::geteuid()) {
@@ -625,7 +628,11 @@ bool StagedFiles::commit() {
   // The renames reach the disk with their folders before the journal goes.
   for (const std::string& folder : folders) syncFolder(folder);
   journalled(folders.size());
-  removeBackups(steps);
+  for (const Step& step : steps) {
+    if (step.backup.empty()) continue;
+    ::unlink(inFolder(step.folder, step.backup).c_str());
+    if (stopRequested_) stopRequested_();  // only a yield: the new files are in place
+  }
   for (const Step& step : steps)
     if (step.temporary.empty()) retired_.push_back(inFolder(step.folder, step.target));
   files_.clear();

@@ -81,8 +81,9 @@ class StagedFiles {
   void discard();
   // A file that begin() refuses to replace, under any name (the source file).
   void keepIntact(const std::string& path);
-  // Asked before every rename of commit(): true stops the commit, which then
-  // rolls back the files already renamed.
+  // Asked before every flush and every rename of commit() (and while waiting
+  // for a folder's lock): true stops the commit, which then rolls back the
+  // files already renamed. A host may yield to its events here.
   void stopWhen(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
   // The first failure of the run.

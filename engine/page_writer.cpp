@@ -205,7 +205,11 @@ PageWriter::PageWriter(const ConversionSettings& settings, std::string previewFi
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
       singleFilePath_(textToPath(settings.singleFilePath)) {
-  outputFiles_.stopWhen([&host] { return host.stopRequested(); });
+  // Putting thousands of pages in place takes a while: the host stays responsive, and Stop works.
+  outputFiles_.stopWhen([&host] {
+    host.yieldToEvents();
+    return host.stopRequested();
+  });
 }
 
 BlockWriter PageWriter::blockWriter() {
