@@ -207,9 +207,10 @@ bool writeJournal(const std::string& folder, const std::vector<StagedFiles::Step
   return false;
 }
 
+// Its removal need not reach the disk at once: a journal found again after a
+// crash describes steps all done (or all undone), which the next run only confirms.
 void removeJournal(const std::string& folder) {
   ::unlink(inFolder(folder, journalName).c_str());
-  syncFolder(folder);
 }
 
 // What a run killed in this folder left: its journal is completed when every
