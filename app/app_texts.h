@@ -20,6 +20,8 @@ inline const QString convertingProgress = QStringLiteral("縦書きに変換し�
 inline const QString showingPreview = QStringLiteral("ﾌﾟﾚﾋﾞｭｰを表示しています...");
 inline const QString conversionDone = QStringLiteral("変換完了しました.");
 inline const QString conversionFailedStatus = QStringLiteral("ｴﾗｰで中断しました.");
+inline const QString outputTooLarge =
+    QStringLiteral("出力が約%1MBになり、変換元の100倍を超えます. このまま変換しますか？");
 inline const QString noPrivateFolder =
     QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません.");
 

@@ -91,9 +91,6 @@ bool convert(ui::frmMain& window, WindowConversionHost& host, const ConversionSe
                texts::toQString(messages::characterUnit), true);
   window.setStatusText(texts::toQString(messages::converting));
   deletePreviewFile(previewPath);
-  bool created = false;
-  files.failure = beginPreviewFile(previewPath, settings, created);
-  if (files.failure) return false;
   window.clearHtml();
   return convertText(source.toStdU16String(), settings, previewPath, host, &files);
 }
@@ -128,6 +125,12 @@ void runConversion(ui::frmMain& window) {
         ui::showMessage(&window, texts::toQString(problem->warning), ui::MessageIcon::warning);
       return;
     }
+    // An output far larger than the source is written only when the user says so.
+    if (const OutputEstimate estimate = estimateOutput(settings, window.sourceText().toStdU16String());
+        estimate.excessive &&
+        ui::askYesNoCancel(&window, texts::outputTooLarge.arg(estimate.outputBytes >> 20),
+                           ui::MessageIcon::question) != ui::MessageAnswer::yes)
+      return;
     // Without a private folder nothing is written at all: tempFolder has said why.
     previewPath = previewFilePath();
     if (previewPath.isEmpty()) return;

@@ -70,6 +70,12 @@ class WriterList : public DocumentSink {
   void keepIntact(const std::string& path) override {
     for (const auto& writer : writers_) writer->keepIntact(path);
   }
+  std::vector<std::string> retiredFiles() const override {
+    std::vector<std::string> files;
+    for (const auto& writer : writers_)
+      for (std::string& file : writer->retiredFiles()) files.push_back(std::move(file));
+    return files;
+  }
 
  private:
   std::vector<std::unique_ptr<DocumentSink>> writers_;
@@ -100,7 +106,10 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     if (files != nullptr && !files->keepIntact.empty()) writer->keepIntact(files->keepIntact);
     const bool converted =
         convertText(source, settings, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr);
-    if (files != nullptr) files->failure = writer->failure();
+    if (files != nullptr) {
+      files->failure = writer->failure();
+      files->retiredFiles = writer->retiredFiles();
+    }
     return converted;
   } catch (const std::exception&) {
     return false;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion_host.h"
 #include "conversion_settings.h"
@@ -23,9 +24,10 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
 
 // What a caller may add to a run's files.
 struct RunFiles {
-  std::string keepIntact;              // a file no output may replace: the source file
-  std::optional<FileFailure> failure;  // after the run: the file whose write failed, and why
-  std::size_t unreadAnnotations = 0;   // after the run: the annotations nothing could show
+  std::string keepIntact;                 // a file no output may replace: the source file
+  std::optional<FileFailure> failure;     // after the run: the file whose write failed, and why
+  std::size_t unreadAnnotations = 0;      // after the run: the annotations nothing could show
+  std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
 };
 
 // The writer the settings choose: grid HTML pages, flowing vertical HTML, or

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "document.h"
 #include "grid_block.h"
@@ -32,6 +33,8 @@ class DocumentSink {
   virtual std::optional<FileFailure> failure() const { return std::nullopt; }
   // No output of the run may replace this file (the source file).
   virtual void keepIntact(const std::string& /*path*/) {}
+  // The pages of an earlier, longer run that the run removed.
+  virtual std::vector<std::string> retiredFiles() const { return {}; }
 };
 
 }  // namespace zelvato

@@ -60,10 +60,15 @@ std::u16string flowHtmlPage(const ConversionSettings& settings, const Document& 
 
 FlowHtmlWriter::FlowHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
                                ConversionHost& host)
-    : settings_(settings), previewFilePath_(std::move(previewFilePath)), host_(host) {}
+    : settings_(settings), previewFilePath_(std::move(previewFilePath)), host_(host) {
+  outputFiles_.stopWhen([&host] {
+    host.yieldToEvents();
+    return host.stopRequested();
+  });
+}
 
 std::optional<FileFailure> FlowHtmlWriter::failure() const {
-  return failure_ ? failure_ : outputFiles_.failure();
+  return outputFiles_.failure();
 }
 
 bool FlowHtmlWriter::writeFile(const std::string& path, const std::u16string& page) {
@@ -77,13 +82,11 @@ bool FlowHtmlWriter::begin(const Document& document) {
     std::u16string whole;
     for (const XhtmlSection& section : sections) whole += section.body;
     const std::u16string page = flowHtmlPage(settings_, document, whole);
-    if (!previewFilePath_.empty()) {
-      // The preview holds only what its generator line began it with, then this page.
-      if (!appendEncoded(previewFilePath_, encodePage(settings_, page))) {
-        failure_ = failureFromErrno(previewFilePath_);
-        return false;
-      }
-    }
+    // The preview is staged like the outputs: its generator line, then this page.
+    if (!previewFilePath_.empty() &&
+        !(outputFiles_.begin(previewFilePath_) &&
+          outputFiles_.append(previewFilePath_, previewStart(settings_) + encodePage(settings_, page))))
+      return false;
     if (settings_.outputMode == OutputMode::singleFile &&
         !writeFile(textToPath(settings_.singleFilePath), page))
       return false;
@@ -95,6 +98,10 @@ bool FlowHtmlWriter::begin(const Document& document) {
                          flowPageFooter(settings_, n, n == count));
         if (!writeFile(textToPath(pageFileName(settings_, n)), file)) return false;
       }
+      // Pages of an earlier, longer run would follow the new last page.
+      if (count > 0)
+        outputFiles_.retireStalePages(folderOfPath(textToPath(pageFileName(settings_, count))),
+                                      textToPath(settings_.fileBaseName), count);
     }
     host_.blockMarkupFinished(page);
     return true;

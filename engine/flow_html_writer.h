@@ -28,6 +28,7 @@ class FlowHtmlWriter : public DocumentSink {
   bool finish(bool completed) override;
   std::optional<FileFailure> failure() const override;
   void keepIntact(const std::string& path) override { outputFiles_.keepIntact(path); }
+  std::vector<std::string> retiredFiles() const override { return outputFiles_.retiredFiles(); }
 
  private:
   bool writeFile(const std::string& path, const std::u16string& page);
@@ -36,7 +37,6 @@ class FlowHtmlWriter : public DocumentSink {
   std::string previewFilePath_;
   ConversionHost& host_;
   StagedFiles outputFiles_;
-  std::optional<FileFailure> failure_;
   bool finished_ = false;
 };
 

@@ -248,6 +248,8 @@ const OptionEntry options[] = {
      .flag = "pages",
      .valueName = "FOLDER",
      .help = "numbered page files in FOLDER",
+     .details = "Pages of an earlier, longer run under the same base name (NAME###.html numbered after the "
+                "new last page) are removed, and standard error says so.",
      .caption = u"出力先ﾌｫﾙﾀﾞ",
      .control = "txtOutput(1)",
      .text = &S::outputFolder,
@@ -369,6 +371,13 @@ const OptionEntry options[] = {
      .onOff = &S::accessibleText},
 
     // The converter's own
+    {.key = "force",
+     .type = T::action,
+     .group = G::other,
+     .flag = "force",
+     .help = "write the output even when it would be far larger than the source",
+     .details = "Without it, an output that would be over 100 times the source and over 256 MB is refused.",
+     .showStart = false},
     {.key = "verbose",
      .type = T::action,
      .group = G::other,

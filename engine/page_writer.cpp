@@ -231,17 +231,11 @@ std::string encodePage(const ConversionSettings& settings, std::u16string_view t
   return settings.outputEncoding == OutputEncoding::utf8 ? utf16ToUtf8(text) : encodeCp932(text);
 }
 
-namespace {
-
-// The preview's first lines: the generator line, and for the grid the
-// declaration of the encoding (a flowing page declares it in its own head).
 std::string previewStart(const ConversionSettings& settings) {
   std::u16string start = std::u16string(previewGeneratorLine) + u"\r\n";
   if (settings.textStyle == TextStyle::grid) start += charsetDeclaration(settings) + u"\r\n";
   return encodePage(settings, start);
 }
-
-}  // namespace
 
 bool beginPreviewFile(const std::string& path, const ConversionSettings& settings) {
   return createTextFile(path) && appendEncoded(path, previewStart(settings));
@@ -327,7 +321,13 @@ GridHtmlWriter::GridHtmlWriter(const ConversionSettings& settings, std::string p
       previewFilePath_(std::move(previewFilePath)),
       host_(host),
       glyphs_(glyphOptions(settings)),
-      singleFilePath_(textToPath(settings.singleFilePath)) {}
+      singleFilePath_(textToPath(settings.singleFilePath)) {
+  // Putting thousands of pages in place takes a while: the host stays responsive, and Stop works.
+  outputFiles_.stopWhen([&host] {
+    host.yieldToEvents();
+    return host.stopRequested();
+  });
+}
 
 bool GridHtmlWriter::begin(const Document& document) {
   settings_ = withDocumentTitle(settings_, document);
@@ -343,7 +343,14 @@ bool GridHtmlWriter::block(const GridBlock& block) {
 }
 
 std::optional<FileFailure> GridHtmlWriter::failure() const {
-  return failure_ ? failure_ : outputFiles_.failure();
+  return outputFiles_.failure();
+}
+
+// The preview file is staged like the output files, begun with its first lines.
+bool GridHtmlWriter::beginPreview() {
+  if (previewFilePath_.empty() || std::exchange(previewBegun_, true)) return true;
+  return outputFiles_.begin(previewFilePath_) &&
+         outputFiles_.append(previewFilePath_, previewStart(settings_));
 }
 
 // Output files are written beside their targets and replace them only when
@@ -390,10 +397,8 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
   block += crlf;
   const std::string bytes = encodePage(settings_, block);
 
-  if (!previewFilePath_.empty() && !appendEncoded(previewFilePath_, bytes)) {
-    failure_ = failureFromErrno(previewFilePath_);
+  if (!previewFilePath_.empty() && !(beginPreview() && outputFiles_.append(previewFilePath_, bytes)))
     return false;
-  }
 
   if (settings_.outputMode == OutputMode::singleFile) {
     if (!singleFileBegun_) {
@@ -446,12 +451,16 @@ bool GridHtmlWriter::finish(bool completed) {
       outputFiles_.discard();
       return true;
     }
-    bool finished = true;
-    if (settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
+    bool finished = beginPreview();
+    if (finished && settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
     if (settings_.outputMode == OutputMode::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
-      if (last != 0) finished = writePageFooter(last, true);
+      if (last != 0 && finished) {
+        finished = writePageFooter(last, true);
+        // Pages of an earlier, longer run would follow the new last page.
+        outputFiles_.retireStalePages(folderOfPath(pagePath(last)), textToPath(settings_.fileBaseName), last);
+      }
     }
     if (finished && outputFiles_.commit()) return true;
     outputFiles_.discard();

@@ -51,6 +51,10 @@ std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const
 // The line the run puts at the top of the temporary preview file.
 inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
 
+// The preview file's first lines, encoded: the generator line, and for the
+// grid the declaration of the encoding (a flowing page declares it in its own head).
+std::string previewStart(const ConversionSettings& settings);
+
 // Re-creates the preview file holding only the generator line and the
 // declaration of its encoding; false when it cannot be written.
 bool beginPreviewFile(const std::string& path, const ConversionSettings& settings);
@@ -121,9 +125,11 @@ class GridHtmlWriter : public DocumentSink {
   const PageCounters& counters() const { return counters_; }
   std::optional<FileFailure> failure() const override;
   void keepIntact(const std::string& path) override { outputFiles_.keepIntact(path); }
+  std::vector<std::string> retiredFiles() const override { return outputFiles_.retiredFiles(); }
 
  private:
   bool writeBlock(const GridBlock& block);
+  bool beginPreview();
   bool finishSingleFile();
   bool beginFile(const std::string& path);
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
@@ -142,8 +148,8 @@ class GridHtmlWriter : public DocumentSink {
   std::int32_t pageAwaitingFooter_ = 0;
   // The page begun but not yet filled; 0 when there is none.
   std::int32_t openPage_ = 0;
+  bool previewBegun_ = false;
   StagedFiles outputFiles_;
-  std::optional<FileFailure> failure_;  // of the preview file
 };
 
 }  // namespace zelvato

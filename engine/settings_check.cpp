@@ -1,5 +1,6 @@
 #include "settings_check.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "grid_block.h"
+#include "grid_typesetter.h"
 #include "number_text.h"
 #include "option_table.h"
 
@@ -164,6 +166,55 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   if (!rows || !lines || !GridBlock::fits(*rows, *lines, s.kinsoku))
     return problem(SettingsCheck::gridTooLarge, SettingField::charsPerLine);
   return std::nullopt;
+}
+
+OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string_view source) {
+  OutputEstimate estimate;
+  const double rows = std::max(1, toWholeNumber(textToNumber(settings.charsPerLine)).value_or(1));
+  const double lines = std::max(1, toWholeNumber(textToNumber(settings.linesPerColumn)).value_or(1));
+  const double tabWidth = std::floor(textToNumber(settings.tabWidth));
+  const double tabCells = tabWidth >= 1 ? std::min<double>(tabWidth, maxTabCells) : 0;
+  // Only blocks with a cell of text are written: line breaks alone show nothing.
+  double verticalLine = 0;  // where the line being filled begins
+  double cells = 0;         // of the line being filled
+  double blocks = 0;        // with text
+  double lastBlock = -1;    // the last of them
+  const auto endLine = [&] {
+    const double used = std::max(1.0, std::ceil(cells / rows));
+    if (cells > 0) {
+      const double first = std::max(std::floor(verticalLine / lines), lastBlock + 1);
+      lastBlock = std::floor((verticalLine + used - 1) / lines);
+      if (lastBlock >= first) blocks += lastBlock - first + 1;
+    }
+    verticalLine += used;
+    cells = 0;
+  };
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    const char16_t c = source[i];
+    estimate.sourceBytes += c < 0x80 ? 1 : 2;
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < source.size() && source[i + 1] == u'\n') {
+        ++i;
+        ++estimate.sourceBytes;
+      }
+      endLine();
+    } else if (c == u'\t') {
+      cells += tabCells;
+    } else if (c < 0xDC00 || c > 0xDFFF) {  // the second half of a pair shares its cell
+      cells += 1;
+    }
+  }
+  if (cells > 0) endLine();
+  // Every cell takes four display positions: a full-width character between two
+  // half-width spaces.
+  const double cellBytes = settings.outputEncoding == OutputEncoding::utf8 ? 5 : 4;
+  const double rowBytes = lines * cellBytes + (settings.showGrid ? lines - 1 : 0) + 2;
+  constexpr double blockFrame = 400;  // the block's opening and closing lines
+  const double bytes = blocks * (rows * rowBytes + blockFrame);
+  estimate.outputBytes = bytes >= 1.8e19 ? UINT64_MAX : static_cast<std::uint64_t>(bytes);
+  estimate.excessive = estimate.outputBytes > amplificationFloor &&
+                       estimate.outputBytes / amplificationLimit > estimate.sourceBytes;
+  return estimate;
 }
 
 }  // namespace zelvato

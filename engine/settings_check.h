@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -64,5 +65,23 @@ struct SettingsProblem {
 // is known. "Empty" means no characters at all: a blank is content.
 std::optional<SettingsProblem> checkSettings(const ConversionSettings& settings,
                                              std::optional<std::size_t> sourceLength);
+
+// The size of a run's output file, estimated from the grid and the source
+// before anything is written: every vertical line the source fills (a line
+// break ends one, a tab takes its full-width spaces) written as rows of cells,
+// block by block. Large grids, long tabs and many line breaks can make it far
+// larger than the source.
+struct OutputEstimate {
+  std::uint64_t outputBytes = 0;
+  std::uint64_t sourceBytes = 0;  // the source as code page 932 would hold it
+  // Over amplificationLimit times the source and over amplificationFloor bytes:
+  // the run asks before it writes.
+  bool excessive = false;
+};
+inline constexpr std::uint64_t amplificationLimit = 100;
+inline constexpr std::uint64_t amplificationFloor = std::uint64_t{256} << 20;
+
+// For settings that passed checkSettings.
+OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string_view source);
 
 }  // namespace zelvato

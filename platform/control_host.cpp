@@ -22,6 +22,21 @@ QStringList companionFolders(const QString& programFolder) {
   return {folder, QDir::cleanPath(folder + QStringLiteral("/../lib/zelvato"))};
 }
 
+// The per-user registry (and the file ZELVATO_CONTROL_REGISTRY names) serves
+// builds under test only: a program run from its build tree reads it, an
+// installed one never does, so no file of the user's can choose the library
+// an installed program loads.
+bool runsFromBuildTree(const QString& programFolder) {
+  const auto canonical = [](const QString& path) {
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    return resolved.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : resolved;
+  };
+  const QString tree = canonical(QStringLiteral(ZELVATO_BUILD_TREE));
+  const QString folder =
+      canonical(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
+  return folder == tree || folder.startsWith(tree + QLatin1Char('/'));
+}
+
 template <typename Fn>
 Fn resolveEntryPoint(const QString& libraryPath, const char* name) {
   QLibrary library(libraryPath);
@@ -47,10 +62,9 @@ std::optional<QJsonObject> readTypeLibrary(const QString& libraryPath) {
 }
 
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder) {
-  // A registration whose library has gone (a moved or deleted build) does not hide the
-  // registrations that came with the program.
-  std::optional<ClassRegistration> registered = lookupControlClass(progId);
-  if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
+  // The registrations that came with the program come first; a registration whose
+  // library has gone (a moved or deleted build) counts as absent.
+  std::optional<ClassRegistration> registered;
   for (const QString& folder : companionFolders(programFolder)) {
     const QFileInfoList files =
         QDir(folder).entryInfoList({QStringLiteral("*.control")}, QDir::Files | QDir::Readable, QDir::Name);
@@ -59,6 +73,9 @@ std::optional<ClassRegistration> findControlClass(const QString& progId, const Q
       if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
     }
   }
+  if (!runsFromBuildTree(programFolder)) return std::nullopt;
+  registered = lookupControlClass(progId);
+  if (registered && QFileInfo::exists(registered->libraryPath)) return registered;
   return std::nullopt;
 }
 

@@ -37,10 +37,12 @@ struct CreatedControl {
   QObject* object() const;
 };
 
-// Where the library of a ProgID is: the per-user registry first, then the registration
-// files (*.control) that control libraries bring along, in programFolder (the program's own
-// folder when empty) and in its ../lib/zelvato. An entry counts only while its library
-// exists. So a fresh build and an installed program run unregistered.
+// Where the library of a ProgID is: the registration files (*.control) that control
+// libraries bring along, in programFolder (the program's own folder when empty) and in its
+// ../lib/zelvato; then, only for a program in its build tree (tests), the per-user
+// registry. An entry counts only while its library exists. So a fresh build and an
+// installed program run unregistered, and no file of the user's chooses the library of
+// an installed program.
 std::optional<ClassRegistration> findControlClass(const QString& progId, const QString& programFolder = {});
 
 // Creates a control of the class registered for progId. With a saved set the control is

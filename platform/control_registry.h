@@ -1,7 +1,8 @@
 #pragma once
 // The per-user registry of control classes: which library serves which ProgID and class
 // GUID. A small INI file under the user's data folder; ZELVATO_CONTROL_REGISTRY names
-// another file (tests point it into a temporary folder). Header-only, because a control
+// another file (tests point it into a temporary folder). Only a program run from its
+// build tree reads it (findControlClass). Header-only, because a control
 // library registers itself through it without linking anything of the program.
 
 #include <QDir>

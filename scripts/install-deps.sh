@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
+  # The converter test delivers signals at chosen renames through strace.
+  strace
   fonts-ipafont-gothic fonts-ipafont-mincho
   # Japanese fixed-pitch faces the pages name (the browser test measures them),
   # and the faces a Debian desktop falls back to, which must not win.

@@ -109,7 +109,9 @@ std::string usageText() {
          "Numbers are read as the window reads its fields.\n"
          "Exit status: 0 when converted, 1 when the conversion failed (with --out-dir:\n"
          "when any file failed), 2 when a setting, the input or the command line was\n"
-         "not usable. Output files are replaced only when the whole conversion succeeded.\n";
+         "not usable, 128 + the signal's number when stopped by a signal (130 for\n"
+         "SIGINT, 143 for SIGTERM). Output files are replaced only when the whole\n"
+         "conversion succeeded.\n";
 }
 
 ParseResult parseArguments(int argc, char** argv) {
@@ -142,6 +144,8 @@ ParseResult parseArguments(int argc, char** argv) {
       options.showHelp = true;
     } else if (o.key == "version") {
       options.showVersion = true;
+    } else if (o.key == "force") {
+      options.force = true;
     } else if (o.key == "preview") {
       options.previewPath = optarg;
     } else if (o.key == "outDir") {

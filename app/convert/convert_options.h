@@ -18,6 +18,7 @@ struct ConvertOptions {
   std::string outDir;                   // not empty: each FILE into outDir/NAME.html
   std::string previewPath;              // empty: no preview file
   bool verbose = false;                 // also reports what the conversion left out
+  bool force = false;                   // writes even an output far larger than the source
   bool showHelp = false;
   bool showVersion = false;
 };

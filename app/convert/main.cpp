@@ -25,6 +25,7 @@
 #include "number_text.h"
 #include "output_files.h"
 #include "page_writer.h"
+#include "settings_check.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
 
@@ -37,12 +38,13 @@ constexpr std::size_t longInput = 10000;
 constexpr std::u16string_view notTextFile = u"ﾃｷｽﾄﾌｧｲﾙではありません.";
 constexpr std::u16string_view sameAsSource = u"変換元ﾌｧｲﾙと同じﾌｧｲﾙには出力できません.";
 
-// Set by an interrupt or a termination request: the run stops as the window's
-// Stop stops it, and no output file is put in place.
+// The signal of an interrupt, hang-up or termination request: the run stops as
+// the window's Stop stops it, also between the renames that put the files in
+// place, and no output file is replaced.
 volatile sig_atomic_t stopSignalled = 0;
 
-void requestStop(int) {
-  stopSignalled = 1;
+void requestStop(int signalNumber) {
+  stopSignalled = signalNumber;
 }
 
 void installSignalHandlers() {
@@ -195,29 +197,39 @@ int runSingle(const ConvertOptions& options) {
   const std::u16string source = joinLines(decoded->lines);  // as the window's pane holds it
 
   if (const auto problem = checkSettings(settings, source.size())) return refuse(*problem);
+  if (const OutputEstimate estimate = estimateOutput(settings, source);
+      estimate.excessive && !options.force) {
+    explain("the output would be about " + std::to_string(estimate.outputBytes >> 20) + " MB, " +
+            std::to_string(estimate.outputBytes / std::max<std::uint64_t>(estimate.sourceBytes, 1)) +
+            " times the source (the grid, the tab width or the line breaks make it so); "
+            "use --force to write it anyway");
+    return 2;
+  }
 
   installSignalHandlers();
   RunFiles files;
   if (fromFile) files.keepIntact = options.inputPath;
-  bool previewCreated = false;
-  if (!options.previewPath.empty())
-    files.failure = beginPreviewFile(options.previewPath, settings, previewCreated);
-  bool converted = !files.failure;
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
-  if (converted) converted = convertSource(source, settings, options.previewPath, host, files);
+  // The preview file is staged with the output files: a failed run leaves it as it was.
+  bool converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
   if (options.verbose && settings.aozoraNotation)
     std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
-    // As the window does: the preview of a failed run is removed, but only
-    // when this run made it; a file it could not create is left alone.
-    if (previewCreated) deleteFile(options.previewPath);
     say(messages::conversionInterrupted);
+    if (stopSignalled != 0) {
+      const char* name = stopSignalled == SIGINT ? "SIGINT" : stopSignalled == SIGHUP ? "SIGHUP" : "SIGTERM";
+      explain(std::string("stopped by ") + name + "; every earlier file is as it was");
+      return 128 + stopSignalled;
+    }
     if (files.failure) explain(files.failure->path + ": " + files.failure->reason);
-    if (!files.failure && stopSignalled != 0) explain("stopped");
     return 1;
   }
+  if (!files.retiredFiles.empty())
+    explain("removed " + std::to_string(files.retiredFiles.size()) +
+            " page files of an earlier, longer run: " + files.retiredFiles.front() +
+            (files.retiredFiles.size() > 1 ? " to " + files.retiredFiles.back() : std::string()));
   return 0;
 }
 

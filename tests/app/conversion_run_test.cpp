@@ -360,6 +360,34 @@ class ConversionRunTest : public QObject {
     QVERIFY(decoded(fileBytes(testPreviewFilePath())).contains(written));
   }
 
+  // 60,000 tabs of 1,000 spaces each would write about 300 MB: the run asks
+  // first, and an answer other than Yes leaves the window as it was.
+  void anOutputFarLargerThanTheSourceIsWrittenOnlyWhenTheUserSaysSo_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No") << static_cast<int>(ui::MessageAnswer::no);
+    QTest::newRow("Cancel") << static_cast<int>(ui::MessageAnswer::cancel);
+  }
+  void anOutputFarLargerThanTheSourceIsWrittenOnlyWhenTheUserSaysSo() {
+    QFETCH(int, answer);
+    messages->answers = {static_cast<ui::MessageAnswer>(answer)};
+    applyOutput({1, outputPath(QStringLiteral("out.html"))});
+    txtAppearance(*window, 5)->setText(QStringLiteral("1000"));
+    window->txtMain()->setPlainText(QString(60000, QLatin1Char('\t')));
+    window->showTab(ui::Tab::layout);
+    window->setStatusText(QStringLiteral("before"));
+
+    runConversion(*window);
+
+    QCOMPARE(messages->shown.size(), 1);
+    QVERIFY(messages->shown[0].text.startsWith(QStringLiteral("出力が約")));
+    QCOMPARE(messages->shown[0].icon, MessageIcon::question);
+    QVERIFY(!QFile::exists(testPreviewFilePath()));
+    QVERIFY(!QFile::exists(outputPath(QStringLiteral("out.html"))));
+    QCOMPARE(shownTab(*window), ui::Tab::layout);
+    QCOMPARE(window->statusText(), QStringLiteral("before"));
+    QVERIFY(toolbarIdle(*window));
+  }
+
   // ---- output of every mode -------------------------------------------------
 
   void outputIsWhatThePageWriterWrites_data() {

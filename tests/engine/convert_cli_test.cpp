@@ -9,9 +9,11 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 
 #include "codepage.h"
 #include "number_text.h"
+#include "output_files.h"
 #include "page_writer.h"
 #include "recording_host.h"
 #include "temp_folder.h"
@@ -483,6 +485,140 @@ TEST(ConvertCli, manyFilesInOneRunGiveTheSingleRunsBytesAndNameTheFileThatFailed
     ++inOut;
   }
   EXPECT_EQ(inOut, 2u);
+}
+
+// Five one-character blocks, one page each, into out/ with the base name d.
+const std::vector<std::string> fivePages = {"--pages=out",        "--base-name=d", "--columns-per-page=1",
+                                            "--chars-per-line=3", "--lines=3",     "in.txt"};
+
+std::map<std::string, std::string> filesIn(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename() != ".zelvato.lock") files[entry.path().filename()] = bytesOf(entry.path());
+  return files;
+}
+
+// A signal while the pages are put in place (strace delivers it right after the
+// n-th rename): the converter stops before the next rename, puts back the pages
+// renamed and exits 128 + the signal; a kill leaves the journal, from which the
+// next run puts them back. Every earlier page is as it was.
+TEST(ConvertCli, aSignalDuringTheRenamesLeavesEveryEarlierPage) {
+  if (std::system("strace -o /dev/null true > /dev/null 2>&1") != 0) GTEST_SKIP() << "strace cannot run here";
+  struct Case {
+    const char* signal;
+    int rename;  // the first renames the journal into place
+    int exitCode;
+    std::string err;
+  };
+  // (A leak check, in a sanitizer build, cannot run under a tracer.)
+  const Case cases[] = {
+      {"SIGTERM", 3, 143, "zelvato-convert: stopped by SIGTERM; every earlier file is as it was\n"},
+      {"SIGINT", 2, 130, "zelvato-convert: stopped by SIGINT; every earlier file is as it was\n"},
+      {"SIGHUP", 5, 129, "zelvato-convert: stopped by SIGHUP; every earlier file is as it was\n"},
+      {"SIGKILL", 4, -1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal);
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    std::ofstream(folder.file("in.txt"), std::ios::binary) << "あ\n\n\nい\n\n\nう\n\n\nえ\n\n\nお\n";
+    ASSERT_EQ(runConvert(folder, fivePages).exitCode, 0);
+    const auto earlier = filesIn(folder.file("out"));
+    std::string command =
+        "cd " + quoted(folder.path()) +
+        " && ASAN_OPTIONS=detect_leaks=0 exec strace -o /dev/null -e trace=rename,renameat,renameat2 -e "
+        "inject=rename,renameat,renameat2:signal=" +
+        c.signal + ":when=" + std::to_string(c.rename) + " " + quoted(ZELVATO_CONVERT_PATH) +
+        " --title=later";
+    for (const auto& arg : fivePages) command += " " + arg;
+    const int status = std::system((command + " 2> stderr").c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    EXPECT_EQ(err.substr(err.find('\n') + 1), c.err);
+    if (c.exitCode < 0) {
+      EXPECT_NE(filesIn(folder.file("out")), earlier);  // the journal and some new pages
+      ASSERT_EQ(runConvert(folder, {"--single=out/other.html", "in.txt"}).exitCode, 0);
+      std::filesystem::remove(folder.file("out/other.html"));
+    }
+    EXPECT_EQ(filesIn(folder.file("out")), earlier);
+  }
+}
+
+// Refusals before anything is replaced, and what a run says it did.
+TEST(ConvertCli, refusesAFolderInUseAndAnOutputFarLargerThanTheSourceAndReportsRemovedPages) {
+  struct Case {
+    const char* accident;
+    std::function<void(const TempFolder&)> plant;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string err;  // a part of standard error
+  };
+  const auto tabs = [](const TempFolder& f) {
+    std::ofstream(f.file("tabs.txt"), std::ios::binary) << std::string(100000, '\t');
+  };
+  const auto sixPages = [](const TempFolder& f) {
+    std::ofstream(f.file("six.txt"), std::ios::binary) << "あ\n\n\nい\n\n\nう\n\n\nえ\n\n\nお\n\n\nか\n";
+    std::ofstream(f.file("two.txt"), std::ios::binary) << "き\n\n\nく\n";
+    std::filesystem::create_directory(f.file("out"));
+    std::system(("cd " + quoted(f.path()) + " && " + quoted(ZELVATO_CONVERT_PATH) +
+                 " --pages=out --base-name=d --columns-per-page=1 --chars-per-line=3 --lines=3 six.txt")
+                    .c_str());
+  };
+  const Case cases[] = {
+      {"100 KB of tabs 1000 spaces wide",
+       tabs,
+       {"--tab-width=1000", "--single=out.html", "tabs.txt"},
+       2,
+       "zelvato-convert: the output would be about "},
+      {"200 KB of one-letter lines in a grid of 1023 by 1023",
+       [](const TempFolder& f) {
+         std::ofstream out(f.file("lf.txt"), std::ios::binary);
+         for (int i = 0; i < 100000; ++i) out << "a\n";
+       },
+       {"--chars-per-line=1023", "--lines=1023", "lf.txt"},
+       2,
+       "use --force to write it anyway"},
+      {"--force writes it (here up to the file-size limit)",
+       tabs,
+       {"--force", "--tab-width=1000", "--single=out.html", "tabs.txt"},
+       1,
+       "out.html: File too large"},
+      {"a shorter run after a longer one",
+       sixPages,
+       {"--pages=out", "--base-name=d", "--columns-per-page=1", "--chars-per-line=3", "--lines=3", "two.txt"},
+       0,
+       "zelvato-convert: removed 4 page files of an earlier, longer run: out/d003.html to out/d006.html\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    c.plant(folder);
+    std::string command =
+        "cd " + quoted(folder.path()) + " && ulimit -f 1000 && " + quoted(ZELVATO_CONVERT_PATH);
+    for (const auto& arg : c.args) command += " " + quoted(arg);
+    const int status = std::system((command + " > /dev/null 2> stderr").c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    EXPECT_NE(err.find(c.err), std::string::npos) << err;
+    if (c.exitCode == 2) {
+      EXPECT_FALSE(std::filesystem::exists(folder.file("out.html")));
+    }
+  }
+
+  // Another run holds the folder: the converter waits a few seconds, then
+  // names the folder and leaves the earlier file.
+  TempFolder folder;
+  std::ofstream(folder.file("in.txt"), std::ios::binary) << "あ";
+  std::ofstream(folder.file("out.html"), std::ios::binary) << "earlier";
+  StagedFiles other;
+  ASSERT_TRUE(other.begin(folder.file("other.html")));
+  const Result r = runConvert(folder, {"--single=out.html", "in.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(
+      r.err.find("zelvato-convert: " + folder.path() + ": another conversion is writing into this folder"),
+      std::string::npos)
+      << r.err;
+  EXPECT_EQ(bytesOf(folder.file("out.html")), "earlier");
 }
 
 }  // namespace

@@ -88,10 +88,12 @@ std::vector<ParserCase> casesFromTheTable() {
             {flag + " with a word it does not know", {flag + "=latin1"}, flag + " must be ", nullptr});
         break;
       case OptionType::action:
-        cases.push_back(
-            {flag, {flag}, "", [&o](const ConvertOptions& r) {
-               EXPECT_TRUE(o.key == "verbose" ? r.verbose : o.key == "help" ? r.showHelp : r.showVersion);
-             }});
+        cases.push_back({flag, {flag}, "", [&o](const ConvertOptions& r) {
+                           EXPECT_TRUE(o.key == "verbose" ? r.verbose
+                                       : o.key == "help"  ? r.showHelp
+                                       : o.key == "force" ? r.force
+                                                          : r.showVersion);
+                         }});
         break;
     }
   }
@@ -157,7 +159,10 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
          EXPECT_EQ(r.inputPaths, (std::vector<std::string>{"a.txt", "b.txt"}));
        }},
       {"an unknown option", {"--frobnicate"}, "unknown option '--frobnicate'", nullptr},
-      {"two outputs", {"--single=a", "--pages=b"}, "only one of --single, --pages, --epub and --out-dir", nullptr},
+      {"two outputs",
+       {"--single=a", "--pages=b"},
+       "only one of --single, --pages, --epub and --out-dir",
+       nullptr},
       {"a single file and a folder of outputs", {"--single=a", "--out-dir=b", "x"}, "only one of", nullptr},
       {"two files without --out-dir", {"a.txt", "b.txt"}, "only one input file", nullptr},
       {"--out-dir without a file", {"--out-dir=out"}, "--out-dir needs at least one FILE", nullptr},

@@ -1,12 +1,16 @@
 #include "output_files.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 
 #include "page_writer.h"
 #include "recording_host.h"
@@ -38,6 +42,24 @@ int strayFiles(const TempFolder& folder) {
 
 // Five blocks of one character each in a 3 x 3 grid.
 constexpr std::u16string_view fiveBlocks = u"あ\r\n\r\n\r\nい\r\n\r\n\r\nう\r\n\r\n\r\nえ\r\n\r\n\r\nお";
+
+// `count` blocks of one character each; with one block per page, as many pages.
+std::u16string blocks(int count, char16_t character) {
+  std::u16string text;
+  for (int i = 0; i < count; ++i)
+    text += i == 0 ? std::u16string(1, character) : u"\r\n\r\n\r\n" + std::u16string(1, character);
+  return text;
+}
+
+// Every file in the folder but the lock file, by name, with its bytes.
+std::map<std::string, std::string> filesIn(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name != ".zelvato.lock") files[name] = fs::is_regular_file(entry.path()) ? bytesOf(entry.path()) : "";
+  }
+  return files;
+}
 
 ConversionSettings outputTo(const TempFolder& folder, OutputMode mode) {
   ConversionSettings s;
@@ -163,6 +185,377 @@ TEST(OutputFiles, aReadOnlyEarlierFileIsRefusedNotReplaced) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(bytesOf(folder.file("out.html")), "protected");
   EXPECT_EQ(strayFiles(folder), 0);
+}
+
+ConversionSettings pagesTo(const std::string& folder) {
+  ConversionSettings s;
+  s.charsPerLine = s.linesPerColumn = u"3";
+  s.outputMode = OutputMode::pageFiles;
+  s.columnsPerPage = u"1";
+  s.outputFolder = pathToText(folder + "/");
+  s.fileBaseName = u"d";
+  return s;
+}
+
+bool convertPages(const std::string& folder, int pages, char16_t character, RunFiles* files = nullptr) {
+  RecordingHost host;
+  return convertText(blocks(pages, character), pagesTo(folder), "", host, files);
+}
+
+// In a folder where everyone may add files but only the owner of a file may
+// replace it, another user's file stands at a page's name: the run is refused
+// before any page is replaced, and the message names that file.
+TEST(OutputFiles, anotherUsersFileInASharedFolderIsRefusedBeforeAnyPageIsReplaced) {
+  if (::geteuid() != 0) GTEST_SKIP() << "planting another user's file needs root";
+  struct Case {
+    const char* accident;
+    const char* planted;  // the name of the other user's file
+    int pages;            // of the second run; the first wrote three
+  };
+  const Case cases[] = {
+      {"another user's file at the second page", "d002.html", 3},
+      {"another user's file at a page the earlier run did not write", "d004.html", 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    const std::string shared = folder.file("shared");
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    const std::string report = folder.file("report");
+    const auto run = [&](int pages, char16_t character) {
+      bool ran = false;
+      const int code = runUnprivileged(
+          [&] {
+            RunFiles files;
+            const bool converted = convertPages(shared, pages, character, &files);
+            if (files.failure) put(report, files.failure->path + ": " + files.failure->reason);
+            return converted ? 0 : 1;
+          },
+          ran);
+      return ran ? code : -1;
+    };
+    ASSERT_EQ(run(3, u'前'), 0);
+    fs::remove(shared + "/" + c.planted);
+    put(shared + "/" + c.planted, "another user's file");  // root's, writable by all
+    fs::permissions(shared + "/" + c.planted, fs::perms::all);
+    const auto before = filesIn(shared);
+
+    EXPECT_EQ(run(c.pages, u'後'), 1);
+    EXPECT_EQ(filesIn(shared), before);
+    EXPECT_EQ(bytesOf(report), shared + "/" + c.planted + ": Operation not permitted");
+  }
+}
+
+namespace racing {
+std::string folder;
+int raceAt = -1;
+// Another process makes a folder at the name the next page is renamed to.
+void plantFolder(int n) {
+  if (n == raceAt) fs::create_directory(folder + "/d00" + std::to_string(n + 1) + ".html");
+}
+}  // namespace racing
+
+// A rename that fails halfway through the pages puts back the pages renamed
+// before it and names the page that failed, with the system's reason.
+TEST(OutputFiles, aRenameFailingHalfwayPutsBackThePagesRenamedAndNamesTheFile) {
+  for (const int raceAt : {3, 4}) {
+    SCOPED_TRACE(raceAt);
+    TempFolder folder;
+    ASSERT_TRUE(convertPages(folder.path(), 3, u'前'));
+    const auto earlier = filesIn(folder.path());
+    racing::folder = folder.path();
+    racing::raceAt = raceAt;
+    stagingTestHooks::beforeRename = racing::plantFolder;
+    RunFiles files;
+    const bool converted = convertPages(folder.path(), 5, u'後', &files);
+    stagingTestHooks::beforeRename = nullptr;
+    EXPECT_FALSE(converted);
+    const std::string failed = "d00" + std::to_string(raceAt + 1) + ".html";
+    auto after = filesIn(folder.path());
+    EXPECT_EQ(after.erase(failed), 1u);  // the other process's folder
+    EXPECT_EQ(after, earlier);
+    ASSERT_TRUE(files.failure.has_value());
+    EXPECT_EQ(files.failure->path, folder.file(failed));
+    EXPECT_EQ(files.failure->reason, "Is a directory");
+  }
+}
+
+namespace killed {
+int killAt = -1;
+void killHere(int n) {
+  if (n == killAt) ::raise(SIGKILL);
+}
+}  // namespace killed
+
+// A run killed between any two renames leaves a journal; the next run in the
+// folder puts back every earlier page or, when all new pages were in place,
+// finishes the new set, and removes every temporary file.
+TEST(OutputFiles, theNextRunFinishesOrRollsBackARunKilledDuringItsRenames) {
+  struct Case {
+    const char* accident;
+    int killAt;     // the rename before which the run is killed; 6: after the last
+    bool newPages;  // the next run finds the new set, else the earlier one
+  };
+  const Case cases[] = {
+      {"killed before the first rename", 0, false},
+      {"killed after two of six pages", 2, false},
+      {"killed before the last page", 5, false},
+      {"killed after the last rename, before the journal went", 6, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    ASSERT_TRUE(convertPages(folder.path(), 6, u'前'));
+    const auto earlier = filesIn(folder.path());
+    TempFolder expected;
+    ASSERT_TRUE(convertPages(expected.path(), 6, u'後'));
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+      killed::killAt = c.killAt;
+      stagingTestHooks::beforeRename = killed::killHere;
+      convertPages(folder.path(), 6, u'後');
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_TRUE(fs::exists(folder.file(".zelvato.journal")));
+
+    // The next run writes another file into the folder.
+    RecordingHost host;
+    ConversionSettings single = outputTo(folder, OutputMode::singleFile);
+    ASSERT_TRUE(convertText(u"次", single, "", host));
+    auto after = filesIn(folder.path());
+    after.erase("out.html");
+    EXPECT_EQ(after, c.newPages ? filesIn(expected.path()) : earlier);
+  }
+}
+
+namespace stopped {
+RecordingHost* host = nullptr;
+int stopAt = -1;
+void stopHere(int n) {
+  if (n == stopAt) host->stop = true;
+}
+}  // namespace stopped
+
+// A stop request (the converter's signals) that comes while the files are put
+// in place stops before the next rename and puts back the ones renamed.
+TEST(OutputFiles, aStopDuringTheRenamesPutsBackThePagesAlreadyRenamed) {
+  for (const int stopAt : {0, 1, 3, 5}) {
+    SCOPED_TRACE(stopAt);
+    TempFolder folder;
+    ASSERT_TRUE(convertPages(folder.path(), 6, u'前'));
+    const auto earlier = filesIn(folder.path());
+    RecordingHost host;
+    stopped::host = &host;
+    stopped::stopAt = stopAt;
+    stagingTestHooks::beforeRename = stopped::stopHere;
+    RunFiles files;
+    const bool converted = convertText(blocks(6, u'後'), pagesTo(folder.path()), "", host, &files);
+    stagingTestHooks::beforeRename = nullptr;
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(filesIn(folder.path()), earlier);
+    ASSERT_TRUE(files.failure.has_value());
+    EXPECT_EQ(files.failure->reason, stoppedReason);
+  }
+}
+
+// Two runs into one folder: the second waits for the first, then is refused
+// with the folder's name; a folder of its own is never kept waiting.
+TEST(OutputFiles, aSecondRunIntoAFolderInUseIsRefusedWithTheFolderName) {
+  const auto wait = stagingTestHooks::lockWait;
+  stagingTestHooks::lockWait = std::chrono::milliseconds(200);
+  struct Case {
+    const char* accident;
+    bool sameFolder;
+    bool converted;
+  };
+  const Case cases[] = {
+      {"a run already writing into the page folder", true, false},
+      {"a run writing into another folder", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder, other;
+    ASSERT_TRUE(convertPages(folder.path(), 3, u'前'));
+    const auto earlier = filesIn(folder.path());
+    StagedFiles first;
+    ASSERT_TRUE(first.begin((c.sameFolder ? folder : other).file("first.html")));
+    RunFiles files;
+    EXPECT_EQ(convertPages(folder.path(), 2, u'後', &files), c.converted);
+    if (!c.converted) {
+      ASSERT_TRUE(files.failure.has_value());
+      EXPECT_EQ(files.failure->path, folder.path());
+      EXPECT_EQ(files.failure->reason, folderBusyReason);
+      for (const auto& [name, bytes] : earlier) EXPECT_EQ(bytesOf(folder.file(name)), bytes) << name;
+    }
+    first.discard();
+    if (!c.converted) {
+      EXPECT_EQ(filesIn(folder.path()), earlier);
+      EXPECT_TRUE(convertPages(folder.path(), 2, u'後'));  // once the first is done
+    }
+  }
+  stagingTestHooks::lockWait = wait;
+}
+
+// A page-files run after a longer one removes the longer run's later pages, and
+// only names of exactly the pages' form.
+TEST(OutputFiles, aShorterRunRemovesTheLaterPagesOfALongerOne) {
+  struct Case {
+    const char* accident;
+    std::vector<std::string> planted;  // besides the six pages of the earlier run
+    std::vector<std::string> kept;     // of those, still there
+    std::size_t retired;               // files the run removed
+  };
+  const Case cases[] = {
+      {"pages 3 to 6 of the earlier run", {}, {}, 4},
+      {"names that only look like pages",
+       {"d0007.html", "d7.html", "d07.html", "dd003.html", "d003.htm", "d003.html.bak", "e005.html",
+        "d00x.html"},
+       {"d0007.html", "d7.html", "d07.html", "dd003.html", "d003.htm", "d003.html.bak", "e005.html",
+        "d00x.html"},
+       4},
+      {"page 1000 of a very long run", {"d1000.html"}, {}, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    ASSERT_TRUE(convertPages(folder.path(), 6, u'前'));
+    for (const std::string& name : c.planted) put(folder.file(name), "planted");
+    RunFiles files;
+    ASSERT_TRUE(convertPages(folder.path(), 2, u'後', &files));
+    std::vector<std::string> left;
+    for (const auto& [name, bytes] : filesIn(folder.path())) left.push_back(name);
+    std::vector<std::string> expected = c.kept;
+    expected.push_back("d001.html");
+    expected.push_back("d002.html");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(files.retiredFiles.size(), c.retired);
+    // The new last page links to no page after it.
+    EXPECT_EQ(bytesOf(folder.file("d002.html")).find("d003.html"), std::string::npos);
+  }
+  // A failed shorter run removes nothing.
+  TempFolder folder;
+  ASSERT_TRUE(convertPages(folder.path(), 6, u'前'));
+  const auto earlier = filesIn(folder.path());
+  RecordingHost host;
+  host.positionsBeforeStop = 4;
+  EXPECT_FALSE(convertText(blocks(2, u'後'), pagesTo(folder.path()), "", host));
+  EXPECT_EQ(filesIn(folder.path()), earlier);
+}
+
+// A replaced file keeps its mode; a new one, or one behind a link, takes the umask's.
+TEST(OutputFiles, theReplacedFileKeepsItsMode) {
+  struct Case {
+    const char* accident;
+    std::function<void(const TempFolder&)> plant;
+    mode_t expected;  // under umask 022
+  };
+  const Case cases[] = {
+      {"a private file",
+       [](const TempFolder& f) { put(f.file("out.html"), "x"), ::chmod(f.file("out.html").c_str(), 0600); },
+       0600},
+      {"a file for the group",
+       [](const TempFolder& f) { put(f.file("out.html"), "x"), ::chmod(f.file("out.html").c_str(), 0660); },
+       0660},
+      {"no earlier file", [](const TempFolder&) {}, 0644},
+      {"a link to a private file",
+       [](const TempFolder& f) {
+         put(f.file("victim"), "x");
+         ::chmod(f.file("victim").c_str(), 0600);
+         fs::create_symlink("victim", f.file("out.html"));
+       },
+       0644},
+  };
+  const mode_t old = ::umask(022);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    c.plant(folder);
+    RecordingHost host;
+    ASSERT_TRUE(convertText(u"あ", outputTo(folder, OutputMode::singleFile), "", host));
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.file("out.html").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, c.expected);
+  }
+  ::umask(old);
+}
+
+// The preview file is staged as the output files are: refused where it would
+// block or write into a device, replaced by rename under a name with other
+// links, and left as it was by a failed run.
+TEST(OutputFiles, thePreviewFileIsReplacedWholeOrNotAtAll) {
+  struct Case {
+    const char* accident;
+    std::function<std::string(const TempFolder&)> plant;  // gives the preview path
+    bool readOnlyOutput;                                  // the single file's folder may not be written
+    bool converted;
+    std::function<void(const TempFolder&, const std::string& preview)> check;
+  };
+  const Case cases[] = {
+      {"a pipe nobody reads at the preview path",
+       [](const TempFolder& f) {
+         ::mkfifo(f.file("prev.html").c_str(), 0666);
+         return f.file("prev.html");
+       },
+       false, false, [](const TempFolder&, const std::string& p) { EXPECT_TRUE(fs::is_fifo(p)); }},
+      {"a device as the preview", [](const TempFolder&) { return std::string("/dev/null"); }, false, false,
+       [](const TempFolder&, const std::string& p) { EXPECT_TRUE(fs::is_character_file(p)); }},
+      {"a hard link to another file at the preview path",
+       [](const TempFolder& f) {
+         put(f.file("other"), "another file");
+         fs::create_hard_link(f.file("other"), f.file("prev.html"));
+         return f.file("prev.html");
+       },
+       false, true,
+       [](const TempFolder& f, const std::string& p) {
+         EXPECT_EQ(bytesOf(f.file("other")), "another file");
+         EXPECT_EQ(bytesOf(p).rfind("<!--GENERATOR", 0), 0u);
+       }},
+      {"the preview named as the single file", [](const TempFolder& f) { return f.file("ro/x.html"); }, false,
+       false, [](const TempFolder&, const std::string& p) { EXPECT_FALSE(fs::exists(p)); }},
+      {"the single file cannot be written: the earlier preview stays",
+       [](const TempFolder& f) {
+         put(f.file("prev.html"), "earlier preview");
+         return f.file("prev.html");
+       },
+       true, false,
+       [](const TempFolder&, const std::string& p) { EXPECT_EQ(bytesOf(p), "earlier preview"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    const std::string preview = c.plant(folder);
+    // The planted files are the user's to replace; only the folder "ro" is not.
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+      if (entry.is_regular_file()) fs::permissions(entry.path(), fs::perms::all);
+    fs::create_directory(folder.file("ro"));
+    fs::permissions(folder.file("ro"),
+                    c.readOnlyOutput ? fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec
+                                     : fs::perms::all);
+    ConversionSettings s = outputTo(folder, OutputMode::singleFile);
+    s.singleFilePath = pathToText(folder.file("ro/x.html"));
+    bool ran = false;
+    const int code = runUnprivileged(
+        [&] {
+          RecordingHost host;
+          RunFiles files;
+          const bool converted = convertText(fiveBlocks, s, preview, host, &files);
+          return converted ? 0 : files.failure && !files.failure->reason.empty() ? 1 : 2;
+        },
+        ran);
+    if (!ran) GTEST_SKIP() << "running as root without a user 'nobody' to drop to";
+    EXPECT_EQ(code, c.converted ? 0 : 1);
+    c.check(folder, preview);
+    EXPECT_EQ(strayFiles(folder), 0);
+  }
 }
 
 }  // namespace

@@ -396,23 +396,23 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
     EXPECT_FALSE(run.ok);
   }
   {
-    // The preview file goes missing after the first block.
+    // A folder takes the preview file's place during the run: the preview is
+    // written beside it, and the run's end cannot put it there.
     TestRun run;
     RecordingHost host;
     ConversionSettings s = smallSettings();
-    ASSERT_TRUE(beginPreviewFile(run.preview, s));
     GridHtmlWriter writer(s, run.preview, host);
     GridBlock grid(3, 3, false);
     grid.cell(1, 1).text = u"あ";
     ASSERT_TRUE(writer.block(grid));
-    const std::string written = bytesOf(run.preview);
-    ASSERT_TRUE(std::filesystem::remove(run.preview));
-    ASSERT_TRUE(std::filesystem::create_directory(run.preview));  // no longer writable as a file
+    ASSERT_TRUE(std::filesystem::create_directory(run.preview));
     grid.cell(1, 1).text = u"い";
-    EXPECT_FALSE(writer.block(grid));
-    EXPECT_EQ(writer.counters().blocksWritten, 1);
-    EXPECT_NE(written.find("\x82\xa0"), std::string::npos);
-    EXPECT_EQ(host.blocks, 1);
+    EXPECT_TRUE(writer.block(grid));
+    EXPECT_FALSE(writer.finish(true));
+    ASSERT_TRUE(writer.failure().has_value());
+    EXPECT_EQ(writer.failure()->path, run.preview);
+    EXPECT_TRUE(std::filesystem::is_directory(run.preview));
+    EXPECT_EQ(host.blocks, 2);
   }
 }
 

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+
+#include "page_writer.h"
+#include "recording_host.h"
+#include "temp_folder.h"
+#include "unicode_text.h"
 
 namespace zelvato {
 namespace {
@@ -165,6 +171,71 @@ TEST(SettingsCheck, aGridTooLargeToMakeIsAnUnusableSetting) {
     const auto problem = checkSettings(s, 10);
     EXPECT_EQ(!problem, c.usable) << problem.has_value();
     if (problem) EXPECT_EQ(problem->check, SettingsCheck::gridTooLarge);
+  }
+}
+
+// Settings that make the output hundreds of times the source are found before
+// anything is written; ordinary runs, and small ones in a large grid, are not.
+TEST(SettingsCheck, anOutputFarLargerThanTheSourceIsFoundBeforeWriting) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    std::u16string charsPerLine, lines, tabWidth;
+    bool excessive;
+  };
+  std::u16string text, shortLines;
+  for (int i = 0; i < 30000; ++i) text += i % 40 == 39 ? u"。\r\n" : u"あ";
+  for (int i = 0; i < 100000; ++i) shortLines += u"a\n";
+  const Case cases[] = {
+      {"100 KB of tabs, each 1000 spaces wide", std::u16string(100000, u'\t'), u"25", u"20", u"1000", true},
+      {"200 KB of one-letter lines in a grid of 1023 by 1023", shortLines, u"1023", u"1023", u"2", true},
+      {"200 KB of line breaks alone, which show nothing", std::u16string(200000, u'\n'), u"1023", u"1023",
+       u"2", false},
+      {"a long text in the start grid", text, u"25", u"20", u"2", false},
+      {"a few short lines in a large grid: large, but small in itself", shortLines.substr(0, 4000), u"1023",
+       u"1023", u"2", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings s;
+    s.charsPerLine = c.charsPerLine;
+    s.linesPerColumn = c.lines;
+    s.tabWidth = c.tabWidth;
+    EXPECT_EQ(estimateOutput(s, c.source).excessive, c.excessive);
+  }
+}
+
+// The estimate is near what a run writes (within a tenth, and the file's head and foot).
+TEST(SettingsCheck, theOutputEstimateIsNearTheSizeWritten) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    std::u16string charsPerLine, lines, tabWidth;
+    bool grid;
+  };
+  std::u16string text, shortLines;
+  for (int i = 0; i < 3000; ++i) text += i % 40 == 39 ? u"。\r\n" : u"あ";
+  for (int i = 0; i < 3000; ++i) shortLines += u"あ\r\n";
+  const Case cases[] = {
+      {"tabs", std::u16string(300, u'\t'), u"25", u"20", u"100", false},
+      {"short lines in a large grid", shortLines, u"100", u"100", u"2", true},
+      {"line breaks alone", std::u16string(3000, u'\n'), u"100", u"100", u"2", false},
+      {"text", text, u"25", u"20", u"2", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    ConversionSettings s;
+    s.charsPerLine = c.charsPerLine;
+    s.linesPerColumn = c.lines;
+    s.tabWidth = c.tabWidth;
+    s.showGrid = c.grid;
+    s.outputMode = OutputMode::singleFile;
+    s.singleFilePath = pathToText(folder.file("out.html"));
+    RecordingHost host;
+    ASSERT_TRUE(convertText(c.source, s, "", host));
+    const double written = static_cast<double>(std::filesystem::file_size(folder.file("out.html")));
+    EXPECT_NEAR(static_cast<double>(estimateOutput(s, c.source).outputBytes), written, written / 10 + 1000);
   }
 }
 

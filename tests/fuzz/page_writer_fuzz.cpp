@@ -120,11 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(beginPreviewFile(preview, s), "preview begun");
   const bool converted = convertText(source, s, preview, host);
 
+  // The preview is staged with the output files: a failed run leaves the one begun before it.
   const std::string previewBytes = readBytes(preview);
   const bool flow = s.textStyle == TextStyle::flow;
-  require(previewBytes ==
-              encodePage(s, u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" +
-                                (flow ? std::u16string() : charsetDeclaration(s) + u"\r\n") + host.markup_),
+  const std::u16string previewHead =
+      u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + (flow ? std::u16string() : charsetDeclaration(s) + u"\r\n");
+  require(previewBytes == encodePage(s, converted ? previewHead + host.markup_ : previewHead),
           "preview holds the host's markup");
   if (flow) {
     // The flowing page's body holds the writer's own elements only: the

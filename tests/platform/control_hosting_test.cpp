@@ -2,6 +2,7 @@
 // per-user registry, creation by ProgID, the library entry points and dispatch by member
 // identifier.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -217,18 +218,23 @@ class ControlHostingTest : public QObject {
     QVERIFY(meta->indexOfSignal(QByteArray(name.toLatin1()).append("()").constData()) >= 0);
   }
 
-  // The per-user registry comes first; then the registration files that came with the
-  // library, beside the program (a build tree) or in ../lib/zelvato (an installed program).
-  // An entry whose library is gone counts as absent.
-  void theClassIsFoundThroughTheRegistryThenTheRegistrationsThatCameWithTheProgram_data() {
+  // The registration files that came with the library come first, beside the program (a
+  // build tree) or in ../lib/zelvato (an installed program); the per-user registry only
+  // for a program in its build tree (these tests), so an entry planted in a user's files
+  // never chooses the library of an installed program. An entry whose library is gone
+  // counts as absent.
+  void theClassIsFoundThroughTheRegistrationsThatCameWithTheProgramThenTheRegistry_data() {
     QTest::addColumn<QString>("registry");  // "", "entry" or "gone library"
-    QTest::addColumn<QString>("layout");    // "build", "installed", "installed without library", "empty"
+    QTest::addColumn<QString>(
+        "layout");  // "build", "test", "installed", "installed without library", "empty"
     QTest::addColumn<QString>("progId");
     QTest::addColumn<QString>("expected");  // "", "registry", "build" or "installed"
     const QString other = QStringLiteral("Serivane.NoSuchControl");
     // clang-format off
-    QTest::newRow("registry entry")                       << "entry"        << "empty"     << kProgId << "registry";
-    QTest::newRow("registry entry before a registration") << "entry"        << "installed" << kProgId << "registry";
+    QTest::newRow("registry entry in the build tree")     << "entry"        << "test"      << kProgId << "registry";
+    QTest::newRow("planted entry, installed program")     << "entry"        << "installed" << kProgId << "installed";
+    QTest::newRow("planted entry, nothing installed")     << "entry"        << "empty"     << kProgId << "";
+    QTest::newRow("planted entry, library gone")          << "entry"        << "installed without library" << kProgId << "";
     QTest::newRow("gone library in the registry")         << "gone library" << "build"     << kProgId << "build";
     QTest::newRow("registration beside the program")      << ""             << "build"     << kProgId << "build";
     QTest::newRow("ProgID in other case")                 << ""             << "build"     << kProgId.toUpper() << "build";
@@ -238,7 +244,7 @@ class ControlHostingTest : public QObject {
     QTest::newRow("none")                                 << ""             << "empty"     << kProgId << "";
     // clang-format on
   }
-  void theClassIsFoundThroughTheRegistryThenTheRegistrationsThatCameWithTheProgram() {
+  void theClassIsFoundThroughTheRegistrationsThatCameWithTheProgramThenTheRegistry() {
     QFETCH(QString, registry);
     QFETCH(QString, layout);
     QFETCH(QString, progId);
@@ -252,6 +258,7 @@ class ControlHostingTest : public QObject {
     // bin/ holds the program; lib/zelvato/ the library with the registration the build wrote.
     QTemporaryDir installed;
     const QString programFolder = layout == "build"   ? zorbar32Folder()
+                                  : layout == "test"  ? QCoreApplication::applicationDirPath()
                                   : layout == "empty" ? emptyProgramFolder_.path()
                                                       : installed.filePath("bin");
     const QString libraryFolder = installed.filePath("lib/zelvato");
@@ -290,16 +297,17 @@ class ControlHostingTest : public QObject {
     QCOMPARE(QUuid::fromString(registry.value("CLSID").toString()), classId);
     QCOMPARE(registry.value("Library").toString(), QFileInfo(ZORBAR32_PATH).absoluteFilePath());
 
-    // Found through the registry although no library stands beside the program.
-    const hosting::CreatedControl created =
-        hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, emptyProgramFolder_.path());
+    // Found through the registry by a program in the build tree with no library beside it.
+    const hosting::CreatedControl created = hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr,
+                                                                   QCoreApplication::applicationDirPath());
     QVERIFY2(created.ok(), qPrintable(created.error));
     std::unique_ptr<QWidget> widget(created.widget());
 
     QCOMPARE(hosting::unregisterControlLibrary(ZORBAR32_PATH), hosting::S_OK);
     QVERIFY(!hosting::lookupControlClass(kProgId));
-    QVERIFY(
-        !hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr, emptyProgramFolder_.path()).ok());
+    QVERIFY(!hosting::createControl(kProgId, nullptr, &site_, nullptr, nullptr,
+                                    QCoreApplication::applicationDirPath())
+                 .ok());
   }
 
   void theLibraryMayUnloadOnlyWhenNoControlIsAlive() {
