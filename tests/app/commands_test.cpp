@@ -85,6 +85,9 @@ class CommandsTest : public QObject {
   std::unique_ptr<MessageRecorder> messages;
 
   void press(int button) { toolbarButton(*window, button)->trigger(); }
+  bool idle() {
+    return QTest::qWaitFor([this] { return !conversionRunning(*window); }, 120000);
+  }
 
  private Q_SLOTS:
   void initTestCase() { QVERIFY(registerProgressBar()); }
@@ -127,6 +130,7 @@ class CommandsTest : public QObject {
   void convertButtonRunsAndStopButtonEndsTheRunKeepingTheSource() {
     window->txtMain()->setPlainText(QStringLiteral("春はあけぼの。やうやう白くなりゆく山ぎは"));
     press(5);
+    QVERIFY(idle());
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
     QCOMPARE(shownTab(*window), ui::Tab::preview);
 
@@ -146,11 +150,14 @@ class CommandsTest : public QObject {
     });
     stopper.start();
     press(5);
+    QVERIFY(idle());
     stopper.stop();
     QVERIFY(stopped);
+    // Stopping is no error: the information icon, and the status bar says the same.
     QCOMPARE(messages->shown.size(), 1);
-    QCOMPARE(messages->shown[0].text, QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました."));
-    QCOMPARE(window->statusText(), QStringLiteral("ｴﾗｰで中断しました."));
+    QCOMPARE(messages->shown[0].text, QStringLiteral("変換を中止しました."));
+    QCOMPARE(messages->shown[0].icon, MessageIcon::information);
+    QCOMPARE(window->statusText(), QStringLiteral("変換を中止しました."));
     QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(window->sourceText(), source);
     QVERIFY(!QFile::exists(testPreviewFilePath()));
@@ -182,6 +189,7 @@ class CommandsTest : public QObject {
     });
     presser.start();
     Toolbar1_ButtonClick(*window, ui::Command::convert);
+    QVERIFY(idle());
     presser.stop();
     QVERIFY(pressed);
     QCOMPARE(tabDuringRun, 0);
@@ -223,6 +231,7 @@ class CommandsTest : public QObject {
     FileDialogAnswerer dialogs(file);
 
     press(3);
+    QVERIFY(idle());
 
     QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave});
     QCOMPARE(txtOutput(*window, 0)->text(), file);
@@ -319,6 +328,7 @@ class CommandsTest : public QObject {
     txtAppearance(*window, 0)->setText(QStringLiteral("3"));
     txtAppearance(*window, 2)->setText(QStringLiteral("3"));
     press(5);
+    QVERIFY(idle());
     cmdAllSelect(*window, 1)->click();
     const QByteArray preview = fileBytes(testPreviewFilePath());
     const QString blocks =
@@ -328,16 +338,27 @@ class CommandsTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), blocks);
   }
 
-  void helpShowsTheHelpPageBesideTheProgram() {
+  void helpOpensItsOwnWindowAndThePreviewKeepsTheResult() {
     appFolder = QStringLiteral(PROGRAM_DIR "/");
     const QString page = QStringLiteral(PROGRAM_DIR "/help/index.html");
     QVERIFY(QFile::exists(page));
-    QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
+    window->txtMain()->setPlainText(QStringLiteral("縦書き"));
+    press(5);
+    QVERIFY(idle());
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
+
     press(7);
-    QCOMPARE(shownTab(*window), ui::Tab::preview);
-    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(page), 10000);
+    QWidget* help = window->helpWindow();
+    QVERIFY(help && help->isVisible() && help->isWindow());
+    auto* view = help->findChild<QWebEngineView*>();
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toBool(), 10000);
-    QVERIFY(!window->brwIE()->title().isEmpty());
+    QCOMPARE(view->url(), QUrl::fromLocalFile(page));
+    QVERIFY(!view->title().isEmpty());
+    // The preview still shows the result; RELOAD reloads the result, not the help.
+    QCOMPARE(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()));
+    window->toolbarReload_ButtonClick();
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
     QCOMPARE(messages->shown.size(), 0);
   }
 };

@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
       shotTaken = true;
       // The bar's value is copied from the count four times a second; for the
       // picture it is copied now.
-      progress->setBarProperty(zelvato::barValueId, zelvato::progressCount);
+      progress->setBarProperty(zelvato::barValueId, zelvato::progressCount.load());
       QApplication::processEvents();
       progress->grab().save(QDir(shots).filePath(QStringLiteral("progress_window.png")));
       if (QScreen* screen = QGuiApplication::primaryScreen())
