@@ -530,6 +530,9 @@ void frmMain::buildHtmlPage(QWidget* page) {
   txtHTML_->setFont(QFont(texts::defaultFontFace, 8.25));
   txtHTML_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtHTML_->setTabChangesFocus(true);
+  // The pane shows what the run wrote; keeping every appended block for undo
+  // would cost the run more time than the blocks themselves.
+  txtHTML_->setUndoRedoEnabled(false);
   placeBox(txtHTML_, 120, 360, 9015, 2895);
   cmdAllSelect1_ = makeButton(page, QStringLiteral("cmdAllSelect(1)"), QStringLiteral("全てｸﾘｯﾌﾟﾎﾞｰﾄﾞへ"));
   placeBox(cmdAllSelect1_, 7440, 3300, 1695, 375);
