@@ -571,6 +571,7 @@ void frmMain::setKeyboardOrder() {
   std::vector<QWidget*> order{ssTabMain_,
                               cmdFontChange_,
                               txtMain_,
+                              chkAutoPreview_,
                               chkCSS_,
                               txtAppearance_[charsPerLineBox],
                               txtAppearance_[linesPerColumnBox],
@@ -640,6 +641,7 @@ void frmMain::connectRules() {
   connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
 
   txtMain_->installEventFilter(this);
+  chkAutoPreview_->installEventFilter(this);
   for (QCheckBox* box : chkOpt_) box->installEventFilter(this);
   cmdAllSelect1_->installEventFilter(this);
   txtOutput_[bodyTagBox]->installEventFilter(this);

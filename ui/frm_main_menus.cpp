@@ -60,6 +60,9 @@ void frmMain::buildMenus() {
   commandButton(Command::load)->setShortcut(QKeySequence::Open);
   commandButton(Command::convert)->setShortcut(Qt::Key_F5);
   commandButton(Command::stop)->setShortcut(Qt::Key_Escape);
+  // Esc stops a run also while the progress window is the active one; Stop is
+  // enabled only during a run, so Esc keeps its meaning elsewhere.
+  commandButton(Command::stop)->setShortcutContext(Qt::ApplicationShortcut);
   commandButton(Command::help)->setShortcut(Qt::Key_F1);
 
   struct Item {

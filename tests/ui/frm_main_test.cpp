@@ -550,6 +550,7 @@ class FrmMainTest : public QObject {
     QTest::newRow("layout page") << 1 << "chkOpt(5)";
     QTest::newRow("output page") << 3 << "txtOutput(4)";
     QTest::newRow("html page") << 4 << "cmdAllSelect(1)";
+    QTest::newRow("preview page") << 2 << "chkAutoPreview";
   }
   void lastControlOfAPageReturnsToTheTabStrip() {
     QFETCH(int, page);
