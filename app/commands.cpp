@@ -118,8 +118,8 @@ class PaneKeys final : public QObject {
 void Toolbar1_ButtonClick(ui::frmMain& window, ui::Command command) {
   try {
     // The buttons are disabled during a run; a command that arrives anyway is
-    // ignored, except Stop.
-    if (conversionRunning(window) && command != ui::Command::stop) return;
+    // ignored, except Stop. The automatic preview runs unseen and locks nothing.
+    if (window.isBusy() && command != ui::Command::stop) return;
     switch (command) {
       case ui::Command::newText:
         newSource(window);

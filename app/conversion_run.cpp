@@ -50,6 +50,7 @@ class ConversionContext final : public QObject {
     if (worker) {
       host->requestStop();
       worker->wait();
+      delete worker;
     }
   }
 

@@ -404,6 +404,35 @@ class WorkspaceTest : public QObject {
     QVERIFY(!InstanceChannel::handOver(path(QStringLiteral("nobody.socket")), file, 500));
   }
 
+  // ---- the automatic preview ------------------------------------------------------
+
+  void typingPausesGiveAPreviewAndConvertFollowsARunningOne() {
+    QFile::remove(testPreviewFilePath());
+    const QString out = path(QStringLiteral("out.html"));
+    optOutput(*window, 1)->setChecked(true);
+    txtOutput(*window, 0)->setText(out);
+    window->chkAutoPreview()->setChecked(true);
+    type(QStringLiteral("自動の文章"));
+    // Half a second after the typing stopped, the preview alone is converted.
+    QTRY_VERIFY_WITH_TIMEOUT(fileBytes(testPreviewFilePath()).size() > 0 && !conversionRunning(*window),
+                             10000);
+    QVERIFY(!QFile::exists(out));
+    QVERIFY(window->txtHTML()->toPlainText().isEmpty());
+
+    // Convert pressed while a preview runs: the preview stops, the full run follows it.
+    QString text;
+    while (text.size() < 100000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    runConversion(*window, RunKind::preview);
+    QVERIFY(conversionRunning(*window));
+    toolbarButton(*window, 5)->trigger();
+    QVERIFY(QTest::qWaitFor([this] { return window->isBusy(); }, 60000));
+    QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+    QVERIFY(fileBytes(out).startsWith("<HTML>"));
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
   // ---- keys ------------------------------------------------------------------------
 
   void keysReachTheirCommands_data() {
