@@ -134,10 +134,13 @@ class CommandsTest : public QObject {
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
     QCOMPARE(shownTab(*window), ui::Tab::preview);
 
-    // A long run, stopped from the toolbar at the first pass of the event loop.
+    // A long run (blocks of 3 x 3, seconds of work), stopped from the toolbar
+    // at the first pass of the event loop.
     QString text;
-    while (text.size() < 60000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    while (text.size() < 300000) text += QStringLiteral("いろはにほへとちりぬるを\n");
     window->txtMain()->setPlainText(text);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
     const QString source = window->sourceText();
     bool stopped = false;
     QTimer stopper;
