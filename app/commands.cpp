@@ -33,16 +33,25 @@ void newSource(ui::frmMain& window) {
   window.showTab(ui::Tab::source);
 }
 
-void saveHtml(ui::frmMain& window) {
-  window.showTab(ui::Tab::output);
-  window.chooseOutputMode(OutputMode::singleFile);
-  if (window.sourceLength() == 0) openSourceFile(window);
+// Save HTML after the source is there: the output file, then the question.
+void chooseFileAndAsk(ui::frmMain& window) {
   window.cmdFileSelect_Click();
   if (window.sourceLength() == 0) return;
   const ui::MessageAnswer answer = ui::askYesNoCancel(
       &window, texts::convertNow + QStringLiteral("\r\n\r\n") + texts::notSavedUnlessConverted,
       ui::MessageIcon::question);
   if (answer == ui::MessageAnswer::yes) runConversion(window);
+}
+
+void saveHtml(ui::frmMain& window) {
+  window.showTab(ui::Tab::output);
+  window.chooseOutputMode(OutputMode::singleFile);
+  // An empty source is loaded first; the file is read on a worker, so the rest follows its end.
+  if (window.sourceLength() == 0) {
+    openSourceFile(window, [&window] { chooseFileAndAsk(window); });
+  } else {
+    chooseFileAndAsk(window);
+  }
 }
 
 // The help page opens in a window of its own; the preview keeps the result.

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTextCursor>
 #include <QThread>
@@ -85,7 +86,7 @@ void showLoadedText(ui::frmMain& window, const QString& path, const LoadedText& 
 
 // The busy state around the reading, and the messages of its outcome: shared
 // by the Load command, a dropped file and a file named elsewhere.
-void loadWithBusyState(ui::frmMain& window, const QString& path) {
+void loadWithBusyState(ui::frmMain& window, const QString& path, std::function<void()> then = {}) {
   QPointer<ui::frmMain> alive(&window);
   // Disabling takes the keyboard away from the pane; it is given back afterwards.
   QPointer<QWidget> focused = window.focusWidget();
@@ -98,7 +99,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
   QThread* reader = QThread::create([path, result] { *result = readSource(path); });
   reader->setObjectName(QStringLiteral("sourceReader"));
   QObject::connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-  QObject::connect(reader, &QThread::finished, &window, [alive, focused, path, result] {
+  QObject::connect(reader, &QThread::finished, &window, [alive, focused, path, result, then] {
     hideProgress();
     loadRunning = false;
     if (!alive) return;
@@ -108,6 +109,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path) {
     w.setLoading(false);
     if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
     if (!*result) ui::showMessage(&w, toQString(messages::readFailed), ui::MessageIcon::stop);
+    if (then) then();
   });
   reader->start();
 }
@@ -185,8 +187,12 @@ void openNamedFile(ui::frmMain& window, const QString& path) {
   loadWithBusyState(window, path);
 }
 
-void openSourceFile(ui::frmMain& window) {
+void openSourceFile(ui::frmMain& window, std::function<void()> then) {
   if (loadRunning) return;
+  // Every way out that loads nothing goes on with `then` at once.
+  auto ended = qScopeGuard([&then] {
+    if (then) then();
+  });
   window.showTab(ui::Tab::source);
   if (!keepEditsBeforeReplacing(window)) return;
   // The dialog is shared with the output file chooser, so every property is set each time.
@@ -206,7 +212,8 @@ void openSourceFile(ui::frmMain& window) {
     ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return;
   }
-  loadWithBusyState(window, chosen.first());
+  ended.dismiss();
+  loadWithBusyState(window, chosen.first(), std::move(then));
 }
 
 bool loadSourceFile(ui::frmMain& window, const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace zelvato {
 
@@ -9,8 +10,9 @@ class frmMain;
 }
 
 // The Load command: selects the source tab, keeps or saves edited text (the
-// question 保存 / 破棄 / キャンセル), asks for a text file and loads it.
-void openSourceFile(ui::frmMain& window);
+// question 保存 / 破棄 / キャンセル), asks for a text file and loads it. `then`
+// runs once the command has ended: the file loaded, or nothing chosen.
+void openSourceFile(ui::frmMain& window, std::function<void()> then = {});
 
 // Loads a file named by the user some other way (a drop, 最近使ったﾌｧｲﾙ, the
 // command line, a second launch): edited text is asked about first, a
