@@ -571,6 +571,10 @@ void frmMain::setKeyboardOrder() {
   std::vector<QWidget*> order{ssTabMain_,
                               cmdFontChange_,
                               txtMain_,
+                              txtFind_,
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindPrevious")),
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindNext")),
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindClose")),
                               chkAutoPreview_,
                               chkCSS_,
                               txtAppearance_[charsPerLineBox],
@@ -642,6 +646,7 @@ void frmMain::connectRules() {
 
   txtMain_->installEventFilter(this);
   chkAutoPreview_->installEventFilter(this);
+  findBar_->findChild<QWidget*>(QStringLiteral("cmdFindClose"))->installEventFilter(this);
   for (QCheckBox* box : chkOpt_) box->installEventFilter(this);
   cmdAllSelect1_->installEventFilter(this);
   txtOutput_[bodyTagBox]->installEventFilter(this);
@@ -656,6 +661,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     // The last control of a page hands the keyboard back to the tab strip, so
     // Tab never walks on into a page that is not shown. Leaving the window, a
     // popup menu, or a click into another control keep the user's choice.
+    // While the find bar is shown, it is the source page's last control.
+    if (watched == txtMain_ && findBar_ && !findBar_->isHidden())
+      return QMainWindow::eventFilter(watched, event);
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
         reason != Qt::MouseFocusReason) {

@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -492,6 +494,17 @@ class WorkspaceTest : public QObject {
     QCOMPARE(window->txtMain()->textCursor().selectionStart(), 8);
     field->setText(QStringLiteral("象"));
     QVERIFY(!window->findInSource(false));
+
+    // Tab walks from the source pane through the find bar back to the tab strip.
+    window->txtMain()->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtMain()));
+    for (const QString& name : {QStringLiteral("txtFind"), QStringLiteral("cmdFindPrevious"),
+                                QStringLiteral("cmdFindNext"), QStringLiteral("cmdFindClose"), QString()}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* expected = name.isEmpty() ? static_cast<QWidget*>(window->SSTabMain()->tabBar())
+                                         : window->findChild<QWidget*>(name);
+      QTRY_COMPARE(QApplication::focusWidget(), expected);
+    }
   }
 };
 
