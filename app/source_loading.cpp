@@ -177,7 +177,11 @@ bool sourceLoading() {
 }
 
 void openNamedFile(ui::frmMain& window, const QString& path) {
-  if (loadRunning || window.isBusy()) return;
+  if (loadRunning || window.isBusy()) {
+    // A file handed over during a run or a load is opened once the window is free again.
+    QTimer::singleShot(200, &window, [window = &window, path] { openNamedFile(*window, path); });
+    return;
+  }
   if (!keepEditsBeforeReplacing(window)) return;
   if (!fileExists(QFile::encodeName(path).toStdString())) {
     ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);

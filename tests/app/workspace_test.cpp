@@ -435,6 +435,23 @@ class WorkspaceTest : public QObject {
     QCOMPARE(messages->shown.size(), 0);
   }
 
+  void aFileHandedOverDuringARunOpensAfterIt() {
+    const QString file = path(QStringLiteral("later.txt"));
+    writeBytes(file, "after the run");
+    QString text;
+    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    window->setSourceModified(false);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
+    runConversion(*window);
+    QVERIFY(window->isBusy());
+    openNamedFile(*window, file);
+    QCOMPARE(window->sourceText(), text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    stopConversion(*window);
+    QTRY_COMPARE_WITH_TIMEOUT(window->sourceText(), QStringLiteral("after the run\r\n"), 20000);
+  }
+
   // ---- keys ------------------------------------------------------------------------
 
   void keysReachTheirCommands_data() {
