@@ -4,15 +4,21 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QSettings>
 
 #include "app_texts.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "message_box.h"
 #include "platform_routines.h"
+#include "settings_store.h"
 #include "source_loading.h"
+#include "source_saving.h"
 #include "source_text_edit.h"
 
 namespace zelvato {
@@ -20,14 +26,15 @@ namespace zelvato {
 namespace {
 
 void newSource(ui::frmMain& window) {
+  if (!keepEditsBeforeReplacing(window)) return;
   window.clearSource();
+  window.setSourceFile(QString(), SourceEncoding::cp932);
+  window.setSourceModified(false);
   window.showTab(ui::Tab::source);
 }
 
-void saveHtml(ui::frmMain& window) {
-  window.showTab(ui::Tab::output);
-  window.chooseOutputMode(OutputMode::singleFile);
-  if (window.sourceLength() == 0) openSourceFile(window);
+// Save HTML after the source is there: the output file, then the question.
+void chooseFileAndAsk(ui::frmMain& window) {
   window.cmdFileSelect_Click();
   if (window.sourceLength() == 0) return;
   const ui::MessageAnswer answer = ui::askYesNoCancel(
@@ -36,9 +43,61 @@ void saveHtml(ui::frmMain& window) {
   if (answer == ui::MessageAnswer::yes) runConversion(window);
 }
 
+void saveHtml(ui::frmMain& window) {
+  window.showTab(ui::Tab::output);
+  window.chooseOutputMode(OutputMode::singleFile);
+  // An empty source is loaded first; the file is read on a worker, so the rest follows its end.
+  if (window.sourceLength() == 0) {
+    openSourceFile(window, [&window] { chooseFileAndAsk(window); });
+  } else {
+    chooseFileAndAsk(window);
+  }
+}
+
+// The help page opens in a window of its own; the preview keeps the result.
 void showHelp(ui::frmMain& window) {
-  window.showTab(ui::Tab::preview);
-  window.navigate(helpPagePath(appFolder));
+  window.showHelpPage(helpPagePath(appFolder));
+}
+
+void savePresetAs(ui::frmMain& window) {
+  bool ok = false;
+  const QString name = QInputDialog::getText(&window, texts::savePresetTitle, texts::presetName,
+                                             QLineEdit::Normal, QString(), &ok)
+                           .trimmed();
+  if (!ok || name.isEmpty()) return;
+  const auto store = ui::openUserSettings();
+  ui::saveUserPreset(window, *store, name);
+  store->sync();
+  ui::fillPresetsMenu(window, *store);
+}
+
+void runMenuCommand(ui::frmMain& window, ui::MenuCommand command) {
+  // The menu commands that change the text or the settings wait for a run to end.
+  const bool busy = conversionRunning(window) && window.isBusy();
+  switch (command) {
+    case ui::MenuCommand::save:
+      if (!busy) saveSource(window);
+      break;
+    case ui::MenuCommand::saveAs:
+      if (!busy) saveSourceAs(window);
+      break;
+    case ui::MenuCommand::quit:
+      window.close();
+      break;
+    case ui::MenuCommand::find:
+      if (!busy) window.showFindBar();
+      break;
+    case ui::MenuCommand::findNext:
+    case ui::MenuCommand::findPrevious:
+      if (!busy) window.findInSource(command == ui::MenuCommand::findPrevious);
+      break;
+    case ui::MenuCommand::restoreDefaults:
+      if (!busy) ui::applyStartValues(window);
+      break;
+    case ui::MenuCommand::savePreset:
+      if (!busy) savePresetAs(window);
+      break;
+  }
 }
 
 // Watches the keys of the two text panes for select-all and lets every key
@@ -68,8 +127,8 @@ class PaneKeys final : public QObject {
 void Toolbar1_ButtonClick(ui::frmMain& window, ui::Command command) {
   try {
     // The buttons are disabled during a run; a command that arrives anyway is
-    // ignored, except Stop.
-    if (conversionRunning(window) && command != ui::Command::stop) return;
+    // ignored, except Stop. The automatic preview runs unseen and locks nothing.
+    if (window.isBusy() && command != ui::Command::stop) return;
     switch (command) {
       case ui::Command::newText:
         newSource(window);
@@ -130,6 +189,36 @@ void connectCommands(ui::frmMain& window) {
   new PaneKeys(window);
   // The host joins the status bar, the HTML pane and the Stop button now.
   conversionHost(window);
+
+  QObject::connect(&window, &ui::frmMain::menuCommandTriggered, &window,
+                   [&window](ui::MenuCommand command) { runMenuCommand(window, command); });
+  QObject::connect(&window, &ui::frmMain::recentFileChosen, &window,
+                   [&window](const QString& path) { openNamedFile(window, path); });
+  QObject::connect(window.presetsMenu(), &QMenu::triggered, &window, [&window](QAction* action) {
+    if (window.isBusy()) return;
+    const auto store = ui::openUserSettings();
+    ui::applyPreset(window, *store, action->data().toString());
+  });
+  // The automatic preview waits while a file loads or a run is in progress.
+  QObject::connect(&window, &ui::frmMain::autoPreviewDue, &window, [&window] {
+    if (!sourceLoading() && !conversionRunning(window)) runConversion(window, ConversionKind::preview);
+  });
+  // Closing keeps edited text (the question) and remembers the settings and the window.
+  window.setCloseGuard([&window] {
+    if (!keepEditsBeforeReplacing(window)) return false;
+    const auto store = ui::openUserSettings();
+    ui::storeSettings(window, *store);
+    ui::storeGeometry(window, *store);
+    return true;
+  });
+}
+
+void restoreUserSettings(ui::frmMain& window) {
+  const auto store = ui::openUserSettings();
+  ui::restoreSettings(window, *store);
+  ui::restoreGeometry(window, *store);
+  ui::fillPresetsMenu(window, *store);
+  window.setRecentFiles(ui::recentFiles(*store));
 }
 
 }  // namespace zelvato

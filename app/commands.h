@@ -30,8 +30,13 @@ bool selectAllOnCtrlA(QPlainTextEdit& pane, int key, Qt::KeyboardModifiers modif
 bool txtMain_KeyDown(ui::frmMain& window, const QKeyEvent& event);
 bool txtHTML_KeyDown(ui::frmMain& window, const QKeyEvent& event);
 
-// Joins every command to the window's buttons and keys, once, after the
-// window has been made.
+// Joins every command to the window's buttons, menus and keys, once, after
+// the window has been made; closing then asks about edited text and stores
+// the settings and the window's geometry.
 void connectCommands(ui::frmMain& window);
+
+// The settings, the window's geometry, the presets and the recent files from
+// the user's settings file; a bad value gives its start value.
+void restoreUserSettings(ui::frmMain& window);
 
 }  // namespace zelvato

@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <string>
+
+#include "conversion_host.h"
+#include "conversion_settings.h"
+#include "page_writer.h"
 
 namespace zelvato {
 
@@ -9,26 +14,38 @@ namespace ui {
 class frmMain;
 }
 
+// What a run is for: the whole conversion of Convert and Save HTML, or the
+// automatic preview, which writes the preview file only and leaves the window,
+// the HTML pane and the output files alone.
+enum class ConversionKind { full, preview };
+
 // One whole conversion of the main window's source text, started by Convert and
-// by Save HTML. Reads the settings once and checks them (checkSettings: a
-// warning for missing output settings, silence for missing layout values or
-// source), locks the
-// window so that only Stop stays usable, writes the preview file and the
-// output, and ends either with the preview shown on tab 2 or, after any
-// failure or Stop, with the preview file deleted, the interruption message and
-// tab 0. Does nothing while a run of the same window is in progress.
-void runConversion(ui::frmMain& window);
+// by Save HTML. Reads the settings once and checks them (a warning names a
+// missing output setting, an empty layout field or a grid below three; an
+// empty source ends silently), locks the window so that only Stop stays
+// usable, and hands the source and the settings to a worker thread. It returns
+// at once; the run ends on the window's thread, with the preview shown on tab
+// 2, or after a failure with the preview file deleted, the interruption
+// message and tab 0, or after Stop with "変換を中止しました.". Does nothing while
+// a full run of the same window is in progress; a preview in progress is
+// stopped and the full run follows it.
+void runConversion(ui::frmMain& window, ConversionKind kind = ConversionKind::full);
 
 // The Stop command: the running layout fails at its next position and the run
-// ends on its failure path. The source pane keeps its text. Nothing happens
-// when no run is in progress.
+// ends as stopped. The source pane keeps its text, earlier files stay as they
+// were. Nothing happens when no run is in progress.
 void stopConversion(ui::frmMain& window);
 
-// True from the lock of a run until the window has been released again.
+// True from the start of a run (of either kind) until the window has been
+// released again.
 bool conversionRunning(const ui::frmMain& window);
 
 // The window's conversion host, made and joined to the window (status bar,
-// HTML pane, clipboard, Stop button) on first use.
+// HTML pane, Stop button) on first use.
 WindowConversionHost& conversionHost(ui::frmMain& window);
+
+// The engine's run, on the worker thread: the one place the window calls it.
+bool convertOnWorker(std::u16string_view source, const ConversionSettings& settings,
+                     const std::string& previewPath, ConversionHost& host, RunFiles& files);
 
 }  // namespace zelvato

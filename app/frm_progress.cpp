@@ -20,7 +20,7 @@
 
 namespace zelvato {
 
-qint32 progressCount = 0;
+std::atomic<qint32> progressCount{0};
 
 namespace {
 
@@ -120,7 +120,7 @@ void frmProgress::Form_Load() {
 }
 
 void frmProgress::timerProgress_Timer() {
-  setBarProperty(barValueId, progressCount);
+  setBarProperty(barValueId, progressCount.load(std::memory_order_relaxed));
 }
 
 // The window is only a display: the user can neither close it nor dismiss it

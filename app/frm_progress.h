@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <atomic>
 #include <memory>
 
 #include "control_interfaces.h"
@@ -49,9 +50,9 @@ class frmProgress : public QDialog {
 };
 
 // Program-wide count of source code units handled in the current conversion,
-// fed from the conversion host's progress call; the timer copies it into the
-// bar four times a second.
-extern qint32 progressCount;
+// fed from the conversion host's progress call on the worker thread; the timer
+// copies it into the bar four times a second.
+extern std::atomic<qint32> progressCount;
 
 // Member identifiers of the bar that the window sets.
 inline constexpr qint32 barUnitId = zorbar32::member::Unit;

@@ -1,21 +1,21 @@
 #include "main_window_host.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-
+#include "conversion_run.h"
 #include "frm_main.h"
 #include "window_conversion_host.h"
 
 namespace zelvato {
 
 void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
-  host.onStatusText = [&window](const QString& text) { window.setStatusText(text); };
-  host.onBlockMarkup = [&window](const QString& blocks, const QString& lastBlock) {
-    window.appendHtml(blocks);
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(lastBlock);
-  };
-  QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&host](ui::Command command) {
-    if (command == ui::Command::stop) host.requestStop();
+  // Only a full run shows its progress in the window; the automatic preview works unseen.
+  QObject::connect(&host, &WindowConversionHost::statusTextChanged, &window, [&window](const QString& text) {
+    if (window.isBusy()) window.setStatusText(text);
+  });
+  QObject::connect(&host, &WindowConversionHost::blocksFinished, &window, [&window](const QString& blocks) {
+    if (window.isBusy()) window.appendHtml(blocks);
+  });
+  QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&window](ui::Command command) {
+    if (command == ui::Command::stop) stopConversion(window);
   });
 }
 

@@ -9,9 +9,10 @@ namespace ui {
 class frmMain;
 }
 
-// Joins the host to the main window for a run: status texts go to the status
-// bar, each finished block is appended to txtHTML and put on the clipboard, and
-// the Stop command ends the run at its next position.
+// Joins the host to the main window: status texts go to the status bar and
+// the finished blocks are appended to txtHTML, both queued onto the window's
+// thread; the Stop command ends the run at its next position. The clipboard is
+// the user's: only the copy button writes it.
 void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window);
 
 }  // namespace zelvato

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace zelvato {
 
@@ -8,12 +9,23 @@ namespace ui {
 class frmMain;
 }
 
-// The Load command: selects the source tab, asks for a text file, and loads it
-// into the source pane with the busy state and the result messages.
-void openSourceFile(ui::frmMain& window);
+// The Load command: selects the source tab, keeps or saves edited text (the
+// question 保存 / 破棄 / キャンセル), asks for a text file and loads it. `then`
+// runs once the command has ended: the file loaded, or nothing chosen.
+void openSourceFile(ui::frmMain& window, std::function<void()> then = {});
 
-// Reads the file into the source pane line by line, each line followed by
-// CR LF, in chunks; false when the file could not be read.
+// Loads a file named by the user some other way (a drop, 最近使ったﾌｧｲﾙ, the
+// command line, a second launch): edited text is asked about first, a
+// missing file is reported. The file is read and decoded on a worker thread
+// while the window shows the busy state; it returns at once.
+void openNamedFile(ui::frmMain& window, const QString& path);
+
+// True while a file is being read for the window.
+bool sourceLoading();
+
+// Reads the whole file into the source pane, each line followed by CR LF, and
+// makes it the window's file; false when the file could not be read. The
+// file is read before the pane is touched, so a failure leaves the text as it was.
 bool loadSourceFile(ui::frmMain& window, const QString& path);
 
 // Lets the user drop a text file on the source pane to load it.

@@ -50,14 +50,17 @@ void applyProgramIdentity() {
   ui::installJapaneseTranslations();
 }
 
-bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath) {
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath, const QString& channelPath,
+                          const QString& file) {
   if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;
+  if (InstanceChannel::handOver(channelPath, file)) return true;
   ui::showMessage(nullptr, texts::secondInstanceRefused, ui::MessageIcon::stop);
   return true;
 }
 
 bool Main(RunningProgram& program, const StartupParts& parts, const QString& lockFilePath) {
-  if (refuseSecondInstance(program.instanceLock, lockFilePath)) return false;
+  if (refuseSecondInstance(program.instanceLock, lockFilePath, parts.channelPath, parts.fileToOpen))
+    return false;
 
   attempt([&] {
     program.splash = std::make_unique<frmSplash>();
@@ -80,6 +83,21 @@ bool Main(RunningProgram& program, const StartupParts& parts, const QString& loc
     // The splash stays in front of the main window until it closes, also where
     // no window manager keeps topmost windows on top.
     if (program.splash && program.splash->isVisible()) program.splash->raise();
+  });
+  attempt([&] {
+    if (!program.mainWindow || !parts.openFile) return;
+    QWidget* window = program.mainWindow.get();
+    program.channel = std::make_unique<InstanceChannel>();
+    QObject::connect(program.channel.get(), &InstanceChannel::fileHandedOver, window,
+                     [window, open = parts.openFile](const QString& path) {
+                       // One window: the running one comes to the front with the file.
+                       if (window->isMinimized()) window->showNormal();
+                       window->raise();
+                       window->activateWindow();
+                       if (!path.isEmpty()) open(*window, path);
+                     });
+    program.channel->listen(parts.channelPath);
+    if (!parts.fileToOpen.isEmpty()) parts.openFile(*window, parts.fileToOpen);
   });
   return true;
 }

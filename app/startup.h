@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "frm_splash.h"
+#include "instance_channel.h"
 #include "single_instance.h"
 
 namespace zelvato {
@@ -17,6 +18,13 @@ struct StartupParts {
   std::function<void()> preloadProgressWindow;
   // Creates the main window; its load sequence runs now, behind the splash.
   std::function<std::unique_ptr<QWidget>()> createMainWindow;
+  // The file named on the command line (empty: none), opened once the main
+  // window is shown, or handed to the copy that runs already.
+  QString fileToOpen;
+  // Opens a file in the main window; also for the files later launches hand over.
+  std::function<void(QWidget& mainWindow, const QString& path)> openFile;
+  // Where the running copy listens for later launches; empty: nowhere.
+  QString channelPath;
 };
 
 // What start-up leaves behind; it lives as long as the program runs.
@@ -24,21 +32,26 @@ struct RunningProgram {
   SingleInstanceLock instanceLock;
   std::unique_ptr<frmSplash> splash;
   std::unique_ptr<QWidget> mainWindow;
+  std::unique_ptr<InstanceChannel> channel;
 };
 
 // The program's name, version, icon and desktop entry, for the window system,
 // and Qt's own texts in Japanese.
 void applyProgramIdentity();
 
-// True when another copy of the program runs for this user: the refusal
-// "二重起動することはできません." has been shown and the program must end without
-// showing a window. Otherwise `lock` holds the lock (or none could be had, in
-// which case the program starts anyway rather than refuse every start).
-bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath);
+// True when another copy of the program runs for this user: the program must
+// end without showing a window. The copy that runs is handed `file` through
+// its channel and comes to the front; only when it cannot be reached is the
+// refusal "二重起動することはできません." shown. Otherwise `lock` holds the lock
+// (or none could be had, in which case the program starts anyway rather than
+// refuse every start).
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath,
+                          const QString& channelPath = {}, const QString& file = {});
 
-// The start sequence: refuse a second copy; show the splash and paint it at
+// The start sequence: hand over to a copy that runs; show the splash and paint it at
 // once; fill appFolder; preload the progress window; create the main window;
-// start the splash timer; show the main window. Every step after the first is
+// start the splash timer; show the main window; listen for later launches and
+// open the file of the command line. Every step after the first is
 // attempted even if an earlier one failed. False when the program must end now.
 bool Main(RunningProgram& program, const StartupParts& parts,
           const QString& lockFilePath = singleInstanceLockPath());

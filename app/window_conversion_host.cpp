@@ -9,24 +9,20 @@ namespace zelvato {
 
 using texts::toQString;
 
-WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {}
+WindowConversionHost::WindowConversionHost(QObject* parent) : QObject(parent) {
+  elapsed_.start();
+}
 
 void WindowConversionHost::setClock(Clock clock) {
-  throttle_.setClock(std::move(clock));
+  clock_ = std::move(clock);
 }
 
 void WindowConversionHost::reset() {
-  stopRequested_ = false;
-  throttle_.reset();
+  stopRequested_.store(false);
   pendingBlocks_.clear();
-  lastBlock_.clear();
   blocksPending_ = false;
   statusPending_ = false;
   shownOnce_ = false;
-}
-
-void WindowConversionHost::yieldToEvents() {
-  throttle_.yield();
 }
 
 void WindowConversionHost::setStatusText(std::u16string_view text) {
@@ -36,31 +32,29 @@ void WindowConversionHost::setStatusText(std::u16string_view text) {
 }
 
 void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
-  progressCount = codeUnitsHandled;
+  progressCount.store(codeUnitsHandled, std::memory_order_relaxed);
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
-  lastBlock_ = toQString(markup);
-  pendingBlocks_ += lastBlock_;
+  pendingBlocks_ += toQString(markup);
   blocksPending_ = true;
   showIfDue();
 }
 
 void WindowConversionHost::showIfDue() {
-  if (!shownOnce_ || throttle_.now() - lastShown_ >= showInterval) showPending();
+  if (!shownOnce_ || now() - lastShown_ >= showInterval) showPending();
 }
 
 void WindowConversionHost::showPending() {
   shownOnce_ = true;
-  lastShown_ = throttle_.now();
+  lastShown_ = now();
   if (blocksPending_) {
     blocksPending_ = false;
-    const QString blocks = std::exchange(pendingBlocks_, QString());
-    if (onBlockMarkup) onBlockMarkup(blocks, lastBlock_);
+    Q_EMIT blocksFinished(std::exchange(pendingBlocks_, QString()));
   }
   if (statusPending_) {
     statusPending_ = false;
-    if (onStatusText) onStatusText(pendingStatus_);
+    Q_EMIT statusTextChanged(pendingStatus_);
   }
 }
 

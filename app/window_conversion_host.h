@@ -1,63 +1,63 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 #include "conversion_host.h"
-#include "event_loop_throttle.h"
 
 namespace zelvato {
 
-// The main window's side of a conversion. The engine yields once per source
-// character; events are handled through the throttle, at most once per
-// yieldInterval.
+// The window's side of a conversion, called by the engine on the worker
+// thread. It never touches a widget and never runs the event loop: the status
+// text and the finished blocks leave it as signals, which reach the window
+// queued on the window's own thread; Stop is a flag the engine reads.
 class WindowConversionHost : public QObject, public ConversionHost {
   Q_OBJECT
  public:
-  static constexpr qint64 yieldInterval = EventLoopThrottle::interval;
-  using Clock = EventLoopThrottle::Clock;
+  // Milliseconds from any fixed start; tests give their own clock.
+  using Clock = std::function<qint64()>;
 
   explicit WindowConversionHost(QObject* parent = nullptr);
 
-  // The status text and the finished blocks reach the window at most every
+  // The status text and the finished blocks are sent at most every
   // showInterval and once more at the end of the run (showPending), not one by
-  // one: a repaint of the window and a write to the clipboard each cost more
-  // than a small block's whole work.
+  // one: a repaint of the window costs more than a small block's whole work.
   static constexpr qint64 showInterval = 100;  // ms
-
-  // Set by the window: the status bar's text; the blocks finished since the
-  // last call (the window appends them to txtHTML) and the last of them (it
-  // goes to the clipboard).
-  std::function<void(const QString&)> onStatusText;
-  std::function<void(const QString& blocks, const QString& lastBlock)> onBlockMarkup;
 
   void setClock(Clock clock);
 
-  // Before a run: forgets an earlier Stop, and lets the first yield handle events.
+  // Before a run: forgets an earlier Stop, and lets the first block and status go at once.
   void reset();
 
-  void yieldToEvents() override;
-  bool stopRequested() override { return stopRequested_; }
+  // The worker runs on its own thread; the window's event loop runs by itself.
+  void yieldToEvents() override {}
+  bool stopRequested() override { return stopRequested_.load(std::memory_order_relaxed); }
   void setStatusText(std::u16string_view text) override;
   void blockMarkupFinished(std::u16string_view markup) override;
   // Feeds progressCount, which the progress window shows.
   void progressMade(std::int32_t codeUnitsHandled) override;
-  // Hands the window what it has not been shown yet; the run calls it at its end.
+  // Sends what has not been sent yet; the worker calls it at the end of the run.
   void showPending();
 
- public Q_SLOTS:
-  // The Stop command: the run ends at the layout's next position; the source
-  // pane keeps its text.
-  void requestStop() { stopRequested_ = true; }
+  // The Stop command, from any thread: the run ends at the layout's next position.
+  void requestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+
+ Q_SIGNALS:
+  // The blocks finished since the last signal, in order, with their CR LF line ends.
+  void blocksFinished(const QString& blocks);
+  void statusTextChanged(const QString& text);
 
  private:
+  qint64 now() const { return clock_ ? clock_() : elapsed_.elapsed(); }
   void showIfDue();
 
-  EventLoopThrottle throttle_;
-  bool stopRequested_ = false;
+  Clock clock_;
+  QElapsedTimer elapsed_;
+  std::atomic<bool> stopRequested_{false};
   QString pendingBlocks_;
-  QString lastBlock_;
   bool blocksPending_ = false;
   QString pendingStatus_;
   bool statusPending_ = false;

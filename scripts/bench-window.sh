@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Converts Japanese texts through the real main window under Xvfb (page files of
-# one block each: 65,535 code units at 25 x 20, and 59,985 characters at 3 x 3)
+# one block each: a novel of 375,000 code units at 25 x 20, and 59,985 characters at 3 x 3;
+# also loading the novel, the event loop's longest wait during the runs and Stop to idle)
 # and prints the window's time beside zelvato-convert's and the engine's for the
 # same text, measured in one run. Extra arguments go to the program:
 #   scripts/bench-window.sh [--runs N] [--screenshots FOLDER]

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -19,9 +20,11 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -112,15 +115,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setFont(uiFont());
   setContextMenuPolicy(Qt::NoContextMenu);
 
-  mnuVersion_ = menuBar()->addAction(texts::menuVersion);
-  mnuVersion_->setObjectName(QStringLiteral("mnuVersion"));
-
   buildToolbar();
+  buildMenus();
 
   auto* central = new QWidget(this);
   central->setObjectName(QStringLiteral("clientArea"));
-  // Client area 9480 x 5025 less the toolbar (555) and the status bar (255).
-  central->setFixedSize(px(9480), px(5025) - px(555) - px(255));
+  // Client area 9480 x 5025 less the toolbar (555) and the status bar (255):
+  // the smallest the window gets; it grows from there.
+  const QSize client(px(9480), px(5025) - px(555) - px(255));
+  central->setMinimumSize(client);
   setCentralWidget(central);
 
   auto* status = new QStatusBar(this);
@@ -133,7 +136,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   ssTabMain_->setObjectName(QStringLiteral("SSTabMain"));
   ssTabMain_->setTabPosition(QTabWidget::South);
   ssTabMain_->setDocumentMode(false);
-  ssTabMain_->setGeometry(px(120), px(600) - px(555), px(9255), px(4095));
+  // The tab control keeps its design margins to the client area's edges and grows with it.
+  const QRect tabDesign(px(120), px(600) - px(555), px(9255), px(4095));
+  ssTabMain_->setMinimumSize(tabDesign.size());
+  auto* clientLayout = new QVBoxLayout(central);
+  clientLayout->setContentsMargins(tabDesign.left(), tabDesign.top(), client.width() - tabDesign.right() - 1,
+                                   client.height() - tabDesign.bottom() - 1);
+  clientLayout->addWidget(ssTabMain_);
   const QString captions[6] = {QStringLiteral("変換元文章"),      QStringLiteral("ﾚｲｱｳﾄ設定"),
                                QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ"), QStringLiteral("出力設定"),
                                QStringLiteral("簡易出力HTML"),    texts::typesetTab};
@@ -157,13 +166,15 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setKeyboardOrder();
   showTab(Tab::source);
 
-  // Fixed size: the frame follows the client area and cannot be resized.
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
-
   connectRules();
   Form_Load();
+  ssTabMain_->installEventFilter(this);
+  connect(txtMain_->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
+  updateTitle();
 
   adjustSize();
+  // Today's size is the smallest; the window resizes and maximises from there.
+  setMinimumSize(size());
   if (const QScreen* screen = this->screen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
@@ -260,6 +271,13 @@ void frmMain::buildSourcePage(QWidget* page) {
   txtMain_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtMain_->setTabChangesFocus(true);
   placeBox(txtMain_, 120, 390, 9015, 3255);
+  // A whole novel loads and edits without the pane laying out every line at once.
+  txtMain_->setCenterOnScroll(false);
+
+  growth_.push_back({shp, shp->geometry(), true, false, false, false});
+  growth_.push_back({hint, hint->geometry(), true, false, false, false});
+  growth_.push_back({txtMain_, txtMain_->geometry(), true, true, false, false});
+  buildFindBar(page);
 }
 
 void frmMain::buildLayoutPage(QWidget* page) {
@@ -387,6 +405,11 @@ void frmMain::buildPreviewPage(QWidget* page) {
   reload->setObjectName(QStringLiteral("toolbarReloadButton(1)"));
   connect(reload, &QAction::triggered, this, &frmMain::toolbarReload_ButtonClick);
   placeBox(toolbarReload_, 7920, 40, 1215, 330);
+  growth_.push_back({toolbarReload_, toolbarReload_->geometry(), false, false, true, false});
+
+  chkAutoPreview_ = makeCheck(page, QStringLiteral("chkAutoPreview"), texts::autoPreview, Qt::Unchecked);
+  place(chkAutoPreview_, 5400, 120, 2400, 180);
+  growth_.push_back({chkAutoPreview_, chkAutoPreview_->geometry(), false, false, true, false});
 
   picture1_ = new QFrame(page);
   picture1_->setObjectName(QStringLiteral("Picture1"));
@@ -403,6 +426,8 @@ void frmMain::buildPreviewPage(QWidget* page) {
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);
   brwIE_->setGeometry(2, 2, picture1_->width() - 4, picture1_->height() - 4);
+  growth_.push_back({picture1_, picture1_->geometry(), true, true, false, false});
+  growth_.push_back({brwIE_, brwIE_->geometry(), true, true, false, false});
   connect(brwIE_, &QWebEngineView::loadFinished, brwIE_, &QWidget::show);
 }
 
@@ -505,9 +530,14 @@ void frmMain::buildHtmlPage(QWidget* page) {
   txtHTML_->setFont(QFont(texts::defaultFontFace, 8.25));
   txtHTML_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtHTML_->setTabChangesFocus(true);
+  // The pane shows what the run wrote; keeping every appended block for undo
+  // would cost the run more time than the blocks themselves.
+  txtHTML_->setUndoRedoEnabled(false);
   placeBox(txtHTML_, 120, 360, 9015, 2895);
   cmdAllSelect1_ = makeButton(page, QStringLiteral("cmdAllSelect(1)"), QStringLiteral("全てｸﾘｯﾌﾟﾎﾞｰﾄﾞへ"));
   placeBox(cmdAllSelect1_, 7440, 3300, 1695, 375);
+  growth_.push_back({txtHTML_, txtHTML_->geometry(), true, true, false, false});
+  growth_.push_back({cmdAllSelect1_, cmdAllSelect1_->geometry(), false, false, true, true});
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
@@ -541,6 +571,11 @@ void frmMain::setKeyboardOrder() {
   std::vector<QWidget*> order{ssTabMain_,
                               cmdFontChange_,
                               txtMain_,
+                              txtFind_,
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindPrevious")),
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindNext")),
+                              findBar_->findChild<QWidget*>(QStringLiteral("cmdFindClose")),
+                              chkAutoPreview_,
                               chkCSS_,
                               txtAppearance_[charsPerLineBox],
                               txtAppearance_[linesPerColumnBox],
@@ -609,6 +644,8 @@ void frmMain::connectRules() {
   connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
 
   txtMain_->installEventFilter(this);
+  chkAutoPreview_->installEventFilter(this);
+  findBar_->findChild<QWidget*>(QStringLiteral("cmdFindClose"))->installEventFilter(this);
   for (QCheckBox* box : chkOpt_)
     if (box != nullptr) box->installEventFilter(this);
   cmdAllSelect1_->installEventFilter(this);
@@ -616,10 +653,17 @@ void frmMain::connectRules() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ssTabMain_) {
+    if (event->type() == QEvent::Resize) growWithWindow();
+    return QMainWindow::eventFilter(watched, event);
+  }
   if (event->type() == QEvent::FocusOut) {
     // The last control of a page hands the keyboard back to the tab strip, so
     // Tab never walks on into a page that is not shown. Leaving the window, a
     // popup menu, or a click into another control keep the user's choice.
+    // While the find bar is shown, it is the source page's last control.
+    if (watched == txtMain_ && findBar_ && !findBar_->isHidden())
+      return QMainWindow::eventFilter(watched, event);
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
         reason != Qt::MouseFocusReason) {
@@ -635,12 +679,62 @@ void frmMain::giveFocusToTabStrip() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  // Closing is refused silently while a conversion runs.
-  if (!closeAllowed_) {
+  // Closing is refused silently while a conversion runs, and when the user
+  // keeps edited text.
+  if (!closeAllowed_ || (closeGuard_ && !closeGuard_())) {
     event->ignore();
     return;
   }
+  if (helpWindow_) helpWindow_->close();
   QMainWindow::closeEvent(event);
+}
+
+void frmMain::growWithWindow() {
+  // Every page grows by as much as the tab control has grown beyond its design size.
+  const QSize grown = ssTabMain_->size() - ssTabMain_->minimumSize();
+  const int dx = std::max(0, grown.width());
+  const int dy = std::max(0, grown.height());
+  for (const Growth& g : growth_) {
+    QRect r = g.design;
+    if (g.right) r.setWidth(r.width() + dx);
+    if (g.bottom) r.setHeight(r.height() + dy);
+    if (g.moveRight) r.moveLeft(r.left() + dx);
+    if (g.moveBottom) r.moveTop(r.top() + dy);
+    g.widget->setGeometry(r);
+  }
+  // The find bar takes the foot of the source pane while it is shown.
+  if (findBar_ && !findBar_->isHidden()) {
+    QRect pane = txtMain_->geometry();
+    const int h = findBar_->sizeHint().height();
+    findBar_->setGeometry(pane.left(), pane.bottom() + 1 - h, pane.width(), h);
+    pane.setHeight(pane.height() - h - 2);
+    txtMain_->setGeometry(pane);
+  }
+}
+
+void frmMain::setSourceFile(const QString& path, SourceEncoding encoding) {
+  sourceFile_ = path;
+  sourceEncoding_ = encoding;
+  updateTitle();
+}
+
+bool frmMain::sourceModified() const {
+  // An empty pane holds nothing to lose.
+  return txtMain_->document()->isModified() && !txtMain_->document()->isEmpty();
+}
+
+void frmMain::setSourceModified(bool modified) {
+  txtMain_->document()->setModified(modified);
+  setWindowModified(modified);
+}
+
+void frmMain::updateTitle() {
+  // The file's name and the mark of unsaved edits ("[*]"), then the program.
+  if (sourceFile_.isEmpty()) {
+    setWindowTitle(programTitle + QStringLiteral("[*]"));
+  } else {
+    setWindowTitle(QFileInfo(sourceFile_).fileName() + QStringLiteral("[*] - ") + programTitle);
+  }
 }
 
 bool frmMain::event(QEvent* event) {
@@ -684,6 +778,7 @@ void frmMain::showTab(Tab tab) {
 }
 
 void frmMain::setBusy(bool busy) {
+  busy_ = busy;
   txtHTML_->setVisible(!busy);
   closeAllowed_ = !busy;
   ssTabMain_->setEnabled(!busy);

@@ -2,7 +2,10 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
+#include <vector>
 
+#include "codepage.h"
 #include "conversion_settings.h"
 
 class QAction;
@@ -11,6 +14,8 @@ class QFileDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QTimer;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -31,6 +36,9 @@ enum class Tab { source, layout, preview, output, html, typeset };
 // The commands of the Toolbar1 buttons; the value is the button's index (4 is
 // the separator between Save HTML and Convert).
 enum class Command { newText = 1, load = 2, saveHtml = 3, convert = 5, stop = 6, help = 7 };
+
+// The commands that live in the menus only.
+enum class MenuCommand { save, saveAs, quit, find, findNext, findPrevious, restoreDefaults, savePreset };
 
 // The program's working window: source text, every conversion setting, the
 // generated HTML, the preview and the commands.
@@ -77,6 +85,37 @@ class frmMain : public QMainWindow {
   // The HTML pane: emptied before a run; every finished block is appended.
   void clearHtml();
   void appendHtml(const QString& markup);
+
+  // ---- the source text's own file -------------------------------------------
+  // The file the text was loaded from or saved to (empty for a new text) and
+  // its encoding; the title bar names the file and marks unsaved edits.
+  QString sourceFilePath() const { return sourceFile_; }
+  SourceEncoding sourceEncoding() const { return sourceEncoding_; }
+  void setSourceFile(const QString& path, SourceEncoding encoding);
+  bool sourceModified() const;
+  void setSourceModified(bool modified);
+  // Asked before the window closes (when closing is allowed at all): false keeps it open.
+  void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+  // True between setBusy(true) and setBusy(false).
+  bool isBusy() const { return busy_; }
+
+  // ---- menus ------------------------------------------------------------------
+  QAction* menuCommand(MenuCommand command) const;
+  // 最近使ったﾌｧｲﾙ: the files newest first; choosing one raises recentFileChosen.
+  void setRecentFiles(const QStringList& paths);
+  QMenu* recentFilesMenu() const { return mnuRecent_; }
+  // The presets: the start values, 400字詰め原稿用紙 and the user's own.
+  QMenu* presetsMenu() const { return mnuPresets_; }
+  // The help page, in a window of its own beside the main window.
+  void showHelpPage(const QString& path);
+  QWidget* helpWindow() const { return helpWindow_; }
+  // Find in the source text: shows the find bar; the next or previous match of
+  // its text, from the caret, wrapping around; false when there is none.
+  void showFindBar();
+  bool findInSource(bool backward);
+  // 自動ﾌﾟﾚﾋﾞｭｰ: on, autoPreviewDue is raised half a second after the source
+  // text last changed.
+  QCheckBox* chkAutoPreview() const { return chkAutoPreview_; }
 
   // The character count shown above the source pane for n code units.
   static QString characterCountText(qint64 n);
@@ -136,6 +175,9 @@ class frmMain : public QMainWindow {
   void commandTriggered(Command command);
   // cmdAllSelect(index) was pressed.
   void cmdAllSelectClicked(int index);
+  void menuCommandTriggered(MenuCommand command);
+  void recentFileChosen(const QString& path);
+  void autoPreviewDue();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -144,6 +186,10 @@ class frmMain : public QMainWindow {
 
  private:
   void buildToolbar();
+  void buildMenus();
+  void buildFindBar(QWidget* page);
+  void growWithWindow();
+  void updateTitle();
   void buildSourcePage(QWidget* page);
   void buildLayoutPage(QWidget* page);
   void buildPreviewPage(QWidget* page);
@@ -178,6 +224,26 @@ class frmMain : public QMainWindow {
   static constexpr int countLabel = 20;
 
   bool closeAllowed_ = false;
+  bool busy_ = false;
+  QString sourceFile_;
+  SourceEncoding sourceEncoding_ = SourceEncoding::cp932;
+  std::function<bool()> closeGuard_;
+  // Controls that follow the window's growth: the design rectangle and which
+  // edges move with the tab control's right and bottom edges.
+  struct Growth {
+    QWidget* widget;
+    QRect design;
+    bool right, bottom, moveRight, moveBottom;
+  };
+  std::vector<Growth> growth_;
+  std::array<QAction*, 8> menuCommands_{};
+  QMenu* mnuRecent_ = nullptr;
+  QMenu* mnuPresets_ = nullptr;
+  QWidget* helpWindow_ = nullptr;
+  QWidget* findBar_ = nullptr;
+  QLineEdit* txtFind_ = nullptr;
+  QCheckBox* chkAutoPreview_ = nullptr;
+  QTimer* autoPreviewTimer_ = nullptr;
 
   QToolBar* toolbar1_ = nullptr;
   std::array<QAction*, 8> toolbarButtons_{};

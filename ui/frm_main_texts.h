@@ -23,6 +23,28 @@ inline const QString encodingFrame = QStringLiteral("文字コード");
 inline const QString accessibleText = QStringLiteral("読み上げ用テキストを付ける");
 inline const QString converting = QStringLiteral("変換処理中...");
 
+// The menus.
+inline const QString menuFile = QStringLiteral("ﾌｧｲﾙ(&F)");
+inline const QString menuEdit = QStringLiteral("編集(&E)");
+inline const QString menuConvert = QStringLiteral("変換(&C)");
+inline const QString menuSettings = QStringLiteral("設定(&S)");
+inline const QString menuSave = QStringLiteral("保存(&S)");
+inline const QString menuSaveAs = QStringLiteral("名前を付けて保存(&A)...");
+inline const QString menuRecent = QStringLiteral("最近使ったﾌｧｲﾙ(&R)");
+inline const QString menuQuit = QStringLiteral("終了(&Q)");
+inline const QString menuFind = QStringLiteral("検索(&F)...");
+inline const QString menuFindNext = QStringLiteral("次を検索(&N)");
+inline const QString menuFindPrevious = QStringLiteral("前を検索(&P)");
+inline const QString menuDefaults = QStringLiteral("既定値に戻す");
+inline const QString menuPresets = QStringLiteral("ﾌﾟﾘｾｯﾄ(&P)");
+inline const QString menuSavePreset = QStringLiteral("現在の設定に名前を付けて保存...");
+inline const QString findLabel = QStringLiteral("検索:");
+inline const QString findNext = QStringLiteral("次へ");
+inline const QString findPrevious = QStringLiteral("前へ");
+inline const QString findClose = QStringLiteral("閉じる");
+inline const QString helpWindowTitle = QStringLiteral("Zelvato ﾍﾙﾌﾟ");
+inline const QString autoPreview = QStringLiteral("自動ﾌﾟﾚﾋﾞｭｰ");
+
 inline const QString typesetTab = QStringLiteral("組版設定");
 inline const QString kinsokuOption = QStringLiteral("禁則処理");
 inline const QString tateChuYokoOption = QStringLiteral("縦中横");

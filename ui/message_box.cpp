@@ -1,5 +1,6 @@
 #include "message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 #include "program_identity.h"
@@ -40,9 +41,17 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, MessageIcon i
   box.setObjectName(QStringLiteral("ZelvatoMessageBox"));
   if (buttons == MessageButtons::ok) {
     box.setStandardButtons(QMessageBox::Ok);
-  } else {
+  } else if (buttons == MessageButtons::yesNoCancel) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // The standard buttons, named in Japanese whatever translation is installed.
+    box.button(QMessageBox::Save)->setText(QStringLiteral("保存"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("破棄"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
   }
   box.setWindowModality(Qt::ApplicationModal);
   box.raise();
@@ -54,6 +63,10 @@ MessageAnswer showMessageBox(QWidget* parent, const QString& text, MessageIcon i
       return MessageAnswer::no;
     case QMessageBox::Cancel:
       return MessageAnswer::cancel;
+    case QMessageBox::Save:
+      return MessageAnswer::save;
+    case QMessageBox::Discard:
+      return MessageAnswer::discard;
     default:
       return buttons == MessageButtons::ok ? MessageAnswer::ok : MessageAnswer::cancel;
   }

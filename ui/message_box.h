@@ -8,11 +8,12 @@ class QWidget;
 namespace zelvato::ui {
 
 enum class MessageIcon { none, information, warning, stop, question };
-enum class MessageButtons { ok, yesNoCancel };
-enum class MessageAnswer { ok, yes, no, cancel };
+enum class MessageButtons { ok, yesNoCancel, saveDiscardCancel };
+enum class MessageAnswer { ok, yes, no, cancel, save, discard };
 
 // Every message of the program goes through here: modal, titled "Zelvato",
-// one icon, an OK button or Yes/No/Cancel; returns the button pressed.
+// one icon, an OK button, Yes/No/Cancel or 保存/破棄/キャンセル; returns the
+// button pressed.
 MessageAnswer showMessageBox(QWidget* parent, const QString& text, MessageIcon icon, MessageButtons buttons);
 
 inline void showMessage(QWidget* parent, const QString& text, MessageIcon icon) {

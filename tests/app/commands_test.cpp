@@ -85,6 +85,9 @@ class CommandsTest : public QObject {
   std::unique_ptr<MessageRecorder> messages;
 
   void press(int button) { toolbarButton(*window, button)->trigger(); }
+  bool idle() {
+    return QTest::qWaitFor([this] { return !conversionRunning(*window); }, 120000);
+  }
 
  private Q_SLOTS:
   void initTestCase() { QVERIFY(registerProgressBar()); }
@@ -127,13 +130,17 @@ class CommandsTest : public QObject {
   void convertButtonRunsAndStopButtonEndsTheRunKeepingTheSource() {
     window->txtMain()->setPlainText(QStringLiteral("春はあけぼの。やうやう白くなりゆく山ぎは"));
     press(5);
+    QVERIFY(idle());
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
     QCOMPARE(shownTab(*window), ui::Tab::preview);
 
-    // A long run, stopped from the toolbar at the first pass of the event loop.
+    // A long run (blocks of 3 x 3, seconds of work), stopped from the toolbar
+    // at the first pass of the event loop.
     QString text;
-    while (text.size() < 60000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    while (text.size() < 300000) text += QStringLiteral("いろはにほへとちりぬるを\n");
     window->txtMain()->setPlainText(text);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
     const QString source = window->sourceText();
     bool stopped = false;
     QTimer stopper;
@@ -146,11 +153,14 @@ class CommandsTest : public QObject {
     });
     stopper.start();
     press(5);
+    QVERIFY(idle());
     stopper.stop();
     QVERIFY(stopped);
+    // Stopping is no error: the information icon, and the status bar says the same.
     QCOMPARE(messages->shown.size(), 1);
-    QCOMPARE(messages->shown[0].text, QStringLiteral("変換中に予期しないｴﾗｰが発生し、中断されました."));
-    QCOMPARE(window->statusText(), QStringLiteral("ｴﾗｰで中断しました."));
+    QCOMPARE(messages->shown[0].text, QStringLiteral("変換を中止しました."));
+    QCOMPARE(messages->shown[0].icon, MessageIcon::information);
+    QCOMPARE(window->statusText(), QStringLiteral("変換を中止しました."));
     QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(window->sourceText(), source);
     QVERIFY(!QFile::exists(testPreviewFilePath()));
@@ -182,6 +192,7 @@ class CommandsTest : public QObject {
     });
     presser.start();
     Toolbar1_ButtonClick(*window, ui::Command::convert);
+    QVERIFY(idle());
     presser.stop();
     QVERIFY(pressed);
     QCOMPARE(tabDuringRun, 0);
@@ -200,6 +211,32 @@ class CommandsTest : public QObject {
     QCOMPARE(messages->shown.size(), 0);
     QVERIFY(optOutput(*window, 1)->isChecked());
     QVERIFY(!QFile::exists(testPreviewFilePath()));
+  }
+
+  void saveHtmlWithAnEmptySourceLoadsItThenAsks() {
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("source.txt"));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\x8F\x63\x8F\x91\x82\xAB\r\n");
+    file.close();
+    // The open dialog takes the source, the save dialog the output file.
+    QList<QString> answers{source, dir.filePath(QStringLiteral("out.html"))};
+    QTimer timer;
+    timer.setInterval(20);
+    connect(&timer, &QTimer::timeout, this, [&answers] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr || !dialog->isVisible() || answers.isEmpty()) return;
+      dialog->selectFile(answers.takeFirst());
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    timer.start();
+    messages->answers = {MessageAnswer::no};
+    press(3);
+    QTRY_COMPARE_WITH_TIMEOUT(messages->shown.size(), 1, 10000);
+    QCOMPARE(messages->shown[0].buttons, MessageButtons::yesNoCancel);
+    QCOMPARE(window->sourceText(), QStringLiteral("縦書き\r\n"));
+    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out.html")));
   }
 
   void saveHtmlAsksBeforeConverting_data() {
@@ -223,6 +260,7 @@ class CommandsTest : public QObject {
     FileDialogAnswerer dialogs(file);
 
     press(3);
+    QVERIFY(idle());
 
     QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave});
     QCOMPARE(txtOutput(*window, 0)->text(), file);
@@ -319,6 +357,7 @@ class CommandsTest : public QObject {
     txtAppearance(*window, 0)->setText(QStringLiteral("3"));
     txtAppearance(*window, 2)->setText(QStringLiteral("3"));
     press(5);
+    QVERIFY(idle());
     cmdAllSelect(*window, 1)->click();
     const QByteArray preview = fileBytes(testPreviewFilePath());
     const QString blocks =
@@ -328,16 +367,27 @@ class CommandsTest : public QObject {
     QCOMPARE(QApplication::clipboard()->text(), blocks);
   }
 
-  void helpShowsTheHelpPageBesideTheProgram() {
+  void helpOpensItsOwnWindowAndThePreviewKeepsTheResult() {
     appFolder = QStringLiteral(PROGRAM_DIR "/");
     const QString page = QStringLiteral(PROGRAM_DIR "/help/index.html");
     QVERIFY(QFile::exists(page));
-    QSignalSpy loaded(window->brwIE(), &QWebEngineView::loadFinished);
+    window->txtMain()->setPlainText(QStringLiteral("縦書き"));
+    press(5);
+    QVERIFY(idle());
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
+
     press(7);
-    QCOMPARE(shownTab(*window), ui::Tab::preview);
-    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(page), 10000);
+    QWidget* help = window->helpWindow();
+    QVERIFY(help && help->isVisible() && help->isWindow());
+    auto* view = help->findChild<QWebEngineView*>();
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toBool(), 10000);
-    QVERIFY(!window->brwIE()->title().isEmpty());
+    QCOMPARE(view->url(), QUrl::fromLocalFile(page));
+    QVERIFY(!view->title().isEmpty());
+    // The preview still shows the result; RELOAD reloads the result, not the help.
+    QCOMPARE(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()));
+    window->toolbarReload_ButtonClick();
+    QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
     QCOMPARE(messages->shown.size(), 0);
   }
 };

@@ -84,7 +84,7 @@ class FrmProgressTest : public QObject {
     zelvato::showProgress(message, maximum, unit, showBar);
     frmProgress* window = loadedProgressWindow();
     QVERIFY(window && window->isVisible());
-    QCOMPARE(progressCount, 0);
+    QCOMPARE(progressCount.load(), 0);
     QCOMPARE(window->lblMessage()->text(), message);
     QCOMPARE(window->lblMessage()->y(), messageTop);
     QCOMPARE(bar(barUnitId).toString(), barUnit);
@@ -118,7 +118,7 @@ class FrmProgressTest : public QObject {
     QPointer<frmProgress> window = loadedProgressWindow();
     progressCount = 42;
     hideProgress();
-    QCOMPARE(progressCount, 0);
+    QCOMPARE(progressCount.load(), 0);
     QVERIFY(window.isNull());
     QVERIFY(!loadedProgressWindow());
     // Without a loaded window it loads and unloads one, never showing it.

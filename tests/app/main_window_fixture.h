@@ -15,6 +15,8 @@
 
 #include "control_host.h"
 #include "conversion_host.h"
+#include "conversion_run.h"
+#include "frm_main.h"
 #include "message_box.h"
 #include "program_identity.h"
 
@@ -29,6 +31,8 @@ inline QTemporaryDir& runtimeFolder() {
 
 inline void prepareMainWindowTest() {
   qputenv("XDG_RUNTIME_DIR", runtimeFolder().path().toLocal8Bit());
+  // The remembered settings go to the test's own folder, never the user's.
+  qputenv("XDG_CONFIG_HOME", runtimeFolder().filePath(QStringLiteral("config")).toLocal8Bit());
   qputenv("ZELVATO_CONTROL_REGISTRY", runtimeFolder().filePath(QStringLiteral("controls.ini")).toLocal8Bit());
   ui::prepareApplication();
 }
@@ -76,6 +80,12 @@ class MessageRecorder {
   QList<ui::MessageAnswer> answers;
   std::function<void()> onShown;  // called as each message is shown
 };
+
+// Starts a run and waits for the worker to end and the window to be released.
+inline bool runAndWait(ui::frmMain& window, ConversionKind kind = ConversionKind::full) {
+  runConversion(window, kind);
+  return QTest::qWaitFor([&window] { return !conversionRunning(window); }, 120000);
+}
 
 // A host for the engine alone, as the command-line converter runs it.
 class QuietHost : public ConversionHost {

@@ -7,9 +7,11 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+#include <atomic>
 #include <stdexcept>
 
 #include "lock_holder_client.h"
@@ -45,6 +47,7 @@ class StartupTest : public QObject {
   void standardButtonsAndFileDialogSpeakJapanese();
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
+  void laterLaunchesHandTheirFilesToTheRunningWindow();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -198,6 +201,37 @@ void StartupTest::failingStepDoesNotStopTheStart() {
 
   QVERIFY(program.mainWindow && program.mainWindow->isVisible());
   QVERIFY(program.splash->LoadingTimer()->isActive());
+  QVERIFY(messages_.isEmpty());
+}
+
+void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
+  QStringList opened;
+  RunningProgram program;
+  StartupParts parts;
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
+  parts.fileToOpen = QStringLiteral("/texts/first.txt");
+  parts.channelPath = dir_->filePath(QStringLiteral("zelvato.socket"));
+  parts.openFile = [&opened](QWidget&, const QString& path) { opened << path; };
+
+  QVERIFY(Main(program, parts, lockPath_));
+  QCOMPARE(opened, QStringList{QStringLiteral("/texts/first.txt")});
+
+  // A second launch, with a file and without one: the running window takes the
+  // file; no second window, no refusal. It blocks on its side of the socket as
+  // a process of its own would, so it runs on a thread of its own here.
+  for (const QString& file : {QStringLiteral("/texts/second.txt"), QString()}) {
+    std::atomic<int> refused{-1};
+    QThread* launch = QThread::create([&] {
+      SingleInstanceLock lock;
+      refused = refuseSecondInstance(lock, lockPath_, parts.channelPath, file) ? 1 : 0;
+    });
+    launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(refused.load() >= 0, 10000);
+    QVERIFY(launch->wait(5000));
+    delete launch;
+    QCOMPARE(refused.load(), 1);
+  }
+  QCOMPARE(opened, (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
   QVERIFY(messages_.isEmpty());
 }
 

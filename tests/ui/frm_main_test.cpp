@@ -527,7 +527,7 @@ class FrmMainTest : public QObject {
     QFETCH(qint64, length);
     QFETCH(QString, label);
     QCOMPARE(frmMain::characterCountText(length), label);
-    if (length <= zelvato::ui::SourceTextEdit::maximumLength) {
+    if (length <= 100000) {
       window->txtMain()->setPlainText(QString(length, QChar(u'あ')));
       QCOMPARE(lblHcov(*window, 20)->text(), label);
     }
@@ -542,23 +542,20 @@ class FrmMainTest : public QObject {
              QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします"));
   }
 
-  void sourcePaneStopsAtTheLimit_data() {
+  void sourcePaneTakesAnyLength_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<int>("before");
     QTest::addColumn<QString>("added");
     QTest::addColumn<int>("after");
-    const int cap = zelvato::ui::SourceTextEdit::maximumLength;
-    QTest::newRow("typing the last character") << "type" << cap - 1 << "x" << cap;
-    QTest::newRow("typing beyond") << "type" << cap << "xy" << cap;
-    QTest::newRow("pasting beyond is cut") << "paste" << cap - 5 << "0123456789" << cap;
-    QTest::newRow("pasting a line break that does not fit") << "paste" << cap - 1 << "\n" << cap - 1;
-    QTest::newRow("pasting CR LF text counts each break as two") << "paste" << cap - 5 << "ab\r\ncdef" << cap;
-    QTest::newRow("composed text beyond is cut") << "compose" << cap - 2 << "漢字変換" << cap;
-    QTest::newRow("enter without room for CR LF") << "enter" << cap - 1 << "" << cap - 1;
-    QTest::newRow("enter with room") << "enter" << cap - 2 << "" << cap;
-    QTest::newRow("setting too long a text") << "set" << 0 << QString(cap + 100, QChar(u'z')) << cap;
+    // Beyond the 65,535 code units the pane of old held: nothing is cut.
+    QTest::newRow("typing beyond 65,535") << "type" << 65535 << "xy" << 65537;
+    QTest::newRow("pasting beyond") << "paste" << 65530 << "0123456789" << 65540;
+    QTest::newRow("pasting CR LF text counts each break as two") << "paste" << 65533 << "ab\r\ncdef" << 65541;
+    QTest::newRow("composed text beyond") << "compose" << 65534 << "漢字変換" << 65538;
+    QTest::newRow("enter beyond") << "enter" << 65535 << "" << 65537;
+    QTest::newRow("setting a novel's length") << "set" << 0 << QString(375000, QChar(u'z')) << 375000;
   }
-  void sourcePaneStopsAtTheLimit() {
+  void sourcePaneTakesAnyLength() {
     QFETCH(QString, how);
     QFETCH(int, before);
     QFETCH(QString, added);
@@ -583,20 +580,10 @@ class FrmMainTest : public QObject {
     QCOMPARE(pane->sourceLength(), after);
     QCOMPARE(window->sourceText().size(), after);
     QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(after));
-  }
-
-  void undoAfterACutPasteRestoresTheEarlierText() {
-    const int cap = zelvato::ui::SourceTextEdit::maximumLength;
-    auto* pane = window->txtMain();
-    pane->setPlainText(QString(cap - 3, QChar(u'あ')));
-    pane->moveCursor(QTextCursor::End);
-    QApplication::clipboard()->setText(QStringLiteral("0123456789"));
-    pane->paste();
-    QVERIFY(pane->toPlainText().endsWith(QStringLiteral("あ012")));
-    pane->undo();
-    QCOMPARE(pane->sourceLength(), cap - 3);
-    pane->redo();
-    QCOMPARE(pane->sourceLength(), cap);
+    if (how != QLatin1String("set")) {
+      pane->undo();
+      QCOMPARE(pane->sourceLength(), before);
+    }
   }
 
   void closingIsRefusedWhileNotAllowed() {
@@ -615,6 +602,7 @@ class FrmMainTest : public QObject {
     QTest::newRow("layout page") << 1 << "chkOpt(5)";
     QTest::newRow("output page") << 3 << "txtOutput(4)";
     QTest::newRow("html page") << 4 << "cmdAllSelect(1)";
+    QTest::newRow("preview page") << 2 << "chkAutoPreview";
   }
   void lastControlOfAPageReturnsToTheTabStrip() {
     QFETCH(int, page);
@@ -662,19 +650,49 @@ class FrmMainTest : public QObject {
     }
   }
 
-  void windowHasTheFixedDesignSize() {
+  void windowStartsAtTheDesignSizeAndGrows() {
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Zelvato"));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Zelvato[*]"));
     QVERIFY(!window->windowIcon().isNull());
-    // Client area 9480 x 5025 twips below the menu bar.
+    // Client area 9480 x 5025 twips below the menu bar, and no smaller.
     QCOMPARE(window->width(), 632);
     QCOMPARE(window->height() - window->menuBar()->height(), 335);
-    QCOMPARE(window->menuBar()->actions().size(), 1);
-    QCOMPARE(window->menuBar()->actions().first()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
+    QCOMPARE(window->minimumSize(), window->size());
+    QVERIFY(window->maximumWidth() > 1600 && window->maximumHeight() > 1000);
+    QCOMPARE(window->menuBar()->actions().last()->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)"));
     QCOMPARE(window->SSTabMain()->tabPosition(), QTabWidget::South);
     QCOMPARE(window->SSTabMain()->count(), 6);  // the five pages and the typesetting page
+  }
+
+  void panesGrowWithTheWindow_data() {
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<bool>("grows");
+    QTest::newRow("source pane") << "txtMain" << true;
+    QTest::newRow("preview") << "brwIE" << true;
+    QTest::newRow("HTML pane") << "txtHTML" << true;
+    QTest::newRow("a settings field keeps its place and size") << "txtAppearance(0)" << false;
+  }
+  void panesGrowWithTheWindow() {
+    QFETCH(QString, pane);
+    QFETCH(bool, grows);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* control = window->findChild<QWidget*>(pane);
+    const QRect before = control->geometry();
+    window->resize(1600, 1000);
+    QTRY_COMPARE(window->size(), QSize(1600, 1000));
+    const QRect after = control->geometry();
+    if (grows) {
+      // Larger by what the window grew, less nothing: the pane follows both edges.
+      QCOMPARE(after.topLeft(), before.topLeft());
+      QCOMPARE(after.width() - before.width(), 1600 - 632);
+      QCOMPARE(after.height() - before.height(), 1000 - window->minimumHeight());
+    } else {
+      QCOMPARE(after, before);
+    }
+    window->resize(window->minimumSize());
+    QTRY_COMPARE(control->geometry(), before);
   }
 
   void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {

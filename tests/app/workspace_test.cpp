@@ -1,0 +1,529 @@
+// The window as a writer's workspace: the source text is never lost (save,
+// the question before it is replaced, the atomic write), the settings are
+// remembered and survive a damaged file, a second launch hands over its file,
+// and the keys reach the commands.
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <atomic>
+#include <memory>
+#include <tuple>
+
+#include "../support/when_modal_shown.h"
+#include "../support/window_controls.h"
+#include "commands.h"
+#include "conversion_run.h"
+#include "frm_main.h"
+#include "instance_channel.h"
+#include "main_window_fixture.h"
+#include "settings_store.h"
+#include "source_loading.h"
+#include "source_saving.h"
+#include "source_text_edit.h"
+
+using namespace zelvato;
+using namespace zelvato::testing;
+using zelvato::ui::frmMain;
+using zelvato::ui::MessageAnswer;
+using zelvato::ui::MessageButtons;
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+QString settingsFile() {
+  return runtimeFolder().filePath(QStringLiteral("config/zelvato/zelvato.ini"));
+}
+
+// Every field of the record, for comparing two of them.
+auto fields(const ConversionSettings& s) {
+  return std::tuple(s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx,
+                    s.tabWidth, s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.textColourEnabled,
+                    s.addRule, s.showGrid, s.kanjiNumerals, s.lineBreakRules, s.outputMode, s.singleFilePath,
+                    s.outputFolder, s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
+                    s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku, s.tateChuYoko,
+                    s.aozoraNotation, s.rubyMode);
+}
+bool same(const ConversionSettings& a, const ConversionSettings& b) {
+  return fields(a) == fields(b);
+}
+
+const QString keepEdits = QStringLiteral("変換元文章が変更されています. 保存しますか?");
+
+}  // namespace
+
+class WorkspaceTest : public QObject {
+  Q_OBJECT
+
+ public:
+  static void initMain() { prepareMainWindowTest(); }
+
+ private:
+  std::unique_ptr<frmMain> window;
+  std::unique_ptr<MessageRecorder> messages;
+  std::unique_ptr<QTemporaryDir> dir;
+
+  std::unique_ptr<frmMain> makeWindow() {
+    auto w = std::make_unique<frmMain>();
+    connectCommands(*w);
+    installSourceFileDrop(*w);
+    restoreUserSettings(*w);
+    return w;
+  }
+
+  // Types into the source pane as the user does, so the text counts as edited.
+  void type(const QString& text) {
+    window->txtMain()->setFocus();
+    window->txtMain()->moveCursor(QTextCursor::End);
+    window->txtMain()->insertPlainText(text);
+  }
+
+  QString path(const QString& name) const { return dir->filePath(name); }
+
+ private Q_SLOTS:
+  void initTestCase() { QVERIFY(registerProgressBar()); }
+
+  void init() {
+    QFile::remove(settingsFile());
+    messages = std::make_unique<MessageRecorder>();
+    dir = std::make_unique<QTemporaryDir>();
+    window = makeWindow();
+    window->show();
+    window->activateWindow();
+    // The keys reach their commands in the active window.
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  void cleanup() {
+    if (window) {
+      window->setCloseGuard({});
+      window->setCloseAllowed(true);
+    }
+    window.reset();
+    messages.reset();
+    dir.reset();
+  }
+
+  // ---- never lose the text ------------------------------------------------------
+
+  void closeWithEditsAsks_data() {
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QByteArray>("onDisk");  // the source file's bytes afterwards
+    QTest::newRow("保存 writes the file in its encoding and closes")
+        << MessageAnswer::save << true << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\n\x92\xC7\x8B\x4C");
+    QTest::newRow("破棄 closes and leaves the file")
+        << MessageAnswer::discard << true << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\n");
+    QTest::newRow("キャンセル keeps the window and the text")
+        << MessageAnswer::cancel << false << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\n");
+  }
+  void closeWithEditsAsks() {
+    QFETCH(MessageAnswer, answer);
+    QFETCH(bool, closed);
+    QFETCH(QByteArray, onDisk);
+    const QString file = path(QStringLiteral("story.txt"));
+    writeBytes(file, "\x8F\x63\x8F\x91\x82\xAB\r\n");  // 縦書き in Shift_JIS
+    QVERIFY(loadSourceFile(*window, file));
+    QCOMPARE(window->windowTitle(), QStringLiteral("story.txt[*] - Zelvato"));
+    QVERIFY(!window->isWindowModified());
+    type(QStringLiteral("追記"));
+    QVERIFY(window->isWindowModified());
+    messages->answers = {answer};
+
+    QCOMPARE(window->close(), closed);
+
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, keepEdits);
+    QCOMPARE(messages->shown[0].buttons, MessageButtons::saveDiscardCancel);
+    QCOMPARE(fileBytes(file), onDisk);
+    QCOMPARE(window->isVisible(), !closed);
+    if (!closed) QCOMPARE(window->sourceText(), QStringLiteral("縦書き\r\n追記"));
+  }
+
+  void saveWithoutAFileAsksForOneAndItsEncoding_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("filter");  // 0 Shift_JIS, 1 UTF-8
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("warnings");
+    QTest::newRow("Shift_JIS") << QStringLiteral("縦書き\nabc") << 0
+                               << QByteArray("\x8F\x63\x8F\x91\x82\xAB\r\nabc") << 0;
+    QTest::newRow("UTF-8") << QStringLiteral("縦書き") << 1 << QByteArray("縦書き") << 0;
+    // 𠮷 is outside code page 932: saved as UTF-8 after a warning, never as a character reference.
+    QTest::newRow("Shift_JIS with a character outside it becomes UTF-8")
+        << QStringLiteral("𠮷野家") << 0 << QByteArray("𠮷野家") << 1;
+  }
+  void saveWithoutAFileAsksForOneAndItsEncoding() {
+    QFETCH(QString, text);
+    QFETCH(int, filter);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, warnings);
+    type(text);
+    const QString file = path(QStringLiteral("new"));
+    whenModalShown<QFileDialog>([file, filter](QFileDialog* dialog) {
+      dialog->selectNameFilter(dialog->nameFilters().at(filter));
+      dialog->selectFile(file);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    window->menuCommand(ui::MenuCommand::save)->trigger();
+    QCOMPARE(fileBytes(file + QStringLiteral(".txt")), bytes);
+    QCOMPARE(messages->shown.size(), warnings);
+    QVERIFY(!window->isWindowModified());
+    QCOMPARE(window->windowTitle(), QStringLiteral("new.txt[*] - Zelvato"));
+    // Saved again without a question, in the encoding the file now has.
+    type(QStringLiteral("x"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(fileBytes(file + QStringLiteral(".txt")), bytes + "x");
+  }
+
+  void discardLosesNothingElse() {
+    window->txtHTML()->setPlainText(QStringLiteral("<PRE>earlier result</PRE>"));
+    txtAppearance(*window, 0)->setText(QStringLiteral("30"));
+    const ConversionSettings before = window->readSettings();
+    type(QStringLiteral("捨てる文章"));
+    messages->answers = {MessageAnswer::discard};
+    toolbarButton(*window, 1)->trigger();  // 新規作成
+    QCOMPARE(messages->shown.size(), 1);
+    QVERIFY(window->sourceText().isEmpty());
+    QVERIFY(!window->isWindowModified());
+    QCOMPARE(window->readSettings().charsPerLine, before.charsPerLine);
+    QVERIFY(same(window->readSettings(), before));
+    QCOMPARE(window->txtHTML()->toPlainText(), QStringLiteral("<PRE>earlier result</PRE>"));
+    // New text is nothing to ask about.
+    toolbarButton(*window, 1)->trigger();
+    QCOMPARE(messages->shown.size(), 1);
+  }
+
+  void atomicWriteReplacesWholeOrNotAtAll_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("an existing file keeps its permissions") << 0;
+    QTest::newRow("a link is followed to its file") << 1;
+    QTest::newRow("a folder that cannot be written leaves the old file") << 2;
+  }
+  void atomicWriteReplacesWholeOrNotAtAll() {
+    QFETCH(int, kind);
+    const QString target = path(QStringLiteral("keep.txt"));
+    writeBytes(target, "old");
+    QVERIFY(QFile::setPermissions(target,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    QString written = target;
+    if (kind == 1) {
+      written = path(QStringLiteral("link.txt"));
+      QVERIFY(QFile::link(target, written));
+    }
+    if (kind == 2)
+      QVERIFY(QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const std::optional<QString> failure = writeFileAtomically(written, "new");
+    if (kind == 2)
+      QVERIFY(QFile::setPermissions(
+          dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    if (kind == 2 && ::geteuid() != 0) {
+      QVERIFY(failure.has_value());
+      QCOMPARE(fileBytes(target), QByteArray("old"));
+    } else if (kind != 2) {
+      QVERIFY(!failure.has_value());
+      QCOMPARE(fileBytes(target), QByteArray("new"));
+      const QFileDevice::Permissions ownerGroupOther(0x7077);
+      QCOMPARE(QFileInfo(target).permissions() & ownerGroupOther,
+               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+      if (kind == 1) QVERIFY(QFileInfo(written).isSymLink());
+    }
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(dir->path()).entryList({QStringLiteral(".zelvato-*")}, QDir::Files | QDir::Hidden).size(),
+             0);
+  }
+
+  // ---- remembered settings ------------------------------------------------------
+
+  void settingsSurviveARestart() {
+    txtAppearance(*window, 0)->setText(QStringLiteral("40"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("12"));
+    chkOpt(*window, 2)->setChecked(true);
+    optOutput(*window, 2)->setChecked(true);
+    txtOutput(*window, 2)->setText(QStringLiteral("page"));
+    optEncoding(*window, 1)->setChecked(true);
+    chkTypeset(*window, 2)->setChecked(true);
+    optRuby(*window, 1)->setChecked(true);
+    window->chkAutoPreview()->setChecked(true);
+    window->resize(900, 700);
+    QTRY_COMPARE(window->size(), QSize(900, 700));
+    const ConversionSettings chosen = window->readSettings();
+    QVERIFY(window->close());
+
+    auto second = makeWindow();
+    QVERIFY(same(second->readSettings(), chosen));
+    QCOMPARE(second->size(), QSize(900, 700));
+    QVERIFY(second->chkAutoPreview()->isChecked());
+    // The rules follow the restored values: the page-file fields are usable, ruby is offered.
+    QVERIFY(txtOutput(*second, 2)->isEnabled());
+    QVERIFY(optRuby(*second, 0)->isEnabled());
+  }
+
+  void aDamagedSettingsFileFallsBackKeyByKey_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("charsPerLine");  // what the window reads afterwards
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<int>("mode");
+    const QByteArray good = "[layout]\ncharsPerLine=30\ngrid=true\n[output]\nmode=1\n";
+    QTest::newRow("good values are taken") << good << "30" << true << 1;
+    QTest::newRow("a number that is none")
+        << QByteArray("[layout]\ncharsPerLine=abc\ngrid=true\n") << "25" << true << 0;
+    QTest::newRow("a check that is neither true nor false")
+        << QByteArray("[layout]\ncharsPerLine=30\ngrid=yes please\n") << "30" << false << 0;
+    QTest::newRow("an option out of range")
+        << QByteArray("[output]\nmode=7\n[layout]\ncharsPerLine=30\n") << "30" << false << 0;
+    QTest::newRow("a list where a value belongs")
+        << QByteArray("[layout]\ncharsPerLine=3, 4\n") << "25" << false << 0;
+    QTest::newRow("binary garbage") << QByteArray("\x00\xFF[[[\x01=\n=\xFE\n", 12) << "25" << false << 0;
+  }
+  void aDamagedSettingsFileFallsBackKeyByKey() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, charsPerLine);
+    QFETCH(bool, grid);
+    QFETCH(int, mode);
+    QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+    writeBytes(settingsFile(), file);
+    auto restarted = makeWindow();
+    const ConversionSettings read = restarted->readSettings();
+    QCOMPARE(QString::fromStdU16String(read.charsPerLine), charsPerLine);
+    QCOMPARE(read.showGrid, grid);
+    QCOMPARE(static_cast<int>(read.outputMode), mode);
+    // Every other setting is at its start value.
+    ConversionSettings expected;
+    expected.charsPerLine = read.charsPerLine;
+    expected.showGrid = read.showGrid;
+    expected.outputMode = read.outputMode;
+    QVERIFY(same(read, expected));
+  }
+
+  void startValuesAndPresets_data() {
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<QString>("charsPerLine");
+    QTest::addColumn<QString>("linesPerColumn");
+    QTest::addColumn<bool>("kinsoku");
+    QTest::newRow("既定値に戻す") << QString() << "25"
+                                  << "20" << false;
+    QTest::newRow("400字詰め原稿用紙") << ui::manuscriptPreset << "20"
+                                       << "20" << true;
+    QTest::newRow("the user's own") << QStringLiteral("私の設定") << "33"
+                                    << "11" << false;
+  }
+  void startValuesAndPresets() {
+    QFETCH(QString, preset);
+    QFETCH(QString, charsPerLine);
+    QFETCH(QString, linesPerColumn);
+    QFETCH(bool, kinsoku);
+    if (preset == QStringLiteral("私の設定")) {
+      txtAppearance(*window, 0)->setText(QStringLiteral("33"));
+      txtAppearance(*window, 2)->setText(QStringLiteral("11"));
+      QInputDialog* asked = nullptr;
+      whenModalShown<QInputDialog>([&asked, preset](QInputDialog* d) {
+        asked = d;
+        d->setTextValue(preset);
+        d->accept();
+      });
+      window->menuCommand(ui::MenuCommand::savePreset)->trigger();
+      QVERIFY(asked);
+    }
+    // Everything moved away from where the preset puts it.
+    txtAppearance(*window, 0)->setText(QStringLiteral("7"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("8"));
+    chkTypeset(*window, 0)->setChecked(!kinsoku);
+    chkOpt(*window, 3)->setChecked(true);
+
+    if (preset.isEmpty()) {
+      window->menuCommand(ui::MenuCommand::restoreDefaults)->trigger();
+    } else {
+      QAction* item = nullptr;
+      for (QAction* a : window->presetsMenu()->actions())
+        if (a->data().toString() == preset) item = a;
+      QVERIFY(item);
+      item->trigger();
+    }
+    const ConversionSettings read = window->readSettings();
+    QCOMPARE(QString::fromStdU16String(read.charsPerLine), charsPerLine);
+    QCOMPARE(QString::fromStdU16String(read.linesPerColumn), linesPerColumn);
+    QCOMPARE(read.kinsoku, kinsoku);
+    QVERIFY(!read.addRule);
+  }
+
+  void recentFilesKeepTenNewestFirst() {
+    QStringList opened;
+    for (int i = 0; i < 12; ++i) {
+      const QString file = path(QStringLiteral("r%1.txt").arg(i));
+      writeBytes(file, "r");
+      QVERIFY(loadSourceFile(*window, file));
+      opened.prepend(file);
+    }
+    QVERIFY(loadSourceFile(*window, opened.at(5)));  // once more: to the top, not twice
+    opened.move(5, 0);
+    const QList<QAction*> items = window->recentFilesMenu()->actions();
+    QCOMPARE(items.size(), 10);
+    for (int i = 0; i < 10; ++i) QCOMPARE(items[i]->data().toString(), opened.at(i));
+    // Choosing one opens it.
+    writeBytes(opened.at(3), "chosen");
+    items[3]->trigger();
+    QVERIFY(QTest::qWaitFor([] { return !sourceLoading(); }, 10000));
+    QCOMPARE(window->sourceText(), QStringLiteral("chosen\r\n"));
+  }
+
+  // ---- one window ----------------------------------------------------------------
+
+  void aSecondLaunchHandsOverItsFile() {
+    const QString file = path(QStringLiteral("handed.txt"));
+    writeBytes(file, "渡されたファイル");
+    const QString socket = path(QStringLiteral("zelvato.socket"));
+    InstanceChannel channel;
+    QVERIFY(channel.listen(socket));
+    connect(&channel, &InstanceChannel::fileHandedOver, window.get(),
+            [this](const QString& p) { openNamedFile(*window, p); });
+    // The second launch blocks on its side of the socket, as a process of its own would.
+    std::atomic<int> taken{-1};
+    QThread* launch = QThread::create([&] { taken = InstanceChannel::handOver(socket, file) ? 1 : 0; });
+    launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(taken.load() >= 0, 10000);
+    QVERIFY(launch->wait(5000));
+    delete launch;
+    QCOMPARE(taken.load(), 1);
+    QTRY_COMPARE(window->sourceText(), QStringLiteral("渡されたファイル\r\n"));
+    QCOMPARE(window->sourceFilePath(), file);
+    // Nobody listening: the launch is told so and may say it cannot start.
+    QVERIFY(!InstanceChannel::handOver(path(QStringLiteral("nobody.socket")), file, 500));
+  }
+
+  // ---- the automatic preview ------------------------------------------------------
+
+  void typingPausesGiveAPreviewAndConvertFollowsARunningOne() {
+    QFile::remove(testPreviewFilePath());
+    const QString out = path(QStringLiteral("out.html"));
+    optOutput(*window, 1)->setChecked(true);
+    txtOutput(*window, 0)->setText(out);
+    window->chkAutoPreview()->setChecked(true);
+    type(QStringLiteral("自動の文章"));
+    // Half a second after the typing stopped, the preview alone is converted.
+    QTRY_VERIFY_WITH_TIMEOUT(fileBytes(testPreviewFilePath()).size() > 0 && !conversionRunning(*window),
+                             10000);
+    QVERIFY(!QFile::exists(out));
+    QVERIFY(window->txtHTML()->toPlainText().isEmpty());
+
+    // Convert pressed while a preview runs: the preview stops, the full run follows it.
+    QString text;
+    while (text.size() < 100000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    runConversion(*window, ConversionKind::preview);
+    QVERIFY(conversionRunning(*window));
+    toolbarButton(*window, 5)->trigger();
+    QVERIFY(QTest::qWaitFor([this] { return window->isBusy(); }, 60000));
+    QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
+    QVERIFY(fileBytes(out).startsWith("<HTML>"));
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void aFileHandedOverDuringARunOpensAfterIt() {
+    const QString file = path(QStringLiteral("later.txt"));
+    writeBytes(file, "after the run");
+    QString text;
+    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    window->setSourceModified(false);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
+    runConversion(*window);
+    QVERIFY(window->isBusy());
+    openNamedFile(*window, file);
+    QCOMPARE(window->sourceText(), text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+    stopConversion(*window);
+    QTRY_COMPARE_WITH_TIMEOUT(window->sourceText(), QStringLiteral("after the run\r\n"), 20000);
+  }
+
+  // ---- keys ------------------------------------------------------------------------
+
+  void keysReachTheirCommands_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("action");
+    QTest::newRow("Ctrl+N") << int(Qt::Key_N) << int(Qt::ControlModifier) << "Toolbar1Button(1)";
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << int(Qt::ControlModifier) << "Toolbar1Button(2)";
+    QTest::newRow("F5") << int(Qt::Key_F5) << 0 << "Toolbar1Button(5)";
+    QTest::newRow("F1") << int(Qt::Key_F1) << 0 << "Toolbar1Button(7)";
+    QTest::newRow("Ctrl+S") << int(Qt::Key_S) << int(Qt::ControlModifier) << "mnuSave";
+    QTest::newRow("Ctrl+Shift+S") << int(Qt::Key_S) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                  << "mnuSaveAs";
+    QTest::newRow("Ctrl+F") << int(Qt::Key_F) << int(Qt::ControlModifier) << "mnuFind";
+    QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier) << "mnuQuit";
+  }
+  void keysReachTheirCommands() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, action);
+    auto* target = window->findChild<QAction*>(action);
+    QVERIFY(target);
+    QSignalSpy triggered(target, &QAction::triggered);
+    // Whatever the command would open is declined at once.
+    whenModalShown<QDialog>([](QDialog* d) { d->reject(); });
+    QTest::keyClick(window->txtMain(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.size(), 1);
+  }
+
+  void escStopsARun() {
+    QString text;
+    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QVERIFY(conversionRunning(*window));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
+    QCOMPARE(window->statusText(), QStringLiteral("変換を中止しました."));
+  }
+
+  void findWalksTheMatchesBothWays() {
+    window->txtMain()->setPlainText(QStringLiteral("猫と犬と猫と鳥と猫"));
+    window->menuCommand(ui::MenuCommand::find)->trigger();
+    auto* field = window->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    QVERIFY(field && field->isVisible());
+    field->setText(QStringLiteral("猫"));
+    window->txtMain()->moveCursor(QTextCursor::Start);
+    QList<int> positions;
+    for (int i = 0; i < 4; ++i) {
+      QTest::keyClick(field, Qt::Key_Return);
+      positions << window->txtMain()->textCursor().selectionStart();
+    }
+    QCOMPARE(positions, (QList<int>{0, 4, 8, 0}));  // wraps around after the last
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(window->txtMain()->textCursor().selectionStart(), 8);
+    field->setText(QStringLiteral("象"));
+    QVERIFY(!window->findInSource(false));
+
+    // Tab walks from the source pane through the find bar back to the tab strip.
+    window->txtMain()->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtMain()));
+    for (const QString& name : {QStringLiteral("txtFind"), QStringLiteral("cmdFindPrevious"),
+                                QStringLiteral("cmdFindNext"), QStringLiteral("cmdFindClose"), QString()}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QWidget* expected = name.isEmpty() ? static_cast<QWidget*>(window->SSTabMain()->tabBar())
+                                         : window->findChild<QWidget*>(name);
+      QTRY_COMPARE(QApplication::focusWidget(), expected);
+    }
+  }
+};
+
+QTEST_MAIN(WorkspaceTest)
+#include "workspace_test.moc"
