@@ -17,12 +17,18 @@ struct GridCell {
   std::u16string text;
   std::u16string source;  // kept only when the typesetter is asked for the reading text
   EmphasisKind emphasis = EmphasisKind::none;
+  Side emphasisSide = Side::right;
+  LineKind line = LineKind::none;  // 傍線
+  Side lineSide = Side::right;
 
   bool empty() const { return text.empty(); }
   void clear() {
     text.clear();
     source.clear();
     emphasis = EmphasisKind::none;
+    emphasisSide = Side::right;
+    line = LineKind::none;
+    lineSide = Side::right;
   }
 };
 

@@ -9,7 +9,21 @@
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, epub, style, ruby, verbose, preview, encoding, help, version };
+enum class Kind {
+  text,
+  flag,
+  single,
+  pages,
+  epub,
+  style,
+  ruby,
+  editorNotes,
+  verbose,
+  preview,
+  encoding,
+  help,
+  version
+};
 
 // One command-line option: what it sets and how the help shows it. A flag
 // comes with its "--no-" form.
@@ -62,6 +76,9 @@ const Option options[] = {
      nullptr, nullptr, std::nullopt, false},
     {"ruby", Kind::ruby, "paren|drop", "with --aozora: ruby in parentheses, or left out (paren)", nullptr,
      nullptr, std::nullopt, false},
+    {"editor-notes", Kind::editorNotes, "show|drop",
+     "with --aozora: the editor's notes (ママ, 底本では…) shown small in parentheses, or left out (drop)",
+     nullptr, nullptr, std::nullopt, false},
     {"verbose", Kind::verbose, nullptr,
      "name the encoding the source was read in; report the annotations that were dropped", nullptr, nullptr,
      std::nullopt, false},
@@ -218,6 +235,14 @@ ParseResult parseArguments(int argc, char** argv) {
           return result;
         } else {
           result.error = "--ruby takes paren or drop";
+          return result;
+        }
+        break;
+      case Kind::editorNotes:
+        if (value == u"show" || value == u"drop") {
+          s.showEditorNotes = value == u"show";
+        } else {
+          result.error = "--editor-notes takes show or drop";
           return result;
         }
         break;

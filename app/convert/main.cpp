@@ -200,8 +200,10 @@ int run(int argc, char** argv) {
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source->size());
   if (converted) converted = convertText(*source, settings, options.previewPath, host, &files);
   host.clearProgress();
-  if (options.verbose && settings.aozoraNotation)
+  if (options.verbose && settings.aozoraNotation) {
+    std::cerr << utf16ToUtf8(files.notationReport);
     std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
+  }
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     // As the window does: the preview of a failed run is removed, but only

@@ -34,6 +34,10 @@ constexpr std::u16string_view rashomon =
 std::u16string textOf(const Paragraph& paragraph) {
   std::u16string text;
   for (const Run& run : paragraph.runs) {
+    if (run.kind == RunKind::gaijiDescription) {
+      text += u"※（" + run.text + u"）";
+      continue;
+    }
     const bool marked = run.marks.emphasis != EmphasisKind::none;
     text += (marked ? u"［" : u"") + run.text + (marked ? u"］" : u"");
     if (!run.ruby.empty()) text += u"《" + run.ruby + u"》";
@@ -46,13 +50,15 @@ TEST(AozoraNotation, readsTheHeaderGaijiAndAnnotationsOfAFile) {
   EXPECT_EQ(read.title, u"羅生門");
   EXPECT_EQ(read.author, u"芥川龍之介");
   // The explanation between the hyphen lines is gone; gaiji with a code become
-  // their character, the one without keeps its ※; the colophon stays.
+  // their character, the one without keeps its ※ and its description; the
+  // bold of a text that does not end the line is not read; the colophon stays.
   std::vector<std::u16string> paragraphs;
   for (const Paragraph& p : read.paragraphs) paragraphs.push_back(textOf(p));
-  EXPECT_EQ(paragraphs, (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
-                                                     u"　或日の暮方の事である。一人の下人《げにん》が挘呭※",
-                                                     u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
-  EXPECT_EQ(read.unreadAnnotations, 2u);
+  EXPECT_EQ(paragraphs,
+            (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
+                                         u"　或日の暮方の事である。一人の下人《げにん》が挘呭※（「虫＋慈」）",
+                                         u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
+  EXPECT_EQ(read.unreadAnnotations, 1u);
   EXPECT_EQ(read.paragraphs.back().sourceEnd, rashomon.size());
 }
 
