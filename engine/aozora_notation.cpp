@@ -856,7 +856,11 @@ class NotationReader {
 
   // ［＃「X」に傍点］ and its kin follow the X they mark.
   bool targetedAnnotation(std::u16string_view body) {
-    for (std::size_t close = body.find(u'」'); close != std::u16string_view::npos;
+    // The X ends at one of its first few 」 (X may hold brackets of its own);
+    // a bound, so that an annotation full of 」 is not read again and again.
+    constexpr int candidates = 8;
+    int tried = 0;
+    for (std::size_t close = body.find(u'」'); close != std::u16string_view::npos && tried++ < candidates;
          close = body.find(u'」', close + 1)) {
       const std::u16string_view rest = body.substr(close + 1);
       if (rest.empty()) continue;
