@@ -120,6 +120,10 @@ class LayoutPosition {
   // this line when they fit after what it holds, else on the next one. Text
   // longer than a line starts at the head as any other.
   bool alignToFoot(int cells, int raise);
+  // At the head of an untouched block, leaves `lines` vertical lines empty before the text.
+  void skipLines(int lines) {
+    if (lineUntouched_ && line_ == 1 && lines > 0 && lines < lines_) line_ += lines;
+  }
 
  private:
   GridCell* placeAtLineEnd(std::u16string_view text, BreakClass breaking, char16_t original);
@@ -340,10 +344,13 @@ class Typesetter {
 
   bool run() {
     std::size_t paragraphStart = 0;
-    for (const Paragraph& paragraph : document_.paragraphs) {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs;
+    for (std::size_t p = 0; p < paragraphs.size(); ++p) {
+      const Paragraph& paragraph = paragraphs[p];
       unitsLeft_ = paragraph.sourceEnd > paragraphStart ? paragraph.sourceEnd - paragraphStart : 0;
       handled_ = paragraphStart;
       if (!beginParagraph(paragraph)) return false;
+      if (paragraph.style.centredOnPage) centrePage(p);
       if (!setRuns(paragraph)) return false;
       handled_ = paragraph.sourceEnd;
       if (paragraph.endsLine && !position_.carriageReturn()) return false;
@@ -376,6 +383,27 @@ class Typesetter {
     if (style.raiseFromFoot >= 0 && !position_.alignToFoot(cellsOf(paragraph), style.raiseFromFoot))
       return false;
     return true;
+  }
+
+  // ページの左右中央: the text up to the next page break, when it takes one
+  // block, stands in the middle of it, as many empty lines before it as after.
+  void centrePage(std::size_t from) {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs;
+    const int rows = options_.charsPerLine;
+    int lines = 0;
+    for (std::size_t p = from; p < paragraphs.size(); ++p) {
+      if (p > from && paragraphs[p].style.breakBefore != PageBreak::none) break;
+      const ParagraphStyle& style = paragraphs[p].style;
+      int cells = style.firstIndent + cellsOf(paragraphs[p]);
+      int paragraphLines = 1;
+      if (cells > rows && rows > style.restIndent) {
+        cells -= rows;
+        paragraphLines += (cells + rows - style.restIndent - 1) / (rows - style.restIndent);
+      }
+      lines += paragraphLines;
+      if (lines > options_.linesPerColumn) return;
+    }
+    position_.skipLines((options_.linesPerColumn - lines) / 2);
   }
 
   // The cells the paragraph's runs take, counted by setting them without a grid.
