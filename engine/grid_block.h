@@ -20,6 +20,10 @@ struct GridCell {
   Side emphasisSide = Side::right;
   LineKind line = LineKind::none;  // 傍線
   Side lineSide = Side::right;
+  // A half-width character set small in the padding beside the character: a
+  // 訓点送り仮名 on the right, a 返り点 on the left; 0 when there is none.
+  char16_t rightNote = 0;
+  char16_t leftNote = 0;
 
   bool empty() const { return text.empty(); }
   void clear() {
@@ -29,6 +33,7 @@ struct GridCell {
     emphasisSide = Side::right;
     line = LineKind::none;
     lineSide = Side::right;
+    rightNote = leftNote = 0;
   }
 };
 

@@ -375,6 +375,7 @@ class Typesetter {
       default:
         break;
     }
+    lastCell_ = nullptr;
     // A heading begins a vertical line of its own.
     if (style.headingLevel > 0 && !position_.freshLine()) return false;
     position_.setIndent(style.firstIndent);
@@ -442,7 +443,7 @@ class Typesetter {
         return setPlain(u"※（" + run.text + u"）");
       case RunKind::kaeriten:
       case RunKind::kuntenOkurigana:
-        return setPlain(run.text);
+        return setKunten(run);
       case RunKind::editorNote:
         return !options_.editorNotes || setPlain(u"（" + run.text + u"）");
       case RunKind::illustration:
@@ -464,6 +465,45 @@ class Typesetter {
     return true;
   }
 
+  // 訓点: one katakana of 訓点送り仮名 goes small into the right padding of the
+  // kanji it follows, レ into the left; when the padding is taken or the
+  // character has no half-width form, the text takes the cells after it.
+  bool setKunten(const Run& run) {
+    if (counting_ && run.text.size() == 1 &&
+        (run.kind == RunKind::kuntenOkurigana ? halfWidthKatakana(run.text.front()) != 0 : run.text == u"レ"))
+      return true;  // counted as set in the padding
+    if (!counting_ && run.text.size() == 1 && lastCell_ != nullptr && lastCell_->text.size() == 1 &&
+        isKanji(lastCell_->text.front())) {
+      const bool okurigana = run.kind == RunKind::kuntenOkurigana;
+      const char16_t small = okurigana ? halfWidthKatakana(run.text.front())
+                                       : (run.text.front() == u'レ' ? u'\uFF9A' : char16_t{0});
+      const Side side = okurigana ? Side::right : Side::left;
+      GridCell& cell = *lastCell_;
+      const bool taken = (side == Side::right ? cell.rightNote : cell.leftNote) != 0 ||
+                         (cell.emphasis != EmphasisKind::none && cell.emphasisSide == side) ||
+                         (cell.line != LineKind::none && cell.lineSide == side);
+      if (small != 0 && !taken) {
+        (side == Side::right ? cell.rightNote : cell.leftNote) = small;
+        return true;
+      }
+    }
+    return setPlain(run.text);
+  }
+
+  static bool isKanji(char16_t c) {
+    return (c >= u'\u4E00' && c <= u'\u9FFF') || (c >= u'\u3400' && c <= u'\u4DBF') || c == u'々';
+  }
+
+  // The half-width form of a plain full-width katakana; 0 when it has none.
+  static char16_t halfWidthKatakana(char16_t c) {
+    constexpr std::u16string_view full =
+        u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンァィゥ"
+        u"ェォャュョッ";
+    constexpr std::u16string_view half = u"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝｧｨｩｪｫｬｭｮｯ";
+    const std::size_t at = full.find(c);
+    return at == std::u16string_view::npos ? char16_t{0} : half[at];
+  }
+
   // 縦中横 by annotation: two half-width characters across in one cell, else one per cell.
   bool setAcross(std::u16string_view text) {
     const auto narrow = [](char16_t c) { return c >= u'!' && c <= u'~'; };
@@ -478,7 +518,8 @@ class Typesetter {
       ++counted_;
       return &scratch_;
     }
-    return position_.place(text, breaking, original);
+    lastCell_ = position_.place(text, breaking, original);
+    return lastCell_;
   }
 
   static std::size_t characterCount(std::u16string_view text) {
@@ -596,6 +637,7 @@ class Typesetter {
   bool counting_ = false;  // the runs are counted in cells, not set
   int counted_ = 0;
   GridCell scratch_;
+  GridCell* lastCell_ = nullptr;  // the cell set last; emptied when its character moved on
   std::size_t handled_ = 0;
   std::size_t reported_ = 0;
   std::size_t unitsLeft_ = 0;

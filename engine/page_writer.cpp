@@ -144,8 +144,9 @@ char16_t lineMark(LineKind kind) {
   return u' ';
 }
 
-// The padding on one side of a cell's character: its emphasis mark, else its side line.
+// The padding on one side of a cell's character: its 訓点, else its emphasis mark, else its side line.
 char16_t paddingMark(const GridCell& cell, Side side) {
+  if (const char16_t note = side == Side::right ? cell.rightNote : cell.leftNote; note != 0) return note;
   if (cell.emphasis != EmphasisKind::none && cell.emphasisSide == side) return emphasisMark(cell.emphasis);
   if (cell.line != LineKind::none && cell.lineSide == side) return lineMark(cell.line);
   return u' ';
