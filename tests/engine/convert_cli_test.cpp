@@ -171,7 +171,9 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"no-such-file.txt"}, 2, "ﾌｧｲﾙが見つかりません.\n"},
       {{"--frobnicate"}, 2, "zelvato-convert: unknown option '--frobnicate'"},
       {{"--title"}, 2, "zelvato-convert: option '--title' needs a value"},
-      {{"--single=a", "--pages=b"}, 2, "zelvato-convert: --single, --pages and --epub cannot be used together"},
+      {{"--single=a", "--pages=b"},
+       2,
+       "zelvato-convert: --single, --pages and --epub cannot be used together"},
       {{"--encoding=latin1", sample},
        2,
        "zelvato-convert: --encoding must be shift_jis or utf-8, not 'latin1'"},
@@ -357,6 +359,19 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   EXPECT_EQ(html.find(u"［＃"), html.npos);
   EXPECT_NE(html.find(u" 12 "), html.npos);
   EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+
+  EXPECT_NE(r.err.find("annotations not read:\n  ［＃「下人」は太字］\t1\n"), r.err.npos);
+
+  // The editor's notes: dropped at start, shown in parentheses when asked.
+  { std::ofstream(folder.file("note.txt"), std::ios::binary) << "儘［＃「儘」はママ］\n"; }
+  ASSERT_EQ(runConvert(folder, {"--aozora", "--single=drop.html", "note.txt"}).exitCode, 0);
+  ASSERT_EQ(
+      runConvert(folder, {"--aozora", "--editor-notes=show", "--single=show.html", "note.txt"}).exitCode, 0);
+  EXPECT_EQ(decodeCp932(bytesOf(folder.file("drop.html"))).find(u"マ"), std::u16string::npos);
+  EXPECT_NE(decodeCp932(bytesOf(folder.file("show.html"))).find(u" マ "), std::u16string::npos);
+  const Result badNotes = runConvert(folder, {"--aozora", "--editor-notes=maybe", "note.txt"});
+  EXPECT_EQ(badNotes.exitCode, 2);
+  EXPECT_NE(badNotes.err.find("--editor-notes takes show or drop"), badNotes.err.npos);
 
   const Result beside = runConvert(folder, {"--aozora", "--ruby=beside", "in.txt"});
   EXPECT_EQ(beside.exitCode, 2);
