@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "jis_x0213.h"
 #include "number_text.h"
@@ -652,9 +653,7 @@ class NotationReader {
       // No code: the description stands for the character, so nothing is lost.
       const std::u16string description(gaijiDescription(body));
       addRun(RunKind::gaijiDescription, description);
-      if (std::find(out_.describedGaiji.begin(), out_.describedGaiji.end(), description) ==
-          out_.describedGaiji.end())
-        out_.describedGaiji.push_back(description);
+      if (describedSeen_.insert(description).second) out_.describedGaiji.push_back(description);
       count(u"外字（説明のみ）");
       return;
     }
@@ -966,10 +965,13 @@ class NotationReader {
     if (marked.empty()) return false;
     std::u16string_view remaining = marked;
     std::size_t i = runs.size();
+    int passed = 0;
     while (!remaining.empty() && i > 0) {
       Run& run = runs[i - 1];
       if (run.kind != RunKind::text && run.kind != RunKind::warichu &&
           run.kind != RunKind::gaijiDescription) {
+        // A few marks and notes may stand between; a long row of them ends the search.
+        if (++passed > 8) return false;
         --i;
         continue;
       }
@@ -1046,6 +1048,7 @@ class NotationReader {
   RunMarks marks_;
   RunKind kind_ = RunKind::text;
   std::optional<Mark> explicitBase_;
+  std::set<std::u16string> describedSeen_;
   std::optional<Mark> rangeStart_;  // where a ［＃左にルビ付き］ or ［＃注記付き］ range began
   struct Bracket {
     std::size_t open;

@@ -129,7 +129,8 @@ TEST(AozoraNotation, readsRubyEmphasisIndentsAndBreaksIntoTheDocument) {
 TEST(AozoraNotation, readingTakesLinearTime) {
   // Notation that never closes must not be searched for again at every mark:
   // these lines would take many seconds if it were.
-  for (const std::u16string_view mark : {u"｜", u"《", u"［＃", u"［"}) {
+  for (const std::u16string_view mark : {u"｜", u"《", u"［＃", u"［", u"漢［＃レ］［＃「字」に傍点］",
+                                         u"※［＃「」」」」」」」」」」」」、1-1］"}) {
     std::u16string line;
     for (int i = 0; i < 200000; ++i) line += mark;
     const Document read = readAozoraText(line + u"》");
