@@ -80,8 +80,9 @@ const Option options[] = {
      "with --aozora: the editor's notes (ママ, 底本では…) shown small in parentheses, or left out (drop)",
      nullptr, nullptr, std::nullopt, false},
     {"verbose", Kind::verbose, nullptr,
-     "name the encoding the source was read in; report the annotations that were dropped", nullptr, nullptr,
-     std::nullopt, false},
+     "name the encoding the source was read in; with --aozora, a table of the notation read by kind and "
+     "the annotations that were dropped",
+     nullptr, nullptr, std::nullopt, false},
     {"single", Kind::single, "FILE", "one HTML file", &S::singleFilePath, nullptr, F::singleFilePath, false,
      true, "\nOutput:\n"},
     {"pages", Kind::pages, "FOLDER", "numbered page files in FOLDER", &S::outputFolder, nullptr,
