@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "jis_x0213.h"
+#include "number_text.h"
 #include "unicode_text.h"
 
 namespace zelvato {
@@ -189,6 +191,255 @@ int headingLevel(std::u16string_view body) {
   }
 }
 
+// The emphasis kinds of 傍点 by the name the annotation gives them.
+struct NamedEmphasis {
+  std::u16string_view name;
+  EmphasisKind kind;
+};
+constexpr NamedEmphasis emphasisNames[] = {
+    {u"傍点", EmphasisKind::sesame},
+    {u"白ゴマ傍点", EmphasisKind::whiteSesame},
+    {u"丸傍点", EmphasisKind::blackCircle},
+    {u"白丸傍点", EmphasisKind::whiteCircle},
+    {u"黒三角傍点", EmphasisKind::blackTriangle},
+    {u"白三角傍点", EmphasisKind::whiteTriangle},
+    {u"二重丸傍点", EmphasisKind::doubleCircle},
+    {u"蛇の目傍点", EmphasisKind::bullseye},
+    {u"ばつ傍点", EmphasisKind::cross},
+};
+
+struct NamedLine {
+  std::u16string_view name;
+  LineKind kind;
+};
+constexpr NamedLine lineNames[] = {
+    {u"傍線", LineKind::solid},  {u"二重傍線", LineKind::doubled}, {u"鎖線", LineKind::chain},
+    {u"破線", LineKind::dashed}, {u"波線", LineKind::wavy},
+};
+
+// The marks a range or a 「X」は… annotation names by a word: 太字, 横組み …
+// False when the word names none.
+bool applyNamedMark(std::u16string_view name, RunMarks& marks, bool on) {
+  if (name == u"太字") {
+    marks.bold = on;
+  } else if (name == u"斜体") {
+    marks.italic = on;
+  } else if (name == u"縦中横") {
+    marks.tateChuYoko = on;
+  } else if (name == u"横組み") {
+    marks.horizontal = on;
+  } else if (name == u"罫囲み") {
+    marks.boxed = on;
+  } else if (name == u"上付き小文字" || name == u"行右小書き") {
+    marks.script = on ? Script::superscript : Script::normal;
+  } else if (name == u"下付き小文字" || name == u"行左小書き") {
+    marks.script = on ? Script::subscript : Script::normal;
+  } else if (name == u"小書き") {
+    marks.script = on ? Script::small : Script::normal;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// 傍点 and 傍線 kinds, "左に" first for the left side.
+bool applySideMark(std::u16string_view name, RunMarks& marks, bool on) {
+  const bool left = startsWith(name, u"左に");
+  if (left) name.remove_prefix(2);
+  for (const NamedEmphasis& e : emphasisNames)
+    if (name == e.name) {
+      marks.emphasis = on ? e.kind : EmphasisKind::none;
+      marks.emphasisSide = left ? Side::left : Side::right;
+      return true;
+    }
+  for (const NamedLine& l : lineNames)
+    if (name == l.name) {
+      marks.line = on ? l.kind : LineKind::none;
+      marks.lineSide = left ? Side::left : Side::right;
+      return true;
+    }
+  return false;
+}
+
+// "N段階小さな文字" / "N段階大きな文字": the step, signed; 0 when it is not one.
+int sizeStepOf(std::u16string_view name) {
+  constexpr std::u16string_view steps = u"段階";
+  const std::size_t at = name.find(steps);
+  if (at == std::u16string_view::npos) return 0;
+  const std::u16string_view what = name.substr(at + steps.size());
+  const int sign = what == u"小さな文字" ? -1 : what == u"大きな文字" ? 1 : 0;
+  const auto count = readCount(name.substr(0, at));
+  if (sign == 0 || !count || *count == 0) return 0;
+  return sign * std::min(*count, 9);
+}
+
+// The kind of a 傍点 or 傍線 name, for the counts.
+std::u16string_view sideMarkKind(std::u16string_view name) {
+  return name.find(u"傍点") != std::u16string_view::npos ? u"傍点" : u"傍線";
+}
+
+// 返り点: レ, 一 二 三 四, 上 中 下, 甲 乙 丙 丁, 天 地 人, alone or with レ.
+bool isKaeriten(std::u16string_view body) {
+  constexpr std::u16string_view marks = u"レ一二三四上中下甲乙丙丁天地人";
+  if (body.empty() || body.size() > 2) return false;
+  for (const char16_t c : body)
+    if (marks.find(c) == std::u16string_view::npos) return false;
+  return true;
+}
+
+// Latin letters written with the accent after them inside 〔〕, as the composed
+// letters: ` ' ^ ~ : & , / _ and the ligatures AE& ae& OE& oe&. Empty when the
+// text between the brackets is not accent notation (ordinary 〔〕 stay).
+struct AccentTable {
+  char16_t mark;
+  std::u16string_view bases;
+  std::u16string_view composed;
+};
+constexpr AccentTable accentTables[] = {
+    {u'`', u"aeiouAEIOU", u"àèìòùÀÈÌÒÙ"},
+    {u'\'', u"aeiouyAEIOUYcnszCNSZ", u"áéíóúýÁÉÍÓÚÝćńśźĆŃŚŹ"},
+    {u'^', u"aeiouAEIOU", u"âêîôûÂÊÎÔÛ"},
+    {u'~', u"anoANO", u"ãñõÃÑÕ"},
+    {u':', u"aeiouyAEIOUY", u"äëïöüÿÄËÏÖÜŸ"},
+    {u'&', u"aAuUs", u"åÅůŮß"},
+    {u',', u"cCsS", u"çÇşŞ"},
+    {u'/', u"oOlLdD", u"øØłŁđĐ"},
+    {u'_', u"aeiouAEIOU", u"āēīōūĀĒĪŌŪ"},
+};
+
+std::u16string composedAccents(std::u16string_view inner) {
+  std::u16string out;
+  bool accent = false;
+  for (std::size_t k = 0; k < inner.size(); ++k) {
+    const char16_t c = inner[k];
+    if (c >= 0x80) return {};
+    if (k + 2 < inner.size() && inner[k + 2] == u'&' &&
+        (inner.substr(k, 2) == u"AE" || inner.substr(k, 2) == u"ae" || inner.substr(k, 2) == u"OE" ||
+         inner.substr(k, 2) == u"oe")) {
+      out += inner[k] == u'A' ? u'Æ' : inner[k] == u'a' ? u'æ' : inner[k] == u'O' ? u'Œ' : u'œ';
+      accent = true;
+      k += 2;
+      continue;
+    }
+    if (k + 1 < inner.size()) {
+      bool composed = false;
+      for (const AccentTable& table : accentTables) {
+        if (inner[k + 1] != table.mark) continue;
+        const std::size_t at = table.bases.find(c);
+        if (at == std::u16string_view::npos) break;
+        out += table.composed[at];
+        composed = true;
+      }
+      if (composed) {
+        accent = true;
+        ++k;
+        continue;
+      }
+    }
+    out += c;
+  }
+  return accent ? out : std::u16string{};
+}
+
+// The text with every 〔〕 of accent notation composed; one pass.
+std::u16string withAccents(std::u16string_view text, std::size_t& composedCount) {
+  std::u16string out;
+  std::size_t from = 0;
+  for (std::size_t open = text.find(u'〔'); open != std::u16string_view::npos;) {
+    const std::size_t close = text.find(u'〕', open + 1);
+    if (close == std::u16string_view::npos) break;
+    const std::u16string composed = composedAccents(text.substr(open + 1, close - open - 1));
+    if (!composed.empty()) {
+      out += text.substr(from, open - from);
+      out += composed;
+      from = close + 1;
+      ++composedCount;
+    }
+    open = text.find(u'〔', close + 1);
+  }
+  if (from == 0) return std::u16string(text);
+  out += text.substr(from);
+  return out;
+}
+
+// An illustration: "caption（file、横N×縦N）入る" or "「caption」のキャプション付きの図（file…）入る".
+struct Illustration {
+  std::u16string caption;
+  std::u16string file;
+};
+std::optional<Illustration> illustrationOf(std::u16string_view body) {
+  constexpr std::u16string_view ending = u"）入る";
+  if (!endsWith(body, ending)) return std::nullopt;
+  const std::size_t open = body.rfind(u'（');
+  if (open == std::u16string_view::npos) return std::nullopt;
+  std::u16string_view inside = body.substr(open + 1, body.size() - ending.size() - open - 1);
+  inside = inside.substr(0, inside.find(u'、'));
+  if (inside.find(u'.') == std::u16string_view::npos) return std::nullopt;
+  Illustration out;
+  out.file = inside;
+  std::u16string_view caption = body.substr(0, open);
+  if (startsWith(caption, u"「")) {
+    const std::size_t close = caption.find(u"」のキャプション付き");
+    if (close != std::u16string_view::npos) caption = caption.substr(1, close - 1);
+  }
+  // ［＃挿絵（fig.png）入る］ has no caption.
+  if (caption != u"挿絵") out.caption = caption;
+  return out;
+}
+
+// The description of a gaiji without a code: the annotation up to its page
+// and line reference ("「木＋世」、132-5" gives 「木＋世」).
+std::u16string_view gaijiDescription(std::u16string_view body) {
+  const std::size_t comma = body.rfind(u'、');
+  if (comma == std::u16string_view::npos) return body;
+  const std::u16string reference = asAscii(body.substr(comma + 1));
+  if (!reference.empty() && reference.find_first_not_of(u"0123456789-") == std::u16string::npos)
+    return body.substr(0, comma);
+  return body;
+}
+
+// The X of a 「X」 annotation (or a caption) as the document holds it: ruby
+// 《…》 and annotations inside left out, gaiji ※［＃…］ as their character (or
+// the ※ that stands for a description), 〔〕 accents composed.
+std::u16string resolvedTarget(std::u16string_view marked) {
+  std::u16string out;
+  for (std::size_t k = 0; k < marked.size();) {
+    const char16_t c = marked[k];
+    if (c == u'《') {
+      const std::size_t close = marked.find(u'》', k + 1);
+      if (close != std::u16string_view::npos) {
+        k = close + 1;
+        continue;
+      }
+    }
+    const bool gaiji = c == u'※' && marked.substr(k + 1, annotationStart.size()) == annotationStart;
+    if (gaiji || marked.substr(k, annotationStart.size()) == annotationStart) {
+      std::size_t depth = 0, end = gaiji ? k + 1 : k;
+      for (; end < marked.size(); ++end) {
+        if (marked[end] == u'［') ++depth;
+        if (marked[end] == annotationEnd && --depth == 0) break;
+      }
+      if (end < marked.size() && !gaiji) {
+        // Another annotation inside (a 斜体 in a caption) leaves its text as it is.
+        k = end + 1;
+        continue;
+      }
+      if (end < marked.size()) {
+        const std::u16string_view body = marked.substr(k + 3, end - k - 3);
+        const std::u16string character = gaijiCharacter(body);
+        out += character.empty() ? std::u16string(1, gaijiMark) : character;
+        k = end + 1;
+        continue;
+      }
+    }
+    out += c;
+    ++k;
+  }
+  if (out.find(u'〔') == std::u16string::npos) return out;
+  std::size_t composed = 0;
+  return withAccents(out, composed);
+}
+
 // Reads the notation line by line into paragraphs of runs, in one pass: every
 // search for a closing bracket is answered from positions found once per line.
 class NotationReader {
@@ -325,7 +576,9 @@ class NotationReader {
   void startParagraph() {
     paragraph_ = Paragraph{};
     paragraph_.runs.reserve(4);
-    paragraph_.style.firstIndent = paragraph_.style.restIndent = rangeIndent_;
+    paragraph_.style.firstIndent = rangeIndent_;
+    paragraph_.style.restIndent = rangeRestIndent_;
+    paragraph_.style.raiseFromFoot = rangeRaise_;
     carried_ = false;
   }
 
@@ -336,9 +589,16 @@ class NotationReader {
 
   void appendText(std::u16string_view text) {
     if (paragraph_.runs.empty() || !paragraph_.runs.back().ruby.empty() ||
-        paragraph_.runs.back().marks.emphasis != emphasis_) {
+        paragraph_.runs.back().marks != marks_ || paragraph_.runs.back().kind != kind_) {
       Run& run = paragraph_.runs.emplace_back();
-      run.marks.emphasis = emphasis_;
+      run.marks = marks_;
+      run.kind = kind_;
+    }
+    if (text.find(u'〔') != std::u16string_view::npos) {
+      std::size_t composed = 0;
+      paragraph_.runs.back().text += withAccents(text, composed);
+      if (composed > 0) out_.notationCounts[u"アクセント分解"] += composed;
+      return;
     }
     paragraph_.runs.back().text += text;
   }
@@ -348,7 +608,8 @@ class NotationReader {
   void ruby(std::u16string_view reading) {
     std::vector<Run>& runs = paragraph_.runs;
     Run base;
-    base.marks.emphasis = emphasis_;
+    base.marks = marks_;
+    base.kind = kind_;
     if (explicitBase_ && explicitBase_->run <= runs.size()) {
       const Mark from = *explicitBase_;
       explicitBase_.reset();
@@ -359,7 +620,8 @@ class NotationReader {
         for (std::size_t r = from.run + 1; r < runs.size(); ++r) base.text += runs[r].text;
         runs.resize(from.offset == 0 ? from.run : from.run + 1);
       }
-    } else if (!runs.empty() && runs.back().ruby.empty()) {
+    } else if (!runs.empty() && runs.back().ruby.empty() &&
+               (runs.back().kind == RunKind::text || runs.back().kind == RunKind::warichu)) {
       std::u16string& text = runs.back().text;
       std::size_t start = text.size();
       const BaseClass kind = start > 0 ? baseClass(text[start - 1]) : BaseClass::none;
@@ -374,99 +636,406 @@ class NotationReader {
     runs.push_back(std::move(base));
   }
 
+  void count(std::u16string_view kind) { ++out_.notationCounts[std::u16string(kind)]; }
+
   void annotation(std::u16string_view body, bool afterGaijiMark, std::size_t sourceAfter) {
-    if (body == u"改ページ" || body == u"改丁" || body == u"改見開き") {
+    if (afterGaijiMark && !paragraph_.runs.empty() && paragraph_.runs.back().ruby.empty() &&
+        (paragraph_.runs.back().kind == RunKind::text || paragraph_.runs.back().kind == RunKind::warichu) &&
+        !paragraph_.runs.back().text.empty() && paragraph_.runs.back().text.back() == gaijiMark) {
+      paragraph_.runs.back().text.pop_back();
+      if (paragraph_.runs.back().text.empty()) paragraph_.runs.pop_back();
+      const std::u16string character = gaijiCharacter(body);
+      if (!character.empty()) {
+        appendText(character);
+        count(u"外字");
+        return;
+      }
+      // No code: the description stands for the character, so nothing is lost.
+      const std::u16string description(gaijiDescription(body));
+      addRun(RunKind::gaijiDescription, description);
+      if (describedSeen_.insert(description).second) out_.describedGaiji.push_back(description);
+      count(u"外字（説明のみ）");
+      return;
+    }
+    if (readAnnotation(body, sourceAfter)) return;
+    ++out_.unreadAnnotations;
+    ++out_.unreadByText[std::u16string(body)];
+  }
+
+  bool readAnnotation(std::u16string_view body, std::size_t sourceAfter) {
+    if (body == u"改ページ" || body == u"改丁" || body == u"改見開き" || body == u"改段") {
       const PageBreak kind = body == u"改ページ" ? PageBreak::page
                              : body == u"改丁"   ? PageBreak::sheet
+                             : body == u"改段"   ? PageBreak::column
                                                  : PageBreak::spread;
-      if (!paragraph_.runs.empty()) {
-        // The text before the break ends its page without ending its line.
-        paragraph_.endsLine = false;
-        paragraph_.sourceEnd = sourceAfter;
-        emit();
-        carried_ = true;
-      }
+      breakParagraph(sourceAfter);
       paragraph_.style.breakBefore = kind;
-      return;
+      count(kind == PageBreak::column ? u"改段" : u"改ページ");
+      return true;
     }
     if (body == u"ここで字下げ終わり") {
-      rangeIndent_ = 0;
-      setIndent(0);
-      return;
+      rangeIndent_ = rangeRestIndent_ = 0;
+      setIndent(0, 0);
+      count(u"字下げ");
+      return true;
     }
     constexpr std::u16string_view from = u"ここから", indent = u"字下げ";
+    // ここから改行天付き、折り返してN字下げ / ここからN字下げ、折り返してM字下げ
+    constexpr std::u16string_view wrapped = u"、折り返して";
+    // A line length (、N字詰め) after the indents is not kept: the grid's lines are its own.
+    if (const std::size_t length = body.rfind(u"、");
+        startsWith(body, from) && length != std::u16string_view::npos && endsWith(body, u"字詰め") &&
+        body.substr(0, length).find(indent) != std::u16string_view::npos)
+      body = body.substr(0, length);
+    if (startsWith(body, from) && endsWith(body, indent)) {
+      if (const std::size_t comma = body.find(wrapped); comma != std::u16string_view::npos) {
+        const std::u16string_view first = body.substr(from.size(), comma - from.size());
+        const std::size_t restAt = comma + wrapped.size();
+        const auto rest = readCount(body.substr(restAt, body.size() - indent.size() - restAt));
+        std::optional<int> firstCells;
+        if (first == u"改行天付き")
+          firstCells = 0;
+        else if (endsWith(first, indent))
+          firstCells = readCount(first.substr(0, first.size() - indent.size()));
+        if (rest && firstCells) {
+          rangeIndent_ = *firstCells;
+          rangeRestIndent_ = *rest;
+          setIndent(*firstCells, *rest);
+          count(u"字下げ");
+          return true;
+        }
+      }
+    }
     if (endsWith(body, indent)) {
       const bool range = startsWith(body, from);
-      const std::u16string_view count =
+      const std::u16string_view cellsText =
           body.substr(range ? from.size() : 0, body.size() - indent.size() - (range ? from.size() : 0));
-      if (const auto cells = readCount(count)) {
-        if (range) rangeIndent_ = *cells;
-        setIndent(*cells);
-        return;
+      if (const auto cells = readCount(cellsText)) {
+        if (range) rangeIndent_ = rangeRestIndent_ = *cells;
+        setIndent(*cells, *cells);
+        count(u"字下げ");
+        return true;
       }
     }
     if (const int level = headingLevel(body); level != 0) {
       // ［＃「X」は中見出し］ after its text, or ［＃中見出し］…［＃中見出し終わり］ around it.
       paragraph_.style.headingLevel = level;
-      return;
+      count(u"見出し");
+      return true;
     }
-    if (body == u"地付き") {
-      paragraph_.style.raiseFromFoot = 0;
-      return;
+    if (body == u"地付き" || body == u"ここから地付き") {
+      raise(0, body != u"地付き", sourceAfter);
+      return true;
+    }
+    if (body == u"ここで地付き終わり" || body == u"ここで字上げ終わり") {
+      rangeRaise_ = -1;
+      count(u"地付き・字上げ");
+      return true;
     }
     constexpr std::u16string_view raiseStart = u"地から", raiseEnd = u"字上げ";
-    if (startsWith(body, raiseStart) && endsWith(body, raiseEnd)) {
-      if (const auto cells =
-              readCount(body.substr(raiseStart.size(), body.size() - raiseStart.size() - raiseEnd.size()))) {
-        paragraph_.style.raiseFromFoot = *cells;
-        return;
+    {
+      std::u16string_view rest = body;
+      const bool range = startsWith(rest, from);
+      if (range) rest.remove_prefix(from.size());
+      if (startsWith(rest, raiseStart) && endsWith(rest, raiseEnd)) {
+        if (const auto cells = readCount(
+                rest.substr(raiseStart.size(), rest.size() - raiseStart.size() - raiseEnd.size()))) {
+          raise(*cells, range, sourceAfter);
+          return true;
+        }
       }
     }
-    if (body == u"傍点" || body == u"傍点終わり") {
-      emphasis_ = body == u"傍点" ? EmphasisKind::sesame : EmphasisKind::none;
-      return;
+    if (body == u"ページの左右中央") {
+      paragraph_.style.centredOnPage = true;
+      count(u"ページの左右中央");
+      return true;
     }
-    // 「X」に傍点 follows the X it marks.
-    constexpr std::u16string_view emphasisStart = u"「", emphasisEnd = u"」に傍点";
-    if (startsWith(body, emphasisStart) && endsWith(body, emphasisEnd)) {
-      const std::u16string_view marked =
-          body.substr(emphasisStart.size(), body.size() - emphasisStart.size() - emphasisEnd.size());
-      if (markEnd(marked, EmphasisKind::sesame)) return;
+    if (body == u"改行") {
+      // The line break between the two lines of a 割り注: the note reads on.
+      count(u"割り注");
+      return true;
     }
-    if (afterGaijiMark && !paragraph_.runs.empty() && paragraph_.runs.back().ruby.empty() &&
-        !paragraph_.runs.back().text.empty() && paragraph_.runs.back().text.back() == gaijiMark) {
-      const std::u16string character = gaijiCharacter(body);
-      if (!character.empty()) {
-        paragraph_.runs.back().text.pop_back();
-        paragraph_.runs.back().text += character;
-        return;
+    if (isKaeriten(body)) {
+      addRun(RunKind::kaeriten, body);
+      count(u"返り点");
+      return true;
+    }
+    if (body.size() > 2 && body.front() == u'（' && body.back() == u'）') {
+      addRun(RunKind::kuntenOkurigana, body.substr(1, body.size() - 2));
+      count(u"訓点送り仮名");
+      return true;
+    }
+    if (const auto picture = illustrationOf(body)) {
+      addRun(RunKind::illustration, resolvedTarget(picture->caption));
+      paragraph_.runs.back().target = picture->file;
+      count(u"挿絵");
+      return true;
+    }
+    if (startsWith(body, u"ルビの「") &&
+        (body.find(u"底本では") != std::u16string_view::npos || endsWith(body, u"はママ")))
+      return editorNote({}, body);
+    // ［＃岩波文庫の注は「…」とする］: a note of the editor's on the text before.
+    if (body.find(u"注は") != std::u16string_view::npos && endsWith(body, u"とする"))
+      return editorNote({}, body);
+    // ［＃左にルビ付き］X［＃左に「Y」のルビ付き終わり］, ［＃注記付き］X［＃「Y」の注記付き終わり］
+    if (body == u"左にルビ付き" || body == u"ルビ付き" || body == u"注記付き" || body == u"左に注記付き") {
+      rangeStart_ = paragraph_.runs.empty()
+                        ? Mark{0, 0}
+                        : Mark{paragraph_.runs.size() - 1, paragraph_.runs.back().text.size()};
+      return true;
+    }
+    if (rangeStart_ && (endsWith(body, u"」のルビ付き終わり") || endsWith(body, u"」の注記付き終わり"))) {
+      const std::size_t open = body.find(u'「');
+      const std::size_t close = body.rfind(u'」');
+      if (open != std::u16string_view::npos && close > open) {
+        const std::u16string reading = resolvedTarget(body.substr(open + 1, close - open - 1));
+        const bool left = startsWith(body, u"左に");
+        const Mark from = *rangeStart_;
+        rangeStart_.reset();
+        std::u16string marked;
+        std::vector<Run>& runs = paragraph_.runs;
+        for (std::size_t r = from.run; r < runs.size(); ++r)
+          if (runs[r].kind == RunKind::text || runs[r].kind == RunKind::warichu)
+            marked += r == from.run && from.offset <= runs[r].text.size() ? runs[r].text.substr(from.offset)
+                                                                          : runs[r].text;
+        if (endsWith(body, u"のルビ付き終わり")) {
+          std::u16string_view rest = u"」のルビ";
+          return targeted(marked, (left ? u"の左に「" : u"に「") + reading + std::u16string(rest));
+        }
+        return editorNote(marked, reading);
       }
     }
-    ++out_.unreadAnnotations;
+    if (body.size() > 1 && body.front() == u'「') return targetedAnnotation(body);
+    return rangeAnnotation(body);
+  }
+
+  // A range begun (［＃太字］, ［＃ここから２段階小さな文字］) or ended (…終わり).
+  bool rangeAnnotation(std::u16string_view body) {
+    bool on = true;
+    std::u16string_view name = body;
+    constexpr std::u16string_view ending = u"終わり", here = u"ここで";
+    if (endsWith(name, ending)) {
+      on = false;
+      name.remove_suffix(ending.size());
+      if (startsWith(name, here)) name.remove_prefix(here.size());
+    } else if (startsWith(name, u"ここから")) {
+      name.remove_prefix(4);
+    }
+    if (name == u"割り注") {
+      kind_ = on ? RunKind::warichu : RunKind::text;
+      count(u"割り注");
+      return true;
+    }
+    if (name == u"キャプション") {
+      count(u"キャプション");
+      return true;
+    }
+    if (applyNamedMark(name, marks_, on)) {
+      count(name);
+      return true;
+    }
+    if (applySideMark(name, marks_, on)) {
+      count(sideMarkKind(name));
+      return true;
+    }
+    if (!on && (name == u"小さな文字" || name == u"大きな文字")) {
+      marks_.sizeStep = 0;
+      count(u"文字サイズ");
+      return true;
+    }
+    if (on) {
+      if (const int step = sizeStepOf(name); step != 0) {
+        marks_.sizeStep = static_cast<std::int8_t>(step);
+        count(u"文字サイズ");
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // ［＃「X」に傍点］ and its kin follow the X they mark.
+  bool targetedAnnotation(std::u16string_view body) {
+    // The X ends at one of its first few 」 (X may hold brackets of its own);
+    // a bound, so that an annotation full of 」 is not read again and again.
+    constexpr int candidates = 8;
+    int tried = 0;
+    for (std::size_t close = body.find(u'」'); close != std::u16string_view::npos && tried++ < candidates;
+         close = body.find(u'」', close + 1)) {
+      const std::u16string_view rest = body.substr(close + 1);
+      if (rest.empty()) continue;
+      if (targeted(resolvedTarget(body.substr(1, close - 1)), rest)) return true;
+    }
+    return false;
+  }
+
+  bool targeted(std::u16string_view marked, std::u16string_view rest) {
+    RunMarks added;
+    if (startsWith(rest, u"に") && applySideMark(rest.substr(1), added, true)) {
+      count(sideMarkKind(rest.substr(1)));
+      return markTail(marked, [&](Run& run) { mergeSideMark(run.marks, added); });
+    }
+    if (startsWith(rest, u"の左に") && applySideMark(rest.substr(1), added, true)) {
+      count(sideMarkKind(rest.substr(3)));
+      return markTail(marked, [&](Run& run) { mergeSideMark(run.marks, added); });
+    }
+    if (startsWith(rest, u"は")) {
+      const std::u16string_view name = rest.substr(1);
+      if (applyNamedMark(name, added, true)) {
+        count(name);
+        return markTail(marked, [&](Run& run) { applyNamedMark(name, run.marks, true); });
+      }
+      if (const int step = sizeStepOf(name); step != 0) {
+        count(u"文字サイズ");
+        return markTail(marked, [&](Run& run) { run.marks.sizeStep = static_cast<std::int8_t>(step); });
+      }
+      if (name == u"キャプション") {
+        count(u"キャプション");
+        return true;
+      }
+      if (name == u"ママ" || startsWith(name, u"底本では")) return editorNote(marked, name);
+    }
+    // ［＃「X」に「Y」の注記］, ［＃「X」の左に「Y」の注記］, ［＃「X」に（Y）の注記］
+    constexpr std::u16string_view noteEnd = u"の注記";
+    if (endsWith(rest, noteEnd) && (startsWith(rest, u"に") || startsWith(rest, u"の左に"))) {
+      std::u16string_view note = rest.substr(startsWith(rest, u"に") ? 1 : 3);
+      note.remove_suffix(noteEnd.size());
+      if (note.size() > 2 && (note.front() == u'「' || note.front() == u'（'))
+        note = note.substr(1, note.size() - 2);
+      return editorNote(marked, note);
+    }
+    // ［＃「X」の左に「Y」のルビ］ / ［＃「X」に「Y」のルビ］
+    constexpr std::u16string_view rubyEnd = u"」のルビ";
+    if (endsWith(rest, rubyEnd)) {
+      const bool left = startsWith(rest, u"の左に「");
+      if (left || startsWith(rest, u"に「")) {
+        const std::u16string_view reading =
+            rest.substr(left ? 4 : 2, rest.size() - rubyEnd.size() - (left ? 4 : 2));
+        if (Run* run = tailRun(marked); run != nullptr && run->ruby.empty()) {
+          run->ruby = reading;
+          run->rubySide = left ? Side::left : Side::right;
+          count(u"ルビ");
+          return true;
+        }
+        // A second ruby beside one already there is kept as the editor's note.
+        return editorNote(
+            marked, std::u16string(left ? u"左に" : u"") + u"「" + std::u16string(reading) + u"」のルビ");
+      }
+    }
+    return false;
+  }
+
+  static void mergeSideMark(RunMarks& marks, const RunMarks& added) {
+    if (added.emphasis != EmphasisKind::none) {
+      marks.emphasis = added.emphasis;
+      marks.emphasisSide = added.emphasisSide;
+    }
+    if (added.line != LineKind::none) {
+      marks.line = added.line;
+      marks.lineSide = added.lineSide;
+    }
+  }
+
+  // The editor's note after the text it is about (dropped or shown by the writers).
+  bool editorNote(std::u16string_view marked, std::u16string_view note) {
+    // A note whose text does not end the paragraph (a misprint the note is
+    // about) stays where it stands, with the text it names.
+    if (!marked.empty() && tailRun(marked) == nullptr) {
+      addRun(RunKind::editorNote, u"「" + std::u16string(marked) + u"」" + std::u16string(note));
+      count(u"校訂注記");
+      return true;
+    }
+    addRun(RunKind::editorNote, note);
+    count(u"校訂注記");
+    return true;
+  }
+
+  // The X of a 「X」 annotation as the run that ends the paragraph, split off
+  // from the text before it; null when the paragraph does not end with X.
+  Run* tailRun(std::u16string_view marked) {
+    Run* found = nullptr;
+    markTail(marked, [&](Run& run) { found = &run; });
+    return found;
+  }
+
+  // Applies `mark` to the runs that hold the text `marked` at the end of the
+  // paragraph so far (their ruby aside; 返り点 and notes between are passed).
+  template <typename Mark>
+  bool markTail(std::u16string_view marked, Mark&& mark) {
+    std::vector<Run>& runs = paragraph_.runs;
+    if (marked.empty()) return false;
+    std::u16string_view remaining = marked;
+    std::size_t i = runs.size();
+    int passed = 0;
+    while (!remaining.empty() && i > 0) {
+      Run& run = runs[i - 1];
+      if (run.kind != RunKind::text && run.kind != RunKind::warichu &&
+          run.kind != RunKind::gaijiDescription) {
+        // A few marks and notes may stand between; a long row of them ends the search.
+        if (++passed > 8) return false;
+        --i;
+        continue;
+      }
+      if (run.kind == RunKind::gaijiDescription) {
+        // The annotation names the character by its ※.
+        if (!endsWith(remaining, u"※")) return false;
+        remaining.remove_suffix(1);
+        --i;
+        continue;
+      }
+      if (!run.text.empty() && endsWith(remaining, run.text)) {
+        remaining.remove_suffix(run.text.size());
+        --i;
+        continue;
+      }
+      if (!run.ruby.empty() || !endsWith(run.text, remaining)) return false;
+      Run tail = run;
+      tail.text = run.text.substr(run.text.size() - remaining.size());
+      run.text.resize(run.text.size() - remaining.size());
+      runs.insert(runs.begin() + static_cast<std::ptrdiff_t>(i), std::move(tail));
+      remaining = {};
+    }
+    if (!remaining.empty()) return false;
+    for (std::size_t r = i; r < runs.size(); ++r)
+      if (runs[r].kind == RunKind::text || runs[r].kind == RunKind::warichu) mark(runs[r]);
+    return true;
+  }
+
+  // 地付き and 地からN字上げ: the text after it ends at the foot, or N cells above.
+  // After text on the same line, the text before keeps its place and the rest
+  // goes on the same vertical line.
+  void raise(int cells, bool range, std::size_t sourceAfter) {
+    count(u"地付き・字上げ");
+    if (range) rangeRaise_ = cells;
+    if (!paragraph_.runs.empty() && paragraph_.style.raiseFromFoot < 0) {
+      paragraph_.endsLine = false;
+      paragraph_.sourceEnd = sourceAfter;
+      emit();
+      carried_ = true;
+    }
+    paragraph_.style.raiseFromFoot = cells;
+  }
+
+  // The text before a break ends its page without ending its line.
+  void breakParagraph(std::size_t sourceAfter) {
+    if (paragraph_.runs.empty()) return;
+    paragraph_.endsLine = false;
+    paragraph_.sourceEnd = sourceAfter;
+    emit();
+    carried_ = true;
+  }
+
+  void addRun(RunKind kind, std::u16string_view text) {
+    Run& run = paragraph_.runs.emplace_back();
+    run.kind = kind;
+    run.text = text;
   }
 
   // A range's indent takes the paragraph not yet begun at once; later lines follow it.
-  void setIndent(int cells) {
-    if (paragraph_.runs.empty()) paragraph_.style.firstIndent = paragraph_.style.restIndent = cells;
-  }
-
-  // The emphasis of the text `marked` that ends the paragraph so far (its ruby aside).
-  bool markEnd(std::u16string_view marked, EmphasisKind kind) {
-    if (marked.empty() || paragraph_.runs.empty()) return false;
-    std::vector<Run>& runs = paragraph_.runs;
-    Run& last = runs.back();
-    if (!endsWith(last.text, marked)) return false;
-    if (!last.ruby.empty() || last.text.size() == marked.size()) {
-      last.marks.emphasis = kind;
-      return true;
+  void setIndent(int first, int rest) {
+    if (paragraph_.runs.empty()) {
+      paragraph_.style.firstIndent = first;
+      paragraph_.style.restIndent = rest;
     }
-    Run tail;
-    tail.marks = last.marks;
-    tail.marks.emphasis = kind;
-    tail.text = last.text.substr(last.text.size() - marked.size());
-    last.text.resize(last.text.size() - marked.size());
-    runs.push_back(std::move(tail));
-    return true;
   }
 
   std::u16string_view source_;
@@ -474,8 +1043,13 @@ class NotationReader {
   Paragraph paragraph_;
   bool carried_ = false;  // the paragraph was begun by a line of annotations alone
   int rangeIndent_ = 0;
-  EmphasisKind emphasis_ = EmphasisKind::none;
+  int rangeRestIndent_ = 0;
+  int rangeRaise_ = -1;
+  RunMarks marks_;
+  RunKind kind_ = RunKind::text;
   std::optional<Mark> explicitBase_;
+  std::set<std::u16string> describedSeen_;
+  std::optional<Mark> rangeStart_;  // where a ［＃左にルビ付き］ or ［＃注記付き］ range began
   struct Bracket {
     std::size_t open;
     std::size_t close;
@@ -543,6 +1117,28 @@ Document readAozoraText(std::u16string_view source) {
   }
   reader.finish();
   return out;
+}
+
+std::u16string notationReport(const Document& document) {
+  std::u16string report = u"notation read:\n";
+  const auto line = [&](std::u16string_view what, std::size_t count) {
+    report += u"  ";
+    report += what;
+    report += u"\t";
+    report += formatNumber(static_cast<std::int64_t>(count), 1);
+    report += u"\n";
+  };
+  for (const auto& [kind, count] : document.notationCounts) line(kind, count);
+  if (!document.describedGaiji.empty()) {
+    report += u"characters without a code, by their description:\n";
+    for (const std::u16string& description : document.describedGaiji)
+      report += u"  ※（" + description + u"）\n";
+  }
+  if (!document.unreadByText.empty()) {
+    report += u"annotations not read:\n";
+    for (const auto& [text, count] : document.unreadByText) line(u"［＃" + text + u"］", count);
+  }
+  return report;
 }
 
 ConversionSettings withDocumentTitle(const ConversionSettings& settings, const Document& document) {

@@ -18,6 +18,11 @@ namespace zelvato {
 // of lines). One pass over the text.
 Document readAozoraText(std::u16string_view source);
 
+// What the reading found, for --verbose: one line per kind of notation with the
+// count read, the characters without a code by their description, and every
+// annotation nothing reads by its text with its count.
+std::u16string notationReport(const Document& document);
+
 // The settings a run of this document uses: with Aozora notation on, the work's
 // title becomes the HTML title when the title field still holds its start value.
 ConversionSettings withDocumentTitle(const ConversionSettings& settings, const Document& document);

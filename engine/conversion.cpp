@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "aozora_notation.h"
 #include "epub_writer.h"
 #include "flow_html_writer.h"
 #include "grid_typesetter.h"
@@ -13,7 +14,7 @@
 namespace zelvato {
 
 bool convertText(std::u16string_view source, const ConversionSettings& settings, DocumentSink& sink,
-                 ConversionHost& host, std::size_t* unreadAnnotations) {
+                 ConversionHost& host, std::size_t* unreadAnnotations, std::u16string* notationReport) {
   bool completed = false;
   try {
     const GridLayoutOptions options = gridLayoutOptions(settings);
@@ -24,6 +25,8 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     }
     const Document document = readDocument(source, settings.aozoraNotation);
     if (unreadAnnotations != nullptr) *unreadAnnotations = document.unreadAnnotations;
+    if (notationReport != nullptr && settings.aozoraNotation)
+      *notationReport = zelvato::notationReport(document);
     completed = sink.begin(document);
     if (completed && sink.wantsBlocks())
       completed = typesetGrid(document, options, grid, host,
@@ -105,7 +108,8 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     const std::unique_ptr<DocumentSink> writer = makeWriter(settings, previewFilePath, host);
     if (files != nullptr && !files->keepIntact.empty()) writer->keepIntact(files->keepIntact);
     const bool converted =
-        convertText(source, settings, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr);
+        convertText(source, settings, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
+                    files != nullptr ? &files->notationReport : nullptr);
     if (files != nullptr) {
       files->failure = writer->failure();
       files->retiredFiles = writer->retiredFiles();

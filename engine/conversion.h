@@ -19,8 +19,10 @@ namespace zelvato {
 // the writer reads them, and the writer is finished with the outcome. The run
 // owns stop and progress: the host is asked for a stop before every character.
 // False when the grid holds no cell, the run was stopped or the writer failed.
+// `notationReport`, when given, receives what the reading of the notation found.
 bool convertText(std::u16string_view source, const ConversionSettings& settings, DocumentSink& sink,
-                 ConversionHost& host, std::size_t* unreadAnnotations = nullptr);
+                 ConversionHost& host, std::size_t* unreadAnnotations = nullptr,
+                 std::u16string* notationReport = nullptr);
 
 // What a caller may add to a run's files.
 struct RunFiles {
@@ -28,6 +30,7 @@ struct RunFiles {
   std::optional<FileFailure> failure;     // after the run: the file whose write failed, and why
   std::size_t unreadAnnotations = 0;      // after the run: the annotations nothing could show
   std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
+  std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
 };
 
 // The writer the settings choose: grid HTML pages, flowing vertical HTML, or

@@ -59,6 +59,7 @@ struct ConversionSettings {
   bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
   bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
   RubyMode rubyMode = RubyMode::paren;
+  bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
   TextStyle textStyle = TextStyle::grid;
 };
 

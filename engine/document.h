@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,8 +106,14 @@ struct Document {
   std::u16string author;
   std::vector<Paragraph> paragraphs;
   std::size_t sourceLength = 0;
-  // Annotations that nothing reads, counted by their text.
+  // Annotations that nothing reads, counted.
   std::size_t unreadAnnotations = 0;
+  // The notation read, by kind ("傍点", "割り注" …), and the annotations nothing
+  // reads, by their text.
+  std::map<std::u16string, std::size_t> notationCounts;
+  std::map<std::u16string, std::size_t> unreadByText;
+  // The descriptions of the characters that have no code, in order of first use.
+  std::vector<std::u16string> describedGaiji;
 };
 
 }  // namespace zelvato

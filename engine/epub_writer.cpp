@@ -160,6 +160,7 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   std::u16string title = settings.htmlTitle.empty() ? ConversionSettings{}.htmlTitle : settings.htmlTitle;
   XhtmlOptions options;
   options.tateChuYoko = settings.tateChuYoko;
+  options.editorNotes = settings.showEditorNotes;
   options.cutAtSize = sectionSize;
   // A text that has no page breaks of its own is cut before its headings.
   options.cutAtHeadings = true;

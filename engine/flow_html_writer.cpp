@@ -33,6 +33,7 @@ std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t p
 XhtmlOptions flowOptions(const ConversionSettings& settings) {
   XhtmlOptions options;
   options.tateChuYoko = settings.tateChuYoko;
+  options.editorNotes = settings.showEditorNotes;
   return options;
 }
 

@@ -17,12 +17,23 @@ struct GridCell {
   std::u16string text;
   std::u16string source;  // kept only when the typesetter is asked for the reading text
   EmphasisKind emphasis = EmphasisKind::none;
+  Side emphasisSide = Side::right;
+  LineKind line = LineKind::none;  // 傍線
+  Side lineSide = Side::right;
+  // A half-width character set small in the padding beside the character: a
+  // 訓点送り仮名 on the right, a 返り点 on the left; 0 when there is none.
+  char16_t rightNote = 0;
+  char16_t leftNote = 0;
 
   bool empty() const { return text.empty(); }
   void clear() {
     text.clear();
     source.clear();
     emphasis = EmphasisKind::none;
+    emphasisSide = Side::right;
+    line = LineKind::none;
+    lineSide = Side::right;
+    rightNote = leftNote = 0;
   }
 };
 

@@ -64,6 +64,7 @@ GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
   options.tateChuYoko = settings.tateChuYoko;
   options.rubyMode = settings.rubyMode;
   options.readingText = settings.accessibleText;
+  options.editorNotes = settings.showEditorNotes;
   return options;
 }
 
@@ -111,6 +112,18 @@ class LayoutPosition {
   bool keepTogether(int cells);
   // The final hand-on of whatever the grid holds.
   bool finish() { return handOn(); }
+  // Hands the block on without ending its page: the text goes on in a new column block.
+  bool breakColumn();
+  // A vertical line of its own: to the next line unless this one is untouched.
+  bool freshLine() { return lineUntouched_ || advanceLine(0); }
+  // The next `cells` cells end `raise` cells above the foot of the line: on
+  // this line when they fit after what it holds, else on the next one. Text
+  // longer than a line starts at the head as any other.
+  bool alignToFoot(int cells, int raise);
+  // At the head of an untouched block, leaves `lines` vertical lines empty before the text.
+  void skipLines(int lines) {
+    if (lineUntouched_ && line_ == 1 && lines > 0 && lines < lines_) line_ += lines;
+  }
 
  private:
   GridCell* placeAtLineEnd(std::u16string_view text, BreakClass breaking, char16_t original);
@@ -151,6 +164,7 @@ class LayoutPosition {
   int indent_ = 0;
   int lineStartRow_ = 0;  // the row the current line began at, before its indent
   bool lineUntouched_ = true;
+  bool footAligned_ = false;                 // the line's text was set to end at a distance from the foot
   BreakClass lastBreak_ = BreakClass::free;  // of the character in the line's last cell
   char16_t lastOriginal_ = 0;
 };
@@ -168,6 +182,7 @@ bool LayoutPosition::advanceLine(int emptyCells) {
   lineStartRow_ = emptyCells;
   row_ = emptyCells + indentCells();
   lineUntouched_ = true;
+  footAligned_ = false;
   return true;
 }
 
@@ -247,8 +262,35 @@ GridCell* LayoutPosition::placeAtLineEnd(std::u16string_view text, BreakClass br
 // hanging mark it ends the line the mark hangs from: the next line starts at its top.
 bool LayoutPosition::carriageReturn() {
   grid_.markReturn(line_);
-  if (row_ < rows_ || rules_) return advanceLine(0);
+  // Text set to end at the foot fills its line on purpose: the next line starts at its head.
+  if (row_ < rows_ || rules_ || footAligned_) return advanceLine(0);
   return advanceLine(1);
+}
+
+bool LayoutPosition::breakColumn() {
+  if (grid_.isEmpty()) return true;
+  if (!handOn()) return false;
+  line_ = 1;
+  lineStartRow_ = 0;
+  row_ = indentCells();
+  lineUntouched_ = true;
+  footAligned_ = false;
+  return true;
+}
+
+bool LayoutPosition::alignToFoot(int cells, int raise) {
+  if (raise < 0 || cells <= 0) return true;
+  if (raise > rows_ - 1) raise = rows_ - 1;
+  const int start = rows_ - raise - cells;  // the row after which the text begins
+  if (start < 0) return true;
+  if (row_ > start) {
+    if (!advanceLine(0)) return false;
+    if (row_ > start) return true;  // the indent leaves too little room: from the indent
+  }
+  row_ = start;
+  lineUntouched_ = false;
+  footAligned_ = true;
+  return true;
 }
 
 bool LayoutPosition::breakPage() {
@@ -302,12 +344,14 @@ class Typesetter {
 
   bool run() {
     std::size_t paragraphStart = 0;
-    for (const Paragraph& paragraph : document_.paragraphs) {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs;
+    for (std::size_t p = 0; p < paragraphs.size(); ++p) {
+      const Paragraph& paragraph = paragraphs[p];
       unitsLeft_ = paragraph.sourceEnd > paragraphStart ? paragraph.sourceEnd - paragraphStart : 0;
       handled_ = paragraphStart;
-      if (!beginParagraph(paragraph.style)) return false;
-      for (const Run& run : paragraph.runs)
-        if (!setRun(run)) return false;
+      if (!beginParagraph(paragraph)) return false;
+      if (paragraph.style.centredOnPage) centrePage(p);
+      if (!setRuns(paragraph)) return false;
       handled_ = paragraph.sourceEnd;
       if (paragraph.endsLine && !position_.carriageReturn()) return false;
       paragraphStart = paragraph.sourceEnd;
@@ -317,36 +361,164 @@ class Typesetter {
   }
 
  private:
-  bool beginParagraph(const ParagraphStyle& style) {
+  bool beginParagraph(const Paragraph& paragraph) {
+    const ParagraphStyle& style = paragraph.style;
     switch (style.breakBefore) {
       case PageBreak::page:
       case PageBreak::sheet:
       case PageBreak::spread:
         if (!position_.breakPage()) return false;
         break;
+      case PageBreak::column:
+        if (!position_.breakColumn()) return false;
+        break;
       default:
         break;
     }
+    lastCell_ = nullptr;
+    // A heading begins a vertical line of its own.
+    if (style.headingLevel > 0 && !position_.freshLine()) return false;
     position_.setIndent(style.firstIndent);
     continuationIndent_ = style.restIndent;
     firstInParagraph_ = style.restIndent != style.firstIndent;
+    if (style.raiseFromFoot >= 0 && !position_.alignToFoot(cellsOf(paragraph), style.raiseFromFoot))
+      return false;
     return true;
   }
 
-  bool setRun(const Run& run) {
-    emphasis_ = run.marks.emphasis;
-    const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
-    // Ruby stays on the vertical line of its base.
-    if (rubyInParentheses &&
-        !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
-      return false;
-    if (!setText(run.text)) return false;
-    if (rubyInParentheses) {
-      emphasis_ = EmphasisKind::none;
-      static constexpr std::u16string_view open = u"（", close = u"）";
-      if (!setText(open) || !setText(run.ruby) || !setText(close)) return false;
+  // ページの左右中央: the text up to the next page break, when it takes one
+  // block, stands in the middle of it, as many empty lines before it as after.
+  void centrePage(std::size_t from) {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs;
+    const int rows = options_.charsPerLine;
+    int lines = 0;
+    for (std::size_t p = from; p < paragraphs.size(); ++p) {
+      if (p > from && paragraphs[p].style.breakBefore != PageBreak::none) break;
+      const ParagraphStyle& style = paragraphs[p].style;
+      int cells = style.firstIndent + cellsOf(paragraphs[p]);
+      int paragraphLines = 1;
+      if (cells > rows && rows > style.restIndent) {
+        cells -= rows;
+        paragraphLines += (cells + rows - style.restIndent - 1) / (rows - style.restIndent);
+      }
+      lines += paragraphLines;
+      if (lines > options_.linesPerColumn) return;
+    }
+    position_.skipLines((options_.linesPerColumn - lines) / 2);
+  }
+
+  // The cells the paragraph's runs take, counted by setting them without a grid.
+  int cellsOf(const Paragraph& paragraph) {
+    counting_ = true;
+    counted_ = 0;
+    setRuns(paragraph);
+    counting_ = false;
+    return counted_;
+  }
+
+  bool setRuns(const Paragraph& paragraph) {
+    const std::vector<Run>& runs = paragraph.runs;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      // A 割り注 stands in parentheses, however many runs it holds.
+      const bool note = runs[r].kind == RunKind::warichu;
+      if (note && (r == 0 || runs[r - 1].kind != RunKind::warichu) && !setPlain(u"（")) return false;
+      if (!setRun(runs[r])) return false;
+      if (note && (r + 1 == runs.size() || runs[r + 1].kind != RunKind::warichu) && !setPlain(u"）"))
+        return false;
     }
     return true;
+  }
+
+  bool setPlain(std::u16string_view text) {
+    marks_ = {};
+    return setText(text);
+  }
+
+  bool setRun(const Run& run) {
+    switch (run.kind) {
+      case RunKind::text:
+      case RunKind::warichu:
+        break;
+      case RunKind::gaijiDescription:
+        return setPlain(u"※（" + run.text + u"）");
+      case RunKind::kaeriten:
+      case RunKind::kuntenOkurigana:
+        return setKunten(run);
+      case RunKind::editorNote:
+        return !options_.editorNotes || setPlain(u"（" + run.text + u"）");
+      case RunKind::illustration:
+        return setPlain(run.text.empty() ? u"（挿絵）" : u"（挿絵：" + run.text + u"）");
+    }
+    marks_ = run.marks;
+    const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
+    // Ruby stays on the vertical line of its base.
+    if (!counting_ && rubyInParentheses &&
+        !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
+      return false;
+    if (run.marks.tateChuYoko && !setAcross(run.text)) return false;
+    if (!run.marks.tateChuYoko && !setText(run.text)) return false;
+    if (rubyInParentheses) {
+      static constexpr std::u16string_view open = u"（", close = u"）";
+      if (!setPlain(open) || !setText(run.ruby) || !setText(close)) return false;
+    }
+    return true;
+  }
+
+  // 訓点: one katakana of 訓点送り仮名 goes small into the right padding of the
+  // kanji it follows, レ into the left; when the padding is taken or the
+  // character has no half-width form, the text takes the cells after it.
+  bool setKunten(const Run& run) {
+    if (counting_ && run.text.size() == 1 &&
+        (run.kind == RunKind::kuntenOkurigana ? halfWidthKatakana(run.text.front()) != 0 : run.text == u"レ"))
+      return true;  // counted as set in the padding
+    if (!counting_ && run.text.size() == 1 && lastCell_ != nullptr && lastCell_->text.size() == 1 &&
+        isKanji(lastCell_->text.front())) {
+      const bool okurigana = run.kind == RunKind::kuntenOkurigana;
+      const char16_t small = okurigana ? halfWidthKatakana(run.text.front())
+                                       : (run.text.front() == u'レ' ? u'\uFF9A' : char16_t{0});
+      const Side side = okurigana ? Side::right : Side::left;
+      GridCell& cell = *lastCell_;
+      const bool taken = (side == Side::right ? cell.rightNote : cell.leftNote) != 0 ||
+                         (cell.emphasis != EmphasisKind::none && cell.emphasisSide == side) ||
+                         (cell.line != LineKind::none && cell.lineSide == side);
+      if (small != 0 && !taken) {
+        (side == Side::right ? cell.rightNote : cell.leftNote) = small;
+        return true;
+      }
+    }
+    return setPlain(run.text);
+  }
+
+  static bool isKanji(char16_t c) {
+    return (c >= u'\u4E00' && c <= u'\u9FFF') || (c >= u'\u3400' && c <= u'\u4DBF') || c == u'々';
+  }
+
+  // The half-width form of a plain full-width katakana; 0 when it has none.
+  static char16_t halfWidthKatakana(char16_t c) {
+    constexpr std::u16string_view full =
+        u"アイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヲンァィゥ"
+        u"ェォャュョッ";
+    constexpr std::u16string_view half = u"ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝｧｨｩｪｫｬｭｮｯ";
+    const std::size_t at = full.find(c);
+    return at == std::u16string_view::npos ? char16_t{0} : half[at];
+  }
+
+  // 縦中横 by annotation: two half-width characters across in one cell, else one per cell.
+  bool setAcross(std::u16string_view text) {
+    const auto narrow = [](char16_t c) { return c >= u'!' && c <= u'~'; };
+    if (text.size() != 2 || !narrow(text[0]) || !narrow(text[1])) return setText(text);
+    if (!enterPosition(2)) return false;
+    const BreakClass breaking = options_.lineBreakRules ? BreakClass::noBegin : BreakClass::free;
+    return take(put(text, breaking, 0), text);
+  }
+
+  GridCell* put(std::u16string_view text, BreakClass breaking, char16_t original) {
+    if (counting_) {
+      ++counted_;
+      return &scratch_;
+    }
+    lastCell_ = position_.place(text, breaking, original);
+    return lastCell_;
   }
 
   static std::size_t characterCount(std::u16string_view text) {
@@ -365,6 +537,7 @@ class Typesetter {
 
   // Every character is a position: its source units count, and a stop is noticed there.
   bool enterPosition(std::size_t units) {
+    if (counting_) return true;
     const std::size_t step = units < unitsLeft_ ? units : unitsLeft_;
     unitsLeft_ -= step;
     report(handled_ + step);
@@ -373,6 +546,7 @@ class Typesetter {
 
   bool take(GridCell* cell, std::u16string_view source) {
     if (cell == nullptr) return false;
+    if (counting_) return true;
     if (options_.readingText) cell->source.assign(source);
     if (firstInParagraph_) {
       position_.setContinuationIndent(continuationIndent_);
@@ -386,8 +560,14 @@ class Typesetter {
   bool placeUnit(char16_t c, std::u16string_view source) {
     const char16_t unified = unifyCodePagePair(c);
     const BreakClass breaking = options_.lineBreakRules ? breakClass(unified) : BreakClass::free;
-    GridCell* cell = position_.place(std::u16string_view(&unified, 1), breaking, unified);
-    if (cell != nullptr && emphasis_ != EmphasisKind::none) cell->emphasis = emphasis_;
+    GridCell* cell = put(std::u16string_view(&unified, 1), breaking, unified);
+    if (cell != nullptr && !counting_ &&
+        (marks_.emphasis != EmphasisKind::none || marks_.line != LineKind::none)) {
+      cell->emphasis = marks_.emphasis;
+      cell->emphasisSide = marks_.emphasisSide;
+      cell->line = marks_.line;
+      cell->lineSide = marks_.lineSide;
+    }
     return take(cell, source);
   }
 
@@ -398,7 +578,7 @@ class Typesetter {
       if (isHighSurrogate(c) && k + 1 < length && isLowSurrogate(text[k + 1])) {
         // A character beyond the basic plane fills one cell and has no other form.
         if (!enterPosition(2)) return false;
-        if (!take(position_.place(text.substr(k, 2), BreakClass::free, 0), text.substr(k, 2))) return false;
+        if (!take(put(text.substr(k, 2), BreakClass::free, 0), text.substr(k, 2))) return false;
         k += 2;
       } else if (options_.tateChuYoko && mayStartTateChuYoko(c) && startsTateChuYoko(text, k)) {
         // Two half-width characters across in one cell: four display positions, as any cell.
@@ -406,8 +586,7 @@ class Typesetter {
         const char16_t pair[] = {narrowMark(c), narrowMark(text[k + 1])};
         const BreakClass breaking =
             options_.lineBreakRules && !(c >= u'0' && c <= u'9') ? BreakClass::noBegin : BreakClass::free;
-        if (!take(position_.place(std::u16string_view(pair, 2), breaking, 0), text.substr(k, 2)))
-          return false;
+        if (!take(put(std::u16string_view(pair, 2), breaking, 0), text.substr(k, 2))) return false;
         k += 2;
       } else {
         if (options_.lineBreakRules && options_.kanjiNumerals && isFullWidthDigit(c) &&
@@ -429,19 +608,20 @@ class Typesetter {
           for (int i = 0; i < options_.tabCells; ++i)
             if (!placeUnit(u'\u3000', u"\u3000")) return false;
         } else if (wide == u'\r') {
-          if (!position_.carriageReturn()) return false;
+          if (!counting_ && !position_.carriageReturn()) return false;
         } else if (wide != u'\n') {
           if (!placeUnit(wide, stray ? std::u16string_view(u"\uFFFD") : text.substr(k, units))) return false;
         }
         k += units;
       }
-      host_.yieldToEvents();
+      if (!counting_) host_.yieldToEvents();
     }
     return true;
   }
 
   // A number set in kanji numerals stays on one vertical line when it fits one.
   bool keepNumberTogether(std::u16string_view text, std::size_t k) {
+    if (counting_) return true;
     std::size_t end = k;
     while (end < text.size() && isFullWidthDigit(text[end])) ++end;
     if (end - k < 2) return true;
@@ -452,7 +632,11 @@ class Typesetter {
   const GridLayoutOptions& options_;
   ConversionHost& host_;
   LayoutPosition position_;
-  EmphasisKind emphasis_ = EmphasisKind::none;
+  RunMarks marks_;
+  bool counting_ = false;  // the runs are counted in cells, not set
+  int counted_ = 0;
+  GridCell scratch_;
+  GridCell* lastCell_ = nullptr;  // the cell set last; emptied when its character moved on
   std::size_t handled_ = 0;
   std::size_t reported_ = 0;
   std::size_t unitsLeft_ = 0;

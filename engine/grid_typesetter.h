@@ -21,6 +21,7 @@ struct GridLayoutOptions {
   bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
   RubyMode rubyMode = RubyMode::paren;
   bool readingText = false;  // keep each cell's source characters for the reading text
+  bool editorNotes = false;  // the editor's notes of the document shown in parentheses
 };
 
 // The options of a run's settings: sides rounded halves to even (a side that is

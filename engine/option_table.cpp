@@ -26,6 +26,10 @@ constexpr OptionChoice formChoices[] = {
     {"look-alike", 0},
     {"unicode", 1},
 };
+constexpr OptionChoice editorNoteChoices[] = {
+    {"drop", 0},
+    {"show", 1},
+};
 constexpr OptionChoice encodingChoices[] = {
     {"shift_jis", static_cast<int>(OutputEncoding::shiftJis)},
     {"utf-8", static_cast<int>(OutputEncoding::utf8)},
@@ -229,6 +233,15 @@ const OptionEntry options[] = {
      .setChoice = [](S& s, int v) { s.rubyMode = static_cast<RubyMode>(v); },
      .choices = rubyChoices},
 
+    {.key = "showEditorNotes",
+     .type = T::choice,
+     .group = G::typesetting,
+     .flag = "editor-notes",
+     .valueName = "show|drop",
+     .help = "with --aozora: the editor's notes (ママ, 底本では…) shown small in parentheses, or left out",
+     .choiceOf = [](const S& s) { return s.showEditorNotes ? 1 : 0; },
+     .setChoice = [](S& s, int v) { s.showEditorNotes = v == 1; },
+     .choices = editorNoteChoices},
     // Output
     {.key = "singleFilePath",
      .type = T::path,
@@ -382,7 +395,8 @@ const OptionEntry options[] = {
      .type = T::action,
      .group = G::other,
      .flag = "verbose",
-     .help = "name the encoding the source was read in; report the annotations that were dropped",
+     .help = "name the encoding the source was read in; with --aozora, a table of the notation read by kind "
+             "and the annotations that were dropped",
      .showStart = false},
     {.key = "help",
      .type = T::action,

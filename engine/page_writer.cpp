@@ -97,9 +97,60 @@ std::u16string pageNumberText(std::int32_t pageNumber) {
   return u"- " + formatNumber(pageNumber, 1) + u"頁 -" + std::u16string(crlf);
 }
 
-// Emphasis dots (傍点) follow the character in its cell and take the
-// half-width position to its right, so the cell keeps its four positions.
-constexpr char16_t emphasisDot = u'\uFF65';
+// Emphasis marks (傍点) and side lines (傍線) stand in the half-width padding
+// beside the character, on the side the notation gives, so the cell keeps its
+// four positions: each kind has its own half-width look-alike of code page 932.
+char16_t emphasisMark(EmphasisKind kind) {
+  switch (kind) {
+    case EmphasisKind::sesame:
+      return u'\uFF65';  // ･
+    case EmphasisKind::whiteSesame:
+      return u'\uFF64';  // ､
+    case EmphasisKind::blackCircle:
+      return u'*';
+    case EmphasisKind::whiteCircle:
+      return u'\uFF9F';  // ﾟ
+    case EmphasisKind::blackTriangle:
+      return u'^';
+    case EmphasisKind::whiteTriangle:
+      return u'v';
+    case EmphasisKind::doubleCircle:
+      return u'@';
+    case EmphasisKind::bullseye:
+      return u'o';
+    case EmphasisKind::cross:
+      return u'x';
+    case EmphasisKind::none:
+      break;
+  }
+  return u' ';
+}
+
+char16_t lineMark(LineKind kind) {
+  switch (kind) {
+    case LineKind::solid:
+      return u'|';
+    case LineKind::doubled:
+      return u'"';
+    case LineKind::chain:
+      return u'!';
+    case LineKind::dashed:
+      return u':';
+    case LineKind::wavy:
+      return u'~';
+    case LineKind::none:
+      break;
+  }
+  return u' ';
+}
+
+// The padding on one side of a cell's character: its 訓点, else its emphasis mark, else its side line.
+char16_t paddingMark(const GridCell& cell, Side side) {
+  if (const char16_t note = side == Side::right ? cell.rightNote : cell.leftNote; note != 0) return note;
+  if (cell.emphasis != EmphasisKind::none && cell.emphasisSide == side) return emphasisMark(cell.emphasis);
+  if (cell.line != LineKind::none && cell.lineSide == side) return lineMark(cell.line);
+  return u' ';
+}
 
 // How a cell sits in its four display positions: the marks that stand at one edge
 // of their cell in vertical writing are pushed to that edge, the rest centred.
@@ -140,9 +191,9 @@ std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs) {
   if (cell.text.size() != 1) return cell.text;
   const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
   std::u16string text(1, glyph);
-  if (cell.emphasis != EmphasisKind::none && glyph != u'\u3000' &&
-      cellPlace(std::u16string_view(&glyph, 1)) == CellPlace::centred)
-    text += emphasisDot;
+  if (glyph == u'\u3000' || cellPlace(std::u16string_view(&glyph, 1)) != CellPlace::centred) return text;
+  if (const char16_t left = paddingMark(cell, Side::left); left != u' ') text.insert(text.begin(), left);
+  if (const char16_t right = paddingMark(cell, Side::right); right != u' ') text += right;
   return text;
 }
 
@@ -176,10 +227,13 @@ std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const
         text += u"  ";
         break;
       case CellPlace::centred:
-        text += u' ';
+        if (glyph == u'\u3000') {
+          text += u" \u3000 ";
+          break;
+        }
+        text += paddingMark(cell, Side::left);
         text += glyph;
-        // The emphasis dot stands in the cell's right padding.
-        text += cell.emphasis != EmphasisKind::none && glyph != u'\u3000' ? emphasisDot : u' ';
+        text += paddingMark(cell, Side::right);
         break;
     }
   }

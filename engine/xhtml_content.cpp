@@ -47,6 +47,36 @@ constexpr EmphasisKind emphasisKinds[] = {
     EmphasisKind::doubleCircle, EmphasisKind::bullseye,      EmphasisKind::cross,
 };
 
+// The class of each kind of side line (傍線), a border beside the text.
+std::u16string_view lineClass(LineKind kind) {
+  switch (kind) {
+    case LineKind::doubled:
+      return u"line2";
+    case LineKind::chain:
+      return u"linec";
+    case LineKind::dashed:
+      return u"lined";
+    case LineKind::wavy:
+      return u"linew";
+    default:
+      return u"line1";
+  }
+}
+
+struct LineStyle {
+  std::u16string_view cls;
+  std::u16string_view style;
+};
+constexpr LineStyle lineStyles[] = {
+    {u"line1", u"solid"},  {u"line2", u"double"}, {u"linec", u"dotted"},
+    {u"lined", u"dashed"}, {u"linew", u"wavy"},
+};
+
+// Size steps: s1..s9 larger, sm1..sm9 smaller.
+std::u16string sizeClass(int step) {
+  return (step < 0 ? u"sm" : u"s") + formatNumber(step < 0 ? -step : step, 1);
+}
+
 std::u16string className(EmphasisKind kind) {
   return u"em" + formatNumber(static_cast<int>(kind), 1);
 }
@@ -130,29 +160,115 @@ class SectionBuilder {
     if (!classes.empty()) out += u" class=\"" + classes + u"\"";
     out += u'>';
     if (paragraph.runs.empty()) out += u"<br/>";
-    for (const Run& run : paragraph.runs) writeRun(out, run);
+    const std::vector<Run>& runs = paragraph.runs;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      // A 割り注 is set small in two lines: half its length, in its own box.
+      if (runs[r].kind == RunKind::warichu && (r == 0 || runs[r - 1].kind != RunKind::warichu)) {
+        std::size_t length = 2;
+        for (std::size_t n = r; n < runs.size() && runs[n].kind == RunKind::warichu; ++n)
+          length += runs[n].text.size();
+        out += u"<span class=\"warichu\" style=\"inline-size: " +
+               formatNumber(static_cast<int>((length + 1) / 2), 1) + u"em\">（";
+      }
+      writeRun(out, runs[r]);
+      if (runs[r].kind == RunKind::warichu && (r + 1 == runs.size() || runs[r + 1].kind != RunKind::warichu))
+        out += u"）</span>";
+    }
     out += u"</" + tag + u">\n";
   }
 
-  void writeRun(std::u16string& out, const Run& run) {
-    const bool emphasis = run.marks.emphasis != EmphasisKind::none;
-    if (emphasis) {
-      out += u"<em class=\"" + className(run.marks.emphasis);
-      if (run.marks.emphasisSide == Side::left) out += u" left";
-      out += u"\">";
+  // A run of a kind that is no text of the author's, in its own span.
+  bool writeSpecialRun(std::u16string& out, const Run& run) {
+    std::u16string_view cls;
+    std::u16string text;
+    switch (run.kind) {
+      case RunKind::text:
+      case RunKind::warichu:
+        return false;
+      case RunKind::gaijiDescription:
+        out += u"※<span class=\"gaiji\">（" + escapeText(run.text) + u"）</span>";
+        return true;
+      case RunKind::kaeriten:
+        cls = u"kaeriten";
+        text = run.text;
+        break;
+      case RunKind::kuntenOkurigana:
+        cls = u"okuri";
+        text = run.text;
+        break;
+      case RunKind::editorNote:
+        if (!options_.editorNotes) return true;
+        cls = u"note";
+        text = u"（" + run.text + u"）";
+        break;
+      case RunKind::illustration:
+        cls = u"illustration";
+        text = run.text.empty() ? u"（挿絵）" : u"（挿絵：" + run.text + u"）";
+        break;
     }
-    if (run.marks.bold) out += u"<b>";
+    out += u"<span class=\"" + std::u16string(cls) + u"\">" + escapeText(text) + u"</span>";
+    return true;
+  }
+
+  void writeRun(std::u16string& out, const Run& run) {
+    if (writeSpecialRun(out, run)) return;
+    // The marks as nested elements, opened in this order and closed in reverse.
+    std::vector<std::u16string_view> closes;
+    const auto open = [&](std::u16string_view start, std::u16string_view end) {
+      out += start;
+      closes.push_back(end);
+    };
+    const RunMarks& marks = run.marks;
+    std::u16string emphasisTag;
+    if (marks.emphasis != EmphasisKind::none) {
+      emphasisTag = u"<em class=\"" + className(marks.emphasis);
+      if (marks.emphasisSide == Side::left) emphasisTag += u" left";
+      emphasisTag += u"\">";
+      open(emphasisTag, u"</em>");
+    }
+    std::u16string lineTag;
+    if (marks.line != LineKind::none) {
+      lineTag = u"<span class=\"" + std::u16string(lineClass(marks.line)) +
+                (marks.lineSide == Side::left ? u" lineleft" : u"") + u"\">";
+      open(lineTag, u"</span>");
+    }
+    if (marks.bold) open(u"<b>", u"</b>");
+    if (marks.italic) open(u"<i>", u"</i>");
+    if (marks.boxed) open(u"<span class=\"box\">", u"</span>");
+    if (marks.horizontal) open(u"<span class=\"yoko\">", u"</span>");
+    if (marks.tateChuYoko) open(u"<span class=\"tcy\">", u"</span>");
+    switch (marks.script) {
+      case Script::superscript:
+        open(u"<sup>", u"</sup>");
+        break;
+      case Script::subscript:
+        open(u"<sub>", u"</sub>");
+        break;
+      case Script::small:
+        open(u"<span class=\"kogaki\">", u"</span>");
+        break;
+      case Script::normal:
+        break;
+    }
+    std::u16string sizeTag;
+    if (marks.sizeStep != 0) {
+      sizeTag = u"<span class=\"" + sizeClass(marks.sizeStep) + u"\">";
+      open(sizeTag, u"</span>");
+    }
+    // Text set across already as a whole is not cut into pairs again.
+    const bool pairs = options_.tateChuYoko && !marks.tateChuYoko && !marks.horizontal;
     if (!run.ruby.empty()) {
-      out += u"<ruby>";
-      appendText(out, run.text, options_.tateChuYoko);
+      out += u"<ruby";
+      if (run.rubySide == Side::left) out += u" class=\"left\"";
+      out += u">";
+      appendText(out, run.text, pairs);
       out += u"<rt>";
       out += escapeText(run.ruby);
       out += u"</rt></ruby>";
     } else {
-      appendText(out, run.text, options_.tateChuYoko);
+      appendText(out, run.text, pairs);
     }
-    if (run.marks.bold) out += u"</b>";
-    if (emphasis) out += u"</em>";
+    for (auto close = closes.rbegin(); close != closes.rend(); ++close) out += *close;
   }
 
   const Document& document_;
@@ -226,6 +342,28 @@ std::u16string xhtmlStyleSheet(const ConversionSettings& settings, int charsPerL
   }
   css += u"em.left {\n" + both(u"text-emphasis-position", u"over left") +
          u"  -webkit-text-emphasis-position: over left;\n}\n";
+  // 傍線: a line beside the text, on its right (or left) in vertical writing.
+  for (const LineStyle& line : lineStyles)
+    css += u"." + std::u16string(line.cls) + u" { text-decoration: underline " + std::u16string(line.style) +
+           u"; text-underline-position: right; }\n";
+  css += u".lineleft { text-underline-position: left; }\n";
+  css += u"ruby.left { ruby-position: under; }\n";
+  css += u".box { border: 1px solid; }\n";
+  css += u".yoko { display: inline-block; writing-mode: horizontal-tb; }\n";
+  css += u".kogaki { font-size: 0.7em; }\n";
+  css += u".kaeriten, .okuri { font-size: 0.5em; }\n";
+  css += u".okuri { vertical-align: super; }\n";
+  css += u".gaiji, .note { font-size: 0.6em; }\n";
+  css +=
+      u".warichu {\n  display: inline-block;\n  font-size: 0.5em;\n  line-height: 1.1;\n  text-indent: "
+      u"0;\n}\n";
+  css += u".illustration { display: block; }\n";
+  for (int step = 1; step <= 9; ++step) {
+    const int percent = step * 20;
+    css += u"." + sizeClass(step) + u" { font-size: " + formatNumber(100 + percent, 1) + u"%; }\n";
+    css += u"." + sizeClass(-step) + u" { font-size: " + formatNumber(std::max(100 - step * 15, 30), 1) +
+           u"%; }\n";
+  }
   css += u".break {\n  break-before: page;\n  page-break-before: always;\n}\n";
   // Indents in cells (em) down from the head of the line, and their hanging forms.
   for (int n = 1; n <= maxClassCells; ++n) {

@@ -34,6 +34,7 @@ struct XhtmlOptions {
   // this many code units (0: no cuts but page breaks).
   std::size_t cutAtSize = 0;
   bool cutAtHeadings = false;
+  bool editorNotes = false;  // the editor's notes (ママ, 底本では…) shown small in parentheses
 };
 
 // The sections of the document, split at every page break (改ページ, 改丁,

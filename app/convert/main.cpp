@@ -213,8 +213,10 @@ int runSingle(const ConvertOptions& options) {
   // The preview file is staged with the output files: a failed run leaves it as it was.
   bool converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
-  if (options.verbose && settings.aozoraNotation)
+  if (options.verbose && settings.aozoraNotation) {
+    std::cerr << utf16ToUtf8(files.notationReport);
     std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
+  }
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     say(messages::conversionInterrupted);

@@ -11,6 +11,7 @@
 #include "recording_host.h"
 #include "temp_folder.h"
 #include "unicode_text.h"
+#include "xhtml_content.h"
 
 namespace zelvato {
 namespace {
@@ -34,6 +35,10 @@ constexpr std::u16string_view rashomon =
 std::u16string textOf(const Paragraph& paragraph) {
   std::u16string text;
   for (const Run& run : paragraph.runs) {
+    if (run.kind == RunKind::gaijiDescription) {
+      text += u"※（" + run.text + u"）";
+      continue;
+    }
     const bool marked = run.marks.emphasis != EmphasisKind::none;
     text += (marked ? u"［" : u"") + run.text + (marked ? u"］" : u"");
     if (!run.ruby.empty()) text += u"《" + run.ruby + u"》";
@@ -46,13 +51,15 @@ TEST(AozoraNotation, readsTheHeaderGaijiAndAnnotationsOfAFile) {
   EXPECT_EQ(read.title, u"羅生門");
   EXPECT_EQ(read.author, u"芥川龍之介");
   // The explanation between the hyphen lines is gone; gaiji with a code become
-  // their character, the one without keeps its ※; the colophon stays.
+  // their character, the one without keeps its ※ and its description; the
+  // bold of a text that does not end the line is not read; the colophon stays.
   std::vector<std::u16string> paragraphs;
   for (const Paragraph& p : read.paragraphs) paragraphs.push_back(textOf(p));
-  EXPECT_EQ(paragraphs, (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
-                                                     u"　或日の暮方の事である。一人の下人《げにん》が挘呭※",
-                                                     u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
-  EXPECT_EQ(read.unreadAnnotations, 2u);
+  EXPECT_EQ(paragraphs,
+            (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
+                                         u"　或日の暮方の事である。一人の下人《げにん》が挘呭※（「虫＋慈」）",
+                                         u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
+  EXPECT_EQ(read.unreadAnnotations, 1u);
   EXPECT_EQ(read.paragraphs.back().sourceEnd, rashomon.size());
 }
 
@@ -122,7 +129,8 @@ TEST(AozoraNotation, readsRubyEmphasisIndentsAndBreaksIntoTheDocument) {
 TEST(AozoraNotation, readingTakesLinearTime) {
   // Notation that never closes must not be searched for again at every mark:
   // these lines would take many seconds if it were.
-  for (const std::u16string_view mark : {u"｜", u"《", u"［＃", u"［"}) {
+  for (const std::u16string_view mark : {u"｜", u"《", u"［＃", u"［", u"漢［＃レ］［＃「字」に傍点］",
+                                         u"※［＃「」」」」」」」」」」」」、1-1］"}) {
     std::u16string line;
     for (int i = 0; i < 200000; ++i) line += mark;
     const Document read = readAozoraText(line + u"》");
@@ -172,6 +180,72 @@ TEST(AozoraNotation, aPageBreakEndsThePageFileEarly) {
   EXPECT_EQ(blocksIn("p003.html"), 1u);
   EXPECT_FALSE(std::filesystem::exists(folder.file("p004.html")));
   EXPECT_EQ(host.blocks, 3);
+}
+
+}  // namespace
+}  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// Every kind of notation as flowing HTML and EPUB show it: the element it must give.
+TEST(AozoraNotation, everyKindOfNotationGivesItsElementInTheFlowingText) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    std::u16string element;
+    bool editorNotes = false;
+  };
+  const Case cases[] = {
+      {"地付き", u"［＃地付き］山田", u"<p class=\"f0\">山田</p>"},
+      {"地付き after text goes on as its own paragraph", u"本文［＃地付き］山田",
+       u"<p>本文</p>\n<p class=\"f0\">山田</p>"},
+      {"見出し", u"序［＃「序」は大見出し］", u"<h1 id=\"h1\">序</h1>"},
+      {"hanging indent", u"［＃ここから改行天付き、折り返して３字下げ］\r\n一",
+       u"<p class=\"i3 tm3\">一</p>"},
+      {"gaiji by description", u"※［＃「木＋世」、140-1］", u"※<span class=\"gaiji\">（「木＋世」）</span>"},
+      {"返り点", u"不［＃レ］知", u"不<span class=\"kaeriten\">レ</span>知"},
+      {"訓点送り仮名", u"学［＃（ブ）］", u"学<span class=\"okuri\">ブ</span>"},
+      {"傍点 kind and side", u"雨［＃「雨」の左に白丸傍点］", u"<em class=\"em4 left\">雨</em>"},
+      {"傍線 kind", u"雨［＃「雨」に波線］", u"<span class=\"linew\">雨</span>"},
+      {"accents", u"〔Gene`ve〕", u"<p>Genève</p>"},
+      {"挿絵", u"［＃「山」のキャプション付きの図（fig1.png、横1×縦1）入る］",
+       u"<span class=\"illustration\">（挿絵：山）</span>"},
+      {"割り注 small in two lines", u"本［＃割り注］注記です［＃割り注終わり］",
+       u"本<span class=\"warichu\" style=\"inline-size: 3em\">（注記です）</span>"},
+      {"縦中横", u"ab［＃「ab」は縦中横］", u"<span class=\"tcy\">ab</span>"},
+      {"size step", u"［＃２段階小さな文字］小［＃小さな文字終わり］", u"<span class=\"sm2\">小</span>"},
+      {"太字", u"太［＃「太」は太字］", u"<b>太</b>"},
+      {"罫囲み", u"囲［＃「囲」は罫囲み］", u"<span class=\"box\">囲</span>"},
+      {"横組み", u"［＃横組み］AB［＃横組み終わり］", u"<span class=\"yoko\">AB</span>"},
+      {"上付き", u"x［＃「x」は上付き小文字］", u"<sup>x</sup>"},
+      {"下付き", u"x［＃「x」は下付き小文字］", u"<sub>x</sub>"},
+      {"左ルビ", u"山［＃「山」の左に「やま」のルビ］", u"<ruby class=\"left\">山<rt>やま</rt></ruby>"},
+      {"an editor's note dropped", u"儘［＃「儘」はママ］", u"<p>儘</p>"},
+      {"an editor's note shown", u"儘［＃「儘」はママ］", u"儘<span class=\"note\">（ママ）</span>", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    XhtmlOptions options;
+    options.editorNotes = c.editorNotes;
+    const std::vector<XhtmlSection> sections = xhtmlSections(readAozoraText(c.source), options);
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_NE(sections.front().body.find(c.element), std::u16string::npos)
+        << utf16ToUtf8(sections.front().body);
+  }
+}
+
+// What --verbose reports: the kinds read with their counts, the gaiji by their
+// description, and every annotation nothing reads by its text.
+TEST(AozoraNotation, theReportCountsEveryKindAndNamesWhatWasNotRead) {
+  const Document read = readAozoraText(
+      u"雨［＃「雨」に傍点］と風［＃「風」に傍線］※［＃「木＋世」、140-1］［＃レ］［＃謎の注記］\r\n"
+      u"［＃地付き］山田［＃謎の注記］\r\n");
+  EXPECT_EQ(notationReport(read),
+            u"notation read:\n  傍点\t1\n  傍線\t1\n  地付き・字上げ\t1\n  外字（説明のみ）\t1\n  返り点\t1\n"
+            u"characters without a code, by their description:\n  ※（「木＋世」）\n"
+            u"annotations not read:\n  ［＃謎の注記］\t2\n");
+  EXPECT_EQ(read.unreadAnnotations, 2u);
 }
 
 }  // namespace

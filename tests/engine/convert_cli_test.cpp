@@ -362,6 +362,19 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   EXPECT_NE(html.find(u" 12 "), html.npos);
   EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
 
+  EXPECT_NE(r.err.find("annotations not read:\n  ［＃「下人」は太字］\t1\n"), r.err.npos);
+
+  // The editor's notes: dropped at start, shown in parentheses when asked.
+  { std::ofstream(folder.file("note.txt"), std::ios::binary) << "儘［＃「儘」はママ］\n"; }
+  ASSERT_EQ(runConvert(folder, {"--aozora", "--single=drop.html", "note.txt"}).exitCode, 0);
+  ASSERT_EQ(
+      runConvert(folder, {"--aozora", "--editor-notes=show", "--single=show.html", "note.txt"}).exitCode, 0);
+  EXPECT_EQ(decodeCp932(bytesOf(folder.file("drop.html"))).find(u"マ"), std::u16string::npos);
+  EXPECT_NE(decodeCp932(bytesOf(folder.file("show.html"))).find(u" マ "), std::u16string::npos);
+  const Result badNotes = runConvert(folder, {"--aozora", "--editor-notes=maybe", "note.txt"});
+  EXPECT_EQ(badNotes.exitCode, 2);
+  EXPECT_NE(badNotes.err.find("--editor-notes must be drop or show"), badNotes.err.npos);
+
   const Result beside = runConvert(folder, {"--aozora", "--ruby=beside", "in.txt"});
   EXPECT_EQ(beside.exitCode, 2);
   EXPECT_NE(beside.err.find("--ruby=beside is not available"), beside.err.npos);

@@ -584,3 +584,93 @@ TEST(GridTypesetter, theLineBreakingRulesKeepTogetherWhatBelongsTogether) {
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// Every kind of Aozora Bunko notation as the grid shows it: one row per kind,
+// the vertical lines it must give.
+TEST(GridTypesetter, everyKindOfNotationGivesItsVerticalLines) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    int rows, lines;
+    std::vector<BlockPicture> blocks;
+    bool editorNotes = false;
+  };
+  const Case cases[] = {
+      {"地付き: the text ends in the last cell", u"［＃地付き］山田", 5, 1, {{u"＿＿＿山田"}}},
+      {"地からN字上げ: N cells above the foot", u"［＃地から２字上げ］山田", 6, 1, {{u"＿＿山田＿＿"}}},
+      {"地付き after text: at the foot of the same line", u"本文［＃地付き］山田", 6, 1, {{u"本文＿＿山田"}}},
+      {"地付き that does not fit: at the foot of the next line, which the next text does not skip",
+       u"本文本文［＃地付き］山田\r\n次",
+       5,
+       3,
+       {{u"本文本文＿", u"＿＿＿山田", u"次＿＿＿＿"}}},
+      {"a hanging indent: first line at the head, the lines it wraps to below (a full line's CR leaves a "
+       "cell)",
+       u"［＃ここから改行天付き、折り返して２字下げ］\r\n一二三四五六\r\n［＃ここで字下げ終わり］\r\n七",
+       4,
+       3,
+       {{u"一二三四", u"＿＿五六", u"＿七＿＿"}}},
+      {"N字下げ、折り返してM字下げ",
+       u"［＃ここから１字下げ、折り返して２字下げ］\r\n一二三四五",
+       4,
+       2,
+       {{u"＿一二三", u"＿＿四五"}}},
+      {"a gaiji without a code keeps its description", u"※［＃「木＋世」、140-1］", 8, 1, {{u"※∧┐木＋世└∨"}}},
+      {"返り点 レ and one katakana of 訓点送り仮名 small beside their kanji",
+       u"不［＃レ］知［＃（ラ）］",
+       3,
+       1,
+       {{u"ﾚ不知ﾗ＿"}}},
+      {"訓点 with no half-width form, or with the padding taken, in the cells after",
+       u"知［＃二］不［＃（ナリ）］雨［＃「雨」に傍点］［＃（ノ）］",
+       8,
+       1,
+       {{u"知二不ナリ雨･ノ＿"}}},
+      {"白丸傍点 on the right", u"雨［＃「雨」に白丸傍点］", 2, 1, {{u"雨ﾟ＿"}}},
+      {"傍点 on the left", u"雨［＃「雨」の左に傍点］", 2, 1, {{u"･雨＿"}}},
+      {"ばつ傍点 as a range", u"［＃ばつ傍点］雨や［＃ばつ傍点終わり］み", 3, 1, {{u"雨xやxみ"}}},
+      {"二重傍線", u"雨［＃「雨」に二重傍線］", 2, 1, {{u"雨\"＿"}}},
+      {"破線 on the left", u"雨［＃「雨」の左に破線］", 2, 1, {{u":雨＿"}}},
+      {"〔〕 accents as composed letters", u"〔Gene`ve〕", 7, 1, {{u"Ｇｅｎèｖｅ＿"}}},
+      {"挿絵: a placeholder with the caption",
+       u"［＃「山」のキャプション付きの図（fig1.png、横1×縦1）入る］",
+       7,
+       1,
+       {{u"∧挿絵：山∨＿"}}},
+      {"割り注 in parentheses", u"本［＃割り注］注記［＃割り注終わり］", 5, 1, {{u"本∧注記∨"}}},
+      {"縦中横 by annotation: two half-width characters across in one cell",
+       u"ab［＃「ab」は縦中横］c",
+       3,
+       1,
+       {{u"abｃ＿"}}},
+      {"縦中横 of three characters: one per cell", u"abc［＃「abc」は縦中横］", 4, 1, {{u"ａｂｃ＿"}}},
+      {"size, bold, box, across, scripts: the text in order",
+       u"［＃２段階小さな文字］小［＃小さな文字終わり］太［＃「太」は太字］囲［＃「囲」は罫囲み］上［＃「上」"
+       u"は上付き小文字］",
+       5,
+       1,
+       {{u"小太囲上＿"}}},
+      {"ページの左右中央: the page's lines in the middle of its block (a full line's CR leaves a cell)",
+       u"［＃ページの左右中央］\r\n一二三\r\n四\r\n［＃改ページ］\r\n次",
+       3,
+       5,
+       {{u"＿＿＿", u"一二三", u"＿四＿", u"＿＿＿", u"＿＿＿"},
+        {u"次＿＿", u"＿＿＿", u"＿＿＿", u"＿＿＿", u"＿＿＿"}}},
+      {"改段: a new column block", u"上［＃改段］下", 2, 2, {{u"上＿", u"＿＿"}, {u"下＿", u"＿＿"}}},
+      {"an editor's note dropped", u"儘［＃「儘」はママ］", 5, 1, {{u"儘＿＿＿＿"}}},
+      {"an editor's note shown", u"儘［＃「儘」はママ］", 5, 1, {{u"儘∧ママ∨"}}, true},
+      {"左ルビ in parentheses after its base", u"山［＃「山」の左に「やま」のルビ］", 5, 1, {{u"山∧やま∨"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings settings = settingsWith(c.rows, c.lines, A);
+    settings.showEditorNotes = c.editorNotes;
+    EXPECT_EQ(blocksOf(c.source, settings), c.blocks);
+  }
+}
+
+}  // namespace
+}  // namespace zelvato
