@@ -17,12 +17,18 @@ struct GridCell {
   std::u16string text;
   std::u16string source;  // kept only when the typesetter is asked for the reading text
   EmphasisKind emphasis = EmphasisKind::none;
+  // With ruby left out of the cells: the ruby of the base that begins in this
+  // cell, and how many cells that base fills (a writer may set it beside them).
+  std::u16string ruby;
+  int rubyCells = 0;
 
   bool empty() const { return text.empty(); }
   void clear() {
     text.clear();
     source.clear();
     emphasis = EmphasisKind::none;
+    ruby.clear();
+    rubyCells = 0;
   }
 };
 

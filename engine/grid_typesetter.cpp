@@ -84,10 +84,11 @@ namespace {
 // begin after empty cells.
 class LayoutPosition {
  public:
-  LayoutPosition(GridBlock& grid, const BlockHandler& handle, bool lineBreakRules)
+  LayoutPosition(GridBlock& grid, const BlockHandler& handle, bool lineBreakRules, bool blankLineBlocks)
       : grid_(grid),
         handle_(handle),
         rules_(lineBreakRules && grid.hasHangingRow()),
+        blankLineBlocks_(blankLineBlocks),
         rows_(grid.charsPerLine()),
         lines_(grid.linesPerColumn()) {}
 
@@ -110,7 +111,7 @@ class LayoutPosition {
   // not fit on what is left of this one but fit on a line of their own.
   bool keepTogether(int cells);
   // The final hand-on of whatever the grid holds.
-  bool finish() { return handOn(); }
+  bool finish() { return handOn(true); }
 
  private:
   GridCell* placeAtLineEnd(std::u16string_view text, BreakClass breaking, char16_t original);
@@ -126,14 +127,19 @@ class LayoutPosition {
     lineUntouched_ = false;
     return &target;
   }
-  bool handOn() {
-    if (grid_.isEmpty() && !grid_.endsPage()) {
+  bool handOn(bool last = false) {
+    if (grid_.isEmpty() && !grid_.endsPage() && (last || !blankLineBlocks_ || !endsAnyLine())) {
       grid_.clear();
       return true;
     }
     const bool handled = handle_(grid_);
     grid_.clear();
     return handled;
+  }
+  bool endsAnyLine() const {
+    for (int line = 1; line <= lines_; ++line)
+      if (grid_.endsWithReturn(line)) return true;
+    return false;
   }
   bool advanceLine(int emptyCells);
   bool push();
@@ -144,6 +150,7 @@ class LayoutPosition {
   GridBlock& grid_;
   const BlockHandler& handle_;
   const bool rules_;
+  const bool blankLineBlocks_;
   const int rows_;   // C
   const int lines_;  // L
   int row_ = 0;
@@ -298,7 +305,7 @@ class Typesetter {
       : document_(document),
         options_(options),
         host_(host),
-        position_(grid, handle, options.lineBreakRules) {}
+        position_(grid, handle, options.lineBreakRules, options.blankLineBlocks) {}
 
   bool run() {
     std::size_t paragraphStart = 0;
@@ -341,7 +348,14 @@ class Typesetter {
         !position_.keepTogether(static_cast<int>(characterCount(run.text) +
                                                  (rubyInParentheses ? characterCount(run.ruby) + 2 : 0))))
       return false;
-    if (!setText(run.text)) return false;
+    // Left out of the cells, the ruby goes with the first cell of its base.
+    if (!run.ruby.empty() && !rubyInParentheses) {
+      pendingRuby_ = &run.ruby;
+      pendingRubyCells_ = static_cast<int>(characterCount(run.text));
+    }
+    const bool set = setText(run.text);
+    pendingRuby_ = nullptr;
+    if (!set) return false;
     if (rubyInParentheses) {
       emphasis_ = EmphasisKind::none;
       static constexpr std::u16string_view open = u"（", close = u"）";
@@ -375,6 +389,11 @@ class Typesetter {
   bool take(GridCell* cell, std::u16string_view source) {
     if (cell == nullptr) return false;
     if (options_.readingText) cell->source.assign(source);
+    if (pendingRuby_ != nullptr) {
+      cell->ruby = *pendingRuby_;
+      cell->rubyCells = pendingRubyCells_;
+      pendingRuby_ = nullptr;
+    }
     if (firstInParagraph_) {
       position_.setContinuationIndent(continuationIndent_);
       firstInParagraph_ = false;
@@ -454,6 +473,8 @@ class Typesetter {
   ConversionHost& host_;
   LayoutPosition position_;
   EmphasisKind emphasis_ = EmphasisKind::none;
+  const std::u16string* pendingRuby_ = nullptr;  // the ruby of the base now being set
+  int pendingRubyCells_ = 0;
   std::size_t handled_ = 0;
   std::size_t reported_ = 0;
   std::size_t unitsLeft_ = 0;

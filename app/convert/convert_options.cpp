@@ -9,7 +9,24 @@
 namespace zelvato::convert {
 namespace {
 
-enum class Kind { text, flag, single, pages, epub, style, ruby, verbose, preview, encoding, help, version };
+enum class Kind {
+  text,
+  flag,
+  single,
+  pages,
+  epub,
+  pdf,
+  paper,
+  paperLines,
+  manuscript,
+  style,
+  ruby,
+  verbose,
+  preview,
+  encoding,
+  help,
+  version
+};
 
 // One command-line option: what it sets and how the help shows it. A flag
 // comes with its "--no-" form.
@@ -71,6 +88,13 @@ const Option options[] = {
      F::outputFolder, false},
     {"epub", Kind::epub, "FILE", "an EPUB 3 book in vertical writing (always UTF-8)", nullptr, nullptr,
      F::epubFilePath, false},
+    {"pdf", Kind::pdf, "FILE", "a PDF on manuscript paper, the fonts embedded", nullptr, nullptr,
+     std::nullopt, false},
+    {"paper", Kind::paper, "a4|b4", "the PDF's paper, landscape (a4)", nullptr, nullptr, std::nullopt, false},
+    {"paper-lines", Kind::paperLines, "red-brown|grey", "the colour of the PDF's ruled lines (red-brown)",
+     nullptr, nullptr, std::nullopt, false},
+    {"manuscript", Kind::manuscript, nullptr, "400-character manuscript paper: 20 x 20 with --kinsoku",
+     nullptr, nullptr, std::nullopt, false},
     {"base-name", Kind::text, "NAME", "base name of the page files (NAME001.html, ...)", &S::fileBaseName,
      nullptr, F::fileBaseName, false},
     {"columns-per-page", Kind::text, "N", "column blocks per page file", &S::columnsPerPage},
@@ -128,7 +152,7 @@ std::string usageText() {
       "Turns Japanese text into HTML that reads as vertical writing.\n"
       "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
-      "Without --single, --pages or --epub the markup goes to standard output in UTF-8.\n"
+      "Without --single, --pages, --epub or --pdf the markup goes to standard output in UTF-8.\n"
       "\n";
   constexpr std::size_t helpColumn = 25;
   for (const Option& o : options) {
@@ -155,7 +179,7 @@ ParseResult parseArguments(int argc, char** argv) {
   static const LongOptions longOptions;
   ParseResult result;
   ConversionSettings& s = result.options.settings;
-  bool singleGiven = false, pagesGiven = false, epubGiven = false;
+  bool singleGiven = false, pagesGiven = false, epubGiven = false, pdfGiven = false;
   opterr = 0;
   optind = 0;  // reset for repeated calls; 0 also makes glibc re-initialise
   for (;;) {
@@ -196,6 +220,29 @@ ParseResult parseArguments(int argc, char** argv) {
         epubGiven = true;
         s.outputMode = OutputMode::epub;
         s.epubFilePath = pathToText(optarg);
+        break;
+      case Kind::pdf:
+        pdfGiven = true;
+        result.options.pdfPath = optarg;
+        break;
+      case Kind::paper:
+        if (value != u"a4" && value != u"b4") {
+          result.error = "--paper takes a4 or b4";
+          return result;
+        }
+        result.options.pdfOnB4 = value == u"b4";
+        break;
+      case Kind::paperLines:
+        if (value != u"red-brown" && value != u"grey") {
+          result.error = "--paper-lines takes red-brown or grey";
+          return result;
+        }
+        result.options.greyPaperLines = value == u"grey";
+        break;
+      case Kind::manuscript:
+        s.charsPerLine = u"20";
+        s.linesPerColumn = u"20";
+        s.kinsoku = true;
         break;
       case Kind::style:
         if (value == u"grid") {
@@ -245,8 +292,8 @@ ParseResult parseArguments(int argc, char** argv) {
         break;
     }
   }
-  if (int{singleGiven} + int{pagesGiven} + int{epubGiven} > 1) {
-    result.error = "--single, --pages and --epub cannot be used together";
+  if (int{singleGiven} + int{pagesGiven} + int{epubGiven} + int{pdfGiven} > 1) {
+    result.error = "--single, --pages, --epub and --pdf cannot be used together";
     return result;
   }
   if (argc - optind > 1) {

@@ -12,9 +12,12 @@ namespace zelvato::convert {
 // reads its fields.
 struct ConvertOptions {
   ConversionSettings settings;
-  std::string inputPath;    // empty or "-" for standard input
-  std::string previewPath;  // empty: no preview file
-  bool verbose = false;     // also reports what the conversion left out
+  std::string inputPath;        // empty or "-" for standard input
+  std::string previewPath;      // empty: no preview file
+  bool verbose = false;         // also reports what the conversion left out
+  std::string pdfPath;          // not empty: a PDF of manuscript paper instead of HTML
+  bool pdfOnB4 = false;         // B4 paper rather than A4, landscape either way
+  bool greyPaperLines = false;  // grey ruled lines rather than red-brown
   bool showHelp = false;
   bool showVersion = false;
 };

@@ -11,11 +11,17 @@
 
 #include "codepage.h"
 #include "convert_options.h"
+#include "manuscript_count.h"
 #include "messages.h"
 #include "number_text.h"
 #include "page_writer.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
+#ifdef ZELVATO_PDF
+#include <QGuiApplication>
+
+#include "pdf_manuscript_writer.h"
+#endif
 
 namespace zelvato::convert {
 namespace {
@@ -136,6 +142,37 @@ int refuse(const SettingsProblem& problem) {
   return 2;
 }
 
+// The PDF of manuscript paper in place of the markup; the face it was set in
+// is named when it is not the one asked for.
+int writePdf(const ConvertOptions& options, std::u16string_view source, bool fromFile, char** argv) {
+#ifdef ZELVATO_PDF
+  int qtArgc = 1;  // Qt sees only the program's name: the options are the converter's
+  const auto application = print::makeFontApplication(qtArgc, argv);
+  CommandLineHost host(false, source.size());
+  print::PdfRun pdf;
+  const print::ManuscriptOptions paper{
+      options.pdfOnB4 ? print::Paper::b4 : print::Paper::a4,
+      options.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
+  const bool converted = print::convertToPdf(source, options.settings, options.pdfPath, paper, host,
+                                             fromFile ? options.inputPath : std::string(), pdf);
+  host.clearProgress();
+  if (!pdf.faceUsed.isEmpty() && (pdf.faceFellBack || options.verbose))
+    explain("the PDF is set in " + pdf.faceUsed.toStdString() +
+            (pdf.faceFellBack ? " (the font asked for is not installed or has no Japanese characters)" : ""));
+  if (!converted) {
+    say(messages::conversionInterrupted);
+    if (pdf.failure) explain(pdf.failure->path + ": " + pdf.failure->reason);
+    if (!pdf.failure && stopSignalled != 0) explain("stopped");
+    return 1;
+  }
+  return 0;
+#else
+  (void)options, (void)source, (void)fromFile, (void)argv;
+  explain("this build makes no PDF (it was built without the window's libraries)");
+  return 2;
+#endif
+}
+
 int run(int argc, char** argv) {
   const ParseResult parsed = parseArguments(argc, argv);
   if (!parsed.error.empty()) {
@@ -171,7 +208,7 @@ int run(int argc, char** argv) {
   // Neither output may be the source file itself, under whatever name.
   const std::string singlePath = textToPath(settings.singleFilePath);
   const std::string epubPath = textToPath(settings.epubFilePath);
-  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath}) {
+  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath, &options.pdfPath}) {
     if (fromFile && sameFile(*output, options.inputPath)) {
       say(sameAsSource);
       explain(*output + ": it is the source file");
@@ -191,6 +228,15 @@ int run(int argc, char** argv) {
   if (const auto problem = checkSettings(settings, source->size())) return refuse(*problem);
 
   installSignalHandlers();
+  // After every conversion, how many sheets of manuscript paper the text fills.
+  const auto reportSheets = [&] {
+    if (options.verbose) explain(utf16ToUtf8(manuscriptSheetsText(manuscriptSheets(*source, settings))));
+  };
+  if (!options.pdfPath.empty()) {
+    const int status = writePdf(options, *source, fromFile, argv);
+    if (status == 0) reportSheets();
+    return status;
+  }
   RunFiles files;
   if (fromFile) files.keepIntact = options.inputPath;
   bool previewCreated = false;
@@ -212,6 +258,7 @@ int run(int argc, char** argv) {
     if (!files.failure && stopSignalled != 0) explain("stopped");
     return 1;
   }
+  reportSheets();
   return 0;
 }
 

@@ -171,7 +171,7 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"no-such-file.txt"}, 2, "ﾌｧｲﾙが見つかりません.\n"},
       {{"--frobnicate"}, 2, "zelvato-convert: unknown option '--frobnicate'"},
       {{"--title"}, 2, "zelvato-convert: option '--title' needs a value"},
-      {{"--single=a", "--pages=b"}, 2, "zelvato-convert: --single, --pages and --epub cannot be used together"},
+      {{"--single=a", "--pages=b"}, 2, "zelvato-convert: --single, --pages, --epub and --pdf cannot be used together"},
       {{"--encoding=latin1", sample},
        2,
        "zelvato-convert: --encoding must be shift_jis or utf-8, not 'latin1'"},
