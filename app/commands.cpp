@@ -12,6 +12,7 @@
 #include "frm_main.h"
 #include "message_box.h"
 #include "platform_routines.h"
+#include "print_commands.h"
 #include "source_loading.h"
 #include "source_text_edit.h"
 
@@ -130,6 +131,7 @@ void connectCommands(ui::frmMain& window) {
   new PaneKeys(window);
   // The host joins the status bar, the HTML pane and the Stop button now.
   conversionHost(window);
+  addPrintCommands(window);
 }
 
 }  // namespace zelvato

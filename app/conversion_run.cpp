@@ -10,6 +10,7 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "main_window_host.h"
+#include "print_commands.h"
 #include "message_box.h"
 #include "messages.h"
 #include "page_writer.h"
@@ -81,6 +82,7 @@ void endOnSuccess(ui::frmMain& window, const QString& previewPath) {
   window.navigate(previewPath);
   hideProgress();
   releaseWindow(window, ui::Tab::preview, texts::conversionDone);
+  showManuscriptCount(window);
 }
 
 // Prepares the destinations the window adds to the engine's run, then runs the

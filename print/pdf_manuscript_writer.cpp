@@ -85,8 +85,19 @@ bool convertToPdf(std::u16string_view source, const ConversionSettings& settings
   return converted;
 }
 
+namespace {
+
+// On the command line Qt's notes about its platform are noise beside the
+// converter's own messages; only its errors are kept.
+void keepErrorsOnly(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) qt_message_output(type, context, message);
+}
+
+}  // namespace
+
 std::unique_ptr<QGuiApplication> makeFontApplication(int& argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(keepErrorsOnly);
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
