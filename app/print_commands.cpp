@@ -87,17 +87,18 @@ void addPrintCommands(ui::frmMain& window) {
   window.menuBar()->insertActions(window.mnuVersion(), {print, pdf});
   // The shortcut works wherever the focus is in the window.
   window.addAction(print);
+  // The count's place in the status bar is made now, so that showing it later
+  // never changes the window's layout (and the preview's).
+  auto* count = new QLabel(window.statusBar());
+  count->setObjectName(QStringLiteral("lblManuscriptCount"));
+  window.statusBar()->addPermanentWidget(count);
   QObject::connect(print, &QAction::triggered, &window, [&window] { printManuscript(window); });
   QObject::connect(pdf, &QAction::triggered, &window, [&window] { exportManuscriptPdf(window); });
 }
 
 void showManuscriptCount(ui::frmMain& window) {
   auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
-  if (label == nullptr) {
-    label = new QLabel(window.statusBar());
-    label->setObjectName(QStringLiteral("lblManuscriptCount"));
-    window.statusBar()->addPermanentWidget(label);
-  }
+  if (label == nullptr) return;
   const std::size_t sheets = manuscriptSheets(window.sourceText().toStdU16String(), window.readSettings());
   label->setText(texts::toQString(manuscriptSheetsText(sheets)));
 }
