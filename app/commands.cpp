@@ -16,6 +16,7 @@
 #include "frm_main.h"
 #include "message_box.h"
 #include "platform_routines.h"
+#include "print_commands.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
@@ -211,6 +212,7 @@ void connectCommands(ui::frmMain& window) {
     ui::storeGeometry(window, *store);
     return true;
   });
+  addPrintCommands(window);
 }
 
 void restoreUserSettings(ui::frmMain& window) {

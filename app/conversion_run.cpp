@@ -12,6 +12,7 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "main_window_host.h"
+#include "print_commands.h"
 #include "message_box.h"
 #include "messages.h"
 #include "settings_check.h"
@@ -120,6 +121,7 @@ void endOnSuccess(ui::frmMain& window, const RunState& run) {
   window.navigate(run.previewPath);
   hideProgress();
   releaseWindow(window, ui::Tab::preview, texts::conversionDone);
+  showManuscriptCount(window);
 }
 
 // A run the checks decline: the warning of a missing output setting, or one

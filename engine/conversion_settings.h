@@ -37,7 +37,7 @@ struct ConversionSettings {
   bool kanjiNumerals = true;
   bool doubleBracketForms = false;    // 『』 in look-alikes of their own, told apart from 「」
   bool unicodeVerticalForms = false;  // Unicode's vertical presentation forms instead of look-alikes
-  bool lineBreakRules = false;  // carried for the window; no line-breaking rules are applied
+  bool lineBreakRules = false;        // carried for the window; no line-breaking rules are applied
   OutputMode outputMode = OutputMode::showOnly;
   std::u16string singleFilePath;
   std::u16string epubFilePath;
@@ -61,6 +61,8 @@ struct ConversionSettings {
   RubyMode rubyMode = RubyMode::paren;
   bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
   TextStyle textStyle = TextStyle::grid;
+  bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
+  bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
 };
 
 }  // namespace zelvato

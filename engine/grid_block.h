@@ -24,6 +24,10 @@ struct GridCell {
   // 訓点送り仮名 on the right, a 返り点 on the left; 0 when there is none.
   char16_t rightNote = 0;
   char16_t leftNote = 0;
+  // With ruby left out of the cells: the ruby of the base that begins in this
+  // cell, and how many cells that base fills (a writer may set it beside them).
+  std::u16string ruby;
+  int rubyCells = 0;
 
   bool empty() const { return text.empty(); }
   void clear() {
@@ -34,6 +38,8 @@ struct GridCell {
     line = LineKind::none;
     lineSide = Side::right;
     rightNote = leftNote = 0;
+    ruby.clear();
+    rubyCells = 0;
   }
 };
 

@@ -85,10 +85,11 @@ namespace {
 // begin after empty cells.
 class LayoutPosition {
  public:
-  LayoutPosition(GridBlock& grid, const BlockHandler& handle, bool lineBreakRules)
+  LayoutPosition(GridBlock& grid, const BlockHandler& handle, bool lineBreakRules, bool blankLineBlocks)
       : grid_(grid),
         handle_(handle),
         rules_(lineBreakRules && grid.hasHangingRow()),
+        blankLineBlocks_(blankLineBlocks),
         rows_(grid.charsPerLine()),
         lines_(grid.linesPerColumn()) {}
 
@@ -111,7 +112,7 @@ class LayoutPosition {
   // not fit on what is left of this one but fit on a line of their own.
   bool keepTogether(int cells);
   // The final hand-on of whatever the grid holds.
-  bool finish() { return handOn(); }
+  bool finish() { return handOn(true); }
   // Hands the block on without ending its page: the text goes on in a new column block.
   bool breakColumn();
   // A vertical line of its own: to the next line unless this one is untouched.
@@ -139,14 +140,19 @@ class LayoutPosition {
     lineUntouched_ = false;
     return &target;
   }
-  bool handOn() {
-    if (grid_.isEmpty() && !grid_.endsPage()) {
+  bool handOn(bool last = false) {
+    if (grid_.isEmpty() && !grid_.endsPage() && (last || !blankLineBlocks_ || !endsAnyLine())) {
       grid_.clear();
       return true;
     }
     const bool handled = handle_(grid_);
     grid_.clear();
     return handled;
+  }
+  bool endsAnyLine() const {
+    for (int line = 1; line <= lines_; ++line)
+      if (grid_.endsWithReturn(line)) return true;
+    return false;
   }
   bool advanceLine(int emptyCells);
   bool push();
@@ -157,6 +163,7 @@ class LayoutPosition {
   GridBlock& grid_;
   const BlockHandler& handle_;
   const bool rules_;
+  const bool blankLineBlocks_;
   const int rows_;   // C
   const int lines_;  // L
   int row_ = 0;
@@ -340,7 +347,7 @@ class Typesetter {
       : document_(document),
         options_(options),
         host_(host),
-        position_(grid, handle, options.lineBreakRules) {}
+        position_(grid, handle, options.lineBreakRules, options.blankLineBlocks) {}
 
   bool run() {
     std::size_t paragraphStart = 0;
@@ -455,8 +462,14 @@ class Typesetter {
     if (!counting_ && rubyInParentheses &&
         !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
       return false;
-    if (run.marks.tateChuYoko && !setAcross(run.text)) return false;
-    if (!run.marks.tateChuYoko && !setText(run.text)) return false;
+    // Left out of the cells, the ruby goes with the first cell of its base.
+    if (!run.ruby.empty() && !rubyInParentheses && !counting_) {
+      pendingRuby_ = &run.ruby;
+      pendingRubyCells_ = static_cast<int>(characterCount(run.text));
+    }
+    const bool set = run.marks.tateChuYoko ? setAcross(run.text) : setText(run.text);
+    pendingRuby_ = nullptr;
+    if (!set) return false;
     if (rubyInParentheses) {
       static constexpr std::u16string_view open = u"（", close = u"）";
       if (!setPlain(open) || !setText(run.ruby) || !setText(close)) return false;
@@ -548,6 +561,11 @@ class Typesetter {
     if (cell == nullptr) return false;
     if (counting_) return true;
     if (options_.readingText) cell->source.assign(source);
+    if (pendingRuby_ != nullptr) {
+      cell->ruby = *pendingRuby_;
+      cell->rubyCells = pendingRubyCells_;
+      pendingRuby_ = nullptr;
+    }
     if (firstInParagraph_) {
       position_.setContinuationIndent(continuationIndent_);
       firstInParagraph_ = false;
@@ -636,7 +654,9 @@ class Typesetter {
   bool counting_ = false;  // the runs are counted in cells, not set
   int counted_ = 0;
   GridCell scratch_;
-  GridCell* lastCell_ = nullptr;  // the cell set last; emptied when its character moved on
+  GridCell* lastCell_ = nullptr;                 // the cell set last; emptied when its character moved on
+  const std::u16string* pendingRuby_ = nullptr;  // the ruby of the base now being set
+  int pendingRubyCells_ = 0;
   std::size_t handled_ = 0;
   std::size_t reported_ = 0;
   std::size_t unitsLeft_ = 0;

@@ -22,6 +22,9 @@ struct GridLayoutOptions {
   RubyMode rubyMode = RubyMode::paren;
   bool readingText = false;  // keep each cell's source characters for the reading text
   bool editorNotes = false;  // the editor's notes of the document shown in parentheses
+  // A block of nothing but blank lines is handed on too (a manuscript counts
+  // them); blank lines at the very end of the text still make no block.
+  bool blankLineBlocks = false;
 };
 
 // The options of a run's settings: sides rounded halves to even (a side that is

@@ -9,6 +9,8 @@ packages=(
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libuchardet-dev libzip-dev
+  # the PDF writer shapes vertical forms; the print tests read the PDFs it writes
+  libharfbuzz-dev poppler-utils
   # EPUB validation in the tests
   epubcheck default-jre-headless
   clang libclang-rt-14-dev

@@ -86,7 +86,7 @@ std::string usageText() {
       "Turns Japanese text into HTML that reads as vertical writing.\n"
       "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
-      "Without --single, --pages, --epub or --out-dir the markup goes to standard output in UTF-8.\n";
+      "Without --single, --pages, --epub, --pdf or --out-dir the markup goes to standard output in UTF-8.\n";
   constexpr std::size_t helpColumn = 25;
   std::optional<OptionGroup> group;
   for (const OptionEntry& o : optionTable()) {
@@ -144,6 +144,13 @@ ParseResult parseArguments(int argc, char** argv) {
       options.showHelp = true;
     } else if (o.key == "version") {
       options.showVersion = true;
+    } else if (o.key == "pdfPath") {
+      options.pdfPath = optarg;
+      ++outputsGiven;
+    } else if (o.key == "manuscript") {
+      s.charsPerLine = u"20";
+      s.linesPerColumn = u"20";
+      s.kinsoku = true;
     } else if (o.key == "force") {
       options.force = true;
     } else if (o.key == "preview") {
@@ -162,9 +169,11 @@ ParseResult parseArguments(int argc, char** argv) {
     }
   }
   if (outputsGiven > 1) {
-    result.error = "only one of --single, --pages, --epub and --out-dir can be given";
+    result.error = "only one of --single, --pages, --epub, --pdf and --out-dir can be given";
     return result;
   }
+  options.pdfOnB4 = s.paperB4;
+  options.greyPaperLines = s.greyPaperLines;
   for (int i = optind; i < argc; ++i) options.inputPaths.emplace_back(argv[i]);
   if (options.outDir.empty()) {
     if (options.inputPaths.size() > 1) {

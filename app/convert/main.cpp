@@ -21,6 +21,7 @@
 
 #include "codepage.h"
 #include "convert_options.h"
+#include "manuscript_count.h"
 #include "messages.h"
 #include "number_text.h"
 #include "output_files.h"
@@ -28,6 +29,12 @@
 #include "settings_check.h"
 #include "unicode_text.h"
 #include "zelvato_version.h"
+
+#ifdef ZELVATO_PDF
+#include <QGuiApplication>
+
+#include "pdf_manuscript_writer.h"
+#endif
 
 namespace zelvato::convert {
 namespace {
@@ -159,6 +166,40 @@ bool convertSource(std::u16string_view source, const ConversionSettings& setting
   return convertText(source, settings, previewPath, host, &files);
 }
 
+// The PDF of manuscript paper in place of the markup; the face it was set in
+// is named when it is not the one asked for.
+int writePdf(const ConvertOptions& options, std::u16string_view source, bool fromFile) {
+#ifdef ZELVATO_PDF
+  // Qt sees only the program's name: the options are the converter's.
+  static char name[] = "zelvato-convert";
+  static char* qtArgv[] = {name, nullptr};
+  int qtArgc = 1;
+  const auto application = print::makeFontApplication(qtArgc, qtArgv);
+  CommandLineHost host(false, source.size());
+  print::PdfRun pdf;
+  const print::ManuscriptOptions paper{
+      options.pdfOnB4 ? print::Paper::b4 : print::Paper::a4,
+      options.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
+  const bool converted = print::convertToPdf(source, options.settings, options.pdfPath, paper, host,
+                                             fromFile ? options.inputPath : std::string(), pdf);
+  host.clearProgress();
+  if (!pdf.faceUsed.isEmpty() && (pdf.faceFellBack || options.verbose))
+    explain("the PDF is set in " + pdf.faceUsed.toStdString() +
+            (pdf.faceFellBack ? " (the font asked for is not installed or has no Japanese characters)" : ""));
+  if (!converted) {
+    say(messages::conversionInterrupted);
+    if (pdf.failure) explain(pdf.failure->path + ": " + pdf.failure->reason);
+    if (!pdf.failure && stopSignalled != 0) explain("stopped");
+    return 1;
+  }
+  return 0;
+#else
+  (void)options, (void)source, (void)fromFile;
+  explain("this build makes no PDF (it was built without the window's libraries)");
+  return 2;
+#endif
+}
+
 int runSingle(const ConvertOptions& options) {
   const ConversionSettings& settings = options.settings;
 
@@ -179,7 +220,7 @@ int runSingle(const ConvertOptions& options) {
   // Neither output may be the source file itself, under whatever name.
   const std::string singlePath = textToPath(settings.singleFilePath);
   const std::string epubPath = textToPath(settings.epubFilePath);
-  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath}) {
+  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath, &options.pdfPath}) {
     if (fromFile && sameFile(*output, options.inputPath)) {
       say(sameAsSource);
       explain(*output + ": it is the source file");
@@ -206,7 +247,16 @@ int runSingle(const ConvertOptions& options) {
     return 2;
   }
 
+  // After every conversion, how many sheets of manuscript paper the text fills.
+  const auto reportSheets = [&] {
+    if (options.verbose) explain(utf16ToUtf8(manuscriptSheetsText(manuscriptSheets(source, settings))));
+  };
   installSignalHandlers();
+  if (!options.pdfPath.empty()) {
+    const int status = writePdf(options, source, fromFile);
+    if (status == 0) reportSheets();
+    return status;
+  }
   RunFiles files;
   if (fromFile) files.keepIntact = options.inputPath;
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
@@ -228,6 +278,7 @@ int runSingle(const ConvertOptions& options) {
     if (files.failure) explain(files.failure->path + ": " + files.failure->reason);
     return 1;
   }
+  reportSheets();
   if (!files.retiredFiles.empty())
     explain("removed " + std::to_string(files.retiredFiles.size()) +
             " page files of an earlier, longer run: " + files.retiredFiles.front() +

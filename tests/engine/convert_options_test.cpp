@@ -48,6 +48,8 @@ std::vector<ParserCase> casesFromTheTable() {
                              EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value + (o.folder ? "/" : "")));
                            } else if (o.key == "preview") {
                              EXPECT_EQ(r.previewPath, value);
+                           } else if (o.key == "pdfPath") {
+                             EXPECT_EQ(r.pdfPath, value);
                            } else {
                              EXPECT_EQ(r.outDir, value);
                            }
@@ -89,10 +91,11 @@ std::vector<ParserCase> casesFromTheTable() {
         break;
       case OptionType::action:
         cases.push_back({flag, {flag}, "", [&o](const ConvertOptions& r) {
-                           EXPECT_TRUE(o.key == "verbose" ? r.verbose
-                                       : o.key == "help"  ? r.showHelp
-                                       : o.key == "force" ? r.force
-                                                          : r.showVersion);
+                           EXPECT_TRUE(o.key == "verbose"      ? r.verbose
+                                       : o.key == "help"       ? r.showHelp
+                                       : o.key == "force"      ? r.force
+                                       : o.key == "manuscript" ? r.settings.kinsoku
+                                                               : r.showVersion);
                          }});
         break;
     }
@@ -161,7 +164,7 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
       {"an unknown option", {"--frobnicate"}, "unknown option '--frobnicate'", nullptr},
       {"two outputs",
        {"--single=a", "--pages=b"},
-       "only one of --single, --pages, --epub and --out-dir",
+       "only one of --single, --pages, --epub, --pdf and --out-dir",
        nullptr},
       {"a single file and a folder of outputs", {"--single=a", "--out-dir=b", "x"}, "only one of", nullptr},
       {"two files without --out-dir", {"a.txt", "b.txt"}, "only one input file", nullptr},

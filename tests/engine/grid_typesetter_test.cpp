@@ -582,6 +582,42 @@ TEST(GridTypesetter, theLineBreakingRulesKeepTogetherWhatBelongsTogether) {
   }
 }
 
+// With ruby left out of the cells, the first cell of each base carries its
+// ruby and the cells it fills, so a writer can set the ruby beside them.
+TEST(GridTypesetter, droppedRubyGoesWithTheFirstCellOfItsBase) {
+  struct Case {
+    const char* name;
+    std::u16string source;
+    int rows;
+    std::vector<std::u16string> expected;  // "ruby/cells" of every cell in reading order, "" for none
+  };
+  const Case cases[] = {
+      {"a base inside a line", u"あ｜漢字《かんじ》い", 5, {u"", u"かんじ/2", u"", u""}},
+      {"a base that no longer fits moves to the next line with its ruby",
+       u"あいう漢字《かんじ》",
+       4,
+       {u"", u"", u"", u"かんじ/2", u""}},
+      {"no ruby, no mark", u"あいう", 5, {u"", u"", u""}},
+  };
+  for (const Case& c : cases) {
+    const GridLayoutOptions options = gridLayoutOptions(settingsWith(c.rows, 3, A, RubyMode::drop));
+    GridBlock grid = makeGrid(options);
+    CountingHost host;
+    std::vector<std::u16string> marks;
+    ASSERT_TRUE(typesetGrid(readDocument(c.source, true), options, grid, host, [&](const GridBlock& block) {
+      for (int line = 1; line <= block.linesPerColumn(); ++line)
+        for (int row = 1; row <= block.rowCount(); ++row) {
+          const GridCell& cell = block.cell(row, line);
+          if (cell.empty()) continue;
+          marks.push_back(cell.ruby.empty() ? std::u16string()
+                                            : cell.ruby + u"/" + utf8ToUtf16(std::to_string(cell.rubyCells)));
+        }
+      return true;
+    })) << c.name;
+    EXPECT_EQ(marks, c.expected) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace zelvato
 
