@@ -145,6 +145,8 @@ const OptionEntry options[] = {
      .group = G::layout,
      .flag = "double-brackets",
      .help = "『』 in look-alikes of their own (┓┗), told apart from 「」 (┐└)",
+     .caption = u"『』を二重かぎの形にする",
+     .control = "chkDoubleBrackets",
      .onOff = &S::doubleBracketForms},
     {.key = "unicodeVerticalForms",
      .type = T::choice,
@@ -155,6 +157,8 @@ const OptionEntry options[] = {
      .details = "unicode writes the vertical presentation forms (︒︑﹁﹂﹃﹄︵︶︙ ...) where there is one; "
                 "they copy and search as their horizontal characters after NFKC. Best with --encoding=utf-8: "
                 "code page 932 has none of them.",
+     .caption = u"縦書き用字形を使う",
+     .control = "chkVerticalForms",
      .choiceOf = [](const S& s) { return s.unicodeVerticalForms ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.unicodeVerticalForms = v == 1; },
      .choices = formChoices},
@@ -225,6 +229,8 @@ const OptionEntry options[] = {
      .details = "flow writes an HTML5 page with writing-mode: vertical-rl: the source's own characters, "
                 "ruby, emphasis marks and numbers across, readable on a phone and copied as text; page "
                 "files break at the text's page breaks.",
+     .caption = u"組版方式",
+     .control = "optStyle",
      .choiceOf = [](const S& s) { return static_cast<int>(s.textStyle); },
      .setChoice = [](S& s, int v) { s.textStyle = static_cast<TextStyle>(v); },
      .choices = styleChoices},
@@ -247,6 +253,8 @@ const OptionEntry options[] = {
      .flag = "editor-notes",
      .valueName = "show|drop",
      .help = "with --aozora: the editor's notes (ママ, 底本では…) shown small in parentheses, or left out",
+     .caption = u"校訂注記を表示",
+     .control = "chkEditorNotes",
      .choiceOf = [](const S& s) { return s.showEditorNotes ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.showEditorNotes = v == 1; },
      .choices = editorNoteChoices},

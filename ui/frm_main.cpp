@@ -562,6 +562,28 @@ void frmMain::buildTypesetPage(QWidget* page) {
     place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
   }
   optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
+  chkEditorNotes_ = makeCheck(page, QStringLiteral("chkEditorNotes"), texts::editorNotesOption,
+                              start.showEditorNotes ? Qt::Checked : Qt::Unchecked);
+  place(chkEditorNotes_, 480, 2160, 3975, 180);
+
+  // How the text is set, and how the grid shows its characters.
+  auto* fraStyle = new QGroupBox(texts::styleFrame, page);
+  fraStyle->setObjectName(QStringLiteral("fraStyle"));
+  fraStyle->setFont(uiFont());
+  placeBox(fraStyle, 4800, 120, 4335, 855);
+  const QString styleCaptions[2] = {texts::styleGrid, texts::styleFlow};
+  for (int i = 0; i < 2; ++i) {
+    optStyle_[i] = new QRadioButton(styleCaptions[i], fraStyle);
+    optStyle_[i]->setObjectName(indexed("optStyle", i));
+    place(optStyle_[i], 120, 300 + 240 * i, 4095, 180);
+  }
+  optStyle_[static_cast<std::size_t>(start.textStyle)]->setChecked(true);
+  chkDoubleBrackets_ = makeCheck(page, QStringLiteral("chkDoubleBrackets"), texts::doubleBracketsOption,
+                                 start.doubleBracketForms ? Qt::Checked : Qt::Unchecked);
+  place(chkDoubleBrackets_, 4920, 1200, 4215, 180);
+  chkVerticalForms_ = makeCheck(page, QStringLiteral("chkVerticalForms"), texts::verticalFormsOption,
+                                start.unicodeVerticalForms ? Qt::Checked : Qt::Unchecked);
+  place(chkVerticalForms_, 4920, 1500, 4215, 180);
   connect(chkTypeset_[aozoraBox], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
   chkTypeset_Click();
 }
@@ -612,7 +634,12 @@ void frmMain::setKeyboardOrder() {
                                                     chkTypeset_[tateChuYokoBox],
                                                     chkTypeset_[aozoraBox],
                                                     optRuby_[0],
-                                                    optRuby_[1]}) {
+                                                    optRuby_[1],
+                                                    chkEditorNotes_,
+                                                    optStyle_[0],
+                                                    optStyle_[1],
+                                                    chkDoubleBrackets_,
+                                                    chkVerticalForms_}) {
     order.push_back(w);
   }
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);

@@ -277,6 +277,10 @@ class frmMain : public QMainWindow {
   QAction* mnuVersion_ = nullptr;
   std::array<QCheckBox*, 3> chkTypeset_{};
   std::array<QRadioButton*, 2> optRuby_{};
+  QCheckBox* chkEditorNotes_ = nullptr;
+  std::array<QRadioButton*, 2> optStyle_{};
+  QCheckBox* chkDoubleBrackets_ = nullptr;
+  QCheckBox* chkVerticalForms_ = nullptr;
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

@@ -167,6 +167,7 @@ void frmMain::cmdFontChange_Click() {
 void frmMain::chkTypeset_Click() {
   const bool aozora = chkTypeset_[aozoraBox]->isChecked();
   for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
+  chkEditorNotes_->setEnabled(aozora);
 }
 
 ConversionSettings frmMain::readSettings() const {
@@ -181,6 +182,11 @@ ConversionSettings frmMain::readSettings() const {
     } else if (o.onOff != nullptr) {
       if (const auto* box = findChild<QCheckBox*>(name)) s.*o.onOff = box->checkState() == Qt::Checked;
     } else if (o.setChoice != nullptr) {
+      // A choice of two shown as one check box: checked is the second.
+      if (const auto* box = findChild<QCheckBox*>(name); box != nullptr && o.choices.size() == 2) {
+        o.setChoice(s, o.choices[box->checkState() == Qt::Checked ? 1 : 0].value);
+        continue;
+      }
       for (const OptionChoice& c : o.choices) {
         const auto* option = findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(name).arg(c.value));
         if (option != nullptr && option->isChecked()) o.setChoice(s, c.value);

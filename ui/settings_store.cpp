@@ -160,6 +160,14 @@ const std::vector<SettingEntry>& settingsTable() {
       {"typeset/aozora", "chkTypeset(2)", K::check, 0, [](const S& s) { return flag(s.aozoraNotation); }},
       {"typeset/ruby", "optRuby", K::choice, 2,
        [](const S& s) { return QString::number(static_cast<int>(s.rubyMode)); }},
+      {"typeset/editorNotes", "chkEditorNotes", K::check, 0,
+       [](const S& s) { return flag(s.showEditorNotes); }},
+      {"typeset/style", "optStyle", K::choice, 2,
+       [](const S& s) { return QString::number(static_cast<int>(s.textStyle)); }},
+      {"typeset/doubleBrackets", "chkDoubleBrackets", K::check, 0,
+       [](const S& s) { return flag(s.doubleBracketForms); }},
+      {"typeset/verticalForms", "chkVerticalForms", K::check, 0,
+       [](const S& s) { return flag(s.unicodeVerticalForms); }},
       // The window's own option, off at start.
       {"preview/auto", "chkAutoPreview", K::check, 0, [](const S&) { return flag(false); }},
   };

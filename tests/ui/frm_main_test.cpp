@@ -204,6 +204,17 @@ class FrmMainTest : public QObject {
       QCOMPARE(fromU16(window->readSettings().*option->text), QStringLiteral("7"));
       return;
     }
+    if (auto* box = window->findChild<QCheckBox*>(control); box != nullptr && option->setChoice != nullptr) {
+      // A choice of two as one check box: checked is the second word.
+      QCOMPARE(box->text(), caption);
+      for (const Qt::CheckState state : {Qt::Checked, Qt::Unchecked, Qt::Checked}) {
+        box->setEnabled(true);
+        box->setCheckState(state);
+        QCOMPARE(option->choiceOf(window->readSettings()),
+                 option->choices[state == Qt::Checked ? 1 : 0].value);
+      }
+      return;
+    }
     if (option->setChoice != nullptr) {
       // The choice's group shows its caption; each word's option button sets its value.
       auto* group = window->findChild<QRadioButton*>(control + QStringLiteral("(0)"))->parentWidget();
