@@ -242,9 +242,7 @@ bool EpubWriter::begin(const Document& document) {
 bool EpubWriter::finish(bool completed) {
   if (finished_) return true;
   finished_ = true;
-  if (completed && outputFiles_.commit()) return true;
-  outputFiles_.discard();
-  return !completed;
+  return outputFiles_.conclude(completed);
 }
 
 }  // namespace zelvato

@@ -114,9 +114,7 @@ bool FlowHtmlWriter::begin(const Document& document) {
 bool FlowHtmlWriter::finish(bool completed) {
   if (finished_) return true;
   finished_ = true;
-  if (completed && outputFiles_.commit()) return true;
-  outputFiles_.discard();
-  return !completed;
+  return outputFiles_.conclude(completed);
 }
 
 }  // namespace zelvato

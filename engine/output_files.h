@@ -80,6 +80,13 @@ class StagedFiles {
   bool commit();
   // Removes every file not yet committed.
   void discard();
+  // The end of a run: a completed run's files are put in place (false when
+  // that fails, and then none is); any other run's are removed (true).
+  bool conclude(bool completed) {
+    if (completed && commit()) return true;
+    discard();
+    return !completed;
+  }
   // A file that begin() refuses to replace, under any name (the source file).
   void keepIntact(const std::string& path);
   // Asked before every flush and every rename of commit() (and while waiting
