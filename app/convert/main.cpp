@@ -201,7 +201,11 @@ int writePdf(const ConvertOptions& options, std::u16string_view source, bool fro
 }
 
 int runSingle(const ConvertOptions& options) {
-  const ConversionSettings& settings = options.settings;
+  ConversionSettings settings = options.settings;
+  // Markup that goes only to standard output goes there in UTF-8, and a page
+  // written there declares the encoding it is in.
+  if (settings.outputMode == OutputMode::showOnly && options.previewPath.empty() && options.pdfPath.empty())
+    settings.outputEncoding = OutputEncoding::utf8;
 
   // The checks that need no source come before the source is read, so that a
   // mistyped setting does not wait for standard input.
