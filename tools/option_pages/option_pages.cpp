@@ -21,6 +21,8 @@ namespace {
 
 // The line of the manual page's template that the option list replaces.
 constexpr std::string_view manMarker = ".\\\" The options follow, made from the option table.";
+// The line after the list, so that the committed template holds a current list too.
+constexpr std::string_view manEndMarker = ".\\\" The options end here.";
 // The lines between which the help page holds its option table.
 constexpr std::string_view htmlBegin =
     "<!-- The option table: made by option_pages from the program's options. -->";
@@ -138,15 +140,36 @@ std::optional<std::string> withHtmlOptions(const std::string& page) {
   return page.substr(0, begin) + htmlOptions() + page.substr(after);
 }
 
+// The manual page with its option list (between the two marker lines) made anew.
+std::optional<std::string> withManOptions(const std::string& page) {
+  const std::size_t begin = page.find(manMarker);
+  const std::size_t end = page.find(manEndMarker);
+  if (begin == std::string::npos || end == std::string::npos || end < begin) return std::nullopt;
+  std::size_t after = end + manEndMarker.size();
+  if (after < page.size() && page[after] == '\n') ++after;
+  return page.substr(0, begin) + std::string(manMarker) + "\n" + manOptions() + std::string(manEndMarker) +
+         "\n" + page.substr(after);
+}
+
 int run(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "man" && argc == 4) {
     const auto page = readFile(argv[2]);
     if (!page) return fail(std::string(argv[2]) + ": cannot be read");
-    const std::size_t at = page->find(manMarker);
-    if (at == std::string::npos) return fail(std::string(argv[2]) + ": has no line for the options");
-    const std::string made = page->substr(0, at) + manOptions() + page->substr(page->find('\n', at) + 1);
-    return writeFile(argv[3], made) ? 0 : fail(std::string(argv[3]) + ": cannot be written");
+    const auto made = withManOptions(*page);
+    if (!made) return fail(std::string(argv[2]) + ": has no option list between its marker lines");
+    return writeFile(argv[3], *made) ? 0 : fail(std::string(argv[3]) + ": cannot be written");
+  }
+  if ((command == "check-man" || command == "update-man") && argc == 3) {
+    const auto page = readFile(argv[2]);
+    if (!page) return fail(std::string(argv[2]) + ": cannot be read");
+    const auto made = withManOptions(*page);
+    if (!made) return fail(std::string(argv[2]) + ": has no option list between its marker lines");
+    if (command == "update-man")
+      return writeFile(argv[2], *made) ? 0 : fail(std::string(argv[2]) + ": cannot be written");
+    if (*made == *page) return 0;
+    return fail(std::string(argv[2]) +
+                ": its option list is not the program's; run option_pages update-man " + argv[2]);
   }
   if ((command == "check-html" || command == "update-html") && argc == 3) {
     const auto page = readFile(argv[2]);
@@ -159,7 +182,8 @@ int run(int argc, char** argv) {
     return fail(std::string(argv[2]) +
                 ": its option table is not the program's; run option_pages update-html " + argv[2]);
   }
-  std::cerr << "usage: option_pages man TEMPLATE OUTPUT | check-html PAGE | update-html PAGE\n";
+  std::cerr << "usage: option_pages man TEMPLATE OUTPUT | check-man TEMPLATE | update-man TEMPLATE | "
+               "check-html PAGE | update-html PAGE\n";
   return 2;
 }
 
