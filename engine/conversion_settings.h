@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "number_text.h"
+
 namespace zelvato {
 
 // Where the output goes besides the HTML pane and the preview file.
@@ -17,18 +19,18 @@ enum class OutputEncoding { shiftJis, utf8 };
 // base (漢字（かんじ）), or dropped so that the base stands alone.
 enum class RubyMode { paren, drop };
 
-// Every option the engine reads during one run. Numbers stay the text the user
-// typed until the engine reads them with textToNumber. The defaults are the
+// Every option the engine reads during one run. Numbers are read where they
+// are given and keep the text typed beside their value. The defaults are the
 // main window's start values, so a default record converts as a fresh window does.
 struct ConversionSettings {
-  std::u16string charsPerLine = u"25";
-  std::u16string charSpacingPt = u"9";
-  std::u16string linesPerColumn = u"20";
-  std::u16string lineSpacingPt = u"0";
-  std::u16string columnGapPx = u"6";
-  std::u16string tabWidth = u"2";
+  NumberField charsPerLine = u"25";
+  NumberField charSpacingPt = u"9";
+  NumberField linesPerColumn = u"20";
+  NumberField lineSpacingPt = u"0";
+  NumberField columnGapPx = u"6";
+  NumberField tabWidth = u"2";
   std::u16string fontFace = u"ＭＳ ゴシック";
-  std::u16string fontSizePt = u"9";
+  NumberField fontSizePt = u"9";
   bool useStyleSheet = true;
   bool centerText = true;
   bool textColourEnabled = false;  // carried for the window; the engine never reads it
@@ -47,7 +49,7 @@ struct ConversionSettings {
   std::u16string bodyTag =
       u"<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
       u"MARGINWIDTH=0 MARGINHEIGHT=0>";
-  std::u16string columnsPerPage = u"2";
+  NumberField columnsPerPage = u"2";
   bool addPageLinks = false;
   bool addPageNumbers = false;
   OutputEncoding outputEncoding = OutputEncoding::shiftJis;

@@ -54,10 +54,10 @@ void GridBlock::clear() {
 
 GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
   GridLayoutOptions options;
-  const auto side = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  const auto side = [](const NumberField& number) { return toWholeNumber(number.value()).value_or(0); };
   options.charsPerLine = side(settings.charsPerLine);
   options.linesPerColumn = side(settings.linesPerColumn);
-  const double tab = std::floor(textToNumber(settings.tabWidth));
+  const double tab = std::floor(settings.tabWidth.value());
   options.tabCells = !(tab >= 1) ? 0 : tab >= maxTabCells ? maxTabCells : static_cast<int>(tab);
   options.kanjiNumerals = settings.kanjiNumerals;
   options.lineBreakRules = settings.kinsoku;

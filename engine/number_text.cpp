@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace zelvato {
 namespace {
@@ -117,6 +118,12 @@ std::u16string formatNumber(std::int64_t n, int width) {
     magnitude /= 10;
   } while (magnitude != 0);
   return zeroPad(digits, width);
+}
+
+NumberField::NumberField(std::u16string typed) : typed_(std::move(typed)) {
+  const NumberReading read = readNumber(typed_);
+  value_ = read.value;
+  wholeText_ = read.wholeText;
 }
 
 std::u16string zeroPad(std::u16string_view text, int width) {

@@ -23,6 +23,30 @@ struct NumberReading {
 };
 NumberReading readNumber(std::u16string_view text);
 
+// A number field as the user typed it, read once where it is given (a field
+// of the window, an option of the command line) with the lenient reader. The
+// typed text stays beside the value: the spacings and the font size go into
+// the page as typed.
+class NumberField {
+ public:
+  NumberField() = default;
+  NumberField(std::u16string typed);
+  NumberField(const char16_t* typed) : NumberField(std::u16string(typed)) {}
+
+  const std::u16string& typed() const { return typed_; }
+  double value() const { return value_; }
+  // The number took the whole text, ignored blanks aside (see readNumber).
+  bool wholeText() const { return wholeText_; }
+  bool empty() const { return typed_.empty(); }
+
+  bool operator==(const NumberField& other) const { return typed_ == other.typed_; }
+
+ private:
+  std::u16string typed_;
+  double value_ = 0;
+  bool wholeText_ = false;
+};
+
 // Nearest whole number, halves to the even neighbour (10.5 -> 10, 11.5 -> 12).
 double roundHalfEven(double value);
 

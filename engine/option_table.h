@@ -12,7 +12,7 @@ namespace zelvato {
 
 // How an option's value is given, and so how the command line reads it.
 enum class OptionType {
-  number,  // a text the lenient number reader reads; kept as typed
+  number,  // a text the lenient number reader reads, once, where it is given
   text,    // any text, taken as UTF-8
   path,    // a file or folder name: the bytes given, whatever their encoding
   flag,    // on or off; the command line has "--X" and "--no-X"
@@ -34,7 +34,7 @@ struct OptionChoice {
 // One option, declared once: the command-line parser, its help, the manual
 // page, the help page's table and the window's binding are all made from it.
 // An option either sets a field of the settings record (through `text`,
-// `onOff` or the two choice functions) or is one of the converter's own
+// `number`, `onOff` or the two choice functions) or is one of the converter's own
 // (`key` names it, and the converter reads it itself). The start value is
 // the record's own: a default-constructed record is a fresh window.
 struct OptionEntry {
@@ -48,6 +48,7 @@ struct OptionEntry {
   std::u16string_view caption = {};  // the window's caption of the control; empty: command line only
   std::string_view control = {};     // the window control's object name
   std::u16string ConversionSettings::*text = nullptr;
+  NumberField ConversionSettings::*number = nullptr;  // read where it is given
   bool ConversionSettings::*onOff = nullptr;
   int (*choiceOf)(const ConversionSettings&) = nullptr;
   void (*setChoice)(ConversionSettings&, int) = nullptr;

@@ -240,11 +240,11 @@ std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const
   return text;
 }
 
-bool blockOpensPage(PageCounters& counters, std::u16string_view columnsPerPage) {
+bool blockOpensPage(PageCounters& counters, double columnsPerPage) {
   if (counters.blocksWritten != counters.nextPageStart) return false;
   // The next start saturates at the ends of the counter's range: a page that
   // would begin beyond them is never reached.
-  const double next = roundHalfEven(counters.nextPageStart + textToNumber(columnsPerPage));
+  const double next = roundHalfEven(counters.nextPageStart + columnsPerPage);
   constexpr auto lowest = std::numeric_limits<std::int32_t>::min();
   constexpr auto highest = std::numeric_limits<std::int32_t>::max();
   if (next >= highest)
@@ -321,10 +321,10 @@ std::u16string fileHeader(const ConversionSettings& settings) {
 std::u16string blockOpening(const ConversionSettings& settings) {
   std::u16string line = settings.accessibleText ? u"<PRE aria-hidden=\"true\"><FONT " : u"<PRE><FONT ";
   if (settings.useStyleSheet) {
-    line += u"STYLE=\"font-size:" + escapeAttribute(zeroPad(settings.fontSizePt, 1)) + u"pt; line-height:" +
-            escapeAttribute(zeroPad(settings.charSpacingPt, 1)) + u"pt; letter-spacing:" +
-            escapeAttribute(zeroPad(settings.lineSpacingPt, 1)) + u"pt\" FACE=\"" + fontList(settings) +
-            u"\" COLOR=\"#000000\">";
+    line += u"STYLE=\"font-size:" + escapeAttribute(zeroPad(settings.fontSizePt.typed(), 1)) +
+            u"pt; line-height:" + escapeAttribute(zeroPad(settings.charSpacingPt.typed(), 1)) +
+            u"pt; letter-spacing:" + escapeAttribute(zeroPad(settings.lineSpacingPt.typed(), 1)) +
+            u"pt\" FACE=\"" + fontList(settings) + u"\" COLOR=\"#000000\">";
   } else {
     line += u"FACE=\"" + fontList(settings) + u"\">";
   }
@@ -339,7 +339,7 @@ std::optional<std::u16string> blockClosing(const ConversionSettings& settings,
   if (settings.centerText) closing += crlf;
   if (settings.addRule) {
     // Half the column gap, truncated toward zero, as a plain decimal number.
-    const double space = std::trunc(textToNumber(settings.columnGapPx) / 2) + 0.0;
+    const double space = std::trunc(settings.columnGapPx.value() / 2) + 0.0;
     if (!std::isfinite(space)) return std::nullopt;
     char digits[400];
     std::snprintf(digits, sizeof digits, "%.0f", space);
@@ -461,7 +461,7 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
     }
     if (!outputFiles_.append(singleFilePath_, bytes)) return false;
   } else if (settings_.outputMode == OutputMode::pageFiles) {
-    if (blockOpensPage(counters_, settings_.columnsPerPage)) {
+    if (blockOpensPage(counters_, settings_.columnsPerPage.value())) {
       // A page is followed by another: its footer gets the next-page link.
       if (pageAwaitingFooter_ != 0) {
         const std::int32_t finished = pageAwaitingFooter_;

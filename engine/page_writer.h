@@ -22,9 +22,9 @@ struct PageCounters {
 };
 
 // Page decisions in pageFiles mode. Before a non-empty block is written: true
-// when it opens a new page; nextPageStart then advances by columnsPerPage (read
-// afresh, the sum rounded halves to even).
-bool blockOpensPage(PageCounters& counters, std::u16string_view columnsPerPage);
+// when it opens a new page; nextPageStart then advances by columnsPerPage (the
+// sum rounded halves to even).
+bool blockOpensPage(PageCounters& counters, double columnsPerPage);
 // After the block is written, before blocksWritten advances: true when it closes its page.
 bool blockClosesPage(const PageCounters& counters);
 

@@ -99,7 +99,7 @@ SettingsProblem problem(SettingsCheck check, SettingField field) {
 // written as 0. A number that overflows is refused in any of them.
 std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
   const struct {
-    const std::u16string& value;
+    const NumberField& number;
     SettingField field;
     bool writtenAsTyped;
   } numberFields[] = {
@@ -111,10 +111,9 @@ std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
       {s.columnsPerPage, SettingField::columnsPerPage, false},
   };
   for (const auto& f : numberFields) {
-    const NumberReading read = readNumber(f.value);
-    if (f.writtenAsTyped && !f.value.empty() && !read.wholeText)
+    if (f.writtenAsTyped && !f.number.empty() && !f.number.wholeText())
       return problem(SettingsCheck::notANumber, f.field);
-    if (!std::isfinite(read.value)) return problem(SettingsCheck::numberTooLarge, f.field);
+    if (!std::isfinite(f.number.value())) return problem(SettingsCheck::numberTooLarge, f.field);
   }
   return std::nullopt;
 }
@@ -124,7 +123,7 @@ std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
 std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
                                              std::optional<std::size_t> sourceLength) {
   const struct {
-    const std::u16string& value;
+    const NumberField& value;
     SettingField field;
   } layoutFields[] = {
       {s.charsPerLine, SettingField::charsPerLine},     {s.charSpacingPt, SettingField::charSpacingPt},
@@ -157,12 +156,10 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
   if (!sourceLength) return std::nullopt;
   if (*sourceLength == 0) return problem(SettingsCheck::sourceEmpty, SettingField::source);
   // Compared as read, before rounding: 2.9 is too few, 3.4 makes 3.
-  if (textToNumber(s.charsPerLine) < 3)
-    return problem(SettingsCheck::gridTooSmall, SettingField::charsPerLine);
-  if (textToNumber(s.linesPerColumn) < 3)
-    return problem(SettingsCheck::gridTooSmall, SettingField::linesPerColumn);
-  const auto rows = toWholeNumber(textToNumber(s.charsPerLine));
-  const auto lines = toWholeNumber(textToNumber(s.linesPerColumn));
+  if (s.charsPerLine.value() < 3) return problem(SettingsCheck::gridTooSmall, SettingField::charsPerLine);
+  if (s.linesPerColumn.value() < 3) return problem(SettingsCheck::gridTooSmall, SettingField::linesPerColumn);
+  const auto rows = toWholeNumber(s.charsPerLine.value());
+  const auto lines = toWholeNumber(s.linesPerColumn.value());
   if (!rows || !lines || !GridBlock::fits(*rows, *lines, s.kinsoku))
     return problem(SettingsCheck::gridTooLarge, SettingField::charsPerLine);
   return std::nullopt;
@@ -170,9 +167,9 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
 
 OutputEstimate estimateOutput(const ConversionSettings& settings, std::u16string_view source) {
   OutputEstimate estimate;
-  const double rows = std::max(1, toWholeNumber(textToNumber(settings.charsPerLine)).value_or(1));
-  const double lines = std::max(1, toWholeNumber(textToNumber(settings.linesPerColumn)).value_or(1));
-  const double tabWidth = std::floor(textToNumber(settings.tabWidth));
+  const double rows = std::max(1, toWholeNumber(settings.charsPerLine.value()).value_or(1));
+  const double lines = std::max(1, toWholeNumber(settings.linesPerColumn.value()).value_or(1));
+  const double tabWidth = std::floor(settings.tabWidth.value());
   const double tabCells = tabWidth >= 1 ? std::min<double>(tabWidth, maxTabCells) : 0;
   // Only blocks with a cell of text are written: line breaks alone show nothing.
   double verticalLine = 0;  // where the line being filled begins

@@ -289,8 +289,8 @@ std::u16string quotedFamily(std::u16string_view name) {
 }
 
 // A number field as CSS wants it: the lenient reading, finite, written plainly.
-std::u16string cssNumber(std::u16string_view field, double fallback) {
-  double value = textToNumber(field);
+std::u16string cssNumber(const NumberField& field, double fallback) {
+  double value = field.value();
   if (!std::isfinite(value) || value < 0 || value > 1000) value = fallback;
   const double rounded = std::round(value * 100) / 100;
   std::u16string text = formatNumber(static_cast<std::int64_t>(rounded), 1);

@@ -377,7 +377,7 @@ void frmMain::buildLayoutPage(QWidget* page) {
   txtFont_[fontFaceBox]->setReadOnly(true);
   placeBox(txtFont_[fontFaceBox], 120, fontRowTop, 1935, 270);
   txtFont_[fontSizeBox] =
-      makeBox(g, QStringLiteral("txtFont(1)"), QString::fromStdU16String(start.fontSizePt));
+      makeBox(g, QStringLiteral("txtFont(1)"), QString::fromStdU16String(start.fontSizePt.typed()));
   txtFont_[fontSizeBox]->setReadOnly(true);
   txtFont_[fontSizeBox]->setAlignment(Qt::AlignRight);
   placeBox(txtFont_[fontSizeBox], 2160, fontRowTop, 495, 270);

@@ -50,7 +50,7 @@ void frmMain::Form_Load() {
   closeAllowed_ = true;
   // The spinners write the start values into their boxes, each raising its change rule.
   const ConversionSettings start;
-  const auto whole = [](const std::u16string& text) { return toWholeNumber(textToNumber(text)).value_or(0); };
+  const auto whole = [](const NumberField& number) { return toWholeNumber(number.value()).value_or(0); };
   updnAppearance_[charsPerLineBox]->setValue(whole(start.charsPerLine));
   updnAppearance_[linesPerColumnBox]->setValue(whole(start.linesPerColumn));
   updnAppearance_[charSpacingBox]->setValue(whole(start.charSpacingPt));
@@ -179,6 +179,9 @@ ConversionSettings frmMain::readSettings() const {
     const QString name = QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()));
     if (o.text != nullptr) {
       if (const auto* box = findChild<QLineEdit*>(name)) s.*o.text = box->text().toStdU16String();
+    } else if (o.number != nullptr) {
+      if (const auto* box = findChild<QLineEdit*>(name))
+        s.*o.number = NumberField(box->text().toStdU16String());
     } else if (o.onOff != nullptr) {
       if (const auto* box = findChild<QCheckBox*>(name)) s.*o.onOff = box->checkState() == Qt::Checked;
     } else if (o.setChoice != nullptr) {

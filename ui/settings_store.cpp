@@ -21,6 +21,9 @@ namespace {
 QString text(const std::u16string& value) {
   return QString::fromStdU16String(value);
 }
+QString text(const NumberField& value) {
+  return QString::fromStdU16String(value.typed());
+}
 QString flag(bool on) {
   return on ? QStringLiteral("true") : QStringLiteral("false");
 }

@@ -51,6 +51,8 @@ std::string setValue(const OptionEntry& o, const char* given, ConversionSettings
   const std::string flag = "--" + std::string(o.flag);
   switch (o.type) {
     case OptionType::number:
+      s.*o.number = NumberField(utf8ToUtf16(given));
+      break;
     case OptionType::text:
       s.*o.text = utf8ToUtf16(given);
       break;

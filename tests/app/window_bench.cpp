@@ -34,7 +34,6 @@
 
 #include "../support/window_controls.h"
 #include "codepage.h"
-#include "page_writer.h"
 #include "commands.h"
 #include "control_dispatch.h"
 #include "control_host.h"
@@ -102,13 +101,14 @@ int fileCount(const QString& folder) {
 // The converter program on the same settings; -1 when it failed.
 qint64 timeConverter(const zelvato::ConversionSettings& s, const QString& input, const QString& folder) {
   const auto text = [](const std::u16string& value) { return QString::fromStdU16String(value); };
-  const QStringList arguments{QStringLiteral("--chars-per-line=") + text(s.charsPerLine),
-                              QStringLiteral("--lines=") + text(s.linesPerColumn),
-                              QStringLiteral("--char-spacing=") + text(s.charSpacingPt),
-                              QStringLiteral("--line-spacing=") + text(s.lineSpacingPt),
+  const auto number = [&](const zelvato::NumberField& value) { return text(value.typed()); };
+  const QStringList arguments{QStringLiteral("--chars-per-line=") + number(s.charsPerLine),
+                              QStringLiteral("--lines=") + number(s.linesPerColumn),
+                              QStringLiteral("--char-spacing=") + number(s.charSpacingPt),
+                              QStringLiteral("--line-spacing=") + number(s.lineSpacingPt),
                               QStringLiteral("--pages=") + folder,
                               QStringLiteral("--base-name=") + text(s.fileBaseName),
-                              QStringLiteral("--columns-per-page=") + text(s.columnsPerPage),
+                              QStringLiteral("--columns-per-page=") + number(s.columnsPerPage),
                               QStringLiteral("--preview=") + folder + QStringLiteral("/preview.html"),
                               input};
   QProcess converter;

@@ -300,7 +300,7 @@ class WorkspaceTest : public QObject {
     writeBytes(settingsFile(), file);
     auto restarted = makeWindow();
     const ConversionSettings read = restarted->readSettings();
-    QCOMPARE(QString::fromStdU16String(read.charsPerLine), charsPerLine);
+    QCOMPARE(QString::fromStdU16String(read.charsPerLine.typed()), charsPerLine);
     QCOMPARE(read.showGrid, grid);
     QCOMPARE(static_cast<int>(read.outputMode), mode);
     // Every other setting is at its start value.
@@ -356,8 +356,8 @@ class WorkspaceTest : public QObject {
       item->trigger();
     }
     const ConversionSettings read = window->readSettings();
-    QCOMPARE(QString::fromStdU16String(read.charsPerLine), charsPerLine);
-    QCOMPARE(QString::fromStdU16String(read.linesPerColumn), linesPerColumn);
+    QCOMPARE(QString::fromStdU16String(read.charsPerLine.typed()), charsPerLine);
+    QCOMPARE(QString::fromStdU16String(read.linesPerColumn.typed()), linesPerColumn);
     QCOMPARE(read.kinsoku, kinsoku);
     QVERIFY(!read.addRule);
   }

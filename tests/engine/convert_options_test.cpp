@@ -39,13 +39,16 @@ std::vector<ParserCase> casesFromTheTable() {
       case OptionType::number:
       case OptionType::text:
       case OptionType::path: {
-        const std::string value = o.folder ? "値/x" : "値 7";
+        const std::string value = o.folder ? "値/x" : o.number != nullptr ? " 7.5" : "値 7";
         cases.push_back({flag + " sets its value",
                          {flag + "=" + value, "in.txt"},
                          "",
                          [&o, value](const ConvertOptions& r) {
                            if (o.text != nullptr) {
                              EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value + (o.folder ? "/" : "")));
+                           } else if (o.number != nullptr) {
+                             EXPECT_EQ((r.settings.*o.number).typed(), utf8ToUtf16(value));
+                             EXPECT_EQ((r.settings.*o.number).value(), 7.5);
                            } else if (o.key == "preview") {
                              EXPECT_EQ(r.previewPath, value);
                            } else if (o.key == "pdfPath") {
@@ -202,8 +205,10 @@ TEST(ConvertOptions, theHelpNamesEveryOptionOnceAndTheWindowsControlsOnce) {
       EXPECT_TRUE(captions.insert(o.caption).second);
     }
     // An option of the record has a window control, and the converter's own have none.
-    if (!o.control.empty()) EXPECT_TRUE(o.text != nullptr || o.onOff != nullptr || o.choiceOf != nullptr);
-    if (o.text == nullptr && o.onOff == nullptr && o.choiceOf == nullptr) EXPECT_TRUE(o.control.empty());
+    const bool setsRecord =
+        o.text != nullptr || o.number != nullptr || o.onOff != nullptr || o.choiceOf != nullptr;
+    if (!o.control.empty()) EXPECT_TRUE(setsRecord);
+    if (!setsRecord) EXPECT_TRUE(o.control.empty());
   }
   // Every setting the checks can name has its option, so a refusal can name it.
   for (int f = 0; f < static_cast<int>(SettingField::source); ++f)

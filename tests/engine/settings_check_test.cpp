@@ -30,7 +30,7 @@ TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
       {"start values", [](auto&) {}, 10, std::nullopt, F::source, {}},
       {"an empty layout field, before any output setting",
        [](auto& s) {
-         s.tabWidth.clear();
+         s.tabWidth = u"";
          s.outputMode = OutputMode::singleFile;
        },
        10,

@@ -51,6 +51,10 @@ namespace {
 QString fromU16(const std::u16string& s) {
   return QString::fromStdU16String(s);
 }
+// A number field as it was typed.
+QString fromU16(const zelvato::NumberField& n) {
+  return fromU16(n.typed());
+}
 
 // Shows the window and gives it the keyboard, also where no window manager runs.
 void showActive(QWidget* w) {
@@ -186,7 +190,8 @@ class FrmMainTest : public QObject {
       if (o.control.empty()) continue;
       QTest::newRow(std::string(o.key).c_str())
           << QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()))
-          << QString::fromStdU16String(std::u16string(o.caption)) << (o.text != nullptr);
+          << QString::fromStdU16String(std::u16string(o.caption))
+          << (o.text != nullptr || o.number != nullptr);
     }
   }
   void everyOptionOfTheTableIsReadFromItsControl() {
@@ -201,7 +206,13 @@ class FrmMainTest : public QObject {
       auto* box = window->findChild<QLineEdit*>(control);
       QVERIFY(box != nullptr);
       box->setText(QStringLiteral("7"));
-      QCOMPARE(fromU16(window->readSettings().*option->text), QStringLiteral("7"));
+      const zelvato::ConversionSettings read = window->readSettings();
+      if (option->number != nullptr) {
+        QCOMPARE(fromU16(read.*option->number), QStringLiteral("7"));
+        QCOMPARE((read.*option->number).value(), 7.0);
+      } else {
+        QCOMPARE(fromU16(read.*option->text), QStringLiteral("7"));
+      }
       return;
     }
     if (auto* box = window->findChild<QCheckBox*>(control); box != nullptr && option->setChoice != nullptr) {
