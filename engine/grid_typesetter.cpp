@@ -50,6 +50,7 @@ void GridBlock::clear() {
     if (!c.empty()) c.clear();
   std::fill(returns_.begin(), returns_.end(), 0);
   pageEnd_ = false;
+  leadingHeading_.clear();
 }
 
 GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
@@ -121,6 +122,9 @@ class LayoutPosition {
   // this line when they fit after what it holds, else on the next one. Text
   // longer than a line starts at the head as any other.
   bool alignToFoot(int cells, int raise);
+  // The grid's block holds no text yet.
+  bool blockUntouched() const { return grid_.isEmpty(); }
+  GridBlock& grid() { return grid_; }
   // At the head of an untouched block, leaves `lines` vertical lines empty before the text.
   void skipLines(int lines) {
     if (lineUntouched_ && line_ == 1 && lines > 0 && lines < lines_) line_ += lines;
@@ -383,8 +387,17 @@ class Typesetter {
         break;
     }
     lastCell_ = nullptr;
-    // A heading begins a vertical line of its own.
-    if (style.headingLevel > 0 && !position_.freshLine()) return false;
+    // A heading begins a vertical line of its own; a block that begins with it is named after it.
+    heading_ = style.headingLevel > 0;
+    if (heading_) {
+      if (!position_.freshLine()) return false;
+      if (position_.blockUntouched()) {
+        std::u16string text;
+        for (const Run& run : paragraph.runs)
+          if (run.kind == RunKind::text) text += run.text;
+        position_.grid().setLeadingHeading(std::move(text));
+      }
+    }
     position_.setIndent(style.firstIndent);
     continuationIndent_ = style.restIndent;
     firstInParagraph_ = style.restIndent != style.firstIndent;
@@ -561,6 +574,7 @@ class Typesetter {
     if (cell == nullptr) return false;
     if (counting_) return true;
     if (options_.readingText) cell->source.assign(source);
+    if (heading_) cell->heading = true;
     if (pendingRuby_ != nullptr) {
       cell->ruby = *pendingRuby_;
       cell->rubyCells = pendingRubyCells_;
@@ -662,6 +676,7 @@ class Typesetter {
   std::size_t unitsLeft_ = 0;
   int continuationIndent_ = 0;
   bool firstInParagraph_ = false;
+  bool heading_ = false;  // the paragraph being set is a heading
 };
 
 }  // namespace
