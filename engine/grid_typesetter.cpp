@@ -107,6 +107,11 @@ class LayoutPosition {
   // Every vertical line begun from here on starts after `cells` empty cells
   // (at most all but one); a line not yet begun starts so at once.
   void setIndent(int cells);
+  // 字詰め: from here on a vertical line ends after `cells` cells when that is
+  // shorter than the grid's line (0: the grid's line). Nothing hangs below a shortened line.
+  void setLineLength(int cells) {
+    rows_ = cells > 0 && cells < grid_.charsPerLine() ? cells : grid_.charsPerLine();
+  }
   // Indentation for the lines a paragraph wraps to, once it has begun.
   void setContinuationIndent(int cells) { indent_ = cells < 0 ? 0 : cells; }
   // Moves to the next line first when `cells` cells that belong together would
@@ -168,7 +173,7 @@ class LayoutPosition {
   const BlockHandler& handle_;
   const bool rules_;
   const bool blankLineBlocks_;
-  const int rows_;   // C
+  int rows_;         // C, or the shorter line of a 字詰め range
   const int lines_;  // L
   int row_ = 0;
   int line_ = 1;
@@ -247,8 +252,8 @@ GridCell* LayoutPosition::placeAtLineEnd(std::u16string_view text, BreakClass br
       if (!advanceLine(0)) return nullptr;
     }
     ++row_;
-  } else if (rules_ && breaking == BreakClass::hangable && grid_.cell(grid_.rowCount(), line_).empty() &&
-             !grid_.cell(rows_, line_).empty()) {
+  } else if (rules_ && breaking == BreakClass::hangable && rows_ == grid_.charsPerLine() &&
+             grid_.cell(grid_.rowCount(), line_).empty() && !grid_.cell(rows_, line_).empty()) {
     // Hangs below the full line, in the block that line belongs to; the next
     // character still begins the next line.
     GridCell& hanging = grid_.cell(grid_.rowCount(), line_);
@@ -387,6 +392,7 @@ class Typesetter {
         break;
     }
     lastCell_ = nullptr;
+    position_.setLineLength(style.lineLength);
     // A heading begins a vertical line of its own; a block that begins with it is named after it.
     heading_ = style.headingLevel > 0;
     if (heading_) {
@@ -410,11 +416,13 @@ class Typesetter {
   // block, stands in the middle of it, as many empty lines before it as after.
   void centrePage(std::size_t from) {
     const std::vector<Paragraph>& paragraphs = document_.paragraphs;
-    const int rows = options_.charsPerLine;
     int lines = 0;
     for (std::size_t p = from; p < paragraphs.size(); ++p) {
       if (p > from && paragraphs[p].style.breakBefore != PageBreak::none) break;
       const ParagraphStyle& style = paragraphs[p].style;
+      const int rows = style.lineLength > 0 && style.lineLength < options_.charsPerLine
+                           ? style.lineLength
+                           : options_.charsPerLine;
       int cells = style.firstIndent + cellsOf(paragraphs[p]);
       int paragraphLines = 1;
       if (cells > rows && rows > style.restIndent) {

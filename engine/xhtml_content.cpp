@@ -186,6 +186,11 @@ class SectionBuilder {
         paragraphClasses(paragraph.style, paragraph.style.breakBefore != PageBreak::none &&
                                               paragraph.style.breakBefore != PageBreak::column);
     if (!classes.empty()) out += u" class=\"" + classes + u"\"";
+    // 字詰め: the line, its indent included, is at most so many characters long.
+    if (const int length = paragraph.style.lineLength; length > 0)
+      out += u" style=\"max-inline-size: " +
+             formatNumber(std::max(length - std::min(paragraph.style.restIndent, maxClassCells), 1), 1) +
+             u"em\"";
     out += u'>';
     if (paragraph.runs.empty()) out += u"<br/>";
     const std::vector<Run>& runs = paragraph.runs;

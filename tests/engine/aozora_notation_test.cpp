@@ -223,6 +223,13 @@ TEST(AozoraNotation, everyKindOfNotationGivesItsElementInTheFlowingText) {
       {"左ルビ", u"山［＃「山」の左に「やま」のルビ］", u"<ruby class=\"left\">山<rt>やま</rt></ruby>"},
       {"an editor's note dropped", u"儘［＃「儘」はママ］", u"<p>儘</p>"},
       {"an editor's note shown", u"儘［＃「儘」はママ］", u"儘<span class=\"note\">（ママ）</span>", true},
+      {"what the printed character bears, as the editor's note", u"シ［＃「シ」の右上に小さな四角あり］",
+       u"シ<span class=\"note\">（右上に小さな四角あり）</span>", true},
+      {"字詰め", u"［＃ここから５字詰め］\r\n山川\r\n［＃ここで字詰め終わり］\r\n海",
+       u"<p style=\"max-inline-size: 5em\">山川</p>\n<p>海</p>"},
+      {"字詰め after indents, the indent within it",
+       u"［＃ここから２字下げ、折り返して３字下げ、１０字詰め］\r\n一",
+       u"<p class=\"i3 tm1\" style=\"max-inline-size: 7em\">一</p>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
