@@ -201,6 +201,7 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   options.cutAtSize = sectionSize;
   // A text that has no page breaks of its own is cut before its headings.
   options.cutAtHeadings = true;
+  options.cutAtCentredPage = true;
   for (const Paragraph& paragraph : document.paragraphs)
     if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
       options.cutAtHeadings = false;

@@ -125,16 +125,31 @@ class SectionBuilder {
   std::vector<XhtmlSection> build() {
     sections_.emplace_back();
     bool first = true;
+    // A page centred left to right stands in a box of the page's width, its
+    // lines in the middle, up to the next page break.
+    bool centred = false;
     for (const Paragraph& paragraph : document_.paragraphs) {
       const bool pageBreak =
           paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column;
       const bool cut =
-          !first && (pageBreak || (options_.cutAtHeadings && paragraph.style.headingLevel > 0) ||
-                     (options_.cutAtSize > 0 && sections_.back().body.size() >= options_.cutAtSize));
+          !first &&
+          (pageBreak || (!centred && options_.cutAtHeadings && paragraph.style.headingLevel > 0) ||
+           (!centred && options_.cutAtSize > 0 && sections_.back().body.size() >= options_.cutAtSize));
+      if (centred && pageBreak) {
+        sections_.back().body += u"</div>\n";
+        centred = false;
+      }
       if (cut && !sections_.back().body.empty()) sections_.emplace_back();
+      if (paragraph.style.centredOnPage && !centred) {
+        if (options_.cutAtCentredPage && !sections_.back().body.empty()) sections_.emplace_back();
+        sections_.back().body +=
+            pageBreak ? u"<div class=\"centred break\">\n" : u"<div class=\"centred\">\n";
+        centred = true;
+      }
       write(paragraph);
       first = false;
     }
+    if (centred) sections_.back().body += u"</div>\n";
     return std::move(sections_);
   }
 
@@ -407,6 +422,10 @@ std::u16string xhtmlStyleSheet(const ConversionSettings& settings, int charsPerL
            u"%; }\n";
   }
   css += u".break {\n  break-before: page;\n  page-break-before: always;\n}\n";
+  // ページの左右中央: a page of its own, its lines in the middle from left to right.
+  css +=
+      u".centred {\n  display: flex;\n  flex-direction: column;\n  justify-content: center;\n  block-size: "
+      u"calc(100vw - 2em);\n  break-after: page;\n  page-break-after: always;\n}\n";
   // Indents in cells (em) down from the head of the line, and their hanging forms.
   for (int n = 1; n <= maxClassCells; ++n) {
     const std::u16string count = formatNumber(n, 1);

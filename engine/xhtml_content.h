@@ -37,6 +37,8 @@ struct XhtmlOptions {
   // this many code units (0: no cuts but page breaks).
   std::size_t cutAtSize = 0;
   bool cutAtHeadings = false;
+  // A page centred left to right (ページの左右中央) begins a section of its own.
+  bool cutAtCentredPage = false;
   bool editorNotes = false;  // the editor's notes (ママ, 底本では…) shown small in parentheses
   // The link of an illustration's picture file (the run's target); nothing
   // when the picture cannot be shown, and the caption stands for it. Unset:

@@ -242,6 +242,36 @@ TEST(AozoraNotation, everyKindOfNotationGivesItsElementInTheFlowingText) {
   }
 }
 
+// ページの左右中央: the page's text in a box of its own up to the next page
+// break; a book gives it a content document of its own, not cut at its headings.
+TEST(AozoraNotation, aCentredPageStandsInItsOwnBox) {
+  const Document read = readAozoraText(
+      u"前\r\n［＃ページの左右中央］\r\n序［＃「序」は中見出し］\r\n文\r\n［＃改ページ］\r\n本\r\n");
+  struct Case {
+    const char* what;
+    bool book;
+    std::vector<std::u16string> sections;
+  };
+  const Case cases[] = {
+      {"one page",
+       false,
+       {u"<p>前</p>\n<div class=\"centred\">\n<h2 id=\"h1\">序</h2>\n<p>文</p>\n</div>\n",
+        u"<p class=\"break\">本</p>\n"}},
+      {"a book",
+       true,
+       {u"<p>前</p>\n", u"<div class=\"centred\">\n<h2 id=\"h1\">序</h2>\n<p>文</p>\n</div>\n",
+        u"<p class=\"break\">本</p>\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    XhtmlOptions options;
+    options.cutAtCentredPage = options.cutAtHeadings = c.book;
+    std::vector<std::u16string> bodies;
+    for (const XhtmlSection& section : xhtmlSections(read, options)) bodies.push_back(section.body);
+    EXPECT_EQ(bodies, c.sections);
+  }
+}
+
 // What --verbose reports: the kinds read with their counts, the gaiji by their
 // description, and every annotation nothing reads by its text.
 TEST(AozoraNotation, theReportCountsEveryKindAndNamesWhatWasNotRead) {

@@ -2,7 +2,8 @@
 # Every kind of EPUB the converter makes must pass epubcheck with no error and
 # no warning: a short text, an Aozora Bunko text with ruby, headings, emphasis,
 # indents and page breaks, characters outside code page 932, a text with no
-# title of its own, and one with illustrations whose picture lies beside it.
+# title of its own, and one with illustrations whose picture lies beside it
+# and a page centred left to right.
 set -u
 convert=$1
 data=$2
@@ -16,7 +17,7 @@ printf '𠮷野家で🍣を食べた。ｶﾞｿﾘﾝ、ABC。\r\n\r\n丸の�
 printf 'タイトルのない文章。\r\n' > "$work/untitled.txt"
 mkdir "$work/pictures"
 cp "$data/../illustration.png" "$work/pictures/fig1.png"
-printf '挿絵\r\n\r\n［＃「山」のキャプション付きの図（fig1.png、横2×縦2）入る］\r\n山の絵［＃絵（fig1.png）入る］です。\r\n［＃挿絵（missing.png）入る］\r\n' \
+printf '挿絵\r\n\r\n［＃「山」のキャプション付きの図（fig1.png、横2×縦2）入る］\r\n山の絵［＃絵（fig1.png）入る］です。\r\n［＃挿絵（missing.png）入る］\r\n［＃改ページ］\r\n［＃ページの左右中央］\r\n［＃ここから１０字詰め］\r\n献辞\r\n' \
   > "$work/pictures/story.txt"
 
 failed=0
