@@ -1,6 +1,7 @@
 #include "conversion_run.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QThread>
 #include <memory>
@@ -211,6 +212,9 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
   run->kind = kind;
   try {
     run->settings = window.readSettings();
+    // The pictures of illustrations lie beside the loaded file.
+    if (!window.sourceFilePath().isEmpty())
+      run->settings.sourceFolder = QFileInfo(window.sourceFilePath()).absolutePath().toStdU16String();
     if (kind == ConversionKind::preview) {
       // The preview alone: no output file is touched.
       run->settings.outputMode = OutputMode::showOnly;

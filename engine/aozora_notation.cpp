@@ -579,6 +579,7 @@ class NotationReader {
     paragraph_.style.firstIndent = rangeIndent_;
     paragraph_.style.restIndent = rangeRestIndent_;
     paragraph_.style.raiseFromFoot = rangeRaise_;
+    paragraph_.style.lineLength = rangeLineLength_;
     carried_ = false;
   }
 
@@ -682,11 +683,28 @@ class NotationReader {
     constexpr std::u16string_view from = u"ここから", indent = u"字下げ";
     // ここから改行天付き、折り返してN字下げ / ここからN字下げ、折り返してM字下げ
     constexpr std::u16string_view wrapped = u"、折り返して";
-    // A line length (、N字詰め) after the indents is not kept: the grid's lines are its own.
-    if (const std::size_t length = body.rfind(u"、");
-        startsWith(body, from) && length != std::u16string_view::npos && endsWith(body, u"字詰め") &&
-        body.substr(0, length).find(indent) != std::u16string_view::npos)
-      body = body.substr(0, length);
+    // 字詰め: ［＃ここからN字詰め］, or after the indents (、N字詰め); the lines of the range hold N cells.
+    constexpr std::u16string_view lineLength = u"字詰め";
+    if (body == u"ここで字詰め終わり") {
+      rangeLineLength_ = 0;
+      setLineLength(0);
+      count(u"字詰め");
+      return true;
+    }
+    if (startsWith(body, from) && endsWith(body, lineLength)) {
+      const std::size_t comma = body.rfind(u"、");
+      const std::size_t at = comma == std::u16string_view::npos ? from.size() : comma + 1;
+      const auto cells = readCount(body.substr(at, body.size() - lineLength.size() - at));
+      if (cells && *cells > 0 &&
+          (comma == std::u16string_view::npos ||
+           body.substr(0, comma).find(indent) != std::u16string_view::npos)) {
+        rangeLineLength_ = *cells;
+        setLineLength(*cells);
+        count(u"字詰め");
+        if (comma == std::u16string_view::npos) return true;
+        body = body.substr(0, comma);
+      }
+    }
     if (startsWith(body, from) && endsWith(body, indent)) {
       if (const std::size_t comma = body.find(wrapped); comma != std::u16string_view::npos) {
         const std::u16string_view first = body.substr(from.size(), comma - from.size());
@@ -894,6 +912,10 @@ class NotationReader {
       }
       if (name == u"ママ" || startsWith(name, u"底本では")) return editorNote(marked, name);
     }
+    // ［＃「X」の右上に小さな四角あり］: what the printed character bears beside it, the editor's note.
+    if (startsWith(rest, u"の") && endsWith(rest, u"あり") && rest.find(u"に") != std::u16string_view::npos &&
+        rest.find(u"に") < rest.size() - 2)
+      return editorNote(marked, rest.substr(1));
     // ［＃「X」に「Y」の注記］, ［＃「X」の左に「Y」の注記］, ［＃「X」に（Y）の注記］
     constexpr std::u16string_view noteEnd = u"の注記";
     if (endsWith(rest, noteEnd) && (startsWith(rest, u"に") || startsWith(rest, u"の左に"))) {
@@ -1030,6 +1052,10 @@ class NotationReader {
     run.text = text;
   }
 
+  void setLineLength(int cells) {
+    if (paragraph_.runs.empty()) paragraph_.style.lineLength = cells;
+  }
+
   // A range's indent takes the paragraph not yet begun at once; later lines follow it.
   void setIndent(int first, int rest) {
     if (paragraph_.runs.empty()) {
@@ -1045,6 +1071,7 @@ class NotationReader {
   int rangeIndent_ = 0;
   int rangeRestIndent_ = 0;
   int rangeRaise_ = -1;
+  int rangeLineLength_ = 0;
   RunMarks marks_;
   RunKind kind_ = RunKind::text;
   std::optional<Mark> explicitBase_;

@@ -46,6 +46,9 @@ struct ConversionSettings {
   std::u16string outputFolder;  // ends with the path separator; the page file name follows directly
   std::u16string fileBaseName;
   std::u16string htmlTitle = u"タイトル未設定";
+  // The folder of the source file, where the pictures of its illustrations
+  // lie; empty when the text has no file (the captions stand for them).
+  std::u16string sourceFolder;
   std::u16string bodyTag =
       u"<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
       u"MARGINWIDTH=0 MARGINHEIGHT=0>";

@@ -86,6 +86,7 @@ struct ParagraphStyle {
   int headingLevel = 0;    // 1 大見出し, 2 中見出し, 3 小見出し
   PageBreak breakBefore = PageBreak::none;
   bool centredOnPage = false;  // ページの左右中央
+  int lineLength = 0;          // 字詰め: a vertical line holds at most this many cells (0: no bound)
 
   bool operator==(const ParagraphStyle&) const = default;
 };

@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "aozora_notation.h"
 #include "grid_typesetter.h"
 #include "html_text.h"
+#include "illustration_files.h"
 #include "number_text.h"
 #include "page_writer.h"
 #include "unicode_text.h"
@@ -135,6 +138,40 @@ std::uint64_t fnv(std::string_view bytes, std::uint64_t hash) {
   return hash;
 }
 
+// The pictures of the book's illustrations, read from beside the source once
+// each and stored as images/imageN with their own extension.
+class BookPictures {
+ public:
+  struct Picture {
+    std::string name;
+    std::string mediaType;
+    std::string bytes;
+  };
+  explicit BookPictures(std::u16string_view sourceFolder) : folder_(sourceFolder) {}
+
+  // The link from a content document; nothing when the picture cannot be read.
+  std::optional<std::u16string> link(std::u16string_view target) {
+    const auto known = byTarget_.find(std::u16string(target));
+    if (known != byTarget_.end()) return known->second;
+    std::optional<std::u16string> found;
+    // WebP is no core type of the EPUB 3.2 that readers go by: its caption stands for it.
+    if (auto file = readIllustration(folder_, target); file && file->mediaType != "image/webp") {
+      char name[48];
+      std::snprintf(name, sizeof name, "images/image%04zu.", files_.size() + 1);
+      files_.push_back({name + file->extension, std::move(file->mediaType), std::move(file->bytes)});
+      found = utf8ToUtf16(files_.back().name);
+    }
+    byTarget_.emplace(target, found);
+    return found;
+  }
+  const std::vector<Picture>& files() const { return files_; }
+
+ private:
+  std::u16string folder_;
+  std::map<std::u16string, std::optional<std::u16string>> byTarget_;
+  std::vector<Picture> files_;
+};
+
 }  // namespace
 
 std::string bookIdentifier(std::u16string_view title, std::u16string_view author) {
@@ -164,9 +201,13 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   options.cutAtSize = sectionSize;
   // A text that has no page breaks of its own is cut before its headings.
   options.cutAtHeadings = true;
+  options.cutAtCentredPage = true;
   for (const Paragraph& paragraph : document.paragraphs)
     if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
       options.cutAtHeadings = false;
+  BookPictures pictures(settings.sourceFolder);
+  if (!settings.sourceFolder.empty())
+    options.illustrationLink = [&pictures](std::u16string_view target) { return pictures.link(target); };
   const std::vector<XhtmlSection> sections = xhtmlSections(document, options);
 
   ZipBuilder zip;
@@ -208,6 +249,12 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   for (std::size_t i = 0; i < sections.size(); ++i)
     opf += "    <item id=\"s" + std::to_string(i + 1) + "\" href=\"" + sectionName(i) +
            "\" media-type=\"application/xhtml+xml\"/>\n";
+  for (std::size_t i = 0; i < pictures.files().size(); ++i) {
+    const BookPictures::Picture& picture = pictures.files()[i];
+    opf += "    <item id=\"img" + std::to_string(i + 1) + "\" href=\"" + picture.name + "\" media-type=\"" +
+           picture.mediaType + "\"/>\n";
+    zip.add("OEBPS/" + picture.name, picture.bytes, picture.mediaType == "image/svg+xml");
+  }
   opf += "  </manifest>\n  <spine page-progression-direction=\"rtl\">\n";
   for (std::size_t i = 0; i < sections.size(); ++i)
     opf += "    <itemref idref=\"s" + std::to_string(i + 1) + "\"/>\n";

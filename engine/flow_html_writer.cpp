@@ -6,6 +6,7 @@
 #include "codepage.h"
 #include "grid_typesetter.h"
 #include "html_text.h"
+#include "illustration_files.h"
 #include "number_text.h"
 #include "page_writer.h"
 #include "unicode_text.h"
@@ -30,10 +31,19 @@ std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t p
   return footer + u"</nav>\n";
 }
 
-XhtmlOptions flowOptions(const ConversionSettings& settings) {
+// The sections as a page in `pageFolder` shows them: an illustration's picture
+// beside the source is linked from there.
+XhtmlOptions flowOptions(const ConversionSettings& settings, const std::string& pageFolder) {
   XhtmlOptions options;
   options.tateChuYoko = settings.tateChuYoko;
   options.editorNotes = settings.showEditorNotes;
+  if (!settings.sourceFolder.empty())
+    options.illustrationLink = [folder = settings.sourceFolder,
+                                pageFolder](std::u16string_view target) -> std::optional<std::u16string> {
+      const auto picture = readIllustration(folder, target);
+      if (!picture) return std::nullopt;
+      return illustrationLink(picture->path, pageFolder);
+    };
   return options;
 }
 
@@ -79,23 +89,41 @@ bool FlowHtmlWriter::writeFile(const std::string& path, const std::u16string& pa
 bool FlowHtmlWriter::begin(const Document& document) {
   try {
     settings_ = withDocumentTitle(settings_, document);
-    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_));
-    std::u16string whole;
-    for (const XhtmlSection& section : sections) whole += section.body;
-    const std::u16string page = flowHtmlPage(settings_, document, whole);
+    // The pictures of illustrations are linked from the folder of the page
+    // that shows them: a page written into another folder is made again.
+    const std::string previewFolder = previewFilePath_.empty() ? "." : folderOfPath(previewFilePath_);
+    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_, previewFolder));
+    const auto sectionsIn = [&](const std::string& folder) {
+      return settings_.sourceFolder.empty() || folder == previewFolder
+                 ? sections
+                 : xhtmlSections(document, flowOptions(settings_, folder));
+    };
+    const auto wholePage = [&](const std::vector<XhtmlSection>& parts) {
+      std::u16string whole;
+      for (const XhtmlSection& section : parts) whole += section.body;
+      return flowHtmlPage(settings_, document, whole);
+    };
+    const std::u16string page = wholePage(sections);
     // The preview is staged like the outputs: its generator line, then this page.
     if (!previewFilePath_.empty() &&
         !(outputFiles_.begin(previewFilePath_) &&
           outputFiles_.append(previewFilePath_, previewStart(settings_) + encodePage(settings_, page))))
       return false;
-    if (settings_.outputMode == OutputMode::singleFile &&
-        !writeFile(textToPath(settings_.singleFilePath), page))
-      return false;
+    if (settings_.outputMode == OutputMode::singleFile) {
+      const std::string path = textToPath(settings_.singleFilePath);
+      const std::string folder = folderOfPath(path);
+      if (!writeFile(path, folder == previewFolder || settings_.sourceFolder.empty()
+                               ? page
+                               : wholePage(sectionsIn(folder))))
+        return false;
+    }
     if (settings_.outputMode == OutputMode::pageFiles) {
-      const auto count = static_cast<std::int32_t>(sections.size());
+      const std::vector<XhtmlSection> pages =
+          sectionsIn(folderOfPath(textToPath(pageFileName(settings_, 1))));
+      const auto count = static_cast<std::int32_t>(pages.size());
       for (std::int32_t n = 1; n <= count; ++n) {
         const std::u16string file =
-            flowHtmlPage(settings_, document, sections[static_cast<std::size_t>(n - 1)].body,
+            flowHtmlPage(settings_, document, pages[static_cast<std::size_t>(n - 1)].body,
                          flowPageFooter(settings_, n, n == count));
         if (!writeFile(textToPath(pageFileName(settings_, n)), file)) return false;
       }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document.h"
@@ -28,6 +29,7 @@ struct GridCell {
   // cell, and how many cells that base fills (a writer may set it beside them).
   std::u16string ruby;
   int rubyCells = 0;
+  bool heading = false;  // a cell of a heading (見出し), set in bold where the face allows
 
   bool empty() const { return text.empty(); }
   void clear() {
@@ -40,6 +42,7 @@ struct GridCell {
     rightNote = leftNote = 0;
     ruby.clear();
     rubyCells = 0;
+    heading = false;
   }
 };
 
@@ -75,11 +78,15 @@ class GridBlock {
   bool endsPage() const { return pageEnd_; }
   void markPageEnd() { pageEnd_ = true; }
 
+  // The text of the heading the block begins with; empty when its first text is no heading.
+  const std::u16string& leadingHeading() const { return leadingHeading_; }
+  void setLeadingHeading(std::u16string text) { leadingHeading_ = std::move(text); }
+
   // The block's source characters in reading order, "\n" where a carriage
   // return ended a vertical line.
   std::u16string readingText() const;
 
-  // Empties every cell and forgets the returns and the page end.
+  // Empties every cell and forgets the returns, the page end and the heading.
   void clear();
 
  private:
@@ -91,6 +98,7 @@ class GridBlock {
   int lines_;
   bool hangingRow_;
   bool pageEnd_ = false;
+  std::u16string leadingHeading_;
   std::vector<GridCell> cells_;
   std::vector<std::uint8_t> returns_;
 };

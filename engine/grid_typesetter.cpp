@@ -50,6 +50,7 @@ void GridBlock::clear() {
     if (!c.empty()) c.clear();
   std::fill(returns_.begin(), returns_.end(), 0);
   pageEnd_ = false;
+  leadingHeading_.clear();
 }
 
 GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
@@ -106,6 +107,11 @@ class LayoutPosition {
   // Every vertical line begun from here on starts after `cells` empty cells
   // (at most all but one); a line not yet begun starts so at once.
   void setIndent(int cells);
+  // 字詰め: from here on a vertical line ends after `cells` cells when that is
+  // shorter than the grid's line (0: the grid's line). Nothing hangs below a shortened line.
+  void setLineLength(int cells) {
+    rows_ = cells > 0 && cells < grid_.charsPerLine() ? cells : grid_.charsPerLine();
+  }
   // Indentation for the lines a paragraph wraps to, once it has begun.
   void setContinuationIndent(int cells) { indent_ = cells < 0 ? 0 : cells; }
   // Moves to the next line first when `cells` cells that belong together would
@@ -121,6 +127,9 @@ class LayoutPosition {
   // this line when they fit after what it holds, else on the next one. Text
   // longer than a line starts at the head as any other.
   bool alignToFoot(int cells, int raise);
+  // The grid's block holds no text yet.
+  bool blockUntouched() const { return grid_.isEmpty(); }
+  GridBlock& grid() { return grid_; }
   // At the head of an untouched block, leaves `lines` vertical lines empty before the text.
   void skipLines(int lines) {
     if (lineUntouched_ && line_ == 1 && lines > 0 && lines < lines_) line_ += lines;
@@ -164,7 +173,7 @@ class LayoutPosition {
   const BlockHandler& handle_;
   const bool rules_;
   const bool blankLineBlocks_;
-  const int rows_;   // C
+  int rows_;         // C, or the shorter line of a 字詰め range
   const int lines_;  // L
   int row_ = 0;
   int line_ = 1;
@@ -243,8 +252,8 @@ GridCell* LayoutPosition::placeAtLineEnd(std::u16string_view text, BreakClass br
       if (!advanceLine(0)) return nullptr;
     }
     ++row_;
-  } else if (rules_ && breaking == BreakClass::hangable && grid_.cell(grid_.rowCount(), line_).empty() &&
-             !grid_.cell(rows_, line_).empty()) {
+  } else if (rules_ && breaking == BreakClass::hangable && rows_ == grid_.charsPerLine() &&
+             grid_.cell(grid_.rowCount(), line_).empty() && !grid_.cell(rows_, line_).empty()) {
     // Hangs below the full line, in the block that line belongs to; the next
     // character still begins the next line.
     GridCell& hanging = grid_.cell(grid_.rowCount(), line_);
@@ -383,8 +392,18 @@ class Typesetter {
         break;
     }
     lastCell_ = nullptr;
-    // A heading begins a vertical line of its own.
-    if (style.headingLevel > 0 && !position_.freshLine()) return false;
+    position_.setLineLength(style.lineLength);
+    // A heading begins a vertical line of its own; a block that begins with it is named after it.
+    heading_ = style.headingLevel > 0;
+    if (heading_) {
+      if (!position_.freshLine()) return false;
+      if (position_.blockUntouched()) {
+        std::u16string text;
+        for (const Run& run : paragraph.runs)
+          if (run.kind == RunKind::text) text += run.text;
+        position_.grid().setLeadingHeading(std::move(text));
+      }
+    }
     position_.setIndent(style.firstIndent);
     continuationIndent_ = style.restIndent;
     firstInParagraph_ = style.restIndent != style.firstIndent;
@@ -397,11 +416,13 @@ class Typesetter {
   // block, stands in the middle of it, as many empty lines before it as after.
   void centrePage(std::size_t from) {
     const std::vector<Paragraph>& paragraphs = document_.paragraphs;
-    const int rows = options_.charsPerLine;
     int lines = 0;
     for (std::size_t p = from; p < paragraphs.size(); ++p) {
       if (p > from && paragraphs[p].style.breakBefore != PageBreak::none) break;
       const ParagraphStyle& style = paragraphs[p].style;
+      const int rows = style.lineLength > 0 && style.lineLength < options_.charsPerLine
+                           ? style.lineLength
+                           : options_.charsPerLine;
       int cells = style.firstIndent + cellsOf(paragraphs[p]);
       int paragraphLines = 1;
       if (cells > rows && rows > style.restIndent) {
@@ -561,6 +582,7 @@ class Typesetter {
     if (cell == nullptr) return false;
     if (counting_) return true;
     if (options_.readingText) cell->source.assign(source);
+    if (heading_) cell->heading = true;
     if (pendingRuby_ != nullptr) {
       cell->ruby = *pendingRuby_;
       cell->rubyCells = pendingRubyCells_;
@@ -662,6 +684,7 @@ class Typesetter {
   std::size_t unitsLeft_ = 0;
   int continuationIndent_ = 0;
   bool firstInParagraph_ = false;
+  bool heading_ = false;  // the paragraph being set is a heading
 };
 
 }  // namespace

@@ -30,11 +30,17 @@ constexpr std::u16string_view fixedPitchFaces[] = {
     u"Osaka－等幅", u"MS Gothic", u"BIZ UDGothic", u"IPAGothic", u"TakaoGothic", u"Osaka-Mono", u"monospace",
 };
 constexpr std::u16string_view bodyEnd = u"</BODY></HTML>";
+// A heading's cells in bold. The fixed-pitch faces of the list keep every
+// glyph's advance in bold (their own bold face, or the browser's emboldening
+// of the regular one), so the cells stay where they are.
+constexpr std::u16string_view headingStart = u"<B>";
+constexpr std::u16string_view headingEnd = u"</B>";
 
 // Source text can never become markup: the ASCII characters that HTML treats
 // specially are widened to their full-width forms before a row is written.
-void widenMarkupCharacters(std::u16string& row) {
-  for (char16_t& c : row) {
+void widenMarkupCharacters(std::u16string& row, std::size_t from) {
+  for (std::size_t k = from; k < row.size(); ++k) {
+    char16_t& c = row[k];
     switch (c) {
       case u'<':
         c = u'＜';
@@ -197,46 +203,81 @@ std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs) {
   return text;
 }
 
+namespace {
+
+// One cell in its four display positions.
+void appendCell(std::u16string& text, const GridCell& cell, const GlyphOptions& glyphs) {
+  // An empty cell shows a full-width space.
+  if (cell.empty()) {
+    text += u" \u3000 ";
+    return;
+  }
+  if (cell.text.size() != 1) {
+    text += u' ';
+    text += cell.text;
+    text += u' ';
+    return;
+  }
+  const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
+  switch (cellPlace(std::u16string_view(&glyph, 1))) {
+    case CellPlace::right:
+      text += u"  ";
+      text += glyph;
+      break;
+    case CellPlace::left:
+      text += glyph;
+      text += u"  ";
+      break;
+    case CellPlace::centred:
+      if (glyph == u'\u3000') {
+        text += u" \u3000 ";
+        break;
+      }
+      text += paddingMark(cell, Side::left);
+      text += glyph;
+      text += paddingMark(cell, Side::right);
+      break;
+  }
+}
+
+}  // namespace
+
 std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs) {
   std::u16string text;
   const int linesPerColumn = block.linesPerColumn();
   if (row < 1 || row > block.rowCount()) return text;
   text.reserve(static_cast<std::size_t>(linesPerColumn) * 6);
   for (int line = linesPerColumn; line >= 1; --line) {
-    const GridCell& cell = block.cell(row, line);
     if (showGrid && line != linesPerColumn) text += u'|';
-    // Every cell takes four display positions; an empty one shows a full-width space.
-    if (cell.empty()) {
-      text += u" \u3000 ";
-      continue;
-    }
-    if (cell.text.size() != 1) {
-      text += u' ';
-      text += cell.text;
-      text += u' ';
-      continue;
-    }
-    const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
-    switch (cellPlace(std::u16string_view(&glyph, 1))) {
-      case CellPlace::right:
-        text += u"  ";
-        text += glyph;
-        break;
-      case CellPlace::left:
-        text += glyph;
-        text += u"  ";
-        break;
-      case CellPlace::centred:
-        if (glyph == u'\u3000') {
-          text += u" \u3000 ";
-          break;
-        }
-        text += paddingMark(cell, Side::left);
-        text += glyph;
-        text += paddingMark(cell, Side::right);
-        break;
-    }
+    appendCell(text, block.cell(row, line), glyphs);
   }
+  return text;
+}
+
+std::u16string rowMarkup(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs) {
+  std::u16string text;
+  const int linesPerColumn = block.linesPerColumn();
+  if (row < 1 || row > block.rowCount()) return text;
+  text.reserve(static_cast<std::size_t>(linesPerColumn) * 6);
+  bool bold = false;
+  for (int line = linesPerColumn; line >= 1; --line) {
+    const GridCell& cell = block.cell(row, line);
+    const bool heading = cell.heading && !cell.empty();
+    // The bold of a heading closes before the bar that follows its last cell.
+    if (bold && !heading) {
+      text += headingEnd;
+      bold = false;
+    }
+    if (showGrid && line != linesPerColumn) text += u'|';
+    if (heading && !bold) {
+      text += headingStart;
+      bold = true;
+    }
+    const std::size_t from = text.size();
+    appendCell(text, cell, glyphs);
+    widenMarkupCharacters(text, from);
+  }
+  if (bold) text += headingEnd;
   return text;
 }
 
@@ -409,8 +450,13 @@ bool GridHtmlWriter::beginPreview() {
 
 // Output files are written beside their targets and replace them only when
 // the run ends well (StagedFiles).
-bool GridHtmlWriter::beginFile(const std::string& path) {
-  return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, fileHeader(settings_)));
+bool GridHtmlWriter::beginFile(const std::string& path, std::u16string_view title) {
+  if (title.empty())
+    return outputFiles_.begin(path) &&
+           outputFiles_.append(path, encodePage(settings_, fileHeader(settings_)));
+  ConversionSettings titled = settings_;
+  titled.htmlTitle = title;
+  return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, fileHeader(titled)));
 }
 
 std::string GridHtmlWriter::pagePath(std::int32_t pageNumber) const {
@@ -438,9 +484,7 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
   // to each file in one write.
   std::u16string block = blockOpening(settings_) + std::u16string(crlf);
   for (int row = 1; row <= grid.rowCount(); ++row) {
-    std::u16string text = assembleRow(grid, row, settings_.showGrid, glyphs_);
-    widenMarkupCharacters(text);
-    block += text;
+    block += rowMarkup(grid, row, settings_.showGrid, glyphs_);
     block += crlf;
     host_.yieldToEvents();
   }
@@ -469,7 +513,8 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
         if (!writePageFooter(finished, false)) return false;
       }
       openPage_ = counters_.pageNumber;
-      if (!beginFile(pagePath(counters_.pageNumber))) return false;
+      // A page that begins with a heading is named after it.
+      if (!beginFile(pagePath(counters_.pageNumber), grid.leadingHeading())) return false;
     }
     if (!outputFiles_.append(pagePath(counters_.pageNumber), bytes)) return false;
     if (blockClosesPage(counters_) || pageEnd) {

@@ -48,6 +48,10 @@ std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs);
 // cells when showGrid is on.
 std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs);
 
+// The same row as the page holds it: the ASCII characters that HTML treats
+// specially widened, and the cells of a heading in bold.
+std::u16string rowMarkup(const GridBlock& block, int row, bool showGrid, const GlyphOptions& glyphs);
+
 // The line the run puts at the top of the temporary preview file.
 inline constexpr std::u16string_view previewGeneratorLine = u"<!--GENERATOR:KORVENT LUMIKARA-->";
 
@@ -131,7 +135,7 @@ class GridHtmlWriter : public DocumentSink {
   bool writeBlock(const GridBlock& block);
   bool beginPreview();
   bool finishSingleFile();
-  bool beginFile(const std::string& path);
+  bool beginFile(const std::string& path, std::u16string_view title = {});
   bool writePageFooter(std::int32_t pageNumber, bool lastPage);
   std::string pagePath(std::int32_t pageNumber) const;
 

@@ -125,23 +125,66 @@ class SectionBuilder {
   std::vector<XhtmlSection> build() {
     sections_.emplace_back();
     bool first = true;
+    // A page centred left to right stands in a box of the page's width, its
+    // lines in the middle, up to the next page break.
+    bool centred = false;
     for (const Paragraph& paragraph : document_.paragraphs) {
       const bool pageBreak =
           paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column;
       const bool cut =
-          !first && (pageBreak || (options_.cutAtHeadings && paragraph.style.headingLevel > 0) ||
-                     (options_.cutAtSize > 0 && sections_.back().body.size() >= options_.cutAtSize));
+          !first &&
+          (pageBreak || (!centred && options_.cutAtHeadings && paragraph.style.headingLevel > 0) ||
+           (!centred && options_.cutAtSize > 0 && sections_.back().body.size() >= options_.cutAtSize));
+      if (centred && pageBreak) {
+        sections_.back().body += u"</div>\n";
+        centred = false;
+      }
       if (cut && !sections_.back().body.empty()) sections_.emplace_back();
+      if (paragraph.style.centredOnPage && !centred) {
+        if (options_.cutAtCentredPage && !sections_.back().body.empty()) sections_.emplace_back();
+        sections_.back().body +=
+            pageBreak ? u"<div class=\"centred break\">\n" : u"<div class=\"centred\">\n";
+        centred = true;
+      }
       write(paragraph);
       first = false;
     }
+    if (centred) sections_.back().body += u"</div>\n";
     return std::move(sections_);
   }
 
  private:
+  // The link of the run's picture when it can be shown.
+  std::optional<std::u16string> pictureOf(const Run& run) const {
+    if (run.kind != RunKind::illustration || run.target.empty() || !options_.illustrationLink)
+      return std::nullopt;
+    return options_.illustrationLink(run.target);
+  }
+
+  static std::u16string imageElement(const Run& run, std::u16string_view link, std::u16string_view cls) {
+    std::u16string img = u"<img";
+    if (!cls.empty()) img += u" class=\"" + std::u16string(cls) + u"\"";
+    return img + u" src=\"" + escapeAttribute(link) + u"\" alt=\"" +
+           escapeAttribute(run.text.empty() ? u"挿絵" : run.text) + u"\"/>";
+  }
+
   void write(const Paragraph& paragraph) {
     XhtmlSection& section = sections_.back();
     std::u16string& out = section.body;
+    // An illustration on a line of its own is a figure: the picture, its caption below.
+    if (paragraph.runs.size() == 1 && paragraph.style.headingLevel == 0) {
+      if (const auto link = pictureOf(paragraph.runs.front())) {
+        const Run& run = paragraph.runs.front();
+        const std::u16string classes =
+            paragraphClasses(paragraph.style, paragraph.style.breakBefore != PageBreak::none &&
+                                                  paragraph.style.breakBefore != PageBreak::column);
+        out += u"<figure class=\"figure" + (classes.empty() ? u"" : u" " + classes) + u"\">" +
+               imageElement(run, *link, {});
+        if (!run.text.empty()) out += u"<figcaption>" + escapeText(run.text) + u"</figcaption>";
+        out += u"</figure>\n";
+        return;
+      }
+    }
     const int level = paragraph.style.headingLevel;
     const std::u16string tag = level >= 1 && level <= 3 ? u"h" + formatNumber(level, 1) : u"p";
     out += u'<';
@@ -158,6 +201,11 @@ class SectionBuilder {
         paragraphClasses(paragraph.style, paragraph.style.breakBefore != PageBreak::none &&
                                               paragraph.style.breakBefore != PageBreak::column);
     if (!classes.empty()) out += u" class=\"" + classes + u"\"";
+    // 字詰め: the line, its indent included, is at most so many characters long.
+    if (const int length = paragraph.style.lineLength; length > 0)
+      out += u" style=\"max-inline-size: " +
+             formatNumber(std::max(length - std::min(paragraph.style.restIndent, maxClassCells), 1), 1) +
+             u"em\"";
     out += u'>';
     if (paragraph.runs.empty()) out += u"<br/>";
     const std::vector<Run>& runs = paragraph.runs;
@@ -202,6 +250,12 @@ class SectionBuilder {
         text = u"（" + run.text + u"）";
         break;
       case RunKind::illustration:
+        // Within a line of text, the picture and its caption after it.
+        if (const auto link = pictureOf(run)) {
+          out += imageElement(run, *link, u"picture");
+          if (!run.text.empty()) out += u"<span class=\"caption\">" + escapeText(run.text) + u"</span>";
+          return true;
+        }
         cls = u"illustration";
         text = run.text.empty() ? u"（挿絵）" : u"（挿絵：" + run.text + u"）";
         break;
@@ -358,6 +412,9 @@ std::u16string xhtmlStyleSheet(const ConversionSettings& settings, int charsPerL
       u".warichu {\n  display: inline-block;\n  font-size: 0.5em;\n  line-height: 1.1;\n  text-indent: "
       u"0;\n}\n";
   css += u".illustration { display: block; }\n";
+  css += u"figure.figure { margin: 1em 0; text-align: center; }\n";
+  css += u"figure.figure img, img.picture { max-width: 90vw; max-height: 90vh; }\n";
+  css += u"figcaption, .caption { font-size: 0.8em; }\n";
   for (int step = 1; step <= 9; ++step) {
     const int percent = step * 20;
     css += u"." + sizeClass(step) + u" { font-size: " + formatNumber(100 + percent, 1) + u"%; }\n";
@@ -365,6 +422,10 @@ std::u16string xhtmlStyleSheet(const ConversionSettings& settings, int charsPerL
            u"%; }\n";
   }
   css += u".break {\n  break-before: page;\n  page-break-before: always;\n}\n";
+  // ページの左右中央: a page of its own, its lines in the middle from left to right.
+  css +=
+      u".centred {\n  display: flex;\n  flex-direction: column;\n  justify-content: center;\n  block-size: "
+      u"calc(100vw - 2em);\n  break-after: page;\n  page-break-after: always;\n}\n";
   // Indents in cells (em) down from the head of the line, and their hanging forms.
   for (int n = 1; n <= maxClassCells; ++n) {
     const std::u16string count = formatNumber(n, 1);

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conversion_settings.h"
@@ -34,7 +37,13 @@ struct XhtmlOptions {
   // this many code units (0: no cuts but page breaks).
   std::size_t cutAtSize = 0;
   bool cutAtHeadings = false;
+  // A page centred left to right (ページの左右中央) begins a section of its own.
+  bool cutAtCentredPage = false;
   bool editorNotes = false;  // the editor's notes (ママ, 底本では…) shown small in parentheses
+  // The link of an illustration's picture file (the run's target); nothing
+  // when the picture cannot be shown, and the caption stands for it. Unset:
+  // every illustration shows its caption.
+  std::function<std::optional<std::u16string>(std::u16string_view target)> illustrationLink;
 };
 
 // The sections of the document, split at every page break (改ページ, 改丁,

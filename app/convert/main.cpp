@@ -263,6 +263,8 @@ int runSingle(const ConvertOptions& options) {
   }
   RunFiles files;
   if (fromFile) files.keepIntact = options.inputPath;
+  // The pictures of illustrations lie beside the source file.
+  if (fromFile) settings.sourceFolder = pathToText(folderOfPath(options.inputPath));
   CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
   // The preview file is staged with the output files: a failed run leaves it as it was.
   bool converted = convertSource(source, settings, options.previewPath, host, files);
@@ -329,6 +331,7 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
   const std::u16string source = joinLines(decoded->lines);
   ConversionSettings settings = shared;
   settings.singleFilePath = pathToText(file.output);
+  settings.sourceFolder = pathToText(folderOfPath(file.input));
   if (const auto problem = checkSettings(settings, source.size())) {
     file.failure =
         problem->explanation.empty() ? utf16ToUtf8(problem->warning) : std::string(problem->explanation);

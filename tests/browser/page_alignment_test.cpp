@@ -41,6 +41,23 @@ const std::u16string sampleText =
     u"翌朝、２０２６年１月１日。　町の人々は“おめでとう”と言い合い、神社へ向かいました。"
     u"境内には屋台が並び、甘酒の湯気が白く立ち昇っていました。［了］\r\n";
 
+// Headings of every size, with kana, kanji, half-width letters and digits, one
+// longer than a vertical line, between lines of text: their cells are set in bold.
+const std::u16string headingText =
+    u"［＃大見出し］第1章　雪の朝 Snow［＃大見出し終わり］\r\n"
+    u"　その朝、町は一面の雪でした。『どこへ行くの？』と姉が訊きました。\r\n"
+    u"［＃中見出し］（まだ早い）――そう思いながら、私は１２月２４日の新聞を読みました……。［＃中見出し終わり］"
+    u"\r\n"
+    u"温度は－３度、湿度＝８０％、風速３．５ｍ。‘静かな’朝です。\r\n"
+    u"［＃小見出し］abc ABC 123 ~!?#&* ｶﾞｷﾞｸﾞ ーー～～｜｜…［＃小見出し終わり］\r\n"
+    u"雪はしんしんと降り続け、屋根も道も白く覆われていきました。子供たちは外へ"
+    u"駆け出し、雪だるまを作ったり、雪合戦をしたりして遊びました。大人たちは"
+    u"雪かきに追われ、汗を拭いながらも、どこか楽しそうな顔をしていました。\r\n"
+    u"［＃改ページ］\r\n"
+    u"夕方［＃「夕方」は中見出し］\r\n"
+    u"夕方になると雪は止み、空には星が一つ、二つと瞬き始めました。「明日も晴れるかな。」"
+    u"と弟が言いました。私は窓の外を眺めながら、静かに頷きました。\r\n";
+
 // For every PRE: the rows of the block (the text between its line breaks), each
 // cut into cells of three characters with the half-width bar "|" between cells.
 // Measured with a range per character. The answer is the largest distance of a
@@ -96,8 +113,15 @@ const char* measureScript = R"JS(
     if (r.width > 1 || r.height > 1) ++readingTextsShown;
   }
   const readingStart = hidden.length ? hidden[0].textContent.substring(0, 5) : '';
+  // The heading cells: set in bold, each run of them inside one row.
+  let boldRuns = 0, boldShown = 0;
+  for (const b of document.querySelectorAll('pre b')) {
+    ++boldRuns;
+    if (Number(getComputedStyle(b).fontWeight) >= 600) ++boldShown;
+  }
   return JSON.stringify({blocks, rows: rowsMeasured, worst, where, problem, readingTexts, readingTextsShown,
-                         readingStart, charset: document.characterSet});
+                         readingStart, charset: document.characterSet, boldRuns, boldShown,
+                         title: document.title});
 })()
 )JS";
 
@@ -114,6 +138,7 @@ struct Case {
   bool accessible;
   bool doubleBrackets = false;
   bool unicodeForms = false;
+  bool headings = false;  // the text with headings, read as Aozora Bunko notation
 };
 constexpr auto showOnly = OutputMode::showOnly, single = OutputMode::singleFile,
                pages = OutputMode::pageFiles;
@@ -138,9 +163,20 @@ const Case cases[] = {
     {"『』 as ┓┗", ms, true, true, "9", "0", true, single, sjis, false, true},
     {"『』 as ┓┗, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, sjis, false, true},
     {"『』 as ┓┗, IPAGothic", "IPAGothic", true, true, "9", "0", true, single, sjis, false, true},
-    {"vertical forms, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, utf8, false, false, true},
+    {"vertical forms, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, single, utf8, false, false,
+     true},
     {"vertical forms, IPAGothic", "IPAGothic", true, true, "9", "0", true, single, utf8, false, false, true},
-    {"vertical forms, TakaoGothic", "TakaoGothic", true, true, "9", "0", true, single, utf8, false, false, true},
+    {"vertical forms, TakaoGothic", "TakaoGothic", true, true, "9", "0", true, single, utf8, false, false,
+     true},
+    // Headings in bold, in each face, in page files that begin with a heading.
+    {"headings", ms, true, true, "9", "0", true, pages, sjis, false, false, false, true},
+    {"headings, font form, no grid", ms, false, false, "9", "0", false, single, sjis, false, false, false,
+     true},
+    {"headings, BIZ UDGothic", "BIZ UDGothic", true, true, "9", "0", true, pages, utf8, false, false, false,
+     true},
+    {"headings, IPAGothic", "IPAGothic", true, true, "9", "0", true, pages, sjis, false, false, false, true},
+    {"headings, TakaoGothic", "TakaoGothic", true, true, "9", "0", true, pages, sjis, false, false, false,
+     true},
 };
 
 struct Measurement {
@@ -153,6 +189,9 @@ struct Measurement {
   int readingTextsShown = 0;
   QString readingStart;
   QString charset;
+  int boldRuns = 0;
+  int boldShown = 0;
+  QString title;
 };
 
 std::string readBytes(const QString& path) {
@@ -203,12 +242,16 @@ class PageAlignmentTest : public QObject {
     m.readingTextsShown = o.value("readingTextsShown").toInt();
     m.readingStart = o.value("readingStart").toString();
     m.charset = o.value("charset").toString();
+    m.boldRuns = o.value("boldRuns").toInt();
+    m.boldShown = o.value("boldShown").toInt();
+    m.title = o.value("title").toString();
     return m;
   }
 
   // Converts the sample and returns the files a browser would open: the preview
   // and the single file or every page file.
-  QStringList convert(const QTemporaryDir& dir, ConversionSettings s) {
+  QStringList convert(const QTemporaryDir& dir, ConversionSettings s,
+                      const std::u16string& text = sampleText) {
     const QString preview = dir.filePath("zelvato_temp.html");
     if (s.outputMode == OutputMode::singleFile) s.singleFilePath = dir.filePath("out.html").toStdU16String();
     if (s.outputMode == OutputMode::pageFiles) {
@@ -217,7 +260,7 @@ class PageAlignmentTest : public QObject {
     }
     RecordingHost host;
     if (!beginPreviewFile(preview.toStdString(), s)) return {};
-    if (!convertText(sampleText, s, preview.toStdString(), host)) return {};
+    if (!convertText(text, s, preview.toStdString(), host)) return {};
     QStringList files{preview};
     if (s.outputMode == OutputMode::singleFile) files << dir.filePath("out.html");
     for (const QString& name : QDir(dir.path()).entryList({"vt*.html"}, QDir::Files, QDir::Name))
@@ -253,16 +296,25 @@ class PageAlignmentTest : public QObject {
     s.accessibleText = c.accessible;
     s.doubleBracketForms = c.doubleBrackets;
     s.unicodeVerticalForms = c.unicodeForms;
+    s.aozoraNotation = c.headings;
     QTemporaryDir dir;
-    const QStringList files = convert(dir, s);
+    const QStringList files = convert(dir, s, c.headings ? headingText : sampleText);
     QVERIFY(!files.isEmpty());
     for (const QString& file : files) {
       const Measurement m = measure(file);
-      qInfo("%s: %d blocks, %d rows, worst %.2f px at %s", qPrintable(QFileInfo(file).fileName()), m.blocks,
-            m.rows, m.worst, qPrintable(m.where));
+      qInfo("%s: %d blocks, %d rows, %d bold runs, worst %.2f px at %s",
+            qPrintable(QFileInfo(file).fileName()), m.blocks, m.rows, m.boldRuns, m.worst,
+            qPrintable(m.where));
       QVERIFY2(m.problem.isEmpty(), qPrintable(file + ": " + m.problem));
-      QVERIFY(m.blocks >= 2);
+      QVERIFY(m.blocks >= (c.headings ? 1 : 2));
       QCOMPARE(m.rows, 25 * m.blocks);
+      // Heading cells are bold on screen; text without headings has none.
+      QVERIFY2(c.headings ? m.boldRuns > 0 : m.boldRuns == 0, qPrintable(file));
+      QCOMPARE(m.boldShown, m.boldRuns);
+      // A page file that begins with a heading takes its text for the title.
+      if (c.headings && QFileInfo(file).fileName().startsWith("vt"))
+        QCOMPARE(m.title, QFileInfo(file).fileName() == "vt001.html" ? QString::fromUtf8("第1章　雪の朝 Snow")
+                                                                     : QString::fromUtf8("夕方"));
       // The reading text is there for screen readers and takes no room on screen.
       QCOMPARE(m.readingTexts, c.accessible ? m.blocks : 0);
       QCOMPARE(m.readingTextsShown, 0);

@@ -223,6 +223,13 @@ TEST(AozoraNotation, everyKindOfNotationGivesItsElementInTheFlowingText) {
       {"左ルビ", u"山［＃「山」の左に「やま」のルビ］", u"<ruby class=\"left\">山<rt>やま</rt></ruby>"},
       {"an editor's note dropped", u"儘［＃「儘」はママ］", u"<p>儘</p>"},
       {"an editor's note shown", u"儘［＃「儘」はママ］", u"儘<span class=\"note\">（ママ）</span>", true},
+      {"what the printed character bears, as the editor's note", u"シ［＃「シ」の右上に小さな四角あり］",
+       u"シ<span class=\"note\">（右上に小さな四角あり）</span>", true},
+      {"字詰め", u"［＃ここから５字詰め］\r\n山川\r\n［＃ここで字詰め終わり］\r\n海",
+       u"<p style=\"max-inline-size: 5em\">山川</p>\n<p>海</p>"},
+      {"字詰め after indents, the indent within it",
+       u"［＃ここから２字下げ、折り返して３字下げ、１０字詰め］\r\n一",
+       u"<p class=\"i3 tm1\" style=\"max-inline-size: 7em\">一</p>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -232,6 +239,36 @@ TEST(AozoraNotation, everyKindOfNotationGivesItsElementInTheFlowingText) {
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_NE(sections.front().body.find(c.element), std::u16string::npos)
         << utf16ToUtf8(sections.front().body);
+  }
+}
+
+// ページの左右中央: the page's text in a box of its own up to the next page
+// break; a book gives it a content document of its own, not cut at its headings.
+TEST(AozoraNotation, aCentredPageStandsInItsOwnBox) {
+  const Document read = readAozoraText(
+      u"前\r\n［＃ページの左右中央］\r\n序［＃「序」は中見出し］\r\n文\r\n［＃改ページ］\r\n本\r\n");
+  struct Case {
+    const char* what;
+    bool book;
+    std::vector<std::u16string> sections;
+  };
+  const Case cases[] = {
+      {"one page",
+       false,
+       {u"<p>前</p>\n<div class=\"centred\">\n<h2 id=\"h1\">序</h2>\n<p>文</p>\n</div>\n",
+        u"<p class=\"break\">本</p>\n"}},
+      {"a book",
+       true,
+       {u"<p>前</p>\n", u"<div class=\"centred\">\n<h2 id=\"h1\">序</h2>\n<p>文</p>\n</div>\n",
+        u"<p class=\"break\">本</p>\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    XhtmlOptions options;
+    options.cutAtCentredPage = options.cutAtHeadings = c.book;
+    std::vector<std::u16string> bodies;
+    for (const XhtmlSection& section : xhtmlSections(read, options)) bodies.push_back(section.body);
+    EXPECT_EQ(bodies, c.sections);
   }
 }
 

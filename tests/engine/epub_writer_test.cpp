@@ -109,6 +109,38 @@ TEST(EpubWriter, aBookHoldsItsSectionsHeadingsAndMetadata) {
   EXPECT_NE(entry(entries, "OEBPS/style.css").find("-epub-writing-mode: vertical-rl;"), std::string::npos);
 }
 
+// A picture beside the source goes into the book, once however often it is
+// shown, listed with its type; a missing one and a WebP leave their captions.
+TEST(EpubWriter, picturesBesideTheSourceGoIntoTheBook) {
+  TempFolder folder;
+  const std::string png = std::string(ZELVATO_TEST_DATA_DIR) + "/illustration.png";
+  std::filesystem::copy_file(png, folder.file("fig1.png"));
+  std::ofstream(folder.file("fig2.webp"), std::ios::binary) << std::string("RIFF\x04\0\0\0WEBPVP8 ", 16);
+  ConversionSettings s = epubTo(folder.file("book.epub"));
+  s.sourceFolder = pathToText(folder.path());
+  RecordingHost host;
+  ASSERT_TRUE(
+      convertText(u"［＃「山」のキャプション付きの図（fig1.png、横2×縦2）入る］\r\n"
+                  u"［＃「川」のキャプション付きの図（fig9.png）入る］\r\n"
+                  u"［＃改ページ］\r\n［＃挿絵（fig1.png）入る］\r\n［＃空の図（fig2.webp）入る］\r\n",
+                  s, "", host));
+  const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
+  std::ifstream in(png, std::ios::binary);
+  EXPECT_EQ(entry(entries, "OEBPS/images/image0001.png"),
+            std::string(std::istreambuf_iterator<char>(in), {}));
+  EXPECT_TRUE(entry(entries, "OEBPS/images/image0002.png").empty());
+  const std::string opf = entry(entries, "OEBPS/content.opf");
+  EXPECT_NE(opf.find("href=\"images/image0001.png\" media-type=\"image/png\""), std::string::npos);
+  EXPECT_EQ(opf.find("webp"), std::string::npos);
+  const std::string first = entry(entries, "OEBPS/section0001.xhtml");
+  EXPECT_NE(first.find("<img src=\"images/image0001.png\" alt=\"山\"/><figcaption>山</figcaption>"),
+            std::string::npos);
+  EXPECT_NE(first.find("（挿絵：川）"), std::string::npos);
+  const std::string second = entry(entries, "OEBPS/section0002.xhtml");
+  EXPECT_NE(second.find("<img src=\"images/image0001.png\" alt=\"挿絵\"/>"), std::string::npos);
+  EXPECT_NE(second.find("（挿絵：空の図）"), std::string::npos);
+}
+
 TEST(EpubWriter, theIdentifierFollowsTitleAndAuthor) {
   const std::string id = bookIdentifier(u"羅生門", u"芥川龍之介");
   EXPECT_EQ(id, bookIdentifier(u"羅生門", u"芥川龍之介"));

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Every kind of EPUB the converter makes must pass epubcheck with no error and
 # no warning: a short text, an Aozora Bunko text with ruby, headings, emphasis,
-# indents and page breaks, characters outside code page 932, and a text with
-# no title of its own.
+# indents and page breaks, characters outside code page 932, a text with no
+# title of its own, and one with illustrations whose picture lies beside it
+# and a page centred left to right.
 set -u
 convert=$1
 data=$2
@@ -14,6 +15,10 @@ check() { java -jar /usr/share/java/epubcheck.jar "$1" 2>&1; }
 printf '吾輩は猫である。名前はまだ無い。\r\n' > "$work/short.txt"
 printf '𠮷野家で🍣を食べた。ｶﾞｿﾘﾝ、ABC。\r\n\r\n丸の中の①②。\r\n' > "$work/outside.txt"
 printf 'タイトルのない文章。\r\n' > "$work/untitled.txt"
+mkdir "$work/pictures"
+cp "$data/../illustration.png" "$work/pictures/fig1.png"
+printf '挿絵\r\n\r\n［＃「山」のキャプション付きの図（fig1.png、横2×縦2）入る］\r\n山の絵［＃絵（fig1.png）入る］です。\r\n［＃挿絵（missing.png）入る］\r\n［＃改ページ］\r\n［＃ページの左右中央］\r\n［＃ここから１０字詰め］\r\n献辞\r\n' \
+  > "$work/pictures/story.txt"
 
 failed=0
 run() {
@@ -38,5 +43,13 @@ run short "$work/short.txt"
 run aozora --aozora --tate-chu-yoko --kinsoku "$data/rashomon_aozora.txt"
 run outside "$work/outside.txt"
 run untitled --title='<猫> & "犬"' "$work/untitled.txt"
-echo "$((4 - failed)) passed, $failed failed"
+run pictures --aozora "$work/pictures/story.txt"
+# The converter looked for the picture beside its source and put it in the book.
+if grep -q "OEBPS/images/image0001.png" "$work/pictures.epub"; then
+  echo "ok   pictures: the picture is in the book"
+else
+  echo "FAIL pictures: the picture is not in the book"
+  failed=$((failed + 1))
+fi
+echo "$((6 - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -452,3 +452,67 @@ TEST(PageWriter, pageFileNamesAndFootersFollowThePageOptions) {
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// The cells of a heading are set in bold, only where its cells are and only
+// when the text is read as Aozora Bunko notation.
+TEST(PageWriter, headingCellsAreBoldInTheirRows) {
+  struct Case {
+    const char* what;
+    std::u16string source;
+    bool aozora;
+    std::u16string rows;  // empty: no bold anywhere
+  };
+  const Case cases[] = {
+      {"a heading on the first line", u"［＃大見出し］序章［＃大見出し終わり］\r\n本文", true,
+       u" 　  本 <B> 序 </B>\r\n 　  文 <B> 章 </B>\r\n 　  　  　 \r\n"},
+      {"a heading after a line of text", u"本\r\n序［＃「序」は中見出し］\r\n", true,
+       u" 　 <B> 序 </B> 本 \r\n 　  　  　 \r\n 　  　  　 \r\n"},
+      {"a heading over two lines", u"［＃小見出し］あいうえ［＃小見出し終わり］", true,
+       u" 　 <B> え  あ </B>\r\n 　  　 <B> い </B>\r\n 　  　 <B> う </B>\r\n"},
+      {"the notation off", u"［＃大見出し］序章［＃大見出し終わり］", false, u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings s = smallSettings();
+    s.aozoraNotation = c.aozora;
+    TestRun run;
+    run.convert(c.source, s);
+    ASSERT_TRUE(run.ok);
+    const std::u16string pane = run.host.htmlPane;
+    if (c.rows.empty()) {
+      EXPECT_EQ(pane.find(u"<B>"), std::u16string::npos);
+      continue;
+    }
+    const std::size_t first = pane.find(u"\r\n") + 2;
+    EXPECT_EQ(pane.substr(first, c.rows.size()), c.rows);
+  }
+}
+
+// In page files, a page that begins with a heading has the heading's text for its title.
+TEST(PageWriter, aPageThatBeginsWithAHeadingIsNamedAfterIt) {
+  ConversionSettings s = smallSettings();
+  s.aozoraNotation = true;
+  s.outputMode = OutputMode::pageFiles;
+  s.fileBaseName = u"p";
+  TestRun run;
+  run.convert(
+      u"［＃大見出し］序章［＃大見出し終わり］\r\n本文\r\n［＃改ページ］\r\n本文\r\n"
+      u"［＃改ページ］\r\n\r\n終［＃「終」は小見出し］\r\n",
+      s);
+  ASSERT_TRUE(run.ok);
+  const auto titleOf = [&](const std::string& name) {
+    const std::string bytes = run.file(name);
+    const std::size_t open = bytes.find("<TITLE>") + 7;
+    return bytes.substr(open, bytes.find("</TITLE>") - open);
+  };
+  EXPECT_EQ(titleOf("p001.html"), encodeCp932(u"序章"));
+  EXPECT_EQ(titleOf("p002.html"), encodeCp932(u"縦書き"));
+  // A blank line before the heading still leaves it the page's first text.
+  EXPECT_EQ(titleOf("p003.html"), encodeCp932(u"終"));
+}
+
+}  // namespace
+}  // namespace zelvato

@@ -1,0 +1,125 @@
+#include "illustration_files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "conversion.h"
+#include "recording_host.h"
+#include "temp_folder.h"
+#include "unicode_text.h"
+
+namespace zelvato {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const std::string png = bytesOf(std::string(ZELVATO_TEST_DATA_DIR) + "/illustration.png");
+
+// A source folder with pictures, one in a subfolder, one beside the folder
+// (reachable only by leaving it), a link that leads out and a file whose
+// contents are no picture.
+struct PictureFolders {
+  TempFolder root;
+  std::string source = root.file("text");
+  PictureFolders() {
+    fs::create_directories(source + "/img");
+    writeBytes(source + "/fig1.png", png);
+    writeBytes(source + "/img/fig2.PNG", png);
+    writeBytes(root.file("outside.png"), png);
+    fs::create_symlink(root.file("outside.png"), source + "/link.png");
+    writeBytes(source + "/text.png", "not a picture");
+    writeBytes(source + "/fig.gif", "GIF89a....");
+  }
+};
+
+TEST(IllustrationFiles, onlyPicturesInsideTheSourceFolderAreRead) {
+  PictureFolders folders;
+  struct Case {
+    std::u16string target;
+    const char* mediaType;  // nullptr: not read
+  };
+  const Case cases[] = {
+      {u"fig1.png", "image/png"},
+      {u"img/fig2.PNG", "image/png"},
+      {u"fig.gif", "image/gif"},
+      {u"missing.png", nullptr},
+      {u"../outside.png", nullptr},
+      {u"img/../../outside.png", nullptr},
+      {u"./fig1.png", nullptr},
+      {utf8ToUtf16(folders.root.file("outside.png")), nullptr},
+      {u"link.png", nullptr},       // a link that leads out of the folder
+      {u"text.png", nullptr},       // no picture inside
+      {u"img", nullptr},            // a folder
+      {u"img\\fig2.PNG", nullptr},  // a backslash is no folder step here
+      {u"fig1", nullptr},           // no kind of picture
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16ToUtf8(c.target));
+    const auto picture = readIllustration(utf8ToUtf16(folders.source), c.target);
+    ASSERT_EQ(picture.has_value(), c.mediaType != nullptr);
+    if (!picture) continue;
+    EXPECT_EQ(picture->mediaType, c.mediaType);
+    EXPECT_EQ(picture->bytes.substr(0, 4),
+              c.mediaType == std::string("image/png") ? png.substr(0, 4) : "GIF8");
+  }
+  // Without a source file there is no folder to look in.
+  EXPECT_FALSE(readIllustration(u"", u"fig1.png"));
+}
+
+// The flowing page shows a picture that lies beside the source as an image
+// with its caption, linked from the page's own folder; any other one by its caption.
+TEST(IllustrationFiles, theFlowingPageShowsThePictureOrItsCaption) {
+  PictureFolders folders;
+  struct Case {
+    const char* what;
+    std::u16string source;
+    std::u16string element;
+  };
+  const Case cases[] = {
+      {"a captioned figure", u"［＃「雪の山」のキャプション付きの図（fig1.png、横320×縦240）入る］",
+       u"<figure class=\"figure\"><img src=\"../text/fig1.png\" "
+       u"alt=\"雪の山\"/><figcaption>雪の山</figcaption>"
+       u"</figure>"},
+      {"a plain 挿絵 in a subfolder", u"［＃挿絵（img/fig2.PNG）入る］",
+       u"<figure class=\"figure\"><img src=\"../text/img/fig2.PNG\" alt=\"挿絵\"/></figure>"},
+      {"a picture within a line", u"山［＃山の絵（fig1.png）入る］川",
+       u"山<img class=\"picture\" src=\"../text/fig1.png\" alt=\"山の絵\"/><span "
+       u"class=\"caption\">山の絵</span>川"},
+      {"a missing picture", u"［＃「雪」のキャプション付きの図（nothing.png）入る］",
+       u"<span class=\"illustration\">（挿絵：雪）</span>"},
+      {"a path out of the folder", u"［＃「外」のキャプション付きの図（../outside.png）入る］",
+       u"<span class=\"illustration\">（挿絵：外）</span>"},
+      {"a link out of the folder", u"［＃「外」のキャプション付きの図（link.png）入る］",
+       u"<span class=\"illustration\">（挿絵：外）</span>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConversionSettings s;
+    s.aozoraNotation = true;
+    s.textStyle = TextStyle::flow;
+    s.outputEncoding = OutputEncoding::utf8;
+    s.outputMode = OutputMode::singleFile;
+    fs::create_directories(folders.root.file("out"));
+    s.singleFilePath = utf8ToUtf16(folders.root.file("out/page.html"));
+    s.sourceFolder = utf8ToUtf16(folders.source);
+    RecordingHost host;
+    ASSERT_TRUE(convertText(c.source, s, "", host));
+    const std::string page = bytesOf(folders.root.file("out/page.html"));
+    EXPECT_NE(page.find(utf16ToUtf8(c.element)), std::string::npos) << page.substr(page.find("<body>"));
+  }
+}
+
+}  // namespace
+}  // namespace zelvato
