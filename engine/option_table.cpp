@@ -295,6 +295,8 @@ const OptionEntry options[] = {
      .details = "One content document per page break (a text without breaks is cut at its headings), "
                 "the headings in the table of contents, title and author from --title or the Aozora "
                 "Bunko header.",
+     .caption = u"EPUB (電子書籍)",
+     .control = "txtOutput(5)",
      .text = &S::epubFilePath,
      .field = F::epubFilePath,
      .selectsMode = OutputMode::epub,

@@ -450,23 +450,36 @@ void frmMain::buildOutputPage(QWidget* page) {
   placeBox(txtOutput_[bodyTagBox], 120, 3360, 4935, 270);
   txtOutput_[bodyTagBox]->setCursorPosition(0);
 
-  const char* modes[3] = {"HTMLﾌｧｲﾙは自動作成しない", "一つのHTMLﾌｧｲﾙへ出力する",
-                          "複数のHTMLﾌｧｲﾙへ分割出力する"};
-  for (int i = 0; i < 3; ++i) {
-    auto* option = new QRadioButton(QString::fromUtf8(modes[i]), frame1);
+  const QString modes[4] = {QStringLiteral("HTMLﾌｧｲﾙは自動作成しない"),
+                            QStringLiteral("一つのHTMLﾌｧｲﾙへ出力する"),
+                            QStringLiteral("複数のHTMLﾌｧｲﾙへ分割出力する"), texts::epubOption};
+  // Four modes, a little closer than three were; the file name and its chooser move down below them.
+  for (int i = 0; i < 4; ++i) {
+    auto* option = new QRadioButton(modes[i], frame1);
     option->setObjectName(indexed("optOutput", i));
-    place(option, 120, 360 + 240 * i, 3735, 180);
+    place(option, 120, 345 + 225 * i, 3735, 180);
     optOutput_[i] = option;
   }
   outputOption(start.outputMode)->setChecked(true);
-  makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1200);
+  makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1275);
   txtOutput_[singleFileBox] = makeBox(frame1, QStringLiteral("txtOutput(0)"), QString());
   txtOutput_[singleFileBox]->setReadOnly(true);
   txtOutput_[singleFileBox]->setEnabled(false);
-  placeBox(txtOutput_[singleFileBox], 360, 1440, 3495, 270);
+  placeBox(txtOutput_[singleFileBox], 360, 1485, 3495, 270);
   cmdFileSelect_ = makeButton(frame1, QStringLiteral("cmdFileSelect"), texts::fileDialogTitle);
   cmdFileSelect_->setEnabled(false);
-  placeBox(cmdFileSelect_, 1920, 1800, 1935, 375);
+  placeBox(cmdFileSelect_, 1920, 1830, 1935, 375);
+  // The book's file has a field and a chooser of its own in the same place,
+  // shown instead of the HTML file's while the book is chosen.
+  txtOutput_[epubFileBox] = makeBox(frame1, QStringLiteral("txtOutput(5)"), QString());
+  txtOutput_[epubFileBox]->setReadOnly(true);
+  txtOutput_[epubFileBox]->setEnabled(false);
+  txtOutput_[epubFileBox]->hide();
+  placeBox(txtOutput_[epubFileBox], 360, 1485, 3495, 270);
+  cmdEpubSelect_ = makeButton(frame1, QStringLiteral("cmdEpubSelect"), texts::fileDialogTitle);
+  cmdEpubSelect_->setEnabled(false);
+  cmdEpubSelect_->hide();
+  placeBox(cmdEpubSelect_, 1920, 1830, 1935, 375);
 
   makeLabel(22, frame2, QStringLiteral("出力先ﾌｫﾙﾀﾞ"), 120, 360);
   txtOutput_[outputFolderBox] = makeBox(frame2, QStringLiteral("txtOutput(1)"), QString());
@@ -614,7 +627,9 @@ void frmMain::setKeyboardOrder() {
   for (QWidget* w : std::initializer_list<QWidget*>{optOutput_[0],
                                                     optOutput_[1],
                                                     optOutput_[2],
+                                                    optOutput_[3],
                                                     cmdFileSelect_,
+                                                    cmdEpubSelect_,
                                                     cmdFolderSelect_,
                                                     txtOutput_[baseNameBox],
                                                     chkOutput_[pageLinksBox],
@@ -628,6 +643,7 @@ void frmMain::setKeyboardOrder() {
                                                     txtHTML_,
                                                     cmdAllSelect1_,
                                                     txtOutput_[singleFileBox],
+                                                    txtOutput_[epubFileBox],
                                                     txtOutput_[outputFolderBox],
                                                     txtPageColum_,
                                                     chkTypeset_[kinsokuBox],
@@ -668,6 +684,7 @@ void frmMain::connectRules() {
   connect(cmdFontChange_, &QPushButton::clicked, this, &frmMain::cmdFontChange_Click);
   connect(cmdFileSelect_, &QPushButton::clicked, this, &frmMain::cmdFileSelect_Click);
   connect(cmdFolderSelect_, &QPushButton::clicked, this, &frmMain::cmdFolderSelect_Click);
+  connect(cmdEpubSelect_, &QPushButton::clicked, this, &frmMain::cmdEpubSelect_Click);
   connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
 
   txtMain_->installEventFilter(this);

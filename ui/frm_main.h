@@ -140,6 +140,7 @@ class frmMain : public QMainWindow {
   QWebEngineView* brwIE() const { return brwIE_; }
   QPushButton* cmdFileSelect() const { return cmdFileSelect_; }
   QPushButton* cmdFolderSelect() const { return cmdFolderSelect_; }
+  QPushButton* cmdEpubSelect() const { return cmdEpubSelect_; }
   QLineEdit* txtPageColum() const { return txtPageColum_; }
   UpDown* updnColumnPage() const { return updnColumnPage_; }
   QCheckBox* chkAccessibleText() const { return chkAccessibleText_; }
@@ -166,6 +167,7 @@ class frmMain : public QMainWindow {
   void cmdFontChange_Click();
   void cmdFileSelect_Click();
   void cmdFolderSelect_Click();
+  void cmdEpubSelect_Click();
   void toolbarReload_ButtonClick();
   void mnuVersion_Click();
   void chkTypeset_Click();
@@ -216,7 +218,7 @@ class frmMain : public QMainWindow {
   // chkOpt(1) is no more: line-breaking rules are chosen on the typesetting page.
   enum OptionBox { kanjiNumeralsBox, lineBreakRulesBox, gridBox, ruleBox, textColourBox, centreBox };
   enum FontBox { fontFaceBox, fontSizeBox };
-  enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox };
+  enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox, epubFileBox };
   enum PageOptionBox { pageLinksBox, pageNumbersBox };
   // chkTypeset(i); optRuby(i) is the option of the ruby mode i.
   enum TypesetBox { kinsokuBox, tateChuYokoBox, aozoraBox };
@@ -264,10 +266,11 @@ class frmMain : public QMainWindow {
   QToolBar* toolbarReload_ = nullptr;
   QFrame* picture1_ = nullptr;
   QWebEngineView* brwIE_ = nullptr;
-  std::array<QRadioButton*, 3> optOutput_{};
-  std::array<QLineEdit*, 5> txtOutput_{};
+  std::array<QRadioButton*, 4> optOutput_{};
+  std::array<QLineEdit*, 6> txtOutput_{};
   QPushButton* cmdFileSelect_ = nullptr;
   QPushButton* cmdFolderSelect_ = nullptr;
+  QPushButton* cmdEpubSelect_ = nullptr;
   std::array<QCheckBox*, 2> chkOutput_{};
   QLineEdit* txtPageColum_ = nullptr;
   UpDown* updnColumnPage_ = nullptr;

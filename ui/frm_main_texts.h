@@ -14,6 +14,8 @@ inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
 inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
 inline const QString fileDialogTitle = QStringLiteral("出力先ﾌｧｲﾙの指定");
 inline const QString fileDialogFilter = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
+inline const QString epubOption = QStringLiteral("EPUB (電子書籍)");
+inline const QString epubDialogFilter = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
 // The panes show their text in the start font of the conversion.
 inline const QString defaultFontFace = QString::fromStdU16String(ConversionSettings{}.fontFace);
 inline const QString uiFontFace = QStringLiteral("MS UI Gothic");

@@ -58,7 +58,8 @@ auto fields(const ConversionSettings& s) {
                     s.addRule, s.showGrid, s.kanjiNumerals, s.lineBreakRules, s.outputMode, s.singleFilePath,
                     s.outputFolder, s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
                     s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku, s.tateChuYoko,
-                    s.aozoraNotation, s.rubyMode);
+                    s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
+                    s.unicodeVerticalForms, s.epubFilePath);
 }
 bool same(const ConversionSettings& a, const ConversionSettings& b) {
   return fields(a) == fields(b);
@@ -256,6 +257,7 @@ class WorkspaceTest : public QObject {
     chkOpt(*window, 2)->setChecked(true);
     optOutput(*window, 2)->setChecked(true);
     txtOutput(*window, 2)->setText(QStringLiteral("page"));
+    txtOutput(*window, 5)->setText(QStringLiteral("/books/猫.epub"));
     optEncoding(*window, 1)->setChecked(true);
     chkTypeset(*window, 2)->setChecked(true);
     optRuby(*window, 1)->setChecked(true);
@@ -281,6 +283,7 @@ class WorkspaceTest : public QObject {
     QTest::addColumn<int>("mode");
     const QByteArray good = "[layout]\ncharsPerLine=30\ngrid=true\n[output]\nmode=1\n";
     QTest::newRow("good values are taken") << good << "30" << true << 1;
+    QTest::newRow("the book's mode") << QByteArray("[output]\nmode=3\n") << "25" << false << 3;
     QTest::newRow("a number that is none")
         << QByteArray("[layout]\ncharsPerLine=abc\ngrid=true\n") << "25" << true << 0;
     QTest::newRow("a check that is neither true nor false")

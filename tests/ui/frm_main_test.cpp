@@ -258,30 +258,47 @@ class FrmMainTest : public QObject {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
     const char* fileControls[] = {"txtOutput(0)", "cmdFileSelect"};
     const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
                                   "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
-    for (int mode : {0, 1, 2}) {
+    const char* bookControls[] = {"txtOutput(5)", "cmdEpubSelect"};
+    // The book is always UTF-8 real text: the encoding and the grid's reading text do not apply.
+    const char* htmlOnlyControls[] = {"optEncoding(0)", "optEncoding(1)", "chkAccessibleText"};
+    for (int mode : {0, 1, 2, 3}) {
+      // The book's file field and chooser stand in the place of the HTML file's.
       for (const char* c : fileControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1);
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode != 3);
+      for (const char* c : bookControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 3) << (mode == 3);
       for (const char* c : pageControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2);
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2) << true;
+      for (const char* c : htmlOnlyControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode != 3) << true;
       for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true;
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true << true;
     }
   }
   void outputModeEnablesOnlyItsFields() {
     QFETCH(int, mode);
     QFETCH(QString, control);
     QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    window->show();
     // Go through another mode first so the rule has something to undo.
-    optOutput(*window, (mode + 1) % 3)->click();
+    optOutput(*window, (mode + 1) % 4)->click();
     txtOutput(*window, 2)->setText(QStringLiteral("kept"));
+    txtOutput(*window, 5)->setText(QStringLiteral("kept.epub"));
     optOutput(*window, mode)->click();
-    QCOMPARE(window->findChild<QWidget*>(control)->isEnabled(), enabled);
+    auto* w = window->findChild<QWidget*>(control);
+    QCOMPARE(w->isEnabled(), enabled);
+    QCOMPARE(w->isVisibleTo(w->parentWidget()), visible);
     QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
-    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
+    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
+    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles,
+                                   OutputMode::epub};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
+    QCOMPARE(optOutput(*window, 3)->text(), QStringLiteral("EPUB (電子書籍)"));
   }
 
   void encodingAndReadingTextAreReadInEveryOutputMode() {
@@ -719,19 +736,31 @@ class FrmMainTest : public QObject {
     QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
   }
 
-  void saveDialogAppendsHtml_data() {
+  // Both output files are chosen with the save dialog, which appends the
+  // mode's extension to a name without one.
+  void saveDialogAppendsTheExtension_data() {
+    QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
-    QTest::newRow("name without extension") << "page"
-                                            << "page.html";
-    QTest::newRow("name with extension") << "other.html"
-                                         << "other.html";
+    QTest::addColumn<QString>("filter");
+    const QString html = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
+    const QString book = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
+    QTest::newRow("html name without extension") << 1 << "page"
+                                                 << "page.html" << html;
+    QTest::newRow("html name with extension") << 1 << "other.html"
+                                              << "other.html" << html;
+    QTest::newRow("book name without extension") << 3 << "book"
+                                                 << "book.epub" << book;
+    QTest::newRow("book name with extension") << 3 << "novel.epub"
+                                              << "novel.epub" << book;
   }
-  void saveDialogAppendsHtml() {
+  void saveDialogAppendsTheExtension() {
+    QFETCH(int, mode);
     QFETCH(QString, typed);
     QFETCH(QString, result);
+    QFETCH(QString, filter);
     QTemporaryDir dir;
-    optOutput(*window, 1)->click();
+    optOutput(*window, mode)->click();
     QString title;
     QStringList filters;
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
@@ -741,11 +770,15 @@ class FrmMainTest : public QObject {
       dialog->selectFile(dir.filePath(typed));
       static_cast<QDialog*>(dialog)->accept();
     });
-    window->cmdFileSelect()->click();
+    const bool book = mode == 3;
+    (book ? window->cmdEpubSelect() : window->cmdFileSelect())->click();
     QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
-    QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
-    QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+    QCOMPARE(filters, QStringList{filter});
+    QCOMPARE(txtOutput(*window, book ? 5 : 0)->text(), dir.filePath(result));
+    const zelvato::ConversionSettings s = window->readSettings();
+    QCOMPARE(fromU16(book ? s.epubFilePath : s.singleFilePath), dir.filePath(result));
+    // The other mode's field is left alone.
+    QCOMPARE(txtOutput(*window, book ? 0 : 5)->text(), QString());
   }
 
   void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
@@ -780,9 +813,13 @@ class FrmMainTest : public QObject {
 
   void saveDialogCancelChangesNothing() {
     txtOutput(*window, 0)->setText(QStringLiteral("/old/file.html"));
+    txtOutput(*window, 5)->setText(QStringLiteral("/old/book.epub"));
     whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     window->cmdFileSelect_Click();
+    whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    window->cmdEpubSelect_Click();
     QCOMPARE(txtOutput(*window, 0)->text(), QStringLiteral("/old/file.html"));
+    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("/old/book.epub"));
   }
 
   void folderChooserEndsThePathWithASeparator_data() {
