@@ -31,6 +31,7 @@
 #include "font_chooser.h"
 #include "frm_main_texts.h"
 #include "layout_sample.h"
+#include "option_table.h"
 #include "pane_text.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
@@ -554,32 +555,45 @@ void frmMain::buildHtmlPage(QWidget* page) {
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
+std::vector<const OptionEntry*> typesettingCheckBoxes() {
+  std::vector<const OptionEntry*> boxes;
+  for (const OptionEntry& o : optionTable()) {
+    const bool twoWords = o.type == OptionType::choice && o.choices.size() == 2;
+    if (o.group == OptionGroup::typesetting && !o.caption.empty() && o.control.starts_with("chk") &&
+        (o.type == OptionType::flag || twoWords))
+      boxes.push_back(&o);
+  }
+  return boxes;
+}
+
+bool checkedFor(const OptionEntry& option, const ConversionSettings& settings) {
+  if (option.onOff != nullptr) return settings.*option.onOff;
+  return option.choiceOf != nullptr && option.choices.size() == 2 &&
+         option.choiceOf(settings) == option.choices[1].value;
+}
+
 void frmMain::buildTypesetPage(QWidget* page) {
   // The start values are the settings record's own.
   const ConversionSettings start;
-  const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
-  const bool startOn[3] = {start.kinsoku, start.tateChuYoko, start.aozoraNotation};
-  for (int i = 0; i < 3; ++i) {
-    chkTypeset_[i] =
-        makeCheck(page, indexed("chkTypeset", i), captions[i], startOn[i] ? Qt::Checked : Qt::Unchecked);
-    place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
+  // The check boxes, one column in the table's order: a new option of the
+  // group appears here with its caption and object name.
+  int row = 0;
+  for (const OptionEntry* o : typesettingCheckBoxes()) {
+    QCheckBox* box =
+        makeCheck(page, QString::fromUtf8(o->control.data(), static_cast<qsizetype>(o->control.size())),
+                  QString::fromStdU16String(std::u16string(o->caption)), checkState(checkedFor(*o, start)));
+    place(box, 240, 240 + 300 * row++, 4335, 180);
+    typesetChecks_.push_back(box);
   }
-  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
-  fraRuby->setObjectName(QStringLiteral("fraRuby"));
-  fraRuby->setFont(uiFont());
-  placeBox(fraRuby, 480, 1200, 3975, 855);
-  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
-  for (int i = 0; i < 2; ++i) {
-    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
-    optRuby_[i]->setObjectName(indexed("optRuby", i));
-    place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
-  }
-  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
-  chkEditorNotes_ = makeCheck(page, QStringLiteral("chkEditorNotes"), texts::editorNotesOption,
-                              start.showEditorNotes ? Qt::Checked : Qt::Unchecked);
-  place(chkEditorNotes_, 480, 2160, 3975, 180);
+  const auto boxOf = [page](std::string_view key) {
+    const std::string_view control = findOption(key)->control;
+    return page->findChild<QCheckBox*>(
+        QString::fromUtf8(control.data(), static_cast<qsizetype>(control.size())));
+  };
+  chkAozora_ = boxOf("aozoraNotation");
+  chkEditorNotes_ = boxOf("showEditorNotes");
 
-  // How the text is set, and how the grid shows its characters.
+  // How the text is set, and how ruby is written, beside them.
   auto* fraStyle = new QGroupBox(texts::styleFrame, page);
   fraStyle->setObjectName(QStringLiteral("fraStyle"));
   fraStyle->setFont(uiFont());
@@ -591,13 +605,18 @@ void frmMain::buildTypesetPage(QWidget* page) {
     place(optStyle_[i], 120, 300 + 240 * i, 4095, 180);
   }
   optStyle_[static_cast<std::size_t>(start.textStyle)]->setChecked(true);
-  chkDoubleBrackets_ = makeCheck(page, QStringLiteral("chkDoubleBrackets"), texts::doubleBracketsOption,
-                                 start.doubleBracketForms ? Qt::Checked : Qt::Unchecked);
-  place(chkDoubleBrackets_, 4920, 1200, 4215, 180);
-  chkVerticalForms_ = makeCheck(page, QStringLiteral("chkVerticalForms"), texts::verticalFormsOption,
-                                start.unicodeVerticalForms ? Qt::Checked : Qt::Unchecked);
-  place(chkVerticalForms_, 4920, 1500, 4215, 180);
-  connect(chkTypeset_[aozoraBox], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
+  fraRuby->setObjectName(QStringLiteral("fraRuby"));
+  fraRuby->setFont(uiFont());
+  placeBox(fraRuby, 4800, 1080, 4335, 855);
+  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
+  for (int i = 0; i < 2; ++i) {
+    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
+    optRuby_[i]->setObjectName(indexed("optRuby", i));
+    place(optRuby_[i], 120, 300 + 240 * i, 4095, 180);
+  }
+  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
+  connect(chkAozora_, &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
   chkTypeset_Click();
 }
 
@@ -645,19 +664,11 @@ void frmMain::setKeyboardOrder() {
                                                     txtOutput_[singleFileBox],
                                                     txtOutput_[epubFileBox],
                                                     txtOutput_[outputFolderBox],
-                                                    txtPageColum_,
-                                                    chkTypeset_[kinsokuBox],
-                                                    chkTypeset_[tateChuYokoBox],
-                                                    chkTypeset_[aozoraBox],
-                                                    optRuby_[0],
-                                                    optRuby_[1],
-                                                    chkEditorNotes_,
-                                                    optStyle_[0],
-                                                    optStyle_[1],
-                                                    chkDoubleBrackets_,
-                                                    chkVerticalForms_}) {
+                                                    txtPageColum_}) {
     order.push_back(w);
   }
+  for (QCheckBox* box : typesetChecks_) order.push_back(box);
+  for (QWidget* w : {optStyle_[0], optStyle_[1], optRuby_[0], optRuby_[1]}) order.push_back(w);
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   txtSampleFont_->setFocusPolicy(Qt::NoFocus);
   for (QLineEdit* box : txtFont_) box->setFocusPolicy(Qt::ClickFocus);

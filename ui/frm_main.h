@@ -23,7 +23,19 @@ class QTabWidget;
 class QToolBar;
 class QWebEngineView;
 
+namespace zelvato {
+struct OptionEntry;
+}
+
 namespace zelvato::ui {
+
+// The check boxes of the typesetting page: every option of the table's
+// typesetting group that the window shows as one check box (an on/off
+// option, or a choice of two whose control is named "chk..."), in the
+// table's order. The page makes them, the settings read and remember them.
+std::vector<const OptionEntry*> typesettingCheckBoxes();
+// The state of such a box for a record: checked for on, or for the second word of a choice.
+bool checkedFor(const OptionEntry& option, const ConversionSettings& settings);
 
 class FontChooser;
 class LayoutSample;
@@ -220,8 +232,6 @@ class frmMain : public QMainWindow {
   enum FontBox { fontFaceBox, fontSizeBox };
   enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox, epubFileBox };
   enum PageOptionBox { pageLinksBox, pageNumbersBox };
-  // chkTypeset(i); optRuby(i) is the option of the ruby mode i.
-  enum TypesetBox { kinsokuBox, tateChuYokoBox, aozoraBox };
   // lblHcov(20) shows the character count of the source.
   static constexpr int countLabel = 20;
 
@@ -278,12 +288,13 @@ class frmMain : public QMainWindow {
   QCheckBox* chkAccessibleText_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
-  std::array<QCheckBox*, 3> chkTypeset_{};
-  std::array<QRadioButton*, 2> optRuby_{};
+  // The typesetting page's check boxes made from the option table, and the two
+  // of them the ruby rule reads and sets; optRuby(i) is the option of the ruby mode i.
+  std::vector<QCheckBox*> typesetChecks_;
+  QCheckBox* chkAozora_ = nullptr;
   QCheckBox* chkEditorNotes_ = nullptr;
+  std::array<QRadioButton*, 2> optRuby_{};
   std::array<QRadioButton*, 2> optStyle_{};
-  QCheckBox* chkDoubleBrackets_ = nullptr;
-  QCheckBox* chkVerticalForms_ = nullptr;
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

@@ -179,7 +179,7 @@ void frmMain::cmdFontChange_Click() {
 
 // The ruby choice matters only when Aozora Bunko notation is read.
 void frmMain::chkTypeset_Click() {
-  const bool aozora = chkTypeset_[aozoraBox]->isChecked();
+  const bool aozora = chkAozora_->isChecked();
   for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
   chkEditorNotes_->setEnabled(aozora);
 }
@@ -207,7 +207,6 @@ ConversionSettings frmMain::readSettings() const {
       }
     }
   }
-  s.textColourEnabled = chkOpt_[textColourBox]->checkState() == Qt::Checked;
   s.outputMode = OutputMode::showOnly;
   for (const OutputMode mode : {OutputMode::singleFile, OutputMode::pageFiles, OutputMode::epub})
     if (outputOption(mode)->isChecked()) s.outputMode = mode;

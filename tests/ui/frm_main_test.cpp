@@ -119,9 +119,10 @@ class FrmMainTest : public QObject {
     QTest::newRow("centerText") << "centerText" << flag(s.centerText) << "on";
     QTest::newRow("showGrid") << "showGrid" << flag(s.showGrid) << "off";
     QTest::newRow("addRule") << "addRule" << flag(s.addRule) << "off";
-    QTest::newRow("grayed lineBreakRules reads off") << "lineBreakRules" << flag(s.lineBreakRules) << "off";
-    QTest::newRow("grayed textColourEnabled reads off")
-        << "textColourEnabled" << flag(s.textColourEnabled) << "off";
+    QTest::newRow("text colour stands grey and disabled")
+        << "chkOpt(4)"
+        << flag(chkOpt(fresh, 4)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 4)->isEnabled())
+        << "on";
     QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == OutputMode::showOnly) << "on";
     QTest::newRow("htmlTitle") << "htmlTitle" << fromU16(s.htmlTitle) << "タイトル未設定";
     QTest::newRow("bodyTag")
@@ -252,6 +253,33 @@ class FrmMainTest : public QObject {
     chkTypeset(*window, 1)->click();
     s = window->readSettings();
     QVERIFY(s.tateChuYoko && !s.aozoraNotation);
+  }
+
+  // The typesetting page's check boxes are the option table's: one column in
+  // the table's order, on the page, none hiding another.
+  void typesettingCheckBoxesStandInOneColumnInTheTablesOrder() {
+    window->show();
+    QWidget* page = window->SSTabMain()->widget(static_cast<int>(zelvato::ui::Tab::typeset));
+    const std::vector<const zelvato::OptionEntry*> options = zelvato::ui::typesettingCheckBoxes();
+    QVERIFY(options.size() >= 6);
+    const QCheckBox* previous = nullptr;
+    for (const zelvato::OptionEntry* o : options) {
+      const QString name = QString::fromLatin1(o->control.data(), static_cast<qsizetype>(o->control.size()));
+      auto* box = page->findChild<QCheckBox*>(name);
+      QVERIFY2(box != nullptr, qPrintable(name));
+      QCOMPARE(box->text(), QString::fromStdU16String(std::u16string(o->caption)));
+      QVERIFY(page->rect().contains(box->geometry()));
+      if (previous != nullptr) {
+        QCOMPARE(box->x(), previous->x());
+        QVERIFY2(box->y() >= previous->geometry().bottom(), qPrintable(name));
+      }
+      previous = box;
+    }
+    // The frames beside the column leave it clear.
+    for (const char* frame : {"fraStyle", "fraRuby"})
+      QVERIFY(!page->findChild<QWidget*>(QLatin1String(frame))
+                   ->geometry()
+                   .intersects(QRect(previous->x(), 0, previous->width(), previous->geometry().bottom())));
   }
 
   void outputModeEnablesOnlyItsFields_data() {
