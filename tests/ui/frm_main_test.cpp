@@ -689,15 +689,24 @@ class FrmMainTest : public QObject {
     }
   }
 
-  void tabWalksTheOutputPageInPageFileMode() {
+  void tabWalksTheOutputPageOfAMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("page files") << 2 << QStringList{"cmdFolderSelect",   "txtOutput(2)",   "chkOutput(0)",
+                                                    "chkOutput(1)",      "updnColumnPage", "optEncoding(0)",
+                                                    "chkAccessibleText", "txtOutput(3)",   "txtOutput(4)",
+                                                    "SSTabMain"};
+    // The book's chooser, then past the encoding and the reading text, which do not apply to it.
+    QTest::newRow("book") << 3 << QStringList{"cmdEpubSelect", "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+  }
+  void tabWalksTheOutputPageOfAMode() {
+    QFETCH(int, mode);
+    QFETCH(QStringList, expected);
     showActive(window.get());
     window->showTab(zelvato::ui::Tab::output);
-    optOutput(*window, 2)->click();
-    optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
-    const QStringList expected{"cmdFolderSelect", "txtOutput(2)",   "chkOutput(0)",      "chkOutput(1)",
-                               "updnColumnPage",  "optEncoding(0)", "chkAccessibleText", "txtOutput(3)",
-                               "txtOutput(4)",    "SSTabMain"};
+    optOutput(*window, mode)->click();
+    optOutput(*window, mode)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, mode));
     for (const QString& name : expected) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
