@@ -33,13 +33,11 @@ struct ConversionSettings {
   NumberField fontSizePt = u"9";
   bool useStyleSheet = true;
   bool centerText = true;
-  bool textColourEnabled = false;  // carried for the window; the engine never reads it
   bool addRule = false;
   bool showGrid = false;
   bool kanjiNumerals = true;
   bool doubleBracketForms = false;    // 『』 in look-alikes of their own, told apart from 「」
   bool unicodeVerticalForms = false;  // Unicode's vertical presentation forms instead of look-alikes
-  bool lineBreakRules = false;        // carried for the window; no line-breaking rules are applied
   OutputMode outputMode = OutputMode::showOnly;
   std::u16string singleFilePath;
   std::u16string epubFilePath;

@@ -47,6 +47,8 @@ struct OptionEntry {
   std::string_view details = {};     // more for the manual page, after the help line
   std::u16string_view caption = {};  // the window's caption of the control; empty: command line only
   std::string_view control = {};     // the window control's object name
+  // The name the window remembers the value under, where it is not `key`.
+  std::string_view settingsKey = {};
   std::u16string ConversionSettings::*text = nullptr;
   NumberField ConversionSettings::*number = nullptr;  // read where it is given
   bool ConversionSettings::*onOff = nullptr;

@@ -31,6 +31,7 @@
 #include "font_chooser.h"
 #include "frm_main_texts.h"
 #include "layout_sample.h"
+#include "option_table.h"
 #include "pane_text.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
@@ -450,23 +451,36 @@ void frmMain::buildOutputPage(QWidget* page) {
   placeBox(txtOutput_[bodyTagBox], 120, 3360, 4935, 270);
   txtOutput_[bodyTagBox]->setCursorPosition(0);
 
-  const char* modes[3] = {"HTMLﾌｧｲﾙは自動作成しない", "一つのHTMLﾌｧｲﾙへ出力する",
-                          "複数のHTMLﾌｧｲﾙへ分割出力する"};
-  for (int i = 0; i < 3; ++i) {
-    auto* option = new QRadioButton(QString::fromUtf8(modes[i]), frame1);
+  const QString modes[4] = {QStringLiteral("HTMLﾌｧｲﾙは自動作成しない"),
+                            QStringLiteral("一つのHTMLﾌｧｲﾙへ出力する"),
+                            QStringLiteral("複数のHTMLﾌｧｲﾙへ分割出力する"), texts::epubOption};
+  // Four modes, a little closer than three were; the file name and its chooser move down below them.
+  for (int i = 0; i < 4; ++i) {
+    auto* option = new QRadioButton(modes[i], frame1);
     option->setObjectName(indexed("optOutput", i));
-    place(option, 120, 360 + 240 * i, 3735, 180);
+    place(option, 120, 345 + 225 * i, 3735, 180);
     optOutput_[i] = option;
   }
   outputOption(start.outputMode)->setChecked(true);
-  makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1200);
+  makeLabel(21, frame1, QStringLiteral("出力先ﾌｧｲﾙ名"), 360, 1275);
   txtOutput_[singleFileBox] = makeBox(frame1, QStringLiteral("txtOutput(0)"), QString());
   txtOutput_[singleFileBox]->setReadOnly(true);
   txtOutput_[singleFileBox]->setEnabled(false);
-  placeBox(txtOutput_[singleFileBox], 360, 1440, 3495, 270);
+  placeBox(txtOutput_[singleFileBox], 360, 1485, 3495, 270);
   cmdFileSelect_ = makeButton(frame1, QStringLiteral("cmdFileSelect"), texts::fileDialogTitle);
   cmdFileSelect_->setEnabled(false);
-  placeBox(cmdFileSelect_, 1920, 1800, 1935, 375);
+  placeBox(cmdFileSelect_, 1920, 1830, 1935, 375);
+  // The book's file has a field and a chooser of its own in the same place,
+  // shown instead of the HTML file's while the book is chosen.
+  txtOutput_[epubFileBox] = makeBox(frame1, QStringLiteral("txtOutput(5)"), QString());
+  txtOutput_[epubFileBox]->setReadOnly(true);
+  txtOutput_[epubFileBox]->setEnabled(false);
+  txtOutput_[epubFileBox]->hide();
+  placeBox(txtOutput_[epubFileBox], 360, 1485, 3495, 270);
+  cmdEpubSelect_ = makeButton(frame1, QStringLiteral("cmdEpubSelect"), texts::fileDialogTitle);
+  cmdEpubSelect_->setEnabled(false);
+  cmdEpubSelect_->hide();
+  placeBox(cmdEpubSelect_, 1920, 1830, 1935, 375);
 
   makeLabel(22, frame2, QStringLiteral("出力先ﾌｫﾙﾀﾞ"), 120, 360);
   txtOutput_[outputFolderBox] = makeBox(frame2, QStringLiteral("txtOutput(1)"), QString());
@@ -541,32 +555,45 @@ void frmMain::buildHtmlPage(QWidget* page) {
   connect(cmdAllSelect1_, &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
 }
 
+std::vector<const OptionEntry*> typesettingCheckBoxes() {
+  std::vector<const OptionEntry*> boxes;
+  for (const OptionEntry& o : optionTable()) {
+    const bool twoWords = o.type == OptionType::choice && o.choices.size() == 2;
+    if (o.group == OptionGroup::typesetting && !o.caption.empty() && o.control.starts_with("chk") &&
+        (o.type == OptionType::flag || twoWords))
+      boxes.push_back(&o);
+  }
+  return boxes;
+}
+
+bool checkedFor(const OptionEntry& option, const ConversionSettings& settings) {
+  if (option.onOff != nullptr) return settings.*option.onOff;
+  return option.choiceOf != nullptr && option.choices.size() == 2 &&
+         option.choiceOf(settings) == option.choices[1].value;
+}
+
 void frmMain::buildTypesetPage(QWidget* page) {
   // The start values are the settings record's own.
   const ConversionSettings start;
-  const QString captions[3] = {texts::kinsokuOption, texts::tateChuYokoOption, texts::aozoraOption};
-  const bool startOn[3] = {start.kinsoku, start.tateChuYoko, start.aozoraNotation};
-  for (int i = 0; i < 3; ++i) {
-    chkTypeset_[i] =
-        makeCheck(page, indexed("chkTypeset", i), captions[i], startOn[i] ? Qt::Checked : Qt::Unchecked);
-    place(chkTypeset_[i], 240, 240 + 300 * i, 3735, 180);
+  // The check boxes, one column in the table's order: a new option of the
+  // group appears here with its caption and object name.
+  int row = 0;
+  for (const OptionEntry* o : typesettingCheckBoxes()) {
+    QCheckBox* box =
+        makeCheck(page, QString::fromUtf8(o->control.data(), static_cast<qsizetype>(o->control.size())),
+                  QString::fromStdU16String(std::u16string(o->caption)), checkState(checkedFor(*o, start)));
+    place(box, 240, 240 + 300 * row++, 4335, 180);
+    typesetChecks_.push_back(box);
   }
-  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
-  fraRuby->setObjectName(QStringLiteral("fraRuby"));
-  fraRuby->setFont(uiFont());
-  placeBox(fraRuby, 480, 1200, 3975, 855);
-  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
-  for (int i = 0; i < 2; ++i) {
-    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
-    optRuby_[i]->setObjectName(indexed("optRuby", i));
-    place(optRuby_[i], 120, 300 + 240 * i, 3735, 180);
-  }
-  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
-  chkEditorNotes_ = makeCheck(page, QStringLiteral("chkEditorNotes"), texts::editorNotesOption,
-                              start.showEditorNotes ? Qt::Checked : Qt::Unchecked);
-  place(chkEditorNotes_, 480, 2160, 3975, 180);
+  const auto boxOf = [page](std::string_view key) {
+    const std::string_view control = findOption(key)->control;
+    return page->findChild<QCheckBox*>(
+        QString::fromUtf8(control.data(), static_cast<qsizetype>(control.size())));
+  };
+  chkAozora_ = boxOf("aozoraNotation");
+  chkEditorNotes_ = boxOf("showEditorNotes");
 
-  // How the text is set, and how the grid shows its characters.
+  // How the text is set, and how ruby is written, beside them.
   auto* fraStyle = new QGroupBox(texts::styleFrame, page);
   fraStyle->setObjectName(QStringLiteral("fraStyle"));
   fraStyle->setFont(uiFont());
@@ -578,13 +605,18 @@ void frmMain::buildTypesetPage(QWidget* page) {
     place(optStyle_[i], 120, 300 + 240 * i, 4095, 180);
   }
   optStyle_[static_cast<std::size_t>(start.textStyle)]->setChecked(true);
-  chkDoubleBrackets_ = makeCheck(page, QStringLiteral("chkDoubleBrackets"), texts::doubleBracketsOption,
-                                 start.doubleBracketForms ? Qt::Checked : Qt::Unchecked);
-  place(chkDoubleBrackets_, 4920, 1200, 4215, 180);
-  chkVerticalForms_ = makeCheck(page, QStringLiteral("chkVerticalForms"), texts::verticalFormsOption,
-                                start.unicodeVerticalForms ? Qt::Checked : Qt::Unchecked);
-  place(chkVerticalForms_, 4920, 1500, 4215, 180);
-  connect(chkTypeset_[aozoraBox], &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
+  auto* fraRuby = new QGroupBox(texts::rubyFrame, page);
+  fraRuby->setObjectName(QStringLiteral("fraRuby"));
+  fraRuby->setFont(uiFont());
+  placeBox(fraRuby, 4800, 1080, 4335, 855);
+  const QString rubyCaptions[2] = {texts::rubyParen, texts::rubyDrop};
+  for (int i = 0; i < 2; ++i) {
+    optRuby_[i] = new QRadioButton(rubyCaptions[i], fraRuby);
+    optRuby_[i]->setObjectName(indexed("optRuby", i));
+    place(optRuby_[i], 120, 300 + 240 * i, 4095, 180);
+  }
+  optRuby_[static_cast<std::size_t>(start.rubyMode)]->setChecked(true);
+  connect(chkAozora_, &QCheckBox::toggled, this, &frmMain::chkTypeset_Click);
   chkTypeset_Click();
 }
 
@@ -614,7 +646,9 @@ void frmMain::setKeyboardOrder() {
   for (QWidget* w : std::initializer_list<QWidget*>{optOutput_[0],
                                                     optOutput_[1],
                                                     optOutput_[2],
+                                                    optOutput_[3],
                                                     cmdFileSelect_,
+                                                    cmdEpubSelect_,
                                                     cmdFolderSelect_,
                                                     txtOutput_[baseNameBox],
                                                     chkOutput_[pageLinksBox],
@@ -628,20 +662,13 @@ void frmMain::setKeyboardOrder() {
                                                     txtHTML_,
                                                     cmdAllSelect1_,
                                                     txtOutput_[singleFileBox],
+                                                    txtOutput_[epubFileBox],
                                                     txtOutput_[outputFolderBox],
-                                                    txtPageColum_,
-                                                    chkTypeset_[kinsokuBox],
-                                                    chkTypeset_[tateChuYokoBox],
-                                                    chkTypeset_[aozoraBox],
-                                                    optRuby_[0],
-                                                    optRuby_[1],
-                                                    chkEditorNotes_,
-                                                    optStyle_[0],
-                                                    optStyle_[1],
-                                                    chkDoubleBrackets_,
-                                                    chkVerticalForms_}) {
+                                                    txtPageColum_}) {
     order.push_back(w);
   }
+  for (QCheckBox* box : typesetChecks_) order.push_back(box);
+  for (QWidget* w : {optStyle_[0], optStyle_[1], optRuby_[0], optRuby_[1]}) order.push_back(w);
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   txtSampleFont_->setFocusPolicy(Qt::NoFocus);
   for (QLineEdit* box : txtFont_) box->setFocusPolicy(Qt::ClickFocus);
@@ -668,6 +695,7 @@ void frmMain::connectRules() {
   connect(cmdFontChange_, &QPushButton::clicked, this, &frmMain::cmdFontChange_Click);
   connect(cmdFileSelect_, &QPushButton::clicked, this, &frmMain::cmdFileSelect_Click);
   connect(cmdFolderSelect_, &QPushButton::clicked, this, &frmMain::cmdFolderSelect_Click);
+  connect(cmdEpubSelect_, &QPushButton::clicked, this, &frmMain::cmdEpubSelect_Click);
   connect(mnuVersion_, &QAction::triggered, this, &frmMain::mnuVersion_Click);
 
   txtMain_->installEventFilter(this);

@@ -23,7 +23,19 @@ class QTabWidget;
 class QToolBar;
 class QWebEngineView;
 
+namespace zelvato {
+struct OptionEntry;
+}
+
 namespace zelvato::ui {
+
+// The check boxes of the typesetting page: every option of the table's
+// typesetting group that the window shows as one check box (an on/off
+// option, or a choice of two whose control is named "chk..."), in the
+// table's order. The page makes them, the settings read and remember them.
+std::vector<const OptionEntry*> typesettingCheckBoxes();
+// The state of such a box for a record: checked for on, or for the second word of a choice.
+bool checkedFor(const OptionEntry& option, const ConversionSettings& settings);
 
 class FontChooser;
 class LayoutSample;
@@ -140,6 +152,7 @@ class frmMain : public QMainWindow {
   QWebEngineView* brwIE() const { return brwIE_; }
   QPushButton* cmdFileSelect() const { return cmdFileSelect_; }
   QPushButton* cmdFolderSelect() const { return cmdFolderSelect_; }
+  QPushButton* cmdEpubSelect() const { return cmdEpubSelect_; }
   QLineEdit* txtPageColum() const { return txtPageColum_; }
   UpDown* updnColumnPage() const { return updnColumnPage_; }
   QCheckBox* chkAccessibleText() const { return chkAccessibleText_; }
@@ -166,6 +179,7 @@ class frmMain : public QMainWindow {
   void cmdFontChange_Click();
   void cmdFileSelect_Click();
   void cmdFolderSelect_Click();
+  void cmdEpubSelect_Click();
   void toolbarReload_ButtonClick();
   void mnuVersion_Click();
   void chkTypeset_Click();
@@ -216,10 +230,8 @@ class frmMain : public QMainWindow {
   // chkOpt(1) is no more: line-breaking rules are chosen on the typesetting page.
   enum OptionBox { kanjiNumeralsBox, lineBreakRulesBox, gridBox, ruleBox, textColourBox, centreBox };
   enum FontBox { fontFaceBox, fontSizeBox };
-  enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox };
+  enum OutputBox { singleFileBox, outputFolderBox, baseNameBox, titleBox, bodyTagBox, epubFileBox };
   enum PageOptionBox { pageLinksBox, pageNumbersBox };
-  // chkTypeset(i); optRuby(i) is the option of the ruby mode i.
-  enum TypesetBox { kinsokuBox, tateChuYokoBox, aozoraBox };
   // lblHcov(20) shows the character count of the source.
   static constexpr int countLabel = 20;
 
@@ -264,10 +276,11 @@ class frmMain : public QMainWindow {
   QToolBar* toolbarReload_ = nullptr;
   QFrame* picture1_ = nullptr;
   QWebEngineView* brwIE_ = nullptr;
-  std::array<QRadioButton*, 3> optOutput_{};
-  std::array<QLineEdit*, 5> txtOutput_{};
+  std::array<QRadioButton*, 4> optOutput_{};
+  std::array<QLineEdit*, 6> txtOutput_{};
   QPushButton* cmdFileSelect_ = nullptr;
   QPushButton* cmdFolderSelect_ = nullptr;
+  QPushButton* cmdEpubSelect_ = nullptr;
   std::array<QCheckBox*, 2> chkOutput_{};
   QLineEdit* txtPageColum_ = nullptr;
   UpDown* updnColumnPage_ = nullptr;
@@ -275,12 +288,13 @@ class frmMain : public QMainWindow {
   QCheckBox* chkAccessibleText_ = nullptr;
   QPushButton* cmdAllSelect1_ = nullptr;
   QAction* mnuVersion_ = nullptr;
-  std::array<QCheckBox*, 3> chkTypeset_{};
-  std::array<QRadioButton*, 2> optRuby_{};
+  // The typesetting page's check boxes made from the option table, and the two
+  // of them the ruby rule reads and sets; optRuby(i) is the option of the ruby mode i.
+  std::vector<QCheckBox*> typesetChecks_;
+  QCheckBox* chkAozora_ = nullptr;
   QCheckBox* chkEditorNotes_ = nullptr;
+  std::array<QRadioButton*, 2> optRuby_{};
   std::array<QRadioButton*, 2> optStyle_{};
-  QCheckBox* chkDoubleBrackets_ = nullptr;
-  QCheckBox* chkVerticalForms_ = nullptr;
   QFileDialog* fileDialog_ = nullptr;
   FontChooser* fontDialog_ = nullptr;
 };

@@ -14,6 +14,8 @@ inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
 inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
 inline const QString fileDialogTitle = QStringLiteral("出力先ﾌｧｲﾙの指定");
 inline const QString fileDialogFilter = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
+inline const QString epubOption = QStringLiteral("EPUB (電子書籍)");
+inline const QString epubDialogFilter = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
 // The panes show their text in the start font of the conversion.
 inline const QString defaultFontFace = QString::fromStdU16String(ConversionSettings{}.fontFace);
 inline const QString uiFontFace = QStringLiteral("MS UI Gothic");
@@ -46,16 +48,10 @@ inline const QString helpWindowTitle = QStringLiteral("Zelvato ﾍﾙﾌﾟ");
 inline const QString autoPreview = QStringLiteral("自動ﾌﾟﾚﾋﾞｭｰ");
 
 inline const QString typesetTab = QStringLiteral("組版設定");
-inline const QString kinsokuOption = QStringLiteral("禁則処理");
-inline const QString tateChuYokoOption = QStringLiteral("縦中横");
-inline const QString aozoraOption = QStringLiteral("青空文庫注記");
 inline const QString rubyFrame = QStringLiteral("ルビ");
-inline const QString editorNotesOption = QStringLiteral("校訂注記を表示");
 inline const QString styleFrame = QStringLiteral("組版方式");
 inline const QString styleGrid = QStringLiteral("升目 (ﾌﾞﾗｳｻﾞを問わない)");
 inline const QString styleFlow = QStringLiteral("縦書きCSS (本文として読める)");
-inline const QString doubleBracketsOption = QStringLiteral("『』を二重かぎの形にする");
-inline const QString verticalFormsOption = QStringLiteral("縦書き用字形を使う");
 inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
 inline const QString rubyDrop = QStringLiteral("省く　漢字");
 

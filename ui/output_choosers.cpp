@@ -9,19 +9,32 @@
 
 namespace zelvato::ui {
 
-void frmMain::cmdFileSelect_Click() {
-  // The dialog is shared with the open command, so every property is set each time.
-  QFileDialog* dialog = FileDialog();
+namespace {
+
+// The save dialog of an output file: the dialog is shared with the open
+// command, so every property is set each time. The suffix is appended when
+// the name has none; nothing changes on cancel.
+void chooseOutputFile(QFileDialog* dialog, QLineEdit* field, const QString& filter, const QString& suffix) {
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog->setWindowTitle(texts::fileDialogTitle);
-  dialog->setNameFilters({texts::fileDialogFilter});
-  dialog->setDefaultSuffix(QStringLiteral("html"));
+  dialog->setNameFilters({filter});
+  dialog->setDefaultSuffix(suffix);
   if (dialog->exec() != QDialog::Accepted) return;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return;
-  txtOutput_[singleFileBox]->setText(QDir::toNativeSeparators(files.first()));
+  field->setText(QDir::toNativeSeparators(files.first()));
+}
+
+}  // namespace
+
+void frmMain::cmdFileSelect_Click() {
+  chooseOutputFile(FileDialog(), txtOutput_[singleFileBox], texts::fileDialogFilter, QStringLiteral("html"));
+}
+
+void frmMain::cmdEpubSelect_Click() {
+  chooseOutputFile(FileDialog(), txtOutput_[epubFileBox], texts::epubDialogFilter, QStringLiteral("epub"));
 }
 
 void frmMain::cmdFolderSelect_Click() {

@@ -78,16 +78,30 @@ void frmMain::chkCSS_Click() {
 }
 
 void frmMain::optOutput_Click() {
-  const std::initializer_list<QWidget*> singleFileControls{txtOutput_[singleFileBox], cmdFileSelect_};
-  const std::initializer_list<QWidget*> pageFileControls{
-      txtOutput_[outputFolderBox], txtOutput_[baseNameBox], cmdFolderSelect_, chkOutput_[pageLinksBox],
-      chkOutput_[pageNumbersBox],  txtPageColum_,           updnColumnPage_};
-  for (QWidget* w : singleFileControls) w->setEnabled(false);
-  for (QWidget* w : pageFileControls) w->setEnabled(false);
-  if (outputOption(OutputMode::singleFile)->isChecked())
-    for (QWidget* w : singleFileControls) w->setEnabled(true);
-  if (outputOption(OutputMode::pageFiles)->isChecked())
-    for (QWidget* w : pageFileControls) w->setEnabled(true);
+  // The fields of each mode that writes files; a field of another mode is
+  // disabled and keeps its contents. The book is always UTF-8 and real text,
+  // so the encoding and the grid's reading text do not apply to it.
+  const struct {
+    OutputMode mode;
+    std::initializer_list<QWidget*> controls;
+  } modeControls[] = {
+      {OutputMode::singleFile, {txtOutput_[singleFileBox], cmdFileSelect_}},
+      {OutputMode::pageFiles,
+       {txtOutput_[outputFolderBox], txtOutput_[baseNameBox], cmdFolderSelect_, chkOutput_[pageLinksBox],
+        chkOutput_[pageNumbersBox], txtPageColum_, updnColumnPage_}},
+      {OutputMode::epub, {txtOutput_[epubFileBox], cmdEpubSelect_}},
+  };
+  for (const auto& m : modeControls)
+    for (QWidget* w : m.controls) w->setEnabled(outputOption(m.mode)->isChecked());
+  const bool epub = outputOption(OutputMode::epub)->isChecked();
+  for (QWidget* w : {static_cast<QWidget*>(optEncoding_[0]), static_cast<QWidget*>(optEncoding_[1]),
+                     static_cast<QWidget*>(chkAccessibleText_)})
+    w->setEnabled(!epub);
+  // The book's file name and chooser stand where the HTML file's do.
+  txtOutput_[singleFileBox]->setVisible(!epub);
+  cmdFileSelect_->setVisible(!epub);
+  txtOutput_[epubFileBox]->setVisible(epub);
+  cmdEpubSelect_->setVisible(epub);
 }
 
 void frmMain::txtAppearance_Change() {
@@ -165,7 +179,7 @@ void frmMain::cmdFontChange_Click() {
 
 // The ruby choice matters only when Aozora Bunko notation is read.
 void frmMain::chkTypeset_Click() {
-  const bool aozora = chkTypeset_[aozoraBox]->isChecked();
+  const bool aozora = chkAozora_->isChecked();
   for (QRadioButton* option : optRuby_) option->setEnabled(aozora);
   chkEditorNotes_->setEnabled(aozora);
 }
@@ -196,10 +210,9 @@ ConversionSettings frmMain::readSettings() const {
       }
     }
   }
-  s.textColourEnabled = chkOpt_[textColourBox]->checkState() == Qt::Checked;
-  s.outputMode = outputOption(OutputMode::pageFiles)->isChecked()    ? OutputMode::pageFiles
-                 : outputOption(OutputMode::singleFile)->isChecked() ? OutputMode::singleFile
-                                                                     : OutputMode::showOnly;
+  s.outputMode = OutputMode::showOnly;
+  for (const OutputMode mode : {OutputMode::singleFile, OutputMode::pageFiles, OutputMode::epub})
+    if (outputOption(mode)->isChecked()) s.outputMode = mode;
   return s;
 }
 

@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 
 #include "frm_main.h"
+#include "option_table.h"
 
 namespace zelvato::ui {
 
@@ -28,12 +29,16 @@ QString flag(bool on) {
   return on ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-QString option(const char* group, int index) {
-  return QStringLiteral("%1(%2)").arg(QLatin1String(group)).arg(index);
+QString option(const QString& group, int index) {
+  return QStringLiteral("%1(%2)").arg(group).arg(index);
 }
 
-QString keyIn(const QString& group, const char* key) {
-  return group.isEmpty() ? QLatin1String(key) : group + QLatin1Char('/') + QLatin1String(key);
+QString keyIn(const QString& group, const QString& key) {
+  return group.isEmpty() ? key : group + QLatin1Char('/') + key;
+}
+
+QString latin(std::string_view name) {
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // The control's value as the table stores it.
@@ -41,10 +46,10 @@ QString valueOf(const frmMain& window, const SettingEntry& e) {
   switch (e.kind) {
     case SettingKind::text:
     case SettingKind::number:
-      if (const auto* box = window.findChild<QLineEdit*>(QLatin1String(e.control))) return box->text();
+      if (const auto* box = window.findChild<QLineEdit*>(e.control)) return box->text();
       return {};
     case SettingKind::check:
-      if (const auto* box = window.findChild<QCheckBox*>(QLatin1String(e.control)))
+      if (const auto* box = window.findChild<QCheckBox*>(e.control))
         return flag(box->checkState() == Qt::Checked);
       return {};
     case SettingKind::choice:
@@ -82,10 +87,10 @@ void setValue(frmMain& window, const SettingEntry& e, const QString& value) {
   switch (e.kind) {
     case SettingKind::text:
     case SettingKind::number:
-      if (auto* box = window.findChild<QLineEdit*>(QLatin1String(e.control))) box->setText(value);
+      if (auto* box = window.findChild<QLineEdit*>(e.control)) box->setText(value);
       break;
     case SettingKind::check:
-      if (auto* box = window.findChild<QCheckBox*>(QLatin1String(e.control)))
+      if (auto* box = window.findChild<QCheckBox*>(e.control))
         box->setCheckState(value == QLatin1String("true") ? Qt::Checked : Qt::Unchecked);
       break;
     case SettingKind::choice:
@@ -125,55 +130,57 @@ const QString presetsGroup = QStringLiteral("presets");
 const std::vector<SettingEntry>& settingsTable() {
   using S = ConversionSettings;
   using K = SettingKind;
-  static const std::vector<SettingEntry> table{
-      {"font/face", "txtFont(0)", K::text, 0, [](const S& s) { return text(s.fontFace); }},
-      {"font/size", "txtFont(1)", K::number, 0, [](const S& s) { return text(s.fontSizePt); }},
-      {"layout/styleSheet", "chkCSS", K::check, 0, [](const S& s) { return flag(s.useStyleSheet); }},
-      {"layout/charsPerLine", "txtAppearance(0)", K::number, 0,
-       [](const S& s) { return text(s.charsPerLine); }},
-      {"layout/charSpacing", "txtAppearance(1)", K::number, 0,
-       [](const S& s) { return text(s.charSpacingPt); }},
-      {"layout/linesPerColumn", "txtAppearance(2)", K::number, 0,
-       [](const S& s) { return text(s.linesPerColumn); }},
-      {"layout/lineSpacing", "txtAppearance(3)", K::number, 0,
-       [](const S& s) { return text(s.lineSpacingPt); }},
-      {"layout/columnGap", "txtAppearance(4)", K::number, 0, [](const S& s) { return text(s.columnGapPx); }},
-      {"layout/tabWidth", "txtAppearance(5)", K::number, 0, [](const S& s) { return text(s.tabWidth); }},
-      {"layout/kanjiNumerals", "chkOpt(0)", K::check, 0, [](const S& s) { return flag(s.kanjiNumerals); }},
-      {"layout/grid", "chkOpt(2)", K::check, 0, [](const S& s) { return flag(s.showGrid); }},
-      {"layout/rule", "chkOpt(3)", K::check, 0, [](const S& s) { return flag(s.addRule); }},
-      {"layout/center", "chkOpt(5)", K::check, 0, [](const S& s) { return flag(s.centerText); }},
-      {"output/mode", "optOutput", K::choice, 3,
-       [](const S& s) { return QString::number(static_cast<int>(s.outputMode)); }},
-      {"output/file", "txtOutput(0)", K::text, 0, [](const S& s) { return text(s.singleFilePath); }},
-      {"output/folder", "txtOutput(1)", K::text, 0, [](const S& s) { return text(s.outputFolder); }},
-      {"output/baseName", "txtOutput(2)", K::text, 0, [](const S& s) { return text(s.fileBaseName); }},
-      {"output/title", "txtOutput(3)", K::text, 0, [](const S& s) { return text(s.htmlTitle); }},
-      {"output/bodyTag", "txtOutput(4)", K::text, 0, [](const S& s) { return text(s.bodyTag); }},
-      {"output/pageLinks", "chkOutput(0)", K::check, 0, [](const S& s) { return flag(s.addPageLinks); }},
-      {"output/pageNumbers", "chkOutput(1)", K::check, 0, [](const S& s) { return flag(s.addPageNumbers); }},
-      {"output/columnsPerPage", "txtPageColum", K::number, 0,
-       [](const S& s) { return text(s.columnsPerPage); }},
-      {"output/encoding", "optEncoding", K::choice, 2,
-       [](const S& s) { return QString::number(s.outputEncoding == OutputEncoding::utf8 ? 1 : 0); }},
-      {"output/readingText", "chkAccessibleText", K::check, 0,
-       [](const S& s) { return flag(s.accessibleText); }},
-      {"typeset/kinsoku", "chkTypeset(0)", K::check, 0, [](const S& s) { return flag(s.kinsoku); }},
-      {"typeset/tateChuYoko", "chkTypeset(1)", K::check, 0, [](const S& s) { return flag(s.tateChuYoko); }},
-      {"typeset/aozora", "chkTypeset(2)", K::check, 0, [](const S& s) { return flag(s.aozoraNotation); }},
-      {"typeset/ruby", "optRuby", K::choice, 2,
-       [](const S& s) { return QString::number(static_cast<int>(s.rubyMode)); }},
-      {"typeset/editorNotes", "chkEditorNotes", K::check, 0,
-       [](const S& s) { return flag(s.showEditorNotes); }},
-      {"typeset/style", "optStyle", K::choice, 2,
-       [](const S& s) { return QString::number(static_cast<int>(s.textStyle)); }},
-      {"typeset/doubleBrackets", "chkDoubleBrackets", K::check, 0,
-       [](const S& s) { return flag(s.doubleBracketForms); }},
-      {"typeset/verticalForms", "chkVerticalForms", K::check, 0,
-       [](const S& s) { return flag(s.unicodeVerticalForms); }},
-      // The window's own option, off at start.
-      {"preview/auto", "chkAutoPreview", K::check, 0, [](const S&) { return flag(false); }},
-  };
+  static const std::vector<SettingEntry> table = [] {
+    std::vector<SettingEntry> made{
+        {"font/face", "txtFont(0)", K::text, 0, [](const S& s) { return text(s.fontFace); }},
+        {"font/size", "txtFont(1)", K::number, 0, [](const S& s) { return text(s.fontSizePt); }},
+        {"layout/styleSheet", "chkCSS", K::check, 0, [](const S& s) { return flag(s.useStyleSheet); }},
+        {"layout/charsPerLine", "txtAppearance(0)", K::number, 0,
+         [](const S& s) { return text(s.charsPerLine); }},
+        {"layout/charSpacing", "txtAppearance(1)", K::number, 0,
+         [](const S& s) { return text(s.charSpacingPt); }},
+        {"layout/linesPerColumn", "txtAppearance(2)", K::number, 0,
+         [](const S& s) { return text(s.linesPerColumn); }},
+        {"layout/lineSpacing", "txtAppearance(3)", K::number, 0,
+         [](const S& s) { return text(s.lineSpacingPt); }},
+        {"layout/columnGap", "txtAppearance(4)", K::number, 0,
+         [](const S& s) { return text(s.columnGapPx); }},
+        {"layout/tabWidth", "txtAppearance(5)", K::number, 0, [](const S& s) { return text(s.tabWidth); }},
+        {"layout/kanjiNumerals", "chkOpt(0)", K::check, 0, [](const S& s) { return flag(s.kanjiNumerals); }},
+        {"layout/grid", "chkOpt(2)", K::check, 0, [](const S& s) { return flag(s.showGrid); }},
+        {"layout/rule", "chkOpt(3)", K::check, 0, [](const S& s) { return flag(s.addRule); }},
+        {"layout/center", "chkOpt(5)", K::check, 0, [](const S& s) { return flag(s.centerText); }},
+        {"output/mode", "optOutput", K::choice, 4,
+         [](const S& s) { return QString::number(static_cast<int>(s.outputMode)); }},
+        {"output/file", "txtOutput(0)", K::text, 0, [](const S& s) { return text(s.singleFilePath); }},
+        {"output/epubFile", "txtOutput(5)", K::text, 0, [](const S& s) { return text(s.epubFilePath); }},
+        {"output/folder", "txtOutput(1)", K::text, 0, [](const S& s) { return text(s.outputFolder); }},
+        {"output/baseName", "txtOutput(2)", K::text, 0, [](const S& s) { return text(s.fileBaseName); }},
+        {"output/title", "txtOutput(3)", K::text, 0, [](const S& s) { return text(s.htmlTitle); }},
+        {"output/bodyTag", "txtOutput(4)", K::text, 0, [](const S& s) { return text(s.bodyTag); }},
+        {"output/pageLinks", "chkOutput(0)", K::check, 0, [](const S& s) { return flag(s.addPageLinks); }},
+        {"output/pageNumbers", "chkOutput(1)", K::check, 0,
+         [](const S& s) { return flag(s.addPageNumbers); }},
+        {"output/columnsPerPage", "txtPageColum", K::number, 0,
+         [](const S& s) { return text(s.columnsPerPage); }},
+        {"output/encoding", "optEncoding", K::choice, 2,
+         [](const S& s) { return QString::number(s.outputEncoding == OutputEncoding::utf8 ? 1 : 0); }},
+        {"output/readingText", "chkAccessibleText", K::check, 0,
+         [](const S& s) { return flag(s.accessibleText); }},
+        {"typeset/ruby", "optRuby", K::choice, 2,
+         [](const S& s) { return QString::number(static_cast<int>(s.rubyMode)); }},
+        {"typeset/style", "optStyle", K::choice, 2,
+         [](const S& s) { return QString::number(static_cast<int>(s.textStyle)); }},
+        // The window's own option, off at start.
+        {"preview/auto", "chkAutoPreview", K::check, 0, [](const S&) { return flag(false); }},
+    };
+    for (const OptionEntry* o : typesettingCheckBoxes()) {
+      const std::string_view name = o->settingsKey.empty() ? o->key : o->settingsKey;
+      made.push_back({QStringLiteral("typeset/") + latin(name), latin(o->control), K::check, 0,
+                      [o](const S& s) { return flag(checkedFor(*o, s)); }});
+    }
+    return made;
+  }();
   return table;
 }
 
@@ -239,10 +246,9 @@ bool applyPreset(frmMain& window, const QSettings& store, const QString& name) {
     // A sheet of manuscript paper: 20 characters by 20 lines, with the line-breaking rules.
     const ConversionSettings start;
     applyValues(window, [&](const SettingEntry& e) {
-      const QLatin1String key(e.key);
-      if (key == QLatin1String("layout/charsPerLine") || key == QLatin1String("layout/linesPerColumn"))
+      if (e.key == QLatin1String("layout/charsPerLine") || e.key == QLatin1String("layout/linesPerColumn"))
         return QStringLiteral("20");
-      if (key == QLatin1String("typeset/kinsoku")) return flag(true);
+      if (e.key == QLatin1String("typeset/kinsoku")) return flag(true);
       return e.start(start);
     });
     return true;

@@ -27,8 +27,8 @@ enum class SettingKind {
 // the number of options of a choice, and its start value, taken from the
 // settings record's defaults.
 struct SettingEntry {
-  const char* key;
-  const char* control;
+  QString key;
+  QString control;
   SettingKind kind;
   int options;
   std::function<QString(const ConversionSettings&)> start;
@@ -36,7 +36,8 @@ struct SettingEntry {
 
 // Every setting the window remembers, in the order they are restored: the
 // font before the spacings that follow it, the style-sheet rule before the
-// spacings it sets.
+// spacings it sets. The check boxes of the typesetting page come from the
+// option table, each under "typeset/" and its settings key (or its key).
 const std::vector<SettingEntry>& settingsTable();
 
 // The user's settings file, ~/.config/zelvato/zelvato.ini.

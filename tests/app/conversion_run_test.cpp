@@ -4,6 +4,8 @@
 // and the failure path.
 #include "conversion_run.h"
 
+#include <zip.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
@@ -87,7 +89,8 @@ bool toolbarIdle(const frmMain& window) {
   return !toolbarButton(window, 6)->isEnabled();
 }
 
-// Output settings of one case: the mode and the texts of txtOutput(0..4).
+// Output settings of one case: the mode and the texts of txtOutput(0..4), the
+// file going to the book's own field in the book's mode.
 struct Output {
   int mode = 0;
   QString file, folder, baseName, title = QStringLiteral("タイトル未設定"), body = QStringLiteral("<BODY>");
@@ -108,7 +111,8 @@ class ConversionRunTest : public QObject {
 
   void applyOutput(const Output& output) {
     optOutput(*window, output.mode)->setChecked(true);
-    txtOutput(*window, 0)->setText(output.file);
+    // The book has a file field of its own.
+    txtOutput(*window, output.mode == 3 ? 5 : 0)->setText(output.file);
     txtOutput(*window, 1)->setText(output.folder);
     txtOutput(*window, 2)->setText(output.baseName);
     txtOutput(*window, 3)->setText(output.title);
@@ -221,6 +225,10 @@ class ConversionRunTest : public QObject {
                                                  << "20" << 1 << without({3}) << text << noTitle << 0;
     QTest::newRow("single file without a BODY tag") << -1 << "25"
                                                     << "20" << 1 << without({4}) << text << noBody << 0;
+    QTest::newRow("book without a name") << -1 << "25"
+                                         << "20" << 3 << without({0}) << text << noFile << 0;
+    QTest::newRow("book without a title") << -1 << "25"
+                                          << "20" << 3 << without({3}) << text << noTitle << 0;
     QTest::newRow("page files without folder and base name: only the folder message")
         << -1 << "25"
         << "20" << 2 << without({1, 2}) << text << noFolder << 0;
@@ -545,6 +553,49 @@ class ConversionRunTest : public QObject {
     window->brwIE()->page()->toPlainText([&shown](const QString& text) { shown = text; });
     QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 10000);
     QVERIFY(shown.contains(QStringLiteral("吾")));
+  }
+
+  // The book goes where its field says: a zip that begins with its media type
+  // stored uncompressed, as readers look for it, and holds the text itself.
+  void aBookIsWrittenWhereItsFieldSays() {
+    const QString book = outputPath(QStringLiteral("本.epub"));
+    applyOutput({3, book, {}, {}, QStringLiteral("猫の本"), QStringLiteral("<BODY>")});
+    setSource(*window, QStringLiteral("吾輩は猫である。\r\n名前はまだ無い。"));
+
+    QVERIFY(runAndWait(*window));
+
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(window->statusText(), doneStatus);
+    QCOMPARE(shownTab(*window), ui::Tab::preview);
+    const QByteArray bytes = fileBytes(book);
+    // The first local header: signature, method 0 (stored), the name, then the data.
+    QVERIFY(bytes.startsWith("PK\x03\x04"));
+    QCOMPARE(bytes[8] | bytes[9], 0);
+    const int nameLength = static_cast<uchar>(bytes[26]) | static_cast<uchar>(bytes[27]) << 8;
+    const int extraLength = static_cast<uchar>(bytes[28]) | static_cast<uchar>(bytes[29]) << 8;
+    QCOMPARE(bytes.mid(30, nameLength), QByteArray("mimetype"));
+    QCOMPARE(bytes.mid(30 + nameLength + extraLength, 20), QByteArray("application/epub+zip"));
+
+    QString content;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(book).constData(), ZIP_RDONLY, &error);
+    QVERIFY(archive != nullptr);
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+      zip_stat_t st;
+      zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st);
+      if (!QByteArray(st.name).endsWith(".xhtml")) continue;
+      QByteArray entry(static_cast<qsizetype>(st.size), '\0');
+      zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+      if (file != nullptr) {
+        zip_fread(file, entry.data(), st.size);
+        zip_fclose(file);
+      }
+      content += QString::fromUtf8(entry);
+    }
+    zip_close(archive);
+    QVERIFY(content.contains(QStringLiteral("吾輩は猫である。")));
+    QVERIFY(content.contains(QStringLiteral("名前はまだ無い。")));
+    QVERIFY(content.contains(QStringLiteral("猫の本")));
   }
 
   void secondRunRecreatesThePreviewFile() {

@@ -28,6 +28,7 @@
 #include "frm_main.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
+#include "option_table.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
@@ -54,11 +55,12 @@ QString settingsFile() {
 // Every field of the record, for comparing two of them.
 auto fields(const ConversionSettings& s) {
   return std::tuple(s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx,
-                    s.tabWidth, s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.textColourEnabled,
-                    s.addRule, s.showGrid, s.kanjiNumerals, s.lineBreakRules, s.outputMode, s.singleFilePath,
-                    s.outputFolder, s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
+                    s.tabWidth, s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.addRule,
+                    s.showGrid, s.kanjiNumerals, s.outputMode, s.singleFilePath, s.outputFolder,
+                    s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
                     s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku, s.tateChuYoko,
-                    s.aozoraNotation, s.rubyMode);
+                    s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
+                    s.unicodeVerticalForms, s.epubFilePath);
 }
 bool same(const ConversionSettings& a, const ConversionSettings& b) {
   return fields(a) == fields(b);
@@ -256,8 +258,13 @@ class WorkspaceTest : public QObject {
     chkOpt(*window, 2)->setChecked(true);
     optOutput(*window, 2)->setChecked(true);
     txtOutput(*window, 2)->setText(QStringLiteral("page"));
+    txtOutput(*window, 5)->setText(QStringLiteral("/books/猫.epub"));
     optEncoding(*window, 1)->setChecked(true);
-    chkTypeset(*window, 2)->setChecked(true);
+    // Every check box of the typesetting page, the ones made from the option table included.
+    for (const zelvato::OptionEntry* o : ui::typesettingCheckBoxes())
+      window
+          ->findChild<QCheckBox*>(QLatin1String(o->control.data(), static_cast<qsizetype>(o->control.size())))
+          ->setChecked(true);
     optRuby(*window, 1)->setChecked(true);
     window->chkAutoPreview()->setChecked(true);
     window->resize(900, 700);
@@ -274,6 +281,34 @@ class WorkspaceTest : public QObject {
     QVERIFY(optRuby(*second, 0)->isEnabled());
   }
 
+  // A settings file of an earlier release names the typesetting options by
+  // these keys; each still reaches its option.
+  void earlierKeysOfTheTypesettingPageStillLoad_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("field");
+    const auto on = [](const char* key) { return QByteArray("[typeset]\n") + key + "=true\n"; };
+    QTest::newRow("kinsoku") << on("kinsoku") << "kinsoku";
+    QTest::newRow("tateChuYoko") << on("tateChuYoko") << "tateChuYoko";
+    QTest::newRow("aozora") << on("aozora") << "aozoraNotation";
+    QTest::newRow("editorNotes") << on("editorNotes") << "showEditorNotes";
+    QTest::newRow("doubleBrackets") << on("doubleBrackets") << "doubleBracketForms";
+    QTest::newRow("verticalForms") << on("verticalForms") << "unicodeVerticalForms";
+  }
+  void earlierKeysOfTheTypesettingPageStillLoad() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, field);
+    QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).absolutePath()));
+    writeBytes(settingsFile(), file);
+    auto restarted = makeWindow();
+    const ConversionSettings read = restarted->readSettings();
+    const bool values[] = {read.kinsoku,         read.tateChuYoko,        read.aozoraNotation,
+                           read.showEditorNotes, read.doubleBracketForms, read.unicodeVerticalForms};
+    const char* names[] = {"kinsoku",         "tateChuYoko",        "aozoraNotation",
+                           "showEditorNotes", "doubleBracketForms", "unicodeVerticalForms"};
+    // The one named is on, the others stay at their start value, off.
+    for (std::size_t i = 0; i < std::size(values); ++i) QCOMPARE(values[i], field == QLatin1String(names[i]));
+  }
+
   void aDamagedSettingsFileFallsBackKeyByKey_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("charsPerLine");  // what the window reads afterwards
@@ -281,6 +316,7 @@ class WorkspaceTest : public QObject {
     QTest::addColumn<int>("mode");
     const QByteArray good = "[layout]\ncharsPerLine=30\ngrid=true\n[output]\nmode=1\n";
     QTest::newRow("good values are taken") << good << "30" << true << 1;
+    QTest::newRow("the book's mode") << QByteArray("[output]\nmode=3\n") << "25" << false << 3;
     QTest::newRow("a number that is none")
         << QByteArray("[layout]\ncharsPerLine=abc\ngrid=true\n") << "25" << true << 0;
     QTest::newRow("a check that is neither true nor false")

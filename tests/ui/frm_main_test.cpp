@@ -123,9 +123,10 @@ class FrmMainTest : public QObject {
     QTest::newRow("centerText") << "centerText" << flag(s.centerText) << "on";
     QTest::newRow("showGrid") << "showGrid" << flag(s.showGrid) << "off";
     QTest::newRow("addRule") << "addRule" << flag(s.addRule) << "off";
-    QTest::newRow("grayed lineBreakRules reads off") << "lineBreakRules" << flag(s.lineBreakRules) << "off";
-    QTest::newRow("grayed textColourEnabled reads off")
-        << "textColourEnabled" << flag(s.textColourEnabled) << "off";
+    QTest::newRow("text colour stands grey and disabled")
+        << "chkOpt(4)"
+        << flag(chkOpt(fresh, 4)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 4)->isEnabled())
+        << "on";
     QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == OutputMode::showOnly) << "on";
     QTest::newRow("htmlTitle") << "htmlTitle" << fromU16(s.htmlTitle) << "タイトル未設定";
     QTest::newRow("bodyTag")
@@ -265,34 +266,78 @@ class FrmMainTest : public QObject {
     QVERIFY(s.tateChuYoko && !s.aozoraNotation);
   }
 
+  // The typesetting page's check boxes are the option table's: one column in
+  // the table's order, on the page, none hiding another.
+  void typesettingCheckBoxesStandInOneColumnInTheTablesOrder() {
+    window->show();
+    QWidget* page = window->SSTabMain()->widget(static_cast<int>(zelvato::ui::Tab::typeset));
+    const std::vector<const zelvato::OptionEntry*> options = zelvato::ui::typesettingCheckBoxes();
+    QVERIFY(options.size() >= 6);
+    const QCheckBox* previous = nullptr;
+    for (const zelvato::OptionEntry* o : options) {
+      const QString name = QString::fromLatin1(o->control.data(), static_cast<qsizetype>(o->control.size()));
+      auto* box = page->findChild<QCheckBox*>(name);
+      QVERIFY2(box != nullptr, qPrintable(name));
+      QCOMPARE(box->text(), QString::fromStdU16String(std::u16string(o->caption)));
+      QVERIFY(page->rect().contains(box->geometry()));
+      if (previous != nullptr) {
+        QCOMPARE(box->x(), previous->x());
+        QVERIFY2(box->y() >= previous->geometry().bottom(), qPrintable(name));
+      }
+      previous = box;
+    }
+    // The frames beside the column leave it clear.
+    for (const char* frame : {"fraStyle", "fraRuby"})
+      QVERIFY(!page->findChild<QWidget*>(QLatin1String(frame))
+                   ->geometry()
+                   .intersects(QRect(previous->x(), 0, previous->width(), previous->geometry().bottom())));
+  }
+
   void outputModeEnablesOnlyItsFields_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
     const char* fileControls[] = {"txtOutput(0)", "cmdFileSelect"};
     const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
                                   "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
-    for (int mode : {0, 1, 2}) {
+    const char* bookControls[] = {"txtOutput(5)", "cmdEpubSelect"};
+    // The book is always UTF-8 real text: the encoding and the grid's reading text do not apply.
+    const char* htmlOnlyControls[] = {"optEncoding(0)", "optEncoding(1)", "chkAccessibleText"};
+    for (int mode : {0, 1, 2, 3}) {
+      // The book's file field and chooser stand in the place of the HTML file's.
       for (const char* c : fileControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1);
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode != 3);
+      for (const char* c : bookControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 3) << (mode == 3);
       for (const char* c : pageControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2);
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2) << true;
+      for (const char* c : htmlOnlyControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode != 3) << true;
       for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true;
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true << true;
     }
   }
   void outputModeEnablesOnlyItsFields() {
     QFETCH(int, mode);
     QFETCH(QString, control);
     QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    window->show();
     // Go through another mode first so the rule has something to undo.
-    optOutput(*window, (mode + 1) % 3)->click();
+    optOutput(*window, (mode + 1) % 4)->click();
     txtOutput(*window, 2)->setText(QStringLiteral("kept"));
+    txtOutput(*window, 5)->setText(QStringLiteral("kept.epub"));
     optOutput(*window, mode)->click();
-    QCOMPARE(window->findChild<QWidget*>(control)->isEnabled(), enabled);
+    auto* w = window->findChild<QWidget*>(control);
+    QCOMPARE(w->isEnabled(), enabled);
+    QCOMPARE(w->isVisibleTo(w->parentWidget()), visible);
     QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
-    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles};
+    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
+    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles,
+                                   OutputMode::epub};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
+    QCOMPARE(optOutput(*window, 3)->text(), QStringLiteral("EPUB (電子書籍)"));
   }
 
   void encodingAndReadingTextAreReadInEveryOutputMode() {
@@ -655,15 +700,24 @@ class FrmMainTest : public QObject {
     }
   }
 
-  void tabWalksTheOutputPageInPageFileMode() {
+  void tabWalksTheOutputPageOfAMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("page files") << 2 << QStringList{"cmdFolderSelect",   "txtOutput(2)",   "chkOutput(0)",
+                                                    "chkOutput(1)",      "updnColumnPage", "optEncoding(0)",
+                                                    "chkAccessibleText", "txtOutput(3)",   "txtOutput(4)",
+                                                    "SSTabMain"};
+    // The book's chooser, then past the encoding and the reading text, which do not apply to it.
+    QTest::newRow("book") << 3 << QStringList{"cmdEpubSelect", "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+  }
+  void tabWalksTheOutputPageOfAMode() {
+    QFETCH(int, mode);
+    QFETCH(QStringList, expected);
     showActive(window.get());
     window->showTab(zelvato::ui::Tab::output);
-    optOutput(*window, 2)->click();
-    optOutput(*window, 2)->setFocus(Qt::OtherFocusReason);
-    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, 2));
-    const QStringList expected{"cmdFolderSelect", "txtOutput(2)",   "chkOutput(0)",      "chkOutput(1)",
-                               "updnColumnPage",  "optEncoding(0)", "chkAccessibleText", "txtOutput(3)",
-                               "txtOutput(4)",    "SSTabMain"};
+    optOutput(*window, mode)->click();
+    optOutput(*window, mode)->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), optOutput(*window, mode));
     for (const QString& name : expected) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
@@ -730,19 +784,31 @@ class FrmMainTest : public QObject {
     QCOMPARE(lblHcov(*window, 9)->alignment() & Qt::AlignVertical_Mask, Qt::AlignVCenter);
   }
 
-  void saveDialogAppendsHtml_data() {
+  // Both output files are chosen with the save dialog, which appends the
+  // mode's extension to a name without one.
+  void saveDialogAppendsTheExtension_data() {
+    QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("result");
-    QTest::newRow("name without extension") << "page"
-                                            << "page.html";
-    QTest::newRow("name with extension") << "other.html"
-                                         << "other.html";
+    QTest::addColumn<QString>("filter");
+    const QString html = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
+    const QString book = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
+    QTest::newRow("html name without extension") << 1 << "page"
+                                                 << "page.html" << html;
+    QTest::newRow("html name with extension") << 1 << "other.html"
+                                              << "other.html" << html;
+    QTest::newRow("book name without extension") << 3 << "book"
+                                                 << "book.epub" << book;
+    QTest::newRow("book name with extension") << 3 << "novel.epub"
+                                              << "novel.epub" << book;
   }
-  void saveDialogAppendsHtml() {
+  void saveDialogAppendsTheExtension() {
+    QFETCH(int, mode);
     QFETCH(QString, typed);
     QFETCH(QString, result);
+    QFETCH(QString, filter);
     QTemporaryDir dir;
-    optOutput(*window, 1)->click();
+    optOutput(*window, mode)->click();
     QString title;
     QStringList filters;
     whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
@@ -752,11 +818,15 @@ class FrmMainTest : public QObject {
       dialog->selectFile(dir.filePath(typed));
       static_cast<QDialog*>(dialog)->accept();
     });
-    window->cmdFileSelect()->click();
+    const bool book = mode == 3;
+    (book ? window->cmdEpubSelect() : window->cmdFileSelect())->click();
     QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
-    QCOMPARE(filters, QStringList{QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(result));
-    QCOMPARE(fromU16(window->readSettings().singleFilePath), dir.filePath(result));
+    QCOMPARE(filters, QStringList{filter});
+    QCOMPARE(txtOutput(*window, book ? 5 : 0)->text(), dir.filePath(result));
+    const zelvato::ConversionSettings s = window->readSettings();
+    QCOMPARE(fromU16(book ? s.epubFilePath : s.singleFilePath), dir.filePath(result));
+    // The other mode's field is left alone.
+    QCOMPARE(txtOutput(*window, book ? 0 : 5)->text(), QString());
   }
 
   void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
@@ -791,9 +861,13 @@ class FrmMainTest : public QObject {
 
   void saveDialogCancelChangesNothing() {
     txtOutput(*window, 0)->setText(QStringLiteral("/old/file.html"));
+    txtOutput(*window, 5)->setText(QStringLiteral("/old/book.epub"));
     whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     window->cmdFileSelect_Click();
+    whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    window->cmdEpubSelect_Click();
     QCOMPARE(txtOutput(*window, 0)->text(), QStringLiteral("/old/file.html"));
+    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("/old/book.epub"));
   }
 
   void folderChooserEndsThePathWithASeparator_data() {

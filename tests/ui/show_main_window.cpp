@@ -29,6 +29,12 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
     QApplication::processEvents();
     window.grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
   }
+  // The output page once more with the book chosen: its own file field and chooser.
+  window.chooseOutputMode(zelvato::OutputMode::epub);
+  window.showTab(zelvato::ui::Tab::output);
+  QApplication::processEvents();
+  window.grab().save(folder + QStringLiteral("/tab3_epub.png"));
+  window.chooseOutputMode(zelvato::OutputMode::showOnly);
   zelvato::ui::frmDirSelect chooser(&window);
   chooser.show();
   QElapsedTimer wait;
