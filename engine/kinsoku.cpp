@@ -20,13 +20,14 @@ constexpr std::u16string_view cannotBegin =
 constexpr std::u16string_view stopsAndCommas = u"。．、，";  // cl-06, cl-07
 constexpr std::u16string_view notSplit = u"—―…‥";
 
-using Blocks = std::array<std::array<BreakClass, 256>, 4>;
+using Blocks = std::array<std::array<BreakClass, 256>, 5>;
+constexpr int freeBlock = 4;
 
 // False when a character of the lists lies outside the four blocks.
 constexpr bool setClass(Blocks& blocks, std::u16string_view characters, BreakClass breaking) {
   for (const char16_t c : characters) {
     const int block = kinsoku_detail::blockOf(c);
-    if (block < 0) return false;
+    if (block == freeBlock) return false;
     blocks[static_cast<std::size_t>(block)][c & 0xFF] = breaking;
   }
   return true;
@@ -54,9 +55,18 @@ constexpr Blocks builtBlocks() {
   return buildBlocks(complete);
 }
 
+constexpr std::array<std::uint8_t, 256> highBytes() {
+  std::array<std::uint8_t, 256> blocks{};
+  for (int high = 0; high < 256; ++high)
+    blocks[static_cast<std::size_t>(high)] =
+        static_cast<std::uint8_t>(kinsoku_detail::blockOf(static_cast<char16_t>(high << 8)));
+  return blocks;
+}
+
 }  // namespace
 
 namespace kinsoku_detail {
+constexpr std::array<std::uint8_t, 256> blockByHighByte = highBytes();
 constexpr Blocks blockClasses = builtBlocks();
 }  // namespace kinsoku_detail
 
