@@ -450,12 +450,19 @@ class NotationReader {
     const std::u16string_view content = line.content;
     prepareLine(content);
     if (!carried_) startParagraph();
+    // Room at once for the runs the line may add: each closed annotation or
+    // ruby splits off at most one run and begins another.
+    const std::size_t runs = paragraph_.runs.size() + 1 + 2 * closedNotation_;
+    if (closedNotation_ > 0 && paragraph_.runs.capacity() < runs) paragraph_.runs.reserve(runs);
     bool removedAnnotation = false;
     std::size_t plainFrom = 0;  // the text since the last notation, appended in one go
     auto flush = [&](std::size_t to) {
       if (to > plainFrom) appendText(content.substr(plainFrom, to - plainFrom));
     };
-    for (std::size_t i = 0; i < content.size();) {
+    // Only the characters that may begin notation are looked at; what lies
+    // between them is plain text.
+    for (const std::size_t i : notationStarts_) {
+      if (i < plainFrom) continue;  // inside notation already read
       const char16_t c = content[i];
       if (c == annotationStart[0] && i + 1 < content.size() && content[i + 1] == annotationStart[1]) {
         const std::size_t end = closeOf(i);
@@ -465,7 +472,7 @@ class NotationReader {
               content.substr(i + annotationStart.size(), end - i - annotationStart.size());
           annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(content, end + 1));
           removedAnnotation = true;
-          i = plainFrom = end + 1;
+          plainFrom = end + 1;
           continue;
         }
       }
@@ -476,7 +483,7 @@ class NotationReader {
           explicitBase_ = paragraph_.runs.empty()
                               ? Mark{0, 0}
                               : Mark{paragraph_.runs.size() - 1, paragraph_.runs.back().text.size()};
-          i = plainFrom = i + 1;
+          plainFrom = i + 1;
           continue;
         }
       }
@@ -484,10 +491,8 @@ class NotationReader {
         flush(i);
         const std::size_t end = content.find(rubyEnd, i + 1);
         ruby(content.substr(i + 1, end - i - 1));
-        i = plainFrom = end + 1;
-        continue;
+        plainFrom = end + 1;
       }
-      ++i;
     }
     flush(content.size());
     explicitBase_.reset();
@@ -528,10 +533,13 @@ class NotationReader {
     return static_cast<std::size_t>(content.data() - source_.data()) + at;
   }
 
-  // The matching ］ of every ［ of the line (brackets nest), and the last 》 in it.
+  // The matching ］ of every ［ of the line (brackets nest), the last 》 in
+  // it, and where notation may begin: every ［, ｜ and 《.
   void prepareLine(std::u16string_view content) {
     brackets_.clear();
     open_.clear();
+    notationStarts_.clear();
+    closedNotation_ = 0;
     nextBracket_ = 0;
     lastRubyEnd_ = std::u16string_view::npos;
     for (std::size_t at = 0; at < content.size(); ++at) {
@@ -539,11 +547,16 @@ class NotationReader {
       if (c == u'［') {
         open_.push_back(brackets_.size());
         brackets_.push_back({at, std::u16string_view::npos});
+        notationStarts_.push_back(at);
       } else if (c == annotationEnd && !open_.empty()) {
         brackets_[open_.back()].close = at;
         open_.pop_back();
+        ++closedNotation_;
       } else if (c == rubyEnd) {
         lastRubyEnd_ = at;
+        ++closedNotation_;
+      } else if (c == rubyStart || c == u'｜' || c == u'|') {
+        notationStarts_.push_back(at);
       }
     }
     nextRubyStart_ = 0;
@@ -575,7 +588,6 @@ class NotationReader {
 
   void startParagraph() {
     paragraph_ = Paragraph{};
-    paragraph_.runs.reserve(4);
     paragraph_.style.firstIndent = rangeIndent_;
     paragraph_.style.restIndent = rangeRestIndent_;
     paragraph_.style.raiseFromFoot = rangeRaise_;
@@ -1083,6 +1095,8 @@ class NotationReader {
   };
   std::vector<Bracket> brackets_;
   std::vector<std::size_t> open_;
+  std::vector<std::size_t> notationStarts_;
+  std::size_t closedNotation_ = 0;  // ］ and 》 that close something on the line
   std::size_t nextBracket_ = 0;
   std::size_t lastRubyEnd_ = std::u16string_view::npos;
   std::size_t nextRubyStart_ = 0;

@@ -63,6 +63,10 @@ std::string modifiedNow() {
   return text;
 }
 
+// Deflate's fastest level: a book of Japanese prose comes out a little larger
+// than at the library's default (the highest level), in a fraction of the time.
+constexpr zip_uint32_t deflateLevel = 1;
+
 // The files of the book, zipped with the mimetype first and stored uncompressed.
 class ZipBuilder {
  public:
@@ -100,7 +104,8 @@ class ZipBuilder {
     }
     zip_file_set_mtime(archive_, static_cast<zip_uint64_t>(index), std::time(nullptr), 0);
     return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index),
-                                    compressed ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0) == 0;
+                                    compressed ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
+                                    compressed ? deflateLevel : 0) == 0;
   }
 
   // The zipped bytes; empty when the archive could not be closed.

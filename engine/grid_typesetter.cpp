@@ -344,6 +344,13 @@ char16_t composedKana(char16_t wide, char16_t mark) {
   return 0;
 }
 
+// Kana and kanji, nearly every character of a Japanese text: full width
+// already, no control character, and no member of a pair that code page 932
+// makes one.
+bool isKanaOrKanji(char16_t c) {
+  return c >= u'\u3040' && c <= u'\u9FFF';
+}
+
 bool isFullWidthDigit(char16_t c) {
   return (c >= u'０' && c <= u'９') || (c >= u'0' && c <= u'9');
 }
@@ -598,7 +605,7 @@ class Typesetter {
   // One character after widening and tab expansion: classed for the
   // line-breaking rules, then its place in the grid.
   bool placeUnit(char16_t c, std::u16string_view source) {
-    const char16_t unified = unifyCodePagePair(c);
+    const char16_t unified = isKanaOrKanji(c) ? c : unifyCodePagePair(c);
     const BreakClass breaking = options_.lineBreakRules ? breakClass(unified) : BreakClass::free;
     GridCell* cell = put(std::u16string_view(&unified, 1), breaking, unified);
     if (cell != nullptr && !counting_ &&
@@ -634,8 +641,9 @@ class Typesetter {
           return false;
         // A control character would reach the page and the terminal raw; it
         // takes its cell as U+FFFD instead. Tab and line feed keep their roles.
-        const bool stray = isStrayControl(c);
-        char16_t wide = stray ? u'\uFFFD' : widenCharacter(c);
+        const bool kanaOrKanji = isKanaOrKanji(c);
+        const bool stray = !kanaOrKanji && isStrayControl(c);
+        char16_t wide = kanaOrKanji ? c : stray ? u'\uFFFD' : widenCharacter(c);
         std::size_t units = 1;
         if (k + 1 < length && (text[k + 1] == u'\uFF9E' || text[k + 1] == u'\uFF9F') && c != text[k + 1]) {
           if (const char16_t composed = composedKana(wide, text[k + 1]); composed != 0 && c >= u'\uFF61') {

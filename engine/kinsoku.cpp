@@ -1,6 +1,5 @@
 #include "kinsoku.h"
 
-#include <array>
 #include <string_view>
 
 namespace zelvato {
@@ -21,22 +20,54 @@ constexpr std::u16string_view cannotBegin =
 constexpr std::u16string_view stopsAndCommas = u"。．、，";  // cl-06, cl-07
 constexpr std::u16string_view notSplit = u"—―…‥";
 
-// One entry per code unit, built once: the layout asks for every character.
-std::array<BreakClass, 0x10000> buildTable() {
-  std::array<BreakClass, 0x10000> table{};
-  table.fill(BreakClass::free);
-  for (char16_t c : notSplit) table[c] = BreakClass::inseparable;
-  for (char16_t c : openingBrackets) table[c] = BreakClass::noEnd;
-  for (char16_t c : cannotBegin) table[c] = BreakClass::noBegin;
-  for (char16_t c : stopsAndCommas) table[c] = BreakClass::hangable;
-  return table;
+using Blocks = std::array<std::array<BreakClass, 256>, 5>;
+constexpr int freeBlock = 4;
+
+// False when a character of the lists lies outside the four blocks.
+constexpr bool setClass(Blocks& blocks, std::u16string_view characters, BreakClass breaking) {
+  for (const char16_t c : characters) {
+    const int block = kinsoku_detail::blockOf(c);
+    if (block == freeBlock) return false;
+    blocks[static_cast<std::size_t>(block)][c & 0xFF] = breaking;
+  }
+  return true;
+}
+
+constexpr Blocks buildBlocks(bool& complete) {
+  Blocks blocks{};
+  for (auto& block : blocks) block.fill(BreakClass::free);
+  complete = setClass(blocks, notSplit, BreakClass::inseparable) &&
+             setClass(blocks, openingBrackets, BreakClass::noEnd) &&
+             setClass(blocks, cannotBegin, BreakClass::noBegin) &&
+             setClass(blocks, stopsAndCommas, BreakClass::hangable);
+  return blocks;
+}
+
+constexpr bool everyCharacterInABlock() {
+  bool complete = false;
+  buildBlocks(complete);
+  return complete;
+}
+static_assert(everyCharacterInABlock(), "a classed character lies outside the table's blocks");
+
+constexpr Blocks builtBlocks() {
+  bool complete = false;
+  return buildBlocks(complete);
+}
+
+constexpr std::array<std::uint8_t, 256> highBytes() {
+  std::array<std::uint8_t, 256> blocks{};
+  for (int high = 0; high < 256; ++high)
+    blocks[static_cast<std::size_t>(high)] =
+        static_cast<std::uint8_t>(kinsoku_detail::blockOf(static_cast<char16_t>(high << 8)));
+  return blocks;
 }
 
 }  // namespace
 
-BreakClass breakClass(char16_t widened) {
-  static const std::array<BreakClass, 0x10000> table = buildTable();
-  return table[widened];
-}
+namespace kinsoku_detail {
+constexpr std::array<std::uint8_t, 256> blockByHighByte = highBytes();
+constexpr Blocks blockClasses = builtBlocks();
+}  // namespace kinsoku_detail
 
 }  // namespace zelvato

@@ -181,6 +181,8 @@ CellPlace cellPlace(std::u16string_view cell) {
 // The cell's character in its vertical look-alike: one code unit is looked up,
 // a pair across or a character beyond the basic plane stays as it is.
 char16_t verticalGlyph(char16_t c, const GlyphOptions& glyphs) {
+  // Kana and kanji, nearly every cell, stand as they are; only ー turns.
+  if (c >= u'\u3040' && c <= u'\u9FFF' && c != u'ー') return c;
   if (glyphs.unicodeForms)
     if (const char16_t form = toVerticalPresentationForm(c); form != 0) return form;
   if (glyphs.doubleBrackets && (c == u'『' || c == u'』')) return c == u'『' ? u'┓' : u'┗';
@@ -228,15 +230,15 @@ void appendCell(std::u16string& text, const GridCell& cell, const GlyphOptions& 
       text += glyph;
       text += u"  ";
       break;
-    case CellPlace::centred:
+    case CellPlace::centred: {
       if (glyph == u'\u3000') {
         text += u" \u3000 ";
         break;
       }
-      text += paddingMark(cell, Side::left);
-      text += glyph;
-      text += paddingMark(cell, Side::right);
+      const char16_t padded[] = {paddingMark(cell, Side::left), glyph, paddingMark(cell, Side::right)};
+      text.append(padded, 3);
       break;
+    }
   }
 }
 
