@@ -207,36 +207,39 @@ std::u16string cellGlyphs(const GridCell& cell, const GlyphOptions& glyphs) {
 
 namespace {
 
-// One cell in its four display positions.
+// One cell in its four display positions, appended in one go.
 void appendCell(std::u16string& text, const GridCell& cell, const GlyphOptions& glyphs) {
   // An empty cell shows a full-width space.
+  static constexpr char16_t blank[] = {u' ', u'\u3000', u' '};
   if (cell.empty()) {
-    text += u" \u3000 ";
+    text.append(blank, 3);
     return;
   }
   if (cell.text.size() != 1) {
-    text += u' ';
-    text += cell.text;
-    text += u' ';
+    text.push_back(u' ');
+    text.append(cell.text);
+    text.push_back(u' ');
     return;
   }
   const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
   switch (cellPlace(std::u16string_view(&glyph, 1))) {
-    case CellPlace::right:
-      text += u"  ";
-      text += glyph;
+    case CellPlace::right: {
+      const char16_t placed[] = {u' ', u' ', glyph};
+      text.append(placed, 3);
       break;
-    case CellPlace::left:
-      text += glyph;
-      text += u"  ";
+    }
+    case CellPlace::left: {
+      const char16_t placed[] = {glyph, u' ', u' '};
+      text.append(placed, 3);
       break;
+    }
     case CellPlace::centred: {
       if (glyph == u'\u3000') {
-        text += u" \u3000 ";
+        text.append(blank, 3);
         break;
       }
-      const char16_t padded[] = {paddingMark(cell, Side::left), glyph, paddingMark(cell, Side::right)};
-      text.append(padded, 3);
+      const char16_t placed[] = {paddingMark(cell, Side::left), glyph, paddingMark(cell, Side::right)};
+      text.append(placed, 3);
       break;
     }
   }
@@ -250,7 +253,7 @@ std::u16string assembleRow(const GridBlock& block, int row, bool showGrid, const
   if (row < 1 || row > block.rowCount()) return text;
   text.reserve(static_cast<std::size_t>(linesPerColumn) * 6);
   for (int line = linesPerColumn; line >= 1; --line) {
-    if (showGrid && line != linesPerColumn) text += u'|';
+    if (showGrid && line != linesPerColumn) text.push_back(u'|');
     appendCell(text, block.cell(row, line), glyphs);
   }
   return text;
