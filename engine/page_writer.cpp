@@ -180,9 +180,13 @@ CellPlace cellPlace(std::u16string_view cell) {
 
 // The cell's character in its vertical look-alike: one code unit is looked up,
 // a pair across or a character beyond the basic plane stays as it is.
+// Kana and kanji, nearly every cell, stand as they are, centred; only ー turns.
+inline bool standsAsItIs(char16_t c) {
+  return c >= u'\u3040' && c <= u'\u9FFF' && c != u'ー';
+}
+
 char16_t verticalGlyph(char16_t c, const GlyphOptions& glyphs) {
-  // Kana and kanji, nearly every cell, stand as they are; only ー turns.
-  if (c >= u'\u3040' && c <= u'\u9FFF' && c != u'ー') return c;
+  if (standsAsItIs(c)) return c;
   if (glyphs.unicodeForms)
     if (const char16_t form = toVerticalPresentationForm(c); form != 0) return form;
   if (glyphs.doubleBrackets && (c == u'『' || c == u'』')) return c == u'『' ? u'┓' : u'┗';
@@ -219,6 +223,13 @@ void appendCell(std::u16string& text, const GridCell& cell, const GlyphOptions& 
     text.push_back(u' ');
     text.append(cell.text);
     text.push_back(u' ');
+    return;
+  }
+  const bool unmarked = cell.rightNote == 0 && cell.leftNote == 0 && cell.emphasis == EmphasisKind::none &&
+                        cell.line == LineKind::none;
+  if (unmarked && standsAsItIs(cell.text.front())) {
+    const char16_t placed[] = {u' ', cell.text.front(), u' '};
+    text.append(placed, 3);
     return;
   }
   const char16_t glyph = verticalGlyph(cell.text.front(), glyphs);
