@@ -646,7 +646,6 @@ bool StagedFiles::append(const std::string& target, std::string_view bytes) {
     errno = ENOENT;
     return fail(target);
   }
-  if (failure_) return false;
   file->used = ++writes_;
   file->pending.append(bytes);
   if (file->pending.size() >= gatheredBytes && !writePending(*file)) return false;
