@@ -526,10 +526,10 @@ bool StagedFiles::begin(const std::string& target) {
   return keepFewOpen(&files_.back());
 }
 
-// The file's gathered bytes go to the disk's cache; the file is reopened when
-// it was closed, and checked to be the run's own.
-bool StagedFiles::writePending(Staged& file) {
-  if (file.pending.empty()) return true;
+// The file's gathered bytes, then `more`, go to the disk's cache; the file is
+// reopened when it was closed, and checked to be the run's own.
+bool StagedFiles::writePending(Staged& file, std::string_view more) {
+  if (file.pending.empty() && more.empty()) return true;
   if (file.fd < 0) {
     const int fd = reopen(file, O_WRONLY | O_APPEND);
     if (fd == -2) return fail(file.target, replacedUnderfoot);
@@ -539,6 +539,7 @@ bool StagedFiles::writePending(Staged& file) {
   }
   if (!writeAll(file.fd, file.pending)) return fail(file.target);
   file.pending.clear();  // its room is used again for the file's next bytes
+  if (!writeAll(file.fd, more)) return fail(file.target);
   file.writeBackStarted = false;
   return true;
 }
@@ -647,8 +648,11 @@ bool StagedFiles::append(const std::string& target, std::string_view bytes) {
     return fail(target);
   }
   file->used = ++writes_;
-  file->pending.append(bytes);
-  if (file->pending.size() >= gatheredBytes && !writePending(*file)) return false;
+  // Large bytes go out as they are, after what was gathered, never copied.
+  if (file->pending.size() + bytes.size() < gatheredBytes)
+    file->pending.append(bytes);
+  else if (!writePending(*file, bytes))
+    return false;
   return keepFewOpen(file);
 }
 

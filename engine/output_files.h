@@ -147,7 +147,7 @@ class StagedFiles {
   };
   Staged* find(const std::string& target);
   int reopen(const Staged& file, int flags);
-  bool writePending(Staged& file);
+  bool writePending(Staged& file, std::string_view more = {});
   bool keepFewOpen(const Staged* writing);
   void startWriteBack(Staged& file);
   bool settle();
