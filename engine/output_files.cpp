@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,9 +31,19 @@ constexpr std::size_t randomLength = 10;
 constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 // Appended bytes are gathered up to this size before they are written.
 constexpr std::size_t gatheredBytes = 64 * 1024;
-// New files kept open at once; the others are reopened when needed. Runs of
-// a batch each keep theirs, so the number stays well below the usual limit.
-constexpr int filesKeptOpen = 4;
+// New files kept open at once, an eighth of the process's descriptors at most;
+// the others are reopened when needed. A run of a batch closes its files when
+// it hands them over, so runs on several threads stay within the limit.
+int filesKeptOpen() {
+  if (stagingTestHooks::filesKeptOpen > 0) return stagingTestHooks::filesKeptOpen;
+  static const int kept = [] {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 4;
+    const rlim_t eighth = limit.rlim_cur == RLIM_INFINITY ? 1024 : limit.rlim_cur / 8;
+    return static_cast<int>(std::clamp<rlim_t>(eighth, 4, 1024));
+  }();
+  return kept;
+}
 
 std::string inFolder(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
@@ -521,6 +532,7 @@ bool StagedFiles::begin(const std::string& target) {
   file.device = made.st_dev;
   file.inode = made.st_ino;
   file.fd = fd;
+  ++openFiles_;
   file.used = ++writes_;
   files_.push_back(std::move(file));
   return keepFewOpen(&files_.back());
@@ -536,6 +548,7 @@ bool StagedFiles::writePending(Staged& file, std::string_view more) {
     if (fd < 0) return fail(file.target);
     ++stagingTestHooks::calls.fileOpens;
     file.fd = fd;
+    ++openFiles_;
   }
   if (!writeAll(file.fd, file.pending)) return fail(file.target);
   file.pending.clear();  // its room is used again for the file's next bytes
@@ -548,21 +561,19 @@ bool StagedFiles::writePending(Staged& file, std::string_view more) {
 // one being written); each closed file's bytes are written and its write-back
 // begins, so that the disk works on it while the run goes on.
 bool StagedFiles::keepFewOpen(const Staged* writing) {
-  for (;;) {
-    int open = 0;
+  while (openFiles_ > filesKeptOpen()) {
     Staged* oldest = nullptr;
-    for (Staged& file : files_) {
-      if (file.fd < 0) continue;
-      ++open;
-      if (&file != writing && (oldest == nullptr || file.used < oldest->used)) oldest = &file;
-    }
-    if (open <= filesKeptOpen || oldest == nullptr) return true;
+    for (Staged& file : files_)
+      if (file.fd >= 0 && &file != writing && (oldest == nullptr || file.used < oldest->used)) oldest = &file;
+    if (oldest == nullptr) return true;
     if (!writePending(*oldest)) return false;
     startWriteBack(*oldest);
     ::close(oldest->fd);
     oldest->fd = -1;
+    --openFiles_;
     oldest->pending = std::string();
   }
+  return true;
 }
 
 // Asks the system to start writing the file to the disk, without waiting.
@@ -593,6 +604,7 @@ void StagedFiles::closeAll() {
     if (file.fd >= 0) ::close(file.fd);
     file.fd = -1;
   }
+  openFiles_ = 0;
 }
 
 // One durability pass before any file takes its target's place: the disk is
@@ -606,8 +618,8 @@ bool StagedFiles::makeDurable() {
   }
   for (Staged& file : files_) {
     if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
-    int fd = file.fd;
-    file.fd = -1;
+    int fd = std::exchange(file.fd, -1);
+    if (fd >= 0) --openFiles_;
     if (fd >= 0 && !isFile(file.temporary, file.device, file.inode)) {
       ::close(fd);
       return fail(file.target, replacedUnderfoot);

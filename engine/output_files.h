@@ -168,6 +168,7 @@ class StagedFiles {
   std::optional<std::pair<dev_t, ino_t>> kept_;
   std::function<bool()> stopRequested_;
   std::uint64_t writes_ = 0;
+  int openFiles_ = 0;
 };
 
 // While one is open on a thread, a StagedFiles::commit() on that thread puts
@@ -194,6 +195,8 @@ namespace stagingTestHooks {
 // Called before the n-th rename or removal of a commit (counting from 0).
 inline void (*beforeRename)(int n) = nullptr;
 inline std::chrono::milliseconds lockWait{3000};
+// How many new files stay open at once; 0: as many as the descriptor limit allows.
+inline int filesKeptOpen = 0;
 // What the staging asked of the system since the counts were last set to 0:
 // opens of new files (their making included), waits for a file's data to be
 // durable, waits for a folder, journals written.

@@ -651,6 +651,7 @@ TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
 // Files written in turn, more of them than stay open and with more bytes than
 // are gathered before a write, each get exactly their own bytes in order.
 TEST(OutputFiles, bytesAppendedToManyFilesInTurnArriveWholeAndInOrder) {
+  const int kept = std::exchange(stagingTestHooks::filesKeptOpen, 4);
   TempFolder folder;
   StagedFiles staged;
   std::map<std::string, std::string> expected;
@@ -665,6 +666,7 @@ TEST(OutputFiles, bytesAppendedToManyFilesInTurnArriveWholeAndInOrder) {
       expected[name] += bytes + std::to_string(round);
     }
   ASSERT_TRUE(staged.commit());
+  stagingTestHooks::filesKeptOpen = kept;
   EXPECT_EQ(filesIn(folder.path()), expected);
 }
 
