@@ -86,23 +86,21 @@ void measure(benchmark::State& state, ConversionSettings settings, bool previewA
     conversion += std::chrono::duration<double>(converted - start).count();
     state.SetIterationTime(std::chrono::duration<double>(converted - start).count());
 
-    // The floor, outside the measured time of the iteration, into new files
-    // as the run's are new.
+    // The floor, outside the measured time of the iteration: new files in
+    // place of the earlier ones, as the run's are.
     std::vector<std::pair<std::string, std::u16string>> files;
     std::vector<std::string> folders{folder};
     if (previewApart) folders.push_back(previewFolder);
     for (const std::string& written : folders)
       for (const auto& entry : std::filesystem::directory_iterator(written)) {
-        if (entry.path().extension() == ".floor") {
-          ::unlink(entry.path().c_str());
-          continue;
-        }
+        if (entry.path().extension() == ".floor") continue;
         files.emplace_back(entry.path().string() + ".floor", decodeCp932(readBytes(entry.path().string())));
       }
     const auto floorStart = Clock::now();
     std::vector<int> written;
     for (const auto& [path, text] : files) {
       const std::string encoded = encodeCp932(text);
+      ::unlink(path.c_str());
       const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (fd < 0 || !writeAll(fd, encoded)) state.SkipWithError("floor not written");
       ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
