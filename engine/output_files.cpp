@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,21 @@ constexpr std::string_view journalHeader = "zelvato journal 1\n";
 constexpr std::string_view temporaryPrefix = ".zelvato-";
 constexpr std::size_t randomLength = 10;
 constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+// Appended bytes are gathered up to this size before they are written.
+constexpr std::size_t gatheredBytes = 64 * 1024;
+// New files kept open at once, an eighth of the process's descriptors at most;
+// the others are reopened when needed. A run of a batch closes its files when
+// it hands them over, so runs on several threads stay within the limit.
+int filesKeptOpen() {
+  if (stagingTestHooks::filesKeptOpen > 0) return stagingTestHooks::filesKeptOpen;
+  static const int kept = [] {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 4;
+    const rlim_t eighth = limit.rlim_cur == RLIM_INFINITY ? 1024 : limit.rlim_cur / 8;
+    return static_cast<int>(std::clamp<rlim_t>(eighth, 4, 1024));
+  }();
+  return kept;
+}
 
 std::string inFolder(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
@@ -83,6 +99,7 @@ std::string freeBackupName(const std::string& folder) {
 void syncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
+  ++stagingTestHooks::calls.folderSyncs;
   ::fsync(fd);
   ::close(fd);
 }
@@ -196,7 +213,8 @@ bool writeJournal(const std::string& folder, const std::vector<StagedFiles::Step
   std::string name;
   const int fd = createIn(folder, name);
   if (fd < 0) return false;
-  const bool written = writeAll(fd, journalText(steps)) && ::fsync(fd) == 0;
+  ++stagingTestHooks::calls.journals;
+  const bool written = writeAll(fd, journalText(steps)) && ::fdatasync(fd) == 0;
   int error = errno;
   ::close(fd);
   const std::string path = inFolder(folder, name);
@@ -427,6 +445,8 @@ void StagedFiles::releaseLocks() {
 }
 
 void StagedFiles::adopt(StagedFiles& other) {
+  // The files go over written and closed: a batch holds the files of many runs.
+  other.settle();  // a failure goes over with the files
   for (Staged& file : other.files_) files_.push_back(std::move(file));
   targetFiles_.insert(other.targetFiles_.begin(), other.targetFiles_.end());
   for (Retirement& retirement : other.retirements_) retirements_.push_back(std::move(retirement));
@@ -443,12 +463,7 @@ std::vector<bool> StagedFiles::commitTogether(std::span<StagedFiles* const> runs
   // Write-back starts for every file of every run at once, so that each
   // run's own flush finds its data already on its way to the disk.
   for (StagedFiles* run : runs)
-    for (const Staged& file : run->files_) {
-      const int fd = run->reopen(file, O_RDONLY);
-      if (fd < 0) continue;
-      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-      ::close(fd);
-    }
+    for (Staged& file : run->files_) run->startWriteBack(file);
   std::vector<bool> committed;
   committed.reserve(runs.size());
   for (StagedFiles* run : runs) committed.push_back(run->commit());
@@ -503,19 +518,126 @@ bool StagedFiles::begin(const std::string& target) {
   std::string name;
   const int fd = createIn(folder, name);
   if (fd < 0) return fail(target);
+  ++stagingTestHooks::calls.fileOpens;
   file.temporary = inFolder(folder, name);
   struct stat made {};
   const bool known = ::fstat(fd, &made) == 0 && (mode == 0 || ::fchmod(fd, mode) == 0);
-  const int error = errno;
-  ::close(fd);
   if (!known) {
+    const int error = errno;
+    ::close(fd);
     ::unlink(file.temporary.c_str());
     errno = error;
     return fail(target);
   }
   file.device = made.st_dev;
   file.inode = made.st_ino;
+  file.fd = fd;
+  ++openFiles_;
+  file.used = ++writes_;
   files_.push_back(std::move(file));
+  return keepFewOpen(&files_.back());
+}
+
+// The file's gathered bytes, then `more`, go to the disk's cache; the file is
+// reopened when it was closed, and checked to be the run's own.
+bool StagedFiles::writePending(Staged& file, std::string_view more) {
+  if (file.pending.empty() && more.empty()) return true;
+  if (file.fd < 0) {
+    const int fd = reopen(file, O_WRONLY | O_APPEND);
+    if (fd == -2) return fail(file.target, replacedUnderfoot);
+    if (fd < 0) return fail(file.target);
+    ++stagingTestHooks::calls.fileOpens;
+    file.fd = fd;
+    ++openFiles_;
+  }
+  if (!writeAll(file.fd, file.pending)) return fail(file.target);
+  file.pending.clear();  // its room is used again for the file's next bytes
+  if (!writeAll(file.fd, more)) return fail(file.target);
+  file.writeBackStarted = false;
+  return true;
+}
+
+// Closes the files written longest ago until only a few are open (never the
+// one being written); each closed file's bytes are written and its write-back
+// begins, so that the disk works on it while the run goes on.
+bool StagedFiles::keepFewOpen(const Staged* writing) {
+  while (openFiles_ > filesKeptOpen()) {
+    Staged* oldest = nullptr;
+    for (Staged& file : files_)
+      if (file.fd >= 0 && &file != writing && (oldest == nullptr || file.used < oldest->used)) oldest = &file;
+    if (oldest == nullptr) return true;
+    if (!writePending(*oldest)) return false;
+    startWriteBack(*oldest);
+    ::close(oldest->fd);
+    oldest->fd = -1;
+    --openFiles_;
+    oldest->pending = std::string();
+  }
+  return true;
+}
+
+// Asks the system to start writing the file to the disk, without waiting.
+void StagedFiles::startWriteBack(Staged& file) {
+  if (file.writeBackStarted) return;
+  int fd = file.fd;
+  if (fd < 0) {
+    fd = reopen(file, O_RDONLY);
+    if (fd < 0) return;  // the durability pass reports it
+  }
+  ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+  if (fd != file.fd) ::close(fd);
+  file.writeBackStarted = true;
+}
+
+// Every file's bytes written and its write-back started, every descriptor
+// closed: what a run hands over to a batch.
+bool StagedFiles::settle() {
+  for (Staged& file : files_)
+    if (!writePending(file)) return false;
+  for (Staged& file : files_) startWriteBack(file);
+  closeAll();
+  return true;
+}
+
+void StagedFiles::closeAll() {
+  for (Staged& file : files_) {
+    if (file.fd >= 0) ::close(file.fd);
+    file.fd = -1;
+  }
+  openFiles_ = 0;
+}
+
+// One durability pass before any file takes its target's place: the disk is
+// given every file first, then each is waited for, so that after a crash
+// either the earlier file or the whole new one is there.
+bool StagedFiles::makeDurable() {
+  for (Staged& file : files_) {
+    if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
+    if (!writePending(file)) return false;
+    startWriteBack(file);
+  }
+  for (Staged& file : files_) {
+    if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
+    int fd = std::exchange(file.fd, -1);
+    if (fd >= 0) --openFiles_;
+    if (fd >= 0 && !isFile(file.temporary, file.device, file.inode)) {
+      ::close(fd);
+      return fail(file.target, replacedUnderfoot);
+    }
+    if (fd < 0) {
+      fd = reopen(file, O_RDONLY);
+      if (fd == -2) return fail(file.target, replacedUnderfoot);
+      if (fd < 0) return fail(file.target);
+    }
+    ++stagingTestHooks::calls.fileSyncs;
+    const bool synced = ::fdatasync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!synced) {
+      errno = error;
+      return fail(file.target);
+    }
+  }
   return true;
 }
 
@@ -537,14 +659,13 @@ bool StagedFiles::append(const std::string& target, std::string_view bytes) {
     errno = ENOENT;
     return fail(target);
   }
-  const int fd = reopen(*file, O_WRONLY | O_APPEND);
-  if (fd == -2) return fail(target, replacedUnderfoot);
-  if (fd < 0) return fail(target);
-  const bool written = writeAll(fd, bytes);
-  const int error = errno;
-  const bool closed = ::close(fd) == 0;
-  if (!written) errno = error;
-  return (written && closed) || fail(target);
+  file->used = ++writes_;
+  // Large bytes go out as they are, after what was gathered, never copied.
+  if (file->pending.size() + bytes.size() < gatheredBytes)
+    file->pending.append(bytes);
+  else if (!writePending(*file, bytes))
+    return false;
+  return keepFewOpen(file);
 }
 
 void StagedFiles::retireStalePages(const std::string& folder, const std::string& baseName,
@@ -620,24 +741,11 @@ bool StagedFiles::planSteps(std::vector<Step>& steps) {
 bool StagedFiles::commit() {
   if (failure_) return false;
   if (deferredInto != nullptr && deferredInto != this) {
+    if (!settle()) return false;
     deferredInto->adopt(*this);
     return true;
   }
-  // One flush pass over all files before any of them takes its target's place:
-  // after a crash either the earlier file or the whole new one is there.
-  for (const Staged& file : files_) {
-    if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
-    const int fd = reopen(file, O_RDONLY);
-    if (fd == -2) return fail(file.target, replacedUnderfoot);
-    if (fd < 0) return fail(file.target);
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!synced) {
-      errno = error;
-      return fail(file.target);
-    }
-  }
+  if (!makeDurable()) return false;
   std::vector<Step> steps;
   if (!planSteps(steps)) return false;
   if (stopRequested_ && stopRequested_())
@@ -647,24 +755,16 @@ bool StagedFiles::commit() {
   for (const Step& step : steps)
     if (std::find(folders.begin(), folders.end(), step.folder) == folders.end())
       folders.push_back(step.folder);
-  const auto journalled = [&](std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) removeJournal(folders[i]);
+  std::vector<bool> hasJournal(folders.size(), false);
+  const auto removeJournals = [&] {
+    for (std::size_t i = 0; i < folders.size(); ++i)
+      if (hasJournal[i]) removeJournal(folders[i]);
   };
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    std::vector<Step> own;
-    for (const Step& step : steps)
-      if (step.folder == folders[i]) own.push_back(step);
-    if (!writeJournal(folders[i], own)) {
-      const bool failed = fail(inFolder(folders[i], journalName));
-      journalled(i);
-      return failed;
-    }
-  }
 
   // Undoes the steps taken, then reports `path`'s failure.
   const auto undo = [&](const std::string& path, std::optional<std::string_view> reason) {
     const int error = errno;
-    if (rollBack(steps)) journalled(folders.size());
+    if (rollBack(steps)) removeJournals();
     for (const std::string& folder : folders) syncFolder(folder);
     errno = error;
     return reason ? fail(path, *reason) : fail(path);
@@ -690,6 +790,24 @@ bool StagedFiles::commit() {
       moveAside[i] = true;
     }
   }
+
+  // A folder with one change needs no journal: its rename is whole or not
+  // done, and a later run removes the second name left behind. An earlier
+  // file moved aside or a page removed leaves the target missing for a
+  // while, so those are journalled even alone.
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    std::vector<Step> own;
+    bool missingForAWhile = false;
+    for (std::size_t j = 0; j < steps.size(); ++j) {
+      if (steps[j].folder != folders[i]) continue;
+      own.push_back(steps[j]);
+      if (steps[j].temporary.empty() || moveAside[j]) missingForAWhile = true;
+    }
+    if (own.size() < 2 && !missingForAWhile) continue;
+    if (!writeJournal(folders[i], own)) return undo(inFolder(folders[i], journalName), std::nullopt);
+    hasJournal[i] = true;
+  }
+
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const Step& step = steps[i];
     const std::string target = inFolder(step.folder, step.target);
@@ -706,7 +824,7 @@ bool StagedFiles::commit() {
     stagingTestHooks::beforeRename(static_cast<int>(steps.size()));
   // The renames reach the disk with their folders before the journal goes.
   for (const std::string& folder : folders) syncFolder(folder);
-  journalled(folders.size());
+  removeJournals();
   for (const Step& step : steps) {
     if (step.backup.empty()) continue;
     ::unlink(inFolder(step.folder, step.backup).c_str());
@@ -722,6 +840,7 @@ bool StagedFiles::commit() {
 }
 
 void StagedFiles::discard() {
+  closeAll();
   for (const Staged& file : files_) {
     // Only the file made here, never one put in its place by someone else.
     struct stat st {};

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -40,11 +41,13 @@ inline constexpr std::string_view stoppedReason = "the run was stopped before th
 // and put in the target's place only when the whole run has succeeded, so a
 // failed, stopped or killed run leaves every earlier file exactly as it was.
 //
-// - The new file is made with O_EXCL and reopened for every step, checked to be
-//   the same file each time. It gets the mode of the file it replaces, or the
-//   umask's mode when there is none. A symbolic link or a name with other hard
-//   links at a target is replaced by the rename, never written through; a
-//   folder, pipe or device there is refused.
+// - The new file is made with O_EXCL and written through the descriptor that
+//   made it, its bytes gathered into large writes; only the few files written
+//   last stay open, and one reopened later is checked to be the same file. It
+//   gets the mode of the file it replaces, or the umask's mode when there is
+//   none. A symbolic link or a name with other hard links at a target is
+//   replaced by the rename, never written through; a folder, pipe or device
+//   there is refused.
 // - Every folder written into is locked (flock on ".zelvato.lock", removed
 //   again when the staging ends) from the first file begun there until the
 //   staging ends; another run waits a few seconds for it, then is refused with
@@ -52,11 +55,13 @@ inline constexpr std::string_view stoppedReason = "the run was stopped before th
 //   also finishes what a killed run left: its journal is completed or rolled
 //   back, and temporary files of the staging's naming are removed, as no live
 //   run can hold them.
-// - commit() flushes every new file, writes a journal (".zelvato.journal")
-//   naming each target, its new file and the link that keeps its earlier file,
-//   and only then renames. A failed rename or a stop request (asked before
-//   every rename) rolls the renamed files back; a kill leaves the journal for
-//   the next run in the folder.
+// - commit() makes every new file durable (write-back started for all of them,
+//   then each waited for), writes a journal (".zelvato.journal") in each folder
+//   that gets more than one change, naming each target, its new file and the
+//   link that keeps its earlier file, and only then renames. A failed rename
+//   or a stop request (asked before every rename) rolls the renamed files
+//   back; a kill leaves the journal for the next run in the folder. A folder
+//   with one change needs none: its one rename is whole or not done.
 //
 // Nothing throws.
 class StagedFiles {
@@ -124,6 +129,10 @@ class StagedFiles {
     std::string temporary;
     dev_t device = 0;
     ino_t inode = 0;
+    int fd = -1;             // open while it is among the files written last
+    std::uint64_t used = 0;  // when it was last written, for choosing which to close
+    std::string pending;     // bytes appended and not yet written
+    bool writeBackStarted = false;
   };
   struct Retirement {
     std::string folder;
@@ -138,6 +147,12 @@ class StagedFiles {
   };
   Staged* find(const std::string& target);
   int reopen(const Staged& file, int flags);
+  bool writePending(Staged& file, std::string_view more = {});
+  bool keepFewOpen(const Staged* writing);
+  void startWriteBack(Staged& file);
+  bool settle();
+  bool makeDurable();
+  void closeAll();
   bool lockFolder(const std::string& folder);
   bool planSteps(std::vector<Step>& steps);
   bool fail(const std::string& path);
@@ -152,6 +167,8 @@ class StagedFiles {
   std::optional<FileFailure> failure_;
   std::optional<std::pair<dev_t, ino_t>> kept_;
   std::function<bool()> stopRequested_;
+  std::uint64_t writes_ = 0;
+  int openFiles_ = 0;
 };
 
 // While one is open on a thread, a StagedFiles::commit() on that thread puts
@@ -178,6 +195,18 @@ namespace stagingTestHooks {
 // Called before the n-th rename or removal of a commit (counting from 0).
 inline void (*beforeRename)(int n) = nullptr;
 inline std::chrono::milliseconds lockWait{3000};
+// How many new files stay open at once; 0: as many as the descriptor limit allows.
+inline int filesKeptOpen = 0;
+// What the staging asked of the system since the counts were last set to 0:
+// opens of new files (their making included), waits for a file's data to be
+// durable, waits for a folder, journals written.
+struct SystemCalls {
+  std::atomic<int> fileOpens{0};
+  std::atomic<int> fileSyncs{0};
+  std::atomic<int> folderSyncs{0};
+  std::atomic<int> journals{0};
+};
+inline SystemCalls calls;
 }  // namespace stagingTestHooks
 
 }  // namespace zelvato

@@ -601,3 +601,107 @@ TEST(OutputFiles, runsCommittedTogetherFailOneByOne) {
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// What the staging asks of the system grows with the files of a run, never
+// with its blocks: each file is made once and synced once, and a folder is
+// synced once after its renames, plus once for its journal where it has one.
+TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
+  struct Case {
+    const char* run;
+    OutputMode mode;
+    int blocks;
+    bool preview;     // beside the output
+    bool earlier;     // the outputs are there from an earlier run
+    int files;        // the run's new files
+    int journals;     // written
+    int folderSyncs;  // waits for the folder
+  };
+  const Case cases[] = {
+      {"single file of 40 blocks", OutputMode::singleFile, 40, false, false, 1, 0, 1},
+      {"single file of 40 blocks over an earlier one", OutputMode::singleFile, 40, false, true, 1, 0, 1},
+      {"single file and preview in one folder", OutputMode::singleFile, 40, true, false, 2, 1, 2},
+      {"12 pages of one block", OutputMode::pageFiles, 12, false, false, 12, 1, 2},
+      {"12 pages over earlier ones", OutputMode::pageFiles, 12, false, true, 12, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.run);
+    TempFolder folder;
+    ConversionSettings s = pagesTo(folder.path());
+    s.outputMode = c.mode;
+    s.singleFilePath = pathToText(folder.file("out.html"));
+    const std::string preview = c.preview ? folder.file("preview.html") : std::string();
+    RecordingHost host;
+    if (c.earlier) ASSERT_TRUE(convertText(blocks(c.blocks, u'前'), s, preview, host));
+    auto& calls = stagingTestHooks::calls;
+    calls.fileOpens = calls.fileSyncs = calls.folderSyncs = calls.journals = 0;
+    ASSERT_TRUE(convertText(blocks(c.blocks, u'後'), s, preview, host));
+    // A file closed early to keep few open may be opened once more for its sync.
+    EXPECT_GE(calls.fileOpens, c.files);
+    EXPECT_LE(calls.fileOpens, 2 * c.files);
+    EXPECT_EQ(calls.fileSyncs, c.files);
+    EXPECT_EQ(calls.journals, c.journals);
+    EXPECT_EQ(calls.folderSyncs, c.folderSyncs);
+    EXPECT_EQ(strayFiles(folder), 0);
+  }
+}
+
+// Files written in turn, more of them than stay open and with more bytes than
+// are gathered before a write, each get exactly their own bytes in order.
+TEST(OutputFiles, bytesAppendedToManyFilesInTurnArriveWholeAndInOrder) {
+  const int kept = std::exchange(stagingTestHooks::filesKeptOpen, 4);
+  TempFolder folder;
+  StagedFiles staged;
+  std::map<std::string, std::string> expected;
+  for (int i = 0; i < 9; ++i) ASSERT_TRUE(staged.begin(folder.file("f" + std::to_string(i))));
+  for (int round = 0; round < 6; ++round)
+    for (int i = 0; i < 9; ++i) {
+      const std::string name = "f" + std::to_string(i);
+      // Sizes from a few bytes to more than is gathered at once.
+      const std::string bytes(static_cast<std::size_t>(1 + (round * 9 + i) * 1500),
+                              static_cast<char>('a' + i));
+      ASSERT_TRUE(staged.append(folder.file(name), bytes + std::to_string(round)));
+      expected[name] += bytes + std::to_string(round);
+    }
+  ASSERT_TRUE(staged.commit());
+  stagingTestHooks::filesKeptOpen = kept;
+  EXPECT_EQ(filesIn(folder.path()), expected);
+}
+
+namespace killedAlone {
+void killHere(int n) {
+  if (n == 0) ::kill(::getpid(), SIGKILL);
+}
+}  // namespace killedAlone
+
+// A single file has no journal: a run killed before its rename leaves the
+// earlier file, and the next run in the folder removes what the killed one left.
+TEST(OutputFiles, aSingleFileKilledBeforeItsRenameKeepsTheEarlierOne) {
+  TempFolder folder;
+  RecordingHost host;
+  const ConversionSettings s = outputTo(folder, OutputMode::singleFile);
+  ASSERT_TRUE(convertText(u"前", s, "", host));
+  const std::string earlier = bytesOf(folder.file("out.html"));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    stagingTestHooks::beforeRename = killedAlone::killHere;
+    RecordingHost own;
+    convertText(u"後", s, "", own);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(bytesOf(folder.file("out.html")), earlier);
+  EXPECT_FALSE(fs::exists(folder.file(".zelvato.journal")));
+  ConversionSettings other = s;
+  other.singleFilePath = pathToText(folder.file("other.html"));
+  ASSERT_TRUE(convertText(u"次", other, "", host));
+  EXPECT_EQ(bytesOf(folder.file("out.html")), earlier);
+  EXPECT_EQ(strayFiles(folder), 0);
+}
+
+}  // namespace
+}  // namespace zelvato
