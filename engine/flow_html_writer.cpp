@@ -122,9 +122,12 @@ bool FlowHtmlWriter::begin(const Document& document) {
           sectionsIn(folderOfPath(textToPath(pageFileName(settings_, 1))));
       const auto count = static_cast<std::int32_t>(pages.size());
       for (std::int32_t n = 1; n <= count; ++n) {
+        const XhtmlSection& section = pages[static_cast<std::size_t>(n - 1)];
+        // A page that begins with a heading is named after it.
+        ConversionSettings pageSettings = settings_;
+        if (!section.openingHeading.empty()) pageSettings.htmlTitle = section.openingHeading;
         const std::u16string file =
-            flowHtmlPage(settings_, document, pages[static_cast<std::size_t>(n - 1)].body,
-                         flowPageFooter(settings_, n, n == count));
+            flowHtmlPage(pageSettings, document, section.body, flowPageFooter(settings_, n, n == count));
         if (!writeFile(textToPath(pageFileName(settings_, n)), file)) return false;
       }
       // Pages of an earlier, longer run would follow the new last page.

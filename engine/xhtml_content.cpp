@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "html_text.h"
 #include "number_text.h"
@@ -171,6 +172,9 @@ class SectionBuilder {
   void write(const Paragraph& paragraph) {
     XhtmlSection& section = sections_.back();
     std::u16string& out = section.body;
+    const std::size_t sectionIndex = sections_.size() - 1;
+    const bool textBefore = textSeenIn_ == sectionIndex;
+    if (!paragraph.runs.empty()) textSeenIn_ = sectionIndex;
     // An illustration on a line of its own is a figure: the picture, its caption below.
     if (paragraph.runs.size() == 1 && paragraph.style.headingLevel == 0) {
       if (const auto link = pictureOf(paragraph.runs.front())) {
@@ -195,6 +199,7 @@ class SectionBuilder {
       out += u" id=\"" + id + u"\"";
       for (const Run& run : paragraph.runs) headingText += run.text;
       section.headings.push_back({id, headingText, level});
+      if (!textBefore) section.openingHeading = headingText;
     }
     // A page break inside a single file is a page break of the printed page.
     const std::u16string classes =
@@ -329,6 +334,7 @@ class SectionBuilder {
   const XhtmlOptions& options_;
   std::vector<XhtmlSection> sections_;
   int headings_ = 0;
+  std::size_t textSeenIn_ = std::numeric_limits<std::size_t>::max();  // the last section with text so far
 };
 
 // A font family name as a CSS string.

@@ -29,6 +29,9 @@ struct XhtmlSection {
     int level = 1;
   };
   std::vector<Heading> headings;
+  // The text of the heading the section begins with, before any other text;
+  // empty when it begins otherwise.
+  std::u16string openingHeading;
 };
 
 struct XhtmlOptions {

@@ -493,25 +493,34 @@ TEST(PageWriter, headingCellsAreBoldInTheirRows) {
 
 // In page files, a page that begins with a heading has the heading's text for its title.
 TEST(PageWriter, aPageThatBeginsWithAHeadingIsNamedAfterIt) {
-  ConversionSettings s = smallSettings();
-  s.aozoraNotation = true;
-  s.outputMode = OutputMode::pageFiles;
-  s.fileBaseName = u"p";
-  TestRun run;
-  run.convert(
-      u"［＃大見出し］序章［＃大見出し終わり］\r\n本文\r\n［＃改ページ］\r\n本文\r\n"
-      u"［＃改ページ］\r\n\r\n終［＃「終」は小見出し］\r\n",
-      s);
-  ASSERT_TRUE(run.ok);
-  const auto titleOf = [&](const std::string& name) {
-    const std::string bytes = run.file(name);
-    const std::size_t open = bytes.find("<TITLE>") + 7;
-    return bytes.substr(open, bytes.find("</TITLE>") - open);
-  };
-  EXPECT_EQ(titleOf("p001.html"), encodeCp932(u"序章"));
-  EXPECT_EQ(titleOf("p002.html"), encodeCp932(u"縦書き"));
-  // A blank line before the heading still leaves it the page's first text.
-  EXPECT_EQ(titleOf("p003.html"), encodeCp932(u"終"));
+  // The grid's page files and the flowing page's alike.
+  const struct {
+    TextStyle style;
+    std::string open, close;
+  } styles[] = {{TextStyle::grid, "<TITLE>", "</TITLE>"}, {TextStyle::flow, "<title>", "</title>"}};
+  for (const auto& style : styles) {
+    SCOPED_TRACE(style.open);
+    ConversionSettings s = smallSettings();
+    s.aozoraNotation = true;
+    s.textStyle = style.style;
+    s.outputMode = OutputMode::pageFiles;
+    s.fileBaseName = u"p";
+    TestRun run;
+    run.convert(
+        u"［＃大見出し］序章［＃大見出し終わり］\r\n本文\r\n［＃改ページ］\r\n本文\r\n"
+        u"［＃改ページ］\r\n\r\n終［＃「終」は小見出し］\r\n",
+        s);
+    ASSERT_TRUE(run.ok);
+    const auto titleOf = [&](const std::string& name) {
+      const std::string bytes = run.file(name);
+      const std::size_t open = bytes.find(style.open) + style.open.size();
+      return bytes.substr(open, bytes.find(style.close) - open);
+    };
+    EXPECT_EQ(titleOf("p001.html"), encodeCp932(u"序章"));
+    EXPECT_EQ(titleOf("p002.html"), encodeCp932(u"縦書き"));
+    // A blank line before the heading still leaves it the page's first text.
+    EXPECT_EQ(titleOf("p003.html"), encodeCp932(u"終"));
+  }
 }
 
 }  // namespace
