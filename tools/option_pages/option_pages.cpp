@@ -3,7 +3,6 @@
 //
 //   option_pages man TEMPLATE OUTPUT   the manual page: TEMPLATE with its marker line
 //                                      replaced by the options
-//   option_pages check-man PAGE        exit 1 when PAGE's option list is not the one made now
 //   option_pages check-html PAGE       exit 1 when PAGE's option table is not the one made now
 //   option_pages update-html PAGE      puts the option table made now into PAGE
 
@@ -161,13 +160,16 @@ int run(int argc, char** argv) {
     if (!made) return fail(std::string(argv[2]) + ": has no option list between its marker lines");
     return writeFile(argv[3], *made) ? 0 : fail(std::string(argv[3]) + ": cannot be written");
   }
-  if (command == "check-man" && argc == 3) {
+  if ((command == "check-man" || command == "update-man") && argc == 3) {
     const auto page = readFile(argv[2]);
     if (!page) return fail(std::string(argv[2]) + ": cannot be read");
     const auto made = withManOptions(*page);
     if (!made) return fail(std::string(argv[2]) + ": has no option list between its marker lines");
+    if (command == "update-man")
+      return writeFile(argv[2], *made) ? 0 : fail(std::string(argv[2]) + ": cannot be written");
     if (*made == *page) return 0;
-    return fail(std::string(argv[2]) + ": its option list is not the program's");
+    return fail(std::string(argv[2]) +
+                ": its option list is not the program's; run option_pages update-man " + argv[2]);
   }
   if ((command == "check-html" || command == "update-html") && argc == 3) {
     const auto page = readFile(argv[2]);
@@ -180,7 +182,7 @@ int run(int argc, char** argv) {
     return fail(std::string(argv[2]) +
                 ": its option table is not the program's; run option_pages update-html " + argv[2]);
   }
-  std::cerr << "usage: option_pages man TEMPLATE OUTPUT | check-man PAGE | "
+  std::cerr << "usage: option_pages man TEMPLATE OUTPUT | check-man TEMPLATE | update-man TEMPLATE | "
                "check-html PAGE | update-html PAGE\n";
   return 2;
 }
