@@ -12,29 +12,13 @@
 #include <iterator>
 #include <string>
 
+#include "bench_texts.h"
 #include "codepage.h"
 #include "conversion.h"
 #include "unicode_text.h"
 
 namespace zelvato {
 namespace {
-
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
-
-// 吾輩は猫である as the converter reads it from its file.
-std::u16string novel() {
-  std::ifstream in(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(in), {});
-  std::u16string joined;
-  for (const std::u16string& line : decodeSource(bytes).lines) joined += line + u"\r\n";
-  return joined;
-}
 
 // A temporary folder, gone with the object.
 class TemporaryFolder {
@@ -56,8 +40,8 @@ class TemporaryFolder {
 // reports both times (under the names given) and their ratio.
 void timeInTurn(benchmark::State& state, const ConversionSettings& first, const ConversionSettings& second,
                 const std::string& firstName, const std::string& secondName) {
-  const std::u16string source = novel();
-  QuietHost host;
+  const std::u16string source = bench::novel();
+  bench::QuietHost host;
   const auto convert = [&](const ConversionSettings& settings) {
     const auto start = std::chrono::steady_clock::now();
     if (!convertText(source, settings, std::string(), host)) state.SkipWithError("conversion failed");

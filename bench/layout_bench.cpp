@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "bench_texts.h"
 #include "codepage.h"
 #include "grid_typesetter.h"
 #include "page_writer.h"
@@ -12,14 +13,6 @@
 
 namespace zelvato {
 namespace {
-
-class NoOpHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
 
 // The longest text the source pane holds: kana, kanji, punctuation, ASCII and
 // CR LF line ends.
@@ -50,7 +43,7 @@ void BM_layoutLongestText(benchmark::State& state) {
     for (std::size_t at = 0; at + notated.size() < source.size(); at += 4 * notated.size())
       source.replace(at, notated.size(), notated);
   }
-  NoOpHost host;
+  bench::QuietHost host;
   const GridLayoutOptions options = gridLayoutOptions(settings);
   for (auto _ : state) {
     // Reading and typesetting, rows assembled as the writer does.
@@ -93,27 +86,14 @@ BENCHMARK(BM_readUnclosedNotation)->DenseRange(0, 2)->Unit(benchmark::kMilliseco
 namespace zelvato {
 namespace {
 
-// 吾輩は猫である (public domain, an unmodified Aozora Bunko file) as the window
-// holds it: every line followed by CR LF.
-const std::u16string& benchmarkText() {
-  static const std::u16string text = [] {
-    std::ifstream in(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", std::ios::binary);
-    const std::string bytes(std::istreambuf_iterator<char>(in), {});
-    std::u16string joined;
-    for (const std::u16string& line : decodeSource(bytes).lines) joined += line + u"\r\n";
-    return joined;
-  }();
-  return text;
-}
-
 // The stages on the benchmark text: reading alone, then reading and
 // typesetting, plain (0, 1) and with every typesetting option on (2, 3).
 void BM_benchmarkTextStages(benchmark::State& state) {
   const bool typeset = state.range(0) % 2 != 0;
   ConversionSettings settings;
   settings.kinsoku = settings.tateChuYoko = settings.aozoraNotation = state.range(0) >= 2;
-  const std::u16string& source = benchmarkText();
-  NoOpHost host;
+  const std::u16string& source = bench::novel();
+  bench::QuietHost host;
   const GridLayoutOptions options = gridLayoutOptions(settings);
   for (auto _ : state) {
     const Document document = readDocument(source, settings.aozoraNotation);
@@ -142,11 +122,11 @@ double threadSeconds() {
 }
 
 void BM_everyOptionAgainstPlain(benchmark::State& state) {
-  const std::u16string& source = benchmarkText();
+  const std::u16string& source = bench::novel();
   ConversionSettings plain;
   ConversionSettings everyOption;
   everyOption.kinsoku = everyOption.tateChuYoko = everyOption.aozoraNotation = true;
-  NoOpHost host;
+  bench::QuietHost host;
   const auto readAndTypeset = [&](const ConversionSettings& settings) {
     const double start = threadSeconds();
     const GridLayoutOptions options = gridLayoutOptions(settings);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "bench_texts.h"
 #include "codepage.h"
 #include "conversion.h"
 #include "page_writer.h"
@@ -19,23 +20,6 @@
 
 namespace zelvato {
 namespace {
-
-class NullHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
-
-// The novel as the window's source pane holds it: code page 932 decoded, every line ending CR LF.
-std::u16string novel() {
-  std::ifstream in(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(in), {});
-  std::u16string text;
-  for (const std::u16string& line : decodeSource(bytes).lines) text += line + u"\r\n";
-  return text;
-}
 
 ConversionSettings manuscript() {
   ConversionSettings settings;
@@ -57,12 +41,12 @@ void BM_novelAsManuscriptPdf(benchmark::State& state) {
   static char name[] = "zelvato_bench";
   static char* argv[] = {name, nullptr};
   static const auto application = print::makeFontApplication(argc, argv);
-  const std::u16string source = novel();
+  const std::u16string source = bench::novel();
   const std::string folder = benchFolder();
   const std::string target = folder + "/novel.pdf";
   print::PdfRun run;
   for (auto _ : state) {
-    NullHost host;
+    bench::QuietHost host;
     if (!print::convertToPdf(source, manuscript(), target, {}, host, {}, run))
       state.SkipWithError("the PDF was not made");
   }
@@ -73,13 +57,13 @@ void BM_novelAsManuscriptPdf(benchmark::State& state) {
 BENCHMARK(BM_novelAsManuscriptPdf)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_novelAsManuscriptGridHtml(benchmark::State& state) {
-  const std::u16string source = novel();
+  const std::u16string source = bench::novel();
   const std::string folder = benchFolder();
   ConversionSettings settings = manuscript();
   settings.outputMode = OutputMode::singleFile;
   settings.singleFilePath = utf8ToUtf16(folder + "/novel.html");
   for (auto _ : state) {
-    NullHost host;
+    bench::QuietHost host;
     if (!convertText(source, settings, std::string(), host)) state.SkipWithError("the HTML was not made");
   }
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(folder + "/novel.html"));
