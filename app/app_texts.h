@@ -3,8 +3,8 @@
 #include <QString>
 #include <string_view>
 
-#include "option_table.h"
-#include "settings_check.h"
+#include "options/option_table.h"
+#include "options/settings_check.h"
 
 // The program's user-visible texts outside the main window's own, kept in one place.
 namespace zelvato::texts {

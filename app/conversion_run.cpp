@@ -9,14 +9,14 @@
 #include <string>
 
 #include "app_texts.h"
-#include "codepage.h"
+#include "io/file_system.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "main_window_host.h"
 #include "print_commands.h"
 #include "message_box.h"
-#include "messages.h"
-#include "settings_check.h"
+#include "text/messages.h"
+#include "options/settings_check.h"
 #include "temp_folder.h"
 #include "window_conversion_host.h"
 

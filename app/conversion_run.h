@@ -3,9 +3,9 @@
 #include <QString>
 #include <string>
 
-#include "conversion_host.h"
-#include "conversion_settings.h"
-#include "page_writer.h"
+#include "document/conversion_host.h"
+#include "document/conversion_settings.h"
+#include "run/conversion.h"
 
 namespace zelvato {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app_texts.h"
-#include "codepage.h"
+#include "text/codepage.h"
 
 namespace zelvato {
 

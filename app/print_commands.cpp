@@ -9,12 +9,12 @@
 #include <QStatusBar>
 
 #include "app_texts.h"
-#include "conversion.h"
+#include "run/conversion.h"
 #include "frm_main.h"
-#include "manuscript_count.h"
+#include "run/manuscript_count.h"
 #include "manuscript_pages.h"
 #include "message_box.h"
-#include "messages.h"
+#include "text/messages.h"
 #include "pdf_manuscript_writer.h"
 
 namespace zelvato {

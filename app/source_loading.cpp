@@ -22,11 +22,12 @@
 #include <string>
 
 #include "app_texts.h"
-#include "codepage.h"
+#include "read/source_decoding.h"
+#include "io/file_system.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
-#include "messages.h"
+#include "text/messages.h"
 #include "settings_store.h"
 #include "source_saving.h"
 #include "source_text_edit.h"

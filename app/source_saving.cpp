@@ -17,6 +17,7 @@
 #include "app_texts.h"
 #include "frm_main.h"
 #include "message_box.h"
+#include "text/codepage.h"
 
 namespace zelvato {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "codepage.h"
+#include "read/source_decoding.h"
 
 namespace zelvato {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <functional>
 
-#include "conversion_host.h"
+#include "document/conversion_host.h"
 
 namespace zelvato {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "codepage.h"
+#include "read/source_decoding.h"
 
 namespace zelvato::bench {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion.h"
+#include "run/conversion.h"
 
 namespace zelvato::bench {
 

@@ -13,9 +13,8 @@
 #include <string>
 
 #include "bench_texts.h"
-#include "codepage.h"
-#include "conversion.h"
-#include "unicode_text.h"
+#include "run/conversion.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

@@ -6,10 +6,9 @@
 #include <string>
 
 #include "bench_texts.h"
-#include "codepage.h"
-#include "grid_typesetter.h"
-#include "page_writer.h"
-#include "text_reader.h"
+#include "read/text_reader.h"
+#include "typeset/grid_typesetter.h"
+#include "write/grid_html/grid_rows.h"
 
 namespace zelvato {
 namespace {

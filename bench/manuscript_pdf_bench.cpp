@@ -12,11 +12,9 @@
 #include <iterator>
 
 #include "bench_texts.h"
-#include "codepage.h"
-#include "conversion.h"
-#include "page_writer.h"
 #include "pdf_manuscript_writer.h"
-#include "unicode_text.h"
+#include "run/conversion.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

@@ -16,10 +16,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "codepage.h"
-#include "output_files.h"
-#include "page_writer.h"
-#include "unicode_text.h"
+#include "io/staged_files.h"
+#include "run/conversion.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

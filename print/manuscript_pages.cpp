@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "grid_typesetter.h"
-#include "vertical_forms.h"
+#include "text/vertical_forms.h"
+#include "typeset/grid_typesetter.h"
 
 namespace zelvato::print {
 namespace {

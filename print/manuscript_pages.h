@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "conversion_settings.h"
-#include "document_sink.h"
+#include "document/conversion_settings.h"
 #include "manuscript_sheet.h"
 #include "print_faces.h"
 #include "vertical_shaper.h"
+#include "write/document_sink.h"
 
 class QPagedPaintDevice;
 

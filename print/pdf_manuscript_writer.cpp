@@ -5,8 +5,8 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
-#include "conversion.h"
 #include "manuscript_pages.h"
+#include "run/conversion.h"
 
 namespace zelvato::print {
 

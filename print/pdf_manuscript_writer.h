@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "conversion_host.h"
-#include "conversion_settings.h"
-#include "document_sink.h"
+#include "document/conversion_host.h"
+#include "document/conversion_settings.h"
+#include "io/staged_files.h"
 #include "manuscript_sheet.h"
-#include "output_files.h"
+#include "write/document_sink.h"
 
 class QGuiApplication;
 class QPdfWriter;

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "number_text.h"
+#include "document/number_text.h"
 
 namespace zelvato::ui {
 

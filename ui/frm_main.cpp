@@ -31,7 +31,7 @@
 #include "font_chooser.h"
 #include "frm_main_texts.h"
 #include "layout_sample.h"
-#include "option_table.h"
+#include "options/option_table.h"
 #include "pane_text.h"
 #include "program_identity.h"
 #include "source_text_edit.h"

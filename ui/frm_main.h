@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "codepage.h"
-#include "conversion_settings.h"
+#include "read/source_decoding.h"
+#include "document/conversion_settings.h"
 
 class QAction;
 class QCheckBox;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "conversion_settings.h"
+#include "document/conversion_settings.h"
 
 // The main window's own texts, in one place.
 namespace zelvato::ui::texts {

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QTranslator>
 
-#include "number_text.h"
+#include "document/number_text.h"
 #include "zelvato_version.h"
 
 namespace zelvato::ui {

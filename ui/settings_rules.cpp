@@ -11,8 +11,8 @@
 #include "font_chooser.h"
 #include "frm_main.h"
 #include "frm_main_texts.h"
-#include "number_text.h"
-#include "option_table.h"
+#include "document/number_text.h"
+#include "options/option_table.h"
 #include "source_text_edit.h"
 #include "up_down.h"
 

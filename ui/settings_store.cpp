@@ -13,7 +13,7 @@
 #include <QStandardPaths>
 
 #include "frm_main.h"
-#include "option_table.h"
+#include "options/option_table.h"
 
 namespace zelvato::ui {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "conversion_settings.h"
+#include "document/conversion_settings.h"
 
 class QSettings;
 

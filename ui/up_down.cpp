@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "number_text.h"
+#include "document/number_text.h"
 
 namespace zelvato::ui {
 

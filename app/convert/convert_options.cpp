@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "option_table.h"
-#include "unicode_text.h"
+#include "options/option_table.h"
+#include "text/unicode_text.h"
 
 namespace zelvato::convert {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion_settings.h"
-#include "settings_check.h"
+#include "document/conversion_settings.h"
+#include "options/settings_check.h"
 
 namespace zelvato::convert {
 

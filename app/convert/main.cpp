@@ -19,16 +19,17 @@
 #include <thread>
 #include <vector>
 
-#include "codepage.h"
 #include "convert_options.h"
-#include "manuscript_count.h"
-#include "messages.h"
-#include "number_text.h"
-#include "output_files.h"
-#include "page_writer.h"
-#include "settings_check.h"
-#include "unicode_text.h"
-#include "zelvato_version.h"
+#include "document/number_text.h"
+#include "io/file_system.h"
+#include "io/staged_files.h"
+#include "options/settings_check.h"
+#include "read/source_decoding.h"
+#include "run/conversion.h"
+#include "run/manuscript_count.h"
+#include "text/messages.h"
+#include "text/unicode_text.h"
+#include "write/page_output.h"
 
 #ifdef ZELVATO_PDF
 #include <QGuiApplication>

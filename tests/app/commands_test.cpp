@@ -21,7 +21,7 @@
 #include <memory>
 
 #include "../support/window_controls.h"
-#include "codepage.h"
+#include "text/codepage.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "main_window_fixture.h"

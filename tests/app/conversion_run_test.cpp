@@ -25,12 +25,12 @@
 #include <memory>
 
 #include "../support/window_controls.h"
-#include "codepage.h"
+#include "text/codepage.h"
 #include "control_dispatch.h"
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "main_window_fixture.h"
-#include "page_writer.h"
+#include "run/conversion.h"
 #include "source_text_edit.h"
 #include "temp_folder.h"
 
@@ -132,8 +132,7 @@ class ConversionRunTest : public QObject {
     const std::string preview = QDir(dir.path()).filePath(QStringLiteral("preview.html")).toStdString();
     QuietHost host;
     QMap<QString, QByteArray> files;
-    if (!beginPreviewFile(preview, s) ||
-        !convertText(window->sourceText().toStdU16String(), s, preview, host)) {
+    if (!convertText(window->sourceText().toStdU16String(), s, preview, host)) {
       return files;
     }
     for (const QString& name : outputNames) files[name] = fileBytes(QDir(dir.path()).filePath(name));

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "page_writer.h"
+#include "run/conversion.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 

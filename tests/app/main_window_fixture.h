@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "control_host.h"
-#include "conversion_host.h"
+#include "document/conversion_host.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "message_box.h"

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "../support/window_controls.h"
-#include "codepage.h"
+#include "text/codepage.h"
 #include "commands.h"
 #include "control_dispatch.h"
 #include "control_host.h"
@@ -41,7 +41,7 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "message_box.h"
-#include "page_writer.h"
+#include "run/conversion.h"
 #include "program_identity.h"
 #include "source_loading.h"
 #include "source_text_edit.h"
@@ -272,8 +272,7 @@ int main(int argc, char** argv) {
       const std::string preview = (engineFolder + QStringLiteral("/preview.html")).toStdString();
       QuietHost host;
       t.start();
-      const bool ok = zelvato::beginPreviewFile(preview, settings) &&
-                      zelvato::convertText(source.toStdU16String(), settings, preview, host);
+      const bool ok = zelvato::convertText(source.toStdU16String(), settings, preview, host);
       engineTimes.push_back(t.elapsed());
       if (!ok) {
         std::fprintf(stderr, "the engine's run failed\n");

@@ -28,7 +28,7 @@
 #include "frm_main.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
-#include "option_table.h"
+#include "options/option_table.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"

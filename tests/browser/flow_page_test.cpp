@@ -13,11 +13,10 @@
 #include <QWebEngineView>
 #include <QtTest>
 
-#include "conversion.h"
-#include "page_writer.h"
+#include "read/text_reader.h"
 #include "recording_host.h"
-#include "text_reader.h"
-#include "unicode_text.h"
+#include "run/conversion.h"
+#include "text/unicode_text.h"
 
 using namespace zelvato;
 

@@ -13,11 +13,12 @@
 #include <QWebEngineView>
 #include <QtTest>
 
-#include "codepage.h"
-#include "conversion_settings.h"
-#include "page_writer.h"
+#include "document/conversion_settings.h"
 #include "recording_host.h"
-#include "unicode_text.h"
+#include "run/conversion.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
+#include "write/grid_html/page_writer.h"
 
 using namespace zelvato;
 
@@ -259,7 +260,6 @@ class PageAlignmentTest : public QObject {
       s.fileBaseName = u"vt";
     }
     RecordingHost host;
-    if (!beginPreviewFile(preview.toStdString(), s)) return {};
     if (!convertText(text, s, preview.toStdString(), host)) return {};
     QStringList files{preview};
     if (s.outputMode == OutputMode::singleFile) files << dir.filePath("out.html");

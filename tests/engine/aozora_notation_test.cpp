@@ -1,4 +1,4 @@
-#include "aozora_notation.h"
+#include "read/aozora/aozora_notation.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "codepage.h"
-#include "page_writer.h"
+#include "document/document_title.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
-#include "xhtml_content.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
+#include "write/xhtml/xhtml_content.h"
 
 namespace zelvato {
 namespace {

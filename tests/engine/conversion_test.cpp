@@ -1,12 +1,12 @@
-#include "conversion.h"
+#include "run/conversion.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "page_writer.h"
 #include "recording_host.h"
+#include "write/grid_html/page_writer.h"
 
 namespace zelvato {
 namespace {

@@ -11,13 +11,14 @@
 #include <iterator>
 #include <map>
 
-#include "codepage.h"
-#include "number_text.h"
-#include "output_files.h"
-#include "page_writer.h"
+#include "document/number_text.h"
+#include "io/staged_files.h"
+#include "read/source_decoding.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
 #include "unprivileged.h"
 
 namespace zelvato {
@@ -101,7 +102,6 @@ TEST(ConvertCli, convertsAJapaneseTextFileIntoPagesAsTheEngineDoes) {
   s.charsPerLine = u"12";
   s.centerText = false;
   RecordingHost host;
-  ASSERT_TRUE(beginPreviewFile(expected.file("preview.html"), s));
   ASSERT_TRUE(convertText(sampleSource(), s, expected.file("preview.html"), host));
 
   EXPECT_EQ(bytesOf(folder.file("preview.html")), bytesOf(expected.file("preview.html")));

@@ -7,8 +7,8 @@
 #include <functional>
 #include <set>
 
-#include "option_table.h"
-#include "unicode_text.h"
+#include "options/option_table.h"
+#include "text/unicode_text.h"
 
 namespace zelvato::convert {
 namespace {

@@ -1,4 +1,4 @@
-#include "epub_writer.h"
+#include "write/xhtml/epub_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "conversion.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

@@ -1,7 +1,7 @@
 // The grid typesetter as the reader sees it: short sources and the vertical
 // lines they must give, read back from the blocks it hands on.
 
-#include "grid_typesetter.h"
+#include "typeset/grid_typesetter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "page_writer.h"
-#include "text_reader.h"
-#include "unicode_text.h"
+#include "read/text_reader.h"
+#include "text/unicode_text.h"
+#include "write/grid_html/grid_rows.h"
 
 namespace zelvato {
 namespace {

@@ -1,9 +1,9 @@
-#include "html_text.h"
+#include "text/html_text.h"
 
 #include <gtest/gtest.h>
 
-#include "page_writer.h"
-#include "unicode_text.h"
+#include "text/unicode_text.h"
+#include "write/grid_html/page_writer.h"
 
 namespace zelvato {
 namespace {

@@ -1,4 +1,4 @@
-#include "illustration_files.h"
+#include "io/illustration_files.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "conversion.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

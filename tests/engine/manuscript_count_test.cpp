@@ -1,7 +1,7 @@
 // The manuscript count: how many sheets of 400-character paper a text fills,
 // for texts whose count a writer would work out by hand.
 
-#include "manuscript_count.h"
+#include "run/manuscript_count.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,3 @@
-#include "output_files.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -12,10 +10,11 @@
 #include <iterator>
 #include <map>
 
-#include "page_writer.h"
+#include "io/staged_files.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/unicode_text.h"
 #include "unprivileged.h"
 
 namespace zelvato {

@@ -1,4 +1,4 @@
-#include "page_writer.h"
+#include "write/grid_html/page_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "codepage.h"
+#include "preview_file.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
+#include "write/page_output.h"
 
 // The golden files under tests/data were typed from the writing rules, not
 // produced by this code: each expected line was written out by hand (header,

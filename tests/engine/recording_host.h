@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion_host.h"
+#include "document/conversion_host.h"
 
 namespace zelvato {
 

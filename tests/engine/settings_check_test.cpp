@@ -1,14 +1,14 @@
-#include "settings_check.h"
+#include "options/settings_check.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "page_writer.h"
 #include "recording_host.h"
+#include "run/conversion.h"
 #include "temp_folder.h"
-#include "unicode_text.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

@@ -1,4 +1,4 @@
-#include "unicode_text.h"
+#include "text/unicode_text.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,12 @@ TEST(UnicodeText, roundTripsEveryPlane) {
 }
 
 TEST(UnicodeText, malformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(utf8ToUtf16("\xE3\x81"), u"\uFFFD");          // cut short
-  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");          // overlong
-  EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");      // encoded surrogate
+  EXPECT_EQ(utf8ToUtf16("a\xFF"
+                        "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(utf8ToUtf16("\xE3\x81"), u"\uFFFD");      // cut short
+  EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD");      // overlong
+  EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");  // encoded surrogate
   EXPECT_EQ(utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
 }
 

@@ -1,4 +1,4 @@
-#include "vertical_forms.h"
+#include "text/vertical_forms.h"
 
 #include <gtest/gtest.h>
 

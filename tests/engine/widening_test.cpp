@@ -1,4 +1,4 @@
-#include "widening.h"
+#include "text/widening.h"
 
 #include <gtest/gtest.h>
 

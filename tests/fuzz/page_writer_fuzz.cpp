@@ -16,10 +16,12 @@
 #include <fstream>
 #include <iterator>
 
-#include "codepage.h"
-#include "number_text.h"
-#include "page_writer.h"
-#include "unicode_text.h"
+#include "../engine/preview_file.h"
+#include "document/number_text.h"
+#include "run/conversion.h"
+#include "text/codepage.h"
+#include "text/unicode_text.h"
+#include "write/page_output.h"
 
 namespace {
 

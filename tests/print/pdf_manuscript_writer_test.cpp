@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "conversion_host.h"
+#include "document/conversion_host.h"
 #include "manuscript_pages.h"
 #include "print_faces.h"
 #include "vertical_shaper.h"

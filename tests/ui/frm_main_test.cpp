@@ -30,7 +30,7 @@
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "message_box.h"
-#include "option_table.h"
+#include "options/option_table.h"
 #include "program_identity.h"
 #include "source_text_edit.h"
 #include "up_down.h"

@@ -13,8 +13,8 @@
 #include <sstream>
 #include <string>
 
-#include "option_table.h"
-#include "unicode_text.h"
+#include "options/option_table.h"
+#include "text/unicode_text.h"
 
 namespace zelvato {
 namespace {

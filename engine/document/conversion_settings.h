@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+
+#include "document/number_text.h"
+
+namespace zelvato {
+
+// Where the output goes besides the HTML pane and the preview file.
+enum class OutputMode { showOnly, singleFile, pageFiles, epub };
+
+// How the text is set: in the grid of look-alike characters that any browser
+// shows, or as real text that the browser (or e-reader) sets vertically itself.
+enum class TextStyle { grid, flow };
+
+// The encoding of the preview and output files, declared in each of them.
+enum class OutputEncoding { shiftJis, utf8 };
+// How the ruby of Aozora Bunko notation is written: in parentheses after its
+// base (漢字（かんじ）), or dropped so that the base stands alone.
+enum class RubyMode { paren, drop };
+
+// Every option the engine reads during one run. Numbers are read where they
+// are given and keep the text typed beside their value. The defaults are the
+// main window's start values, so a default record converts as a fresh window does.
+struct ConversionSettings {
+  NumberField charsPerLine = u"25";
+  NumberField charSpacingPt = u"9";
+  NumberField linesPerColumn = u"20";
+  NumberField lineSpacingPt = u"0";
+  NumberField columnGapPx = u"6";
+  NumberField tabWidth = u"2";
+  std::u16string fontFace = u"ＭＳ ゴシック";
+  NumberField fontSizePt = u"9";
+  bool useStyleSheet = true;
+  bool centerText = true;
+  bool addRule = false;
+  bool showGrid = false;
+  bool kanjiNumerals = true;
+  bool doubleBracketForms = false;    // 『』 in look-alikes of their own, told apart from 「」
+  bool unicodeVerticalForms = false;  // Unicode's vertical presentation forms instead of look-alikes
+  OutputMode outputMode = OutputMode::showOnly;
+  std::u16string singleFilePath;
+  std::u16string epubFilePath;
+  std::u16string outputFolder;  // ends with the path separator; the page file name follows directly
+  std::u16string fileBaseName;
+  std::u16string htmlTitle = u"タイトル未設定";
+  // The folder of the source file, where the pictures of its illustrations
+  // lie; empty when the text has no file (the captions stand for them).
+  std::u16string sourceFolder;
+  std::u16string bodyTag =
+      u"<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
+      u"MARGINWIDTH=0 MARGINHEIGHT=0>";
+  NumberField columnsPerPage = u"2";
+  bool addPageLinks = false;
+  bool addPageNumbers = false;
+  OutputEncoding outputEncoding = OutputEncoding::shiftJis;
+  // Hides each block's rows from screen readers and puts the block's text in
+  // reading order beside them, visually hidden.
+  bool accessibleText = false;
+  // Typesetting options; with all three off the layout is the plain cell-by-cell one.
+  bool kinsoku = false;         // line-breaking rules: hanging stops and commas, pushing out
+  bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
+  bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
+  RubyMode rubyMode = RubyMode::paren;
+  bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
+  TextStyle textStyle = TextStyle::grid;
+  bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
+  bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
+};
+
+}  // namespace zelvato

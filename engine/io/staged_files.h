@@ -1,0 +1,194 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "io/file_system.h"
+
+namespace zelvato {
+
+// The reasons the staging gives in its failures.
+inline constexpr std::string_view folderBusyReason =
+    "another conversion is writing into this folder; try again when it has finished";
+inline constexpr std::string_view stoppedReason = "the run was stopped before this file was put in place";
+
+// The output files of one run, each written into a new file beside its target
+// and put in the target's place only when the whole run has succeeded, so a
+// failed, stopped or killed run leaves every earlier file exactly as it was.
+//
+// - The new file is made with O_EXCL and written through the descriptor that
+//   made it, its bytes gathered into large writes; only the few files written
+//   last stay open, and one reopened later is checked to be the same file. It
+//   gets the mode of the file it replaces, or the umask's mode when there is
+//   none. A symbolic link or a name with other hard links at a target is
+//   replaced by the rename, never written through; a folder, pipe or device
+//   there is refused.
+// - Every folder written into is locked (flock on ".zelvato.lock", removed
+//   again when the staging ends) from the first file begun there until the
+//   staging ends; another run waits a few seconds for it, then is refused with
+//   the folder's name. Taking the lock
+//   also finishes what a killed run left: its journal is completed or rolled
+//   back, and temporary files of the staging's naming are removed, as no live
+//   run can hold them.
+// - commit() makes every new file durable (write-back started for all of them,
+//   then each waited for), writes a journal (".zelvato.journal") in each folder
+//   that gets more than one change, naming each target, its new file and the
+//   link that keeps its earlier file, and only then renames. A failed rename
+//   or a stop request (asked before every rename) rolls the renamed files
+//   back; a kill leaves the journal for the next run in the folder. A folder
+//   with one change needs none: its one rename is whole or not done.
+//
+// Nothing throws.
+class StagedFiles {
+ public:
+  StagedFiles() = default;
+  ~StagedFiles();  // removes whatever was not committed
+  StagedFiles(const StagedFiles&) = delete;
+  StagedFiles& operator=(const StagedFiles&) = delete;
+
+  // Starts the file that will replace `target`. Refused when the target is a
+  // folder or a device (also behind a link), a file the user may not write, or
+  // when another run holds its folder.
+  bool begin(const std::string& target);
+  // Appends to the file begun for `target`.
+  bool append(const std::string& target, std::string_view bytes);
+  // The commit also removes the files "BASE###.html" in `folder` numbered above
+  // `highestPage` (pages an earlier, longer run left), with the same roll-back.
+  // Only names of exactly that form go: the number as the pages are named.
+  void retireStalePages(const std::string& folder, const std::string& baseName, std::int32_t highestPage);
+  // Flushes every file to disk, then puts each in its target's place.
+  bool commit();
+  // Removes every file not yet committed.
+  void discard();
+  // The end of a run: a completed run's files are put in place (false when
+  // that fails, and then none is); any other run's are removed (true).
+  bool conclude(bool completed) {
+    if (completed && commit()) return true;
+    discard();
+    return !completed;
+  }
+  // A file that begin() refuses to replace, under any name (the source file).
+  void keepIntact(const std::string& path);
+  // Asked before every flush and every rename of commit() (and while waiting
+  // for a folder's lock): true stops the commit, which then rolls back the
+  // files already renamed. A host may yield to its events here.
+  void stopWhen(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+
+  // Takes over every file `other` has staged and not committed, with its
+  // folder locks; `other` is left empty.
+  void adopt(StagedFiles& other);
+  // Puts the files of several runs in place: write-back is started for every
+  // file of every run, then each run commits as commit() does. A run whose
+  // file fails keeps its failure and its targets stay as they were; the other
+  // runs go on. Tells for each run whether its files are in place.
+  static std::vector<bool> commitTogether(std::span<StagedFiles* const> runs);
+
+  // The first failure of the run.
+  const std::optional<FileFailure>& failure() const { return failure_; }
+  // The files of an earlier run that the commit removed (retireStalePages).
+  const std::vector<std::string>& retiredFiles() const { return retired_; }
+
+  // One step of a commit, in the journal and in memory.
+  struct Step {
+    std::string folder;     // with no trailing separator
+    std::string target;     // the name in the folder
+    std::string temporary;  // the new file's name; empty when the target is only removed
+    std::string backup;     // the name that keeps the earlier file; empty when there was none
+    dev_t device = 0;       // of the new file
+    ino_t inode = 0;
+  };
+
+ private:
+  struct Staged {
+    std::string target;
+    std::string temporary;
+    dev_t device = 0;
+    ino_t inode = 0;
+    int fd = -1;             // open while it is among the files written last
+    std::uint64_t used = 0;  // when it was last written, for choosing which to close
+    std::string pending;     // bytes appended and not yet written
+    bool writeBackStarted = false;
+  };
+  struct Retirement {
+    std::string folder;
+    std::string baseName;
+    std::int32_t highestPage;
+  };
+  struct HeldLock {
+    dev_t device;  // of the folder
+    ino_t inode;
+    int fd;
+    std::string path;  // of the lock file; empty where the file system has no locks
+  };
+  Staged* find(const std::string& target);
+  int reopen(const Staged& file, int flags);
+  bool writePending(Staged& file, std::string_view more = {});
+  bool keepFewOpen(const Staged* writing);
+  void startWriteBack(Staged& file);
+  bool settle();
+  bool makeDurable();
+  void closeAll();
+  bool lockFolder(const std::string& folder);
+  bool planSteps(std::vector<Step>& steps);
+  bool fail(const std::string& path);
+  bool fail(const std::string& path, std::string_view reason);
+  void releaseLocks();
+
+  std::vector<Staged> files_;
+  std::set<std::pair<dev_t, ino_t>> targetFiles_;  // the earlier files the run replaces
+  std::vector<Retirement> retirements_;
+  std::vector<HeldLock> locks_;
+  std::vector<std::string> retired_;
+  std::optional<FileFailure> failure_;
+  std::optional<std::pair<dev_t, ino_t>> kept_;
+  std::function<bool()> stopRequested_;
+  std::uint64_t writes_ = 0;
+  int openFiles_ = 0;
+};
+
+// While one is open on a thread, a StagedFiles::commit() on that thread puts
+// nothing in place: it hands its files over to `into` and reports success, so
+// that the caller can commit the files of several runs together.
+class DeferredCommit {
+ public:
+  explicit DeferredCommit(StagedFiles& into);
+  ~DeferredCommit();
+  DeferredCommit(const DeferredCommit&) = delete;
+  DeferredCommit& operator=(const DeferredCommit&) = delete;
+
+ private:
+  StagedFiles* previous_;
+};
+
+// For tests only: points where a test can stop or kill a commit, and the time
+// a run waits for a locked folder.
+namespace stagingTestHooks {
+// Called before the n-th rename or removal of a commit (counting from 0).
+inline void (*beforeRename)(int n) = nullptr;
+inline std::chrono::milliseconds lockWait{3000};
+// How many new files stay open at once; 0: as many as the descriptor limit allows.
+inline int filesKeptOpen = 0;
+// What the staging asked of the system since the counts were last set to 0:
+// opens of new files (their making included), waits for a file's data to be
+// durable, waits for a folder, journals written.
+struct SystemCalls {
+  std::atomic<int> fileOpens{0};
+  std::atomic<int> fileSyncs{0};
+  std::atomic<int> folderSyncs{0};
+  std::atomic<int> journals{0};
+};
+inline SystemCalls calls;
+}  // namespace stagingTestHooks
+
+}  // namespace zelvato

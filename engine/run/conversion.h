@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/conversion_host.h"
+#include "document/conversion_settings.h"
+#include "io/file_system.h"
+#include "write/document_sink.h"
+
+namespace zelvato {
+
+// One whole conversion after the run's checks, the same for the window and the
+// command line, as a pipeline: the source is read into a document (plain text
+// or Aozora Bunko notation), handed to the writer, set into grid blocks when
+// the writer reads them, and the writer is finished with the outcome. The run
+// owns stop and progress: the host is asked for a stop before every character.
+// False when the grid holds no cell, the run was stopped or the writer failed.
+// `notationReport`, when given, receives what the reading of the notation found.
+bool convertText(std::u16string_view source, const ConversionSettings& settings, DocumentSink& sink,
+                 ConversionHost& host, std::size_t* unreadAnnotations = nullptr,
+                 std::u16string* notationReport = nullptr);
+
+// What a caller may add to a run's files.
+struct RunFiles {
+  std::string keepIntact;                 // a file no output may replace: the source file
+  std::optional<FileFailure> failure;     // after the run: the file whose write failed, and why
+  std::size_t unreadAnnotations = 0;      // after the run: the annotations nothing could show
+  std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
+  std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
+};
+
+// The writer the settings choose: grid HTML pages, flowing vertical HTML, or
+// an EPUB with its text as a flowing page in the preview.
+std::unique_ptr<DocumentSink> makeWriter(const ConversionSettings& settings,
+                                         const std::string& previewFilePath, ConversionHost& host);
+
+// The conversion to the writer the settings choose: the preview file (when its path is not
+// empty; it must have been begun), the host's HTML pane and the output files
+// of the settings. The output files take their targets' places only when the
+// whole run succeeded. `files`, when given, then names the file whose write failed.
+bool convertText(std::u16string_view source, const ConversionSettings& settings,
+                 const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
+
+}  // namespace zelvato

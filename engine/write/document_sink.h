@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/document.h"
+#include "document/grid_block.h"
+#include "io/file_system.h"
+
+namespace zelvato {
+
+// A writer of one conversion: it is handed the document once it has been read,
+// then, when it asks for them, the grid typesetter's blocks in order, and
+// finally whether the run completed. A writer that sets the text itself (from
+// the document alone) never asks for blocks. Nothing of a writer is called
+// back by an earlier stage; a false return ends the run on its failure path.
+class DocumentSink {
+ public:
+  virtual ~DocumentSink() = default;
+
+  // Whether the writer reads the grid typesetter's blocks.
+  virtual bool wantsBlocks() const { return true; }
+  virtual bool begin(const Document& document) = 0;
+  // One column block in order; a block that holds no cell comes only when it
+  // ends its page (a page break where no block is pending).
+  virtual bool block(const GridBlock& block) = 0;
+  // The end of the run: a completed run puts its files in place, any other
+  // leaves the earlier files as they were.
+  virtual bool finish(bool completed) = 0;
+
+  // The file whose write failed first, and why.
+  virtual std::optional<FileFailure> failure() const { return std::nullopt; }
+  // No output of the run may replace this file (the source file).
+  virtual void keepIntact(const std::string& /*path*/) {}
+  // The pages of an earlier, longer run that the run removed.
+  virtual std::vector<std::string> retiredFiles() const { return {}; }
+};
+
+}  // namespace zelvato

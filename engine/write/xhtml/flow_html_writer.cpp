@@ -1,0 +1,151 @@
+#include "write/xhtml/flow_html_writer.h"
+
+#include <exception>
+
+#include "document/document_title.h"
+#include "document/number_text.h"
+#include "io/illustration_files.h"
+#include "text/codepage.h"
+#include "text/html_text.h"
+#include "text/unicode_text.h"
+#include "typeset/grid_typesetter.h"
+#include "write/page_output.h"
+
+namespace zelvato {
+namespace {
+
+std::u16string pageLink(const ConversionSettings& settings, std::int32_t pageNumber,
+                        std::u16string_view caption) {
+  return u"<a href=\"" +
+         escapeAttribute(linkPath(settings.fileBaseName + formatNumber(pageNumber, 3) + u".html")) + u"\">" +
+         std::u16string(caption) + u"</a>";
+}
+
+// The foot of a page file: links and page number as the page options ask.
+std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t pageNumber, bool lastPage) {
+  if (!settings.addPageLinks && !settings.addPageNumbers) return {};
+  std::u16string footer = u"<nav class=\"pages\">";
+  if (settings.addPageLinks && pageNumber > 1) footer += pageLink(settings, pageNumber - 1, u"前頁へ") + u" ";
+  if (settings.addPageNumbers) footer += u"- " + formatNumber(pageNumber, 1) + u"頁 -";
+  if (settings.addPageLinks && !lastPage) footer += u" " + pageLink(settings, pageNumber + 1, u"次頁へ");
+  return footer + u"</nav>\n";
+}
+
+// The sections as a page in `pageFolder` shows them: an illustration's picture
+// beside the source is linked from there.
+XhtmlOptions flowOptions(const ConversionSettings& settings, const std::string& pageFolder) {
+  XhtmlOptions options;
+  options.tateChuYoko = settings.tateChuYoko;
+  options.editorNotes = settings.showEditorNotes;
+  if (!settings.sourceFolder.empty())
+    options.illustrationLink = [folder = settings.sourceFolder,
+                                pageFolder](std::u16string_view target) -> std::optional<std::u16string> {
+      const auto picture = readIllustration(folder, target);
+      if (!picture) return std::nullopt;
+      return illustrationLink(picture->path, pageFolder);
+    };
+  return options;
+}
+
+}  // namespace
+
+std::u16string flowHtmlPage(const ConversionSettings& settings, const Document& document,
+                            std::u16string_view body, std::u16string_view footer) {
+  const std::u16string_view charset =
+      settings.outputEncoding == OutputEncoding::utf8 ? u"UTF-8" : u"Shift_JIS";
+  std::u16string page =
+      u"<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"" + std::u16string(charset) +
+      u"\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+      escapeText(settings.htmlTitle) + u"</title>\n";
+  if (!document.author.empty())
+    page += u"<meta name=\"author\" content=\"" + escapeAttribute(document.author) + u"\">\n";
+  page += u"<meta name=\"generator\" content=\"" + generatorName() + u"\">\n<style>\n" +
+          xhtmlStyleSheet(settings, gridLayoutOptions(settings).charsPerLine, false) +
+          u"nav.pages { writing-mode: horizontal-tb; text-align: center; margin: 1em; "
+          u"}\n</style>\n</head>\n<body>\n";
+  page += body;
+  page += footer;
+  page += u"</body>\n</html>\n";
+  return page;
+}
+
+FlowHtmlWriter::FlowHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
+                               ConversionHost& host)
+    : settings_(settings), previewFilePath_(std::move(previewFilePath)), host_(host) {
+  outputFiles_.stopWhen([&host] {
+    host.yieldToEvents();
+    return host.stopRequested();
+  });
+}
+
+std::optional<FileFailure> FlowHtmlWriter::failure() const {
+  return outputFiles_.failure();
+}
+
+bool FlowHtmlWriter::writeFile(const std::string& path, const std::u16string& page) {
+  return outputFiles_.begin(path) && outputFiles_.append(path, encodePage(settings_, page));
+}
+
+bool FlowHtmlWriter::begin(const Document& document) {
+  try {
+    settings_ = withDocumentTitle(settings_, document);
+    // The pictures of illustrations are linked from the folder of the page
+    // that shows them: a page written into another folder is made again.
+    const std::string previewFolder = previewFilePath_.empty() ? "." : folderOfPath(previewFilePath_);
+    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_, previewFolder));
+    const auto sectionsIn = [&](const std::string& folder) {
+      return settings_.sourceFolder.empty() || folder == previewFolder
+                 ? sections
+                 : xhtmlSections(document, flowOptions(settings_, folder));
+    };
+    const auto wholePage = [&](const std::vector<XhtmlSection>& parts) {
+      std::u16string whole;
+      for (const XhtmlSection& section : parts) whole += section.body;
+      return flowHtmlPage(settings_, document, whole);
+    };
+    const std::u16string page = wholePage(sections);
+    // The preview is staged like the outputs: its generator line, then this page.
+    if (!previewFilePath_.empty() &&
+        !(outputFiles_.begin(previewFilePath_) &&
+          outputFiles_.append(previewFilePath_, previewStart(settings_) + encodePage(settings_, page))))
+      return false;
+    if (settings_.outputMode == OutputMode::singleFile) {
+      const std::string path = textToPath(settings_.singleFilePath);
+      const std::string folder = folderOfPath(path);
+      if (!writeFile(path, folder == previewFolder || settings_.sourceFolder.empty()
+                               ? page
+                               : wholePage(sectionsIn(folder))))
+        return false;
+    }
+    if (settings_.outputMode == OutputMode::pageFiles) {
+      const std::vector<XhtmlSection> pages =
+          sectionsIn(folderOfPath(textToPath(pageFileName(settings_, 1))));
+      const auto count = static_cast<std::int32_t>(pages.size());
+      for (std::int32_t n = 1; n <= count; ++n) {
+        const XhtmlSection& section = pages[static_cast<std::size_t>(n - 1)];
+        // A page that begins with a heading is named after it.
+        ConversionSettings pageSettings = settings_;
+        if (!section.openingHeading.empty()) pageSettings.htmlTitle = section.openingHeading;
+        const std::u16string file =
+            flowHtmlPage(pageSettings, document, section.body, flowPageFooter(settings_, n, n == count));
+        if (!writeFile(textToPath(pageFileName(settings_, n)), file)) return false;
+      }
+      // Pages of an earlier, longer run would follow the new last page.
+      if (count > 0)
+        outputFiles_.retireStalePages(folderOfPath(textToPath(pageFileName(settings_, count))),
+                                      textToPath(settings_.fileBaseName), count);
+    }
+    host_.blockMarkupFinished(page);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool FlowHtmlWriter::finish(bool completed) {
+  if (finished_) return true;
+  finished_ = true;
+  return outputFiles_.conclude(completed);
+}
+
+}  // namespace zelvato
