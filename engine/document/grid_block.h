@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -102,5 +103,9 @@ class GridBlock {
   std::vector<GridCell> cells_;
   std::vector<std::uint8_t> returns_;
 };
+
+// Called with each finished block (and a cell-less block that ends its page);
+// false ends the typesetting at once.
+using BlockHandler = std::function<bool(const GridBlock& block)>;
 
 }  // namespace zelvato

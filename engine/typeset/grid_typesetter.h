@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "document/conversion_host.h"
 #include "document/conversion_settings.h"
 #include "document/document.h"
@@ -34,10 +32,6 @@ GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings);
 
 // The grid a run lays out into; it holds no cell when the sides are unusable.
 GridBlock makeGrid(const GridLayoutOptions& options);
-
-// Called with each finished block (and a cell-less block that ends its page);
-// false ends the typesetting at once.
-using BlockHandler = std::function<bool(const GridBlock& block)>;
 
 // Sets the document into column blocks of the grid, cell by cell: every
 // character widened to full width (a half-width kana and its voiced mark become
