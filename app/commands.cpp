@@ -21,6 +21,7 @@
 #include "source_loading.h"
 #include "source_saving.h"
 #include "source_text_edit.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 
@@ -46,7 +47,7 @@ void chooseFileAndAsk(ui::frmMain& window) {
 
 void saveHtml(ui::frmMain& window) {
   window.showTab(ui::Tab::output);
-  window.chooseOutputMode(OutputMode::singleFile);
+  window.chooseOutputMode(writerKeys::singleFile);
   // An empty source is loaded first; the file is read on a worker, so the rest follows its end.
   if (window.sourceLength() == 0) {
     openSourceFile(window, [&window] { chooseFileAndAsk(window); });

@@ -19,6 +19,7 @@
 #include "options/settings_check.h"
 #include "temp_folder.h"
 #include "window_conversion_host.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 
@@ -217,7 +218,7 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
       run->settings.sourceFolder = QFileInfo(window.sourceFilePath()).absolutePath().toStdU16String();
     if (kind == ConversionKind::preview) {
       // The preview alone: no output file is touched.
-      run->settings.outputMode = OutputMode::showOnly;
+      run->settings.outputMode = writerKeys::showOnly;
       run->settings.accessibleText = false;
     }
     if (const auto problem = checkSettings(run->settings, static_cast<std::size_t>(window.sourceLength()))) {

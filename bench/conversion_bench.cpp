@@ -15,6 +15,7 @@
 #include "bench_texts.h"
 #include "run/conversion.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -70,10 +71,10 @@ void BM_epubAgainstGridSingleFile(benchmark::State& state) {
   ConversionSettings common;
   common.aozoraNotation = common.kinsoku = common.tateChuYoko = true;
   ConversionSettings grid = common;
-  grid.outputMode = OutputMode::singleFile;
+  grid.outputMode = writerKeys::singleFile;
   grid.singleFilePath = utf8ToUtf16(folder.path() + "/novel.html");
   ConversionSettings epub = common;
-  epub.outputMode = OutputMode::epub;
+  epub.outputMode = writerKeys::epub;
   epub.epubFilePath = utf8ToUtf16(folder.path() + "/novel.epub");
   timeInTurn(state, grid, epub, "grid", "epub");
   state.counters["epub_kb"] = benchmark::Counter(
@@ -90,7 +91,7 @@ void BM_everyOptionAgainstPlainConversion(benchmark::State& state) {
     return;
   }
   ConversionSettings plain;
-  plain.outputMode = OutputMode::singleFile;
+  plain.outputMode = writerKeys::singleFile;
   plain.singleFilePath = utf8ToUtf16(folder.path() + "/plain.html");
   ConversionSettings every = plain;
   every.aozoraNotation = every.kinsoku = every.tateChuYoko = true;

@@ -15,6 +15,7 @@
 #include "pdf_manuscript_writer.h"
 #include "run/conversion.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -58,7 +59,7 @@ void BM_novelAsManuscriptGridHtml(benchmark::State& state) {
   const std::u16string source = bench::novel();
   const std::string folder = benchFolder();
   ConversionSettings settings = manuscript();
-  settings.outputMode = OutputMode::singleFile;
+  settings.outputMode = writerKeys::singleFile;
   settings.singleFilePath = utf8ToUtf16(folder + "/novel.html");
   for (auto _ : state) {
     bench::QuietHost host;

@@ -20,6 +20,7 @@
 #include "run/conversion.h"
 #include "text/codepage.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -129,21 +130,21 @@ void measure(benchmark::State& state, ConversionSettings settings, bool previewA
 
 void BM_PreviewAndSingleFile(benchmark::State& state) {
   ConversionSettings s;
-  s.outputMode = OutputMode::singleFile;
+  s.outputMode = writerKeys::singleFile;
   measure(state, s, false);
 }
 BENCHMARK(BM_PreviewAndSingleFile)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_PreviewApartAndSingleFile(benchmark::State& state) {
   ConversionSettings s;
-  s.outputMode = OutputMode::singleFile;
+  s.outputMode = writerKeys::singleFile;
   measure(state, s, true);
 }
 BENCHMARK(BM_PreviewApartAndSingleFile)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_PageFilesOneBlockEach(benchmark::State& state) {
   ConversionSettings s;
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.columnsPerPage = u"1";
   s.addPageLinks = s.addPageNumbers = true;
   measure(state, s, false);

@@ -37,6 +37,7 @@
 #include "source_text_edit.h"
 #include "twips.h"
 #include "up_down.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato::ui {
 
@@ -853,7 +854,17 @@ void frmMain::setLoading(bool loading) {
   ssTabMain_->setEnabled(!loading);
 }
 
-void frmMain::chooseOutputMode(OutputMode mode) {
+// The button of a medium: the window's buttons stand in the order the writer
+// registry remembers the media by ("0" to "3").
+QRadioButton* frmMain::outputOption(std::string_view mode) const {
+  const WriterEntry* writer = findWriter(mode);
+  const int index = writer != nullptr
+                        ? QString::fromLatin1(writer->remembered.data(), writer->remembered.size()).toInt()
+                        : 0;
+  return optOutput_[static_cast<std::size_t>(index)];
+}
+
+void frmMain::chooseOutputMode(std::string_view mode) {
   QRadioButton* option = outputOption(mode);
   // Selecting the option runs its rule as a click would; an option already
   // selected raises no change, so its rule is run here.

@@ -82,7 +82,7 @@ class frmMain : public QMainWindow {
   void setLoading(bool loading);
 
   // Selects the output mode's option, and runs its rule also when it was selected already.
-  void chooseOutputMode(OutputMode mode);
+  void chooseOutputMode(std::string_view mode);
 
   bool closeAllowed() const { return closeAllowed_; }
   void setCloseAllowed(bool allowed) { closeAllowed_ = allowed; }
@@ -216,7 +216,7 @@ class frmMain : public QMainWindow {
                     int height = 0);
   void giveFocusToTabStrip();
   // optOutput(i) is the option of the output mode i.
-  QRadioButton* outputOption(OutputMode mode) const { return optOutput_[static_cast<std::size_t>(mode)]; }
+  QRadioButton* outputOption(std::string_view mode) const;
 
   // What the members of the control arrays hold.
   enum AppearanceBox {

@@ -8,13 +8,14 @@
 #include <charconv>
 #include <optional>
 
+#include "document/number_text.h"
 #include "font_chooser.h"
 #include "frm_main.h"
 #include "frm_main_texts.h"
-#include "document/number_text.h"
 #include "options/option_table.h"
 #include "source_text_edit.h"
 #include "up_down.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato::ui {
 
@@ -82,18 +83,18 @@ void frmMain::optOutput_Click() {
   // disabled and keeps its contents. The book is always UTF-8 and real text,
   // so the encoding and the grid's reading text do not apply to it.
   const struct {
-    OutputMode mode;
+    std::string_view mode;
     std::initializer_list<QWidget*> controls;
   } modeControls[] = {
-      {OutputMode::singleFile, {txtOutput_[singleFileBox], cmdFileSelect_}},
-      {OutputMode::pageFiles,
+      {writerKeys::singleFile, {txtOutput_[singleFileBox], cmdFileSelect_}},
+      {writerKeys::pageFiles,
        {txtOutput_[outputFolderBox], txtOutput_[baseNameBox], cmdFolderSelect_, chkOutput_[pageLinksBox],
         chkOutput_[pageNumbersBox], txtPageColum_, updnColumnPage_}},
-      {OutputMode::epub, {txtOutput_[epubFileBox], cmdEpubSelect_}},
+      {writerKeys::epub, {txtOutput_[epubFileBox], cmdEpubSelect_}},
   };
   for (const auto& m : modeControls)
     for (QWidget* w : m.controls) w->setEnabled(outputOption(m.mode)->isChecked());
-  const bool epub = outputOption(OutputMode::epub)->isChecked();
+  const bool epub = outputOption(writerKeys::epub)->isChecked();
   for (QWidget* w : {static_cast<QWidget*>(optEncoding_[0]), static_cast<QWidget*>(optEncoding_[1]),
                      static_cast<QWidget*>(chkAccessibleText_)})
     w->setEnabled(!epub);
@@ -210,8 +211,15 @@ ConversionSettings frmMain::readSettings() const {
       }
     }
   }
-  s.outputMode = OutputMode::showOnly;
-  for (const OutputMode mode : {OutputMode::singleFile, OutputMode::pageFiles, OutputMode::epub})
+  // The media's files and folder are bound by the writer registry.
+  for (const WriterEntry& w : writerRegistry()) {
+    const QString name =
+        QString::fromLatin1(w.pathControl.data(), static_cast<qsizetype>(w.pathControl.size()));
+    if (const auto* box = w.pathControl.empty() ? nullptr : findChild<QLineEdit*>(name))
+      setOutputPath(s, w, box->text().toStdU16String());
+  }
+  s.outputMode = writerKeys::showOnly;
+  for (const std::string_view mode : {writerKeys::singleFile, writerKeys::pageFiles, writerKeys::epub})
     if (outputOption(mode)->isChecked()) s.outputMode = mode;
   return s;
 }

@@ -14,6 +14,7 @@
 
 #include "frm_main.h"
 #include "options/option_table.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato::ui {
 
@@ -151,7 +152,7 @@ const std::vector<SettingEntry>& settingsTable() {
         {"layout/rule", "chkOpt(3)", K::check, 0, [](const S& s) { return flag(s.addRule); }},
         {"layout/center", "chkOpt(5)", K::check, 0, [](const S& s) { return flag(s.centerText); }},
         {"output/mode", "optOutput", K::choice, 4,
-         [](const S& s) { return QString::number(static_cast<int>(s.outputMode)); }},
+         [](const S& s) { return latin(chosenWriter(s)->remembered); }},
         {"output/file", "txtOutput(0)", K::text, 0, [](const S& s) { return text(s.singleFilePath); }},
         {"output/epubFile", "txtOutput(5)", K::text, 0, [](const S& s) { return text(s.epubFilePath); }},
         {"output/folder", "txtOutput(1)", K::text, 0, [](const S& s) { return text(s.outputFolder); }},

@@ -4,13 +4,15 @@
 
 #include <vector>
 
+#include "options/command_line.h"
 #include "options/option_table.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato::convert {
 namespace {
 
-// getopt_long's table, made from the option table: option i is value
+// getopt_long's table, made from the command line's flags: flag i is value
 // firstValue + 2 i, its "--no-" form the next value; far from the characters
 // getopt_long returns for its own findings.
 constexpr int firstValue = 1000;
@@ -18,19 +20,18 @@ struct LongOptions {
   std::vector<std::string> names;
   std::vector<option> table;
   LongOptions() {
-    const auto entries = optionTable();
-    names.reserve(2 * entries.size());
-    for (const OptionEntry& o : entries) {
-      names.emplace_back(o.flag);
-      if (o.type == OptionType::flag) names.push_back("no-" + std::string(o.flag));
+    const auto& flags = commandLineFlags();
+    names.reserve(2 * flags.size());
+    for (const CommandLineFlag& f : flags) {
+      names.emplace_back(f.flag);
+      if (f.negatable) names.push_back("no-" + std::string(f.flag));
     }
     std::size_t name = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = 0; i < flags.size(); ++i) {
       const int value = firstValue + 2 * static_cast<int>(i);
-      const bool takesValue = entries[i].type != OptionType::flag && entries[i].type != OptionType::action;
+      const bool takesValue = !flags[i].valueName.empty();
       table.push_back({names[name++].c_str(), takesValue ? required_argument : no_argument, nullptr, value});
-      if (entries[i].type == OptionType::flag)
-        table.push_back({names[name++].c_str(), no_argument, nullptr, value + 1});
+      if (flags[i].negatable) table.push_back({names[name++].c_str(), no_argument, nullptr, value + 1});
     }
     table.push_back({nullptr, 0, nullptr, 0});
   }
@@ -59,9 +60,6 @@ std::string setValue(const OptionEntry& o, const char* given, ConversionSettings
     case OptionType::path:
       // File names stay the bytes given.
       s.*o.text = pathToText(given);
-      // The page file name follows the folder directly, so it must end with a separator.
-      if (o.folder && !(s.*o.text).empty() && (s.*o.text).back() != u'/') s.*o.text += u'/';
-      if (o.selectsMode) s.outputMode = *o.selectsMode;
       break;
     case OptionType::choice: {
       for (const OptionChoice& c : o.choices) {
@@ -79,6 +77,16 @@ std::string setValue(const OptionEntry& o, const char* given, ConversionSettings
   return {};
 }
 
+// Chooses the medium and names its file or folder.
+void chooseMedium(const WriterEntry& w, const char* given, ConversionSettings& s) {
+  // File names stay the bytes given.
+  std::u16string path = pathToText(given);
+  // The page file name follows the folder directly, so it must end with a separator.
+  if (w.destination == Destination::folder && !path.empty() && path.back() != u'/') path += u'/';
+  s.outputMode = std::string(w.key);
+  setOutputPath(s, w, std::move(path));
+}
+
 }  // namespace
 
 std::string usageText() {
@@ -88,22 +96,23 @@ std::string usageText() {
       "Turns Japanese text into HTML that reads as vertical writing.\n"
       "FILE is code page 932, UTF-8, or UTF-16/UTF-32 text with byte-order mark;\n"
       "without FILE, or when FILE is -, standard input is read.\n"
-      "Without --single, --pages, --epub, --pdf or --out-dir the markup goes to standard output in UTF-8.\n";
+      "Without " +
+      mediaFlags("or", "--out-dir") + " the markup goes to standard output in UTF-8.\n";
   constexpr std::size_t helpColumn = 25;
   std::optional<OptionGroup> group;
-  for (const OptionEntry& o : optionTable()) {
-    if (o.group != group) {
-      group = o.group;
-      text += "\n" + std::string(groupHeading(o.group)) + ":\n";
+  for (const CommandLineFlag& f : commandLineFlags()) {
+    if (f.group != group) {
+      group = f.group;
+      text += "\n" + std::string(groupHeading(f.group)) + ":\n";
     }
-    std::string label = "  --" + std::string(o.flag);
-    if (!o.valueName.empty()) label += "=" + std::string(o.valueName);
-    if (o.type == OptionType::flag && o.listNegation) label += ", --no-" + std::string(o.flag);
+    std::string label = "  --" + std::string(f.flag);
+    if (!f.valueName.empty()) label += "=" + std::string(f.valueName);
+    if (f.listNegation) label += ", --no-" + std::string(f.flag);
     text += label;
     text += label.size() < helpColumn - 1 ? std::string(helpColumn - label.size(), ' ')
                                           : "\n" + std::string(helpColumn, ' ');
-    text += o.help;
-    if (o.showStart) text += " (" + startValueText(o) + ")";
+    text += f.help;
+    if (f.showStart) text += " (" + startValueText(f) + ")";
     text += '\n';
   }
   return text +
@@ -118,7 +127,7 @@ std::string usageText() {
 
 ParseResult parseArguments(int argc, char** argv) {
   static const LongOptions longOptions;
-  const auto entries = optionTable();
+  const auto& flags = commandLineFlags();
   ParseResult result;
   ConvertOptions& options = result.options;
   ConversionSettings& s = options.settings;
@@ -133,11 +142,17 @@ ParseResult parseArguments(int argc, char** argv) {
       result.error = std::string("option '") + argv[optind - 1] + "' needs a value";
       return result;
     }
-    if (c < firstValue || c >= firstValue + 2 * static_cast<int>(entries.size())) {
+    if (c < firstValue || c >= firstValue + 2 * static_cast<int>(flags.size())) {
       result.error = std::string("unknown option '") + argv[optind - 1] + "'";
       return result;
     }
-    const OptionEntry& o = entries[static_cast<std::size_t>((c - firstValue) / 2)];
+    const CommandLineFlag& f = flags[static_cast<std::size_t>((c - firstValue) / 2)];
+    if (f.writer != nullptr) {
+      chooseMedium(*f.writer, optarg, s);
+      ++outputsGiven;
+      continue;
+    }
+    const OptionEntry& o = *f.option;
     if (o.type == OptionType::flag) {
       s.*o.onOff = (c - firstValue) % 2 == 0;
     } else if (o.key == "verbose") {
@@ -146,9 +161,6 @@ ParseResult parseArguments(int argc, char** argv) {
       options.showHelp = true;
     } else if (o.key == "version") {
       options.showVersion = true;
-    } else if (o.key == "pdfPath") {
-      options.pdfPath = optarg;
-      ++outputsGiven;
     } else if (o.key == "manuscript") {
       s.charsPerLine = u"20";
       s.linesPerColumn = u"20";
@@ -167,15 +179,12 @@ ParseResult parseArguments(int argc, char** argv) {
     } else {
       result.error = setValue(o, optarg, s);
       if (!result.error.empty()) return result;
-      if (o.selectsMode) ++outputsGiven;
     }
   }
   if (outputsGiven > 1) {
-    result.error = "only one of --single, --pages, --epub, --pdf and --out-dir can be given";
+    result.error = "only one of " + mediaFlags("and", "--out-dir") + " can be given";
     return result;
   }
-  options.pdfOnB4 = s.paperB4;
-  options.greyPaperLines = s.greyPaperLines;
   for (int i = optind; i < argc; ++i) options.inputPaths.emplace_back(argv[i]);
   if (options.outDir.empty()) {
     if (options.inputPaths.size() > 1) {
@@ -203,8 +212,10 @@ ParseResult parseArguments(int argc, char** argv) {
 }
 
 std::string flagFor(SettingField field) {
-  const OptionEntry* o = zelvato::optionFor(field);
-  return o != nullptr ? "--" + std::string(o->flag) : std::string();
+  if (const OptionEntry* o = zelvato::optionFor(field)) return "--" + std::string(o->flag);
+  for (const WriterEntry& w : writerRegistry())
+    if (w.pathField != nullptr && w.pathSetting == field) return "--" + std::string(w.flag);
+  return {};
 }
 
 }  // namespace zelvato::convert

@@ -19,9 +19,6 @@ struct ConvertOptions {
   std::string previewPath;              // empty: no preview file
   bool verbose = false;                 // also reports what the conversion left out
   bool force = false;                   // writes even an output far larger than the source
-  std::string pdfPath;                  // not empty: a PDF of manuscript paper instead of HTML
-  bool pdfOnB4 = false;                 // B4 paper rather than A4, landscape either way
-  bool greyPaperLines = false;          // grey ruled lines rather than red-brown
   bool showHelp = false;
   bool showVersion = false;
 };
@@ -31,13 +28,14 @@ struct ParseResult {
   std::string error;  // not empty when the command line cannot be used
 };
 
-// Reads the command line by the option table: every option of the table is
-// known here, by its flag, and nothing else.
+// Reads the command line by the option table and the writer registry: every
+// option of the table and every medium's flag is known here, and nothing else.
 ParseResult parseArguments(int argc, char** argv);
 
 std::string usageText();
 
-// The command-line option that sets `field` ("--chars-per-line"); empty when none does.
+// The command-line option that sets `field` ("--chars-per-line"); empty when none does
+// (the file of a medium without a field of its own is named by the medium's flag).
 std::string flagFor(SettingField field);
 
 }  // namespace zelvato::convert

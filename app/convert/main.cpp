@@ -30,6 +30,7 @@
 #include "text/messages.h"
 #include "text/unicode_text.h"
 #include "write/page_output.h"
+#include "write/registry/writer_registry.h"
 
 #ifdef ZELVATO_PDF
 #include <QGuiApplication>
@@ -167,9 +168,13 @@ bool convertSource(std::u16string_view source, const ConversionSettings& setting
   return convertText(source, settings, previewPath, host, &files);
 }
 
+// The medium the print library makes rather than the engine's writers.
+constexpr std::string_view pdfMedium = "pdf";
+
 // The PDF of manuscript paper in place of the markup; the face it was set in
 // is named when it is not the one asked for.
-int writePdf(const ConvertOptions& options, std::u16string_view source, bool fromFile) {
+int writePdf(const ConvertOptions& options, const std::string& target, std::u16string_view source,
+             bool fromFile) {
 #ifdef ZELVATO_PDF
   // Qt sees only the program's name: the options are the converter's.
   static char name[] = "zelvato-convert";
@@ -179,9 +184,9 @@ int writePdf(const ConvertOptions& options, std::u16string_view source, bool fro
   CommandLineHost host(false, source.size());
   print::PdfRun pdf;
   const print::ManuscriptOptions paper{
-      options.pdfOnB4 ? print::Paper::b4 : print::Paper::a4,
-      options.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
-  const bool converted = print::convertToPdf(source, options.settings, options.pdfPath, paper, host,
+      options.settings.paperB4 ? print::Paper::b4 : print::Paper::a4,
+      options.settings.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
+  const bool converted = print::convertToPdf(source, options.settings, target, paper, host,
                                              fromFile ? options.inputPath : std::string(), pdf);
   host.clearProgress();
   if (!pdf.faceUsed.isEmpty() && (pdf.faceFellBack || options.verbose))
@@ -195,7 +200,7 @@ int writePdf(const ConvertOptions& options, std::u16string_view source, bool fro
   }
   return 0;
 #else
-  (void)options, (void)source, (void)fromFile;
+  (void)options, (void)target, (void)source, (void)fromFile;
   explain("this build makes no PDF (it was built without the window's libraries)");
   return 2;
 #endif
@@ -205,7 +210,7 @@ int runSingle(const ConvertOptions& options) {
   ConversionSettings settings = options.settings;
   // Markup that goes only to standard output goes there in UTF-8, and a page
   // written there declares the encoding it is in.
-  if (settings.outputMode == OutputMode::showOnly && options.previewPath.empty() && options.pdfPath.empty())
+  if (settings.outputMode == writerKeys::showOnly && options.previewPath.empty())
     settings.outputEncoding = OutputEncoding::utf8;
 
   // The checks that need no source come before the source is read, so that a
@@ -223,9 +228,11 @@ int runSingle(const ConvertOptions& options) {
     return 2;
   }
   // Neither output may be the source file itself, under whatever name.
-  const std::string singlePath = textToPath(settings.singleFilePath);
-  const std::string epubPath = textToPath(settings.epubFilePath);
-  for (const std::string* output : {&singlePath, &epubPath, &options.previewPath, &options.pdfPath}) {
+  const WriterEntry* medium = chosenWriter(settings);
+  const std::string outputFile = medium != nullptr && medium->destination == Destination::file
+                                     ? textToPath(outputPath(settings, *medium))
+                                     : std::string();
+  for (const std::string* output : {&outputFile, &options.previewPath}) {
     if (fromFile && sameFile(*output, options.inputPath)) {
       say(sameAsSource);
       explain(*output + ": it is the source file");
@@ -257,8 +264,8 @@ int runSingle(const ConvertOptions& options) {
     if (options.verbose) explain(utf16ToUtf8(manuscriptSheetsText(manuscriptSheets(source, settings))));
   };
   installSignalHandlers();
-  if (!options.pdfPath.empty()) {
-    const int status = writePdf(options, source, fromFile);
+  if (settings.outputMode == pdfMedium) {
+    const int status = writePdf(options, outputFile, source, fromFile);
     if (status == 0) reportSheets();
     return status;
   }
@@ -266,7 +273,7 @@ int runSingle(const ConvertOptions& options) {
   if (fromFile) files.keepIntact = options.inputPath;
   // The pictures of illustrations lie beside the source file.
   if (fromFile) settings.sourceFolder = pathToText(folderOfPath(options.inputPath));
-  CommandLineHost host(settings.outputMode == OutputMode::showOnly, source.size());
+  CommandLineHost host(settings.outputMode == writerKeys::showOnly, source.size());
   // The preview file is staged with the output files: a failed run leaves it as it was.
   bool converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
@@ -358,7 +365,7 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
 // outputs are put in place together once every file has been converted.
 int runBatch(const ConvertOptions& options) {
   ConversionSettings settings = options.settings;
-  settings.outputMode = OutputMode::singleFile;
+  settings.outputMode = writerKeys::singleFile;
   settings.singleFilePath = pathToText(options.outDir);  // stands for every file's own name in the checks
   // The checks of the settings alone; the grid's need a source length, and any will do.
   if (const auto problem = checkSettings(settings, 1)) return refuse(*problem);

@@ -1,13 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <string>
 
 #include "document/number_text.h"
 
 namespace zelvato {
-
-// Where the output goes besides the HTML pane and the preview file.
-enum class OutputMode { showOnly, singleFile, pageFiles, epub };
 
 // How the text is set: in the grid of look-alike characters that any browser
 // shows, or as real text that the browser (or e-reader) sets vertically itself.
@@ -38,10 +37,17 @@ struct ConversionSettings {
   bool kanjiNumerals = true;
   bool doubleBracketForms = false;    // 『』 in look-alikes of their own, told apart from 「」
   bool unicodeVerticalForms = false;  // Unicode's vertical presentation forms instead of look-alikes
-  OutputMode outputMode = OutputMode::showOnly;
-  std::u16string singleFilePath;
-  std::u16string epubFilePath;
-  std::u16string outputFolder;  // ends with the path separator; the page file name follows directly
+  // Where the output goes besides the HTML pane and the preview file: the key
+  // of a medium in the writer registry (write/registry/writer_registry.h),
+  // "show" for none, "single", "pages", "epub", "text" ...
+  std::string outputMode = "show";
+  // The files of the first media, which the window binds to fields of their own.
+  std::u16string singleFilePath;  // "single"
+  std::u16string epubFilePath;    // "epub"
+  std::u16string outputFolder;  // "pages": ends with the path separator; the page file name follows directly
+  // The file (or folder) of every other medium, by its key: a medium added to
+  // the registry needs no field here.
+  std::map<std::string, std::u16string, std::less<>> outputPaths;
   std::u16string fileBaseName;
   std::u16string htmlTitle = u"タイトル未設定";
   // The folder of the source file, where the pictures of its illustrations

@@ -19,6 +19,7 @@ enum class SettingField {
   fileBaseName,
   htmlTitle,
   bodyTag,
+  outputPath,  // the file or folder of a medium that has no field of its own
   source,
 };
 

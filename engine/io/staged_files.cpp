@@ -2,19 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <map>
-#include <mutex>
-#include <random>
+
+#include "io/commit_journal.h"
 
 namespace zelvato {
 namespace {
@@ -23,19 +18,13 @@ constexpr const char* notRegularFile = "not a regular file";
 constexpr const char* isTheSource = "it is the source file";
 constexpr const char* namedTwice = "it is named for two outputs of the run";
 constexpr const char* replacedUnderfoot = "the new file was replaced by another";
-constexpr const char* lockName = ".zelvato.lock";
-constexpr const char* journalName = ".zelvato.journal";
-constexpr std::string_view journalHeader = "zelvato journal 1\n";
-constexpr std::string_view temporaryPrefix = ".zelvato-";
-constexpr std::size_t randomLength = 10;
-constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
 // Appended bytes are gathered up to this size before they are written.
 constexpr std::size_t gatheredBytes = 64 * 1024;
 // New files kept open at once, an eighth of the process's descriptors at most;
 // the others are reopened when needed. A run of a batch closes its files when
 // it hands them over, so runs on several threads stay within the limit.
-int filesKeptOpen() {
-  if (stagingTestHooks::filesKeptOpen > 0) return stagingTestHooks::filesKeptOpen;
+int filesKeptOpen(const StagingSeam& seam) {
+  if (seam.filesKeptOpen() > 0) return seam.filesKeptOpen();
   static const int kept = [] {
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 4;
@@ -43,242 +32,6 @@ int filesKeptOpen() {
     return static_cast<int>(std::clamp<rlim_t>(eighth, 4, 1024));
   }();
   return kept;
-}
-
-std::string inFolder(const std::string& folder, const std::string& name) {
-  return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-std::string nameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// ".zelvato-" + ten letters or digits + ".tmp" (a new file, a journal being
-// written) or ".old" (an earlier file kept until its commit is complete).
-bool isTemporaryName(std::string_view name) {
-  if (name.size() != temporaryPrefix.size() + randomLength + 4) return false;
-  if (name.substr(0, temporaryPrefix.size()) != temporaryPrefix) return false;
-  for (std::size_t i = 0; i < randomLength; ++i) {
-    const char c = name[temporaryPrefix.size() + i];
-    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
-  }
-  const std::string_view ending = name.substr(temporaryPrefix.size() + randomLength);
-  return ending == ".tmp" || ending == ".old";
-}
-
-std::string temporaryName(const char* ending) {
-  // One generator per thread: runs on several threads never share it.
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  std::string name(temporaryPrefix);
-  for (std::size_t i = 0; i < randomLength; ++i) name += letters[random() % (sizeof letters - 1)];
-  return name + ending;
-}
-
-// A fresh name in the folder that no other file has; the file is created with
-// it at once, so nobody can have planted anything under it.
-int createIn(const std::string& folder, std::string& name) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = temporaryName(".tmp");
-    const int fd =
-        ::open(inFolder(folder, name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-// A name for an earlier file's keeping link that nothing has yet.
-std::string freeBackupName(const std::string& folder) {
-  struct stat st {};
-  std::string name;
-  do name = temporaryName(".old");
-  while (::lstat(inFolder(folder, name).c_str(), &st) == 0);
-  return name;
-}
-
-void syncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ++stagingTestHooks::calls.folderSyncs;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-bool exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
-}
-
-bool isFile(const std::string& path, dev_t device, ino_t inode) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode;
-}
-
-// Whether the step's change is in place: the new file at the target, or the
-// target gone when it is only removed.
-bool applied(const StagedFiles::Step& step) {
-  const std::string target = inFolder(step.folder, step.target);
-  if (step.temporary.empty()) return !exists(target);
-  return isFile(target, step.device, step.inode);
-}
-
-// Puts every earlier file back and removes every new one, in the reverse order
-// of the commit; each step looks at what is there, so rolling back twice (after
-// a kill during a roll-back) does no harm. False when something could not be
-// put back (the journal is then kept for the next try).
-bool rollBack(const std::vector<StagedFiles::Step>& steps) {
-  bool complete = true;
-  for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-    const std::string target = inFolder(step->folder, step->target);
-    const std::string backup = step->backup.empty() ? std::string() : inFolder(step->folder, step->backup);
-    const bool hasBackup = !backup.empty() && exists(backup);
-    if (!step->temporary.empty()) {
-      const std::string temporary = inFolder(step->folder, step->temporary);
-      if (isFile(temporary, step->device, step->inode)) ::unlink(temporary.c_str());
-      if (isFile(target, step->device, step->inode)) {
-        if (hasBackup ? ::rename(backup.c_str(), target.c_str()) != 0 : ::unlink(target.c_str()) != 0)
-          complete = false;
-        continue;
-      }
-    }
-    if (!hasBackup) continue;
-    // The target still holds the earlier file (the backup is a second link to
-    // it), or it was moved aside and must come back.
-    if (exists(target) ? ::unlink(backup.c_str()) != 0 : ::rename(backup.c_str(), target.c_str()) != 0)
-      complete = false;
-  }
-  return complete;
-}
-
-void removeBackups(const std::vector<StagedFiles::Step>& steps) {
-  for (const auto& step : steps)
-    if (!step.backup.empty()) ::unlink(inFolder(step.folder, step.backup).c_str());
-}
-
-// A name the journal may hold: one name in the folder, never a path.
-bool isPlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-}
-
-std::string journalText(const std::vector<StagedFiles::Step>& steps) {
-  std::string text(journalHeader);
-  for (const auto& step : steps) {
-    for (const std::string* field : {&step.target, &step.temporary, &step.backup}) {
-      text += *field;
-      text += '\0';
-    }
-    text += std::to_string(step.device);
-    text += '\0';
-    text += std::to_string(step.inode);
-    text += '\0';
-  }
-  return text;
-}
-
-std::optional<std::vector<StagedFiles::Step>> readJournal(const std::string& folder,
-                                                          const std::string& text) {
-  if (text.compare(0, journalHeader.size(), journalHeader) != 0) return std::nullopt;
-  std::vector<std::string> fields;
-  std::size_t at = journalHeader.size();
-  while (at < text.size()) {
-    const std::size_t end = text.find('\0', at);
-    if (end == std::string::npos) return std::nullopt;
-    fields.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  if (fields.size() % 5 != 0) return std::nullopt;
-  std::vector<StagedFiles::Step> steps;
-  for (std::size_t i = 0; i < fields.size(); i += 5) {
-    StagedFiles::Step step;
-    step.folder = folder;
-    step.target = fields[i];
-    step.temporary = fields[i + 1];
-    step.backup = fields[i + 2];
-    if (!isPlainName(step.target)) return std::nullopt;
-    if (!step.temporary.empty() && !isTemporaryName(step.temporary)) return std::nullopt;
-    if (!step.backup.empty() && !isTemporaryName(step.backup)) return std::nullopt;
-    try {
-      step.device = static_cast<dev_t>(std::stoull(fields[i + 3]));
-      step.inode = static_cast<ino_t>(std::stoull(fields[i + 4]));
-    } catch (const std::exception&) {
-      return std::nullopt;
-    }
-    steps.push_back(std::move(step));
-  }
-  return steps;
-}
-
-// Writes the journal of one folder's steps, whole or not at all.
-bool writeJournal(const std::string& folder, const std::vector<StagedFiles::Step>& steps) {
-  std::string name;
-  const int fd = createIn(folder, name);
-  if (fd < 0) return false;
-  ++stagingTestHooks::calls.journals;
-  const bool written = writeAll(fd, journalText(steps)) && ::fdatasync(fd) == 0;
-  int error = errno;
-  ::close(fd);
-  const std::string path = inFolder(folder, name);
-  if (written && ::rename(path.c_str(), inFolder(folder, journalName).c_str()) == 0) {
-    syncFolder(folder);
-    return true;
-  }
-  if (written) error = errno;
-  ::unlink(path.c_str());
-  errno = error;
-  return false;
-}
-
-// Its removal need not reach the disk at once: a journal found again after a
-// crash describes steps all done (or all undone), which the next run only confirms.
-void removeJournal(const std::string& folder) {
-  ::unlink(inFolder(folder, journalName).c_str());
-}
-
-// What a run killed in this folder left: its journal is completed when every
-// step was done, else rolled back; then its temporary files go. Only a journal
-// of the user's own is followed.
-void recoverFolder(const std::string& folder) {
-  const std::string journal = inFolder(folder, journalName);
-  struct stat st {};
-  if (::lstat(journal.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
-      st.st_size < (64 << 20)) {
-    const int fd = ::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    std::string text;
-    if (fd >= 0) {
-      char buffer[65536];
-      ssize_t n;
-      while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
-      ::close(fd);
-    }
-    const auto steps = readJournal(folder, text);
-    bool done = true;
-    if (steps) {
-      if (std::all_of(steps->begin(), steps->end(), applied))
-        removeBackups(*steps);
-      else
-        done = rollBack(*steps);
-      syncFolder(folder);
-    }
-    if (done) removeJournal(folder);
-  }
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (!isTemporaryName(entry->d_name)) continue;
-    const std::string path = inFolder(folder, entry->d_name);
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
-  }
-  ::closedir(dir);
-}
-
-// The folder a refusal names: in full, as "." says little.
-std::string folderName(const std::string& folder) {
-  char* resolved = ::realpath(folder.c_str(), nullptr);
-  if (resolved == nullptr) return folder;
-  std::string name(resolved);
-  std::free(resolved);
-  return name;
 }
 
 // The page number of `name` when it is "BASE###.html" exactly as the pages are
@@ -300,6 +53,11 @@ std::optional<std::int64_t> pageNumberOf(std::string_view name, std::string_view
 }
 
 }  // namespace
+
+StagingSeam& StagingSeam::none() {
+  static StagingSeam seam;
+  return seam;
+}
 
 StagedFiles::~StagedFiles() {
   discard();
@@ -324,99 +82,15 @@ StagedFiles::Staged* StagedFiles::find(const std::string& target) {
 
 namespace {
 
-// The folder locks this process holds: the lock file's descriptor and name,
-// and how many runs use it. The runs of one batch share them (their files go
-// into one folder at once); any other run waits for the folder like another
-// process's run would.
-struct ProcessLock {
-  int fd;
-  std::string path;
-  int users;
-  bool shared;  // taken by a run of a batch: the batch's other runs may join it
-};
-std::mutex processLocksMutex;
-std::map<std::pair<dev_t, ino_t>, ProcessLock> processLocks;
-
 // The run that commit() hands its files to on this thread (see DeferredCommit);
 // set while a run of a batch writes.
 thread_local StagedFiles* deferredInto = nullptr;
 
 }  // namespace
 
-// False with errno set when the lock file cannot be had; false with EWOULDBLOCK
-// when another process holds it past the wait.
+// Locks the folder for this run: a run of a batch shares the batch's locks.
 bool StagedFiles::lockFolder(const std::string& folder) {
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0) return false;
-  for (const HeldLock& held : locks_)
-    if (held.device == st.st_dev && held.inode == st.st_ino) return true;
-  const std::lock_guard guard(processLocksMutex);
-  const bool batch = deferredInto != nullptr;
-  if (const auto held = processLocks.find({st.st_dev, st.st_ino});
-      held != processLocks.end() && held->second.shared && batch) {
-    ++held->second.users;
-    locks_.push_back(HeldLock{st.st_dev, st.st_ino, -1, {}});
-    return true;
-  }
-  const std::string path = inFolder(folder, lockName);
-  const auto deadline = std::chrono::steady_clock::now() + stagingTestHooks::lockWait;
-  for (;;) {
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    // Another user's lock file in a shared folder locks as well read-only.
-    if (fd < 0 && errno == EACCES) {
-      fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0 && errno == ENOENT) errno = EACCES;  // the folder may not be written
-    }
-    if (fd < 0) return false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno == EINTR) continue;
-      if (errno != EWOULDBLOCK) {
-        // A file system without locks: the run goes on unlocked, and leaves the
-        // folder's temporary files alone, as a live run may hold them.
-        processLocks[{st.st_dev, st.st_ino}] = ProcessLock{fd, {}, 1, batch};
-        locks_.push_back(HeldLock{st.st_dev, st.st_ino, -1, {}});
-        return true;
-      }
-      if (std::chrono::steady_clock::now() >= deadline || (stopRequested_ && stopRequested_())) {
-        ::close(fd);
-        errno = EWOULDBLOCK;
-        return false;
-      }
-      const timespec pause{0, 50'000'000};
-      ::nanosleep(&pause, nullptr);
-    }
-    // The run that held the lock removes its file as it lets go: a lock on a
-    // removed file locks nothing, so the file is opened afresh.
-    struct stat locked {
-    }, named{};
-    if (::fstat(fd, &locked) == 0 && ::lstat(path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
-        locked.st_ino == named.st_ino) {
-      processLocks[{st.st_dev, st.st_ino}] = ProcessLock{fd, path, 1, batch};
-      locks_.push_back(HeldLock{st.st_dev, st.st_ino, -1, {}});
-      break;
-    }
-    ::close(fd);
-  }
-  recoverFolder(folder);
-  return true;
-}
-
-void StagedFiles::releaseLocks() {
-  const std::lock_guard guard(processLocksMutex);
-  for (const HeldLock& held : locks_) {
-    const auto shared = processLocks.find({held.device, held.inode});
-    if (shared == processLocks.end() || --shared->second.users > 0) continue;
-    const ProcessLock& lock = shared->second;
-    // Removed while still held, so that no run can lock the name in between.
-    struct stat locked {
-    }, named{};
-    if (!lock.path.empty() && ::fstat(lock.fd, &locked) == 0 && ::lstat(lock.path.c_str(), &named) == 0 &&
-        locked.st_dev == named.st_dev && locked.st_ino == named.st_ino)
-      ::unlink(lock.path.c_str());
-    ::close(lock.fd);
-    processLocks.erase(shared);
-  }
-  locks_.clear();
+  return locks_.lock(folder, deferredInto != nullptr, stopRequested_, *seam_);
 }
 
 void StagedFiles::adopt(StagedFiles& other) {
@@ -425,13 +99,12 @@ void StagedFiles::adopt(StagedFiles& other) {
   for (Staged& file : other.files_) files_.push_back(std::move(file));
   targetFiles_.insert(other.targetFiles_.begin(), other.targetFiles_.end());
   for (Retirement& retirement : other.retirements_) retirements_.push_back(std::move(retirement));
-  // The folder locks go with the files: the process's count of their users stays as it is.
-  for (const HeldLock& held : other.locks_) locks_.push_back(held);
+  // The folder locks go with the files.
+  locks_.adopt(other.locks_);
   if (!failure_) failure_ = other.failure_;
   other.files_.clear();
   other.targetFiles_.clear();
   other.retirements_.clear();
-  other.locks_.clear();
 }
 
 std::vector<bool> StagedFiles::commitTogether(std::span<StagedFiles* const> runs) {
@@ -493,7 +166,7 @@ bool StagedFiles::begin(const std::string& target) {
   std::string name;
   const int fd = createIn(folder, name);
   if (fd < 0) return fail(target);
-  ++stagingTestHooks::calls.fileOpens;
+  seam_->fileOpened();
   file.temporary = inFolder(folder, name);
   struct stat made {};
   const bool known = ::fstat(fd, &made) == 0 && (mode == 0 || ::fchmod(fd, mode) == 0);
@@ -521,7 +194,7 @@ bool StagedFiles::writePending(Staged& file, std::string_view more) {
     const int fd = reopen(file, O_WRONLY | O_APPEND);
     if (fd == -2) return fail(file.target, replacedUnderfoot);
     if (fd < 0) return fail(file.target);
-    ++stagingTestHooks::calls.fileOpens;
+    seam_->fileOpened();
     file.fd = fd;
     ++openFiles_;
   }
@@ -536,7 +209,7 @@ bool StagedFiles::writePending(Staged& file, std::string_view more) {
 // one being written); each closed file's bytes are written and its write-back
 // begins, so that the disk works on it while the run goes on.
 bool StagedFiles::keepFewOpen(const Staged* writing) {
-  while (openFiles_ > filesKeptOpen()) {
+  while (openFiles_ > filesKeptOpen(*seam_)) {
     Staged* oldest = nullptr;
     for (Staged& file : files_)
       if (file.fd >= 0 && &file != writing && (oldest == nullptr || file.used < oldest->used)) oldest = &file;
@@ -604,7 +277,7 @@ bool StagedFiles::makeDurable() {
       if (fd == -2) return fail(file.target, replacedUnderfoot);
       if (fd < 0) return fail(file.target);
     }
-    ++stagingTestHooks::calls.fileSyncs;
+    seam_->fileSynced();
     const bool synced = ::fdatasync(fd) == 0;
     const int error = errno;
     ::close(fd);
@@ -650,7 +323,7 @@ void StagedFiles::retireStalePages(const std::string& folder, const std::string&
 
 // The steps of the commit, each folder named the one way, so that one folder
 // has one journal however its files were named.
-bool StagedFiles::planSteps(std::vector<Step>& steps) {
+bool StagedFiles::planSteps(std::vector<CommitStep>& steps) {
   std::vector<std::pair<std::pair<dev_t, ino_t>, std::string>> folders;
   const auto canonical = [&](const std::string& folder) -> std::optional<std::string> {
     struct stat st {};
@@ -665,7 +338,7 @@ bool StagedFiles::planSteps(std::vector<Step>& steps) {
     if (stopRequested_ && stopRequested_()) return fail(file.target, stoppedReason);
     const auto folder = canonical(folderOfPath(file.target));
     if (!folder) return fail(file.target);
-    Step step;
+    CommitStep step;
     step.folder = *folder;
     step.target = nameOf(file.target);
     step.temporary = nameOf(file.temporary);
@@ -703,7 +376,7 @@ bool StagedFiles::planSteps(std::vector<Step>& steps) {
       if (kept_ && ::stat(path.c_str(), &followed) == 0 && kept_->first == followed.st_dev &&
           kept_->second == followed.st_ino)
         continue;
-      Step step;
+      CommitStep step;
       step.folder = *folder;
       step.target = name;
       step.backup = freeBackupName(step.folder);
@@ -721,13 +394,13 @@ bool StagedFiles::commit() {
     return true;
   }
   if (!makeDurable()) return false;
-  std::vector<Step> steps;
+  std::vector<CommitStep> steps;
   if (!planSteps(steps)) return false;
   if (stopRequested_ && stopRequested_())
     return fail(steps.empty() ? std::string() : inFolder(steps[0].folder, steps[0].target), stoppedReason);
 
   std::vector<std::string> folders;
-  for (const Step& step : steps)
+  for (const CommitStep& step : steps)
     if (std::find(folders.begin(), folders.end(), step.folder) == folders.end())
       folders.push_back(step.folder);
   std::vector<bool> hasJournal(folders.size(), false);
@@ -740,7 +413,7 @@ bool StagedFiles::commit() {
   const auto undo = [&](const std::string& path, std::optional<std::string_view> reason) {
     const int error = errno;
     if (rollBack(steps)) removeJournals();
-    for (const std::string& folder : folders) syncFolder(folder);
+    for (const std::string& folder : folders) syncFolder(folder, *seam_);
     errno = error;
     return reason ? fail(path, *reason) : fail(path);
   };
@@ -750,7 +423,7 @@ bool StagedFiles::commit() {
   // user's file, a file system without them), it is moved aside just before.
   std::vector<bool> moveAside(steps.size(), false);
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    const Step& step = steps[i];
+    const CommitStep& step = steps[i];
     if (step.temporary.empty() || step.backup.empty()) continue;
     const std::string target = inFolder(step.folder, step.target);
     if (stopRequested_ && stopRequested_()) return undo(target, stoppedReason);
@@ -771,7 +444,7 @@ bool StagedFiles::commit() {
   // file moved aside or a page removed leaves the target missing for a
   // while, so those are journalled even alone.
   for (std::size_t i = 0; i < folders.size(); ++i) {
-    std::vector<Step> own;
+    std::vector<CommitStep> own;
     bool missingForAWhile = false;
     for (std::size_t j = 0; j < steps.size(); ++j) {
       if (steps[j].folder != folders[i]) continue;
@@ -779,14 +452,14 @@ bool StagedFiles::commit() {
       if (steps[j].temporary.empty() || moveAside[j]) missingForAWhile = true;
     }
     if (own.size() < 2 && !missingForAWhile) continue;
-    if (!writeJournal(folders[i], own)) return undo(inFolder(folders[i], journalName), std::nullopt);
+    if (!writeJournal(folders[i], own, *seam_)) return undo(inFolder(folders[i], journalName), std::nullopt);
     hasJournal[i] = true;
   }
 
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    const Step& step = steps[i];
+    const CommitStep& step = steps[i];
     const std::string target = inFolder(step.folder, step.target);
-    if (stagingTestHooks::beforeRename != nullptr) stagingTestHooks::beforeRename(static_cast<int>(i));
+    seam_->beforeRename(static_cast<int>(i));
     if (stopRequested_ && stopRequested_()) return undo(target, stoppedReason);
     const std::string backup = step.backup.empty() ? std::string() : inFolder(step.folder, step.backup);
     if ((step.temporary.empty() || moveAside[i]) && ::rename(target.c_str(), backup.c_str()) != 0)
@@ -795,22 +468,21 @@ bool StagedFiles::commit() {
         ::rename(inFolder(step.folder, step.temporary).c_str(), target.c_str()) != 0)
       return undo(target, std::nullopt);
   }
-  if (stagingTestHooks::beforeRename != nullptr)
-    stagingTestHooks::beforeRename(static_cast<int>(steps.size()));
+  seam_->beforeRename(static_cast<int>(steps.size()));
   // The renames reach the disk with their folders before the journal goes.
-  for (const std::string& folder : folders) syncFolder(folder);
+  for (const std::string& folder : folders) syncFolder(folder, *seam_);
   removeJournals();
-  for (const Step& step : steps) {
+  for (const CommitStep& step : steps) {
     if (step.backup.empty()) continue;
     ::unlink(inFolder(step.folder, step.backup).c_str());
     if (stopRequested_) stopRequested_();  // only a yield: the new files are in place
   }
-  for (const Step& step : steps)
+  for (const CommitStep& step : steps)
     if (step.temporary.empty()) retired_.push_back(inFolder(step.folder, step.target));
   files_.clear();
   targetFiles_.clear();
   retirements_.clear();
-  releaseLocks();
+  locks_.releaseAll();
   return true;
 }
 
@@ -825,7 +497,7 @@ void StagedFiles::discard() {
   files_.clear();
   targetFiles_.clear();
   retirements_.clear();
-  releaseLocks();
+  locks_.releaseAll();
 }
 
 void StagedFiles::keepIntact(const std::string& path) {

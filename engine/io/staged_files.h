@@ -2,8 +2,6 @@
 
 #include <sys/types.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -14,7 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "io/commit_journal.h"
 #include "io/file_system.h"
+#include "io/folder_lock.h"
+#include "io/staging_seam.h"
 
 namespace zelvato {
 
@@ -37,12 +38,12 @@ inline constexpr std::string_view stoppedReason = "the run was stopped before th
 // - Every folder written into is locked (flock on ".zelvato.lock", removed
 //   again when the staging ends) from the first file begun there until the
 //   staging ends; another run waits a few seconds for it, then is refused with
-//   the folder's name. Taking the lock
-//   also finishes what a killed run left: its journal is completed or rolled
-//   back, and temporary files of the staging's naming are removed, as no live
-//   run can hold them.
+//   the folder's name (FolderLocks). Taking the lock also finishes what a
+//   killed run left: its journal is completed or rolled back, and temporary
+//   files of the staging's naming are removed, as no live run can hold them.
 // - commit() makes every new file durable (write-back started for all of them,
-//   then each waited for), writes a journal (".zelvato.journal") in each folder
+//   then each waited for), writes a journal (".zelvato.journal", see
+//   commit_journal.h) in each folder
 //   that gets more than one change, naming each target, its new file and the
 //   link that keeps its earlier file, and only then renames. A failed rename
 //   or a stop request (asked before every rename) rolls the renamed files
@@ -52,7 +53,8 @@ inline constexpr std::string_view stoppedReason = "the run was stopped before th
 // Nothing throws.
 class StagedFiles {
  public:
-  StagedFiles() = default;
+  // `seam`, when given, watches and steers the staging (see StagingSeam).
+  explicit StagedFiles(StagingSeam* seam = nullptr) : seam_(seam != nullptr ? seam : &StagingSeam::none()) {}
   ~StagedFiles();  // removes whatever was not committed
   StagedFiles(const StagedFiles&) = delete;
   StagedFiles& operator=(const StagedFiles&) = delete;
@@ -99,16 +101,6 @@ class StagedFiles {
   // The files of an earlier run that the commit removed (retireStalePages).
   const std::vector<std::string>& retiredFiles() const { return retired_; }
 
-  // One step of a commit, in the journal and in memory.
-  struct Step {
-    std::string folder;     // with no trailing separator
-    std::string target;     // the name in the folder
-    std::string temporary;  // the new file's name; empty when the target is only removed
-    std::string backup;     // the name that keeps the earlier file; empty when there was none
-    dev_t device = 0;       // of the new file
-    ino_t inode = 0;
-  };
-
  private:
   struct Staged {
     std::string target;
@@ -125,12 +117,6 @@ class StagedFiles {
     std::string baseName;
     std::int32_t highestPage;
   };
-  struct HeldLock {
-    dev_t device;  // of the folder
-    ino_t inode;
-    int fd;
-    std::string path;  // of the lock file; empty where the file system has no locks
-  };
   Staged* find(const std::string& target);
   int reopen(const Staged& file, int flags);
   bool writePending(Staged& file, std::string_view more = {});
@@ -140,21 +126,21 @@ class StagedFiles {
   bool makeDurable();
   void closeAll();
   bool lockFolder(const std::string& folder);
-  bool planSteps(std::vector<Step>& steps);
+  bool planSteps(std::vector<CommitStep>& steps);
   bool fail(const std::string& path);
   bool fail(const std::string& path, std::string_view reason);
-  void releaseLocks();
 
   std::vector<Staged> files_;
   std::set<std::pair<dev_t, ino_t>> targetFiles_;  // the earlier files the run replaces
   std::vector<Retirement> retirements_;
-  std::vector<HeldLock> locks_;
+  FolderLocks locks_;
   std::vector<std::string> retired_;
   std::optional<FileFailure> failure_;
   std::optional<std::pair<dev_t, ino_t>> kept_;
   std::function<bool()> stopRequested_;
   std::uint64_t writes_ = 0;
   int openFiles_ = 0;
+  StagingSeam* seam_;
 };
 
 // While one is open on a thread, a StagedFiles::commit() on that thread puts
@@ -170,25 +156,5 @@ class DeferredCommit {
  private:
   StagedFiles* previous_;
 };
-
-// For tests only: points where a test can stop or kill a commit, and the time
-// a run waits for a locked folder.
-namespace stagingTestHooks {
-// Called before the n-th rename or removal of a commit (counting from 0).
-inline void (*beforeRename)(int n) = nullptr;
-inline std::chrono::milliseconds lockWait{3000};
-// How many new files stay open at once; 0: as many as the descriptor limit allows.
-inline int filesKeptOpen = 0;
-// What the staging asked of the system since the counts were last set to 0:
-// opens of new files (their making included), waits for a file's data to be
-// durable, waits for a folder, journals written.
-struct SystemCalls {
-  std::atomic<int> fileOpens{0};
-  std::atomic<int> fileSyncs{0};
-  std::atomic<int> folderSyncs{0};
-  std::atomic<int> journals{0};
-};
-inline SystemCalls calls;
-}  // namespace stagingTestHooks
 
 }  // namespace zelvato

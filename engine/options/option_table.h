@@ -55,11 +55,9 @@ struct OptionEntry {
   int (*choiceOf)(const ConversionSettings&) = nullptr;
   void (*setChoice)(ConversionSettings&, int) = nullptr;
   std::span<const OptionChoice> choices = {};
-  std::optional<SettingField> field = std::nullopt;      // the setting the checks before a run name
-  std::optional<OutputMode> selectsMode = std::nullopt;  // giving the option chooses this output
-  bool folder = false;       // a folder: the file name follows it after a separator
-  bool showStart = true;     // "(25)" after the help line
-  bool listNegation = true;  // "--no-X" beside "--X" in the help
+  std::optional<SettingField> field = std::nullopt;  // the setting the checks before a run name
+  bool showStart = true;                             // "(25)" after the help line
+  bool listNegation = true;                          // "--no-X" beside "--X" in the help
 };
 
 // Every option, in the order of the help.

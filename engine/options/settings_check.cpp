@@ -11,6 +11,7 @@
 #include "document/number_text.h"
 #include "options/option_table.h"
 #include "typeset/grid_typesetter.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -134,24 +135,24 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
     if (f.value.empty()) return problem(SettingsCheck::layoutFieldEmpty, f.field);
   if (const auto refused = numberProblem(s)) return refused;
 
-  const bool singleFile = s.outputMode == OutputMode::singleFile;
-  const bool pageFiles = s.outputMode == OutputMode::pageFiles;
-  const bool filesWritten = s.outputMode != OutputMode::showOnly;
-  if (singleFile && s.singleFilePath.empty())
-    return problem(SettingsCheck::singleFilePathEmpty, SettingField::singleFilePath);
-  if (s.outputMode == OutputMode::epub && s.epubFilePath.empty())
-    return problem(SettingsCheck::singleFilePathEmpty, SettingField::epubFilePath);
-  if (pageFiles && s.outputFolder.empty())
-    return problem(SettingsCheck::outputFolderEmpty, SettingField::outputFolder);
-  if (pageFiles && s.fileBaseName.empty())
-    return problem(SettingsCheck::fileBaseNameEmpty, SettingField::fileBaseName);
-  if (pageFiles) {
-    if (const auto refused = baseNameProblem(s.fileBaseName))
-      return problem(*refused, SettingField::fileBaseName);
+  // The output settings are asked for only where the chosen medium reads them:
+  // a book or a flowing page writes no BODY tag.
+  if (const WriterEntry* writer = chosenWriter(s)) {
+    if (writer->destination != Destination::none && outputPath(s, *writer).empty())
+      return problem(writer->destination == Destination::folder ? SettingsCheck::outputFolderEmpty
+                                                                : SettingsCheck::singleFilePathEmpty,
+                     writer->pathSetting);
+    if (readsSetting(*writer, s, "fileBaseName")) {
+      if (s.fileBaseName.empty())
+        return problem(SettingsCheck::fileBaseNameEmpty, SettingField::fileBaseName);
+      if (const auto refused = baseNameProblem(s.fileBaseName))
+        return problem(*refused, SettingField::fileBaseName);
+    }
+    if (readsSetting(*writer, s, "htmlTitle") && s.htmlTitle.empty())
+      return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);
+    if (readsSetting(*writer, s, "bodyTag") && s.bodyTag.empty())
+      return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
   }
-  if (filesWritten && s.htmlTitle.empty())
-    return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);
-  if (filesWritten && s.bodyTag.empty()) return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
 
   if (!sourceLength) return std::nullopt;
   if (*sourceLength == 0) return problem(SettingsCheck::sourceEmpty, SettingField::source);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include "document/conversion_host.h"
 #include "document/conversion_settings.h"
 #include "io/file_system.h"
+#include "io/staging_seam.h"
 #include "write/document_sink.h"
 
 namespace zelvato {
@@ -27,21 +27,19 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
 // What a caller may add to a run's files.
 struct RunFiles {
   std::string keepIntact;                 // a file no output may replace: the source file
+  StagingSeam* staging = nullptr;         // watches and steers the staging of the files (tests)
   std::optional<FileFailure> failure;     // after the run: the file whose write failed, and why
   std::size_t unreadAnnotations = 0;      // after the run: the annotations nothing could show
   std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
   std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
 };
 
-// The writer the settings choose: grid HTML pages, flowing vertical HTML, or
-// an EPUB with its text as a flowing page in the preview.
-std::unique_ptr<DocumentSink> makeWriter(const ConversionSettings& settings,
-                                         const std::string& previewFilePath, ConversionHost& host);
-
-// The conversion to the writer the settings choose: the preview file (when its path is not
-// empty; it must have been begun), the host's HTML pane and the output files
-// of the settings. The output files take their targets' places only when the
-// whole run succeeded. `files`, when given, then names the file whose write failed.
+// The conversion to the medium the settings choose (see the writer registry):
+// the preview file (when its path is not empty), the host's HTML pane and the
+// output files of the settings. The output files take their targets' places
+// only when the whole run succeeded. `files`, when given, then names the file
+// whose write failed. False, writing nothing, for a medium this build has no
+// writer for.
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files = nullptr);
 

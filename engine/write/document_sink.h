@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "document/conversion_host.h"
+#include "document/conversion_settings.h"
 #include "document/document.h"
 #include "document/grid_block.h"
 #include "io/file_system.h"
+#include "io/staging_seam.h"
 
 namespace zelvato {
 
@@ -35,6 +38,18 @@ class DocumentSink {
   virtual void keepIntact(const std::string& /*path*/) {}
   // The pages of an earlier, longer run that the run removed.
   virtual std::vector<std::string> retiredFiles() const { return {}; }
+};
+
+// What every writer of a run is made with: the run's settings (a writer keeps
+// its own copy), the preview file (none when empty), the host that shows the
+// markup and asks for a stop, the seam of the staging of its files (none when
+// null), and the file or folder of the medium as the settings name it.
+struct WriterContext {
+  const ConversionSettings& settings;
+  std::string previewFilePath;
+  ConversionHost& host;
+  StagingSeam* staging = nullptr;
+  std::u16string outputPath = {};
 };
 
 }  // namespace zelvato

@@ -33,6 +33,7 @@
 #include "source_loading.h"
 #include "source_saving.h"
 #include "source_text_edit.h"
+#include "write/registry/writer_registry.h"
 
 using namespace zelvato;
 using namespace zelvato::testing;
@@ -338,7 +339,9 @@ class WorkspaceTest : public QObject {
     const ConversionSettings read = restarted->readSettings();
     QCOMPARE(QString::fromStdU16String(read.charsPerLine.typed()), charsPerLine);
     QCOMPARE(read.showGrid, grid);
-    QCOMPARE(static_cast<int>(read.outputMode), mode);
+    const zelvato::WriterEntry* remembered = zelvato::writerRemembered(std::to_string(mode));
+    QVERIFY(remembered != nullptr);
+    QCOMPARE(read.outputMode, std::string(remembered->key));
     // Every other setting is at its start value.
     ConversionSettings expected;
     expected.charsPerLine = read.charsPerLine;

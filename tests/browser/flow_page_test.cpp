@@ -17,6 +17,7 @@
 #include "recording_host.h"
 #include "run/conversion.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 using namespace zelvato;
 
@@ -138,7 +139,7 @@ class FlowPageTest : public QObject {
     ConversionSettings s;
     s.textStyle = TextStyle::flow;
     s.aozoraNotation = s.kinsoku = s.tateChuYoko = true;
-    s.outputMode = OutputMode::singleFile;
+    s.outputMode = writerKeys::singleFile;
     s.outputEncoding = utf8 ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
     s.singleFilePath = dir.filePath("story.html").toStdU16String();
     RecordingHost host;

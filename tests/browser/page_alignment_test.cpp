@@ -19,6 +19,7 @@
 #include "text/codepage.h"
 #include "text/unicode_text.h"
 #include "write/grid_html/page_writer.h"
+#include "write/registry/writer_registry.h"
 
 using namespace zelvato;
 
@@ -134,15 +135,15 @@ struct Case {
   bool styleSheet, grid;
   const char *charSpacing, *lineSpacing;
   bool center;
-  OutputMode mode;
+  std::string_view mode;
   OutputEncoding encoding;
   bool accessible;
   bool doubleBrackets = false;
   bool unicodeForms = false;
   bool headings = false;  // the text with headings, read as Aozora Bunko notation
 };
-constexpr auto showOnly = OutputMode::showOnly, single = OutputMode::singleFile,
-               pages = OutputMode::pageFiles;
+constexpr auto showOnly = writerKeys::showOnly, single = writerKeys::singleFile,
+               pages = writerKeys::pageFiles;
 constexpr auto sjis = OutputEncoding::shiftJis, utf8 = OutputEncoding::utf8;
 constexpr const char* ms = "ＭＳ ゴシック";
 const Case cases[] = {
@@ -254,15 +255,15 @@ class PageAlignmentTest : public QObject {
   QStringList convert(const QTemporaryDir& dir, ConversionSettings s,
                       const std::u16string& text = sampleText) {
     const QString preview = dir.filePath("zelvato_temp.html");
-    if (s.outputMode == OutputMode::singleFile) s.singleFilePath = dir.filePath("out.html").toStdU16String();
-    if (s.outputMode == OutputMode::pageFiles) {
+    if (s.outputMode == writerKeys::singleFile) s.singleFilePath = dir.filePath("out.html").toStdU16String();
+    if (s.outputMode == writerKeys::pageFiles) {
       s.outputFolder = (dir.path() + "/").toStdU16String();
       s.fileBaseName = u"vt";
     }
     RecordingHost host;
     if (!convertText(text, s, preview.toStdString(), host)) return {};
     QStringList files{preview};
-    if (s.outputMode == OutputMode::singleFile) files << dir.filePath("out.html");
+    if (s.outputMode == writerKeys::singleFile) files << dir.filePath("out.html");
     for (const QString& name : QDir(dir.path()).entryList({"vt*.html"}, QDir::Files, QDir::Name))
       files << dir.filePath(name);
     return files;
@@ -333,7 +334,7 @@ class PageAlignmentTest : public QObject {
   void rowsPartWithoutAFixedPitchJapaneseFace() {
     ConversionSettings s;
     s.showGrid = true;
-    s.outputMode = OutputMode::singleFile;
+    s.outputMode = writerKeys::singleFile;
     QTemporaryDir dir;
     const QStringList files = convert(dir, s);
     QCOMPARE(files.size(), 2);

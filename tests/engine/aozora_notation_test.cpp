@@ -12,6 +12,7 @@
 #include "temp_folder.h"
 #include "text/codepage.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 #include "write/xhtml/xhtml_content.h"
 
 namespace zelvato {
@@ -158,7 +159,7 @@ TEST(AozoraNotation, aPageBreakEndsThePageFileEarly) {
   TempFolder folder;
   ConversionSettings settings;
   settings.aozoraNotation = true;
-  settings.outputMode = OutputMode::pageFiles;
+  settings.outputMode = writerKeys::pageFiles;
   settings.outputFolder = utf8ToUtf16(folder.folder());
   settings.fileBaseName = u"p";
   settings.charsPerLine = u"3";

@@ -61,7 +61,8 @@ TEST(Conversion, oneDocumentGoesThroughTwoWritersAlike) {
 
   // The grid pages show the same blocks, each with the same reading text.
   RecordingHost pane;
-  GridHtmlWriter writer(storySettings(), "", pane);
+  const ConversionSettings settings = storySettings();
+  GridHtmlWriter writer({settings, "", pane}, PageDestination::previewOnly);
   ASSERT_TRUE(convertText(story, storySettings(), writer, pane));
   EXPECT_EQ(pane.blocks, 3);
   for (const std::u16string& block : recorder.blocks) {

@@ -20,6 +20,7 @@
 #include "text/codepage.h"
 #include "text/unicode_text.h"
 #include "unprivileged.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -92,7 +93,7 @@ TEST(ConvertCli, convertsAJapaneseTextFileIntoPagesAsTheEngineDoes) {
   // The same conversion in process, settings set by hand.
   TempFolder expected;
   ConversionSettings s;
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.outputFolder = utf8ToUtf16(expected.folder());
   s.fileBaseName = u"snow";
   s.columnsPerPage = u"2";
@@ -166,6 +167,12 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"--single=a.html", "--title=", "--body="}, 2, "HTMLのﾀｲﾄﾙを指定して下さい\n"},
       {{"--single=a.html", "--body="}, 2, "HTMLのBODYﾀｸﾞを指定して下さい\n"},
       {{"--title=", "--body=", sample}, 0, ""},  // show-only needs neither
+      // The book and the flowing page write no BODY tag, so they need none.
+      {{"--epub=b.epub", "--body=", sample}, 0, ""},
+      {{"--style=flow", "--single=a.html", "--body=", sample}, 0, ""},
+      {{"--epub=b.epub", "--title=", sample}, 2, "HTMLのﾀｲﾄﾙを指定して下さい\n"},
+      // A PDF asked for without a file name is refused, not written to standard output as HTML.
+      {{"--pdf=", sample}, 2, "出力先ﾌｧｲﾙ名を指定して下さい\n"},
       {{}, 2, "zelvato-convert: the source text is empty"},
       {{"--chars-per-line=2.9", sample}, 2, "zelvato-convert: at least 3 characters per line"},
       {{"--lines= 2", sample}, 2, "zelvato-convert: at least 3 characters per line"},

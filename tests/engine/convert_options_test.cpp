@@ -7,8 +7,10 @@
 #include <functional>
 #include <set>
 
+#include "options/command_line.h"
 #include "options/option_table.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato::convert {
 namespace {
@@ -29,35 +31,45 @@ struct ParserCase {
   std::function<void(const ConvertOptions&)> check;
 };
 
-// Cases made from each option of the table: its flag with a value, the value
-// missing, "--no-", every word of a choice and a word it does not take.
+// Cases made from each flag of the command line: its value given, the value
+// missing, "--no-", every word of a choice and a word it does not take; a
+// medium's flag chooses the medium and names its file or folder.
 std::vector<ParserCase> casesFromTheTable() {
   std::vector<ParserCase> cases;
-  for (const OptionEntry& o : optionTable()) {
-    const std::string flag = "--" + std::string(o.flag);
+  for (const CommandLineFlag& f : commandLineFlags()) {
+    const std::string flag = "--" + std::string(f.flag);
+    if (const WriterEntry* w = f.writer) {
+      const bool folder = w->destination == Destination::folder;
+      const std::string value = folder ? "値/x" : "値 7";
+      cases.push_back({flag + " chooses its medium",
+                       {flag + "=" + value, "in.txt"},
+                       "",
+                       [w, value, folder](const ConvertOptions& r) {
+                         EXPECT_EQ(r.settings.outputMode, w->key);
+                         EXPECT_EQ(outputPath(r.settings, *w), utf8ToUtf16(value + (folder ? "/" : "")));
+                       }});
+      cases.push_back({flag + " without a value", {flag}, "option '" + flag + "' needs a value", nullptr});
+      continue;
+    }
+    const OptionEntry& o = *f.option;
     switch (o.type) {
       case OptionType::number:
       case OptionType::text:
       case OptionType::path: {
-        const std::string value = o.folder ? "値/x" : o.number != nullptr ? " 7.5" : "値 7";
+        const std::string value = o.number != nullptr ? " 7.5" : "値 7";
         cases.push_back({flag + " sets its value",
                          {flag + "=" + value, "in.txt"},
                          "",
                          [&o, value](const ConvertOptions& r) {
                            if (o.text != nullptr) {
-                             EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value + (o.folder ? "/" : "")));
+                             EXPECT_EQ(r.settings.*o.text, utf8ToUtf16(value));
                            } else if (o.number != nullptr) {
                              EXPECT_EQ((r.settings.*o.number).typed(), utf8ToUtf16(value));
                              EXPECT_EQ((r.settings.*o.number).value(), 7.5);
                            } else if (o.key == "preview") {
                              EXPECT_EQ(r.previewPath, value);
-                           } else if (o.key == "pdfPath") {
-                             EXPECT_EQ(r.pdfPath, value);
                            } else {
                              EXPECT_EQ(r.outDir, value);
-                           }
-                           if (o.selectsMode) {
-                             EXPECT_EQ(r.settings.outputMode, *o.selectsMode);
                            }
                          }});
         cases.push_back({flag + " without a value", {flag}, "option '" + flag + "' needs a value", nullptr});
@@ -132,7 +144,7 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
        {"--pages=out", "--base-name=vt"},
        "",
        [](const ConvertOptions& r) {
-         EXPECT_EQ(r.settings.outputMode, OutputMode::pageFiles);
+         EXPECT_EQ(r.settings.outputMode, writerKeys::pageFiles);
          EXPECT_EQ(r.settings.outputFolder, u"out/");
          EXPECT_EQ(r.settings.fileBaseName, u"vt");
        }},
@@ -144,7 +156,7 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
        {"in.txt"},
        "",
        [](const ConvertOptions& r) {
-         EXPECT_EQ(r.settings.outputMode, OutputMode::showOnly);
+         EXPECT_EQ(r.settings.outputMode, writerKeys::showOnly);
          EXPECT_EQ(r.settings.charsPerLine, u"25");
          EXPECT_TRUE(r.settings.kanjiNumerals);
          EXPECT_EQ(r.inputPath, "in.txt");
@@ -194,25 +206,36 @@ TEST(ConvertOptions, theHelpNamesEveryOptionOnceAndTheWindowsControlsOnce) {
   const std::string help = usageText();
   std::set<std::string_view> flags, controls;
   std::set<std::u16string_view> captions;
-  for (const OptionEntry& o : optionTable()) {
-    SCOPED_TRACE(std::string(o.flag));
-    EXPECT_NE(help.find("  --" + std::string(o.flag)), std::string::npos);
-    EXPECT_TRUE(flags.insert(o.flag).second);
+  for (const CommandLineFlag& f : commandLineFlags()) {
+    SCOPED_TRACE(std::string(f.flag));
+    EXPECT_NE(help.find("  --" + std::string(f.flag)), std::string::npos);
+    EXPECT_TRUE(flags.insert(f.flag).second);
+    if (!f.caption.empty()) {
+      EXPECT_TRUE(captions.insert(f.caption).second);
+    }
+    if (f.writer != nullptr) continue;
+    const OptionEntry& o = *f.option;
     if (!o.control.empty()) {
       EXPECT_TRUE(controls.insert(o.control).second);
-    }
-    if (!o.caption.empty()) {
-      EXPECT_TRUE(captions.insert(o.caption).second);
     }
     // An option of the record has a window control, and the converter's own have none.
     const bool setsRecord =
         o.text != nullptr || o.number != nullptr || o.onOff != nullptr || o.choiceOf != nullptr;
-    if (!o.control.empty()) EXPECT_TRUE(setsRecord);
-    if (!setsRecord) EXPECT_TRUE(o.control.empty());
+    EXPECT_TRUE(o.control.empty() || setsRecord);
   }
-  // Every setting the checks can name has its option, so a refusal can name it.
-  for (int f = 0; f < static_cast<int>(SettingField::source); ++f)
-    EXPECT_FALSE(flagFor(static_cast<SettingField>(f)).empty()) << f;
+  // The media's path fields are controls of their own.
+  for (const WriterEntry& w : writerRegistry()) {
+    if (!w.pathControl.empty()) {
+      EXPECT_TRUE(controls.insert(w.pathControl).second) << w.key;
+    }
+  }
+  // Every setting the checks can name has its option, so a refusal can name it;
+  // the file of a medium without a field of its own is named by its medium's flag.
+  for (int f = 0; f < static_cast<int>(SettingField::source); ++f) {
+    if (static_cast<SettingField>(f) != SettingField::outputPath) {
+      EXPECT_FALSE(flagFor(static_cast<SettingField>(f)).empty()) << f;
+    }
+  }
 }
 
 }  // namespace

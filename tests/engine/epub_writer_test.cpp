@@ -16,6 +16,7 @@
 #include "run/conversion.h"
 #include "temp_folder.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -67,7 +68,7 @@ std::string entry(const std::vector<Entry>& entries, const std::string& name) {
 ConversionSettings epubTo(const std::string& path) {
   ConversionSettings s;
   s.aozoraNotation = s.tateChuYoko = true;
-  s.outputMode = OutputMode::epub;
+  s.outputMode = writerKeys::epub;
   s.epubFilePath = pathToText(path);
   return s;
 }

@@ -10,6 +10,7 @@
 #include "run/conversion.h"
 #include "temp_folder.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -110,7 +111,7 @@ TEST(IllustrationFiles, theFlowingPageShowsThePictureOrItsCaption) {
     s.aozoraNotation = true;
     s.textStyle = TextStyle::flow;
     s.outputEncoding = OutputEncoding::utf8;
-    s.outputMode = OutputMode::singleFile;
+    s.outputMode = writerKeys::singleFile;
     fs::create_directories(folders.root.file("out"));
     s.singleFilePath = utf8ToUtf16(folders.root.file("out/page.html"));
     s.sourceFolder = utf8ToUtf16(folders.source);

@@ -13,6 +13,7 @@
 #include "text/codepage.h"
 #include "text/unicode_text.h"
 #include "write/page_output.h"
+#include "write/registry/writer_registry.h"
 
 // The golden files under tests/data were typed from the writing rules, not
 // produced by this code: each expected line was written out by hand (header,
@@ -59,7 +60,7 @@ struct TestRun {
   bool ok = false;
 
   void convert(std::u16string_view source, ConversionSettings settings) {
-    if (settings.outputMode == OutputMode::pageFiles && settings.outputFolder.empty())
+    if (settings.outputMode == writerKeys::pageFiles && settings.outputFolder.empty())
       settings.outputFolder = utf8ToUtf16(folder.folder());
     ASSERT_TRUE(beginPreviewFile(preview, settings));
     ok = convertText(source, settings, preview, host);
@@ -145,7 +146,7 @@ TEST(PageWriter, fiveBlocksOnPagesOfTwoLinkEveryPageAndFinishTheLastOne) {
   // (blocks 3, 4; previous link, page 2, next link), vt003 (block 5; the last
   // page: previous link and page 3, no next link, then the closing tags).
   ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.fileBaseName = u"vt";
   s.columnsPerPage = u"2";
   s.addPageLinks = true;
@@ -164,7 +165,7 @@ TEST(PageWriter, fiveBlocksOnPagesOfTwoLinkEveryPageAndFinishTheLastOne) {
 TEST(PageWriter, onePagePerBlockFinishesEveryPage) {
   // Links only: page 1 links forward, page 2 (the last) back; no page numbers.
   ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.fileBaseName = u"p";
   s.columnsPerPage = u"1";
   s.addPageLinks = true;
@@ -179,7 +180,7 @@ TEST(PageWriter, pageOneThousandIsNamedWithFourDigits) {
   // 1000 one-block pages: page 999 links to vt998.html and vt1000.html; page
   // 1000 is the last page.
   ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.fileBaseName = u"vt";
   s.columnsPerPage = u"1";
   s.addPageLinks = true;
@@ -200,7 +201,7 @@ TEST(PageWriter, singleFileIsOneWholeDocumentCreatedAnewEveryRun) {
   // ending. A second run replaces the file; a run without any block still
   // leaves header and ending, never a stray ending after an old file.
   ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::singleFile;
+  s.outputMode = writerKeys::singleFile;
   TestRun run;
   s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
   run.convert(u"あいうえおか\r\n\r\nき", s);
@@ -217,7 +218,7 @@ TEST(PageWriter, singleFileIsOneWholeDocumentCreatedAnewEveryRun) {
 
 TEST(PageWriter, runWithoutCellsWritesNoBlockAnywhere) {
   ConversionSettings s = smallSettings();
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.fileBaseName = u"vt";
   TestRun run;
   run.convert(u"\r\n\r\n\n\r\n", s);
@@ -279,7 +280,7 @@ TEST(PageWriter, sourceTextNeverBecomesMarkup) {
   for (const Case& c : cases) {
     ConversionSettings s = smallSettings();
     RecordingHost host;
-    GridHtmlWriter writer(s, "", host);
+    GridHtmlWriter writer({s, "", host}, PageDestination::previewOnly);
     GridBlock grid(3, 3, false);
     grid.cell(1, 1).text = c.cell;
     ASSERT_TRUE(writer.block(grid));
@@ -322,7 +323,7 @@ TEST(PageWriter, fontListKeepsTheUsersFaceFirstEscapedAndOnlyOnce) {
 }
 
 TEST(PageWriter, utf8PagesDeclareTheirEncodingAndNeedNoReferences) {
-  for (const OutputMode mode : {OutputMode::singleFile, OutputMode::pageFiles}) {
+  for (const std::string_view mode : {writerKeys::singleFile, writerKeys::pageFiles}) {
     ConversionSettings s = smallSettings();
     s.outputEncoding = OutputEncoding::utf8;
     s.outputMode = mode;
@@ -332,7 +333,7 @@ TEST(PageWriter, utf8PagesDeclareTheirEncodingAndNeedNoReferences) {
     run.convert(u"𠮷は「雪」\r\n\r\n\r\nです", s);
     ASSERT_TRUE(run.ok);
     const std::string declaration = R"(<META http-equiv="Content-Type" content="text/html; charset=UTF-8">)";
-    const std::string file = run.file(mode == OutputMode::singleFile ? "out.html" : "vt001.html");
+    const std::string file = run.file(mode == writerKeys::singleFile ? "out.html" : "vt001.html");
     const std::string preview = bytesOf(run.preview);
     EXPECT_EQ(file.substr(0, file.find("<TITLE>")), "<HTML><HEAD>" + declaration);
     EXPECT_EQ(preview.substr(0, preview.find("<PRE>")),
@@ -354,7 +355,7 @@ TEST(PageWriter, accessibleTextHidesTheRowsAndGivesTheSourceInReadingOrder) {
   // empty vertical lines.
   ConversionSettings s = smallSettings();
   s.accessibleText = true;
-  s.outputMode = OutputMode::singleFile;
+  s.outputMode = writerKeys::singleFile;
   TestRun run;
   s.singleFilePath = utf8ToUtf16(run.folder.file("out.html"));
   run.convert(u"「２人」\r\nｶﾞ<\r\n\r\n\r\n次", s);
@@ -383,7 +384,7 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
   // and the lines written before stay.
   {
     ConversionSettings s = smallSettings();
-    s.outputMode = OutputMode::pageFiles;
+    s.outputMode = writerKeys::pageFiles;
     s.fileBaseName = u"vt";
     TestRun run;
     s.outputFolder = utf8ToUtf16(run.folder.file("missing/"));
@@ -392,7 +393,7 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
   }
   if (std::filesystem::exists("/dev/full")) {
     ConversionSettings s = smallSettings();
-    s.outputMode = OutputMode::singleFile;
+    s.outputMode = writerKeys::singleFile;
     s.singleFilePath = u"/dev/full";
     TestRun run;
     run.convert(u"あ", s);
@@ -404,7 +405,7 @@ TEST(PageWriter, failedWritesReportFailureAndKeepWhatIsWritten) {
     TestRun run;
     RecordingHost host;
     ConversionSettings s = smallSettings();
-    GridHtmlWriter writer(s, run.preview, host);
+    GridHtmlWriter writer({s, run.preview, host}, PageDestination::previewOnly);
     GridBlock grid(3, 3, false);
     grid.cell(1, 1).text = u"あ";
     ASSERT_TRUE(writer.block(grid));
@@ -506,7 +507,7 @@ TEST(PageWriter, aPageThatBeginsWithAHeadingIsNamedAfterIt) {
     ConversionSettings s = smallSettings();
     s.aozoraNotation = true;
     s.textStyle = style.style;
-    s.outputMode = OutputMode::pageFiles;
+    s.outputMode = writerKeys::pageFiles;
     s.fileBaseName = u"p";
     TestRun run;
     run.convert(

@@ -9,6 +9,7 @@
 #include "run/conversion.h"
 #include "temp_folder.h"
 #include "text/unicode_text.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -31,7 +32,7 @@ TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
       {"an empty layout field, before any output setting",
        [](auto& s) {
          s.tabWidth = u"";
-         s.outputMode = OutputMode::singleFile;
+         s.outputMode = writerKeys::singleFile;
        },
        10,
        C::layoutFieldEmpty,
@@ -45,22 +46,22 @@ TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
        {}},
       {"single file without a name, the empty title not reported",
        [](auto& s) {
-         s.outputMode = OutputMode::singleFile;
+         s.outputMode = writerKeys::singleFile;
          s.htmlTitle.clear();
        },
        10, C::singleFilePathEmpty, F::singleFilePath, u"出力先ﾌｧｲﾙ名を指定して下さい"},
       {"page files without folder or name: the folder only",
-       [](auto& s) { s.outputMode = OutputMode::pageFiles; }, 10, C::outputFolderEmpty, F::outputFolder,
+       [](auto& s) { s.outputMode = writerKeys::pageFiles; }, 10, C::outputFolderEmpty, F::outputFolder,
        u"出力先ﾌｫﾙﾀﾞを指定して下さい"},
       {"page files without a name",
        [](auto& s) {
-         s.outputMode = OutputMode::pageFiles;
+         s.outputMode = writerKeys::pageFiles;
          s.outputFolder = u"/tmp/";
        },
        10, C::fileBaseNameEmpty, F::fileBaseName, u"出力先ﾌｧｲﾙ名を指定して下さい"},
       {"a file without a title",
        [](auto& s) {
-         s.outputMode = OutputMode::singleFile;
+         s.outputMode = writerKeys::singleFile;
          s.singleFilePath = u"a.html";
          s.htmlTitle.clear();
          s.bodyTag.clear();
@@ -68,7 +69,7 @@ TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
        10, C::htmlTitleEmpty, F::htmlTitle, u"HTMLのﾀｲﾄﾙを指定して下さい"},
       {"a file without a BODY tag",
        [](auto& s) {
-         s.outputMode = OutputMode::singleFile;
+         s.outputMode = writerKeys::singleFile;
          s.singleFilePath = u"a.html";
          s.bodyTag.clear();
        },
@@ -145,7 +146,7 @@ TEST(SettingsCheck, baseNamesThatLeaveTheFolderOrMakeScriptLinksAreRefusedWithTh
   };
   for (const Case& c : cases) {
     ConversionSettings s;
-    s.outputMode = OutputMode::pageFiles;
+    s.outputMode = writerKeys::pageFiles;
     s.outputFolder = u"/tmp/";
     s.fileBaseName = c.name;
     const auto problem = checkSettings(s, 10);
@@ -230,7 +231,7 @@ TEST(SettingsCheck, theOutputEstimateIsNearTheSizeWritten) {
     s.linesPerColumn = c.lines;
     s.tabWidth = c.tabWidth;
     s.showGrid = c.grid;
-    s.outputMode = OutputMode::singleFile;
+    s.outputMode = writerKeys::singleFile;
     s.singleFilePath = pathToText(folder.file("out.html"));
     RecordingHost host;
     ASSERT_TRUE(convertText(c.source, s, "", host));

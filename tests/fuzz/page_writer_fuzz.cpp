@@ -22,6 +22,7 @@
 #include "text/codepage.h"
 #include "text/unicode_text.h"
 #include "write/page_output.h"
+#include "write/registry/writer_registry.h"
 
 namespace {
 
@@ -108,7 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s.textStyle = in.ConsumeIntegralInRange<int>(0, 3) == 0 ? TextStyle::flow : TextStyle::grid;
   s.htmlTitle = someText(in, 6);
   s.fontFace = someText(in, 6);
-  s.outputMode = static_cast<OutputMode>(in.ConsumeIntegralInRange<int>(0, 2));
+  constexpr std::string_view media[] = {writerKeys::showOnly, writerKeys::singleFile, writerKeys::pageFiles};
+  s.outputMode = media[in.ConsumeIntegralInRange<int>(0, 2)];
   s.singleFilePath = utf8ToUtf16(folder() + "/single.html");
   s.outputFolder = utf8ToUtf16(folder() + "/");
   s.fileBaseName = u"p";

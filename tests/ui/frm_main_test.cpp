@@ -36,8 +36,9 @@
 #include "up_down.h"
 #include "when_modal_shown.h"
 #include "window_controls.h"
+#include "write/registry/writer_registry.h"
 
-using zelvato::OutputMode;
+namespace writerKeys = zelvato::writerKeys;
 using zelvato::ui::Command;
 using zelvato::ui::FontChooser;
 using zelvato::ui::frmDirSelect;
@@ -127,7 +128,7 @@ class FrmMainTest : public QObject {
         << "chkOpt(4)"
         << flag(chkOpt(fresh, 4)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 4)->isEnabled())
         << "on";
-    QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == OutputMode::showOnly) << "on";
+    QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == writerKeys::showOnly) << "on";
     QTest::newRow("htmlTitle") << "htmlTitle" << fromU16(s.htmlTitle) << "タイトル未設定";
     QTest::newRow("bodyTag")
         << "bodyTag" << fromU16(s.bodyTag)
@@ -334,8 +335,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->isVisibleTo(w->parentWidget()), visible);
     QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
     QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
-    const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles,
-                                   OutputMode::epub};
+    const std::string_view expected[] = {writerKeys::showOnly, writerKeys::singleFile, writerKeys::pageFiles,
+                                         writerKeys::epub};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
     QCOMPARE(optOutput(*window, 3)->text(), QStringLiteral("EPUB (電子書籍)"));
   }

@@ -18,6 +18,7 @@
 #include "frm_dir_select.h"
 #include "frm_main.h"
 #include "program_identity.h"
+#include "write/registry/writer_registry.h"
 
 namespace {
 
@@ -30,11 +31,11 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
     window.grab().save(QStringLiteral("%1/tab%2.png").arg(folder).arg(i));
   }
   // The output page once more with the book chosen: its own file field and chooser.
-  window.chooseOutputMode(zelvato::OutputMode::epub);
+  window.chooseOutputMode(zelvato::writerKeys::epub);
   window.showTab(zelvato::ui::Tab::output);
   QApplication::processEvents();
   window.grab().save(folder + QStringLiteral("/tab3_epub.png"));
-  window.chooseOutputMode(zelvato::OutputMode::showOnly);
+  window.chooseOutputMode(zelvato::writerKeys::showOnly);
   zelvato::ui::frmDirSelect chooser(&window);
   chooser.show();
   QElapsedTimer wait;

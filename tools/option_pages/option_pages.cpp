@@ -1,5 +1,6 @@
 // Writes the option lists of the manual page and the help page from the
-// engine's option table, so neither is ever written by hand.
+// engine's command-line flags (the option table and the writer registry's
+// media), so neither is ever written by hand.
 //
 //   option_pages man TEMPLATE OUTPUT   the manual page: TEMPLATE with its marker line
 //                                      replaced by the options
@@ -13,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "options/option_table.h"
+#include "options/command_line.h"
 #include "text/unicode_text.h"
 
 namespace zelvato {
@@ -48,7 +49,7 @@ std::string roff(std::string_view text) {
 std::string manOptions() {
   std::string page;
   std::optional<OptionGroup> group;
-  for (const OptionEntry& o : optionTable()) {
+  for (const CommandLineFlag& o : commandLineFlags()) {
     if (o.group != group) {
       group = o.group;
       page += ".SS " + std::string(groupHeading(o.group)) + "\n";
@@ -57,7 +58,7 @@ std::string manOptions() {
     const std::string flag = roff("--" + std::string(o.flag));
     if (!o.valueName.empty()) {
       page += ".BI " + flag + "= " + roff(o.valueName) + "\n";
-    } else if (o.type == OptionType::flag && o.listNegation) {
+    } else if (o.listNegation) {
       page += ".BR " + flag + " \", \" " + roff("--no-" + std::string(o.flag)) + "\n";
     } else {
       page += ".B " + flag + "\n";
@@ -98,13 +99,13 @@ std::string htmlOptions() {
   std::string table = std::string(htmlBegin) + "\n<table>\n" +
                       "<tr><th>画面の項目</th><th>zelvato-convert のオプション</th><th>最初の値</th>"
                       "<th>--help の説明</th></tr>\n";
-  for (const OptionEntry& o : optionTable()) {
+  for (const CommandLineFlag& o : commandLineFlags()) {
     std::string option = "--" + std::string(o.flag);
     if (!o.valueName.empty()) option += "=" + std::string(o.valueName);
-    if (o.type == OptionType::flag) option += ", --no-" + std::string(o.flag);
+    if (o.negatable) option += ", --no-" + std::string(o.flag);
     const std::string caption = o.caption.empty() ? "（コマンドラインだけ）" : utf16ToUtf8(o.caption);
     // A switch's start value is shown even where --help leaves it out.
-    std::string start = o.showStart || o.type == OptionType::flag ? startValueText(o) : std::string();
+    std::string start = o.showStart || o.negatable ? startValueText(o) : std::string();
     if (start == "on") start = "オン";
     if (start == "off") start = "オフ";
     table += "<tr><td>" + html(caption) + "</td><td><code>" + html(option) + "</code></td><td>" +

@@ -164,15 +164,16 @@ std::u16string pageFooter(const ConversionSettings& settings, std::int32_t pageN
   return footer;
 }
 
-GridHtmlWriter::GridHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
-                               ConversionHost& host)
-    : settings_(settings),
-      previewFilePath_(std::move(previewFilePath)),
-      host_(host),
-      glyphs_(glyphOptions(settings)),
-      singleFilePath_(textToPath(settings.singleFilePath)) {
+GridHtmlWriter::GridHtmlWriter(const WriterContext& context, PageDestination destination)
+    : settings_(context.settings),
+      destination_(destination),
+      glyphs_(glyphOptions(context.settings)),
+      previewFilePath_(context.previewFilePath),
+      host_(context.host),
+      singleFilePath_(textToPath(context.settings.singleFilePath)),
+      outputFiles_(context.staging) {
   // Putting thousands of pages in place takes a while: the host stays responsive, and Stop works.
-  outputFiles_.stopWhen([&host] {
+  outputFiles_.stopWhen([&host = host_] {
     host.yieldToEvents();
     return host.stopRequested();
   });
@@ -226,7 +227,7 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
   const bool pageEnd = grid.endsPage();
   if (grid.isEmpty()) {
     // A page break where no block is pending still ends the page begun.
-    if (pageEnd && settings_.outputMode == OutputMode::pageFiles && openPage_ != 0) {
+    if (pageEnd && destination_ == PageDestination::pageFiles && openPage_ != 0) {
       pageAwaitingFooter_ = std::exchange(openPage_, 0);
       ++counters_.pageNumber;
       counters_.nextPageStart = counters_.blocksWritten;
@@ -252,13 +253,13 @@ bool GridHtmlWriter::writeBlock(const GridBlock& grid) {
   if (!previewFilePath_.empty() && !(beginPreview() && outputFiles_.append(previewFilePath_, bytes)))
     return false;
 
-  if (settings_.outputMode == OutputMode::singleFile) {
+  if (destination_ == PageDestination::singleFile) {
     if (!singleFileBegun_) {
       if (!beginFile(singleFilePath_)) return false;
       singleFileBegun_ = true;
     }
     if (!outputFiles_.append(singleFilePath_, bytes)) return false;
-  } else if (settings_.outputMode == OutputMode::pageFiles) {
+  } else if (destination_ == PageDestination::pageFiles) {
     if (blockOpensPage(counters_, settings_.columnsPerPage.value())) {
       // A page is followed by another: its footer gets the next-page link.
       if (pageAwaitingFooter_ != 0) {
@@ -305,8 +306,8 @@ bool GridHtmlWriter::finish(bool completed) {
       return true;
     }
     bool finished = beginPreview();
-    if (finished && settings_.outputMode == OutputMode::singleFile) finished = finishSingleFile();
-    if (settings_.outputMode == OutputMode::pageFiles) {
+    if (finished && destination_ == PageDestination::singleFile) finished = finishSingleFile();
+    if (destination_ == PageDestination::pageFiles) {
       const std::int32_t last = pageAwaitingFooter_ != 0 ? pageAwaitingFooter_ : openPage_;
       pageAwaitingFooter_ = openPage_ = 0;
       if (last != 0 && finished) {

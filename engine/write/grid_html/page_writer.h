@@ -11,6 +11,7 @@
 #include "io/staged_files.h"
 #include "write/document_sink.h"
 #include "write/grid_html/grid_rows.h"
+#include "write/page_output.h"
 
 namespace zelvato {
 
@@ -59,12 +60,12 @@ std::u16string pageFooter(const ConversionSettings& settings, std::int32_t pageN
 // element, the characters in look-alike forms of their vertical glyphs, to
 // every destination of the run: the preview file (when its path is not empty),
 // the host (which shows the block's markup), and the single output file or the
-// page files. The output files are written beside their targets and take their
+// page files as `destination` says. The output files are written beside their targets and take their
 // places only when a completed run finishes, so a failed run leaves the earlier
 // files as they were. Nothing throws: a failed write makes the call return false.
 class GridHtmlWriter : public DocumentSink {
  public:
-  GridHtmlWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
+  GridHtmlWriter(const WriterContext& context, PageDestination destination);
 
   // Takes the document's title for the page title when the settings ask for it.
   bool begin(const Document& document) override;
@@ -91,6 +92,7 @@ class GridHtmlWriter : public DocumentSink {
   std::string pagePath(std::int32_t pageNumber) const;
 
   ConversionSettings settings_;  // a copy: the run's record cannot change under the writer
+  PageDestination destination_;
   GlyphOptions glyphs_;
   std::string previewFilePath_;
   ConversionHost& host_;

@@ -268,7 +268,8 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   return zip.finish();
 }
 
-EpubWriter::EpubWriter(const ConversionSettings& settings) : settings_(settings) {
+EpubWriter::EpubWriter(const WriterContext& context)
+    : settings_(context.settings), outputFiles_(context.staging) {
   settings_.outputEncoding = OutputEncoding::utf8;
 }
 

@@ -18,7 +18,7 @@ namespace zelvato {
 // author. The book is zipped in memory and staged like every other output.
 class EpubWriter : public DocumentSink {
  public:
-  explicit EpubWriter(const ConversionSettings& settings);
+  explicit EpubWriter(const WriterContext& context);
 
   bool wantsBlocks() const override { return false; }
   bool begin(const Document& document) override;

@@ -69,10 +69,13 @@ std::u16string flowHtmlPage(const ConversionSettings& settings, const Document& 
   return page;
 }
 
-FlowHtmlWriter::FlowHtmlWriter(const ConversionSettings& settings, std::string previewFilePath,
-                               ConversionHost& host)
-    : settings_(settings), previewFilePath_(std::move(previewFilePath)), host_(host) {
-  outputFiles_.stopWhen([&host] {
+FlowHtmlWriter::FlowHtmlWriter(const WriterContext& context, PageDestination destination)
+    : settings_(context.settings),
+      destination_(destination),
+      previewFilePath_(context.previewFilePath),
+      host_(context.host),
+      outputFiles_(context.staging) {
+  outputFiles_.stopWhen([&host = host_] {
     host.yieldToEvents();
     return host.stopRequested();
   });
@@ -109,7 +112,7 @@ bool FlowHtmlWriter::begin(const Document& document) {
         !(outputFiles_.begin(previewFilePath_) &&
           outputFiles_.append(previewFilePath_, previewStart(settings_) + encodePage(settings_, page))))
       return false;
-    if (settings_.outputMode == OutputMode::singleFile) {
+    if (destination_ == PageDestination::singleFile) {
       const std::string path = textToPath(settings_.singleFilePath);
       const std::string folder = folderOfPath(path);
       if (!writeFile(path, folder == previewFolder || settings_.sourceFolder.empty()
@@ -117,7 +120,7 @@ bool FlowHtmlWriter::begin(const Document& document) {
                                : wholePage(sectionsIn(folder))))
         return false;
     }
-    if (settings_.outputMode == OutputMode::pageFiles) {
+    if (destination_ == PageDestination::pageFiles) {
       const std::vector<XhtmlSection> pages =
           sectionsIn(folderOfPath(textToPath(pageFileName(settings_, 1))));
       const auto count = static_cast<std::int32_t>(pages.size());

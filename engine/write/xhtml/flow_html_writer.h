@@ -8,6 +8,7 @@
 #include "document/conversion_settings.h"
 #include "io/staged_files.h"
 #include "write/document_sink.h"
+#include "write/page_output.h"
 #include "write/xhtml/xhtml_content.h"
 
 namespace zelvato {
@@ -15,12 +16,12 @@ namespace zelvato {
 // The flowing vertical HTML writer: the document as real text in an HTML5
 // page that the browser sets vertically (writing-mode: vertical-rl), with a
 // viewport, so that it reads on a phone and copies and searches as text. One
-// file in single-file mode (page breaks as printed page breaks), one file per
-// page-break section in page-file mode, named and linked as the grid's pages.
+// file for a single file (page breaks as printed page breaks), one file per
+// page-break section for page files, named and linked as the grid's pages.
 // The preview file and the host's HTML pane get the whole text as one page.
 class FlowHtmlWriter : public DocumentSink {
  public:
-  FlowHtmlWriter(const ConversionSettings& settings, std::string previewFilePath, ConversionHost& host);
+  FlowHtmlWriter(const WriterContext& context, PageDestination destination);
 
   bool wantsBlocks() const override { return false; }
   bool begin(const Document& document) override;
@@ -34,6 +35,7 @@ class FlowHtmlWriter : public DocumentSink {
   bool writeFile(const std::string& path, const std::u16string& page);
 
   ConversionSettings settings_;
+  PageDestination destination_;
   std::string previewFilePath_;
   ConversionHost& host_;
   StagedFiles outputFiles_;

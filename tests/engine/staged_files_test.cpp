@@ -1,3 +1,5 @@
+#include "io/staged_files.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,12 +12,12 @@
 #include <iterator>
 #include <map>
 
-#include "io/staged_files.h"
 #include "recording_host.h"
 #include "run/conversion.h"
 #include "temp_folder.h"
 #include "text/unicode_text.h"
 #include "unprivileged.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -60,7 +62,7 @@ std::map<std::string, std::string> filesIn(const std::string& folder) {
   return files;
 }
 
-ConversionSettings outputTo(const TempFolder& folder, OutputMode mode) {
+ConversionSettings outputTo(const TempFolder& folder, std::string_view mode) {
   ConversionSettings s;
   s.charsPerLine = s.linesPerColumn = u"3";
   s.outputMode = mode;
@@ -73,7 +75,7 @@ ConversionSettings outputTo(const TempFolder& folder, OutputMode mode) {
 TEST(OutputFiles, anEarlierFileIsReplacedWholeOrNotAtAll) {
   struct Case {
     const char* accident;
-    OutputMode mode;
+    std::string_view mode;
     std::function<void(const TempFolder&)> plant;  // what is there before the run
     int stopAfter;                                 // positions before Stop; -1: none
     bool converted;
@@ -87,10 +89,10 @@ TEST(OutputFiles, anEarlierFileIsReplacedWholeOrNotAtAll) {
     EXPECT_FALSE(fs::is_symlink(f.file("out.html")));
   };
   const Case cases[] = {
-      {"run stopped after the first block", OutputMode::singleFile,
+      {"run stopped after the first block", writerKeys::singleFile,
        [](const TempFolder& f) { put(f.file("out.html"), "earlier good file"); }, 1, false,
        kept("out.html", "earlier good file")},
-      {"run of page files stopped after three blocks", OutputMode::pageFiles,
+      {"run of page files stopped after three blocks", writerKeys::pageFiles,
        [](const TempFolder& f) {
          put(f.file("vt001.html"), "page 1");
          put(f.file("vt002.html"), "page 2");
@@ -101,13 +103,13 @@ TEST(OutputFiles, anEarlierFileIsReplacedWholeOrNotAtAll) {
          kept("vt002.html", "page 2")(f);
          EXPECT_FALSE(fs::exists(f.file("vt003.html")));
        }},
-      {"link planted at the single file", OutputMode::singleFile,
+      {"link planted at the single file", writerKeys::singleFile,
        [](const TempFolder& f) {
          put(f.file("victim"), "another user's file");
          fs::create_symlink(f.file("victim"), f.file("out.html"));
        },
        -1, true, victimKept},
-      {"link planted at a page file name", OutputMode::pageFiles,
+      {"link planted at a page file name", writerKeys::pageFiles,
        [](const TempFolder& f) {
          put(f.file("victim"), "another user's file");
          fs::create_symlink("victim", f.file("vt002.html"));
@@ -118,10 +120,10 @@ TEST(OutputFiles, anEarlierFileIsReplacedWholeOrNotAtAll) {
          EXPECT_FALSE(fs::is_symlink(f.file("vt002.html")));
          EXPECT_EQ(bytesOf(f.file("vt002.html")).rfind("<HTML>", 0), 0u);
        }},
-      {"folder at the single file", OutputMode::singleFile,
+      {"folder at the single file", writerKeys::singleFile,
        [](const TempFolder& f) { fs::create_directory(f.file("out.html")); }, -1, false,
        [](const TempFolder& f) { EXPECT_TRUE(fs::is_directory(f.file("out.html"))); }},
-      {"pipe at the single file (nobody reads it)", OutputMode::singleFile,
+      {"pipe at the single file (nobody reads it)", writerKeys::singleFile,
        [](const TempFolder& f) { ::mkfifo(f.file("out.html").c_str(), 0600); }, -1, false,
        [](const TempFolder& f) { EXPECT_TRUE(fs::is_fifo(f.file("out.html"))); }},
   };
@@ -147,7 +149,7 @@ TEST(OutputFiles, theSourceFileIsNeverReplacedUnderAnyName) {
   RecordingHost host;
   RunFiles files;
   files.keepIntact = folder.file("source.txt");
-  EXPECT_FALSE(convertText(fiveBlocks, outputTo(folder, OutputMode::pageFiles), "", host, &files));
+  EXPECT_FALSE(convertText(fiveBlocks, outputTo(folder, writerKeys::pageFiles), "", host, &files));
   EXPECT_EQ(bytesOf(folder.file("source.txt")), "the only copy");
   EXPECT_FALSE(fs::exists(folder.file("vt001.html")));  // nothing of the run is put in place
   ASSERT_TRUE(files.failure.has_value());
@@ -159,7 +161,7 @@ TEST(OutputFiles, aNewFileTakesItsModeFromTheUmask) {
   TempFolder folder;
   const mode_t old = ::umask(027);
   RecordingHost host;
-  const bool converted = convertText(u"あ", outputTo(folder, OutputMode::singleFile), "", host);
+  const bool converted = convertText(u"あ", outputTo(folder, writerKeys::singleFile), "", host);
   ::umask(old);
   ASSERT_TRUE(converted);
   struct stat st {};
@@ -177,7 +179,7 @@ TEST(OutputFiles, aReadOnlyEarlierFileIsRefusedNotReplaced) {
   const int code = runUnprivileged(
       [&] {
         RecordingHost host;
-        return convertText(u"あ", outputTo(folder, OutputMode::singleFile), "", host) ? 0 : 1;
+        return convertText(u"あ", outputTo(folder, writerKeys::singleFile), "", host) ? 0 : 1;
       },
       ran);
   if (!ran) GTEST_SKIP() << "running as root without a user 'nobody' to drop to: permissions cannot be tried";
@@ -189,7 +191,7 @@ TEST(OutputFiles, aReadOnlyEarlierFileIsRefusedNotReplaced) {
 ConversionSettings pagesTo(const std::string& folder) {
   ConversionSettings s;
   s.charsPerLine = s.linesPerColumn = u"3";
-  s.outputMode = OutputMode::pageFiles;
+  s.outputMode = writerKeys::pageFiles;
   s.columnsPerPage = u"1";
   s.outputFolder = pathToText(folder + "/");
   s.fileBaseName = u"d";
@@ -247,14 +249,14 @@ TEST(OutputFiles, anotherUsersFileInASharedFolderIsRefusedBeforeAnyPageIsReplace
   }
 }
 
-namespace racing {
-std::string folder;
-int raceAt = -1;
 // Another process makes a folder at the name the next page is renamed to.
-void plantFolder(int n) {
-  if (n == raceAt) fs::create_directory(folder + "/d00" + std::to_string(n + 1) + ".html");
-}
-}  // namespace racing
+struct PlantsAFolder : StagingSeam {
+  std::string folder;
+  int raceAt = -1;
+  void beforeRename(int n) override {
+    if (n == raceAt) fs::create_directory(folder + "/d00" + std::to_string(n + 1) + ".html");
+  }
+};
 
 // A rename that fails halfway through the pages puts back the pages renamed
 // before it and names the page that failed, with the system's reason.
@@ -264,12 +266,12 @@ TEST(OutputFiles, aRenameFailingHalfwayPutsBackThePagesRenamedAndNamesTheFile) {
     TempFolder folder;
     ASSERT_TRUE(convertPages(folder.path(), 3, u'前'));
     const auto earlier = filesIn(folder.path());
-    racing::folder = folder.path();
-    racing::raceAt = raceAt;
-    stagingTestHooks::beforeRename = racing::plantFolder;
+    PlantsAFolder race;
+    race.folder = folder.path();
+    race.raceAt = raceAt;
     RunFiles files;
+    files.staging = &race;
     const bool converted = convertPages(folder.path(), 5, u'後', &files);
-    stagingTestHooks::beforeRename = nullptr;
     EXPECT_FALSE(converted);
     const std::string failed = "d00" + std::to_string(raceAt + 1) + ".html";
     auto after = filesIn(folder.path());
@@ -281,12 +283,13 @@ TEST(OutputFiles, aRenameFailingHalfwayPutsBackThePagesRenamedAndNamesTheFile) {
   }
 }
 
-namespace killed {
-int killAt = -1;
-void killHere(int n) {
-  if (n == killAt) ::raise(SIGKILL);
-}
-}  // namespace killed
+// The run is killed before the rename `killAt` (the number of renames: after the last).
+struct KillsTheRun : StagingSeam {
+  int killAt = -1;
+  void beforeRename(int n) override {
+    if (n == killAt) ::kill(::getpid(), SIGKILL);
+  }
+};
 
 // A run killed between any two renames leaves a journal; the next run in the
 // folder puts back every earlier page or, when all new pages were in place,
@@ -313,9 +316,11 @@ TEST(OutputFiles, theNextRunFinishesOrRollsBackARunKilledDuringItsRenames) {
 
     const pid_t child = ::fork();
     if (child == 0) {
-      killed::killAt = c.killAt;
-      stagingTestHooks::beforeRename = killed::killHere;
-      convertPages(folder.path(), 6, u'後');
+      KillsTheRun kill;
+      kill.killAt = c.killAt;
+      RunFiles files;
+      files.staging = &kill;
+      convertPages(folder.path(), 6, u'後', &files);
       ::_exit(0);
     }
     int status = 0;
@@ -325,7 +330,7 @@ TEST(OutputFiles, theNextRunFinishesOrRollsBackARunKilledDuringItsRenames) {
 
     // The next run writes another file into the folder.
     RecordingHost host;
-    ConversionSettings single = outputTo(folder, OutputMode::singleFile);
+    ConversionSettings single = outputTo(folder, writerKeys::singleFile);
     ASSERT_TRUE(convertText(u"次", single, "", host));
     auto after = filesIn(folder.path());
     after.erase("out.html");
@@ -333,13 +338,14 @@ TEST(OutputFiles, theNextRunFinishesOrRollsBackARunKilledDuringItsRenames) {
   }
 }
 
-namespace stopped {
-RecordingHost* host = nullptr;
-int stopAt = -1;
-void stopHere(int n) {
-  if (n == stopAt) host->stop = true;
-}
-}  // namespace stopped
+// The user stops the run before the rename `stopAt`.
+struct StopsTheRun : StagingSeam {
+  RecordingHost* host = nullptr;
+  int stopAt = -1;
+  void beforeRename(int n) override {
+    if (n == stopAt) host->stop = true;
+  }
+};
 
 // A stop request (the converter's signals) that comes while the files are put
 // in place stops before the next rename and puts back the ones renamed.
@@ -350,12 +356,12 @@ TEST(OutputFiles, aStopDuringTheRenamesPutsBackThePagesAlreadyRenamed) {
     ASSERT_TRUE(convertPages(folder.path(), 6, u'前'));
     const auto earlier = filesIn(folder.path());
     RecordingHost host;
-    stopped::host = &host;
-    stopped::stopAt = stopAt;
-    stagingTestHooks::beforeRename = stopped::stopHere;
+    StopsTheRun stop;
+    stop.host = &host;
+    stop.stopAt = stopAt;
     RunFiles files;
+    files.staging = &stop;
     const bool converted = convertText(blocks(6, u'後'), pagesTo(folder.path()), "", host, &files);
-    stagingTestHooks::beforeRename = nullptr;
     EXPECT_FALSE(converted);
     EXPECT_EQ(filesIn(folder.path()), earlier);
     ASSERT_TRUE(files.failure.has_value());
@@ -366,8 +372,10 @@ TEST(OutputFiles, aStopDuringTheRenamesPutsBackThePagesAlreadyRenamed) {
 // Two runs into one folder: the second waits for the first, then is refused
 // with the folder's name; a folder of its own is never kept waiting.
 TEST(OutputFiles, aSecondRunIntoAFolderInUseIsRefusedWithTheFolderName) {
-  const auto wait = stagingTestHooks::lockWait;
-  stagingTestHooks::lockWait = std::chrono::milliseconds(200);
+  // The second run waits a moment only, not the user's few seconds.
+  struct WaitsAMoment : StagingSeam {
+    std::chrono::milliseconds lockWait() const override { return std::chrono::milliseconds(200); }
+  } waitsAMoment;
   struct Case {
     const char* accident;
     bool sameFolder;
@@ -385,6 +393,7 @@ TEST(OutputFiles, aSecondRunIntoAFolderInUseIsRefusedWithTheFolderName) {
     StagedFiles first;
     ASSERT_TRUE(first.begin((c.sameFolder ? folder : other).file("first.html")));
     RunFiles files;
+    files.staging = &waitsAMoment;
     EXPECT_EQ(convertPages(folder.path(), 2, u'後', &files), c.converted);
     if (!c.converted) {
       ASSERT_TRUE(files.failure.has_value());
@@ -398,7 +407,6 @@ TEST(OutputFiles, aSecondRunIntoAFolderInUseIsRefusedWithTheFolderName) {
       EXPECT_TRUE(convertPages(folder.path(), 2, u'後'));  // once the first is done
     }
   }
-  stagingTestHooks::lockWait = wait;
 }
 
 // A page-files run after a longer one removes the longer run's later pages, and
@@ -477,7 +485,7 @@ TEST(OutputFiles, theReplacedFileKeepsItsMode) {
     TempFolder folder;
     c.plant(folder);
     RecordingHost host;
-    ASSERT_TRUE(convertText(u"あ", outputTo(folder, OutputMode::singleFile), "", host));
+    ASSERT_TRUE(convertText(u"あ", outputTo(folder, writerKeys::singleFile), "", host));
     struct stat st {};
     ASSERT_EQ(::lstat(folder.file("out.html").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
@@ -539,7 +547,7 @@ TEST(OutputFiles, thePreviewFileIsReplacedWholeOrNotAtAll) {
     fs::permissions(folder.file("ro"),
                     c.readOnlyOutput ? fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec
                                      : fs::perms::all);
-    ConversionSettings s = outputTo(folder, OutputMode::singleFile);
+    ConversionSettings s = outputTo(folder, writerKeys::singleFile);
     s.singleFilePath = pathToText(folder.file("ro/x.html"));
     bool ran = false;
     const int code = runUnprivileged(
@@ -556,12 +564,6 @@ TEST(OutputFiles, thePreviewFileIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(strayFiles(folder), 0);
   }
 }
-
-}  // namespace
-}  // namespace zelvato
-
-namespace zelvato {
-namespace {
 
 // Several runs put in place together: a run whose staged file was swapped for
 // another's keeps its earlier target, the others take their places, and
@@ -598,11 +600,14 @@ TEST(OutputFiles, runsCommittedTogetherFailOneByOne) {
   EXPECT_EQ(strayFiles(folder), 1);  // only the planted file, which is not the run's to remove
 }
 
-}  // namespace
-}  // namespace zelvato
-
-namespace zelvato {
-namespace {
+// What the staging asks of the system since it began.
+struct CountsSystemCalls : StagingSeam {
+  int fileOpens = 0, fileSyncs = 0, folderSyncs = 0, journals = 0;
+  void fileOpened() override { ++fileOpens; }
+  void fileSynced() override { ++fileSyncs; }
+  void folderSynced() override { ++folderSyncs; }
+  void journalWritten() override { ++journals; }
+};
 
 // What the staging asks of the system grows with the files of a run, never
 // with its blocks: each file is made once and synced once, and a folder is
@@ -610,7 +615,7 @@ namespace {
 TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
   struct Case {
     const char* run;
-    OutputMode mode;
+    std::string_view mode;
     int blocks;
     bool preview;     // beside the output
     bool earlier;     // the outputs are there from an earlier run
@@ -619,11 +624,11 @@ TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
     int folderSyncs;  // waits for the folder
   };
   const Case cases[] = {
-      {"single file of 40 blocks", OutputMode::singleFile, 40, false, false, 1, 0, 1},
-      {"single file of 40 blocks over an earlier one", OutputMode::singleFile, 40, false, true, 1, 0, 1},
-      {"single file and preview in one folder", OutputMode::singleFile, 40, true, false, 2, 1, 2},
-      {"12 pages of one block", OutputMode::pageFiles, 12, false, false, 12, 1, 2},
-      {"12 pages over earlier ones", OutputMode::pageFiles, 12, false, true, 12, 1, 2},
+      {"single file of 40 blocks", writerKeys::singleFile, 40, false, false, 1, 0, 1},
+      {"single file of 40 blocks over an earlier one", writerKeys::singleFile, 40, false, true, 1, 0, 1},
+      {"single file and preview in one folder", writerKeys::singleFile, 40, true, false, 2, 1, 2},
+      {"12 pages of one block", writerKeys::pageFiles, 12, false, false, 12, 1, 2},
+      {"12 pages over earlier ones", writerKeys::pageFiles, 12, false, true, 12, 1, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.run);
@@ -634,9 +639,10 @@ TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
     const std::string preview = c.preview ? folder.file("preview.html") : std::string();
     RecordingHost host;
     if (c.earlier) ASSERT_TRUE(convertText(blocks(c.blocks, u'前'), s, preview, host));
-    auto& calls = stagingTestHooks::calls;
-    calls.fileOpens = calls.fileSyncs = calls.folderSyncs = calls.journals = 0;
-    ASSERT_TRUE(convertText(blocks(c.blocks, u'後'), s, preview, host));
+    CountsSystemCalls calls;
+    RunFiles files;
+    files.staging = &calls;
+    ASSERT_TRUE(convertText(blocks(c.blocks, u'後'), s, preview, host, &files));
     // A file closed early to keep few open may be opened once more for its sync.
     EXPECT_GE(calls.fileOpens, c.files);
     EXPECT_LE(calls.fileOpens, 2 * c.files);
@@ -650,9 +656,11 @@ TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
 // Files written in turn, more of them than stay open and with more bytes than
 // are gathered before a write, each get exactly their own bytes in order.
 TEST(OutputFiles, bytesAppendedToManyFilesInTurnArriveWholeAndInOrder) {
-  const int kept = std::exchange(stagingTestHooks::filesKeptOpen, 4);
+  struct KeepsFourOpen : StagingSeam {
+    int filesKeptOpen() const override { return 4; }
+  } keepsFourOpen;
   TempFolder folder;
-  StagedFiles staged;
+  StagedFiles staged(&keepsFourOpen);
   std::map<std::string, std::string> expected;
   for (int i = 0; i < 9; ++i) ASSERT_TRUE(staged.begin(folder.file("f" + std::to_string(i))));
   for (int round = 0; round < 6; ++round)
@@ -665,29 +673,25 @@ TEST(OutputFiles, bytesAppendedToManyFilesInTurnArriveWholeAndInOrder) {
       expected[name] += bytes + std::to_string(round);
     }
   ASSERT_TRUE(staged.commit());
-  stagingTestHooks::filesKeptOpen = kept;
   EXPECT_EQ(filesIn(folder.path()), expected);
 }
-
-namespace killedAlone {
-void killHere(int n) {
-  if (n == 0) ::kill(::getpid(), SIGKILL);
-}
-}  // namespace killedAlone
 
 // A single file has no journal: a run killed before its rename leaves the
 // earlier file, and the next run in the folder removes what the killed one left.
 TEST(OutputFiles, aSingleFileKilledBeforeItsRenameKeepsTheEarlierOne) {
   TempFolder folder;
   RecordingHost host;
-  const ConversionSettings s = outputTo(folder, OutputMode::singleFile);
+  const ConversionSettings s = outputTo(folder, writerKeys::singleFile);
   ASSERT_TRUE(convertText(u"前", s, "", host));
   const std::string earlier = bytesOf(folder.file("out.html"));
   const pid_t child = ::fork();
   if (child == 0) {
-    stagingTestHooks::beforeRename = killedAlone::killHere;
+    KillsTheRun kill;
+    kill.killAt = 0;
+    RunFiles files;
+    files.staging = &kill;
     RecordingHost own;
-    convertText(u"後", s, "", own);
+    convertText(u"後", s, "", own, &files);
     ::_exit(0);
   }
   int status = 0;

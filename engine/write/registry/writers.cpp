@@ -1,0 +1,179 @@
+// Every medium a run can write, once each: adding a medium is its writer and
+// an entry here.
+
+#include <memory>
+#include <vector>
+
+#include "write/grid_html/page_writer.h"
+#include "write/registry/writer_registry.h"
+#include "write/xhtml/epub_writer.h"
+#include "write/xhtml/flow_html_writer.h"
+
+namespace zelvato {
+
+namespace {
+
+// Several writers of one run, each handed everything in turn.
+class WriterList : public DocumentSink {
+ public:
+  void add(std::unique_ptr<DocumentSink> writer) { writers_.push_back(std::move(writer)); }
+  bool wantsBlocks() const override {
+    for (const auto& writer : writers_)
+      if (writer->wantsBlocks()) return true;
+    return false;
+  }
+  bool begin(const Document& document) override {
+    for (const auto& writer : writers_)
+      if (!writer->begin(document)) return false;
+    return true;
+  }
+  bool block(const GridBlock& block) override {
+    for (const auto& writer : writers_)
+      if (writer->wantsBlocks() && !writer->block(block)) return false;
+    return true;
+  }
+  bool finish(bool completed) override {
+    bool finished = true;
+    for (const auto& writer : writers_) finished = writer->finish(completed) && finished;
+    return finished;
+  }
+  std::optional<FileFailure> failure() const override {
+    for (const auto& writer : writers_)
+      if (auto failed = writer->failure()) return failed;
+    return std::nullopt;
+  }
+  void keepIntact(const std::string& path) override {
+    for (const auto& writer : writers_) writer->keepIntact(path);
+  }
+  std::vector<std::string> retiredFiles() const override {
+    std::vector<std::string> files;
+    for (const auto& writer : writers_)
+      for (std::string& file : writer->retiredFiles()) files.push_back(std::move(file));
+    return files;
+  }
+
+ private:
+  std::vector<std::unique_ptr<DocumentSink>> writers_;
+};
+
+// HTML pages, in the grid or as flowing text as the settings choose.
+std::unique_ptr<DocumentSink> pages(const WriterContext& context, PageDestination destination) {
+  if (context.settings.textStyle == TextStyle::flow)
+    return std::make_unique<FlowHtmlWriter>(context, destination);
+  return std::make_unique<GridHtmlWriter>(context, destination);
+}
+
+// A medium of real text shows that text as a flowing page in the preview and
+// the HTML pane.
+std::unique_ptr<DocumentSink> withFlowingPreview(const WriterContext& context,
+                                                 std::unique_ptr<DocumentSink> writer) {
+  auto writers = std::make_unique<WriterList>();
+  writers->add(std::make_unique<FlowHtmlWriter>(context, PageDestination::previewOnly));
+  writers->add(std::move(writer));
+  return writers;
+}
+
+using namespace std::string_view_literals;
+
+// The output settings each medium's files depend on, by option key.
+constexpr std::string_view shownGrid[] = {"outputEncoding"sv, "accessibleText"sv};
+constexpr std::string_view shownFlow[] = {"outputEncoding"sv};
+constexpr std::string_view gridFile[] = {"htmlTitle"sv, "bodyTag"sv, "outputEncoding"sv, "accessibleText"sv};
+constexpr std::string_view flowFile[] = {"htmlTitle"sv, "outputEncoding"sv};
+constexpr std::string_view gridPages[] = {"fileBaseName"sv,   "columnsPerPage"sv, "addPageLinks"sv,
+                                          "addPageNumbers"sv, "htmlTitle"sv,      "bodyTag"sv,
+                                          "outputEncoding"sv, "accessibleText"sv};
+// Flowing pages break at the text's page breaks, not after a number of blocks.
+constexpr std::string_view flowPages[] = {"fileBaseName"sv, "addPageLinks"sv, "addPageNumbers"sv,
+                                          "htmlTitle"sv, "outputEncoding"sv};
+// The book is always UTF-8 and real text: it writes no BODY tag and no reading text.
+constexpr std::string_view book[] = {"htmlTitle"sv};
+constexpr std::string_view manuscriptPaper[] = {"paperB4"sv, "greyPaperLines"sv};
+
+constexpr std::u16string_view fileFieldCaption = u"出力先ﾌｧｲﾙ名";
+
+const WriterEntry writers[] = {
+    {.key = writerKeys::showOnly,
+     .flag = {},
+     .valueName = {},
+     .help = {},
+     .choiceCaption = u"HTMLﾌｧｲﾙは自動作成しない",
+     .remembered = "0",
+     .needs = {true, shownGrid},
+     .flowNeeds = MediumNeeds{false, shownFlow},
+     .make = [](const WriterContext& c) { return pages(c, PageDestination::previewOnly); }},
+    {.key = writerKeys::singleFile,
+     .flag = "single",
+     .valueName = "FILE",
+     .help = "one HTML file",
+     .destination = Destination::file,
+     .fileKind = u"HTMLﾌｧｲﾙ",
+     .dialogFilter = u"HTMLﾌｧｲﾙ (*.html)",
+     .defaultExtension = ".html",
+     .choiceCaption = u"一つのHTMLﾌｧｲﾙへ出力する",
+     .pathCaption = fileFieldCaption,
+     .pathControl = "txtOutput(0)",
+     .remembered = "1",
+     .pathSettingsKey = "output/file",
+     .pathField = &ConversionSettings::singleFilePath,
+     .pathSetting = SettingField::singleFilePath,
+     .needs = {true, gridFile},
+     .flowNeeds = MediumNeeds{false, flowFile},
+     .make = [](const WriterContext& c) { return pages(c, PageDestination::singleFile); }},
+    {.key = writerKeys::pageFiles,
+     .flag = "pages",
+     .valueName = "FOLDER",
+     .help = "numbered page files in FOLDER",
+     .details = "Pages of an earlier, longer run under the same base name (NAME###.html numbered after the "
+                "new last page) are removed, and standard error says so.",
+     .destination = Destination::folder,
+     .choiceCaption = u"複数のHTMLﾌｧｲﾙへ分割出力する",
+     .pathCaption = u"出力先ﾌｫﾙﾀﾞ",
+     .pathControl = "txtOutput(1)",
+     .remembered = "2",
+     .pathSettingsKey = "output/folder",
+     .pathField = &ConversionSettings::outputFolder,
+     .pathSetting = SettingField::outputFolder,
+     .needs = {true, gridPages},
+     .flowNeeds = MediumNeeds{false, flowPages},
+     .make = [](const WriterContext& c) { return pages(c, PageDestination::pageFiles); }},
+    {.key = writerKeys::epub,
+     .flag = "epub",
+     .valueName = "FILE",
+     .help = "an EPUB 3 book in vertical writing, right to left (always UTF-8)",
+     .details = "One content document per page break (a text without breaks is cut at its headings), "
+                "the headings in the table of contents, title and author from --title or the Aozora "
+                "Bunko header.",
+     .destination = Destination::file,
+     .fileKind = u"EPUBﾌｧｲﾙ",
+     .dialogFilter = u"EPUBﾌｧｲﾙ (*.epub)",
+     .defaultExtension = ".epub",
+     .choiceCaption = u"EPUB (電子書籍)",
+     .pathCaption = fileFieldCaption,
+     .pathControl = "txtOutput(5)",
+     .remembered = "3",
+     .pathSettingsKey = "output/epubFile",
+     .pathField = &ConversionSettings::epubFilePath,
+     .pathSetting = SettingField::epubFilePath,
+     .needs = {false, book},
+     .make = [](const WriterContext& c) { return withFlowingPreview(c, std::make_unique<EpubWriter>(c)); }},
+    {.key = "pdf",
+     .flag = "pdf",
+     .valueName = "FILE",
+     .help = "a PDF on manuscript paper, the fonts embedded",
+     .details = "Every character upright in its cell in the font's own vertical forms, ruby beside its "
+                "base, hanging stops below the frame, the fold column with the sheet number in the middle.",
+     .destination = Destination::file,
+     .fileKind = u"PDFﾌｧｲﾙ",
+     .dialogFilter = u"PDFﾌｧｲﾙ (*.pdf)",
+     .defaultExtension = ".pdf",
+     .needs = {true, manuscriptPaper}},
+};
+
+}  // namespace
+
+std::span<const WriterEntry> writerRegistry() {
+  return writers;
+}
+
+}  // namespace zelvato
