@@ -47,6 +47,8 @@ TEST(WriterRegistry, everyMediumIsReachedFromItsFlagAndAsksOnlyForWhatItReads) {
       // Nor does the book.
       {writerKeys::epub, TextStyle::grid, "3", yes, yes, no, no},
       {"pdf", TextStyle::grid, "", yes, no, no, no},
+      // Plain text has no title and no markup.
+      {"text", TextStyle::grid, "", yes, no, no, no},
   };
   std::set<std::string_view> covered;
   for (const MediumCase& c : cases) {

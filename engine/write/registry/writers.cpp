@@ -11,6 +11,9 @@
 
 namespace zelvato {
 
+// Plain UTF-8 text (write/text/text_writer.cpp).
+std::unique_ptr<DocumentSink> makeTextWriter(const WriterContext& context);
+
 namespace {
 
 // Several writers of one run, each handed everything in turn.
@@ -168,6 +171,22 @@ const WriterEntry writers[] = {
      .dialogFilter = u"PDFﾌｧｲﾙ (*.pdf)",
      .defaultExtension = ".pdf",
      .needs = {true, manuscriptPaper}},
+    {.key = "text",
+     .flag = "text",
+     .valueName = "FILE",
+     .help = "plain UTF-8 text: ruby in parentheses after its base, headings on lines of their own, for "
+             "proofreading and for readers without ruby",
+     .details = "Lines end in LF; a page break is a blank line, as is the line before and after a heading. "
+                "--ruby=drop leaves the ruby out, --editor-notes=show keeps the editor's notes in "
+                "parentheses; a character without a code stands as its description, ※（…）.",
+     .destination = Destination::file,
+     .fileKind = u"ﾃｷｽﾄﾌｧｲﾙ",
+     .dialogFilter = u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)",
+     .defaultExtension = ".txt",
+     .choiceCaption = u"ﾃｷｽﾄﾌｧｲﾙへ出力する (ﾙﾋﾞは括弧書き)",
+     .pathCaption = fileFieldCaption,
+     .pathSettingsKey = "output/textFile",
+     .make = [](const WriterContext& c) { return withFlowingPreview(c, makeTextWriter(c)); }},
 };
 
 }  // namespace
