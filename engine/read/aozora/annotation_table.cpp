@@ -1,0 +1,139 @@
+#include "read/aozora/annotation_table.h"
+
+#include <algorithm>
+
+#include "read/aozora/aozora_scanner.h"
+
+namespace zelvato::aozora {
+namespace {
+
+// The emphasis kinds of 傍点 by the name the annotation gives them.
+struct NamedEmphasis {
+  std::u16string_view name;
+  EmphasisKind kind;
+};
+constexpr NamedEmphasis emphasisNames[] = {
+    {u"傍点", EmphasisKind::sesame},
+    {u"白ゴマ傍点", EmphasisKind::whiteSesame},
+    {u"丸傍点", EmphasisKind::blackCircle},
+    {u"白丸傍点", EmphasisKind::whiteCircle},
+    {u"黒三角傍点", EmphasisKind::blackTriangle},
+    {u"白三角傍点", EmphasisKind::whiteTriangle},
+    {u"二重丸傍点", EmphasisKind::doubleCircle},
+    {u"蛇の目傍点", EmphasisKind::bullseye},
+    {u"ばつ傍点", EmphasisKind::cross},
+};
+
+struct NamedLine {
+  std::u16string_view name;
+  LineKind kind;
+};
+constexpr NamedLine lineNames[] = {
+    {u"傍線", LineKind::solid},  {u"二重傍線", LineKind::doubled}, {u"鎖線", LineKind::chain},
+    {u"破線", LineKind::dashed}, {u"波線", LineKind::wavy},
+};
+
+}  // namespace
+
+int headingLevel(std::u16string_view body) {
+  constexpr std::u16string_view heading = u"見出し", ending = u"見出し終わり";
+  std::size_t at = body.rfind(heading);
+  if (at == std::u16string_view::npos || at == 0) return 0;
+  if (!(endsWith(body, heading) || endsWith(body, ending))) return 0;
+  switch (body[at - 1]) {
+    case u'大':
+      return 1;
+    case u'中':
+      return 2;
+    case u'小':
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+bool applyNamedMark(std::u16string_view name, RunMarks& marks, bool on) {
+  if (name == u"太字") {
+    marks.bold = on;
+  } else if (name == u"斜体") {
+    marks.italic = on;
+  } else if (name == u"縦中横") {
+    marks.tateChuYoko = on;
+  } else if (name == u"横組み") {
+    marks.horizontal = on;
+  } else if (name == u"罫囲み") {
+    marks.boxed = on;
+  } else if (name == u"上付き小文字" || name == u"行右小書き") {
+    marks.script = on ? Script::superscript : Script::normal;
+  } else if (name == u"下付き小文字" || name == u"行左小書き") {
+    marks.script = on ? Script::subscript : Script::normal;
+  } else if (name == u"小書き") {
+    marks.script = on ? Script::small : Script::normal;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool applySideMark(std::u16string_view name, RunMarks& marks, bool on) {
+  const bool left = startsWith(name, u"左に");
+  if (left) name.remove_prefix(2);
+  for (const NamedEmphasis& e : emphasisNames)
+    if (name == e.name) {
+      marks.emphasis = on ? e.kind : EmphasisKind::none;
+      marks.emphasisSide = left ? Side::left : Side::right;
+      return true;
+    }
+  for (const NamedLine& l : lineNames)
+    if (name == l.name) {
+      marks.line = on ? l.kind : LineKind::none;
+      marks.lineSide = left ? Side::left : Side::right;
+      return true;
+    }
+  return false;
+}
+
+int sizeStepOf(std::u16string_view name) {
+  constexpr std::u16string_view steps = u"段階";
+  const std::size_t at = name.find(steps);
+  if (at == std::u16string_view::npos) return 0;
+  const std::u16string_view what = name.substr(at + steps.size());
+  const int sign = what == u"小さな文字" ? -1 : what == u"大きな文字" ? 1 : 0;
+  const auto count = readCount(name.substr(0, at));
+  if (sign == 0 || !count || *count == 0) return 0;
+  return sign * std::min(*count, 9);
+}
+
+std::u16string_view sideMarkKind(std::u16string_view name) {
+  return name.find(u"傍点") != std::u16string_view::npos ? u"傍点" : u"傍線";
+}
+
+bool isKaeriten(std::u16string_view body) {
+  constexpr std::u16string_view marks = u"レ一二三四上中下甲乙丙丁天地人";
+  if (body.empty() || body.size() > 2) return false;
+  for (const char16_t c : body)
+    if (marks.find(c) == std::u16string_view::npos) return false;
+  return true;
+}
+
+std::optional<Illustration> illustrationOf(std::u16string_view body) {
+  constexpr std::u16string_view ending = u"）入る";
+  if (!endsWith(body, ending)) return std::nullopt;
+  const std::size_t open = body.rfind(u'（');
+  if (open == std::u16string_view::npos) return std::nullopt;
+  std::u16string_view inside = body.substr(open + 1, body.size() - ending.size() - open - 1);
+  inside = inside.substr(0, inside.find(u'、'));
+  if (inside.find(u'.') == std::u16string_view::npos) return std::nullopt;
+  Illustration out;
+  out.file = inside;
+  std::u16string_view caption = body.substr(0, open);
+  if (startsWith(caption, u"「")) {
+    const std::size_t close = caption.find(u"」のキャプション付き");
+    if (close != std::u16string_view::npos) caption = caption.substr(1, close - 1);
+  }
+  // ［＃挿絵（fig.png）入る］ has no caption.
+  if (caption != u"挿絵") out.caption = caption;
+  return out;
+}
+
+}  // namespace zelvato::aozora
