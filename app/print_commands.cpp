@@ -12,6 +12,7 @@
 #include "run/conversion.h"
 #include "frm_main.h"
 #include "run/manuscript_count.h"
+#include "run/null_host.h"
 #include "manuscript_pages.h"
 #include "message_box.h"
 #include "text/messages.h"
@@ -25,13 +26,7 @@ const QString exportCaption = QStringLiteral("PDFに書き出す…");
 const QString pdfFilter = QStringLiteral("PDF (*.pdf)");
 
 // The manuscript is painted in one go; the window's run (and its Stop) is not involved.
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
+using QuietHost = NullHost;
 
 // The face the manuscript was set in, named when it is not the one the settings ask for.
 QString faceNote(const QString& face, bool fellBack) {

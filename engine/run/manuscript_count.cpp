@@ -1,23 +1,11 @@
 #include "run/manuscript_count.h"
 
 #include "read/text_reader.h"
+#include "run/null_host.h"
 #include "text/unicode_text.h"
 #include "typeset/grid_typesetter.h"
 
 namespace zelvato {
-namespace {
-
-// The count runs alone, with nothing to show and no stop.
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
-
-}  // namespace
-
 std::size_t manuscriptSheets(const Document& document, const ConversionSettings& settings) {
   GridLayoutOptions options = gridLayoutOptions(settings);
   options.charsPerLine = 20;
@@ -27,7 +15,7 @@ std::size_t manuscriptSheets(const Document& document, const ConversionSettings&
   options.readingText = false;
   options.blankLineBlocks = true;
   GridBlock grid = makeGrid(options);
-  QuietHost host;
+  NullHost host;  // the count runs alone, with nothing to show and no stop
   std::size_t sheets = 0;
   typesetGrid(document, options, grid, host, [&sheets](const GridBlock& block) {
     // A page break with nothing pending on its sheet fills no sheet.

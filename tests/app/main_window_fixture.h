@@ -15,6 +15,7 @@
 
 #include "control_host.h"
 #include "document/conversion_host.h"
+#include "run/null_host.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "message_box.h"
@@ -88,12 +89,6 @@ inline bool runAndWait(ui::frmMain& window, ConversionKind kind = ConversionKind
 }
 
 // A host for the engine alone, as the command-line converter runs it.
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
+using QuietHost = NullHost;
 
 }  // namespace zelvato::testing

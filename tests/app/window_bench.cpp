@@ -42,6 +42,7 @@
 #include "frm_progress.h"
 #include "message_box.h"
 #include "run/conversion.h"
+#include "run/null_host.h"
 #include "program_identity.h"
 #include "source_loading.h"
 #include "source_text_edit.h"
@@ -67,13 +68,7 @@ struct Case {
   const char* lines;
 };
 
-class QuietHost : public zelvato::ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
+using QuietHost = zelvato::NullHost;
 
 qint64 median(std::vector<qint64> values) {
   std::sort(values.begin(), values.end());

@@ -17,6 +17,7 @@
 #include "document/conversion_host.h"
 #include "manuscript_pages.h"
 #include "print_faces.h"
+#include "run/null_host.h"
 #include "vertical_shaper.h"
 
 using namespace zelvato;
@@ -24,13 +25,7 @@ using namespace zelvato::print;
 
 namespace {
 
-class QuietHost : public ConversionHost {
- public:
-  void yieldToEvents() override {}
-  bool stopRequested() override { return false; }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-};
+using QuietHost = NullHost;
 
 QString run(const QString& program, const QStringList& arguments, int* status = nullptr) {
   QProcess process;
