@@ -6,11 +6,11 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "bench_application.h"
 #include "bench_texts.h"
 #include "pdf_manuscript_writer.h"
 #include "run/conversion.h"
@@ -35,11 +35,8 @@ std::string benchFolder() {
 }
 
 void BM_novelAsManuscriptPdf(benchmark::State& state) {
-  // The fonts need an application; a PDF needs no display.
-  static int argc = 1;
-  static char name[] = "zelvato_bench";
-  static char* argv[] = {name, nullptr};
-  static const auto application = print::makeFontApplication(argc, argv);
+  // The fonts need the application; a PDF needs no display.
+  bench::application();
   const std::u16string source = bench::novel();
   const std::string folder = benchFolder();
   const std::string target = folder + "/novel.pdf";

@@ -7,9 +7,8 @@
 #include <QFileInfo>
 #include <QWidget>
 #include <memory>
-#include <utility>
 
-#include "bench_main.h"
+#include "bench_application.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 
@@ -21,25 +20,8 @@ class BenchSite final : public zelvato::hosting::ControlSite {
   void propertyChanged(const QString&) override {}
 };
 
-QApplication* benchApplication = nullptr;
-
-// The application is made on first use and ended after the last benchmark,
-// while Qt's own objects of static lifetime, which it still needs as it ends,
-// are all there: a static application would be destroyed after some of them.
-QApplication& application() {
-  static int argc = 1;
-  static char name[] = "progressbar_bench";
-  static char* argv[] = {name, nullptr};
-  if (benchApplication == nullptr) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchApplication = new QApplication(argc, argv);
-    zelvato::bench::atBenchmarksEnd([] { delete std::exchange(benchApplication, nullptr); });
-  }
-  return *benchApplication;
-}
-
 void BM_ProgressBarFrame(benchmark::State& state) {
-  application();
+  zelvato::bench::application();
   BenchSite site;
   const zelvato::hosting::CreatedControl created =
       zelvato::hosting::createControl(QStringLiteral("Serivane.svProgressBar"), nullptr, &site, nullptr,
