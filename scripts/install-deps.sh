@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
+  # the include rules are checked by a script of ours
+  python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
