@@ -7,6 +7,8 @@ namespace zelvato {
 
 // Everything the engine needs from the program that runs it. The engine never
 // touches a window; the window (or the command-line converter) implements this.
+// The typesetter and the writers call it, so it lives with the document, below
+// them; run/null_host.h is the host that shows nothing.
 class ConversionHost {
  public:
   virtual ~ConversionHost() = default;

@@ -32,7 +32,9 @@ struct OptionChoice {
 };
 
 // One option, declared once: the command-line parser, its help, the manual
-// page, the help page's table and the window's binding are all made from it.
+// page, the help page's table and the window's binding are all made from it
+// (the media, --single and the like, are the writer registry's; see
+// command_line.h for the list of both).
 // An option either sets a field of the settings record (through `text`,
 // `number`, `onOff` or the two choice functions) or is one of the converter's own
 // (`key` names it, and the converter reads it itself). The start value is

@@ -22,7 +22,7 @@ struct PageCounters {
   std::int32_t pageNumber = 1;
 };
 
-// Page decisions in pageFiles mode. Before a non-empty block is written: true
+// Page decisions when writing page files. Before a non-empty block is written: true
 // when it opens a new page; nextPageStart then advances by columnsPerPage (the
 // sum rounded halves to even).
 bool blockOpensPage(PageCounters& counters, double columnsPerPage);
