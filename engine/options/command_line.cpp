@@ -54,6 +54,15 @@ std::string startValueText(const CommandLineFlag& flag) {
   return flag.option != nullptr ? startValueText(*flag.option) : std::string();
 }
 
+std::vector<std::string_view> mediumControls(const WriterEntry& writer, const ConversionSettings& settings) {
+  std::vector<std::string_view> controls;
+  if (!writer.pathControl.empty()) controls.push_back(writer.pathControl);
+  for (const std::string_view key : needsOf(writer, settings).settings)
+    if (const OptionEntry* option = findOption(key); option != nullptr && !option->control.empty())
+      controls.push_back(option->control);
+  return controls;
+}
+
 std::string mediaFlags(std::string_view conjunction, std::string_view last) {
   std::string list;
   for (const WriterEntry& w : writerRegistry()) {

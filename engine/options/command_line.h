@@ -35,6 +35,11 @@ const std::vector<CommandLineFlag>& commandLineFlags();
 // word; empty for a medium.
 std::string startValueText(const CommandLineFlag& flag);
 
+// The window's controls that mean something for the medium with these
+// settings: its path field and the controls of the output settings it reads
+// (the encoding means nothing for the book, which is always UTF-8).
+std::vector<std::string_view> mediumControls(const WriterEntry& writer, const ConversionSettings& settings);
+
 // "--single, --pages, --epub, --pdf" and `last`: every medium's flag, for the
 // help and the refusal of two outputs at once.
 std::string mediaFlags(std::string_view conjunction, std::string_view last);

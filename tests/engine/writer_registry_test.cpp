@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "convert_options.h"
+#include "options/command_line.h"
+#include "options/option_table.h"
 #include "options/settings_check.h"
 #include "recording_host.h"
 
@@ -85,6 +88,14 @@ TEST(WriterRegistry, everyMediumIsReachedFromItsFlagAndAsksOnlyForWhatItReads) {
     EXPECT_EQ(refused([](ConversionSettings& e) { e.htmlTitle.clear(); }), c.title);
     EXPECT_EQ(refused([](ConversionSettings& e) { e.bodyTag.clear(); }), c.body);
     EXPECT_EQ(refused([](ConversionSettings& e) { e.fileBaseName.clear(); }), c.baseName);
+
+    // What it reads is named by the option table, and its controls mean
+    // something in the window; the book has no choice of encoding.
+    for (const std::string_view key : needsOf(*writer, s).settings)
+      EXPECT_NE(findOption(key), nullptr) << key;
+    const std::vector<std::string_view> controls = mediumControls(*writer, s);
+    const bool encodingMeans = std::find(controls.begin(), controls.end(), "optEncoding") != controls.end();
+    EXPECT_EQ(encodingMeans, c.key != writerKeys::epub && c.key != "pdf" && c.key != "text");
 
     // The writer it makes reads the blocks exactly when the registry says so.
     RecordingHost host;
