@@ -14,7 +14,8 @@ namespace zelvato {
 // The folders one staging writes into, each locked (flock on ".zelvato.lock",
 // removed again when the lock is let go) from the first file begun there until
 // the staging ends. Another run waits a while for a locked folder, then is
-// refused; the runs of one batch share their folders' locks. Taking a lock
+// refused; the stagings that commit together (the runs of a batch, the
+// writers of one run: see DeferredCommit) share their folders' locks. Taking a lock
 // also finishes what a killed run left in the folder (recoverFolder).
 class FolderLocks {
  public:
@@ -23,8 +24,8 @@ class FolderLocks {
   FolderLocks(const FolderLocks&) = delete;
   FolderLocks& operator=(const FolderLocks&) = delete;
 
-  // Locks `folder` unless this staging holds it already. A run of a batch
-  // (`batch`) joins a lock another run of a batch holds. Waits the seam's
+  // Locks `folder` unless this staging holds it already. A staging that
+  // commits with others (`batch`) joins a lock another such staging holds. Waits the seam's
   // lockWait for another run's lock, asking `stopRequested` as it waits. False
   // with errno set when the lock file cannot be had; with EWOULDBLOCK when
   // another run holds the folder past the wait.

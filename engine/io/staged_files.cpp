@@ -96,8 +96,13 @@ bool StagedFiles::lockFolder(const std::string& folder) {
 void StagedFiles::adopt(StagedFiles& other) {
   // The files go over written and closed: a batch holds the files of many runs.
   other.settle();  // a failure goes over with the files
-  for (Staged& file : other.files_) files_.push_back(std::move(file));
-  targetFiles_.insert(other.targetFiles_.begin(), other.targetFiles_.end());
+  // Two writers of one run that name one file would write it over each other.
+  for (Staged& file : other.files_) {
+    if (find(file.target) != nullptr) fail(file.target, namedTwice);
+    files_.push_back(std::move(file));
+  }
+  for (const auto& [earlier, target] : other.targetFiles_)
+    if (!targetFiles_.emplace(earlier, target).second) fail(target, namedTwice);
   for (Retirement& retirement : other.retirements_) retirements_.push_back(std::move(retirement));
   // The folder locks go with the files.
   locks_.adopt(other.locks_);
@@ -137,7 +142,8 @@ bool StagedFiles::begin(const std::string& target) {
   if (::stat(target.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return fail(target, notRegularFile);
     if (kept_ && kept_->first == st.st_dev && kept_->second == st.st_ino) return fail(target, isTheSource);
-    if (!targetFiles_.emplace(st.st_dev, st.st_ino).second) return fail(target, namedTwice);
+    if (!targetFiles_.emplace(std::make_pair(st.st_dev, st.st_ino), target).second)
+      return fail(target, namedTwice);
     // A file the user protected is refused, as writing it in place would be.
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return fail(target);
   } else if (errno != ENOENT) {
@@ -344,6 +350,10 @@ bool StagedFiles::planSteps(std::vector<CommitStep>& steps) {
     step.temporary = nameOf(file.temporary);
     step.device = file.device;
     step.inode = file.inode;
+    // Two outputs named by different paths of one new file ("a.html", "./a.html").
+    for (const CommitStep& earlier : steps)
+      if (earlier.folder == step.folder && earlier.target == step.target)
+        return fail(file.target, namedTwice);
     struct stat st {};
     if (::lstat(file.target.c_str(), &st) == 0) {
       // Something else may have taken the target's name since the run began.

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -88,7 +88,7 @@ class StagedFiles {
   void stopWhen(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
   // Takes over every file `other` has staged and not committed, with its
-  // folder locks; `other` is left empty.
+  // folder locks; `other` is left empty. A file both name is a failure.
   void adopt(StagedFiles& other);
   // Puts the files of several runs in place: write-back is started for every
   // file of every run, then each run commits as commit() does. A run whose
@@ -131,7 +131,7 @@ class StagedFiles {
   bool fail(const std::string& path, std::string_view reason);
 
   std::vector<Staged> files_;
-  std::set<std::pair<dev_t, ino_t>> targetFiles_;  // the earlier files the run replaces
+  std::map<std::pair<dev_t, ino_t>, std::string> targetFiles_;  // the earlier files the run replaces
   std::vector<Retirement> retirements_;
   FolderLocks locks_;
   std::vector<std::string> retired_;
@@ -145,7 +145,8 @@ class StagedFiles {
 
 // While one is open on a thread, a StagedFiles::commit() on that thread puts
 // nothing in place: it hands its files over to `into` and reports success, so
-// that the caller can commit the files of several runs together.
+// that the caller can commit the files of several runs (a batch) or of several
+// writers of one run together; meanwhile their folders' locks are shared.
 class DeferredCommit {
  public:
   explicit DeferredCommit(StagedFiles& into);

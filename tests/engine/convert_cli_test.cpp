@@ -171,6 +171,21 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"--epub=b.epub", "--body=", sample}, 0, ""},
       {{"--style=flow", "--single=a.html", "--body=", sample}, 0, ""},
       {{"--epub=b.epub", "--title=", sample}, 2, "HTMLのﾀｲﾄﾙを指定して下さい\n"},
+      // The book and its preview in one folder are one run's files, put in place together.
+      {{"--epub=b.epub", "--preview=p.html", sample}, 0, ""},
+      // Two outputs that name one new file, however written, would overwrite each other.
+      {{"--single=a.html", "--preview=./a.html", sample},
+       1,
+       "変換中に予期しないｴﾗｰが発生し、中断されました.\nzelvato-convert: a.html: it is named for two outputs "
+       "of the run"},
+      {{"--epub=b.epub", "--preview=b.epub", sample},
+       1,
+       "変換中に予期しないｴﾗｰが発生し、中断されました.\nzelvato-convert: b.epub: it is named for two outputs "
+       "of the run"},
+      {{"--epub=b.epub", "--preview=./b.epub", sample},
+       1,
+       "変換中に予期しないｴﾗｰが発生し、中断されました.\nzelvato-convert: b.epub: it is named for two outputs "
+       "of the run"},
       // A PDF asked for without a file name is refused, not written to standard output as HTML.
       {{"--pdf=", sample}, 2, "出力先ﾌｧｲﾙ名を指定して下さい\n"},
       {{}, 2, "zelvato-convert: the source text is empty"},

@@ -76,15 +76,17 @@ TEST(TextWriter, theDocumentIsWrittenAsPlainTextForReadersWithoutRuby) {
   }
 }
 
-// The whole converter: an Aozora Bunko text into a text file. The expected
-// text is the file read as the notation says, written by hand.
+// The whole converter: an Aozora Bunko text into a text file, its preview (a
+// flowing page) beside it. The expected text is the file read as the notation
+// says, written by hand.
 TEST(TextWriter, theConverterWritesAnAozoraTextAsPlainText) {
   TempFolder folder;
   const std::string command = "cd '" + folder.path() + "' && '" + ZELVATO_CONVERT_PATH +
-                              "' --aozora --text=r.txt '" + ZELVATO_TEST_DATA_DIR +
+                              "' --aozora --text=r.txt --preview=p.html '" + ZELVATO_TEST_DATA_DIR +
                               "/convert/rashomon_aozora.txt' > stdout";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(bytesOf(folder.file("stdout")), "");  // the markup goes nowhere but the text file
+  EXPECT_EQ(bytesOf(folder.file("stdout")), "");  // the markup goes nowhere but the files
+  EXPECT_EQ(bytesOf(folder.file("p.html")).substr(0, 35), "<!--GENERATOR:KORVENT LUMIKARA-->\r\n");
   EXPECT_EQ(
       bytesOf(folder.file("r.txt")),
       "羅生門\n芥川龍之介\n\n上\n\n"

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "io/staged_files.h"
 #include "write/grid_html/page_writer.h"
 #include "write/registry/writer_registry.h"
 #include "write/xhtml/epub_writer.h"
@@ -16,9 +17,18 @@ std::unique_ptr<DocumentSink> makeTextWriter(const WriterContext& context);
 
 namespace {
 
-// Several writers of one run, each handed everything in turn.
+// Several writers of one run, each handed everything in turn. Their files are
+// the run's: the writers share the locks of the folders they write into (the
+// preview and the book in one folder), and every file is put in place
+// together, or none is. Each writer's commit hands its files over (DeferredCommit).
 class WriterList : public DocumentSink {
  public:
+  explicit WriterList(const WriterContext& context) : files_(context.staging) {
+    files_.stopWhen([&host = context.host] {
+      host.yieldToEvents();
+      return host.stopRequested();
+    });
+  }
   void add(std::unique_ptr<DocumentSink> writer) { writers_.push_back(std::move(writer)); }
   bool wantsBlocks() const override {
     for (const auto& writer : writers_)
@@ -26,37 +36,40 @@ class WriterList : public DocumentSink {
     return false;
   }
   bool begin(const Document& document) override {
+    const DeferredCommit together(files_);
     for (const auto& writer : writers_)
       if (!writer->begin(document)) return false;
     return true;
   }
   bool block(const GridBlock& block) override {
+    const DeferredCommit together(files_);
     for (const auto& writer : writers_)
       if (writer->wantsBlocks() && !writer->block(block)) return false;
     return true;
   }
   bool finish(bool completed) override {
     bool finished = true;
-    for (const auto& writer : writers_) finished = writer->finish(completed) && finished;
-    return finished;
+    {
+      const DeferredCommit together(files_);
+      for (const auto& writer : writers_) finished = writer->finish(completed) && finished;
+    }
+    if (completed && finished && files_.commit()) return true;
+    files_.discard();
+    return finished && !completed;
   }
   std::optional<FileFailure> failure() const override {
     for (const auto& writer : writers_)
       if (auto failed = writer->failure()) return failed;
-    return std::nullopt;
+    return files_.failure();
   }
   void keepIntact(const std::string& path) override {
     for (const auto& writer : writers_) writer->keepIntact(path);
   }
-  std::vector<std::string> retiredFiles() const override {
-    std::vector<std::string> files;
-    for (const auto& writer : writers_)
-      for (std::string& file : writer->retiredFiles()) files.push_back(std::move(file));
-    return files;
-  }
+  std::vector<std::string> retiredFiles() const override { return files_.retiredFiles(); }
 
  private:
   std::vector<std::unique_ptr<DocumentSink>> writers_;
+  StagedFiles files_;
 };
 
 // HTML pages, in the grid or as flowing text as the settings choose.
@@ -70,7 +83,7 @@ std::unique_ptr<DocumentSink> pages(const WriterContext& context, PageDestinatio
 // the HTML pane.
 std::unique_ptr<DocumentSink> withFlowingPreview(const WriterContext& context,
                                                  std::unique_ptr<DocumentSink> writer) {
-  auto writers = std::make_unique<WriterList>();
+  auto writers = std::make_unique<WriterList>(context);
   writers->add(std::make_unique<FlowHtmlWriter>(context, PageDestination::previewOnly));
   writers->add(std::move(writer));
   return writers;
