@@ -151,7 +151,9 @@ TEST(SettingsCheck, baseNamesThatLeaveTheFolderOrMakeScriptLinksAreRefusedWithTh
     s.fileBaseName = c.name;
     const auto problem = checkSettings(s, 10);
     EXPECT_EQ(problem ? std::optional(problem->check) : std::nullopt, c.check) << c.check.has_value();
-    if (problem) EXPECT_FALSE(problem->warning.empty() || problem->explanation.empty());
+    if (problem) {
+      EXPECT_FALSE(problem->warning.empty() || problem->explanation.empty());
+    }
   }
 }
 
@@ -171,7 +173,9 @@ TEST(SettingsCheck, aGridTooLargeToMakeIsAnUnusableSetting) {
     s.linesPerColumn = c.lines;
     const auto problem = checkSettings(s, 10);
     EXPECT_EQ(!problem, c.usable) << problem.has_value();
-    if (problem) EXPECT_EQ(problem->check, SettingsCheck::gridTooLarge);
+    if (problem) {
+      EXPECT_EQ(problem->check, SettingsCheck::gridTooLarge);
+    }
   }
 }
 

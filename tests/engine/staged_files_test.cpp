@@ -137,7 +137,9 @@ TEST(OutputFiles, anEarlierFileIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(convertText(fiveBlocks, outputTo(folder, c.mode), "", host, &files), c.converted);
     c.check(folder);
     EXPECT_EQ(strayFiles(folder), 0);
-    if (!c.converted && c.stopAfter < 0) EXPECT_TRUE(files.failure && !files.failure->reason.empty());
+    if (!c.converted && c.stopAfter < 0) {
+      EXPECT_TRUE(files.failure && !files.failure->reason.empty());
+    }
   }
 }
 
@@ -638,7 +640,9 @@ TEST(OutputFiles, aRunOpensAndSyncsEachFileOnceWhateverItsBlocks) {
     s.singleFilePath = pathToText(folder.file("out.html"));
     const std::string preview = c.preview ? folder.file("preview.html") : std::string();
     RecordingHost host;
-    if (c.earlier) ASSERT_TRUE(convertText(blocks(c.blocks, u'前'), s, preview, host));
+    if (c.earlier) {
+      ASSERT_TRUE(convertText(blocks(c.blocks, u'前'), s, preview, host));
+    }
     CountsSystemCalls calls;
     RunFiles files;
     files.staging = &calls;
