@@ -384,7 +384,7 @@ def line_faults(lines, stream, rubies, chars_per_line):
         head = stream[cur.start:cur.end].lstrip(SPACES)
         # Text wraps without blanks: no hole inside a line, no space beginning the next.
         if prev.holes:
-            fault("余分な空きマス", where, prev.start, prev.holes)
+            fault("余分な空きマス", where, prev.end, prev.holes)
         if cur.spaces:
             fault("折り返した行頭の空白", where, cur.start + cur.spaces, cur.spaces)
         if not tail or not head:
