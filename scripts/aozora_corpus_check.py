@@ -400,7 +400,8 @@ def line_faults(lines, stream, rubies, chars_per_line):
     # Ruby is set after its base in parentheses; both belong on one line when they fit one.
     starts = [line.start for line in lines]
     for m in re.finditer(r"（([^（）\n]{1,60})）", stream):
-        for base in rubies.get(m.group(1), ()):
+        # The longest base the source gives this reading that stands before it.
+        for base in sorted(rubies.get(m.group(1), ()), key=lambda b: (-len(b), b)):
             begin = m.start() - len(base)
             if stream[begin:m.start()] != base or len(base) + len(m.group(1)) + 2 > chars_per_line:
                 continue
@@ -539,7 +540,7 @@ def report(results, args, batch):
     shown.update((kind, str(count)) for kind, count in exact.items())
     rows = []
     order = [k for k, _ in KINDS] + [OTHER, "外字（コード）", "外字（説明のみ）", "ルビ《》", "くの字点 ／＼", "アクセント〔〕"]
-    for kind in sorted(set(present) | set(unread), key=lambda k: order.index(k) if k in order else 99):
+    for kind in sorted(set(present) | set(unread), key=lambda k: (order.index(k) if k in order else 99, k)):
         if present[kind] or unread[kind]:
             rows.append([kind, texts[kind], present[kind], shown.get(kind, "–"), unread[kind],
                          percent(max(0, present[kind] - unread[kind]), present[kind])])
