@@ -20,6 +20,8 @@ packages=(
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
   # The converter test delivers signals at chosen renames through strace.
   strace
+  # scripts/aozora_corpus_check.py, run by its test (standard library only)
+  python3
   fonts-ipafont-gothic fonts-ipafont-mincho
   # Japanese fixed-pitch faces the pages name (the browser test measures them),
   # and the faces a Debian desktop falls back to, which must not win.
