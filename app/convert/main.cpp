@@ -100,6 +100,7 @@ class CommandLineHost : public ConversionHost {
   bool stopRequested() override { return stopSignalled != 0; }
   void progressMade(std::int32_t codeUnitsHandled) override { handled_ = codeUnitsHandled; }
   void setStatusText(std::u16string_view text) override { status_ = text; }
+  bool showsMarkup() const override { return markupToStandardOutput_; }
   void blockMarkupFinished(std::u16string_view markup) override {
     if (!markupToStandardOutput_) return;
     const std::string bytes = utf16ToUtf8(markup);
@@ -151,9 +152,9 @@ std::optional<DecodedSource> readSource(const std::string& path) {
 // would have ended without a word; exit status 2.
 int refuse(const SettingsProblem& problem) {
   if (!problem.warning.empty()) say(problem.warning);
-  const bool aboutTheValue = problem.check == SettingsCheck::layoutFieldEmpty ||
-                             problem.check == SettingsCheck::notANumber ||
-                             problem.check == SettingsCheck::numberTooLarge;
+  const bool aboutTheValue =
+      problem.check == SettingsCheck::layoutFieldEmpty || problem.check == SettingsCheck::notANumber ||
+      problem.check == SettingsCheck::numberTooLarge || problem.check == SettingsCheck::numberOutOfRange;
   if (aboutTheValue)
     explain("the value of " + flagFor(problem.field) + " " + std::string(problem.explanation));
   else if (!problem.explanation.empty())
@@ -206,18 +207,30 @@ int writePdf(const ConvertOptions& options, const std::string& target, std::u16s
 #endif
 }
 
+// The file's name without folder and without its last extension.
+std::string nameWithoutExtension(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 int runSingle(const ConvertOptions& options) {
   ConversionSettings settings = options.settings;
   // Markup that goes only to standard output goes there in UTF-8, and a page
   // written there declares the encoding it is in.
   if (settings.outputMode == writerKeys::showOnly && options.previewPath.empty())
     settings.outputEncoding = OutputEncoding::utf8;
+  // Page files without a base name are named after the source file (NAME001.html).
+  const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
+  if (const WriterEntry* medium = chosenWriter(settings); medium != nullptr && fromFile &&
+                                                          settings.fileBaseName.empty() &&
+                                                          readsSetting(*medium, settings, "fileBaseName"))
+    settings.fileBaseName = pathToText(nameWithoutExtension(options.inputPath));
 
   // The checks that need no source come before the source is read, so that a
   // mistyped setting does not wait for standard input.
   if (const auto problem = checkSettings(settings, std::nullopt)) return refuse(*problem);
 
-  const bool fromFile = !options.inputPath.empty() && options.inputPath != "-";
   if (fromFile && sourceFileKind(options.inputPath) == SourceFileKind::notText) {
     say(notTextFile);
     explain(options.inputPath + ": not a text file (a folder or a device)");
@@ -277,7 +290,7 @@ int runSingle(const ConvertOptions& options) {
   // The preview file is staged with the output files: a failed run leaves it as it was.
   bool converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
-  if (options.verbose && settings.aozoraNotation) {
+  if (options.verbose && (settings.aozoraNotation || settings.webNotation)) {
     std::cerr << utf16ToUtf8(files.notationReport);
     std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
   }
@@ -308,13 +321,6 @@ struct BatchFile {
   std::string readAs;   // the encoding it was read in
   StagedFiles staged;   // its output, until the batch puts every output in place
 };
-
-// The file's name without folder and without its last extension.
-std::string nameWithoutExtension(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
-}
 
 // Converts one file of a batch as a single run with --single=its output would,
 // keeping the output staged in `file.staged`.

@@ -27,6 +27,10 @@ class ConversionHost {
   // the window appends it to the HTML pane and puts it on the clipboard.
   virtual void blockMarkupFinished(std::u16string_view markup) = 0;
 
+  // Whether the markup is shown anywhere: a medium that writes no page of its
+  // own (the book) makes one for the host only when it is.
+  virtual bool showsMarkup() const { return true; }
+
   // The source code units handled so far in this run, reported once per code
   // unit before the stop is asked for; the progress display follows it. A host
   // that shows no progress ignores it.

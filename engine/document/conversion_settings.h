@@ -18,6 +18,13 @@ enum class OutputEncoding { shiftJis, utf8 };
 // base (漢字（かんじ）), or dropped so that the base stands alone.
 enum class RubyMode { paren, drop };
 
+// How real text (the flowing page and the book) is set: in vertical lines read
+// right to left, or in horizontal lines read left to right, for readers that
+// cannot set vertical text.
+enum class WritingMode { vertical, horizontal };
+// The family of the reading type: Mincho, as books are set, or Gothic.
+enum class Typeface { mincho, gothic };
+
 // Every option the engine reads during one run. Numbers are read where they
 // are given and keep the text typed beside their value. The defaults are the
 // main window's start values, so a default record converts as a fresh window does.
@@ -67,9 +74,23 @@ struct ConversionSettings {
   bool kinsoku = false;         // line-breaking rules: hanging stops and commas, pushing out
   bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
   bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
+  // The notation of the novel-posting sites: |漢字《かんじ》, 《《傍点》》 (Aozora
+  // Bunko notation wins where both are asked for).
+  bool webNotation = false;
+  bool furiganaParens = false;  // with it, 漢字（かんじ）: 1 to 10 kana in parentheses after kanji are ruby
   RubyMode rubyMode = RubyMode::paren;
   bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
   TextStyle textStyle = TextStyle::grid;
+  // The type of the flowing page and the book, their own and not the grid's:
+  // relative sizes, so that the reader's own size setting works.
+  Typeface bookTypeface = Typeface::mincho;
+  std::u16string bookFontFace;           // a face named before the family's (none when empty)
+  NumberField bookFontSize = u"100";     // percent of the reader's size
+  NumberField bookLineHeight = u"1.75";  // times the size
+  WritingMode writingMode = WritingMode::vertical;
+  // The book's cover: a JPEG or PNG picture; empty: a cover of its own with
+  // the title and author set vertically.
+  std::u16string coverFile;
   bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
   bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
 };

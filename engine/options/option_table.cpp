@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "options/option_choices.h"
 #include "text/unicode_text.h"
 
 namespace zelvato {
@@ -11,37 +12,7 @@ using S = ConversionSettings;
 using F = SettingField;
 using T = OptionType;
 using G = OptionGroup;
-
-constexpr OptionChoice rubyChoices[] = {
-    {"paren", static_cast<int>(RubyMode::paren)},
-    {"drop", static_cast<int>(RubyMode::drop)},
-    // A ruby beside its base has no room in a grid of monospaced rows.
-    {"beside", -1, "the grid has no room for ruby beside its base"},
-};
-constexpr OptionChoice styleChoices[] = {
-    {"grid", static_cast<int>(TextStyle::grid)},
-    {"flow", static_cast<int>(TextStyle::flow)},
-};
-constexpr OptionChoice formChoices[] = {
-    {"look-alike", 0},
-    {"unicode", 1},
-};
-constexpr OptionChoice editorNoteChoices[] = {
-    {"drop", 0},
-    {"show", 1},
-};
-constexpr OptionChoice paperChoices[] = {
-    {"a4", 0},
-    {"b4", 1},
-};
-constexpr OptionChoice paperLineChoices[] = {
-    {"red-brown", 0},
-    {"grey", 1},
-};
-constexpr OptionChoice encodingChoices[] = {
-    {"shift_jis", static_cast<int>(OutputEncoding::shiftJis)},
-    {"utf-8", static_cast<int>(OutputEncoding::utf8)},
-};
+using namespace option_choices;
 
 const OptionEntry options[] = {
     // Layout
@@ -199,6 +170,28 @@ const OptionEntry options[] = {
      .control = "chkTypeset(2)",
      .settingsKey = "aozora",
      .onOff = &S::aozoraNotation},
+    {.key = "notation",
+     .type = T::choice,
+     .group = G::typesetting,
+     .flag = "notation",
+     .valueName = "plain|aozora|web",
+     .help = "how the source marks ruby and the like: not at all, in Aozora Bunko notation, or as the "
+             "novel-posting sites do (|漢字《かんじ》, 《《傍点》》)",
+     .details =
+         "--aozora is --notation=aozora. web reads |base《reading》 (the bar half- or full-width; "
+         "without it the kanji before 《》 are the base), 《《text》》 as emphasis dots, |《 as a plain "
+         "《, and lines such as 第一章 or プロローグ as headings; blank lines and lines of ― or ＊ stay.",
+     .caption = u"記法",
+     .choiceOf =
+         [](const S& s) { return s.aozoraNotation ? aozoraNotation
+                                 : s.webNotation  ? webNotation
+                                                  : 0; },
+     .setChoice =
+         [](S& s, int v) {
+           s.aozoraNotation = v == aozoraNotation;
+           s.webNotation = v == webNotation;
+         },
+     .choices = notationChoices},
     {.key = "textStyle",
      .type = T::choice,
      .group = G::typesetting,
@@ -247,6 +240,30 @@ const OptionEntry options[] = {
      .control = "chkDoubleBrackets",
      .settingsKey = "doubleBrackets",
      .onOff = &S::doubleBracketForms},
+    {.key = "furiganaParens",
+     .type = T::flag,
+     .group = G::typesetting,
+     .flag = "furigana-parens",
+     .help =
+         "with --notation=web: 1 to 10 kana in parentheses right after kanji, 漢字（かんじ）, are its ruby",
+     .details = "As the sites that read it do: full- or half-width parentheses holding only kana (and ー・…) "
+                "right after a run of kanji; |（ keeps the parentheses.",
+     .caption = u"漢字の後の（かな）をルビにする",
+     .control = "chkFuriganaParens",
+     .onOff = &S::furiganaParens},
+    {.key = "writingMode",
+     .type = T::choice,
+     .group = G::typesetting,
+     .flag = "writing-mode",
+     .valueName = "vertical|horizontal",
+     .help = "the flowing page and the book set vertically, right to left, or horizontally, left to right",
+     .details = "horizontal is for reading systems without vertical writing: the same ruby and emphasis, "
+                "numbers as they are, pages turned left to right.",
+     .caption = u"流し組みとEPUBを横書きにする",
+     .control = "chkHorizontal",
+     .choiceOf = [](const S& s) { return static_cast<int>(s.writingMode); },
+     .setChoice = [](S& s, int v) { s.writingMode = static_cast<WritingMode>(v); },
+     .choices = writingModeChoices},
     {.key = "unicodeVerticalForms",
      .type = T::choice,
      .group = G::typesetting,
@@ -281,6 +298,56 @@ const OptionEntry options[] = {
      .choiceOf = [](const S& s) { return s.greyPaperLines ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.greyPaperLines = v == 1; },
      .choices = paperLineChoices},
+    {.key = "bookTypeface",
+     .type = T::choice,
+     .group = G::output,
+     .flag = "book-typeface",
+     .valueName = "mincho|gothic",
+     .help = "the type of the flowing page and the book: Mincho, as books are set, or Gothic",
+     .details = "The reading system's Japanese family first (serif-ja), then the common faces of the "
+                "family, then its generic family; the reader's own font setting still wins.",
+     .caption = u"本文の書体",
+     .choiceOf = [](const S& s) { return static_cast<int>(s.bookTypeface); },
+     .setChoice = [](S& s, int v) { s.bookTypeface = static_cast<Typeface>(v); },
+     .choices = typefaceChoices},
+    {.key = "bookFontFace",
+     .type = T::text,
+     .group = G::output,
+     .flag = "book-font",
+     .valueName = "NAME",
+     .help = "a face named before the family's in the flowing page and the book",
+     .caption = u"本文のﾌｫﾝﾄ名",
+     .text = &S::bookFontFace,
+     .showStart = false},
+    {.key = "bookFontSize",
+     .type = T::number,
+     .group = G::output,
+     .flag = "book-font-size",
+     .valueName = "PERCENT",
+     .help = "the type size of the flowing page and the book, in percent of the reader's own (50 to 400)",
+     .caption = u"本文の文字の大きさ(%)",
+     .number = &S::bookFontSize,
+     .field = F::bookFontSize},
+    {.key = "bookLineHeight",
+     .type = T::number,
+     .group = G::output,
+     .flag = "book-line-height",
+     .valueName = "N",
+     .help = "the line height of the flowing page and the book, in times the type size (1 to 3)",
+     .caption = u"本文の行の高さ",
+     .number = &S::bookLineHeight,
+     .field = F::bookLineHeight},
+    {.key = "coverFile",
+     .type = T::path,
+     .group = G::output,
+     .flag = "cover",
+     .valueName = "FILE",
+     .help = "the book's cover, a JPEG or PNG picture; without it the cover shows the title and author",
+     .details = "The picture is read as an illustration is (at most 32 MB, its contents of the kind its "
+                "name says); one that cannot be read fails the run.",
+     .caption = u"表紙の画像",
+     .text = &S::coverFile,
+     .showStart = false},
     {.key = "manuscript",
      .type = T::action,
      .group = G::output,

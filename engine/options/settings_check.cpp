@@ -44,8 +44,21 @@ constexpr CheckText checkTexts[] = {
     {{}, "at least 3 characters per line and 3 lines per block are needed"},
     {u"1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.",
      "the grid of characters per line by lines is too large"},
+    {{}, "is outside the range its help gives"},  // the warning names the field and the range
 };
-static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::gridTooLarge) + 1);
+static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::numberOutOfRange) + 1);
+
+// The sizes of the reading type a page can show, as the help gives them.
+struct NumberRange {
+  SettingField field;
+  std::u16string_view range;
+  double least;
+  double most;
+};
+constexpr NumberRange bookRanges[] = {
+    {SettingField::bookFontSize, u"50から400", 50, 400},
+    {SettingField::bookLineHeight, u"1から3", 1, 3},
+};
 
 bool isAsciiLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
@@ -75,21 +88,28 @@ constexpr std::size_t fieldCount = static_cast<std::size_t>(SettingField::source
 // The warnings that name their field by its caption in the window, made once.
 std::u16string_view fieldWarning(SettingsCheck check, SettingField field) {
   static const auto warnings = [] {
-    std::array<std::array<std::u16string, fieldCount>, 2> made;
+    std::array<std::array<std::u16string, fieldCount>, 3> made;
     for (std::size_t f = 0; f < fieldCount; ++f) {
       const OptionEntry* option = optionFor(static_cast<SettingField>(f));
       if (option == nullptr) continue;
       made[0][f] = std::u16string(option->caption) + u"には数値を入力して下さい.";
       made[1][f] = std::u16string(option->caption) + u"の値が大きすぎます.";
     }
+    for (const NumberRange& r : bookRanges)
+      made[2][static_cast<std::size_t>(r.field)] = std::u16string(optionFor(r.field)->caption) + u"は" +
+                                                   std::u16string(r.range) + u"の間で指定して下さい.";
     return made;
   }();
-  return warnings[check == SettingsCheck::notANumber ? 0 : 1][static_cast<std::size_t>(field)];
+  const std::size_t kind = check == SettingsCheck::notANumber       ? 0
+                           : check == SettingsCheck::numberTooLarge ? 1
+                                                                    : 2;
+  return warnings[kind][static_cast<std::size_t>(field)];
 }
 
 SettingsProblem problem(SettingsCheck check, SettingField field) {
   const CheckText& text = checkTexts[static_cast<std::size_t>(check)];
-  if (check == SettingsCheck::notANumber || check == SettingsCheck::numberTooLarge)
+  if (check == SettingsCheck::notANumber || check == SettingsCheck::numberTooLarge ||
+      check == SettingsCheck::numberOutOfRange)
     return {check, field, fieldWarning(check, field), text.explanation};
   return {check, field, text.warning, text.explanation};
 }
@@ -152,6 +172,15 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
       return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);
     if (readsSetting(*writer, s, "bodyTag") && s.bodyTag.empty())
       return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
+    // The reading type's sizes go into its style sheet: an empty, zero or
+    // vast one would hide the text or blow it up.
+    if (readsSetting(*writer, s, "bookFontSize"))
+      for (const NumberRange& r : bookRanges) {
+        const NumberField& number = r.field == SettingField::bookFontSize ? s.bookFontSize : s.bookLineHeight;
+        if (!number.wholeText()) return problem(SettingsCheck::notANumber, r.field);
+        if (!(number.value() >= r.least && number.value() <= r.most))
+          return problem(SettingsCheck::numberOutOfRange, r.field);
+      }
   }
 
   if (!sourceLength) return std::nullopt;

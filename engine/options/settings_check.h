@@ -26,8 +26,9 @@ enum class SettingsCheck {
   bodyTagEmpty,
   sourceEmpty,
   gridTooSmall,
-  gridTooLarge,  // more cells than a grid can hold (the hanging row counted), or a side that is
-                 // no 32-bit whole number
+  gridTooLarge,      // more cells than a grid can hold (the hanging row counted), or a side that is
+                     // no 32-bit whole number
+  numberOutOfRange,  // a size of the reading type outside what a page can show: never 0, never vast
 };
 
 // The first check that failed: the field it is about, and either the warning

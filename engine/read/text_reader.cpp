@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "read/aozora/aozora_notation.h"
+#include "read/web/web_novel_notation.h"
 
 namespace zelvato {
 
@@ -37,6 +38,12 @@ Document readPlainText(std::u16string_view source) {
 
 Document readDocument(std::u16string_view source, bool aozoraNotation) {
   return aozoraNotation ? readAozoraText(source) : readPlainText(source);
+}
+
+Document readDocument(std::u16string_view source, const ConversionSettings& settings) {
+  if (!settings.aozoraNotation && settings.webNotation)
+    return readWebNovelText(source, WebNotationOptions{settings.furiganaParens});
+  return readDocument(source, settings.aozoraNotation);
 }
 
 }  // namespace zelvato

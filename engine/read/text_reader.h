@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "document/conversion_settings.h"
 #include "document/document.h"
 
 namespace zelvato {
@@ -12,5 +13,9 @@ Document readPlainText(std::u16string_view source);
 
 // The text read as plain text, or as an Aozora Bunko text with its notation.
 Document readDocument(std::u16string_view source, bool aozoraNotation);
+
+// The text read in the notation the settings choose: Aozora Bunko's, the
+// novel-posting sites' (read/web/), or none.
+Document readDocument(std::u16string_view source, const ConversionSettings& settings);
 
 }  // namespace zelvato

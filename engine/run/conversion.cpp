@@ -21,9 +21,9 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
       sink.finish(false);
       return false;
     }
-    const Document document = readDocument(source, settings.aozoraNotation);
+    const Document document = readDocument(source, settings);
     if (unreadAnnotations != nullptr) *unreadAnnotations = document.unreadAnnotations;
-    if (notationReport != nullptr && settings.aozoraNotation)
+    if (notationReport != nullptr && (settings.aozoraNotation || settings.webNotation))
       *notationReport = zelvato::notationReport(document);
     completed = sink.begin(document);
     if (completed && sink.wantsBlocks())

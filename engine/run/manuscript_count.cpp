@@ -28,7 +28,7 @@ std::size_t manuscriptSheets(const Document& document, const ConversionSettings&
 }
 
 std::size_t manuscriptSheets(std::u16string_view source, const ConversionSettings& settings) {
-  return manuscriptSheets(readDocument(source, settings.aozoraNotation), settings);
+  return manuscriptSheets(readDocument(source, settings), settings);
 }
 
 std::u16string manuscriptSheetsText(std::size_t sheets) {

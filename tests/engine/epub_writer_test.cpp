@@ -85,8 +85,8 @@ TEST(EpubWriter, aBookHoldsItsSectionsHeadingsAndMetadata) {
   EXPECT_TRUE(entries.front().stored);
 
   const std::string opf = entry(entries, "OEBPS/content.opf");
-  EXPECT_NE(opf.find("<dc:title>羅生門</dc:title>"), std::string::npos);
-  EXPECT_NE(opf.find("<dc:creator>芥川龍之介</dc:creator>"), std::string::npos);
+  EXPECT_NE(opf.find("<dc:title id=\"title\">羅生門</dc:title>"), std::string::npos);
+  EXPECT_NE(opf.find("<dc:creator id=\"creator\">芥川龍之介</dc:creator>"), std::string::npos);
   EXPECT_NE(opf.find("<dc:language>ja</dc:language>"), std::string::npos);
   EXPECT_NE(opf.find("page-progression-direction=\"rtl\""), std::string::npos);
   EXPECT_NE(opf.find(bookIdentifier(u"羅生門", u"芥川龍之介")), std::string::npos);
@@ -103,7 +103,7 @@ TEST(EpubWriter, aBookHoldsItsSectionsHeadingsAndMetadata) {
 
   const std::string text = entry(entries, "OEBPS/section0001.xhtml");
   EXPECT_NE(text.find("<h1 id=\"h1\">上</h1>"), std::string::npos);
-  EXPECT_NE(text.find("<ruby>下人<rt>げにん</rt></ruby>"), std::string::npos);
+  EXPECT_NE(text.find("<ruby>下人<rp>（</rp><rt>げにん</rt><rp>）</rp></ruby>"), std::string::npos);
   EXPECT_NE(text.find("<em class=\"em1\">ゐない</em>"), std::string::npos);
   EXPECT_NE(text.find("<p class=\"i2\">"), std::string::npos);
   EXPECT_NE(entry(entries, "OEBPS/section0002.xhtml").find("𠮷"), std::string::npos);
@@ -159,8 +159,9 @@ TEST(EpubWriter, markupInTheTitleIsEscapedEverywhere) {
   s.htmlTitle = u"<猫> & \"犬\"";
   ASSERT_TRUE(convertText(u"吾輩は猫である。", s, "", host));
   const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
-  EXPECT_NE(entry(entries, "OEBPS/content.opf").find("<dc:title>&lt;猫&gt; &amp; \"犬\"</dc:title>"),
-            std::string::npos);
+  EXPECT_NE(
+      entry(entries, "OEBPS/content.opf").find("<dc:title id=\"title\">&lt;猫&gt; &amp; \"犬\"</dc:title>"),
+      std::string::npos);
   for (const Entry& e : entries) EXPECT_EQ(e.bytes.find("<猫>"), std::string::npos) << e.name;
 }
 

@@ -80,9 +80,11 @@ std::unique_ptr<DocumentSink> pages(const WriterContext& context, PageDestinatio
 }
 
 // A medium of real text shows that text as a flowing page in the preview and
-// the HTML pane.
+// the HTML pane, where there is either: the command line's book builds only
+// the book.
 std::unique_ptr<DocumentSink> withFlowingPreview(const WriterContext& context,
                                                  std::unique_ptr<DocumentSink> writer) {
+  if (context.previewFilePath.empty() && !context.host.showsMarkup()) return writer;
   auto writers = std::make_unique<WriterList>(context);
   writers->add(std::make_unique<FlowHtmlWriter>(context, PageDestination::previewOnly));
   writers->add(std::move(writer));
@@ -93,17 +95,23 @@ using namespace std::string_view_literals;
 
 // The output settings each medium's files depend on, by option key.
 constexpr std::string_view shownGrid[] = {"outputEncoding"sv, "accessibleText"sv};
-constexpr std::string_view shownFlow[] = {"outputEncoding"sv};
+// Real text reads its own type (bookTypeface ... writingMode), not the grid's.
+constexpr std::string_view shownFlow[] = {"outputEncoding"sv, "bookTypeface"sv,   "bookFontFace"sv,
+                                          "bookFontSize"sv,   "bookLineHeight"sv, "writingMode"sv};
 constexpr std::string_view gridFile[] = {"htmlTitle"sv, "bodyTag"sv, "outputEncoding"sv, "accessibleText"sv};
-constexpr std::string_view flowFile[] = {"htmlTitle"sv, "outputEncoding"sv};
+constexpr std::string_view flowFile[] = {"htmlTitle"sv,    "outputEncoding"sv, "bookTypeface"sv,
+                                         "bookFontFace"sv, "bookFontSize"sv,   "bookLineHeight"sv,
+                                         "writingMode"sv};
 constexpr std::string_view gridPages[] = {"fileBaseName"sv,   "columnsPerPage"sv, "addPageLinks"sv,
                                           "addPageNumbers"sv, "htmlTitle"sv,      "bodyTag"sv,
                                           "outputEncoding"sv, "accessibleText"sv};
-// Flowing pages break at the text's page breaks, not after a number of blocks.
-constexpr std::string_view flowPages[] = {"fileBaseName"sv, "addPageLinks"sv, "addPageNumbers"sv,
-                                          "htmlTitle"sv, "outputEncoding"sv};
+// Flowing pages break where the book does, not after a number of blocks.
+constexpr std::string_view flowPages[] = {
+    "fileBaseName"sv, "addPageLinks"sv, "addPageNumbers"sv, "htmlTitle"sv,      "outputEncoding"sv,
+    "bookTypeface"sv, "bookFontFace"sv, "bookFontSize"sv,   "bookLineHeight"sv, "writingMode"sv};
 // The book is always UTF-8 and real text: it writes no BODY tag and no reading text.
-constexpr std::string_view book[] = {"htmlTitle"sv};
+constexpr std::string_view book[] = {"htmlTitle"sv,    "coverFile"sv,      "bookTypeface"sv, "bookFontFace"sv,
+                                     "bookFontSize"sv, "bookLineHeight"sv, "writingMode"sv};
 constexpr std::string_view manuscriptPaper[] = {"paperB4"sv, "greyPaperLines"sv};
 
 constexpr std::u16string_view fileFieldCaption = u"出力先ﾌｧｲﾙ名";
@@ -157,9 +165,10 @@ const WriterEntry writers[] = {
      .flag = "epub",
      .valueName = "FILE",
      .help = "an EPUB 3 book in vertical writing, right to left (always UTF-8)",
-     .details = "One content document per page break (a text without breaks is cut at its headings), "
-                "the headings in the table of contents, title and author from --title or the Aozora "
-                "Bunko header.",
+     .details = "A cover (--cover, or one with the title and author), the title page, one content document "
+                "per page break (a text without breaks is cut at its headings, and at about 100 KB), the "
+                "colophon of an Aozora Bunko text at the end, the headings in a table of contents nested by "
+                "level (and in an NCX), title and author from --title or the Aozora Bunko header.",
      .destination = Destination::file,
      .fileKind = u"EPUBﾌｧｲﾙ",
      .dialogFilter = u"EPUBﾌｧｲﾙ (*.epub)",

@@ -1,13 +1,10 @@
 #include "write/xhtml/epub_writer.h"
 
-#include <zip.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <exception>
 #include <map>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,16 +13,19 @@
 #include "io/illustration_files.h"
 #include "text/html_text.h"
 #include "text/unicode_text.h"
-#include "typeset/grid_typesetter.h"
 #include "write/page_output.h"
+#include "write/xhtml/book_contents.h"
+#include "write/xhtml/book_cover.h"
+#include "write/xhtml/reading_style.h"
 #include "write/xhtml/xhtml_content.h"
+#include "write/xhtml/zip_archive.h"
 
 namespace zelvato {
 namespace {
 
-// A section grows to about this many code units before a long text without
-// page breaks is cut.
-constexpr std::size_t sectionSize = 50000;
+// Deflate's level for the book's files, chosen by measurement on novels
+// (see the report of the change that chose it): LEVEL_NOTE
+constexpr int deflateLevel = 9;
 
 constexpr std::string_view containerXml =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -35,21 +35,34 @@ constexpr std::string_view containerXml =
     "  </rootfiles>\n"
     "</container>\n";
 
+// The table of contents and the landmarks, as a page of the book when it is one.
+constexpr std::u16string_view navigationStyle =
+    u"nav ol { list-style: none; margin: 0; padding: 0; }\n"
+    u"nav ol ol { padding-inline-start: 1em; }\n"
+    u"nav a { color: inherit; text-decoration: none; }\n"
+    u"nav h1 { font-size: 1.3em; margin-block: 0 1em; }\n";
+
 std::string sectionName(std::size_t index) {
   char name[48];
   std::snprintf(name, sizeof name, "section%04zu.xhtml", index + 1);
   return name;
 }
 
-std::string xhtmlDocument(std::u16string_view title, std::u16string_view body, bool navigation = false) {
+// A content document of the book: `bodyType` says what part of the book it
+// is, `sectionType` what its one section is (none when empty).
+std::string contentDocument(std::u16string_view title, std::u16string_view body, std::u16string_view bodyType,
+                            std::u16string_view sectionType = {}) {
   std::u16string page =
       u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
       u"<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\" "
       u"xml:lang=\"ja\" lang=\"ja\">\n<head>\n<meta charset=\"UTF-8\"/>\n<title>" +
-      escapeText(title) + u"</title>\n";
-  if (!navigation) page += u"<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n";
-  page += u"</head>\n<body>\n";
+      escapeText(title) +
+      u"</title>\n<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n"
+      u"</head>\n<body epub:type=\"" +
+      std::u16string(bodyType) + u"\">\n";
+  if (!sectionType.empty()) page += u"<section epub:type=\"" + std::u16string(sectionType) + u"\">\n";
   page += body;
+  if (!sectionType.empty()) page += u"</section>\n";
   page += u"</body>\n</html>\n";
   return utf16ToUtf8(page);
 }
@@ -63,76 +76,9 @@ std::string modifiedNow() {
   return text;
 }
 
-// Deflate's fastest level: a book of Japanese prose comes out a little larger
-// than at the library's default (the highest level), in a fraction of the time.
-constexpr zip_uint32_t deflateLevel = 1;
-
-// The files of the book, zipped with the mimetype first and stored uncompressed.
-class ZipBuilder {
- public:
-  ZipBuilder() {
-    zip_error_init(&error_);
-    source_ = zip_source_buffer_create(nullptr, 0, 0, &error_);
-    if (source_ == nullptr) return;
-    archive_ = zip_open_from_source(source_, ZIP_TRUNCATE, &error_);
-    if (archive_ == nullptr) {
-      zip_source_free(source_);
-      source_ = nullptr;
-      return;
-    }
-    zip_source_keep(source_);
-  }
-  ~ZipBuilder() {
-    if (archive_ != nullptr) zip_discard(archive_);
-    if (source_ != nullptr) zip_source_free(source_);
-    zip_error_fini(&error_);
-  }
-  ZipBuilder(const ZipBuilder&) = delete;
-  ZipBuilder& operator=(const ZipBuilder&) = delete;
-
-  bool add(const std::string& name, std::string bytes, bool compressed = true) {
-    if (archive_ == nullptr) return false;
-    contents_.push_back(std::make_unique<std::string>(std::move(bytes)));
-    const std::string& data = *contents_.back();
-    zip_source_t* entry = zip_source_buffer(archive_, data.data(), data.size(), 0);
-    if (entry == nullptr) return false;
-    const zip_int64_t index =
-        zip_file_add(archive_, name.c_str(), entry, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-    if (index < 0) {
-      zip_source_free(entry);
-      return false;
-    }
-    zip_file_set_mtime(archive_, static_cast<zip_uint64_t>(index), std::time(nullptr), 0);
-    return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index),
-                                    compressed ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
-                                    compressed ? deflateLevel : 0) == 0;
-  }
-
-  // The zipped bytes; empty when the archive could not be closed.
-  std::string finish() {
-    if (archive_ == nullptr) return {};
-    const int closed = zip_close(archive_);
-    if (closed != 0) return {};
-    archive_ = nullptr;
-    std::string bytes;
-    if (zip_source_open(source_) != 0) return {};
-    if (zip_source_seek(source_, 0, SEEK_END) == 0) {
-      const zip_int64_t size = zip_source_tell(source_);
-      if (size > 0 && zip_source_seek(source_, 0, SEEK_SET) == 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        if (zip_source_read(source_, bytes.data(), static_cast<zip_uint64_t>(size)) != size) bytes.clear();
-      }
-    }
-    zip_source_close(source_);
-    return bytes;
-  }
-
- private:
-  zip_error_t error_{};
-  zip_source_t* source_ = nullptr;
-  zip_t* archive_ = nullptr;
-  std::vector<std::unique_ptr<std::string>> contents_;
-};
+std::string xml(std::u16string_view text) {
+  return utf16ToUtf8(escapeText(text));
+}
 
 // FNV-1a over the text's UTF-8 bytes, from a given start.
 std::uint64_t fnv(std::string_view bytes, std::uint64_t hash) {
@@ -177,6 +123,73 @@ class BookPictures {
   std::vector<Picture> files_;
 };
 
+// One file of the book as the package lists it.
+struct BookItem {
+  std::string id;
+  std::string href;
+  std::string mediaType = "application/xhtml+xml";
+  std::string properties = {};
+  bool inSpine = true;
+};
+
+// The book being put together: its files zipped as they come, listed for the package.
+class BookAssembly {
+ public:
+  explicit BookAssembly(const ConversionSettings& settings) : settings_(settings), zip_(deflateLevel) {}
+
+  bool add(BookItem item, std::string bytes) {
+    const bool stored = item.mediaType.starts_with("image/") && item.mediaType != "image/svg+xml";
+    if (!zip_.add("OEBPS/" + item.href, std::move(bytes), !stored)) return false;
+    items_.push_back(std::move(item));
+    return true;
+  }
+
+  std::string package(const std::string& identifier, std::u16string_view title, std::u16string_view author,
+                      const std::string& modified, const std::string& coverImage) const {
+    const bool vertical = settings_.writingMode == WritingMode::vertical;
+    std::string opf =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" unique-identifier=\"bookid\" "
+        "xml:lang=\"ja\">\n"
+        "  <metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+        "    <dc:identifier id=\"bookid\">" +
+        identifier +
+        "</dc:identifier>\n"
+        "    <dc:title id=\"title\">" +
+        xml(title) + "</dc:title>\n";
+    if (!author.empty())
+      opf += "    <dc:creator id=\"creator\">" + xml(author) +
+             "</dc:creator>\n    <meta refines=\"#creator\" property=\"role\" "
+             "scheme=\"marc:relators\">aut</meta>\n";
+    opf += "    <dc:language>ja</dc:language>\n    <meta property=\"dcterms:modified\">" + modified +
+           "</meta>\n"
+           "    <meta property=\"rendition:layout\">reflowable</meta>\n"
+           "    <meta property=\"rendition:orientation\">auto</meta>\n"
+           "    <meta property=\"rendition:spread\">landscape</meta>\n"
+           "    <meta name=\"primary-writing-mode\" content=\"" +
+           std::string(vertical ? "vertical-rl" : "horizontal-lr") +
+           "\"/>\n    <meta name=\"cover\" content=\"" + coverImage + "\"/>\n  </metadata>\n  <manifest>\n";
+    for (const BookItem& item : items_) {
+      opf +=
+          "    <item id=\"" + item.id + "\" href=\"" + item.href + "\" media-type=\"" + item.mediaType + "\"";
+      if (!item.properties.empty()) opf += " properties=\"" + item.properties + "\"";
+      opf += "/>\n";
+    }
+    opf += "  </manifest>\n  <spine toc=\"ncx\" page-progression-direction=\"" +
+           std::string(vertical ? "rtl" : "ltr") + "\">\n";
+    for (const BookItem& item : items_)
+      if (item.inSpine) opf += "    <itemref idref=\"" + item.id + "\"/>\n";
+    return opf + "  </spine>\n</package>\n";
+  }
+
+  ZipArchive& zip() { return zip_; }
+
+ private:
+  const ConversionSettings& settings_;
+  ZipArchive zip_;
+  std::vector<BookItem> items_;
+};
+
 }  // namespace
 
 std::string bookIdentifier(std::u16string_view title, std::u16string_view author) {
@@ -197,75 +210,115 @@ std::string bookIdentifier(std::u16string_view title, std::u16string_view author
   return text;
 }
 
-std::string epubBytes(const ConversionSettings& settings, const Document& document,
-                      const std::string& modified) {
-  std::u16string title = settings.htmlTitle.empty() ? ConversionSettings{}.htmlTitle : settings.htmlTitle;
+EpubBook epubBook(const ConversionSettings& settings, const Document& document, const std::string& modified) {
+  const std::u16string title =
+      settings.htmlTitle.empty() ? ConversionSettings{}.htmlTitle : settings.htmlTitle;
+  const bool vertical = settings.writingMode == WritingMode::vertical;
   XhtmlOptions options;
-  options.tateChuYoko = settings.tateChuYoko;
+  options.tateChuYoko = settings.tateChuYoko && vertical;
+  options.horizontal = !vertical;
   options.editorNotes = settings.showEditorNotes;
-  options.cutAtSize = sectionSize;
+  options.cutAtBytes = sectionBytes;
   // A text that has no page breaks of its own is cut before its headings.
   options.cutAtHeadings = true;
-  options.cutAtCentredPage = true;
   for (const Paragraph& paragraph : document.paragraphs)
     if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
       options.cutAtHeadings = false;
+  options.cutAtCentredPage = options.bookSections = options.titlePage = true;
+  options.colophon = settings.aozoraNotation;
   BookPictures pictures(settings.sourceFolder);
   if (!settings.sourceFolder.empty())
     options.illustrationLink = [&pictures](std::u16string_view target) { return pictures.link(target); };
   const std::vector<XhtmlSection> sections = xhtmlSections(document, options);
 
-  ZipBuilder zip;
+  // The user's cover picture, or one of our own.
+  CoverPicture cover;
+  if (!settings.coverFile.empty()) {
+    CoverRead read = readCoverPicture(textToPath(settings.coverFile));
+    if (!read.picture) return {{}, std::move(read.failure)};
+    cover = std::move(*read.picture);
+  } else {
+    cover = generatedCover(title, document.author);
+  }
+
+  BookAssembly book(settings);
+  ZipArchive& zip = book.zip();
   if (!zip.add("mimetype", "application/epub+zip", false)) return {};
   zip.add("META-INF/container.xml", std::string(containerXml));
-  ConversionSettings style = settings;
-  zip.add("OEBPS/style.css", utf16ToUtf8(xhtmlStyleSheet(style, 0, true)));
+  const std::string coverHref = "images/cover." + cover.extension;
+  book.add({"cover", "cover.xhtml", "application/xhtml+xml", "svg"}, coverPage(cover, coverHref));
+  book.add({"cover-image", coverHref, cover.mediaType, "cover-image", false}, std::move(cover.bytes));
+  book.add({"style", "style.css", "text/css", {}, false},
+           utf16ToUtf8(readingStyleSheet(settings, ReadingMedium::book) + std::u16string(navigationStyle)));
 
-  std::u16string toc;
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    zip.add("OEBPS/" + sectionName(i), xhtmlDocument(title, sections[i].body));
-    for (const XhtmlSection::Heading& heading : sections[i].headings)
-      toc += u"<li><a href=\"" + utf8ToUtf16(sectionName(i)) + u"#" + heading.id + u"\">" +
-             escapeText(heading.text.empty() ? title : heading.text) + u"</a></li>\n";
+  // The parts in reading order, the contents listing the headings (or, with
+  // none, the title), nested by level.
+  std::vector<ContentsEntry> contents;
+  std::u16string titlePage, firstText;
+  std::vector<std::pair<BookItem, std::string>> parts;
+  std::size_t textIndex = 0;
+  for (const XhtmlSection& section : sections) {
+    std::string href;
+    switch (section.kind) {
+      case XhtmlSection::Kind::titlePage:
+        href = "titlepage.xhtml";
+        parts.push_back(
+            {{"titlepage", href}, contentDocument(title, section.body, u"frontmatter", u"titlepage")});
+        titlePage = utf8ToUtf16(href);
+        break;
+      case XhtmlSection::Kind::colophon:
+        href = "colophon.xhtml";
+        parts.push_back(
+            {{"colophon", href}, contentDocument(title, section.body, u"backmatter", u"colophon")});
+        break;
+      case XhtmlSection::Kind::text:
+        href = sectionName(textIndex);
+        parts.push_back(
+            {{"s" + std::to_string(++textIndex), href}, contentDocument(title, section.body, u"bodymatter")});
+        if (firstText.empty()) firstText = utf8ToUtf16(href);
+        break;
+    }
+    for (const XhtmlSection::Heading& heading : section.headings)
+      contents.push_back({utf8ToUtf16(href) + u"#" + heading.id, heading.text.empty() ? title : heading.text,
+                          heading.level});
   }
-  if (toc.empty())
-    toc = u"<li><a href=\"" + utf8ToUtf16(sectionName(0)) + u"\">" + escapeText(title) + u"</a></li>\n";
-  zip.add("OEBPS/nav.xhtml",
-          xhtmlDocument(
-              title, u"<nav epub:type=\"toc\" id=\"toc\">\n<h1>目次</h1>\n<ol>\n" + toc + u"</ol>\n</nav>\n",
-              true));
-
-  std::string opf =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" unique-identifier=\"bookid\" "
-      "xml:lang=\"ja\">\n"
-      "  <metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-      "    <dc:identifier id=\"bookid\">" +
-      bookIdentifier(title, document.author) +
-      "</dc:identifier>\n"
-      "    <dc:title>" +
-      utf16ToUtf8(escapeText(title)) + "</dc:title>\n";
-  if (!document.author.empty())
-    opf += "    <dc:creator>" + utf16ToUtf8(escapeText(document.author)) + "</dc:creator>\n";
-  opf += "    <dc:language>ja</dc:language>\n    <meta property=\"dcterms:modified\">" + modified +
-         "</meta>\n  </metadata>\n  <manifest>\n"
-         "    <item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>\n"
-         "    <item id=\"style\" href=\"style.css\" media-type=\"text/css\"/>\n";
-  for (std::size_t i = 0; i < sections.size(); ++i)
-    opf += "    <item id=\"s" + std::to_string(i + 1) + "\" href=\"" + sectionName(i) +
-           "\" media-type=\"application/xhtml+xml\"/>\n";
+  if (firstText.empty()) firstText = titlePage.empty() ? utf8ToUtf16(parts.front().first.href) : titlePage;
+  // A book of several headings gets a contents page after its title page.
+  const bool contentsPage = contents.size() >= 2;
+  if (contents.empty()) contents.push_back({firstText, title, 1});
+  std::u16string landmarks = u"<li><a epub:type=\"cover\" href=\"cover.xhtml\">表紙</a></li>\n";
+  if (!titlePage.empty())
+    landmarks += u"<li><a epub:type=\"titlepage\" href=\"" + titlePage + u"\">扉</a></li>\n";
+  if (contentsPage) landmarks += u"<li><a epub:type=\"toc\" href=\"nav.xhtml#toc\">目次</a></li>\n";
+  landmarks += u"<li><a epub:type=\"bodymatter\" href=\"" + firstText + u"\">本文</a></li>\n";
+  const std::string navigation = contentDocument(
+      title,
+      u"<nav epub:type=\"toc\" id=\"toc\">\n<h1>目次</h1>\n" + navigationList(contents) +
+          u"</nav>\n<nav epub:type=\"landmarks\" id=\"landmarks\" hidden=\"\">\n<h2>ガイド</h2>\n<ol>\n" +
+          landmarks + u"</ol>\n</nav>\n",
+      u"frontmatter");
+  const BookItem navItem{"toc", "nav.xhtml", "application/xhtml+xml", "nav", contentsPage};
+  bool navAdded = false;
+  for (auto& [item, bytes] : parts) {
+    // The contents page comes before the text, after the title page.
+    if (!navAdded && item.id != "titlepage") {
+      book.add(navItem, navigation);
+      navAdded = true;
+    }
+    book.add(item, std::move(bytes));
+  }
+  if (!navAdded) book.add(navItem, navigation);
+  const std::string identifier = bookIdentifier(title, document.author);
+  book.add({"ncx", "toc.ncx", "application/x-dtbncx+xml", {}, false},
+           ncxDocument(identifier, title, document.author, contents));
   for (std::size_t i = 0; i < pictures.files().size(); ++i) {
     const BookPictures::Picture& picture = pictures.files()[i];
-    opf += "    <item id=\"img" + std::to_string(i + 1) + "\" href=\"" + picture.name + "\" media-type=\"" +
-           picture.mediaType + "\"/>\n";
-    zip.add("OEBPS/" + picture.name, picture.bytes, picture.mediaType == "image/svg+xml");
+    book.add({"img" + std::to_string(i + 1), picture.name, picture.mediaType, {}, false}, picture.bytes);
   }
-  opf += "  </manifest>\n  <spine page-progression-direction=\"rtl\">\n";
-  for (std::size_t i = 0; i < sections.size(); ++i)
-    opf += "    <itemref idref=\"s" + std::to_string(i + 1) + "\"/>\n";
-  opf += "  </spine>\n</package>\n";
-  zip.add("OEBPS/content.opf", opf);
-  return zip.finish();
+  zip.add("OEBPS/content.opf", book.package(identifier, title, document.author, modified, "cover-image"));
+  std::string bytes = zip.finish();
+  if (bytes.empty()) return {{}, "the book could not be zipped"};
+  return {std::move(bytes), {}};
 }
 
 EpubWriter::EpubWriter(const WriterContext& context)
@@ -281,12 +334,13 @@ bool EpubWriter::begin(const Document& document) {
   try {
     settings_ = withDocumentTitle(settings_, document);
     const std::string path = textToPath(settings_.epubFilePath);
-    const std::string bytes = epubBytes(settings_, document, modifiedNow());
-    if (bytes.empty()) {
-      failure_ = FileFailure{path, "the book could not be zipped"};
+    const EpubBook book = epubBook(settings_, document, modifiedNow());
+    if (book.bytes.empty()) {
+      failure_ = FileFailure{book.failure.starts_with("the cover") ? textToPath(settings_.coverFile) : path,
+                             book.failure.empty() ? "the book could not be zipped" : book.failure};
       return false;
     }
-    return outputFiles_.begin(path) && outputFiles_.append(path, bytes);
+    return outputFiles_.begin(path) && outputFiles_.append(path, book.bytes);
   } catch (const std::exception&) {
     return false;
   }

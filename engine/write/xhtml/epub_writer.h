@@ -11,11 +11,15 @@
 namespace zelvato {
 
 // The EPUB 3 writer: a reflowable book in vertical writing with right-to-left
-// page progression, always UTF-8. One XHTML content document per page-break
-// section (a long text without breaks is cut at headings, or at about 100 KB),
-// a navigation document that lists the headings (or the title alone), the
-// package document with a UUID that stays the same for the same title and
-// author. The book is zipped in memory and staged like every other output.
+// page progression (or, as asked, horizontal from left to right), always
+// UTF-8, with what the Japanese production guides and the stores look for: a
+// cover (the user's picture or one of our own), the title page, one XHTML
+// content document per page-break section (a long text without breaks is cut
+// at headings, and at about 100 KB), the colophon of an Aozora Bunko text at
+// the end, the table of contents nested by heading level in the navigation
+// document and the NCX, landmarks, epub:type on every part, the rendition and
+// writing-mode metadata, and a UUID that stays the same for the same title
+// and author. The book is zipped in memory and staged like every other output.
 class EpubWriter : public DocumentSink {
  public:
   explicit EpubWriter(const WriterContext& context);
@@ -34,9 +38,13 @@ class EpubWriter : public DocumentSink {
   bool finished_ = false;
 };
 
-// The bytes of the EPUB of `document` (empty when it could not be made).
-std::string epubBytes(const ConversionSettings& settings, const Document& document,
-                      const std::string& modified);
+// The bytes of the EPUB of `document`; empty, with the reason, when it could
+// not be made (a cover picture that cannot be read).
+struct EpubBook {
+  std::string bytes;
+  std::string failure;
+};
+EpubBook epubBook(const ConversionSettings& settings, const Document& document, const std::string& modified);
 
 // "urn:uuid:…" made from the title and the author: the same book keeps its identifier.
 std::string bookIdentifier(std::u16string_view title, std::u16string_view author);

@@ -8,8 +8,8 @@
 #include "text/codepage.h"
 #include "text/html_text.h"
 #include "text/unicode_text.h"
-#include "typeset/grid_typesetter.h"
 #include "write/page_output.h"
+#include "write/xhtml/reading_style.h"
 
 namespace zelvato {
 namespace {
@@ -33,10 +33,22 @@ std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t p
 
 // The sections as a page in `pageFolder` shows them: an illustration's picture
 // beside the source is linked from there.
-XhtmlOptions flowOptions(const ConversionSettings& settings, const std::string& pageFolder) {
+// The page files are cut as the book is: at page breaks, before headings in a
+// text without page breaks, and at about 100 KB.
+XhtmlOptions flowOptions(const ConversionSettings& settings, const Document& document,
+                         const std::string& pageFolder) {
   XhtmlOptions options;
-  options.tateChuYoko = settings.tateChuYoko;
+  const bool vertical = settings.writingMode == WritingMode::vertical;
+  options.tateChuYoko = settings.tateChuYoko && vertical;
+  options.horizontal = !vertical;
   options.editorNotes = settings.showEditorNotes;
+  options.titlePage = true;
+  options.colophon = settings.aozoraNotation;
+  options.cutAtBytes = sectionBytes;
+  options.cutAtHeadings = true;
+  for (const Paragraph& paragraph : document.paragraphs)
+    if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
+      options.cutAtHeadings = false;
   if (!settings.sourceFolder.empty())
     options.illustrationLink = [folder = settings.sourceFolder,
                                 pageFolder](std::u16string_view target) -> std::optional<std::u16string> {
@@ -60,12 +72,10 @@ std::u16string flowHtmlPage(const ConversionSettings& settings, const Document& 
   if (!document.author.empty())
     page += u"<meta name=\"author\" content=\"" + escapeAttribute(document.author) + u"\">\n";
   page += u"<meta name=\"generator\" content=\"" + generatorName() + u"\">\n<style>\n" +
-          xhtmlStyleSheet(settings, gridLayoutOptions(settings).charsPerLine, false) +
-          u"nav.pages { writing-mode: horizontal-tb; text-align: center; margin: 1em; "
-          u"}\n</style>\n</head>\n<body>\n";
+          readingStyleSheet(settings, ReadingMedium::flowingPage) + u"</style>\n</head>\n<body>\n<main>\n";
   page += body;
   page += footer;
-  page += u"</body>\n</html>\n";
+  page += u"</main>\n</body>\n</html>\n";
   return page;
 }
 
@@ -95,11 +105,12 @@ bool FlowHtmlWriter::begin(const Document& document) {
     // The pictures of illustrations are linked from the folder of the page
     // that shows them: a page written into another folder is made again.
     const std::string previewFolder = previewFilePath_.empty() ? "." : folderOfPath(previewFilePath_);
-    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_, previewFolder));
+    const std::vector<XhtmlSection> sections =
+        xhtmlSections(document, flowOptions(settings_, document, previewFolder));
     const auto sectionsIn = [&](const std::string& folder) {
       return settings_.sourceFolder.empty() || folder == previewFolder
                  ? sections
-                 : xhtmlSections(document, flowOptions(settings_, folder));
+                 : xhtmlSections(document, flowOptions(settings_, document, folder));
     };
     const auto wholePage = [&](const std::vector<XhtmlSection>& parts) {
       std::u16string whole;

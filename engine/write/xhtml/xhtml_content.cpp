@@ -7,97 +7,111 @@
 #include "document/number_text.h"
 #include "text/html_text.h"
 #include "text/tate_chu_yoko.h"
+#include "write/xhtml/xhtml_classes.h"
 
 namespace zelvato {
 namespace {
 
-// Indents and distances from the foot have classes up to this many cells.
-constexpr int maxClassCells = 20;
+using xhtml::maxClassCells;
 
-// The CSS mark of each emphasis kind.
-std::u16string_view emphasisStyle(EmphasisKind kind) {
-  switch (kind) {
-    case EmphasisKind::sesame:
-      return u"sesame";
-    case EmphasisKind::whiteSesame:
-      return u"open sesame";
-    case EmphasisKind::blackCircle:
-      return u"filled circle";
-    case EmphasisKind::whiteCircle:
-      return u"open circle";
-    case EmphasisKind::blackTriangle:
-      return u"filled triangle";
-    case EmphasisKind::whiteTriangle:
-      return u"open triangle";
-    case EmphasisKind::doubleCircle:
-      return u"filled double-circle";
-    case EmphasisKind::bullseye:
-      return u"open double-circle";
-    case EmphasisKind::cross:
-      return u"'×'";
-    case EmphasisKind::none:
+bool isDigit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９');
+}
+
+char16_t asciiDigit(char16_t c) {
+  return c >= u'０' && c <= u'９' ? static_cast<char16_t>(u'0' + (c - u'０')) : c;
+}
+
+// How the characters of a run are written besides their escaping.
+enum class Numbers {
+  asTyped,
+  pairsAcross,    // two half-width digits (or !? pairs) across, as tate-chu-yoko takes them
+  ascii,          // horizontal: full-width digits as ASCII
+  acrossOrKanji,  // the colophon: up to two digits across, longer numbers in kanji
+};
+
+void appendAcross(std::u16string& out, std::u16string_view text) {
+  out += u"<span class=\"tcy\">";
+  out += escapeText(text);
+  out += u"</span>";
+}
+
+// The colophon's numbers, "1998（平成10）年6月": a number of one or two digits
+// across, a longer one digit by digit in kanji (一九九八).
+void appendColophonText(std::u16string& out, std::u16string_view text) {
+  static constexpr std::u16string_view kanjiDigits = u"〇一二三四五六七八九";
+  std::size_t from = 0;
+  for (std::size_t k = 0; k < text.size();) {
+    if (!isDigit(text[k])) {
+      ++k;
+      continue;
+    }
+    std::size_t end = k;
+    std::u16string digits;
+    for (; end < text.size() && isDigit(text[end]); ++end) digits += asciiDigit(text[end]);
+    out += escapeText(text.substr(from, k - from));
+    if (digits.size() <= 2) {
+      appendAcross(out, digits);
+    } else {
+      for (const char16_t d : digits) out += kanjiDigits[static_cast<std::size_t>(d - u'0')];
+    }
+    from = k = end;
+  }
+  out += escapeText(text.substr(from));
+}
+
+void appendText(std::u16string& out, std::u16string_view text, Numbers numbers) {
+  switch (numbers) {
+    case Numbers::asTyped:
+      out += escapeText(text);
+      return;
+    case Numbers::ascii: {
+      std::u16string narrow(text);
+      std::transform(narrow.begin(), narrow.end(), narrow.begin(), asciiDigit);
+      out += escapeText(narrow);
+      return;
+    }
+    case Numbers::acrossOrKanji:
+      appendColophonText(out, text);
+      return;
+    case Numbers::pairsAcross:
       break;
-  }
-  return {};
-}
-
-constexpr EmphasisKind emphasisKinds[] = {
-    EmphasisKind::sesame,       EmphasisKind::whiteSesame,   EmphasisKind::blackCircle,
-    EmphasisKind::whiteCircle,  EmphasisKind::blackTriangle, EmphasisKind::whiteTriangle,
-    EmphasisKind::doubleCircle, EmphasisKind::bullseye,      EmphasisKind::cross,
-};
-
-// The class of each kind of side line (傍線), a border beside the text.
-std::u16string_view lineClass(LineKind kind) {
-  switch (kind) {
-    case LineKind::doubled:
-      return u"line2";
-    case LineKind::chain:
-      return u"linec";
-    case LineKind::dashed:
-      return u"lined";
-    case LineKind::wavy:
-      return u"linew";
-    default:
-      return u"line1";
-  }
-}
-
-struct LineStyle {
-  std::u16string_view cls;
-  std::u16string_view style;
-};
-constexpr LineStyle lineStyles[] = {
-    {u"line1", u"solid"},  {u"line2", u"double"}, {u"linec", u"dotted"},
-    {u"lined", u"dashed"}, {u"linew", u"wavy"},
-};
-
-// Size steps: s1..s9 larger, sm1..sm9 smaller.
-std::u16string sizeClass(int step) {
-  return (step < 0 ? u"sm" : u"s") + formatNumber(step < 0 ? -step : step, 1);
-}
-
-std::u16string className(EmphasisKind kind) {
-  return u"em" + formatNumber(static_cast<int>(kind), 1);
-}
-
-// Text with every run of two digits (or !? pair) that tate-chu-yoko takes set across.
-void appendText(std::u16string& out, std::u16string_view text, bool tateChuYoko) {
-  if (!tateChuYoko) {
-    out += escapeText(text);
-    return;
   }
   std::size_t from = 0;
   for (std::size_t k = 0; k + 1 < text.size(); ++k) {
     if (!mayStartTateChuYoko(text[k]) || !startsTateChuYoko(text, k)) continue;
     out += escapeText(text.substr(from, k - from));
-    out += u"<span class=\"tcy\">";
-    out += escapeText(text.substr(k, 2));
-    out += u"</span>";
+    appendAcross(out, text.substr(k, 2));
     from = k + 2;
     ++k;
   }
   out += escapeText(text.substr(from));
+}
+
+std::u16string textOf(const Paragraph& paragraph) {
+  std::u16string text;
+  for (const Run& run : paragraph.runs) text += run.text;
+  return text;
+}
+
+// The paragraphs of an Aozora Bunko header: the title first, the lines up to
+// the first blank one; none when the text does not begin with its title.
+std::size_t headerParagraphs(const Document& document) {
+  constexpr std::size_t mostLines = 6;
+  const std::vector<Paragraph>& paragraphs = document.paragraphs;
+  if (document.title.empty() || paragraphs.empty() || textOf(paragraphs.front()) != document.title) return 0;
+  std::size_t count = 0;
+  while (count < paragraphs.size() && count < mostLines && !paragraphs[count].runs.empty() &&
+         paragraphs[count].style.headingLevel == 0)
+    ++count;
+  return count;
+}
+
+// UTF-8 bytes of a text, as a section's size is counted.
+std::size_t utf8Bytes(std::u16string_view text) {
+  std::size_t bytes = 0;
+  for (const char16_t c : text) bytes += c < 0x80 ? 1 : c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) ? 2 : 3;
+  return bytes;
 }
 
 std::u16string paragraphClasses(const ParagraphStyle& style, bool breakBefore) {
@@ -123,37 +137,109 @@ class SectionBuilder {
       : document_(document), options_(options) {}
 
   std::vector<XhtmlSection> build() {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs;
+    const std::size_t header = options_.titlePage ? headerParagraphs(document_) : 0;
+    const std::size_t colophon = options_.colophon ? colophonStart(document_) : paragraphs.size();
+    std::size_t p = 0;
+    if (header > 0) {
+      writeTitlePage(header);
+      // The blank line that ends the header belongs to neither page.
+      for (p = header; p < colophon && paragraphs[p].runs.empty(); ++p) {
+      }
+    }
     sections_.emplace_back();
-    bool first = true;
-    // A page centred left to right stands in a box of the page's width, its
-    // lines in the middle, up to the next page break.
+    // A page centred left to right stands in a box of its own, its lines in
+    // the middle, up to the next page break.
     bool centred = false;
-    for (const Paragraph& paragraph : document_.paragraphs) {
+    for (bool first = true; p < colophon; ++p, first = false) {
+      const Paragraph& paragraph = paragraphs[p];
       const bool pageBreak =
           paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column;
+      // A heading cuts only after text, so that a chapter's heading and its
+      // section's heading stay on one page.
       const bool cut =
           !first &&
-          (pageBreak || (!centred && options_.cutAtHeadings && paragraph.style.headingLevel > 0) ||
-           (!centred && options_.cutAtSize > 0 && sections_.back().body.size() >= options_.cutAtSize));
+          (pageBreak ||
+           (!centred && options_.cutAtHeadings && paragraph.style.headingLevel > 0 && textInSection_) ||
+           (!centred && options_.cutAtBytes > 0 && bytes_ >= options_.cutAtBytes));
       if (centred && pageBreak) {
         sections_.back().body += u"</div>\n";
         centred = false;
       }
-      if (cut && !sections_.back().body.empty()) sections_.emplace_back();
+      if (cut && !sections_.back().body.empty()) newSection();
+      // A section of a book begins on a page of its own anyway: only a page
+      // break within it is marked.
+      bool breakBefore = pageBreak && (!options_.bookSections || !sections_.back().body.empty());
       if (paragraph.style.centredOnPage && !centred) {
-        if (options_.cutAtCentredPage && !sections_.back().body.empty()) sections_.emplace_back();
+        if (options_.cutAtCentredPage && !sections_.back().body.empty()) newSection();
         sections_.back().body +=
-            pageBreak ? u"<div class=\"centred break\">\n" : u"<div class=\"centred\">\n";
+            breakBefore ? u"<div class=\"centred break\">\n" : u"<div class=\"centred\">\n";
+        breakBefore = false;
         centred = true;
       }
-      write(paragraph);
-      first = false;
+      const std::size_t before = sections_.back().body.size();
+      write(paragraph, breakBefore);
+      bytes_ += utf8Bytes(std::u16string_view(sections_.back().body).substr(before));
+      if (paragraph.style.headingLevel == 0 && !paragraph.runs.empty()) textInSection_ = true;
     }
     if (centred) sections_.back().body += u"</div>\n";
+    endSection();
+    if (sections_.back().body.empty() && sections_.size() > 1) sections_.pop_back();
+    if (colophon < paragraphs.size()) writeColophon(colophon);
     return std::move(sections_);
   }
 
  private:
+  void newSection(XhtmlSection::Kind kind = XhtmlSection::Kind::text) {
+    endSection();
+    sections_.emplace_back().kind = kind;
+    bytes_ = 0;
+    textInSection_ = false;
+  }
+
+  // A content document of a book does not end in blank lines: a reader
+  // could give them a page of their own.
+  void endSection() {
+    if (!options_.bookSections || sections_.empty()) return;
+    static constexpr std::u16string_view blankLine = u"<p><br/></p>\n";
+    std::u16string& body = sections_.back().body;
+    while (body.ends_with(blankLine)) body.resize(body.size() - blankLine.size());
+  }
+
+  // 扉: the title, what stands between it and the author, the author and
+  // whoever follows (the translator), each in its own size.
+  void writeTitlePage(std::size_t count) {
+    newSection(XhtmlSection::Kind::titlePage);
+    std::u16string& out = sections_.back().body;
+    out += u"<div class=\"titlepage\">\n";
+    bool authorSeen = false;
+    for (std::size_t p = 0; p < count; ++p) {
+      const Paragraph& paragraph = document_.paragraphs[p];
+      const bool author = !document_.author.empty() && textOf(paragraph) == document_.author;
+      authorSeen = authorSeen || author;
+      out += p == 0       ? u"<p class=\"title\">"
+             : authorSeen ? u"<p class=\"author\">"
+                          : u"<p class=\"subtitle\">";
+      for (const Run& run : paragraph.runs) writeRun(out, run);
+      out += u"</p>\n";
+    }
+    out += u"</div>\n";
+  }
+
+  // The notes on the source at the end, in a box of their own.
+  void writeColophon(std::size_t from) {
+    newSection(XhtmlSection::Kind::colophon);
+    colophon_ = true;
+    sections_.back().body += u"<div class=\"colophon\">\n";
+    bool begun = false;
+    for (std::size_t p = from; p < document_.paragraphs.size(); ++p) {
+      const Paragraph& paragraph = document_.paragraphs[p];
+      begun = begun || !paragraph.runs.empty();
+      if (begun) write(paragraph, false);
+    }
+    sections_.back().body += u"</div>\n";
+  }
+
   // The link of the run's picture when it can be shown.
   std::optional<std::u16string> pictureOf(const Run& run) const {
     if (run.kind != RunKind::illustration || run.target.empty() || !options_.illustrationLink)
@@ -168,7 +254,7 @@ class SectionBuilder {
            escapeAttribute(run.text.empty() ? u"挿絵" : run.text) + u"\"/>";
   }
 
-  void write(const Paragraph& paragraph) {
+  void write(const Paragraph& paragraph, bool breakBefore) {
     XhtmlSection& section = sections_.back();
     std::u16string& out = section.body;
     const std::size_t sectionIndex = sections_.size() - 1;
@@ -178,9 +264,7 @@ class SectionBuilder {
     if (paragraph.runs.size() == 1 && paragraph.style.headingLevel == 0) {
       if (const auto link = pictureOf(paragraph.runs.front())) {
         const Run& run = paragraph.runs.front();
-        const std::u16string classes =
-            paragraphClasses(paragraph.style, paragraph.style.breakBefore != PageBreak::none &&
-                                                  paragraph.style.breakBefore != PageBreak::column);
+        const std::u16string classes = paragraphClasses(paragraph.style, breakBefore);
         out += u"<figure class=\"figure" + (classes.empty() ? u"" : u" " + classes) + u"\">" +
                imageElement(run, *link, {});
         if (!run.text.empty()) out += u"<figcaption>" + escapeText(run.text) + u"</figcaption>";
@@ -200,10 +284,8 @@ class SectionBuilder {
       section.headings.push_back({id, headingText, level});
       if (!textBefore) section.openingHeading = headingText;
     }
-    // A page break inside a single file is a page break of the printed page.
-    const std::u16string classes =
-        paragraphClasses(paragraph.style, paragraph.style.breakBefore != PageBreak::none &&
-                                              paragraph.style.breakBefore != PageBreak::column);
+    // A page break inside a section is a page break of the printed page.
+    const std::u16string classes = paragraphClasses(paragraph.style, breakBefore);
     if (!classes.empty()) out += u" class=\"" + classes + u"\"";
     // 字詰め: the line, its indent included, is at most so many characters long.
     if (const int length = paragraph.style.lineLength; length > 0)
@@ -279,14 +361,14 @@ class SectionBuilder {
     const RunMarks& marks = run.marks;
     std::u16string emphasisTag;
     if (marks.emphasis != EmphasisKind::none) {
-      emphasisTag = u"<em class=\"" + className(marks.emphasis);
+      emphasisTag = u"<em class=\"" + xhtml::emphasisClass(marks.emphasis);
       if (marks.emphasisSide == Side::left) emphasisTag += u" left";
       emphasisTag += u"\">";
       open(emphasisTag, u"</em>");
     }
     std::u16string lineTag;
     if (marks.line != LineKind::none) {
-      lineTag = u"<span class=\"" + std::u16string(lineClass(marks.line)) +
+      lineTag = u"<span class=\"" + std::u16string(xhtml::lineClass(marks.line)) +
                 (marks.lineSide == Side::left ? u" lineleft" : u"") + u"\">";
       open(lineTag, u"</span>");
     }
@@ -310,21 +392,28 @@ class SectionBuilder {
     }
     std::u16string sizeTag;
     if (marks.sizeStep != 0) {
-      sizeTag = u"<span class=\"" + sizeClass(marks.sizeStep) + u"\">";
+      sizeTag = u"<span class=\"" + xhtml::sizeClass(marks.sizeStep) + u"\">";
       open(sizeTag, u"</span>");
     }
     // Text set across already as a whole is not cut into pairs again.
-    const bool pairs = options_.tateChuYoko && !marks.tateChuYoko && !marks.horizontal;
+    Numbers numbers = Numbers::asTyped;
+    if (options_.horizontal)
+      numbers = Numbers::ascii;
+    else if (colophon_ && !marks.tateChuYoko && !marks.horizontal)
+      numbers = Numbers::acrossOrKanji;
+    else if (options_.tateChuYoko && !marks.tateChuYoko && !marks.horizontal)
+      numbers = Numbers::pairsAcross;
     if (!run.ruby.empty()) {
+      // The parentheses stand for the ruby where it cannot be set beside its base.
       out += u"<ruby";
       if (run.rubySide == Side::left) out += u" class=\"left\"";
       out += u">";
-      appendText(out, run.text, pairs);
-      out += u"<rt>";
+      appendText(out, run.text, numbers);
+      out += u"<rp>（</rp><rt>";
       out += escapeText(run.ruby);
-      out += u"</rt></ruby>";
+      out += u"</rt><rp>）</rp></ruby>";
     } else {
-      appendText(out, run.text, pairs);
+      appendText(out, run.text, numbers);
     }
     for (auto close = closes.rbegin(); close != closes.rend(); ++close) out += *close;
   }
@@ -333,30 +422,11 @@ class SectionBuilder {
   const XhtmlOptions& options_;
   std::vector<XhtmlSection> sections_;
   int headings_ = 0;
+  std::size_t bytes_ = 0;       // of the section being written
+  bool textInSection_ = false;  // a paragraph of text (not a heading) in it
+  bool colophon_ = false;       // the colophon is being written
   std::size_t textSeenIn_ = std::numeric_limits<std::size_t>::max();  // the last section with text so far
 };
-
-// A font family name as a CSS string.
-std::u16string quotedFamily(std::u16string_view name) {
-  std::u16string quoted = u"\"";
-  for (const char16_t c : name) {
-    if (c == u'"' || c == u'\\') quoted += u'\\';
-    if (c == u'<' || c == u'>' || c < 0x20) continue;  // never closes the style element
-    quoted += c;
-  }
-  return quoted + u"\"";
-}
-
-// A number field as CSS wants it: the lenient reading, finite, written plainly.
-std::u16string cssNumber(const NumberField& field, double fallback) {
-  double value = field.value();
-  if (!std::isfinite(value) || value < 0 || value > 1000) value = fallback;
-  const double rounded = std::round(value * 100) / 100;
-  std::u16string text = formatNumber(static_cast<std::int64_t>(rounded), 1);
-  const int hundredths = static_cast<int>(std::llround((rounded - std::floor(rounded)) * 100));
-  if (hundredths != 0) text += u"." + formatNumber(hundredths, 2);
-  return text;
-}
 
 }  // namespace
 
@@ -364,85 +434,17 @@ std::vector<XhtmlSection> xhtmlSections(const Document& document, const XhtmlOpt
   return SectionBuilder(document, options).build();
 }
 
-std::u16string xhtmlStyleSheet(const ConversionSettings& settings, int charsPerLine, bool epubPrefixes) {
-  const auto both = [&](std::u16string_view property, std::u16string_view value) {
-    std::u16string line = u"  " + std::u16string(property) + u": " + std::u16string(value) + u";\n";
-    if (epubPrefixes) line += u"  -epub-" + std::u16string(property) + u": " + std::u16string(value) + u";\n";
-    return line;
-  };
-  std::u16string families;
-  if (!settings.fontFace.empty()) families = quotedFamily(settings.fontFace) + u", ";
-  for (const std::u16string_view face : {u"BIZ UDMincho", u"IPAMincho", u"BIZ UDGothic", u"IPAGothic"})
-    if (face != settings.fontFace) families += quotedFamily(face) + u", ";
-  families += u"serif";
-  std::u16string css =
-      u"html {\n" + both(u"writing-mode", u"vertical-rl") + u"  -webkit-writing-mode: vertical-rl;\n";
-  if (settings.kinsoku) css += both(u"line-break", u"strict");
-  css += u"}\n";
-  css += u"body {\n  margin: 1em;\n  font-family: " + families + u";\n  font-size: " +
-         cssNumber(settings.fontSizePt, 9) + u"pt;\n  line-height: calc(1.75em + " +
-         cssNumber(settings.lineSpacingPt, 0) + u"pt);\n";
-  if (charsPerLine > 0)
-    css += u"  max-inline-size: " + formatNumber(charsPerLine, 1) + u"em;\n  max-height: " +
-           formatNumber(charsPerLine, 1) + u"em;\n";
-  css += u"}\n";
-  css += u"p, h1, h2, h3 {\n  margin: 0;\n}\n";
-  css += u"h1 { font-size: 1.6em; margin-inline-start: 3em; margin-block: 1em; }\n";
-  css += u"h2 { font-size: 1.3em; margin-inline-start: 3em; margin-block: 1em; }\n";
-  css += u"h3 { font-size: 1.1em; margin-inline-start: 3em; margin-block: 1em; }\n";
-  css += u"rt { font-size: 0.5em; }\n";
-  css += u".tcy {\n" + both(u"text-combine-upright", u"all") + u"  -webkit-text-combine: horizontal;\n";
-  if (epubPrefixes) css += u"  -epub-text-combine: horizontal;\n";
-  css += u"}\n";
-  css += u"em { font-style: normal; }\n";
-  for (const EmphasisKind kind : emphasisKinds) {
-    css += u"em." + className(kind) + u" {\n" + both(u"text-emphasis-style", emphasisStyle(kind)) +
-           u"  -webkit-text-emphasis-style: " + std::u16string(emphasisStyle(kind)) + u";\n}\n";
+std::size_t colophonStart(const Document& document) {
+  const std::vector<Paragraph>& paragraphs = document.paragraphs;
+  std::size_t start = paragraphs.size();
+  for (std::size_t p = paragraphs.size(); p-- > 0;) {
+    if (paragraphs[p].style.headingLevel > 0) break;
+    const std::u16string text = textOf(paragraphs[p]);
+    if (text.starts_with(u"底本：") || text.starts_with(u"底本:")) start = p;
   }
-  css += u"em.left {\n" + both(u"text-emphasis-position", u"over left") +
-         u"  -webkit-text-emphasis-position: over left;\n}\n";
-  // 傍線: a line beside the text, on its right (or left) in vertical writing.
-  for (const LineStyle& line : lineStyles)
-    css += u"." + std::u16string(line.cls) + u" { text-decoration: underline " + std::u16string(line.style) +
-           u"; text-underline-position: right; }\n";
-  css += u".lineleft { text-underline-position: left; }\n";
-  css += u"ruby.left { ruby-position: under; }\n";
-  css += u".box { border: 1px solid; }\n";
-  css += u".yoko { display: inline-block; writing-mode: horizontal-tb; }\n";
-  css += u".kogaki { font-size: 0.7em; }\n";
-  css += u".kaeriten, .okuri { font-size: 0.5em; }\n";
-  css += u".okuri { vertical-align: super; }\n";
-  css += u".gaiji, .note { font-size: 0.6em; }\n";
-  css +=
-      u".warichu {\n  display: inline-block;\n  font-size: 0.5em;\n  line-height: 1.1;\n  text-indent: "
-      u"0;\n}\n";
-  css += u".illustration { display: block; }\n";
-  css += u"figure.figure { margin: 1em 0; text-align: center; }\n";
-  css += u"figure.figure img, img.picture { max-width: 90vw; max-height: 90vh; }\n";
-  css += u"figcaption, .caption { font-size: 0.8em; }\n";
-  for (int step = 1; step <= 9; ++step) {
-    const int percent = step * 20;
-    css += u"." + sizeClass(step) + u" { font-size: " + formatNumber(100 + percent, 1) + u"%; }\n";
-    css += u"." + sizeClass(-step) + u" { font-size: " + formatNumber(std::max(100 - step * 15, 30), 1) +
-           u"%; }\n";
-  }
-  css += u".break {\n  break-before: page;\n  page-break-before: always;\n}\n";
-  // ページの左右中央: a page of its own, its lines in the middle from left to right.
-  css +=
-      u".centred {\n  display: flex;\n  flex-direction: column;\n  justify-content: center;\n  block-size: "
-      u"calc(100vw - 2em);\n  break-after: page;\n  page-break-after: always;\n}\n";
-  // Indents in cells (em) down from the head of the line, and their hanging forms.
-  for (int n = 1; n <= maxClassCells; ++n) {
-    const std::u16string count = formatNumber(n, 1);
-    css += u".i" + count + u" { margin-inline-start: " + count + u"em; }\n";
-    css += u".t" + count + u" { text-indent: " + count + u"em; }\n";
-    css += u".tm" + count + u" { text-indent: -" + count + u"em; }\n";
-  }
-  for (int n = 0; n <= maxClassCells; ++n) {
-    const std::u16string count = formatNumber(n, 1);
-    css += u".f" + count + u" { text-align: end; margin-inline-end: " + count + u"em; }\n";
-  }
-  return css;
+  if (start == paragraphs.size()) return start;
+  while (start > 0 && paragraphs[start - 1].runs.empty()) --start;
+  return start;
 }
 
 }  // namespace zelvato
