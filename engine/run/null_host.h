@@ -14,6 +14,7 @@ class NullHost : public ConversionHost {
   bool stopRequested() override { return false; }
   void setStatusText(std::u16string_view) override {}
   void blockMarkupFinished(std::u16string_view) override {}
+  bool showsMarkup() const override { return false; }
 };
 
 }  // namespace zelvato
