@@ -1,7 +1,8 @@
 // Flowing vertical pages, shown in the web engine and measured there: the
 // browser sets the text vertically, the ruby stands to the right of its base,
-// the page copies as the source's own text, and on a phone-sized window the
-// text starts where a reader looks first and nothing of it is out of reach.
+// the page copies as the source's own text (the reading in parentheses), and
+// on a phone-sized window the text fills the screen page after page, starts
+// where a reader looks first, and nothing of it is out of reach.
 
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -41,7 +42,8 @@ const std::u16string storyText =
 const char* measureScript = R"JS(
 (() => {
   const html = document.documentElement;
-  const writingMode = getComputedStyle(html).writingMode;
+  const main = document.querySelector('main');
+  const writingMode = getComputedStyle(main).writingMode;
   let rubies = 0, rubyOnTheRight = 0;
   const range = document.createRange();
   for (const ruby of document.querySelectorAll('ruby')) {
@@ -53,7 +55,7 @@ const char* measureScript = R"JS(
     if (r.left >= b.right - 1 && r.top < b.bottom && r.bottom > b.top) ++rubyOnTheRight;
   }
   const copy = document.body.cloneNode(true);
-  for (const rt of copy.querySelectorAll('rt')) rt.remove();
+  for (const rt of copy.querySelectorAll('rt, rp')) rt.remove();
   document.body.appendChild(copy);
   copy.style.position = 'absolute';
   const text = copy.innerText.replace(/[\n\r ]/g, '');
@@ -69,10 +71,25 @@ const char* measureScript = R"JS(
       if (rect.right > html.clientWidth + 1 || rect.left < leftmost - 1 || rect.top < -1 ||
           rect.bottom > html.scrollHeight + 1) ++outside;
   }
-  const first = document.querySelector('body > *').getBoundingClientRect();
+  const first = document.querySelector('main > *').getBoundingClientRect();
   const firstInView = first.right > 0 && first.left < html.clientWidth && first.top < html.clientHeight;
+  // How much of the third screen (the title page and a page break before it)
+  // the text covers: a page of a phone is full.
+  let left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+  const screenTop = 2 * window.innerHeight, screenBottom = 3 * window.innerHeight;
+  const all = document.createTreeWalker(main, NodeFilter.SHOW_TEXT);
+  for (let node; (node = all.nextNode());) {
+    if (!node.data.trim() || node.parentElement.closest('rt')) continue;
+    range.selectNodeContents(node);
+    for (const r of range.getClientRects()) {
+      if (r.bottom <= screenTop || r.top >= screenBottom || r.width === 0) continue;
+      left = Math.min(left, r.left); right = Math.max(right, r.right);
+      top = Math.max(Math.min(top, r.top), screenTop); bottom = Math.min(Math.max(bottom, r.bottom), screenBottom);
+    }
+  }
+  const covered = right > left ? ((right - left) / html.clientWidth) * ((bottom - top) / window.innerHeight) : 0;
   return JSON.stringify({writingMode, rubies, rubyOnTheRight, text, outside, firstInView,
-                         width: html.clientWidth});
+                         width: html.clientWidth, covered});
 })()
 )JS";
 
@@ -106,9 +123,9 @@ class FlowPageTest : public QObject {
   }
 
   // The text without its notation, ruby readings aside, as the page should copy.
-  static QString plainText(ConversionSettings s) {
+  static QString plainText(ConversionSettings s, const std::u16string& source) {
     std::u16string text;
-    for (const Paragraph& p : readDocument(storyText, s.aozoraNotation).paragraphs)
+    for (const Paragraph& p : readDocument(source, s.aozoraNotation).paragraphs)
       for (const Run& run : p.runs) text += run.text;
     QString plain = QString::fromStdU16String(text);
     plain.remove(QRegularExpression("[\\n\\r ]"));
@@ -126,14 +143,17 @@ class FlowPageTest : public QObject {
   void readsAsVerticalTextOnAnyWidth_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<bool>("utf8");
-    QTest::newRow("phone, UTF-8") << 400 << true;
-    QTest::newRow("desktop, UTF-8") << 1400 << true;
-    QTest::newRow("phone, Shift_JIS") << 400 << false;
+    QTest::addColumn<bool>("horizontal");
+    QTest::newRow("phone, UTF-8") << 400 << true << false;
+    QTest::newRow("desktop, UTF-8") << 1400 << true << false;
+    QTest::newRow("phone, Shift_JIS") << 400 << false << false;
+    QTest::newRow("phone, horizontal") << 400 << true << true;
   }
 
   void readsAsVerticalTextOnAnyWidth() {
     QFETCH(int, width);
     QFETCH(bool, utf8);
+    QFETCH(bool, horizontal);
     view_.resize(width, 800);
     QTemporaryDir dir;
     ConversionSettings s;
@@ -141,22 +161,58 @@ class FlowPageTest : public QObject {
     s.aozoraNotation = s.kinsoku = s.tateChuYoko = true;
     s.outputMode = writerKeys::singleFile;
     s.outputEncoding = utf8 ? OutputEncoding::utf8 : OutputEncoding::shiftJis;
+    s.writingMode = horizontal ? WritingMode::horizontal : WritingMode::vertical;
     s.singleFilePath = dir.filePath("story.html").toStdU16String();
     RecordingHost host;
-    QVERIFY(convertText(storyText, s, "", host));
+    // A text long enough to fill a few screens after its page break.
+    const std::size_t from = storyText.find(u"　何故かと");
+    const std::u16string paragraph = storyText.substr(from, storyText.find(u"\r\n", from) + 2 - from);
+    std::u16string longer = storyText;
+    for (int i = 0; i < 30; ++i) longer += paragraph;
+    QVERIFY(convertText(longer, s, "", host));
     const QJsonObject m = measure(dir.filePath("story.html"));
-    qInfo("%s", QJsonDocument(m).toJson(QJsonDocument::Compact).constData());
-    QCOMPARE(m.value("writingMode").toString(), QString("vertical-rl"));
-    QCOMPARE(m.value("rubies").toInt(), 6);
-    QCOMPARE(m.value("rubyOnTheRight").toInt(), 6);
-    QCOMPARE(m.value("text").toString(), plainText(s));
+    QJsonObject shown = m;
+    shown.remove("text");
+    qInfo("%s", QJsonDocument(shown).toJson(QJsonDocument::Compact).constData());
+    QCOMPARE(m.value("writingMode").toString(), QString(horizontal ? "horizontal-tb" : "vertical-rl"));
+    QCOMPARE(m.value("rubies").toInt(), 6 + 30);
+    if (!horizontal) QCOMPARE(m.value("rubyOnTheRight").toInt(), 6 + 30);
+    QCOMPARE(m.value("text").toString(), plainText(s, longer));
     QCOMPARE(m.value("outside").toInt(), 0);
     QVERIFY(m.value("firstInView").toBool());
+    // A phone's screen is a page of text from edge to edge (a desktop's is
+    // wider than the lines of a vertical page are long).
+    if (width == 400) QVERIFY2(m.value("covered").toDouble() > 0.7, "the page leaves the screen empty");
     if (qEnvironmentVariableIsSet("ZELVATO_SCREENSHOTS"))
       view_.grab().save(QString("%1/flow-%2-%3.png")
                             .arg(qEnvironmentVariable("ZELVATO_SCREENSHOTS"))
                             .arg(width)
                             .arg(utf8 ? "utf8" : "sjis"));
+  }
+
+  // What a reader copies from the page keeps each reading in parentheses
+  // after its base, never run together with it.
+  void copiedTextKeepsTheReadingInParentheses() {
+    view_.resize(400, 800);
+    QTemporaryDir dir;
+    ConversionSettings s;
+    s.textStyle = TextStyle::flow;
+    s.aozoraNotation = true;
+    s.outputMode = writerKeys::singleFile;
+    s.outputEncoding = OutputEncoding::utf8;
+    s.singleFilePath = dir.filePath("story.html").toStdU16String();
+    RecordingHost host;
+    QVERIFY(convertText(storyText, s, "", host));
+    QVERIFY(!measure(dir.filePath("story.html")).isEmpty());
+    QEventLoop wait;
+    QTimer::singleShot(20000, &wait, &QEventLoop::quit);
+    view_.page()->runJavaScript(QStringLiteral("getSelection().selectAllChildren(document.body)"),
+                                [&](const QVariant&) { wait.quit(); });
+    wait.exec();
+    const QString copied = view_.page()->selectedText();
+    QVERIFY2(copied.contains(QStringLiteral("一人の下人（げにん）が、羅生門（らしやうもん）の下で")),
+             qPrintable(copied));
+    QVERIFY(!copied.contains(QStringLiteral("下人げにん")));
   }
 };
 

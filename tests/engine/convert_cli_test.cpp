@@ -11,6 +11,7 @@
 #include <iterator>
 #include <map>
 
+#include "convert_run.h"
 #include "document/number_text.h"
 #include "io/staged_files.h"
 #include "read/source_decoding.h"
@@ -24,41 +25,6 @@
 
 namespace zelvato {
 namespace {
-
-std::string bytesOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-const std::string sampleCp932 = std::string(ZELVATO_TEST_DATA_DIR) + "/convert/snow_morning_cp932.txt";
-const std::string sampleUtf8 = std::string(ZELVATO_TEST_DATA_DIR) + "/convert/snow_morning_utf8_bom.txt";
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the converter in `folder` with the arguments, standard input from `input`.
-Result runConvert(const TempFolder& folder, const std::vector<std::string>& args,
-                  const std::string& input = "/dev/null") {
-  std::string command = "cd " + quoted(folder.path()) + " && " + quoted(ZELVATO_CONVERT_PATH);
-  for (const auto& arg : args) command += " " + quoted(arg);
-  command +=
-      " < " + quoted(input) + " > " + quoted(folder.file("stdout")) + " 2> " + quoted(folder.file("stderr"));
-  const int status = std::system(command.c_str());
-  Result r;
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = bytesOf(folder.file("stdout"));
-  r.err = bytesOf(folder.file("stderr"));
-  return r;
-}
 
 // The sample as the window's loader would put it into the source pane.
 std::u16string sampleSource() {

@@ -205,3 +205,120 @@ TEST(EpubWriter, aRefusedTargetLeavesEverythingAsItWas) {
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// The package's items in spine order, by id.
+std::vector<std::string> spineOf(const std::string& opf) {
+  std::vector<std::string> ids;
+  for (std::size_t at = opf.find("<itemref idref=\""); at != std::string::npos;
+       at = opf.find("<itemref idref=\"", at + 1))
+    ids.push_back(opf.substr(at + 16, opf.find('"', at + 16) - at - 16));
+  return ids;
+}
+
+// What the Japanese production guides and the stores look for, in either writing mode.
+TEST(EpubWriter, theBookCarriesWhatTheGuidesAndStoresLookFor) {
+  struct Case {
+    WritingMode mode;
+    std::string progression, primary, cssMode;
+  };
+  const Case cases[] = {
+      {WritingMode::vertical, "rtl", "vertical-rl", "-epub-writing-mode: vertical-rl;"},
+      {WritingMode::horizontal, "ltr", "horizontal-lr", "-epub-writing-mode: horizontal-tb;"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.primary);
+    TempFolder folder;
+    RecordingHost host;
+    ConversionSettings s = epubTo(folder.file("book.epub"));
+    s.writingMode = c.mode;
+    ASSERT_TRUE(convertText(std::u16string(story) + u"　12月。\r\n", s, "", host));
+    const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
+    const std::string opf = entry(entries, "OEBPS/content.opf");
+    for (const std::string& held :
+         {"page-progression-direction=\"" + c.progression + "\"",
+          "<meta name=\"primary-writing-mode\" content=\"" + c.primary + "\"/>",
+          std::string("<meta property=\"rendition:layout\">reflowable</meta>"),
+          std::string("<meta property=\"rendition:spread\">landscape</meta>"),
+          std::string("<meta name=\"cover\" content=\"cover-image\"/>"),
+          std::string("href=\"images/cover.svg\" media-type=\"image/svg+xml\" properties=\"cover-image\""),
+          std::string("href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\""),
+          std::string("<spine toc=\"ncx\""),
+          std::string("href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"")})
+      EXPECT_NE(opf.find(held), std::string::npos) << held;
+    // Cover, title page, contents, the text: each part says what it is.
+    EXPECT_EQ(spineOf(opf), (std::vector<std::string>{"cover", "titlepage", "toc", "s1", "s2"}));
+    EXPECT_NE(entry(entries, "OEBPS/titlepage.xhtml").find("<section epub:type=\"titlepage\">"),
+              std::string::npos);
+    EXPECT_NE(entry(entries, "OEBPS/section0001.xhtml").find("<body epub:type=\"bodymatter\">"),
+              std::string::npos);
+    const std::string nav = entry(entries, "OEBPS/nav.xhtml");
+    for (const char* landmark :
+         {"epub:type=\"cover\" href=\"cover.xhtml\"", "epub:type=\"titlepage\"",
+          "epub:type=\"toc\" href=\"nav.xhtml#toc\"", "epub:type=\"bodymatter\" href=\"section0001.xhtml\""})
+      EXPECT_NE(nav.find(landmark), std::string::npos) << landmark;
+    EXPECT_NE(entry(entries, "OEBPS/toc.ncx").find("<text>下</text>"), std::string::npos);
+    EXPECT_NE(entry(entries, "OEBPS/style.css").find(c.cssMode), std::string::npos);
+    // Numbers across only in vertical writing.
+    const std::string text =
+        entry(entries, "OEBPS/section0001.xhtml") + entry(entries, "OEBPS/section0002.xhtml");
+    EXPECT_EQ(text.find("class=\"tcy\"") != std::string::npos, c.mode == WritingMode::vertical);
+  }
+}
+
+TEST(EpubWriter, theCoverIsTheUsersPictureOrTheRunFails) {
+  TempFolder folder;
+  std::filesystem::copy_file(std::string(ZELVATO_TEST_DATA_DIR) + "/illustration.png",
+                             folder.file("cover.png"));
+  { std::ofstream(folder.file("cover.gif")) << "GIF89a\x02\x00\x02\x00"; }
+  RecordingHost host;
+  ConversionSettings s = epubTo(folder.file("book.epub"));
+  s.coverFile = pathToText(folder.file("cover.png"));
+  ASSERT_TRUE(convertText(story, s, "", host));
+  const std::vector<Entry> entries = entriesOf(folder.file("book.epub"));
+  EXPECT_NE(entry(entries, "OEBPS/content.opf")
+                .find("href=\"images/cover.png\" media-type=\"image/png\" properties=\"cover-image\""),
+            std::string::npos);
+  EXPECT_NE(entry(entries, "OEBPS/cover.xhtml").find("viewBox=\"0 0 2 2\""), std::string::npos);
+
+  s.coverFile = pathToText(folder.file("cover.gif"));
+  s.epubFilePath = pathToText(folder.file("other.epub"));
+  RunFiles files;
+  EXPECT_FALSE(convertText(story, s, "", host, &files));
+  ASSERT_TRUE(files.failure.has_value());
+  EXPECT_EQ(files.failure->path, folder.file("cover.gif"));
+  EXPECT_FALSE(std::filesystem::exists(folder.file("other.epub")));
+}
+
+// The book and the plain text build a flowing page only for a host that
+// shows it or for the preview file.
+TEST(EpubWriter, theBookAloneIsBuiltWhereNothingShowsTheText) {
+  struct Case {
+    std::string_view medium;
+    bool showing;
+    bool preview;
+    int pages;
+  };
+  const Case cases[] = {
+      {writerKeys::epub, true, false, 1}, {writerKeys::epub, false, false, 0},
+      {writerKeys::epub, false, true, 1}, {"text", false, false, 0},
+      {"text", true, false, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.medium) + (c.showing ? " shown" : "") + (c.preview ? " previewed" : ""));
+    TempFolder folder;
+    RecordingHost host;
+    host.showing = c.showing;
+    ConversionSettings s = epubTo(folder.file("book.epub"));
+    s.outputMode = c.medium;
+    s.outputPaths["text"] = pathToText(folder.file("book.txt"));
+    ASSERT_TRUE(convertText(story, s, c.preview ? folder.file("preview.html") : "", host));
+    EXPECT_EQ(host.blocks, c.pages);
+    EXPECT_EQ(std::filesystem::exists(folder.file("preview.html")), c.preview);
+  }
+}
+
+}  // namespace
+}  // namespace zelvato

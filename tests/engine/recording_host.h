@@ -17,12 +17,14 @@ class RecordingHost : public ConversionHost {
     return stop;
   }
   void setStatusText(std::u16string_view text) override { statusText = text; }
+  bool showsMarkup() const override { return showing; }
   void blockMarkupFinished(std::u16string_view markup) override {
     htmlPane += markup;
     clipboard = markup;
     ++blocks;
   }
 
+  bool showing = true;  // false: a host with no pane (the command line's, writing a file)
   bool stop = false;
   int positionsBeforeStop = -1;
   int positionsSeen = 0;

@@ -117,6 +117,46 @@ TEST(SettingsCheck, reportsTheFirstFailingCheckInTheRunsOrder) {
   }
 }
 
+// The reading type's sizes go into a style sheet only where real text is
+// written; there nothing that would hide the text or blow it up passes.
+TEST(SettingsCheck, theReadingSizesAreCheckedWhereRealTextIsWritten) {
+  struct Case {
+    std::string_view medium;
+    TextStyle style;
+    std::u16string size, lineHeight;
+    std::optional<SettingsCheck> check;
+    SettingField field = SettingField::source;
+  };
+  using C = SettingsCheck;
+  using F = SettingField;
+  const Case cases[] = {
+      {writerKeys::epub, TextStyle::grid, u"100", u"1.75", std::nullopt},
+      {writerKeys::epub, TextStyle::grid, u"", u"1.75", C::notANumber, F::bookFontSize},
+      {writerKeys::epub, TextStyle::grid, u"0", u"1.75", C::numberOutOfRange, F::bookFontSize},
+      {writerKeys::epub, TextStyle::grid, u"400", u"3.5", C::numberOutOfRange, F::bookLineHeight},
+      {writerKeys::singleFile, TextStyle::flow, u"49.9", u"1.75", C::numberOutOfRange, F::bookFontSize},
+      {writerKeys::showOnly, TextStyle::flow, u"100", u"1.5em", C::notANumber, F::bookLineHeight},
+      {writerKeys::singleFile, TextStyle::grid, u"0", u"", std::nullopt},
+      {"text", TextStyle::grid, u"0", u"", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.medium) + " " + utf16ToUtf8(c.size) + " " + utf16ToUtf8(c.lineHeight));
+    ConversionSettings s;
+    s.outputMode = c.medium;
+    s.textStyle = c.style;
+    s.singleFilePath = s.epubFilePath = u"out";
+    s.outputPaths["text"] = u"out";
+    s.bookFontSize = c.size;
+    s.bookLineHeight = c.lineHeight;
+    const auto problem = checkSettings(s, 10);
+    ASSERT_EQ(problem.has_value(), c.check.has_value());
+    if (!problem) continue;
+    EXPECT_EQ(problem->check, *c.check);
+    EXPECT_EQ(problem->field, c.field);
+    EXPECT_FALSE(problem->warning.empty());
+  }
+}
+
 TEST(SettingsCheck, withoutASourceLengthOnlyTheSettingsAreChecked) {
   ConversionSettings settings;
   settings.charsPerLine = u"1";

@@ -85,6 +85,7 @@ std::u16string number(double value) {
 
 // One character in its cell of a vertical line: `top` is the cell's top, `x` its middle.
 std::u16string placed(const std::u16string& character, double x, double top, double size) {
+  if (character == u" " || character == u"\u3000") return {};  // a blank keeps its cell
   const double middle = top + size / 2;
   std::u16string shown = character;
   std::u16string transform;

@@ -211,8 +211,8 @@ std::u16string readingStyleSheet(const ConversionSettings& settings, ReadingMedi
   // right; once it is full the text goes on in the next column below: a phone
   // pages down through the text, one screen a page.
   css +=
-      u"  inline-size: 100vh;\n  block-size: 100%;\n  padding: 2em 1.5em;\n"
-      u"  column-width: calc(100vh - 4em);\n  column-gap: 4em;\n  column-fill: auto;\n}\n";
+      u"  inline-size: 100vh;\n  block-size: 100%;\n  padding: 1.5em 1em;\n"
+      u"  column-width: calc(100vh - 3em);\n  column-gap: 3em;\n  column-fill: auto;\n}\n";
   css += u".break { break-before: column; }\n";
   css += u".titlepage { break-after: column; }\n.colophon { break-before: column; }\n";
   css +=
