@@ -211,7 +211,7 @@ const OptionEntry options[] = {
      .group = G::typesetting,
      .flag = "ruby",
      .valueName = "paren|drop",
-     .help = "with --aozora: ruby in parentheses, or left out",
+     .help = "with --aozora or --notation=web: ruby in parentheses, or left out",
      .details = "paren writes the ruby in parentheses after its base, drop leaves it out.",
      .caption = u"ルビ",
      .control = "optRuby",
@@ -466,8 +466,8 @@ const OptionEntry options[] = {
      .type = T::action,
      .group = G::other,
      .flag = "verbose",
-     .help = "name the encoding the source was read in; with --aozora, a table of the notation read by kind "
-             "and the annotations that were dropped",
+     .help = "name the encoding the source was read in; with --aozora or --notation=web, a table of the "
+             "notation read by kind and the annotations that were dropped",
      .showStart = false},
     {.key = "help",
      .type = T::action,
