@@ -63,7 +63,10 @@ std::string contentDocument(std::u16string_view title, std::u16string_view body,
       u"</title>\n<link rel=\"stylesheet\" type=\"text/css\" href=\"style.css\"/>\n"
       u"</head>\n<body epub:type=\"" +
       std::u16string(bodyType) + u"\">\n";
-  if (!sectionType.empty()) page += u"<section epub:type=\"" + std::u16string(sectionType) + u"\">\n";
+  // The section is named for the style sheet too: a title page fills its page.
+  if (!sectionType.empty())
+    page += u"<section epub:type=\"" + std::u16string(sectionType) + u"\" class=\"" +
+            std::u16string(sectionType) + u"-part\">\n";
   page += body;
   if (!sectionType.empty()) page += u"</section>\n";
   page += u"</body>\n</html>\n";

@@ -135,10 +135,10 @@ constexpr std::u16string_view centredPage =
 std::u16string frontAndBack() {
   return u".titlepage {\n" + std::u16string(centredPage) +
          u"}\n"
-         u".titlepage .title { font-size: 2.2em; font-weight: bold; line-height: 1.4; margin-inline-start: "
+         u".titlepage .title { font-size: 2.6em; font-weight: bold; line-height: 1.4; margin-inline-start: "
          u"1.5em; }\n"
          u".titlepage .subtitle { font-size: 1.3em; margin-inline-start: 3em; }\n"
-         u".titlepage .author { font-size: 1.3em; margin-block-start: 2em; text-align: end; "
+         u".titlepage .author { font-size: 1.4em; margin-block-start: 3em; text-align: end; "
          u"margin-inline-end: "
          u"2em; }\n"
          u".colophon { font-size: 0.8em; line-height: 1.6; }\n";
@@ -193,7 +193,7 @@ std::u16string readingStyleSheet(const ConversionSettings& settings, ReadingMedi
     // its own, its lines in the middle of the page.
     css += u".break {\n  break-before: page;\n  page-break-before: always;\n}\n";
     css += u".centred {\n" + std::u16string(centredPage) + u"}\n";
-    css += u"html, body { block-size: 100%; }\n";
+    css += u"html, body, .titlepage-part { block-size: 100%; }\n";
     return css;
   }
   // The flowing page: the parentheses of the ruby are kept, too small to be
