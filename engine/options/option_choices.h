@@ -1,9 +1,20 @@
 #pragma once
 
-#include "document/conversion_settings.h"
-#include "options/option_table.h"
+#include <string_view>
 
-namespace zelvato::option_choices {
+#include "document/conversion_settings.h"
+
+namespace zelvato {
+
+// A word a choice option takes and the value it stands for; a word with a
+// refusal is known but not accepted, and the refusal says why.
+struct OptionChoice {
+  std::string_view word;
+  int value;
+  std::string_view refusal = {};
+};
+
+namespace option_choices {
 
 // The words of the option table's choices and the values they stand for.
 
@@ -55,4 +66,5 @@ constexpr OptionChoice typefaceChoices[] = {
     {"gothic", static_cast<int>(Typeface::gothic)},
 };
 
-}  // namespace zelvato::option_choices
+}  // namespace option_choices
+}  // namespace zelvato

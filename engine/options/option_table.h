@@ -7,6 +7,7 @@
 
 #include "document/conversion_settings.h"
 #include "document/setting_field.h"
+#include "options/option_choices.h"
 
 namespace zelvato {
 
@@ -22,14 +23,6 @@ enum class OptionType {
 
 // The part of the help where the option is listed.
 enum class OptionGroup { layout, typesetting, output, other };
-
-// A word a choice option takes and the value it stands for; a word with a
-// refusal is known but not accepted, and the refusal says why.
-struct OptionChoice {
-  std::string_view word;
-  int value;
-  std::string_view refusal = {};
-};
 
 // One option, declared once: the command-line parser, its help, the manual
 // page, the help page's table and the window's binding are all made from it
