@@ -1,6 +1,5 @@
 #include "main_window_host.h"
 
-#include "conversion_run.h"
 #include "frm_main.h"
 #include "window_conversion_host.h"
 
@@ -13,9 +12,6 @@ void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
   });
   QObject::connect(&host, &WindowConversionHost::blocksFinished, &window, [&window](const QString& blocks) {
     if (window.isBusy()) window.appendHtml(blocks);
-  });
-  QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&window](ui::Command command) {
-    if (command == ui::Command::stop) stopConversion(window);
   });
 }
 

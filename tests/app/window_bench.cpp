@@ -38,9 +38,9 @@
 #include "control_dispatch.h"
 #include "control_host.h"
 #include "conversion_run.h"
+#include "fake_dialogs.h"
 #include "frm_main.h"
 #include "frm_progress.h"
-#include "message_box.h"
 #include "page_writer.h"
 #include "program_identity.h"
 #include "source_loading.h"
@@ -141,14 +141,13 @@ int main(int argc, char** argv) {
   if (zelvato::hosting::registerControlLibrary(QStringLiteral(ZORBAR32_PATH)) != zelvato::hosting::S_OK) {
     std::fprintf(stderr, "the progress bar control could not be registered\n");
   }
-  // Every message would stop the measurement; it is printed instead.
-  zelvato::ui::setMessageBoxHandler(
-      [](QWidget*, const QString& text, zelvato::ui::MessageIcon, zelvato::ui::MessageButtons) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return zelvato::ui::MessageAnswer::ok;
-      });
+  // Every question would stop the measurement; the messages are printed instead.
+  zelvato::testing::FakeDialogs dialogs;
+  dialogs.onAsked = [](const zelvato::testing::Asked& asked) {
+    std::fprintf(stderr, "message: %s\n", qPrintable(asked.text));
+  };
 
-  zelvato::ui::frmMain window;
+  zelvato::ui::frmMain window(&dialogs);
   zelvato::connectCommands(window);
   window.show();
   waitFor(500);
@@ -221,7 +220,7 @@ int main(int argc, char** argv) {
     sourceSize = source.size();
     optOutput(window, 2)->setChecked(true);
     txtOutput(window, 2)->setText(QStringLiteral("p"));
-    window.txtPageColum()->setText(QStringLiteral("1"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtPageColum"))->setText(QStringLiteral("1"));
     txtAppearance(window, 0)->setText(QString::fromLatin1(c.charsPerLine));
     txtAppearance(window, 2)->setText(QString::fromLatin1(c.lines));
 
@@ -244,7 +243,7 @@ int main(int argc, char** argv) {
       txtOutput(window, 1)->setText(windowFolder + QLatin1Char('/'));
       QElapsedTimer t;
       t.start();
-      zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+      window.command("Toolbar1Button(5)")->trigger();
       runUntil([&] { return !zelvato::conversionRunning(window); });
       windowTimes.push_back(t.elapsed());
       if (window.statusText() != QStringLiteral("変換完了しました.")) {
@@ -300,11 +299,11 @@ int main(int argc, char** argv) {
     txtAppearance(window, 0)->setText(QStringLiteral("3"));
     txtAppearance(window, 2)->setText(QStringLiteral("3"));
     txtOutput(window, 1)->setText(newFolder() + QLatin1Char('/'));
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+    window.command("Toolbar1Button(5)")->trigger();
     waitFor(300);
     QElapsedTimer t;
     t.start();
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::stop);
+    window.command("Toolbar1Button(6)")->trigger();
     runUntil([&] { return !zelvato::conversionRunning(window); });
     std::printf("Stop to idle: %lld ms (%s)\n", static_cast<long long>(t.elapsed()),
                 qPrintable(window.statusText()));
@@ -327,7 +326,7 @@ int main(int argc, char** argv) {
     txtAppearance(window, 2)->setText(QStringLiteral("20"));
     optOutput(window, 0)->setChecked(true);
     QSignalSpy loaded(window.brwIE(), &QWebEngineView::loadFinished);
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+    window.command("Toolbar1Button(5)")->trigger();
     runUntil([&] { return !zelvato::conversionRunning(window); });
     runUntil([&] { return !loaded.isEmpty(); });
     waitFor(1000);
