@@ -29,6 +29,7 @@
 #include "fake_dialogs.h"
 #include "option_controls.h"
 #include "option_table.h"
+#include "output_choices.h"
 #include "program_identity.h"
 #include "settings_model.h"
 #include "source_text_edit.h"
@@ -369,6 +370,34 @@ class FrmMainTest : public QObject {
     const OutputMode expected[] = {OutputMode::showOnly, OutputMode::singleFile, OutputMode::pageFiles,
                                    OutputMode::epub};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
+  }
+
+  // The output page is made from the list of output choices: each choice's
+  // button selects its mode, and a choice that writes a file or folder offers
+  // its chooser and field, usable only while it is chosen.
+  void everyOutputChoiceSelectsItsModeAndItsPath_data() {
+    QTest::addColumn<int>("index");
+    const std::span<const OutputChoice> choices = outputChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i)
+      QTest::newRow(std::string(choices[i].key).c_str()) << static_cast<int>(i);
+  }
+  void everyOutputChoiceSelectsItsModeAndItsPath() {
+    QFETCH(int, index);
+    const OutputChoice& choice = outputChoices()[static_cast<std::size_t>(index)];
+    optOutput(*window, (index + 1) % static_cast<int>(outputChoices().size()))->click();
+    QRadioButton* option = optOutput(*window, index);
+    QCOMPARE(option->text(), choice.caption);
+    option->click();
+    QCOMPARE(window->readSettings().outputMode, choice.mode);
+    for (const OutputChoice& other : outputChoices()) {
+      if (other.target == OutputTarget::none) continue;
+      auto* chooser =
+          window->findChild<QPushButton*>(QLatin1String(other.chooser.data(), other.chooser.size()));
+      auto* field = window->findChild<QLineEdit*>(controlName(*zelvato::findOption(other.pathOption)));
+      QVERIFY(chooser != nullptr && field != nullptr);
+      QCOMPARE(chooser->isEnabled(), &other == &choice);
+      QCOMPARE(field->isEnabled(), &other == &choice);
+    }
   }
 
   // Each chooser asks its own question, starting without a name, and its
