@@ -13,15 +13,12 @@
 #include "dialog_provider.h"
 #include "frm_main.h"
 #include "frm_main_texts.h"
+#include "option_controls.h"
 #include "program_identity.h"
 
 namespace zelvato::ui {
 
 namespace {
-
-QString latin(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The toolbar shows the caption without its accelerator and without the dots of a dialog.
 QString buttonText(QString caption) {

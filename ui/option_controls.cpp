@@ -4,6 +4,10 @@
 
 namespace zelvato::ui {
 
+QString latin(std::string_view name) {
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 std::vector<const OptionEntry*> windowOptions() {
   std::vector<const OptionEntry*> shown;
   for (const OptionEntry& o : optionTable())
@@ -12,7 +16,7 @@ std::vector<const OptionEntry*> windowOptions() {
 }
 
 QString controlName(const OptionEntry& option) {
-  return QString::fromLatin1(option.control.data(), static_cast<qsizetype>(option.control.size()));
+  return latin(option.control);
 }
 
 QString choiceButtonName(const OptionEntry& option, int value) {

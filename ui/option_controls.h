@@ -14,6 +14,9 @@ struct OptionEntry;
 // kind of control, under which object name.
 namespace zelvato::ui {
 
+// A name of the table's (a key, an object name) as Qt text.
+QString latin(std::string_view name);
+
 // The options the window shows: every one with a control.
 std::vector<const OptionEntry*> windowOptions();
 

@@ -50,10 +50,6 @@ constexpr std::pair<std::string_view, const char*> earlierNames[] = {
 const QString outputModeName = QStringLiteral("output/mode");
 const QString autoPreviewName = QStringLiteral("preview/auto");
 
-QString latin(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString groupName(OptionGroup group) {
   switch (group) {
     case OptionGroup::layout:

@@ -1,6 +1,7 @@
 #include "controls.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -11,6 +12,12 @@ namespace zelvato::ui::controls {
 
 QString indexed(const char* name, int index) {
   return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption) {
+  auto* made = new QGroupBox(caption, parent);
+  made->setObjectName(name);
+  return made;
 }
 
 QLabel* label(QWidget* parent, int index, const QString& text) {

@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -17,6 +18,8 @@ class QWidget;
 namespace zelvato::ui::controls {
 
 QString indexed(const char* name, int index);
+// A frame with its caption.
+QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption);
 QLabel* label(QWidget* parent, int index, const QString& text);
 QLineEdit* box(QWidget* parent, const QString& name, int width = 0);
 QCheckBox* check(QWidget* parent, const QString& name, const QString& text);

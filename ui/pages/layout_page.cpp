@@ -69,8 +69,7 @@ QFrame* separatorLine(QWidget* parent, const QString& name, QPalette::ColorRole 
 
 LayoutPage::LayoutPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent)
     : QWidget(parent), model_(model), dialogs_(dialogs) {
-  auto* fraAppearance = new QGroupBox(QStringLiteral("体裁"), this);
-  fraAppearance->setObjectName(QStringLiteral("fraAppearance"));
+  QGroupBox* fraAppearance = controls::frame(this, QStringLiteral("fraAppearance"), QStringLiteral("体裁"));
   auto* grid = new QGridLayout(fraAppearance);
   controls::tighten(grid);
   grid->setColumnMinimumWidth(4, 10);
@@ -134,8 +133,7 @@ LayoutPage::LayoutPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   }
   grid->setRowStretch(9, 1);
 
-  auto* fraFont = new QGroupBox(QStringLiteral("フォント"), this);
-  fraFont->setObjectName(QStringLiteral("fraFont"));
+  QGroupBox* fraFont = controls::frame(this, QStringLiteral("fraFont"), QStringLiteral("フォント"));
   auto* fontGrid = new QGridLayout(fraFont);
   controls::tighten(fontGrid);
   fontGrid->setVerticalSpacing(4);

@@ -23,10 +23,6 @@ namespace zelvato::ui {
 
 namespace {
 
-QString latin(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 const OptionEntry& option(const char* key) {
   return *findOption(key);
 }
@@ -35,13 +31,11 @@ const OptionEntry& option(const char* key) {
 
 OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent)
     : QWidget(parent), model_(model), dialogs_(dialogs) {
-  auto* frame1 = new QGroupBox(QStringLiteral("出力の方法"), this);
-  frame1->setObjectName(QStringLiteral("Frame1"));
+  QGroupBox* frame1 = controls::frame(this, QStringLiteral("Frame1"), QStringLiteral("出力の方法"));
   auto* methods = new QVBoxLayout(frame1);
   controls::tighten(methods);
   methods->setSpacing(0);
-  auto* frame2 = new QGroupBox(QStringLiteral("分割出力設定"), this);
-  frame2->setObjectName(QStringLiteral("Frame2"));
+  QGroupBox* frame2 = controls::frame(this, QStringLiteral("Frame2"), QStringLiteral("分割出力設定"));
   auto* pages = new QGridLayout(frame2);
   controls::tighten(pages);
 
@@ -135,8 +129,7 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   texts->addWidget(bodyTag_);
   texts->addStretch(1);
   const OptionEntry& encoding = option("outputEncoding");
-  auto* fraEncoding = new QGroupBox(captionOf(encoding), this);
-  fraEncoding->setObjectName(QStringLiteral("fraEncoding"));
+  QGroupBox* fraEncoding = controls::frame(this, QStringLiteral("fraEncoding"), captionOf(encoding));
   auto* encodings = new QHBoxLayout(fraEncoding);
   controls::tighten(encodings);
   for (const OptionChoice& c : encoding.choices) {

@@ -52,8 +52,8 @@ TypesetPage::TypesetPage(SettingsModel& model, QWidget* parent) : QWidget(parent
 
 QGroupBox* TypesetPage::choiceFrame(const char* key, const QString (&captions)[2]) {
   const OptionEntry& option = *findOption(key);
-  auto* frame = new QGroupBox(captionOf(option), this);
-  frame->setObjectName(QStringLiteral("fra") + controlName(option).mid(3));
+  QGroupBox* frame =
+      controls::frame(this, QStringLiteral("fra") + controlName(option).mid(3), captionOf(option));
   auto* column = new QVBoxLayout(frame);
   controls::tighten(column);
   for (int value : {0, 1}) {
