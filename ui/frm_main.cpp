@@ -103,7 +103,6 @@ frmMain::frmMain(DialogProvider* dialogs, QWidget* parent)
   buildMenus();
   setKeyboardOrder();
   connect(html_->cmdAllSelect(), &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
-  ssTabMain_->installEventFilter(this);
   connect(txtMain()->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
 
   autoPreviewTimer_ = new QTimer(this);

@@ -61,7 +61,10 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
       fileRows->addWidget(made.field, 1, 0);
       fileRows->addWidget(made.chooser, 2, 0, Qt::AlignRight);
     } else if (choice.target == OutputTarget::folder) {
-      pages->addWidget(controls::label(frame2, 22 + folderRow, choice.fieldCaption), folderRow * 2, 0, 1, 5);
+      // The design's folder caption is lblHcov(22); a further folder choice's is named after its chooser.
+      QLabel* caption = controls::label(frame2, 22, choice.fieldCaption);
+      if (folderRow > 0) caption->setObjectName(latin(choice.chooser) + QStringLiteral("Caption"));
+      pages->addWidget(caption, folderRow * 2, 0, 1, 5);
       made.field = controls::box(frame2, controlName(*findOption(choice.pathOption)));
       made.chooser = controls::button(frame2, latin(choice.chooser), choice.chooserCaption);
       pages->addWidget(made.field, folderRow * 2 + 1, 0, 1, 2);
