@@ -17,7 +17,7 @@ class PreviewPage : public QWidget {
   Q_OBJECT
 
  public:
-  PreviewPage(SettingsModel& model, QWidget* parent = nullptr);
+  explicit PreviewPage(SettingsModel& model, QWidget* parent = nullptr);
 
   QWebEngineView* brwIE() const { return brwIE_; }
   QToolBar* toolbarReload() const { return toolbarReload_; }

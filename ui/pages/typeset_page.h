@@ -16,7 +16,7 @@ class TypesetPage : public QWidget {
   Q_OBJECT
 
  public:
-  TypesetPage(SettingsModel& model, QWidget* parent = nullptr);
+  explicit TypesetPage(SettingsModel& model, QWidget* parent = nullptr);
 
   QList<QWidget*> keyboardOrder() const;
 
