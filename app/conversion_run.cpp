@@ -9,15 +9,15 @@
 #include <string>
 
 #include "app_texts.h"
-#include "io/file_system.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
 #include "frm_progress.h"
+#include "io/file_system.h"
 #include "main_window_host.h"
-#include "print_commands.h"
-#include "message_box.h"
-#include "text/messages.h"
 #include "options/settings_check.h"
+#include "print_commands.h"
 #include "temp_folder.h"
+#include "text/messages.h"
 #include "window_conversion_host.h"
 #include "write/registry/writer_registry.h"
 
@@ -99,7 +99,7 @@ void deletePreviewFile(const std::string& previewPath) {
 void endOnFailure(ui::frmMain& window, const RunState& run) {
   hideProgress();
   deletePreviewFile(run.enginePreviewPath);
-  ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
+  window.dialogs().inform(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
   QString status = texts::conversionFailedStatus;
   if (const auto& failure = run.files.failure)
     status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(failure->path)) +
@@ -112,7 +112,7 @@ void endOnFailure(ui::frmMain& window, const RunState& run) {
 void endOnStop(ui::frmMain& window, const RunState& run) {
   hideProgress();
   deletePreviewFile(run.enginePreviewPath);
-  ui::showMessage(&window, texts::conversionStopped, ui::MessageIcon::information);
+  window.dialogs().inform(&window, texts::conversionStopped, ui::MessageIcon::information);
   releaseWindow(window, ui::Tab::source, texts::conversionStopped);
 }
 
@@ -142,8 +142,7 @@ void ConversionContext::start(std::shared_ptr<RunState> state) {
   run = std::move(state);
   host->reset();
   worker = QThread::create([run = run, host = host] {
-    run->converted =
-        convertOnWorker(run->source, run->settings, run->enginePreviewPath, *host, run->files);
+    run->converted = convertOnWorker(run->source, run->settings, run->enginePreviewPath, *host, run->files);
     // The last blocks and status text go out before the thread's end is reported.
     host->showPending();
   });
@@ -228,7 +227,7 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
       const QString warning = declinedRunWarning(*problem);
       if (!warning.isEmpty()) {
         window.setStatusText(warning);
-        ui::showMessage(&window, warning, ui::MessageIcon::warning);
+        window.dialogs().inform(&window, warning, ui::MessageIcon::warning);
       }
       return;
     }
@@ -236,14 +235,15 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
     if (kind == ConversionKind::full)
       if (const OutputEstimate estimate = estimateOutput(run->settings, window.sourceText().toStdU16String());
           estimate.excessive &&
-          ui::askYesNoCancel(&window, texts::outputTooLarge.arg(estimate.outputBytes >> 20),
-                             ui::MessageIcon::question) != ui::MessageAnswer::yes)
+          window.dialogs().askYesNoCancel(&window, texts::outputTooLarge.arg(estimate.outputBytes >> 20),
+                                          ui::MessageIcon::question) != ui::MessageAnswer::yes)
         return;
     // Without a private folder nothing is written at all: tempFolder has said why.
-    run->previewPath = previewFilePath();
+    run->previewPath = previewFilePath(window.dialogs());
     if (run->previewPath.isEmpty()) return;
   } catch (...) {
-    if (kind == ConversionKind::full) ui::showMessage(&window, texts::unexpectedError, ui::MessageIcon::stop);
+    if (kind == ConversionKind::full)
+      window.dialogs().inform(&window, texts::unexpectedError, ui::MessageIcon::stop);
     return;
   }
   run->enginePreviewPath = enginePath(run->previewPath);

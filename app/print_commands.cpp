@@ -1,32 +1,26 @@
 #include "print_commands.h"
 
-#include <QAction>
-#include <QFileDialog>
+#include <QFile>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
 
 #include "app_texts.h"
-#include "run/conversion.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
+#include "frm_main_texts.h"
+#include "manuscript_pages.h"
+#include "pdf_manuscript_writer.h"
+#include "run/conversion.h"
 #include "run/manuscript_count.h"
 #include "run/null_host.h"
-#include "manuscript_pages.h"
-#include "message_box.h"
 #include "text/messages.h"
-#include "pdf_manuscript_writer.h"
 
 namespace zelvato {
 namespace {
 
-const QString printCaption = QStringLiteral("印刷…");
-const QString exportCaption = QStringLiteral("PDFに書き出す…");
 const QString pdfFilter = QStringLiteral("PDF (*.pdf)");
-
-// The manuscript is painted in one go; the window's run (and its Stop) is not involved.
-using QuietHost = NullHost;
 
 // The face the manuscript was set in, named when it is not the one the settings ask for.
 QString faceNote(const QString& face, bool fellBack) {
@@ -46,7 +40,7 @@ void printManuscript(ui::frmMain& window) {
   const std::u16string source = window.sourceText().toStdU16String();
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &window, [&](QPrinter* device) {
     print::ManuscriptPages pages(*device, settings, {});
-    QuietHost host;
+    NullHost host;  // painted in one go: the window's run (and its Stop) is not involved
     convertText(source, settings, pages, host);
     window.setStatusText(faceNote(pages.faceUsed(), pages.faceFellBack()).trimmed());
   });
@@ -54,15 +48,22 @@ void printManuscript(ui::frmMain& window) {
 }
 
 void exportManuscriptPdf(ui::frmMain& window) {
-  const QString target = QFileDialog::getSaveFileName(&window, exportCaption, QString(), pdfFilter);
-  if (target.isEmpty()) return;
-  QuietHost host;
+  ui::FileRequest request;
+  request.title = ui::texts::commandExportPdf;
+  request.filters = {pdfFilter};
+  request.defaultSuffix = QStringLiteral("pdf");
+  request.confirmOverwrite = true;
+  const std::optional<ui::FileAnswer> chosen = window.dialogs().saveFile(&window, request);
+  if (!chosen) return;
+  const QString target = chosen->path;
+  NullHost host;  // painted in one go: the window's run (and its Stop) is not involved
   print::PdfRun run;
   const bool written =
       print::convertToPdf(window.sourceText().toStdU16String(), window.readSettings(),
                           QFile::encodeName(target).toStdString(), {}, host, std::string(), run);
   if (!written) {
-    ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
+    window.dialogs().inform(&window, texts::toQString(messages::conversionInterrupted),
+                            ui::MessageIcon::stop);
     QString status = texts::conversionFailedStatus;
     if (run.failure)
       status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(run.failure->path)) +
@@ -71,24 +72,6 @@ void exportManuscriptPdf(ui::frmMain& window) {
     return;
   }
   window.setStatusText(texts::conversionDone + faceNote(run.faceUsed, run.faceFellBack));
-}
-
-void addPrintCommands(ui::frmMain& window) {
-  auto* print = new QAction(printCaption, &window);
-  print->setObjectName(QStringLiteral("mnuPrint"));
-  print->setShortcut(QKeySequence::Print);
-  auto* pdf = new QAction(exportCaption, &window);
-  pdf->setObjectName(QStringLiteral("mnuExportPdf"));
-  window.menuBar()->insertActions(window.mnuVersion(), {print, pdf});
-  // The shortcut works wherever the focus is in the window.
-  window.addAction(print);
-  // The count's place in the status bar is made now, so that showing it later
-  // never changes the window's layout (and the preview's).
-  auto* count = new QLabel(window.statusBar());
-  count->setObjectName(QStringLiteral("lblManuscriptCount"));
-  window.statusBar()->addPermanentWidget(count);
-  QObject::connect(print, &QAction::triggered, &window, [&window] { printManuscript(window); });
-  QObject::connect(pdf, &QAction::triggered, &window, [&window] { exportManuscriptPdf(window); });
 }
 
 void showManuscriptCount(ui::frmMain& window) {

@@ -13,9 +13,6 @@ class frmMain;
 void printManuscript(ui::frmMain& window);
 void exportManuscriptPdf(ui::frmMain& window);
 
-// Puts both commands in the window's menu bar, before the version item.
-void addPrintCommands(ui::frmMain& window);
-
 // After every conversion: "400字詰め原稿用紙換算 N 枚" for the window's source,
 // at the right of the status bar.
 void showManuscriptCount(ui::frmMain& window);

@@ -4,6 +4,10 @@
 
 namespace zelvato {
 
+namespace ui {
+class DialogProvider;
+}
+
 // The file name of the preview file in the temporary folder.
 inline constexpr char previewFileName[] = "zelvato_temp.html";
 
@@ -29,10 +33,10 @@ QString privateFolder(const PrivateFolderPlaces& places);
 // every user can write would let another user plant a link there, so this is
 // the private per-user folder. When there is none, says so in a message box
 // with the stop icon and returns the empty text.
-QString tempFolder();
+QString tempFolder(ui::DialogProvider& dialogs);
 
 // tempFolder() followed by "zelvato_temp.html"; the empty text when tempFolder
 // failed, so a run writes nothing at all rather than into the current folder.
-QString previewFilePath();
+QString previewFilePath(ui::DialogProvider& dialogs);
 
 }  // namespace zelvato

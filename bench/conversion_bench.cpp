@@ -41,7 +41,7 @@ class TemporaryFolder {
 void timeInTurn(benchmark::State& state, const ConversionSettings& first, const ConversionSettings& second,
                 const std::string& firstName, const std::string& secondName) {
   const std::u16string source = bench::novel();
-  bench::QuietHost host;
+  NullHost host;
   const auto convert = [&](const ConversionSettings& settings) {
     const auto start = std::chrono::steady_clock::now();
     if (!convertText(source, settings, std::string(), host)) state.SkipWithError("conversion failed");

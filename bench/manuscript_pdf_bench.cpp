@@ -42,7 +42,7 @@ void BM_novelAsManuscriptPdf(benchmark::State& state) {
   const std::string target = folder + "/novel.pdf";
   print::PdfRun run;
   for (auto _ : state) {
-    bench::QuietHost host;
+    NullHost host;
     if (!print::convertToPdf(source, manuscript(), target, {}, host, {}, run))
       state.SkipWithError("the PDF was not made");
   }
@@ -59,7 +59,7 @@ void BM_novelAsManuscriptGridHtml(benchmark::State& state) {
   settings.outputMode = writerKeys::singleFile;
   settings.singleFilePath = utf8ToUtf16(folder + "/novel.html");
   for (auto _ : state) {
-    bench::QuietHost host;
+    NullHost host;
     if (!convertText(source, settings, std::string(), host)) state.SkipWithError("the HTML was not made");
   }
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(folder + "/novel.html"));

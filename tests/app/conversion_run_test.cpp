@@ -24,8 +24,7 @@
 #include <QWebEngineView>
 #include <memory>
 
-#include "../support/window_controls.h"
-#include "text/codepage.h"
+#include "commands.h"
 #include "control_dispatch.h"
 #include "frm_main.h"
 #include "frm_progress.h"
@@ -33,6 +32,8 @@
 #include "run/conversion.h"
 #include "source_text_edit.h"
 #include "temp_folder.h"
+#include "text/codepage.h"
+#include "window_controls.h"
 
 using namespace zelvato;
 using namespace zelvato::testing;
@@ -105,8 +106,8 @@ class ConversionRunTest : public QObject {
   static void initMain() { prepareMainWindowTest(); }
 
  private:
+  std::unique_ptr<FakeDialogs> messages;
   std::unique_ptr<frmMain> window;
-  std::unique_ptr<MessageRecorder> messages;
   std::unique_ptr<QTemporaryDir> outputDir;
 
   void applyOutput(const Output& output) {
@@ -130,7 +131,7 @@ class ConversionRunTest : public QObject {
     s.singleFilePath = QDir(dir.path()).filePath(QStringLiteral("out.html")).toStdU16String();
     s.outputFolder = (dir.path() + QLatin1Char('/')).toStdU16String();
     const std::string preview = QDir(dir.path()).filePath(QStringLiteral("preview.html")).toStdString();
-    QuietHost host;
+    NullHost host;
     QMap<QString, QByteArray> files;
     if (!convertText(window->sourceText().toStdU16String(), s, preview, host)) {
       return files;
@@ -143,14 +144,16 @@ class ConversionRunTest : public QObject {
  private Q_SLOTS:
   void initTestCase() {
     QVERIFY(registerProgressBar());
-    QCOMPARE(previewFilePath(), testPreviewFilePath());
+    FakeDialogs dialogs;
+    QCOMPARE(previewFilePath(dialogs), testPreviewFilePath());
   }
 
   void init() {
-    messages = std::make_unique<MessageRecorder>();
+    messages = std::make_unique<FakeDialogs>();
     outputDir = std::make_unique<QTemporaryDir>();
     QFile::remove(testPreviewFilePath());
-    window = std::make_unique<frmMain>();
+    window = std::make_unique<frmMain>(messages.get());
+    window->addCommands(commandTable());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -450,7 +453,7 @@ class ConversionRunTest : public QObject {
     }
     if (newOptions) {
       optEncoding(*window, 1)->click();
-      window->chkAccessibleText()->setChecked(true);
+      checkBox(*window, "chkAccessibleText")->setChecked(true);
     }
     setSource(*window, source);
     QCOMPARE(window->sourceText(), source);
@@ -619,7 +622,7 @@ class ConversionRunTest : public QObject {
     setSource(*window, source);
     applyOutput(
         {2, QString(), outputFolder(), QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
-    window->txtPageColum()->setText(QStringLiteral("1"));
+    lineEdit(*window, "txtPageColum")->setText(QStringLiteral("1"));
     // Blocks of 3 x 3: thousands of small pages, a run of many blocks.
     txtAppearance(*window, 0)->setText(QStringLiteral("3"));
     txtAppearance(*window, 2)->setText(QStringLiteral("3"));
@@ -687,7 +690,7 @@ class ConversionRunTest : public QObject {
     setSource(*window, source);
     applyOutput(
         {2, QString(), outputFolder(), QStringLiteral("vt"), QStringLiteral("題"), QStringLiteral("<BODY>")});
-    window->txtPageColum()->setText(QStringLiteral("1"));
+    lineEdit(*window, "txtPageColum")->setText(QStringLiteral("1"));
     chkOutput(*window, 0)->setChecked(true);
     // Blocks of 3 x 3, so the run lasts long after its first page.
     txtAppearance(*window, 0)->setText(QStringLiteral("3"));

@@ -1,4 +1,4 @@
-// The window's manuscript commands: the menu items and their shortcut, Qt's
+// The window's manuscript commands: the menu items, toolbar buttons and shortcut, the PDF export, Qt's
 // print preview showing the manuscript's sheets, and the count at the right of
 // the status bar after a conversion.
 
@@ -7,14 +7,19 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 #include <memory>
 
+#include "commands.h"
 #include "conversion_run.h"
+#include "dialog_watch.h"
 #include "frm_main.h"
 #include "main_window_fixture.h"
 #include "source_text_edit.h"
@@ -30,8 +35,8 @@ class PrintCommandsTest : public QObject {
   static void initMain() { prepareMainWindowTest(); }
 
  private:
+  std::unique_ptr<FakeDialogs> messages;
   std::unique_ptr<frmMain> window;
-  std::unique_ptr<MessageRecorder> messages;
 
   void setSource(const QString& text) { window->txtMain()->setPlainText(text); }
 
@@ -39,9 +44,9 @@ class PrintCommandsTest : public QObject {
   void initTestCase() { QVERIFY(registerProgressBar()); }
 
   void init() {
-    messages = std::make_unique<MessageRecorder>();
-    window = std::make_unique<frmMain>();
-    addPrintCommands(*window);
+    messages = std::make_unique<FakeDialogs>();
+    window = std::make_unique<frmMain>(messages.get());
+    connectCommands(*window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -52,14 +57,45 @@ class PrintCommandsTest : public QObject {
     messages.reset();
   }
 
-  void bothCommandsStandInTheMenuBarAndCtrlPPrints() {
+  // Both are commands of the ファイル menu and buttons of the toolbar; Ctrl+P prints.
+  void bothCommandsStandInTheFileMenuAndOnTheToolbar() {
     auto* print = window->findChild<QAction*>(QStringLiteral("mnuPrint"));
     auto* pdf = window->findChild<QAction*>(QStringLiteral("mnuExportPdf"));
     QVERIFY(print != nullptr && pdf != nullptr);
     QCOMPARE(print->text(), QStringLiteral("印刷…"));
     QCOMPARE(pdf->text(), QStringLiteral("PDFに書き出す…"));
     QCOMPARE(print->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    QVERIFY(window->menuBar()->actions().contains(print) && window->menuBar()->actions().contains(pdf));
+    auto* file = window->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+    QCOMPARE(file->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
+    for (QAction* command : {print, pdf}) {
+      QVERIFY(file->actions().contains(command));
+      QVERIFY(!window->menuBar()->actions().contains(command));
+      QVERIFY(window->Toolbar1()->actions().contains(command));
+    }
+    QCOMPARE(window->Toolbar1()->widgetForAction(pdf)->property("text").toString(),
+             QStringLiteral("PDFに書き出す"));
+  }
+
+  void pdfExportWritesTheChosenFileOrNothing_data() {
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("a file chosen") << true;
+    QTest::newRow("cancelled") << false;
+  }
+  void pdfExportWritesTheChosenFileOrNothing() {
+    QFETCH(bool, chosen);
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("manuscript.pdf"));
+    if (chosen) messages->answerFile(target);
+    setSource(QStringLiteral("縦書きの原稿"));
+    window->command("mnuExportPdf")->trigger();
+    const QList<Asked> asked = messages->of(Asked::Kind::saveFile);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].title, QStringLiteral("PDFに書き出す…"));
+    QCOMPARE(asked[0].filters, QStringList{QStringLiteral("PDF (*.pdf)")});
+    QCOMPARE(asked[0].suffix, QStringLiteral("pdf"));
+    QCOMPARE(fileBytes(target).startsWith("%PDF-"), chosen);
+    QVERIFY(messages->shown.isEmpty());
+    if (chosen) QVERIFY(window->statusText().startsWith(QStringLiteral("変換完了しました.")));
   }
 
   void printPreviewShowsOneSheetPerBlock_data() {
@@ -77,9 +113,7 @@ class PrintCommandsTest : public QObject {
       window->findChild<QLineEdit*>(QLatin1String(box))->setText(QStringLiteral("20"));
     setSource(QString(characters, QChar(u'あ')));
     int shown = -1;
-    QTimer::singleShot(0, window.get(), [&] {
-      auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
+    DialogWatch<QPrintPreviewDialog> watch([&](QPrintPreviewDialog* dialog) {
       auto* preview = dialog->findChild<QPrintPreviewWidget*>();
       preview->updatePreview();
       shown = preview->pageCount();
@@ -91,7 +125,8 @@ class PrintCommandsTest : public QObject {
       }
       dialog->reject();
     });
-    printManuscript(*window);
+    window->command("mnuPrint")->trigger();
+    QVERIFY(watch.answered());
     QCOMPARE(shown, sheets);
   }
 

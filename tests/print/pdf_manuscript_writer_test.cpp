@@ -25,8 +25,6 @@ using namespace zelvato::print;
 
 namespace {
 
-using QuietHost = NullHost;
-
 QString run(const QString& program, const QStringList& arguments, int* status = nullptr) {
   QProcess process;
   process.start(program, arguments);
@@ -154,7 +152,7 @@ void PdfManuscriptWriterTest::sheetsAndPaper() {
   settings.charsPerLine = charsPerLine.toStdU16String();
   settings.linesPerColumn = lines.toStdU16String();
   const QString pdf = path(QStringLiteral("sheets.pdf"));
-  QuietHost host;
+  NullHost host;
   PdfRun result;
   QVERIFY(convertToPdf(text.toStdU16String(), settings, pdf.toStdString(),
                        {b4 ? Paper::b4 : Paper::a4, RuleColour::redBrown}, host, {}, result));
@@ -170,7 +168,7 @@ void PdfManuscriptWriterTest::sheetsAndPaper() {
 
 void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
   const QString pdf = path(QStringLiteral("bracket.pdf"));
-  QuietHost host;
+  NullHost host;
   PdfRun result;
   QVERIFY(convertToPdf(u"「あ」\r\n", manuscript(), pdf.toStdString(), {}, host, {}, result));
   const QString png = path(QStringLiteral("bracket"));
@@ -207,7 +205,7 @@ void PdfManuscriptWriterTest::faceWithoutJapaneseFallsBack() {
   ConversionSettings settings = manuscript();
   settings.fontFace = u"DejaVu Sans";
   const QString pdf = path(QStringLiteral("fallback.pdf"));
-  QuietHost host;
+  NullHost host;
   PdfRun result;
   QVERIFY(convertToPdf(u"あ漢「", settings, pdf.toStdString(), {}, host, {}, result));
   QVERIFY(result.faceFellBack);
@@ -229,7 +227,7 @@ void PdfManuscriptWriterTest::targetsThatAreRefused() {
   QVERIFY(file.open(QIODevice::WriteOnly));
   file.write("source text");
   file.close();
-  QuietHost host;
+  NullHost host;
   PdfRun result;
   QVERIFY(!convertToPdf(u"あ", manuscript(), target.toStdString(), {}, host, source.toStdString(), result));
   QVERIFY(result.failure.has_value());

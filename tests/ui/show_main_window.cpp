@@ -14,6 +14,7 @@
 #include <QWebEngineView>
 #include <cstdio>
 
+#include "commands.h"
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "frm_main.h"
@@ -44,21 +45,22 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   chooser.grab().save(folder + QStringLiteral("/frmDirSelect.png"));
   chooser.cmdCancel_Click();
 
-  zelvato::ui::FontChooser* fonts = window.FontDialog();
-  fonts->setCurrentFont(window.txtSampleFont()->font());
-  fonts->show();
+  zelvato::ui::FontChooser fonts(&window);
+  fonts.setCurrentFont(window.findChild<QLineEdit*>(QStringLiteral("txtSampleFont"))->font());
+  fonts.show();
   QApplication::processEvents();
-  fonts->grab().save(folder + QStringLiteral("/FontDialog.png"));
-  fonts->hide();
+  fonts.grab().save(folder + QStringLiteral("/FontDialog.png"));
+  fonts.hide();
 
-  QFileDialog* files = window.FileDialog();
-  files->setAcceptMode(QFileDialog::AcceptSave);
-  files->setNameFilters({QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-  files->show();
+  QFileDialog files(&window);
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  files.setAcceptMode(QFileDialog::AcceptSave);
+  files.setNameFilters({QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
+  files.show();
   wait.restart();
   while (wait.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
-  files->grab().save(folder + QStringLiteral("/FileDialog.png"));
-  files->hide();
+  files.grab().save(folder + QStringLiteral("/FileDialog.png"));
+  files.hide();
 
   QMessageBox question(QMessageBox::Question, zelvato::ui::programTitle, QStringLiteral("HTML保存"),
                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &window);
@@ -78,6 +80,7 @@ int main(int argc, char** argv) {
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
   zelvato::ui::frmMain window;
+  zelvato::connectCommands(window);
   window.show();
   const qint64 shown = clock.elapsed();
 
