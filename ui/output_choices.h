@@ -1,38 +1,31 @@
 #pragma once
 
 #include <QString>
-#include <span>
 #include <string_view>
 #include <vector>
 
-#include "document/conversion_settings.h"
+namespace zelvato {
+struct WriterEntry;
+enum class Destination;
+}  // namespace zelvato
 
 namespace zelvato::ui {
 
-// Where a medium puts what it writes, besides the preview.
-enum class OutputTarget { none, file, folder };
-
-// One choice of the output page, declared once: the page makes its option
-// button, its path field and its chooser from it, the rule of the page enables
-// what it names, and the settings remember it by its place in the list.
-struct OutputChoice {
-  std::string_view key;  // the medium's key in the writer registry: "single"
-  QString caption;       // the option button's text
-  OutputTarget target = OutputTarget::none;
-  QString fieldCaption = {};      // above the path field
-  std::string_view chooser = {};  // the chooser button's object name
-  QString chooserCaption = {};
-  QString dialogTitle = {};
-  QString filter = {};     // of the save dialog: "HTMLﾌｧｲﾙ (*.html)"
-  QString extension = {};  // given to a file name typed without one
-  // The other options whose controls this choice enables. A control that some
-  // choice names is usable only while a choice naming it is chosen.
-  std::vector<std::string_view> enables = {};
-};
-
-// The choices in the order the page shows them; optOutput(i) is the i-th.
-std::span<const OutputChoice> outputChoices();
+// The choices of the output page: every medium of the writer registry that
+// the window offers (one with a remembered value), in the registry's order;
+// optOutput(i) is the i-th. The page makes each choice's option button, path
+// field and chooser from its entry; a medium registered with them appears
+// there without a line of the window's.
+std::vector<const WriterEntry*> outputChoices();
 // The place of a medium's choice in the list; 0 (show only) for a medium without one.
 int outputChoiceIndex(std::string_view key);
+
+// The texts of a medium's chooser: the button's caption and the title of the
+// dialog it opens, by what the medium writes (a file or a folder).
+QString chooserCaption(Destination destination);
+QString chooserDialogTitle(Destination destination);
+
+// A text of the registry as Qt text.
+QString qtText(std::u16string_view text);
 
 }  // namespace zelvato::ui

@@ -29,11 +29,14 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "main_window_fixture.h"
+#include "option_controls.h"
+#include "output_choices.h"
 #include "run/conversion.h"
 #include "source_text_edit.h"
 #include "temp_folder.h"
 #include "text/codepage.h"
 #include "window_controls.h"
+#include "write/registry/writer_registry.h"
 
 using namespace zelvato;
 using namespace zelvato::testing;
@@ -598,6 +601,40 @@ class ConversionRunTest : public QObject {
     QVERIFY(content.contains(QStringLiteral("吾輩は猫である。")));
     QVERIFY(content.contains(QStringLiteral("名前はまだ無い。")));
     QVERIFY(content.contains(QStringLiteral("猫の本")));
+  }
+
+  // Every medium the window offers that writes a file, a medium registered
+  // later included, is chosen on the output page, asked for through its
+  // chooser's save dialog, remembered and written by a run.
+  void everyOfferedFileMediumIsChosenAskedForAndWritten_data() {
+    QTest::addColumn<int>("choice");
+    const std::vector<const WriterEntry*> choices = ui::outputChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i)
+      if (choices[i]->destination == Destination::file)
+        QTest::newRow(std::string(choices[i]->key).c_str()) << static_cast<int>(i);
+  }
+  void everyOfferedFileMediumIsChosenAskedForAndWritten() {
+    QFETCH(int, choice);
+    const WriterEntry& medium = *ui::outputChoices()[static_cast<std::size_t>(choice)];
+    const QString target = outputPath(QStringLiteral("作品"));  // the dialog gives the extension
+    const QString written = target + ui::latin(medium.defaultExtension);
+    optOutput(*window, choice)->click();
+    messages->answerFile(written);
+    window->findChild<QPushButton*>(ui::latin(medium.chooserControl))->click();
+    QCOMPARE(messages->asked.size(), 1);
+    QCOMPARE(messages->asked.first().filters, QStringList{ui::qtText(medium.dialogFilter)});
+    QCOMPARE(messages->asked.first().suffix, ui::latin(medium.defaultExtension).mid(1));
+    QCOMPARE(window->readSettings().outputMode, medium.key);
+    setSource(*window, QStringLiteral("吾輩は猫である。\r\n名前はまだ無い。"));
+
+    QVERIFY(runAndWait(*window));
+
+    QCOMPARE(window->statusText(), doneStatus);
+    QCOMPARE(messages->shown.size(), 0);
+    QVERIFY(fileBytes(written).size() > 0);
+    // Only the chosen medium's file is written.
+    QCOMPARE(QDir(outputDir->path()).entryList(QDir::Files), QStringList{QFileInfo(written).fileName()});
+    QCOMPARE(QString::fromStdU16String(zelvato::outputPath(window->readSettings(), medium)), written);
   }
 
   void secondRunRecreatesThePreviewFile() {

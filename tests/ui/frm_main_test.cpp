@@ -336,18 +336,22 @@ class FrmMainTest : public QObject {
     const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
                                   "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
     const char* bookControls[] = {"txtOutput(5)", "cmdEpubSelect"};
-    // The book is always UTF-8 real text: the encoding and the grid's reading text do not apply.
+    const char* textControls[] = {"txtOutput(6)", "cmdTextSelect"};
+    // The book and the plain text are always UTF-8 real text: the encoding
+    // and the grid's reading text do not apply.
     const char* htmlOnlyControls[] = {"optEncoding(0)", "optEncoding(1)", "chkAccessibleText"};
-    for (int mode : {0, 1, 2, 3}) {
-      // The book's file field and chooser stand in the place of the HTML file's.
+    for (int mode : {0, 1, 2, 3, 4}) {
+      // The book's and the text's file field and chooser stand in the place of the HTML file's.
       for (const char* c : fileControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode != 3);
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode < 3);
       for (const char* c : bookControls)
         QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 3) << (mode == 3);
+      for (const char* c : textControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 4) << (mode == 4);
       for (const char* c : pageControls)
         QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2) << true;
       for (const char* c : htmlOnlyControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode != 3) << true;
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode < 3) << true;
       for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
         QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true << true;
     }
@@ -359,7 +363,7 @@ class FrmMainTest : public QObject {
     QFETCH(bool, visible);
     window->show();
     // Go through another mode first so the rule has something to undo.
-    optOutput(*window, (mode + 1) % 4)->click();
+    optOutput(*window, (mode + 1) % 5)->click();
     txtOutput(*window, 2)->setText(QStringLiteral("kept"));
     txtOutput(*window, 5)->setText(QStringLiteral("kept.epub"));
     optOutput(*window, mode)->click();
@@ -369,35 +373,48 @@ class FrmMainTest : public QObject {
     QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
     QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
     const std::string_view expected[] = {writerKeys::showOnly, writerKeys::singleFile, writerKeys::pageFiles,
-                                         writerKeys::epub};
+                                         writerKeys::epub, "text"};
     QCOMPARE(window->readSettings().outputMode, expected[mode]);
   }
 
-  // The output page is made from the list of output choices: each choice's
-  // button selects its mode, and a choice that writes a file or folder offers
-  // its chooser and field, usable only while it is chosen.
+  // Flowing text has no reading text beside it: the check box means nothing
+  // for a flowing page, and comes back with the grid.
+  void theReadingTextFollowsTheStyleOfText() {
+    window->show();
+    optOutput(*window, 1)->click();
+    QVERIFY(checkBox(*window, "chkAccessibleText")->isEnabled());
+    window->findChild<QRadioButton*>(QStringLiteral("optStyle(1)"))->click();
+    QVERIFY(!checkBox(*window, "chkAccessibleText")->isEnabled());
+    QVERIFY(optEncoding(*window, 1)->isEnabled());
+    window->findChild<QRadioButton*>(QStringLiteral("optStyle(0)"))->click();
+    QVERIFY(checkBox(*window, "chkAccessibleText")->isEnabled());
+  }
+
+  // The output page is made from the writer registry: each medium the window
+  // offers has its button, which selects it, and a medium that writes a file
+  // or folder offers its chooser and field, usable only while it is chosen.
   void everyOutputChoiceSelectsItsModeAndItsPath_data() {
     QTest::addColumn<int>("index");
-    const std::span<const OutputChoice> choices = outputChoices();
+    const std::vector<const zelvato::WriterEntry*> choices = outputChoices();
     for (std::size_t i = 0; i < choices.size(); ++i)
-      QTest::newRow(std::string(choices[i].key).c_str()) << static_cast<int>(i);
+      QTest::newRow(std::string(choices[i]->key).c_str()) << static_cast<int>(i);
   }
   void everyOutputChoiceSelectsItsModeAndItsPath() {
     QFETCH(int, index);
-    const OutputChoice& choice = outputChoices()[static_cast<std::size_t>(index)];
-    optOutput(*window, (index + 1) % static_cast<int>(outputChoices().size()))->click();
+    const std::vector<const zelvato::WriterEntry*> choices = outputChoices();
+    const zelvato::WriterEntry& choice = *choices[static_cast<std::size_t>(index)];
+    optOutput(*window, (index + 1) % static_cast<int>(choices.size()))->click();
     QRadioButton* option = optOutput(*window, index);
-    QCOMPARE(option->text(), choice.caption);
+    QCOMPARE(option->text(), qtText(choice.choiceCaption));
     option->click();
     QCOMPARE(window->readSettings().outputMode, choice.key);
-    for (const OutputChoice& other : outputChoices()) {
-      if (other.target == OutputTarget::none) continue;
-      auto* chooser =
-          window->findChild<QPushButton*>(QLatin1String(other.chooser.data(), other.chooser.size()));
-      auto* field = window->findChild<QLineEdit*>(latin(zelvato::findWriter(other.key)->pathControl));
+    for (const zelvato::WriterEntry* other : choices) {
+      if (other->destination == zelvato::Destination::none) continue;
+      auto* chooser = window->findChild<QPushButton*>(latin(other->chooserControl));
+      auto* field = window->findChild<QLineEdit*>(latin(other->pathControl));
       QVERIFY(chooser != nullptr && field != nullptr);
-      QCOMPARE(chooser->isEnabled(), &other == &choice);
-      QCOMPARE(field->isEnabled(), &other == &choice);
+      QCOMPARE(chooser->isEnabled(), other == &choice);
+      QCOMPARE(field->isEnabled(), other == &choice);
     }
   }
 
@@ -415,6 +432,8 @@ class FrmMainTest : public QObject {
                                    << "出力先ﾌｧｲﾙの指定" << QStringList{"HTMLﾌｧｲﾙ (*.html)"} << "html";
     QTest::newRow("the book") << 3 << "cmdEpubSelect" << 5 << int(Asked::Kind::saveFile) << "出力先ﾌｧｲﾙの指定"
                               << QStringList{"EPUBﾌｧｲﾙ (*.epub)"} << "epub";
+    QTest::newRow("the plain text") << 4 << "cmdTextSelect" << 6 << int(Asked::Kind::saveFile)
+                                    << "出力先ﾌｧｲﾙの指定" << QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"} << "txt";
     QTest::newRow("the page files' folder") << 2 << "cmdFolderSelect" << 1 << int(Asked::Kind::folder)
                                             << "出力先ﾃﾞｨﾚｸﾄﾘの指定" << QStringList() << "";
   }
@@ -445,9 +464,10 @@ class FrmMainTest : public QObject {
       QCOMPARE(asked.start, QString());  // every question starts without a name
     }
     const zelvato::ConversionSettings s = window->readSettings();
-    QCOMPARE(fromU16(field == 0 ? s.singleFilePath : field == 5 ? s.epubFilePath : s.outputFolder), answer);
+    const zelvato::WriterEntry& medium = *outputChoices()[static_cast<std::size_t>(mode)];
+    QCOMPARE(fromU16(zelvato::outputPath(s, medium)), answer);
     // The other choices' fields are left alone.
-    for (int other : {0, 1, 5})
+    for (int other : {0, 1, 5, 6})
       if (other != field) QCOMPARE(txtOutput(*window, other)->text(), QString());
   }
 

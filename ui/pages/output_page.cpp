@@ -8,12 +8,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
-#include <algorithm>
+#include <set>
 
 #include "controls.h"
 #include "dialog_provider.h"
 #include "option_controls.h"
+#include "options/command_line.h"
 #include "options/option_table.h"
 #include "output_choices.h"
 #include "settings_model.h"
@@ -40,34 +42,40 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   auto* pages = new QGridLayout(frame2);
   controls::tighten(pages);
 
-  // An option button for every choice; the path rows of the file choices share
-  // one place below them, the folder choices' rows open the page files' frame.
-  const std::span<const OutputChoice> list = outputChoices();
+  // An option button for every medium the window offers; the path rows of the
+  // file media share one place below them, the folder media's rows open the
+  // page files' frame.
+  const std::vector<const WriterEntry*> list = outputChoices();
   auto* fileRows = new QGridLayout;
   fileRows->setSpacing(2);
   int folderRow = 0;
   // Files before folders, in the keyboard order as in the frames.
   QList<QWidget*> fileChoosers, folderChoosers, fileFields, folderFields;
   for (std::size_t i = 0; i < list.size(); ++i) {
-    const OutputChoice& choice = list[i];
-    QRadioButton* button =
-        controls::option(frame1, controls::indexed("optOutput", static_cast<int>(i)), choice.caption);
+    const WriterEntry& writer = *list[i];
+    QRadioButton* button = controls::option(frame1, controls::indexed("optOutput", static_cast<int>(i)),
+                                            qtText(writer.choiceCaption));
     methods->addWidget(button);
     order_.append(button);
-    ChoiceControls made{&choice, button};
-    if (choice.target == OutputTarget::file) {
-      if (fileRows->isEmpty()) fileRows->addWidget(controls::label(frame1, 21, choice.fieldCaption), 0, 0);
-      made.field = controls::box(frame1, latin(findWriter(choice.key)->pathControl));
-      made.chooser = controls::button(frame1, latin(choice.chooser), choice.chooserCaption);
+    ChoiceControls made{&writer, button};
+    if (writer.destination == Destination::file) {
+      if (fileRows->isEmpty()) {
+        fileCaption_ = controls::label(frame1, 21, qtText(writer.pathCaption));
+        fileRows->addWidget(fileCaption_, 0, 0);
+      }
+      made.field = controls::box(frame1, latin(writer.pathControl));
+      made.chooser =
+          controls::button(frame1, latin(writer.chooserControl), chooserCaption(writer.destination));
       fileRows->addWidget(made.field, 1, 0);
       fileRows->addWidget(made.chooser, 2, 0, Qt::AlignRight);
-    } else if (choice.target == OutputTarget::folder) {
-      // The design's folder caption is lblHcov(22); a further folder choice's is named after its chooser.
-      QLabel* caption = controls::label(frame2, 22, choice.fieldCaption);
-      if (folderRow > 0) caption->setObjectName(latin(choice.chooser) + QStringLiteral("Caption"));
+    } else if (writer.destination == Destination::folder) {
+      // The design's folder caption is lblHcov(22); a further folder medium's is named after its chooser.
+      QLabel* caption = controls::label(frame2, 22, qtText(writer.pathCaption));
+      if (folderRow > 0) caption->setObjectName(latin(writer.chooserControl) + QStringLiteral("Caption"));
       pages->addWidget(caption, folderRow * 2, 0, 1, 5);
-      made.field = controls::box(frame2, latin(findWriter(choice.key)->pathControl));
-      made.chooser = controls::button(frame2, latin(choice.chooser), choice.chooserCaption);
+      made.field = controls::box(frame2, latin(writer.pathControl));
+      made.chooser =
+          controls::button(frame2, latin(writer.chooserControl), chooserCaption(writer.destination));
       pages->addWidget(made.field, folderRow * 2 + 1, 0, 1, 2);
       pages->addWidget(made.chooser, folderRow * 2 + 1, 2, 1, 3);
       ++folderRow;
@@ -75,13 +83,13 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
     if (made.field != nullptr) {
       made.field->setReadOnly(true);
       made.chooser->setFixedSize(129, 25);
-      const bool file = choice.target == OutputTarget::file;
+      const bool file = writer.destination == Destination::file;
       (file ? fileChoosers : folderChoosers).append(made.chooser);
       (file ? fileFields : folderFields).append(made.field);
-      connect(made.chooser, &QPushButton::clicked, this, [this, &choice] { choosePath(choice); });
+      connect(made.chooser, &QPushButton::clicked, this, [this, &writer] { choosePath(writer); });
     }
-    connect(button, &QRadioButton::toggled, this, [this, &choice](bool on) {
-      if (on) model_.setOutputMode(choice.key);
+    connect(button, &QRadioButton::toggled, this, [this, &writer](bool on) {
+      if (on) model_.setOutputMode(writer.key);
     });
     choices_.push_back(made);
   }
@@ -125,10 +133,10 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   // The title and the BODY tag, usable in every mode; beside them the encoding and the reading text.
   auto* texts = new QVBoxLayout;
   texts->setSpacing(2);
-  QLineEdit* title = controls::box(this, controlName(option("htmlTitle")), 329);
+  title_ = controls::box(this, controlName(option("htmlTitle")), 329);
   bodyTag_ = controls::box(this, controlName(option("bodyTag")), 329);
   texts->addWidget(controls::label(this, 24, captionOf(option("htmlTitle"))));
-  texts->addWidget(title);
+  texts->addWidget(title_);
   texts->addWidget(controls::label(this, 25, captionOf(option("bodyTag"))));
   texts->addWidget(bodyTag_);
   texts->addStretch(1);
@@ -150,7 +158,7 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   beside->addWidget(fraEncoding);
   beside->addWidget(readingText);
   beside->addStretch(1);
-  order_.append({readingText, title, bodyTag_});
+  order_.append({readingText, title_, bodyTag_});
 
   // Two rows: the frames side by side, then the texts beside the encoding;
   // each row's columns are its own, as the page is drawn.
@@ -173,8 +181,9 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   page->addLayout(below);
   page->addStretch(1);
 
+  // What a medium reads differs between the grid and the flowing text.
   connect(&model_, &SettingsModel::changed, this, [this](const QString& key) {
-    if (key == SettingsModel::outputModeKey) optOutput_Click();
+    if (key == SettingsModel::outputModeKey || key == QLatin1String("textStyle")) optOutput_Click();
   });
   optOutput_Click();
 }
@@ -183,48 +192,59 @@ void OutputPage::optOutput_Click() {
   const int chosen = outputChoiceIndex(model_.conversion().outputMode);
   const ChoiceControls& current = choices_[static_cast<std::size_t>(chosen)];
   if (!current.option->isChecked()) current.option->setChecked(true);
-  // The file row shown is the chosen choice's, or the first file choice's.
+  // The file row shown is the chosen medium's, or the first file medium's.
   const ChoiceControls* shownFile = nullptr;
   for (const ChoiceControls& c : choices_)
-    if (c.choice->target == OutputTarget::file && (shownFile == nullptr || &c == &current)) shownFile = &c;
+    if (c.writer->destination == Destination::file && (shownFile == nullptr || &c == &current))
+      shownFile = &c;
+  if (shownFile != nullptr) fileCaption_->setText(qtText(shownFile->writer->pathCaption));
   for (const ChoiceControls& c : choices_) {
     if (c.field == nullptr) continue;
     for (QWidget* w : {static_cast<QWidget*>(c.field), static_cast<QWidget*>(c.chooser)}) {
       w->setEnabled(&c == &current);
-      if (c.choice->target == OutputTarget::file) w->setVisible(&c == shownFile);
+      if (c.writer->destination == Destination::file) w->setVisible(&c == shownFile);
     }
   }
-  // A control some choice names is usable only while a choice naming it is chosen.
-  for (const ChoiceControls& c : choices_) {
-    for (std::string_view key : c.choice->enables) {
-      const OptionEntry& named = *findOption(key);
-      const bool on = std::find(current.choice->enables.begin(), current.choice->enables.end(), key) !=
-                      current.choice->enables.end();
-      QList<QWidget*> widgets;
-      if (auto* w = findChild<QWidget*>(controlName(named))) widgets.append(w);
-      for (const OptionChoice& value : named.choices)
-        if (auto* w = findChild<QWidget*>(choiceButtonName(named, value.value))) widgets.append(w);
-      for (UpDown* spin : findChildren<UpDown*>())
-        if (widgets.contains(spin->buddy())) widgets.append(spin);
-      for (QWidget* w : widgets) w->setEnabled(on);
-    }
+  // A control that means something for some medium (the registry's
+  // mediumControls) is usable only while such a medium is chosen. The title
+  // and the BODY tag shape the preview page as well, so they stay usable.
+  const ConversionSettings& settings = model_.conversion();
+  std::set<std::string_view> named, meant;
+  for (const TextStyle style : {TextStyle::grid, TextStyle::flow}) {
+    ConversionSettings either = settings;
+    either.textStyle = style;
+    for (const ChoiceControls& c : choices_)
+      for (const std::string_view control : mediumControls(*c.writer, either)) named.insert(control);
+  }
+  for (const std::string_view control : mediumControls(*current.writer, settings)) meant.insert(control);
+  for (const ChoiceControls& c : choices_) named.erase(c.writer->pathControl);
+  for (const std::string_view control : named) {
+    // The control itself, a choice's option buttons ("optEncoding(1)") and the spinner beside a box.
+    const QString name = latin(control);
+    QList<QWidget*> widgets = findChildren<QWidget*>(
+        QRegularExpression(QStringLiteral("^%1(\\(\\d+\\))?$").arg(QRegularExpression::escape(name))));
+    for (UpDown* spin : findChildren<UpDown*>())
+      if (widgets.contains(spin->buddy())) widgets.append(spin);
+    for (QWidget* w : widgets)
+      if (w != title_ && w != bodyTag_) w->setEnabled(meant.count(control) > 0);
   }
 }
 
-void OutputPage::choosePath(const OutputChoice& choice) {
+void OutputPage::choosePath(const WriterEntry& writer) {
   QLineEdit* field = nullptr;
   for (const ChoiceControls& c : choices_)
-    if (c.choice == &choice) field = c.field;
+    if (c.writer == &writer) field = c.field;
   if (field == nullptr) return;
-  if (choice.target == OutputTarget::folder) {
-    if (const auto folder = dialogs_.chooseFolder(this, {choice.dialogTitle, {}})) field->setText(*folder);
+  if (writer.destination == Destination::folder) {
+    if (const auto folder = dialogs_.chooseFolder(this, {chooserDialogTitle(writer.destination), {}}))
+      field->setText(*folder);
     return;
   }
   // Every question starts without a name; the extension goes to a name typed without one.
   FileRequest request;
-  request.title = choice.dialogTitle;
-  request.filters = {choice.filter};
-  request.defaultSuffix = choice.extension;
+  request.title = chooserDialogTitle(writer.destination);
+  request.filters = {qtText(writer.dialogFilter)};
+  request.defaultSuffix = latin(writer.defaultExtension).mid(1);
   if (const auto file = dialogs_.saveFile(this, request)) field->setText(file->path);
 }
 

@@ -303,7 +303,7 @@ void frmMain::chooseOutputMode(std::string_view key) {
 }
 
 void frmMain::chooseOutputPath(std::string_view key) {
-  output_->choosePath(outputChoices()[static_cast<std::size_t>(outputChoiceIndex(key))]);
+  output_->choosePath(*outputChoices()[static_cast<std::size_t>(outputChoiceIndex(key))]);
 }
 
 void frmMain::showFindBar() {

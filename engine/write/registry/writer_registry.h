@@ -52,13 +52,16 @@ struct WriterEntry {
   std::string_view defaultExtension = {};
 
   // The window's 出力設定 page: the caption of the medium's choice and of its
-  // path field, and the path field's object name.
+  // path field, the path field's object name and that of the button beside
+  // it that asks for the path.
   std::u16string_view choiceCaption = {};
   std::u16string_view pathCaption = {};
   std::string_view pathControl = {};
+  std::string_view chooserControl = {};
   // How the window remembers the choice ("0" to "3" for its first four media,
-  // as earlier settings files hold them) and the path ("output/file"); an
-  // empty `remembered`: the window does not offer the medium.
+  // as earlier settings files hold them; a medium added later takes the next
+  // number) and the path ("output/file"); an empty `remembered`: the window
+  // does not offer the medium as a choice of its output page.
   std::string_view remembered = {};
   std::string_view pathSettingsKey = {};
 
