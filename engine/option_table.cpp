@@ -312,7 +312,10 @@ const OptionEntry options[] = {
      .valueName = "FILE",
      .help = "a PDF on manuscript paper, the fonts embedded",
      .details = "Every character upright in its cell in the font's own vertical forms, ruby beside its "
-                "base, hanging stops below the frame, the fold column with the sheet number in the middle.",
+                "base, hanging stops below the frame, the fold column with the sheet number in the middle. "
+                "The text reads, searches and copies in reading order (each sheet's ruby after its text); "
+                "title and author come from --title or the Aozora Bunko header, the headings are its "
+                "bookmarks and the sheet numbers its page labels.",
      .showStart = false},
     {.key = "paperB4",
      .type = T::choice,
@@ -332,6 +335,17 @@ const OptionEntry options[] = {
      .choiceOf = [](const S& s) { return s.greyPaperLines ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.greyPaperLines = v == 1; },
      .choices = paperLineChoices},
+    {.key = "pdfFontFace",
+     .type = T::text,
+     .group = G::output,
+     .flag = "pdf-font",
+     .valueName = "NAME",
+     .help = "the PDF's font (the first installed Mincho when not given)",
+     .details = "The Mincho faces are tried in this order: IPAexMincho, IPAMincho, Noto Serif CJK JP, "
+                "BIZ UDMincho. A font that is not installed or holds no Japanese characters is replaced "
+                "by the first of them, and standard error says so; --verbose names the font used.",
+     .text = &S::pdfFontFace,
+     .showStart = false},
     {.key = "manuscript",
      .type = T::action,
      .group = G::output,

@@ -174,8 +174,6 @@ ParseResult parseArguments(int argc, char** argv) {
     result.error = "only one of --single, --pages, --epub, --pdf and --out-dir can be given";
     return result;
   }
-  options.pdfOnB4 = s.paperB4;
-  options.greyPaperLines = s.greyPaperLines;
   for (int i = optind; i < argc; ++i) options.inputPaths.emplace_back(argv[i]);
   if (options.outDir.empty()) {
     if (options.inputPaths.size() > 1) {

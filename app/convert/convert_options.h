@@ -20,8 +20,6 @@ struct ConvertOptions {
   bool verbose = false;                 // also reports what the conversion left out
   bool force = false;                   // writes even an output far larger than the source
   std::string pdfPath;                  // not empty: a PDF of manuscript paper instead of HTML
-  bool pdfOnB4 = false;                 // B4 paper rather than A4, landscape either way
-  bool greyPaperLines = false;          // grey ruled lines rather than red-brown
   bool showHelp = false;
   bool showVersion = false;
 };

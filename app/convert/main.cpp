@@ -28,13 +28,8 @@
 #include "page_writer.h"
 #include "settings_check.h"
 #include "unicode_text.h"
+#include "write/manuscript/manuscript_pdf_writer.h"
 #include "zelvato_version.h"
-
-#ifdef ZELVATO_PDF
-#include <QGuiApplication>
-
-#include "pdf_manuscript_writer.h"
-#endif
 
 namespace zelvato::convert {
 namespace {
@@ -169,22 +164,13 @@ bool convertSource(std::u16string_view source, const ConversionSettings& setting
 // The PDF of manuscript paper in place of the markup; the face it was set in
 // is named when it is not the one asked for.
 int writePdf(const ConvertOptions& options, std::u16string_view source, bool fromFile) {
-#ifdef ZELVATO_PDF
-  // Qt sees only the program's name: the options are the converter's.
-  static char name[] = "zelvato-convert";
-  static char* qtArgv[] = {name, nullptr};
-  int qtArgc = 1;
-  const auto application = print::makeFontApplication(qtArgc, qtArgv);
   CommandLineHost host(false, source.size());
-  print::PdfRun pdf;
-  const print::ManuscriptOptions paper{
-      options.pdfOnB4 ? print::Paper::b4 : print::Paper::a4,
-      options.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
-  const bool converted = print::convertToPdf(source, options.settings, options.pdfPath, paper, host,
-                                             fromFile ? options.inputPath : std::string(), pdf);
+  manuscript::ManuscriptPdfRun pdf;
+  const bool converted = manuscript::convertToManuscriptPdf(
+      source, options.settings, options.pdfPath, host, fromFile ? options.inputPath : std::string(), pdf);
   host.clearProgress();
-  if (!pdf.faceUsed.isEmpty() && (pdf.faceFellBack || options.verbose))
-    explain("the PDF is set in " + pdf.faceUsed.toStdString() +
+  if (!pdf.faceUsed.empty() && (pdf.faceFellBack || options.verbose))
+    explain("the PDF is set in " + pdf.faceUsed +
             (pdf.faceFellBack ? " (the font asked for is not installed or has no Japanese characters)" : ""));
   if (!converted) {
     say(messages::conversionInterrupted);
@@ -193,11 +179,6 @@ int writePdf(const ConvertOptions& options, std::u16string_view source, bool fro
     return 1;
   }
   return 0;
-#else
-  (void)options, (void)source, (void)fromFile;
-  explain("this build makes no PDF (it was built without the window's libraries)");
-  return 2;
-#endif
 }
 
 int runSingle(const ConvertOptions& options) {
