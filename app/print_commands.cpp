@@ -15,7 +15,7 @@
 #include "manuscript_pages.h"
 #include "message_box.h"
 #include "messages.h"
-#include "pdf_manuscript_writer.h"
+#include "write/manuscript/manuscript_pdf_writer.h"
 
 namespace zelvato {
 namespace {
@@ -47,7 +47,7 @@ void printManuscript(ui::frmMain& window) {
   // The sheet is laid out on the whole paper, not inside the printer's margins.
   printer.setFullPage(true);
   QPrintPreviewDialog preview(&printer, &window);
-  const ConversionSettings settings = print::manuscriptSettings(window.readSettings());
+  const ConversionSettings settings = manuscript::manuscriptSettings(window.readSettings());
   const std::u16string source = window.sourceText().toStdU16String();
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &window, [&](QPrinter* device) {
     print::ManuscriptPages pages(*device, settings, {});
@@ -62,10 +62,11 @@ void exportManuscriptPdf(ui::frmMain& window) {
   const QString target = QFileDialog::getSaveFileName(&window, exportCaption, QString(), pdfFilter);
   if (target.isEmpty()) return;
   QuietHost host;
-  print::PdfRun run;
+  // The PDF is the engine's: its text layer reads as the text, its face is a Mincho.
+  manuscript::ManuscriptPdfRun run;
   const bool written =
-      print::convertToPdf(window.sourceText().toStdU16String(), window.readSettings(),
-                          QFile::encodeName(target).toStdString(), {}, host, std::string(), run);
+      manuscript::convertToManuscriptPdf(window.sourceText().toStdU16String(), window.readSettings(),
+                                         QFile::encodeName(target).toStdString(), host, std::string(), run);
   if (!written) {
     ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
     QString status = texts::conversionFailedStatus;
@@ -75,7 +76,8 @@ void exportManuscriptPdf(ui::frmMain& window) {
     window.setStatusText(status);
     return;
   }
-  window.setStatusText(texts::conversionDone + faceNote(run.faceUsed, run.faceFellBack));
+  window.setStatusText(texts::conversionDone +
+                       faceNote(QString::fromStdString(run.faceUsed), run.faceFellBack));
 }
 
 void addPrintCommands(ui::frmMain& window) {

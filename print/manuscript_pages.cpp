@@ -68,7 +68,7 @@ ManuscriptPages::ManuscriptPages(QPagedPaintDevice& device, const ConversionSett
       options_(options),
       sheet_(device.pageLayout().fullRectPoints().size(), gridLayoutOptions(settings).charsPerLine,
              gridLayoutOptions(settings).linesPerColumn) {
-  PrintFace chosen = chooseFace(QString::fromStdU16String(settings.fontFace));
+  PrintFace chosen = chooseFace(QString::fromStdU16String(settings.pdfFontFace));
   if (chosen.font.isValid()) {
     auto shaper = std::make_unique<VerticalShaper>(chosen.font);
     faces_.push_back({std::move(chosen), std::move(shaper)});
@@ -145,7 +145,7 @@ bool ManuscriptPages::finish(bool completed) {
 }
 
 void ManuscriptPages::drawRules() {
-  const QColor colour = ruleColour(options_.rules);
+  const QColor colour = print::ruleColour(options_.rules);
   const double cell = sheet_.cellSize();
   const QRectF frame = sheet_.frame();
   QVector<QLineF> lines;
@@ -193,7 +193,7 @@ void ManuscriptPages::drawSheetNumber() {
                      : QPointF(sheet_.frame().center().x() - width / 2,
                                sheet_.frame().bottom() + 1.6 * sheet_.cellSize());
   place(set.face, set.shaped, baseline, size);
-  flush(ruleColour(options_.rules));
+  flush(print::ruleColour(options_.rules));
 }
 
 void ManuscriptPages::drawCell(const GridCell& cell, QRectF box) {

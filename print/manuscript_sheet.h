@@ -4,54 +4,41 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include "write/manuscript/manuscript_sheet.h"
+
 namespace zelvato::print {
 
-// The paper a manuscript is printed on, always landscape: a sheet of
-// manuscript paper is folded in the middle into two pages of a bound draft.
-enum class Paper { a4, b4 };
-// The colour of the ruled lines: the traditional red-brown, or grey.
-enum class RuleColour { redBrown, grey };
-
-struct ManuscriptOptions {
-  Paper paper = Paper::a4;
-  RuleColour rules = RuleColour::redBrown;
-};
+// The paper, the line colour and the sheet's geometry are the engine's (the
+// manuscript PDF draws the same sheet); this is Qt's view of them for the
+// painter of the print preview.
+using manuscript::ManuscriptOptions;
+using manuscript::Paper;
+using manuscript::RuleColour;
 
 // The page size of the paper in points, landscape.
 QSizeF paperSize(Paper paper);
 QColor ruleColour(RuleColour colour);
 
-// One ruled sheet for a grid of `charsPerLine` cells down by `linesPerColumn`
-// vertical lines, in points, fitted to the page and centred on it. Vertical
-// line 1 stands at the right; each line has a narrow strip at its right for
-// ruby and emphasis marks; the fold column (柱) stands between the two halves.
-// Row charsPerLine + 1 is the hanging row, just below the frame.
 class ManuscriptSheet {
  public:
-  ManuscriptSheet(QSizeF page, int charsPerLine, int linesPerColumn);
+  ManuscriptSheet(QSizeF page, int charsPerLine, int linesPerColumn)
+      : sheet_({page.width(), page.height()}, charsPerLine, linesPerColumn) {}
 
-  double cellSize() const { return cell_; }
-  int charsPerLine() const { return rows_; }
-  int linesPerColumn() const { return lines_; }
-  QRectF frame() const { return frame_; }
-  QRectF cell(int row, int line) const;
-  // The strip right of a vertical line, as high as the frame.
-  QRectF rubyStrip(int line) const;
+  double cellSize() const { return sheet_.cellSize(); }
+  int charsPerLine() const { return sheet_.charsPerLine(); }
+  int linesPerColumn() const { return sheet_.linesPerColumn(); }
+  QRectF frame() const { return toQt(sheet_.frame()); }
+  QRectF cell(int row, int line) const { return toQt(sheet_.cell(row, line)); }
+  QRectF rubyStrip(int line) const { return toQt(sheet_.rubyStrip(line)); }
   // Empty when the sheet has a single vertical line.
-  QRectF foldColumn() const { return fold_; }
-  // The vertical lines right of the fold.
-  int rightHalf() const { return rightHalf_; }
+  QRectF foldColumn() const { return toQt(sheet_.foldColumn()); }
+  int rightHalf() const { return sheet_.rightHalf(); }
 
  private:
-  double lineRight(int line) const;
-
-  int rows_;
-  int lines_;
-  int rightHalf_;
-  double cell_;
-  double strip_;
-  QRectF frame_;
-  QRectF fold_;
+  static QRectF toQt(const manuscript::Rect& r) {
+    return r.isEmpty() ? QRectF() : QRectF(r.x, r.y, r.width, r.height);
+  }
+  manuscript::ManuscriptSheet sheet_;
 };
 
 }  // namespace zelvato::print
