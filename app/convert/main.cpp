@@ -212,7 +212,7 @@ int runSingle(const ConvertOptions& options) {
       return 2;
     }
   }
-  const std::optional<DecodedSource> decoded = readSource(options.inputPath);
+  std::optional<DecodedSource> decoded = readSource(options.inputPath);
   if (!decoded) {
     say(messages::readFailed);
     return 1;
@@ -221,6 +221,7 @@ int runSingle(const ConvertOptions& options) {
     explain((fromFile ? options.inputPath : std::string("standard input")) + ": read as " +
             utf16ToUtf8(encodingName(decoded->encoding)));
   const std::u16string source = joinLines(decoded->lines);  // as the window's pane holds it
+  decoded.reset();  // the lines again, as long as the source: a long text's run needs only one copy
 
   if (const auto problem = checkSettings(settings, source.size())) return refuse(*problem);
   if (const OutputEstimate estimate = estimateOutput(settings, source);

@@ -235,10 +235,11 @@ TEST(ManuscriptPdfWriter, TheTextLayerReadsAsTheWork) {
     for (std::string line; std::getline(lines, line);) {
       const std::u16string text = utf8ToUtf16(line);
       if (text.empty() || text == u"\f") continue;
-      if (readings.count(text) != 0)
+      if (readings.count(text) != 0) {
         inReadings = true;
-      else
+      } else {
         EXPECT_FALSE(inReadings) << "sheet " << sheet << ": " << line << " after the readings";
+      }
       EXPECT_NE(line, std::to_string(sheet)) << "the sheet number is not text";
     }
   }
@@ -290,8 +291,9 @@ TEST(ManuscriptPdfWriter, TitleAuthorHeadingsAndSheetNumbers) {
     EXPECT_EQ(infoField(pdf, "Title"), c.expectedTitle) << c.name;
     EXPECT_EQ(infoField(pdf, "Author"), c.expectedAuthor) << c.name;
     const std::string outline = runTool({"mutool", "show", pdf, "outline"}).output;
-    if (!c.heading.empty())
+    if (!c.heading.empty()) {
       EXPECT_NE(outline.find("\"" + c.heading + "\"\t#page=1"), std::string::npos) << c.name << outline;
+    }
     const std::string catalog = runTool({"mutool", "show", pdf, "trailer/Root"}).output;
     EXPECT_NE(catalog.find("/Direction /R2L"), std::string::npos) << c.name;
     EXPECT_NE(catalog.find("/S /D"), std::string::npos) << c.name << ": sheets numbered as page labels";

@@ -322,29 +322,27 @@ void ManuscriptPdfWriter::show(const SetText& set, Point pen, double size, Orien
   page_->showGlyphs(faces_[static_cast<std::size_t>(set.face)], size, orientation, placed_, text, role);
 }
 
-void ManuscriptPdfWriter::loadFallbacks() {
-  fallbacksLoaded_ = true;
-  const pdf::Face& chosen = *faces_.front();
-  for (const std::string_view family : pdf::fallbackFaces()) {
-    auto face = pdf::findInstalledFace(family);
+// The next installed face of the fallback list that sets Japanese and is not
+// yet among the faces; each is loaded only when a character needs it.
+bool ManuscriptPdfWriter::loadNextFallback() {
+  const auto families = pdf::fallbackFaces();
+  while (fallbacksTried_ < families.size()) {
+    auto face = pdf::findInstalledFace(families[fallbacksTried_++]);
     if (!face || !face->holdsJapanese()) continue;
     const bool known = std::any_of(faces_.begin(), faces_.end(), [&face](const auto& other) {
       return other->path() == face->path() && other->index() == face->index();
     });
-    if (!known && !(face->path() == chosen.path() && face->index() == chosen.index()))
-      faces_.push_back(std::move(face));
+    if (known) continue;
+    faces_.push_back(std::move(face));
+    return true;
   }
+  return false;
 }
 
 // The first face that has every character of the text sets it; when none
 // has, the geta mark stands in for the text.
 ManuscriptPdfWriter::SetText ManuscriptPdfWriter::setWith(std::u16string_view text, Orientation orientation) {
-  for (std::size_t face = 0;; ++face) {
-    if (face == faces_.size()) {
-      if (fallbacksLoaded_) break;
-      loadFallbacks();
-      if (face == faces_.size()) break;
-    }
+  for (std::size_t face = 0; face < faces_.size() || loadNextFallback(); ++face) {
     pdf::ShapedText shaped = faces_[face]->shape(text, orientation);
     if (shaped.complete) return {static_cast<int>(face), std::move(shaped)};
   }

@@ -79,7 +79,7 @@ class ManuscriptPdfWriter : public DocumentSink {
   const SetText& setAcross(std::u16string_view text) { return set(text, pdf::Orientation::across); }
   const SetText& set(std::u16string_view text, pdf::Orientation orientation);
   SetText setWith(std::u16string_view text, pdf::Orientation orientation);
-  void loadFallbacks();
+  bool loadNextFallback();
   bool fail(std::string reason);
 
   ConversionSettings settings_;
@@ -91,7 +91,7 @@ class ManuscriptPdfWriter : public DocumentSink {
   pdf::Canvas* page_ = nullptr;
   pdf::FormId rules_ = 0;
   std::vector<std::shared_ptr<const pdf::Face>> faces_;
-  bool fallbacksLoaded_ = false;
+  std::size_t fallbacksTried_ = 0;  // of pdf::fallbackFaces(), in order
   std::string faceUsed_;
   bool faceFellBack_ = false;
   // Texts set so far, by orientation and text; a text of one code unit is

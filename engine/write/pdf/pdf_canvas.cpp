@@ -209,8 +209,9 @@ void Canvas::showGlyphs(const std::shared_ptr<const Face>& face, double size, Or
 
 void Canvas::addMarker(std::string marker) {
   LineItem item;
-  item.marker = std::move(marker);
-  line_.push_back(std::move(item));
+  item.marker = static_cast<int>(markers_.size());
+  markers_.push_back(std::move(marker));
+  line_.push_back(item);
 }
 
 void Canvas::addGlyph(const PlacedGlyph& glyph) {
@@ -221,13 +222,13 @@ void Canvas::addGlyph(const PlacedGlyph& glyph) {
   const double along = down ? -y : x, across = down ? x : y;
   if (lineHasGlyph_ && !(std::fabs(across - lineAcross_) < samePlace)) {
     // A new line; the markers gathered since the last glyph open spans on it.
-    std::vector<LineItem> opening;
-    while (!line_.empty() && !line_.back().marker.empty()) {
-      opening.insert(opening.begin(), std::move(line_.back()));
+    std::vector<std::string> opening;
+    while (!line_.empty() && line_.back().marker >= 0) {
+      opening.insert(opening.begin(), std::move(markers_[static_cast<std::size_t>(line_.back().marker)]));
       line_.pop_back();
     }
     flushLine();
-    line_ = std::move(opening);
+    for (std::string& marker : opening) addMarker(std::move(marker));
   }
   if (!lineHasGlyph_) {
     lineStart_ = {x, y};
@@ -236,14 +237,15 @@ void Canvas::addGlyph(const PlacedGlyph& glyph) {
   }
   const double advance = orientation_ == Orientation::upright ? face_->verticalAdvance(glyph.id)
                                                               : face_->horizontalAdvance(glyph.id);
-  line_.push_back({glyph.id, along, advance * fontSize_ / 1000.0, {}});
+  line_.push_back({glyph.id, -1, along, advance * fontSize_ / 1000.0});
 }
 
 void Canvas::flushLine() {
   if (line_.empty()) return;
   if (!lineHasGlyph_) {
-    for (const LineItem& item : line_) content_ += item.marker;
+    for (const std::string& marker : markers_) content_ += marker;
     line_.clear();
+    markers_.clear();
     return;
   }
   // The gaps between glyphs of the line: the usual one becomes the character
@@ -254,7 +256,7 @@ void Canvas::flushLine() {
   gaps.clear();
   const LineItem* previous = nullptr;
   for (const LineItem& item : line_) {
-    if (!item.marker.empty()) continue;
+    if (item.marker >= 0) continue;
     if (previous != nullptr)
       gaps.push_back(std::round((item.along - previous->along - previous->advance) * 1000) / 1000);
     previous = &item;
@@ -294,9 +296,9 @@ void Canvas::flushLine() {
   double pen = 0;
   bool first = true;
   for (const LineItem& item : line_) {
-    if (!item.marker.empty()) {
+    if (item.marker >= 0) {
       close();
-      content_ += item.marker;
+      content_ += markers_[static_cast<std::size_t>(item.marker)];
       continue;
     }
     if (!inArray) {
@@ -323,6 +325,7 @@ void Canvas::flushLine() {
   }
   close();
   line_.clear();
+  markers_.clear();
   lineHasGlyph_ = false;
 }
 

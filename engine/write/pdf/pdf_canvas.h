@@ -87,9 +87,9 @@ class Canvas {
   // marked span) between its glyphs.
   struct LineItem {
     std::uint32_t glyph = 0;
+    int marker = -1;     // not -1: a marker (of markers_), no glyph
     double along = 0;    // where it stands along the line
     double advance = 0;  // the pen's travel after it
-    std::string marker;  // not empty: a marker, no glyph
   };
 
   double pdfY(double y) const { return size_.height - y; }
@@ -120,8 +120,9 @@ class Canvas {
   const Face* face_ = nullptr;
   // The line being gathered: its glyphs keep one coordinate across it.
   std::vector<LineItem> line_;
-  std::vector<double> gaps_;  // between its glyphs, kept for the next line
-  Point lineStart_;           // the first glyph's origin, in the file's coordinates
+  std::vector<std::string> markers_;  // of the line
+  std::vector<double> gaps_;          // between its glyphs, kept for the next line
+  Point lineStart_;                   // the first glyph's origin, in the file's coordinates
   double lineAcross_ = 0;
   bool lineHasGlyph_ = false;
   // The text line being shown: its text, and the content before it.
