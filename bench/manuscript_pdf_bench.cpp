@@ -46,22 +46,6 @@ ConversionSettings manuscript() {
   return settings;
 }
 
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zelvato-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TemporaryFolder() {
-    if (!path_.empty()) std::filesystem::remove_all(path_);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 // A finished process: whether it exited with 0, its peak resident set in KiB.
 struct Finished {
   bool ok = false;
@@ -96,7 +80,7 @@ double secondsSince(Clock::time_point start) {
 }
 
 void BM_novelManuscriptPdfAgainstGridSingleFile(benchmark::State& state) {
-  const TemporaryFolder folder;
+  const bench::TemporaryFolder folder;
   const std::u16string& source = bench::novel();
   ConversionSettings grid = manuscript();
   grid.outputMode = OutputMode::singleFile;
@@ -177,7 +161,7 @@ void BM_novelManuscriptPdfAgainstUpLatex(benchmark::State& state) {
     state.SkipWithError("upLaTeX (texlive-lang-japanese) is not installed");
     return;
   }
-  const TemporaryFolder folder;
+  const bench::TemporaryFolder folder;
   std::ofstream(folder.file("novel.tex"), std::ios::binary) << verticalLatex(bench::novel());
   std::filesystem::copy_file(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", folder.file("novel.txt"));
   double converter = 0, tex = 0;
@@ -208,7 +192,7 @@ void BM_novelManuscriptPdfAgainstUpLatex(benchmark::State& state) {
 BENCHMARK(BM_novelManuscriptPdfAgainstUpLatex)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_sixteenNovelsPeakMemory(benchmark::State& state) {
-  const TemporaryFolder folder;
+  const bench::TemporaryFolder folder;
   {
     std::ifstream in(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", std::ios::binary);
     const std::string bytes(std::istreambuf_iterator<char>(in), {});

@@ -10,56 +10,8 @@
 #include "vertical_forms.h"
 
 namespace zelvato::print {
-namespace {
 
-// A character fills this share of its cell, as handwriting fills a square.
-constexpr double characterShare = 0.82;
-// Ruby and emphasis marks fill this share of the strip beside the line.
-constexpr double besideShare = 0.95;
-constexpr double markShare = 0.7;
-
-// The mark a kind of emphasis sets beside each character.
-std::u16string_view emphasisMark(EmphasisKind kind) {
-  switch (kind) {
-    case EmphasisKind::sesame:
-      return u"﹅";
-    case EmphasisKind::whiteSesame:
-      return u"﹆";
-    case EmphasisKind::blackCircle:
-      return u"●";
-    case EmphasisKind::whiteCircle:
-      return u"○";
-    case EmphasisKind::blackTriangle:
-      return u"▲";
-    case EmphasisKind::whiteTriangle:
-      return u"△";
-    case EmphasisKind::doubleCircle:
-      return u"◎";
-    case EmphasisKind::bullseye:
-      return u"◉";
-    case EmphasisKind::cross:
-      return u"×";
-    case EmphasisKind::none:
-      break;
-  }
-  return {};
-}
-
-// Two half-width characters set across in one cell (a surrogate pair is one character).
-bool isAcrossPair(std::u16string_view text) {
-  return text.size() == 2 && !(text[0] >= 0xD800 && text[0] <= 0xDBFF);
-}
-
-int characterCount(std::u16string_view text) {
-  int count = 0;
-  for (const char16_t c : text) count += (c >= 0xDC00 && c <= 0xDFFF) ? 0 : 1;
-  return count;
-}
-
-// No face has a character: the geta mark stands in its place, as typesetters mark a missing character.
-constexpr std::u16string_view missingCharacter = u"〓";
-
-}  // namespace
+using namespace manuscript::cells;
 
 ManuscriptPages::ManuscriptPages(QPagedPaintDevice& device, const ConversionSettings& settings,
                                  const ManuscriptOptions& options)

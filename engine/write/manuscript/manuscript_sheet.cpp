@@ -56,4 +56,44 @@ Rect ManuscriptSheet::rubyStrip(int line) const {
   return Rect{lineRight(line), frame_.top(), strip_, frame_.height};
 }
 
+namespace cells {
+
+std::u16string_view emphasisMark(EmphasisKind kind) {
+  switch (kind) {
+    case EmphasisKind::sesame:
+      return u"﹅";
+    case EmphasisKind::whiteSesame:
+      return u"﹆";
+    case EmphasisKind::blackCircle:
+      return u"●";
+    case EmphasisKind::whiteCircle:
+      return u"○";
+    case EmphasisKind::blackTriangle:
+      return u"▲";
+    case EmphasisKind::whiteTriangle:
+      return u"△";
+    case EmphasisKind::doubleCircle:
+      return u"◎";
+    case EmphasisKind::bullseye:
+      return u"◉";
+    case EmphasisKind::cross:
+      return u"×";
+    case EmphasisKind::none:
+      break;
+  }
+  return {};
+}
+
+bool isAcrossPair(std::u16string_view text) {
+  return text.size() == 2 && !(text[0] >= 0xD800 && text[0] <= 0xDBFF);
+}
+
+int characterCount(std::u16string_view text) {
+  int count = 0;
+  for (const char16_t c : text) count += (c >= 0xDC00 && c <= 0xDFFF) ? 0 : 1;
+  return count;
+}
+
+}  // namespace cells
+
 }  // namespace zelvato::manuscript

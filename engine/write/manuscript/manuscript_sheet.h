@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string_view>
+
+#include "document.h"
 #include "write/pdf/pdf_geometry.h"
 
 namespace zelvato::manuscript {
@@ -57,5 +60,25 @@ class ManuscriptSheet {
   Rect frame_;
   Rect fold_;
 };
+
+// What a cell of the sheet shows, the same on paper and in the PDF.
+namespace cells {
+
+// A character fills this share of its cell, as handwriting fills a square.
+constexpr double characterShare = 0.82;
+// Ruby and emphasis marks fill this share of the strip beside the line.
+constexpr double besideShare = 0.95;
+constexpr double markShare = 0.7;
+// No face has a character: the geta mark stands in its place, as typesetters mark a missing character.
+constexpr std::u16string_view missingCharacter = u"〓";
+
+// The mark a kind of emphasis sets beside each character; empty for none.
+std::u16string_view emphasisMark(EmphasisKind kind);
+// Two half-width characters set across in one cell (a surrogate pair is one character).
+bool isAcrossPair(std::u16string_view text);
+// The characters of a text, a surrogate pair counted once.
+int characterCount(std::u16string_view text);
+
+}  // namespace cells
 
 }  // namespace zelvato::manuscript
