@@ -11,16 +11,17 @@
 #include "frm_main.h"
 #include "frm_main_texts.h"
 #include "manuscript_pages.h"
-#include "pdf_manuscript_writer.h"
 #include "run/conversion.h"
 #include "run/manuscript_count.h"
 #include "run/null_host.h"
 #include "text/messages.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
 
-const QString pdfFilter = QStringLiteral("PDF (*.pdf)");
+// The medium of the manuscript PDF in the writer registry.
+constexpr std::string_view manuscriptPdf = "pdf";
 
 // The face the manuscript was set in, named when it is not the one the settings ask for.
 QString faceNote(const QString& face, bool fellBack) {
@@ -36,42 +37,48 @@ void printManuscript(ui::frmMain& window) {
   // The sheet is laid out on the whole paper, not inside the printer's margins.
   printer.setFullPage(true);
   QPrintPreviewDialog preview(&printer, &window);
-  const ConversionSettings settings = print::manuscriptSettings(window.readSettings());
+  ConversionSettings settings = window.readSettings();
+  settings.outputMode = std::string(manuscriptPdf);
+  settings = typesetSettings(settings);
   const std::u16string source = window.sourceText().toStdU16String();
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &window, [&](QPrinter* device) {
     print::ManuscriptPages pages(*device, settings, {});
     NullHost host;  // painted in one go: the window's run (and its Stop) is not involved
     convertText(source, settings, pages, host);
-    window.setStatusText(faceNote(pages.faceUsed(), pages.faceFellBack()).trimmed());
+    window.setStatusText(faceNote(pages.faceFamily(), pages.faceFellBack()).trimmed());
   });
   preview.exec();
 }
 
 void exportManuscriptPdf(ui::frmMain& window) {
+  const WriterEntry& pdf = *findWriter(manuscriptPdf);
   ui::FileRequest request;
   request.title = ui::texts::commandExportPdf;
-  request.filters = {pdfFilter};
-  request.defaultSuffix = QStringLiteral("pdf");
+  request.filters = {QString::fromStdU16String(std::u16string(pdf.dialogFilter))};
+  request.defaultSuffix = QString::fromLatin1(pdf.defaultExtension.substr(1));
   request.confirmOverwrite = true;
   const std::optional<ui::FileAnswer> chosen = window.dialogs().saveFile(&window, request);
   if (!chosen) return;
-  const QString target = chosen->path;
-  NullHost host;  // painted in one go: the window's run (and its Stop) is not involved
-  print::PdfRun run;
+  // The PDF is the writer registry's, as the converter's --pdf makes it.
+  ConversionSettings settings = window.readSettings();
+  settings.outputMode = pdf.key;
+  setOutputPath(settings, pdf, chosen->path.toStdU16String());
+  NullHost host;  // written in one go: the window's run (and its Stop) is not involved
+  RunFiles files;
   const bool written =
-      print::convertToPdf(window.sourceText().toStdU16String(), window.readSettings(),
-                          QFile::encodeName(target).toStdString(), {}, host, std::string(), run);
+      convertText(window.sourceText().toStdU16String(), settings, std::string(), host, &files);
   if (!written) {
     window.dialogs().inform(&window, texts::toQString(messages::conversionInterrupted),
                             ui::MessageIcon::stop);
     QString status = texts::conversionFailedStatus;
-    if (run.failure)
-      status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(run.failure->path)) +
-                QStringLiteral(": ") + QString::fromLocal8Bit(run.failure->reason);
+    if (files.failure)
+      status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(files.failure->path)) +
+                QStringLiteral(": ") + QString::fromLocal8Bit(files.failure->reason);
     window.setStatusText(status);
     return;
   }
-  window.setStatusText(texts::conversionDone + faceNote(run.faceUsed, run.faceFellBack));
+  const QString face = files.face ? QString::fromStdString(files.face->family) : QString();
+  window.setStatusText(texts::conversionDone + faceNote(face, files.face && files.face->fellBack));
 }
 
 void showManuscriptCount(ui::frmMain& window) {

@@ -68,7 +68,7 @@ ManuscriptPages::ManuscriptPages(QPagedPaintDevice& device, const ConversionSett
       options_(options),
       sheet_(device.pageLayout().fullRectPoints().size(), gridLayoutOptions(settings).charsPerLine,
              gridLayoutOptions(settings).linesPerColumn) {
-  PrintFace chosen = chooseFace(QString::fromStdU16String(settings.fontFace));
+  PrintFace chosen = chooseFace(QString::fromStdU16String(settings.pdfFontFace));
   if (chosen.font.isValid()) {
     auto shaper = std::make_unique<VerticalShaper>(chosen.font);
     faces_.push_back({std::move(chosen), std::move(shaper)});

@@ -36,7 +36,7 @@ class ManuscriptPages : public DocumentSink {
   bool finish(bool completed) override;
 
   // The face the text is set in, and whether it replaced the user's.
-  QString faceUsed() const { return faces_.empty() ? QString() : faces_.front().face.family; }
+  QString faceFamily() const { return faces_.empty() ? QString() : faces_.front().face.family; }
   bool faceFellBack() const { return faces_.empty() || faces_.front().face.fallback; }
   int sheets() const { return sheets_; }
   // The sheet's geometry in points, for a grid of the settings on the device's page.

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QFontDatabase>
 
+#include "write/pdf/installed_faces.h"
+
 namespace zelvato::print {
 namespace {
 
@@ -26,10 +28,11 @@ QRawFont rawFontOf(const QString& family) {
 }  // namespace
 
 QStringList japaneseFaces() {
-  return {
-      QStringLiteral("MS Mincho"),         QStringLiteral("MS Gothic"),        QStringLiteral("BIZ UDGothic"),
-      QStringLiteral("IPAMincho"),         QStringLiteral("IPAGothic"),        QStringLiteral("TakaoGothic"),
-      QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")};
+  // The PDF's list: the Mincho faces first, then the Gothic ones.
+  QStringList faces;
+  for (const std::string_view family : pdf::fallbackFaces())
+    faces.push_back(QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size())));
+  return faces;
 }
 
 PrintFace chooseFace(const QString& userFace) {
@@ -40,7 +43,8 @@ PrintFace chooseFace(const QString& userFace) {
   for (const QString& family : japaneseFaces()) {
     if (!installed(family)) continue;
     const QRawFont font = rawFontOf(family);
-    if (holdsJapanese(font)) return {font, family, true};
+    // Only a face that was asked for and not found falls back.
+    if (holdsJapanese(font)) return {font, family, !userFace.trimmed().isEmpty()};
   }
   return {QRawFont(), QString(), true};
 }

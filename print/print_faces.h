@@ -6,14 +6,15 @@
 
 namespace zelvato::print {
 
-// The Japanese faces a manuscript falls back to, in order, after the user's.
+// The Japanese faces a manuscript falls back to, in order, after the user's:
+// the PDF's, Mincho first.
 QStringList japaneseFaces();
 
 // A face the manuscript is set in.
 struct PrintFace {
   QRawFont font;
   QString family;         // the name it was chosen by
-  bool fallback = false;  // the user's face was not installed or has no Japanese glyphs
+  bool fallback = false;  // the face asked for was not installed or has no Japanese glyphs
 };
 
 // The user's face when it is installed and holds Japanese glyphs, else the

@@ -281,6 +281,17 @@ const OptionEntry options[] = {
      .choiceOf = [](const S& s) { return s.greyPaperLines ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.greyPaperLines = v == 1; },
      .choices = paperLineChoices},
+    {.key = "pdfFontFace",
+     .type = T::text,
+     .group = G::output,
+     .flag = "pdf-font",
+     .valueName = "NAME",
+     .help = "the PDF's font (the first installed Mincho when not given)",
+     .details = "The Mincho faces are tried in this order: IPAexMincho, IPAMincho, Noto Serif CJK JP, "
+                "BIZ UDMincho. A font that is not installed or holds no Japanese characters is replaced "
+                "by the first of them, and standard error says so; --verbose names the font used.",
+     .text = &S::pdfFontFace,
+     .showStart = false},
     {.key = "manuscript",
      .type = T::action,
      .group = G::output,

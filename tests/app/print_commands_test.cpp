@@ -91,7 +91,7 @@ class PrintCommandsTest : public QObject {
     const QList<Asked> asked = messages->of(Asked::Kind::saveFile);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked[0].title, QStringLiteral("PDFに書き出す…"));
-    QCOMPARE(asked[0].filters, QStringList{QStringLiteral("PDF (*.pdf)")});
+    QCOMPARE(asked[0].filters, QStringList{QStringLiteral("PDFﾌｧｲﾙ (*.pdf)")});
     QCOMPARE(asked[0].suffix, QStringLiteral("pdf"));
     QCOMPARE(fileBytes(target).startsWith("%PDF-"), chosen);
     QVERIFY(messages->shown.isEmpty());

@@ -76,9 +76,12 @@ struct WriterEntry {
   MediumNeeds needs = {};
   std::optional<MediumNeeds> flowNeeds = std::nullopt;
 
+  // How the medium's text is typeset, where it differs from the settings as
+  // given: the manuscript sets ruby beside its base, so the cells drop it.
+  void (*typesetWith)(ConversionSettings& settings) = nullptr;
+
   // Makes the run's writer (it shows the run in the preview and the HTML pane
-  // as well). Null where this build cannot make the medium (the PDF is made by
-  // the print library, on Qt Gui).
+  // as well). Null where this build cannot make the medium.
   std::unique_ptr<DocumentSink> (*make)(const WriterContext& context) = nullptr;
 };
 
@@ -108,6 +111,9 @@ bool readsSetting(const WriterEntry& writer, const ConversionSettings& settings,
 // The medium's file or folder in the record (empty when none is set).
 const std::u16string& outputPath(const ConversionSettings& settings, const WriterEntry& writer);
 void setOutputPath(ConversionSettings& settings, const WriterEntry& writer, std::u16string path);
+
+// The settings the run typesets the chosen medium's text with.
+ConversionSettings typesetSettings(const ConversionSettings& settings);
 
 // The writer of the medium the settings choose, writing the preview file too
 // (when its path is not empty) and showing the run in the host's HTML pane.

@@ -1,22 +1,24 @@
-// The PDF of manuscript paper as a reader gets it: its sheets and paper
-// (pdfinfo), its faces embedded (pdffonts), and the page as pdftoppm paints
-// it, compared with the face's own vertical glyphs painted alone.
+// The print preview's painter of manuscript paper, painted on a PDF device
+// and read back as a reader gets it: its sheets and paper (pdfinfo), its faces
+// embedded (pdffonts), and the page as pdftoppm paints it, compared with the
+// face's own vertical glyphs painted alone.
 
-#include "pdf_manuscript_writer.h"
+#include "manuscript_pages.h"
 
-#include <QDir>
 #include <QFile>
 #include <QGlyphRun>
 #include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "document/conversion_host.h"
-#include "manuscript_pages.h"
 #include "print_faces.h"
+#include "run/conversion.h"
 #include "run/null_host.h"
 #include "vertical_shaper.h"
 
@@ -39,12 +41,38 @@ std::u16string repeat(std::u16string_view text, int times) {
   return result;
 }
 
-ConversionSettings manuscript() {
+ConversionSettings twentyByTwenty() {
   ConversionSettings settings;
   settings.charsPerLine = u"20";
   settings.linesPerColumn = u"20";
   settings.kinsoku = true;
   return settings;
+}
+
+// What the painter made of a text, painted on a PDF device as the printer gets it.
+struct Painted {
+  bool converted = false;
+  int sheets = 0;
+  QString faceUsed;
+  bool faceFellBack = false;
+};
+
+Painted paintToPdf(std::u16string_view text, const ConversionSettings& user, const QString& path,
+                   Paper paper = Paper::a4) {
+  // The manuscript's cells hold no ruby: it is set beside its base.
+  ConversionSettings settings = user;
+  settings.rubyMode = RubyMode::drop;
+  QPdfWriter device(path);
+  device.setPageLayout(QPageLayout(QPageSize(paper == Paper::b4 ? QPageSize::JisB4 : QPageSize::A4),
+                                   QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+  ManuscriptPages pages(device, settings, {paper, RuleColour::redBrown});
+  NullHost host;
+  Painted painted;
+  painted.converted = convertText(text, settings, pages, host);
+  painted.sheets = pages.sheets();
+  painted.faceUsed = pages.faceFamily();
+  painted.faceFellBack = pages.faceFellBack();
+  return painted;
 }
 
 // The text's ink inside a box of the page: the dark pixels (the red-brown or
@@ -100,7 +128,7 @@ QImage glyphAlone(const QRawFont& face, const ShapedText& shaped) {
 
 }  // namespace
 
-class PdfManuscriptWriterTest : public QObject {
+class ManuscriptPagesTest : public QObject {
   Q_OBJECT
 
  private:
@@ -112,12 +140,9 @@ class PdfManuscriptWriterTest : public QObject {
   void sheetsAndPaper();
   void bracketIsTheFacesVerticalForm();
   void faceWithoutJapaneseFallsBack();
-  void targetsThatAreRefused_data();
-  void targetsThatAreRefused();
-  void commandLineWritesManuscriptAndCountsSheets();
 };
 
-void PdfManuscriptWriterTest::sheetsAndPaper_data() {
+void ManuscriptPagesTest::sheetsAndPaper_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("charsPerLine");
   QTest::addColumn<QString>("lines");
@@ -141,21 +166,19 @@ void PdfManuscriptWriterTest::sheetsAndPaper_data() {
                                                        << "20" << false << 1 << a4;
 }
 
-void PdfManuscriptWriterTest::sheetsAndPaper() {
+void ManuscriptPagesTest::sheetsAndPaper() {
   QFETCH(QString, text);
   QFETCH(QString, charsPerLine);
   QFETCH(QString, lines);
   QFETCH(bool, b4);
   QFETCH(int, pages);
   QFETCH(QString, pageSize);
-  ConversionSettings settings = manuscript();
+  ConversionSettings settings = twentyByTwenty();
   settings.charsPerLine = charsPerLine.toStdU16String();
   settings.linesPerColumn = lines.toStdU16String();
   const QString pdf = path(QStringLiteral("sheets.pdf"));
-  NullHost host;
-  PdfRun result;
-  QVERIFY(convertToPdf(text.toStdU16String(), settings, pdf.toStdString(),
-                       {b4 ? Paper::b4 : Paper::a4, RuleColour::redBrown}, host, {}, result));
+  const Painted result = paintToPdf(text.toStdU16String(), settings, pdf, b4 ? Paper::b4 : Paper::a4);
+  QVERIFY(result.converted);
   QCOMPARE(result.sheets, pages);
   const QString info = run(QStringLiteral("pdfinfo"), {pdf});
   QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))), qPrintable(info));
@@ -166,11 +189,9 @@ void PdfManuscriptWriterTest::sheetsAndPaper() {
   for (const QString& font : fonts) QVERIFY2(font.contains(QStringLiteral(" yes ")), qPrintable(font));
 }
 
-void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
+void ManuscriptPagesTest::bracketIsTheFacesVerticalForm() {
   const QString pdf = path(QStringLiteral("bracket.pdf"));
-  NullHost host;
-  PdfRun result;
-  QVERIFY(convertToPdf(u"「あ」\r\n", manuscript(), pdf.toStdString(), {}, host, {}, result));
+  QVERIFY(paintToPdf(u"「あ」\r\n", twentyByTwenty(), pdf).converted);
   const QString png = path(QStringLiteral("bracket"));
   constexpr int dpi = 300;
   run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
@@ -179,7 +200,7 @@ void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
   QVERIFY(!page.isNull());
 
   // The first cell, inside its rules.
-  const ManuscriptSheet sheet(paperSize(Paper::a4), 20, 20);
+  const ManuscriptSheet sheet(print::paperSize(Paper::a4), 20, 20);
   const QRectF cell = sheet.cell(1, 1);
   const double scale = dpi / 72.0;
   const QRect box =
@@ -187,7 +208,7 @@ void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
   const QImage printed = inkShape(page, box);
   QVERIFY2(!printed.isNull(), "the bracket's cell is empty");
 
-  const PrintFace face = chooseFace(QString::fromStdU16String(manuscript().fontFace));
+  const PrintFace face = chooseFace(QString::fromStdU16String(twentyByTwenty().pdfFontFace));
   const VerticalShaper shaper(face.font);
   const QImage vertical = glyphAlone(face.font, shaper.vertical(u"「"));
   const QImage upright = glyphAlone(face.font, shaper.horizontal(u"「"));
@@ -201,61 +222,16 @@ void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
     QFile::copy(png + QStringLiteral(".png"), qEnvironmentVariable("ZELVATO_KEEP_PNG"));
 }
 
-void PdfManuscriptWriterTest::faceWithoutJapaneseFallsBack() {
-  ConversionSettings settings = manuscript();
-  settings.fontFace = u"DejaVu Sans";
+void ManuscriptPagesTest::faceWithoutJapaneseFallsBack() {
+  ConversionSettings settings = twentyByTwenty();
+  settings.pdfFontFace = u"DejaVu Sans";
   const QString pdf = path(QStringLiteral("fallback.pdf"));
-  NullHost host;
-  PdfRun result;
-  QVERIFY(convertToPdf(u"あ漢「", settings, pdf.toStdString(), {}, host, {}, result));
+  const Painted result = paintToPdf(u"あ漢「", settings, pdf);
+  QVERIFY(result.converted);
   QVERIFY(result.faceFellBack);
   QVERIFY2(japaneseFaces().contains(result.faceUsed), qPrintable(result.faceUsed));
   QVERIFY(!run(QStringLiteral("pdffonts"), {pdf}).contains(QStringLiteral("DejaVu")));
 }
 
-void PdfManuscriptWriterTest::targetsThatAreRefused_data() {
-  QTest::addColumn<QString>("target");
-  QTest::newRow("a folder") << folder_.path();
-  QTest::newRow("a device") << QStringLiteral("/dev/null");
-  QTest::newRow("the source file") << path(QStringLiteral("source.txt"));
-}
-
-void PdfManuscriptWriterTest::targetsThatAreRefused() {
-  QFETCH(QString, target);
-  const QString source = path(QStringLiteral("source.txt"));
-  QFile file(source);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write("source text");
-  file.close();
-  NullHost host;
-  PdfRun result;
-  QVERIFY(!convertToPdf(u"あ", manuscript(), target.toStdString(), {}, host, source.toStdString(), result));
-  QVERIFY(result.failure.has_value());
-  QVERIFY(QFileInfo(folder_.path()).isDir());
-  QVERIFY(file.open(QIODevice::ReadOnly));
-  QCOMPARE(file.readAll(), QByteArray("source text"));
-  // Nothing is left behind beside the target.
-  QCOMPARE(QDir(folder_.path()).entryList({QStringLiteral(".zelvato-*")}, QDir::Files | QDir::Hidden),
-           QStringList());
-}
-
-void PdfManuscriptWriterTest::commandLineWritesManuscriptAndCountsSheets() {
-  const QString source = path(QStringLiteral("story.txt"));
-  QFile file(source);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(QString::fromStdU16String(repeat(u"え", 401) + u"\n").toUtf8());
-  file.close();
-  const QString pdf = path(QStringLiteral("story.pdf"));
-  int status = -1;
-  const QString output = run(QStringLiteral(ZELVATO_CONVERT_PATH),
-                             {QStringLiteral("--manuscript"), QStringLiteral("--verbose"),
-                              QStringLiteral("--paper=b4"), QStringLiteral("--pdf=") + pdf, source},
-                             &status);
-  QCOMPARE(status, 0);
-  QVERIFY2(output.contains(QStringLiteral("400字詰め原稿用紙換算 2 枚")), qPrintable(output));
-  QVERIFY(
-      run(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
-}
-
-QTEST_MAIN(PdfManuscriptWriterTest)
-#include "pdf_manuscript_writer_test.moc"
+QTEST_MAIN(ManuscriptPagesTest)
+#include "manuscript_pages_test.moc"
