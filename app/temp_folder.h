@@ -10,6 +10,8 @@ class DialogProvider;
 
 // The file name of the preview file in the temporary folder.
 inline constexpr char previewFileName[] = "zelvato_temp.html";
+// The manuscript PDF the print preview shows, there while it is shown.
+inline constexpr char printFileName[] = "zelvato_print.pdf";
 
 // The places a private per-user folder may be found or made, in the order tried.
 struct PrivateFolderPlaces {

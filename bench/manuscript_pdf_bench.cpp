@@ -24,7 +24,6 @@
 #include <string>
 #include <vector>
 
-#include "bench_application.h"
 #include "bench_texts.h"
 #include "read/text_reader.h"
 #include "run/conversion.h"

@@ -8,6 +8,8 @@ packages=(
   # the include rules are checked by a script of ours
   python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
+  # the window previews and prints the manuscript PDF's own pages
+  qt6-pdf-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libuchardet-dev libzip-dev

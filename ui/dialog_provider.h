@@ -64,6 +64,9 @@ class DialogProvider {
                                 MessageButtons buttons) = 0;
   // One line of text (a preset's name); nothing on cancel.
   virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) = 0;
+  // The print preview of a PDF's pages, from which the user prints them;
+  // returns when it is closed.
+  virtual void previewPrint(QWidget* parent, const QString& pdfPath) = 0;
 
   void inform(QWidget* parent, const QString& text, MessageIcon icon) {
     message(parent, text, icon, MessageButtons::ok);
@@ -74,8 +77,9 @@ class DialogProvider {
 };
 
 // The real dialogs: Qt's own file dialog, the folder chooser frmDirSelect,
-// the fixed-pitch FontChooser, QMessageBox and QInputDialog, each made for
-// the one question and gone afterwards.
+// the fixed-pitch FontChooser, QMessageBox, QInputDialog and the PDF's print
+// preview (pdf_print_preview.h), each made for the one question and gone
+// afterwards.
 class QtDialogs final : public DialogProvider {
  public:
   std::optional<FileAnswer> openFile(QWidget* parent, const FileRequest& request) override;
@@ -85,6 +89,7 @@ class QtDialogs final : public DialogProvider {
   MessageAnswer message(QWidget* parent, const QString& text, MessageIcon icon,
                         MessageButtons buttons) override;
   std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
+  void previewPrint(QWidget* parent, const QString& pdfPath) override;
 };
 
 // The program's one set of real dialogs.

@@ -56,5 +56,10 @@ inline const QString styleGrid = QStringLiteral("升目 (ﾌﾞﾗｳｻﾞを�
 inline const QString styleFlow = QStringLiteral("縦書きCSS (本文として読める)");
 inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
 inline const QString rubyDrop = QStringLiteral("省く　漢字");
+// The manuscript paper of 印刷… and PDFに書き出す…, landscape.
+inline const QString paperA4 = QStringLiteral("A4");
+inline const QString paperB4 = QStringLiteral("B4");
+inline const QString linesRedBrown = QStringLiteral("赤茶");
+inline const QString linesGrey = QStringLiteral("灰色");
 
 }  // namespace zelvato::ui::texts

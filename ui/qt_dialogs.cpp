@@ -9,6 +9,7 @@
 #include "dialog_provider.h"
 #include "font_chooser.h"
 #include "frm_dir_select.h"
+#include "pdf_print_preview.h"
 #include "program_identity.h"
 
 namespace zelvato::ui {
@@ -137,6 +138,11 @@ std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title,
 DialogProvider& realDialogs() {
   static QtDialogs dialogs;
   return dialogs;
+}
+
+void QtDialogs::previewPrint(QWidget* parent, const QString& pdfPath) {
+  PdfPrintPreview preview(pdfPath, parent);
+  preview.exec();
 }
 
 }  // namespace zelvato::ui

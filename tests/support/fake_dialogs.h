@@ -2,7 +2,9 @@
 // The dialogs of the tests: every question the code under test asks is
 // answered from a table and recorded, and no dialog is ever shown.
 
+#include <QByteArray>
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QList>
 #include <QString>
@@ -16,12 +18,12 @@ namespace zelvato::testing {
 
 // One question asked.
 struct Asked {
-  enum class Kind { openFile, saveFile, folder, font, message, text };
+  enum class Kind { openFile, saveFile, folder, font, message, text, printPreview };
   Kind kind = Kind::message;
   QString title;
   QStringList filters;
   QString selectedFilter;
-  QString start;   // the file or folder the dialog starts at
+  QString start;   // the file or folder the dialog starts at; the PDF a print preview shows
   QString suffix;  // the extension a name without one gets
   QString text;    // the message, or the label of the line asked for
   ui::MessageIcon icon = ui::MessageIcon::none;
@@ -36,6 +38,8 @@ class FakeDialogs final : public ui::DialogProvider {
  public:
   QList<Asked> asked;  // every question, in order
   QList<Asked> shown;  // the message boxes alone
+  // The PDFs the print preview showed, each file's bytes as it was shown.
+  QList<QByteArray> previewed;
 
   QList<std::optional<ui::FileAnswer>> files;  // nothing: cancel
   QList<std::optional<QString>> folders;
@@ -92,6 +96,15 @@ class FakeDialogs final : public ui::DialogProvider {
     a.text = label;
     record(a);
     return next(lines);
+  }
+
+  void previewPrint(QWidget*, const QString& pdfPath) override {
+    Asked a;
+    a.kind = Asked::Kind::printPreview;
+    a.start = pdfPath;
+    record(a);
+    QFile file(pdfPath);
+    previewed.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
   }
 
   // The questions of one kind.

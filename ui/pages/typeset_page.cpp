@@ -24,6 +24,16 @@ TypesetPage::TypesetPage(SettingsModel& model, QWidget* parent) : QWidget(parent
     checks->addWidget(box);
     order_.append(box);
   }
+  // The manuscript's paper and ruled lines, side by side under the check boxes.
+  const QString papers[2] = {texts::paperA4, texts::paperB4};
+  const QString lines[2] = {texts::linesRedBrown, texts::linesGrey};
+  auto* manuscript = new QHBoxLayout;
+  manuscript->setSpacing(6);
+  manuscript->addWidget(choiceFrame("paperB4", papers, Qt::Horizontal));
+  manuscript->addWidget(choiceFrame("greyPaperLines", lines, Qt::Horizontal));
+  manuscript->addStretch(1);
+  checks->addSpacing(12);
+  checks->addLayout(manuscript);
   checks->addStretch(1);
 
   const QString styles[2] = {texts::styleGrid, texts::styleFlow};
@@ -50,11 +60,13 @@ TypesetPage::TypesetPage(SettingsModel& model, QWidget* parent) : QWidget(parent
   chkTypeset_Click();
 }
 
-QGroupBox* TypesetPage::choiceFrame(const char* key, const QString (&captions)[2]) {
+QGroupBox* TypesetPage::choiceFrame(const char* key, const QString (&captions)[2],
+                                    Qt::Orientation orientation) {
   const OptionEntry& option = *findOption(key);
   QGroupBox* frame =
       controls::frame(this, QStringLiteral("fra") + controlName(option).mid(3), captionOf(option));
-  auto* column = new QVBoxLayout(frame);
+  QBoxLayout* column =
+      orientation == Qt::Vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(frame)) : new QHBoxLayout(frame);
   controls::tighten(column);
   for (int value : {0, 1}) {
     QRadioButton* button = controls::option(frame, choiceButtonName(option, value), captions[value]);

@@ -91,6 +91,8 @@ inline constexpr std::string_view showOnly = "show";
 inline constexpr std::string_view singleFile = "single";
 inline constexpr std::string_view pageFiles = "pages";
 inline constexpr std::string_view epub = "epub";
+// And the manuscript PDF, which the window writes by its own commands.
+inline constexpr std::string_view manuscriptPdf = "pdf";
 }  // namespace writerKeys
 
 // Every medium, in the order of the help and of the window's choices.
