@@ -37,6 +37,16 @@ QString valueOf(const SettingsModel& model, const QString& key) {
   return model.text(option);
 }
 
+// The settings a settings file of these bytes gives.
+WindowSettings loadedFrom(const QByteArray& bytes) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("zelvato.ini"));
+  QFile written(path);
+  if (!written.open(QIODevice::WriteOnly) || written.write(bytes) != bytes.size()) return {};
+  written.close();
+  return SettingsModel::load(QSettings(path, QSettings::IniFormat));
+}
+
 }  // namespace
 
 class SettingsModelTest : public QObject {
@@ -245,14 +255,8 @@ class SettingsModelTest : public QObject {
     QFETCH(QByteArray, file);
     QFETCH(QString, key);
     QFETCH(QString, value);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("zelvato.ini"));
-    QFile written(path);
-    QVERIFY(written.open(QIODevice::WriteOnly));
-    written.write(file);
-    written.close();
     SettingsModel model;
-    model.reset(SettingsModel::load(QSettings(path, QSettings::IniFormat)));
+    model.reset(loadedFrom(file));
     const OptionEntry& o = *findOption(key.toStdString());
     const QString read = o.text != nullptr || o.number != nullptr ? model.text(o)
                          : shownAsCheckBox(o)
@@ -289,14 +293,8 @@ class SettingsModelTest : public QObject {
     QFETCH(QString, mode);
     QFETCH(QString, medium);
     QFETCH(QString, path);
-    QTemporaryDir dir;
-    const QString name = dir.filePath(QStringLiteral("zelvato.ini"));
-    QFile written(name);
-    QVERIFY(written.open(QIODevice::WriteOnly));
-    written.write(file);
-    written.close();
     SettingsModel model;
-    model.reset(SettingsModel::load(QSettings(name, QSettings::IniFormat)));
+    model.reset(loadedFrom(file));
     QCOMPARE(QString::fromStdString(model.conversion().outputMode), mode);
     QCOMPARE(model.outputPath(*zelvato::findWriter(medium.toStdString())), path);
   }
