@@ -51,9 +51,10 @@ struct WriterEntry {
   std::u16string_view dialogFilter = {};
   std::string_view defaultExtension = {};
 
-  // The window's 出力設定 page: the caption of the medium's choice and of its
-  // path field, the path field's object name and that of the button beside
-  // it that asks for the path.
+  // The window's 出力設定 page: the caption of the medium's choice (for a
+  // medium the window writes by a command of its own instead, the command's
+  // caption) and of its path field, the path field's object name and that of
+  // the button beside it that asks for the path.
   std::u16string_view choiceCaption = {};
   std::u16string_view pathCaption = {};
   std::string_view pathControl = {};

@@ -206,6 +206,7 @@ const WriterEntry writers[] = {
      .fileKind = u"PDFﾌｧｲﾙ",
      .dialogFilter = u"PDFﾌｧｲﾙ (*.pdf)",
      .defaultExtension = ".pdf",
+     .choiceCaption = u"PDFに書き出す…",
      .needs = {true, manuscriptPaper},
      .typesetWith = manuscript::manuscriptTypesetting,
      .make = manuscript},
