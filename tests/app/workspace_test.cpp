@@ -55,13 +55,13 @@ QString settingsFile() {
 
 // Every field of the record, for comparing two of them.
 auto fields(const ConversionSettings& s) {
-  return std::tuple(s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx,
-                    s.tabWidth, s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.addRule,
-                    s.showGrid, s.kanjiNumerals, s.outputMode, s.singleFilePath, s.outputFolder,
-                    s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
-                    s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku, s.tateChuYoko,
-                    s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
-                    s.unicodeVerticalForms, s.epubFilePath, s.outputPaths);
+  return std::tuple(
+      s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx, s.tabWidth,
+      s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.addRule, s.showGrid, s.kanjiNumerals,
+      s.outputMode, s.singleFilePath, s.outputFolder, s.fileBaseName, s.htmlTitle, s.bodyTag,
+      s.columnsPerPage, s.addPageLinks, s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku,
+      s.tateChuYoko, s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
+      s.unicodeVerticalForms, s.epubFilePath, s.outputPaths, s.paperB4, s.greyPaperLines, s.pdfFontFace);
 }
 bool same(const ConversionSettings& a, const ConversionSettings& b) {
   return fields(a) == fields(b);

@@ -1,6 +1,6 @@
 // The real dialogs the program asks in: what each returns, the extension the
 // file dialog gives, the message box's title, icon and buttons, the folder
-// chooser and the fixed-pitch font chooser. Each real dialog is answered by a
+// chooser, the fixed-pitch font chooser and the PDF print preview. Each real dialog is answered by a
 // watch armed before it opens, with a bounded wait.
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPdfDocument>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +22,11 @@
 #include "dialog_watch.h"
 #include "font_chooser.h"
 #include "frm_dir_select.h"
+#include "pdf_print_preview.h"
 #include "program_identity.h"
+#include "run/conversion.h"
+#include "run/null_host.h"
+#include "write/registry/writer_registry.h"
 
 using zelvato::testing::DialogWatch;
 using namespace zelvato::ui;
@@ -252,6 +257,26 @@ class DialogsTest : public QObject {
         dialogs.askText(nullptr, QStringLiteral("設定の保存"), QStringLiteral("ﾌﾟﾘｾｯﾄの名前:"));
     QVERIFY(watch.answered());
     QCOMPARE(name.value_or(QString()), QStringLiteral("私の設定"));
+  }
+
+  // The print preview shows the PDF it is given and returns once closed.
+  void printPreviewShowsThePdfUntilClosed() {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("sheets.pdf"));
+    zelvato::ConversionSettings settings;
+    settings.outputMode = zelvato::writerKeys::manuscriptPdf;
+    zelvato::setOutputPath(settings, *zelvato::findWriter(settings.outputMode), pdf.toStdU16String());
+    zelvato::NullHost host;
+    // 25 x 20 cells a sheet: 501 characters take two.
+    QVERIFY(zelvato::convertText(std::u16string(501, u'縦'), settings, std::string(), host));
+    int pages = -1;
+    DialogWatch<PdfPrintPreview> watch([&](PdfPrintPreview* preview) {
+      pages = preview->document()->pageCount();
+      preview->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+    });
+    dialogs.previewPrint(nullptr, pdf);
+    QVERIFY(watch.answered());
+    QCOMPARE(pages, 2);
   }
 
   // A dialog nobody answers is closed after the watch's wait: the test fails
