@@ -182,6 +182,7 @@ const OptionEntry options[] = {
          "without it the kanji before 《》 are the base), 《《text》》 as emphasis dots, |《 as a plain "
          "《, and lines such as 第一章 or プロローグ as headings; blank lines and lines of ― or ＊ stay.",
      .caption = u"記法",
+     .control = "optNotation",
      .choiceOf =
          [](const S& s) { return s.aozoraNotation ? aozoraNotation
                                  : s.webNotation  ? webNotation
@@ -286,6 +287,9 @@ const OptionEntry options[] = {
      .flag = "paper",
      .valueName = "a4|b4",
      .help = "the PDF's paper, landscape",
+     .caption = u"原稿用紙の用紙",
+     .control = "optPaper",
+     .settingsKey = "paper",
      .choiceOf = [](const S& s) { return s.paperB4 ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.paperB4 = v == 1; },
      .choices = paperChoices},
@@ -295,6 +299,9 @@ const OptionEntry options[] = {
      .flag = "paper-lines",
      .valueName = "red-brown|grey",
      .help = "the colour of the PDF's ruled lines",
+     .caption = u"原稿用紙の罫線",
+     .control = "optPaperLines",
+     .settingsKey = "paperLines",
      .choiceOf = [](const S& s) { return s.greyPaperLines ? 1 : 0; },
      .setChoice = [](S& s, int v) { s.greyPaperLines = v == 1; },
      .choices = paperLineChoices},
@@ -307,6 +314,7 @@ const OptionEntry options[] = {
      .details = "The reading system's Japanese family first (serif-ja), then the common faces of the "
                 "family, then its generic family; the reader's own font setting still wins.",
      .caption = u"本文の書体",
+     .control = "optBookTypeface",
      .choiceOf = [](const S& s) { return static_cast<int>(s.bookTypeface); },
      .setChoice = [](S& s, int v) { s.bookTypeface = static_cast<Typeface>(v); },
      .choices = typefaceChoices},
@@ -317,6 +325,7 @@ const OptionEntry options[] = {
      .valueName = "NAME",
      .help = "a face named before the family's in the flowing page and the book",
      .caption = u"本文のﾌｫﾝﾄ名",
+     .control = "txtBookFont",
      .text = &S::bookFontFace,
      .showStart = false},
     {.key = "bookFontSize",
@@ -326,6 +335,7 @@ const OptionEntry options[] = {
      .valueName = "PERCENT",
      .help = "the type size of the flowing page and the book, in percent of the reader's own (50 to 400)",
      .caption = u"本文の文字の大きさ(%)",
+     .control = "txtBookFontSize",
      .number = &S::bookFontSize,
      .field = F::bookFontSize},
     {.key = "bookLineHeight",
@@ -335,6 +345,7 @@ const OptionEntry options[] = {
      .valueName = "N",
      .help = "the line height of the flowing page and the book, in times the type size (1 to 3)",
      .caption = u"本文の行の高さ",
+     .control = "txtBookLineHeight",
      .number = &S::bookLineHeight,
      .field = F::bookLineHeight},
     {.key = "coverFile",
@@ -346,7 +357,19 @@ const OptionEntry options[] = {
      .details = "The picture is read as an illustration is (at most 32 MB, its contents of the kind its "
                 "name says); one that cannot be read fails the run.",
      .caption = u"表紙の画像",
+     .control = "txtCover",
      .text = &S::coverFile,
+     .showStart = false},
+    {.key = "pdfFontFace",
+     .type = T::text,
+     .group = G::output,
+     .flag = "pdf-font",
+     .valueName = "NAME",
+     .help = "the PDF's font (the first installed Mincho when not given)",
+     .details = "The Mincho faces are tried in this order: IPAexMincho, IPAMincho, Noto Serif CJK JP, "
+                "BIZ UDMincho. A font that is not installed or holds no Japanese characters is replaced "
+                "by the first of them, and standard error says so; --verbose names the font used.",
+     .text = &S::pdfFontFace,
      .showStart = false},
     {.key = "manuscript",
      .type = T::action,

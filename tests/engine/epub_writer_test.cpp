@@ -250,7 +250,7 @@ TEST(EpubWriter, theBookCarriesWhatTheGuidesAndStoresLookFor) {
       EXPECT_NE(opf.find(held), std::string::npos) << held;
     // Cover, title page, contents, the text: each part says what it is.
     EXPECT_EQ(spineOf(opf), (std::vector<std::string>{"cover", "titlepage", "toc", "s1", "s2"}));
-    EXPECT_NE(entry(entries, "OEBPS/titlepage.xhtml").find("<section epub:type=\"titlepage\">"),
+    EXPECT_NE(entry(entries, "OEBPS/titlepage.xhtml").find("<section epub:type=\"titlepage\""),
               std::string::npos);
     EXPECT_NE(entry(entries, "OEBPS/section0001.xhtml").find("<body epub:type=\"bodymatter\">"),
               std::string::npos);
