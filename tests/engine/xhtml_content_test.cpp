@@ -34,8 +34,9 @@ TEST(XhtmlContent, aBookBeginsWithItsTitlePageAndEndsWithItsColophon) {
   ASSERT_EQ(sections.size(), 3u);
   EXPECT_EQ(sections[0].kind, XhtmlSection::Kind::titlePage);
   EXPECT_EQ(utf16ToUtf8(sections[0].body),
-            "<div class=\"titlepage\">\n<p class=\"title\">思ひ出</p>\n<p class=\"subtitle\">抒情小曲集</p>\n"
-            "<p class=\"author\">北原白秋</p>\n</div>\n");
+            "<div class=\"titlepage\">\n<div class=\"title\">思ひ出</div>\n<div "
+            "class=\"subtitle\">抒情小曲集</div>\n"
+            "<div class=\"author\">北原白秋</div>\n</div>\n");
   // The blank lines that part the text from the pages before and after it go with them.
   EXPECT_EQ(sections[1].kind, XhtmlSection::Kind::text);
   EXPECT_EQ(utf16ToUtf8(sections[1].body), "<h1 id=\"h1\">本文</h1>\n<p>　一九〇九年の春。</p>\n");

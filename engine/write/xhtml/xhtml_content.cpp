@@ -207,7 +207,9 @@ class SectionBuilder {
   }
 
   // 扉: the title, what stands between it and the author, the author and
-  // whoever follows (the translator), each in its own size.
+  // whoever follows (the translator), each in its own size. They are not
+  // paragraphs: readers that force their own size on every paragraph would
+  // set the title at body size.
   void writeTitlePage(std::size_t count) {
     newSection(XhtmlSection::Kind::titlePage);
     std::u16string& out = sections_.back().body;
@@ -217,11 +219,11 @@ class SectionBuilder {
       const Paragraph& paragraph = document_.paragraphs[p];
       const bool author = !document_.author.empty() && textOf(paragraph) == document_.author;
       authorSeen = authorSeen || author;
-      out += p == 0       ? u"<p class=\"title\">"
-             : authorSeen ? u"<p class=\"author\">"
-                          : u"<p class=\"subtitle\">";
+      out += p == 0       ? u"<div class=\"title\">"
+             : authorSeen ? u"<div class=\"author\">"
+                          : u"<div class=\"subtitle\">";
       for (const Run& run : paragraph.runs) writeRun(out, run);
-      out += u"</p>\n";
+      out += u"</div>\n";
     }
     out += u"</div>\n";
   }
