@@ -12,8 +12,9 @@ packages=(
   qt6-pdf-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the tests open the books the converter zips (with libdeflate) through libzip
   libuchardet-dev libzip-dev
-  # the PDF backend: shaping and subsetting (HarfBuzz), faces (fontconfig), deflate;
+  # the PDF backend and the book: shaping and subsetting (HarfBuzz), faces (fontconfig), deflate;
   # the tests read the PDFs it writes with poppler, mupdf and qpdf
   libharfbuzz-dev libfontconfig-dev libdeflate-dev zlib1g-dev poppler-utils mupdf-tools qpdf
   # the manuscript PDF benchmark sets the same novel with upLaTeX and dvipdfmx

@@ -23,12 +23,13 @@
 namespace zelvato {
 namespace {
 
-// Deflate's level for the book's files, measured on 吾輩は猫である with every
-// typesetting option (bench/, the book against the grid single file): level 1
-// makes 540 KB at 1.1 times the grid's time, 4 makes 473 KB at 1.3 times, 5
-// 457 KB at 1.6 times, 6 444 KB at 2.8 times, 9 439 KB at 4.5 times. Level 4
-// is the smallest book that keeps the run within one and a half times the grid's.
-constexpr int deflateLevel = 4;
+// libdeflate's level for the book's files, measured on 吾輩は猫である with
+// every typesetting option (bench/, the book against the grid single file, in
+// one run): level 4 makes 466 KB at 1.0 times the grid's time, 5 452 KB at
+// 1.1, 6 446 KB at 1.2, 7 441 KB at 1.5, 9 438 KB at 2.4, 12 419 KB at 10.
+// Level 6 is the smallest book that keeps the run well within one and a half
+// times the grid's (zlib's level 4 made 473 KB at 1.3 to 1.5 times).
+constexpr int deflateLevel = 6;
 
 constexpr std::string_view containerXml =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

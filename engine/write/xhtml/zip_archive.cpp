@@ -1,60 +1,122 @@
 #include "write/xhtml/zip_archive.h"
 
-#include <cstdio>
+#include <libdeflate.h>
+
 #include <ctime>
+#include <limits>
 
 namespace zelvato {
+namespace {
 
-ZipArchive::ZipArchive(int deflateLevel) : deflateLevel_(deflateLevel) {
-  zip_error_init(&error_);
-  source_ = zip_source_buffer_create(nullptr, 0, 0, &error_);
-  if (source_ == nullptr) return;
-  archive_ = zip_open_from_source(source_, ZIP_TRUNCATE, &error_);
-  if (archive_ == nullptr) {
-    zip_source_free(source_);
-    source_ = nullptr;
-    return;
+constexpr std::uint32_t localSignature = 0x04034b50;
+constexpr std::uint32_t centralSignature = 0x02014b50;
+constexpr std::uint32_t endSignature = 0x06054b50;
+constexpr std::uint16_t versionNeeded = 20;  // deflate
+constexpr std::uint16_t utf8Names = 0x0800;  // general purpose flag bit 11
+constexpr std::uint16_t stored = 0, deflated = 8;
+
+void put16(std::string& out, std::uint16_t value) {
+  out += static_cast<char>(value & 0xff);
+  out += static_cast<char>(value >> 8);
+}
+
+void put32(std::string& out, std::uint32_t value) {
+  put16(out, static_cast<std::uint16_t>(value & 0xffff));
+  put16(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+constexpr std::size_t most32 = std::numeric_limits<std::uint32_t>::max();
+
+}  // namespace
+
+ZipArchive::ZipArchive(int deflateLevel) : compressor_(libdeflate_alloc_compressor(deflateLevel)) {
+  // Every entry carries the time the book was made, in the form zip keeps (local time, two seconds a step).
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) != nullptr && local.tm_year >= 80) {
+    dosTime_ = static_cast<std::uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+    dosDate_ =
+        static_cast<std::uint16_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  } else {
+    dosDate_ = (1 << 5) | 1;  // 1980-01-01, the earliest a zip can say
   }
-  zip_source_keep(source_);
 }
 
 ZipArchive::~ZipArchive() {
-  if (archive_ != nullptr) zip_discard(archive_);
-  if (source_ != nullptr) zip_source_free(source_);
-  zip_error_fini(&error_);
+  if (compressor_ != nullptr) libdeflate_free_compressor(compressor_);
 }
 
-bool ZipArchive::add(const std::string& name, std::string bytes, bool compressed) {
-  if (archive_ == nullptr) return false;
-  contents_.push_back(std::make_unique<std::string>(std::move(bytes)));
-  const std::string& data = *contents_.back();
-  zip_source_t* entry = zip_source_buffer(archive_, data.data(), data.size(), 0);
-  if (entry == nullptr) return false;
-  const zip_int64_t index = zip_file_add(archive_, name.c_str(), entry, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-  if (index < 0) {
-    zip_source_free(entry);
+bool ZipArchive::add(const std::string& name, std::string_view bytes, bool compressed) {
+  if (failed_ || compressor_ == nullptr || name.size() > 0xffff || bytes.size() >= most32 ||
+      count_ == 0xffff) {
+    failed_ = true;
     return false;
   }
-  zip_file_set_mtime(archive_, static_cast<zip_uint64_t>(index), std::time(nullptr), 0);
-  return zip_set_file_compression(archive_, static_cast<zip_uint64_t>(index),
-                                  compressed ? ZIP_CM_DEFLATE : ZIP_CM_STORE,
-                                  compressed ? static_cast<zip_uint32_t>(deflateLevel_) : 0) == 0;
+  const auto crc = static_cast<std::uint32_t>(libdeflate_crc32(0, bytes.data(), bytes.size()));
+  std::string_view data = bytes;
+  std::uint16_t method = stored;
+  if (compressed && !bytes.empty()) {
+    deflated_.resize(libdeflate_deflate_compress_bound(compressor_, bytes.size()));
+    const std::size_t size = libdeflate_deflate_compress(compressor_, bytes.data(), bytes.size(),
+                                                         deflated_.data(), deflated_.size());
+    // Kept stored where deflating gains nothing (a JPEG, a PNG).
+    if (size > 0 && size < bytes.size()) {
+      data = std::string_view(deflated_.data(), size);
+      method = deflated;
+    }
+  }
+  const std::size_t offset = local_.size();
+  if (offset >= most32 || offset + 30 + name.size() + data.size() >= most32) {
+    failed_ = true;
+    return false;
+  }
+  // The fields both headers share, from the version needed to the name's length.
+  std::string shared;
+  put16(shared, versionNeeded);
+  put16(shared, utf8Names);
+  put16(shared, method);
+  put16(shared, dosTime_);
+  put16(shared, dosDate_);
+  put32(shared, crc);
+  put32(shared, static_cast<std::uint32_t>(data.size()));
+  put32(shared, static_cast<std::uint32_t>(bytes.size()));
+  put16(shared, static_cast<std::uint16_t>(name.size()));
+  put16(shared, 0);  // no extra field
+
+  put32(local_, localSignature);
+  local_ += shared;
+  local_ += name;
+  local_ += data;
+
+  put32(central_, centralSignature);
+  put16(central_, versionNeeded);  // made by: MS-DOS attributes, zip 2.0
+  central_ += shared;
+  put16(central_, 0);  // comment
+  put16(central_, 0);  // disk
+  put16(central_, 0);  // internal attributes
+  put32(central_, 0);  // external attributes
+  put32(central_, static_cast<std::uint32_t>(offset));
+  central_ += name;
+  ++count_;
+  return true;
 }
 
 std::string ZipArchive::finish() {
-  if (archive_ == nullptr) return {};
-  if (zip_close(archive_) != 0) return {};
-  archive_ = nullptr;
-  std::string bytes;
-  if (zip_source_open(source_) != 0) return {};
-  if (zip_source_seek(source_, 0, SEEK_END) == 0) {
-    const zip_int64_t size = zip_source_tell(source_);
-    if (size > 0 && zip_source_seek(source_, 0, SEEK_SET) == 0) {
-      bytes.resize(static_cast<std::size_t>(size));
-      if (zip_source_read(source_, bytes.data(), static_cast<zip_uint64_t>(size)) != size) bytes.clear();
-    }
-  }
-  zip_source_close(source_);
+  if (failed_ || local_.size() + central_.size() >= most32) return {};
+  std::string bytes = std::move(local_);
+  const auto directoryOffset = static_cast<std::uint32_t>(bytes.size());
+  bytes += central_;
+  put32(bytes, endSignature);
+  put16(bytes, 0);  // this disk
+  put16(bytes, 0);  // the directory's disk
+  put16(bytes, count_);
+  put16(bytes, count_);
+  put32(bytes, static_cast<std::uint32_t>(central_.size()));
+  put32(bytes, directoryOffset);
+  put16(bytes, 0);  // no comment
+  local_.clear();
+  central_.clear();
+  count_ = 0;
   return bytes;
 }
 

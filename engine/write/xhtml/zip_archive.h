@@ -1,15 +1,17 @@
 #pragma once
 
-#include <zip.h>
-
-#include <memory>
+#include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
+
+struct libdeflate_compressor;
 
 namespace zelvato {
 
 // A zip archive made in memory, its entries in the order they are added: an
-// EPUB's mimetype first and stored, the rest deflated at `deflateLevel`.
+// EPUB's mimetype first and stored, the rest deflated at `deflateLevel`
+// (libdeflate's 1 to 12), or stored where deflating would not make them
+// smaller. Names are UTF-8; no entry or archive may reach 4 GB.
 class ZipArchive {
  public:
   explicit ZipArchive(int deflateLevel);
@@ -17,16 +19,20 @@ class ZipArchive {
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
-  bool add(const std::string& name, std::string bytes, bool compressed = true);
-  // The zipped bytes; empty when the archive could not be closed.
+  // False when the entry cannot be added (too large, too many, no compressor).
+  bool add(const std::string& name, std::string_view bytes, bool compressed = true);
+  // The zipped bytes; empty when an entry could not be added.
   std::string finish();
 
  private:
-  int deflateLevel_;
-  zip_error_t error_{};
-  zip_source_t* source_ = nullptr;
-  zip_t* archive_ = nullptr;
-  std::vector<std::unique_ptr<std::string>> contents_;
+  libdeflate_compressor* compressor_;
+  std::string local_;    // the local headers with the entries' data
+  std::string central_;  // the central directory
+  std::uint16_t count_ = 0;
+  std::uint16_t dosTime_ = 0;
+  std::uint16_t dosDate_ = 0;
+  bool failed_ = false;
+  std::string deflated_;
 };
 
 }  // namespace zelvato
