@@ -65,11 +65,11 @@ inline const QString paperA4 = QStringLiteral("A4");
 inline const QString paperB4 = QStringLiteral("B4");
 inline const QString linesRedBrown = QStringLiteral("赤茶");
 inline const QString linesGrey = QStringLiteral("灰色");
-// The type of the flowing page and the book, and the book's cover.
-inline const QString bookTypeFrame = QStringLiteral("縦書きCSSとEPUBの本文");
+// The type of the flowing page and the EPUB, and the EPUB's cover.
+inline const QString readingTypeFrame = QStringLiteral("縦書きCSSとEPUBの本文");
 inline const QString typefaceMincho = QStringLiteral("明朝体");
 inline const QString typefaceGothic = QStringLiteral("ゴシック体");
-inline const QString bookTab = QStringLiteral("本文と表紙");
+inline const QString readingTab = QStringLiteral("本文と表紙");
 inline const QString coverChooser = QStringLiteral("参照...");
 inline const QString coverHint =
     QStringLiteral("表紙の画像が無いときは、題名と著者名を縦書きにした表紙を付けます。");

@@ -83,10 +83,10 @@ struct ConversionSettings {
   TextStyle textStyle = TextStyle::grid;
   // The type of the flowing page and the book, their own and not the grid's:
   // relative sizes, so that the reader's own size setting works.
-  Typeface bookTypeface = Typeface::mincho;
-  std::u16string bookFontFace;           // a face named before the family's (none when empty)
-  NumberField bookFontSize = u"100";     // percent of the reader's size
-  NumberField bookLineHeight = u"1.75";  // times the size
+  Typeface readingTypeface = Typeface::mincho;
+  std::u16string readingFontFace;           // a face named before the family's (none when empty)
+  NumberField readingFontSize = u"100";     // percent of the reader's size
+  NumberField readingLineHeight = u"1.75";  // times the size
   WritingMode writingMode = WritingMode::vertical;
   // The book's cover: a JPEG or PNG picture; empty: a cover of its own with
   // the title and author set vertically.

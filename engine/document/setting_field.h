@@ -20,8 +20,8 @@ enum class SettingField {
   htmlTitle,
   bodyTag,
   outputPath,  // the file or folder of a medium that has no field of its own
-  bookFontSize,
-  bookLineHeight,
+  readingFontSize,
+  readingLineHeight,
   source,
 };
 

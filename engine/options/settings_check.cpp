@@ -56,8 +56,8 @@ struct NumberRange {
   double most;
 };
 constexpr NumberRange bookRanges[] = {
-    {SettingField::bookFontSize, u"50から400", 50, 400},
-    {SettingField::bookLineHeight, u"1から3", 1, 3},
+    {SettingField::readingFontSize, u"50から400", 50, 400},
+    {SettingField::readingLineHeight, u"1から3", 1, 3},
 };
 
 bool isAsciiLetter(char16_t c) {
@@ -174,9 +174,10 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
       return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
     // The reading type's sizes go into its style sheet: an empty, zero or
     // vast one would hide the text or blow it up.
-    if (readsSetting(*writer, s, "bookFontSize"))
+    if (readsSetting(*writer, s, "readingFontSize"))
       for (const NumberRange& r : bookRanges) {
-        const NumberField& number = r.field == SettingField::bookFontSize ? s.bookFontSize : s.bookLineHeight;
+        const NumberField& number =
+            r.field == SettingField::readingFontSize ? s.readingFontSize : s.readingLineHeight;
         if (!number.wholeText()) return problem(SettingsCheck::notANumber, r.field);
         if (!(number.value() >= r.least && number.value() <= r.most))
           return problem(SettingsCheck::numberOutOfRange, r.field);

@@ -94,18 +94,19 @@ TEST(ConvertBooks, readingSettingsAndTheCoverAreRefusedWithTheirReasons) {
     std::string err;  // its start
   };
   const Case cases[] = {
-      {{"--style=flow", "--single=a.html", "--book-font-size=0"},
+      {{"--style=flow", "--single=a.html", "--reading-font-size=0"},
        2,
        "本文の文字の大きさ(%)は50から400の間で指定して下さい.\n"},
-      {{"--epub=b.epub", "--book-font-size=1e9"},
+      {{"--epub=b.epub", "--reading-font-size=1e9"},
        2,
        "本文の文字の大きさ(%)は50から400の間で指定して下さい.\n"},
-      {{"--epub=b.epub", "--book-line-height="},
+      {{"--epub=b.epub", "--reading-line-height="},
        2,
-       "本文の行の高さには数値を入力して下さい.\nzelvato-convert: the value of --book-line-height is not a "
+       "本文の行の高さには数値を入力して下さい.\nzelvato-convert: the value of --reading-line-height is not "
+       "a "
        "number"},
       // The grid reads neither.
-      {{"--single=a.html", "--book-font-size=0", "--book-line-height=x"}, 0, ""},
+      {{"--single=a.html", "--reading-font-size=0", "--reading-line-height=x"}, 0, ""},
       {{"--notation=wiki"}, 2, "zelvato-convert: --notation must be plain or aozora or web, not 'wiki'"},
       {{"--epub=b.epub", "--cover=none.png"},
        1,

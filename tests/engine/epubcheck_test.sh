@@ -48,7 +48,7 @@ run outside "$work/outside.txt"
 run untitled --title='<猫> & "犬"' "$work/untitled.txt"
 run pictures --aozora "$work/pictures/story.txt"
 run cover --aozora --cover="$data/../illustration.png" "$data/rashomon_aozora.txt"
-run horizontal --aozora --tate-chu-yoko --writing-mode=horizontal --book-typeface=gothic "$data/rashomon_aozora.txt"
+run horizontal --aozora --tate-chu-yoko --writing-mode=horizontal --reading-typeface=gothic "$data/rashomon_aozora.txt"
 run horizontal-pictures --aozora --writing-mode=horizontal "$work/pictures/story.txt"
 run web --notation=web --furigana-parens --title=天蓋 "$work/web.txt"
 # The converter looked for the picture beside its source and put it in the book.

@@ -36,8 +36,8 @@ TEST(ReadingStyle, theFamilyBeginsWithTheReadersJapaneseFamilyAndNeverWithAGothi
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ConversionSettings s;
-    s.bookTypeface = c.typeface;
-    s.bookFontFace = c.face;
+    s.readingTypeface = c.typeface;
+    s.readingFontFace = c.face;
     s.writingMode = c.mode;
     const std::string families = utf16ToUtf8(readingFontFamilies(s));
     EXPECT_TRUE(families.starts_with(c.begins)) << families;
@@ -66,8 +66,8 @@ TEST(ReadingStyle, noEmptyZeroOrVastSizeReachesTheStyleSheet) {
   for (const Case& c : cases) {
     SCOPED_TRACE(utf16ToUtf8(c.typed));
     ConversionSettings s;
-    s.bookFontSize = c.typed;
-    s.bookLineHeight = c.typed;
+    s.readingFontSize = c.typed;
+    s.readingLineHeight = c.typed;
     EXPECT_EQ(readingFontSize(s), c.size);
     EXPECT_EQ(readingLineHeight(s), c.lineHeight);
     const std::string css = utf16ToUtf8(readingStyleSheet(s, ReadingMedium::book));

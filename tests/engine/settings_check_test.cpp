@@ -131,11 +131,11 @@ TEST(SettingsCheck, theReadingSizesAreCheckedWhereRealTextIsWritten) {
   using F = SettingField;
   const Case cases[] = {
       {writerKeys::epub, TextStyle::grid, u"100", u"1.75", std::nullopt},
-      {writerKeys::epub, TextStyle::grid, u"", u"1.75", C::notANumber, F::bookFontSize},
-      {writerKeys::epub, TextStyle::grid, u"0", u"1.75", C::numberOutOfRange, F::bookFontSize},
-      {writerKeys::epub, TextStyle::grid, u"400", u"3.5", C::numberOutOfRange, F::bookLineHeight},
-      {writerKeys::singleFile, TextStyle::flow, u"49.9", u"1.75", C::numberOutOfRange, F::bookFontSize},
-      {writerKeys::showOnly, TextStyle::flow, u"100", u"1.5em", C::notANumber, F::bookLineHeight},
+      {writerKeys::epub, TextStyle::grid, u"", u"1.75", C::notANumber, F::readingFontSize},
+      {writerKeys::epub, TextStyle::grid, u"0", u"1.75", C::numberOutOfRange, F::readingFontSize},
+      {writerKeys::epub, TextStyle::grid, u"400", u"3.5", C::numberOutOfRange, F::readingLineHeight},
+      {writerKeys::singleFile, TextStyle::flow, u"49.9", u"1.75", C::numberOutOfRange, F::readingFontSize},
+      {writerKeys::showOnly, TextStyle::flow, u"100", u"1.5em", C::notANumber, F::readingLineHeight},
       {writerKeys::singleFile, TextStyle::grid, u"0", u"", std::nullopt},
       {"text", TextStyle::grid, u"0", u"", std::nullopt},
   };
@@ -146,8 +146,8 @@ TEST(SettingsCheck, theReadingSizesAreCheckedWhereRealTextIsWritten) {
     s.textStyle = c.style;
     s.singleFilePath = s.epubFilePath = u"out";
     s.outputPaths["text"] = u"out";
-    s.bookFontSize = c.size;
-    s.bookLineHeight = c.lineHeight;
+    s.readingFontSize = c.size;
+    s.readingLineHeight = c.lineHeight;
     const auto problem = checkSettings(s, 10);
     ASSERT_EQ(problem.has_value(), c.check.has_value());
     if (!problem) continue;

@@ -340,8 +340,8 @@ class FrmMainTest : public QObject {
     const char* textControls[] = {"txtOutput(6)", "cmdTextSelect"};
     // The reading type is the book's (and the flowing page's) alone, on a page
     // of its own; the grid is set in its own font.
-    const char* bookTypeControls[] = {"optBookTypeface(0)", "optBookTypeface(1)", "txtBookFont",
-                                      "txtBookFontSize",    "txtBookLineHeight",  "txtCover",
+    const char* bookTypeControls[] = {"optReadingTypeface(0)", "optReadingTypeface(1)", "txtReadingFont",
+                                      "txtReadingFontSize",    "txtReadingLineHeight",  "txtCover",
                                       "cmdCoverSelect"};
     // The book and the plain text are always UTF-8 real text: the encoding
     // and the grid's reading text do not apply.
@@ -379,7 +379,7 @@ class FrmMainTest : public QObject {
     QCOMPARE(w->isEnabled(), enabled);
     // Seen on its page: the output page, or the book's type on a page of its own.
     QWidget* page = window->SSTabMain()->widget(static_cast<int>(Tab::output));
-    if (!page->isAncestorOf(w)) page = window->SSTabMain()->widget(static_cast<int>(Tab::book));
+    if (!page->isAncestorOf(w)) page = window->SSTabMain()->widget(static_cast<int>(Tab::reading));
     QCOMPARE(w->isVisibleTo(page), visible);
     QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
     QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
@@ -654,17 +654,17 @@ class FrmMainTest : public QObject {
   void readingTypeFollowsTheFlowingStyle() {
     window->show();
     optOutput(*window, 1)->click();
-    QVERIFY(!lineEdit(*window, "txtBookFontSize")->isEnabled());
+    QVERIFY(!lineEdit(*window, "txtReadingFontSize")->isEnabled());
     window->findChild<QRadioButton*>(QStringLiteral("optStyle(1)"))->click();
-    for (const char* name : {"txtBookFont", "txtBookFontSize", "txtBookLineHeight"})
+    for (const char* name : {"txtReadingFont", "txtReadingFontSize", "txtReadingLineHeight"})
       QVERIFY2(lineEdit(*window, name)->isEnabled(), name);
-    QVERIFY(window->findChild<QRadioButton*>(QStringLiteral("optBookTypeface(1)"))->isEnabled());
+    QVERIFY(window->findChild<QRadioButton*>(QStringLiteral("optReadingTypeface(1)"))->isEnabled());
     QVERIFY(!lineEdit(*window, "txtCover")->isEnabled() && !button(*window, "cmdCoverSelect")->isEnabled());
-    window->findChild<QRadioButton*>(QStringLiteral("optBookTypeface(1)"))->click();
-    lineEdit(*window, "txtBookFontSize")->setText(QStringLiteral("120"));
+    window->findChild<QRadioButton*>(QStringLiteral("optReadingTypeface(1)"))->click();
+    lineEdit(*window, "txtReadingFontSize")->setText(QStringLiteral("120"));
     const zelvato::ConversionSettings s = window->readSettings();
-    QCOMPARE(s.bookTypeface, zelvato::Typeface::gothic);
-    QCOMPARE(s.bookFontSize.value(), 120.0);
+    QCOMPARE(s.readingTypeface, zelvato::Typeface::gothic);
+    QCOMPARE(s.readingFontSize.value(), 120.0);
   }
 
   // The cover's chooser asks for a picture; its answer reaches the field and

@@ -20,11 +20,11 @@
 #include "dialog_provider.h"
 #include "frm_main_texts.h"
 #include "output_choices.h"
-#include "pages/book_page.h"
 #include "pages/html_page.h"
 #include "pages/layout_page.h"
 #include "pages/output_page.h"
 #include "pages/preview_page.h"
+#include "pages/reading_page.h"
 #include "pages/source_page.h"
 #include "pages/typeset_page.h"
 #include "pane_text.h"
@@ -91,14 +91,14 @@ frmMain::frmMain(DialogProvider* dialogs, QWidget* parent)
   output_ = new OutputPage(*settings_, dialogs_);
   html_ = new HtmlPage;
   typeset_ = new TypesetPage(*settings_);
-  book_ = new BookPage(*settings_, dialogs_);
+  reading_ = new ReadingPage(*settings_, dialogs_);
   const std::pair<QWidget*, QString> pages[] = {{source_, QStringLiteral("変換元文章")},
                                                 {layout_, QStringLiteral("ﾚｲｱｳﾄ設定")},
                                                 {preview_, QStringLiteral("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ")},
                                                 {output_, QStringLiteral("出力設定")},
                                                 {html_, QStringLiteral("簡易出力HTML")},
                                                 {typeset_, texts::typesetTab},
-                                                {book_, texts::bookTab}};
+                                                {reading_, texts::readingTab}};
   for (const auto& [page, caption] : pages) {
     page->setObjectName(QStringLiteral("SSTabMainPage(%1)").arg(ssTabMain_->count()));
     ssTabMain_->addTab(page, caption);
@@ -151,7 +151,7 @@ void frmMain::setKeyboardOrder() {
   order += {html_->txtHTML(), html_->cmdAllSelect()};
   order += output_->lateKeyboardOrder();
   order += typeset_->keyboardOrder();
-  order += book_->keyboardOrder();
+  order += reading_->keyboardOrder();
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
   // The last control of a page hands the keyboard back to the tab strip.

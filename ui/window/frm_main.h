@@ -30,11 +30,11 @@ class SettingsModel;
 class SourcePage;
 class SourceTextEdit;
 class TypesetPage;
-class BookPage;
+class ReadingPage;
 
 // The pages of SSTabMain, in their order: the five of the design, the
 // typesetting page and the page of the reading type and the cover.
-enum class Tab { source, layout, preview, output, html, typeset, book };
+enum class Tab { source, layout, preview, output, html, typeset, reading };
 
 // The program's working window: the source text, every conversion setting,
 // the generated HTML, the preview and the commands.
@@ -174,7 +174,7 @@ class frmMain : public QMainWindow {
   OutputPage* output_ = nullptr;
   HtmlPage* html_ = nullptr;
   TypesetPage* typeset_ = nullptr;
-  BookPage* book_ = nullptr;
+  ReadingPage* reading_ = nullptr;
   std::vector<QMenu*> menus_;
   struct Command {
     QAction* action;

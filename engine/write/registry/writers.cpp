@@ -112,23 +112,24 @@ using namespace std::string_view_literals;
 
 // The output settings each medium's files depend on, by option key.
 constexpr std::string_view shownGrid[] = {"outputEncoding"sv, "accessibleText"sv};
-// Real text reads its own type (bookTypeface ... writingMode), not the grid's.
-constexpr std::string_view shownFlow[] = {"outputEncoding"sv, "bookTypeface"sv,   "bookFontFace"sv,
-                                          "bookFontSize"sv,   "bookLineHeight"sv, "writingMode"sv};
+// Real text reads its own type (readingTypeface ... writingMode), not the grid's.
+constexpr std::string_view shownFlow[] = {"outputEncoding"sv,  "readingTypeface"sv,   "readingFontFace"sv,
+                                          "readingFontSize"sv, "readingLineHeight"sv, "writingMode"sv};
 constexpr std::string_view gridFile[] = {"htmlTitle"sv, "bodyTag"sv, "outputEncoding"sv, "accessibleText"sv};
-constexpr std::string_view flowFile[] = {"htmlTitle"sv,    "outputEncoding"sv, "bookTypeface"sv,
-                                         "bookFontFace"sv, "bookFontSize"sv,   "bookLineHeight"sv,
+constexpr std::string_view flowFile[] = {"htmlTitle"sv,       "outputEncoding"sv,  "readingTypeface"sv,
+                                         "readingFontFace"sv, "readingFontSize"sv, "readingLineHeight"sv,
                                          "writingMode"sv};
 constexpr std::string_view gridPages[] = {"fileBaseName"sv,   "columnsPerPage"sv, "addPageLinks"sv,
                                           "addPageNumbers"sv, "htmlTitle"sv,      "bodyTag"sv,
                                           "outputEncoding"sv, "accessibleText"sv};
 // Flowing pages break where the book does, not after a number of blocks.
 constexpr std::string_view flowPages[] = {
-    "fileBaseName"sv, "addPageLinks"sv, "addPageNumbers"sv, "htmlTitle"sv,      "outputEncoding"sv,
-    "bookTypeface"sv, "bookFontFace"sv, "bookFontSize"sv,   "bookLineHeight"sv, "writingMode"sv};
+    "fileBaseName"sv,    "addPageLinks"sv,    "addPageNumbers"sv,  "htmlTitle"sv,         "outputEncoding"sv,
+    "readingTypeface"sv, "readingFontFace"sv, "readingFontSize"sv, "readingLineHeight"sv, "writingMode"sv};
 // The book is always UTF-8 and real text: it writes no BODY tag and no reading text.
-constexpr std::string_view book[] = {"htmlTitle"sv,    "coverFile"sv,      "bookTypeface"sv, "bookFontFace"sv,
-                                     "bookFontSize"sv, "bookLineHeight"sv, "writingMode"sv};
+constexpr std::string_view book[] = {"htmlTitle"sv,       "coverFile"sv,       "readingTypeface"sv,
+                                     "readingFontFace"sv, "readingFontSize"sv, "readingLineHeight"sv,
+                                     "writingMode"sv};
 constexpr std::string_view manuscriptPaper[] = {"paperB4"sv, "greyPaperLines"sv};
 
 constexpr std::u16string_view fileFieldCaption = u"出力先ﾌｧｲﾙ名";

@@ -148,22 +148,22 @@ std::u16string frontAndBack() {
 
 std::u16string readingFontFamilies(const ConversionSettings& settings) {
   std::u16string families;
-  if (!settings.bookFontFace.empty()) families = quotedFamily(settings.bookFontFace) + u", ";
-  const bool gothic = settings.bookTypeface == Typeface::gothic;
+  if (!settings.readingFontFace.empty()) families = quotedFamily(settings.readingFontFace) + u", ";
+  const bool gothic = settings.readingTypeface == Typeface::gothic;
   const std::u16string_view generic = gothic ? u"sans-serif-ja" : u"serif-ja";
   if (settings.writingMode == WritingMode::vertical) families += std::u16string(generic) + u"-v, ";
   families += std::u16string(generic) + u", ";
   for (const std::u16string_view face : gothic ? std::span(gothicFaces) : std::span(minchoFaces))
-    if (face != settings.bookFontFace) families += quotedFamily(face) + u", ";
+    if (face != settings.readingFontFace) families += quotedFamily(face) + u", ";
   return families + (gothic ? u"sans-serif" : u"serif");
 }
 
 std::u16string readingFontSize(const ConversionSettings& settings) {
-  return inRange(settings.bookFontSize, 50, 400, 100);
+  return inRange(settings.readingFontSize, 50, 400, 100);
 }
 
 std::u16string readingLineHeight(const ConversionSettings& settings) {
-  return inRange(settings.bookLineHeight, 1, 3, 1.75);
+  return inRange(settings.readingLineHeight, 1, 3, 1.75);
 }
 
 std::u16string readingStyleSheet(const ConversionSettings& settings, ReadingMedium medium) {

@@ -10,15 +10,15 @@ namespace zelvato::ui {
 class DialogProvider;
 class SettingsModel;
 
-// The seventh tab, 本文と表紙: the type the flowing page and the book are
+// The seventh tab, 本文と表紙: the type the flowing page and the EPUB are
 // set in (the family, a face of the user's, the size and the line height)
-// and the book's cover. A control is usable only while the chosen medium and
+// and the EPUB's cover. A control is usable only while the chosen medium and
 // style of text read it.
-class BookPage : public QWidget {
+class ReadingPage : public QWidget {
   Q_OBJECT
 
  public:
-  BookPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent = nullptr);
+  ReadingPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent = nullptr);
 
   // Asks for a picture and puts it into the cover's field; a cancel changes nothing.
   void chooseCover();

@@ -1,4 +1,4 @@
-#include "book_page.h"
+#include "reading_page.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,15 +20,15 @@
 
 namespace zelvato::ui {
 
-BookPage::BookPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent)
+ReadingPage::ReadingPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent)
     : QWidget(parent), model_(model), dialogs_(dialogs) {
   // The reading type: the family as two option buttons, below it the fields.
-  QGroupBox* fraType = controls::frame(this, QStringLiteral("fraBookType"), texts::bookTypeFrame);
+  QGroupBox* fraType = controls::frame(this, QStringLiteral("fraReadingType"), texts::readingTypeFrame);
   auto* rows = new QGridLayout(fraType);
   controls::tighten(rows);
   rows->setHorizontalSpacing(6);
   rows->setVerticalSpacing(4);
-  const OptionEntry& typeface = *findOption("bookTypeface");
+  const OptionEntry& typeface = *findOption("readingTypeface");
   QGroupBox* fraTypeface =
       controls::frame(fraType, QStringLiteral("fra") + controlName(typeface).mid(3), captionOf(typeface));
   auto* faces = new QHBoxLayout(fraTypeface);
@@ -44,7 +44,7 @@ BookPage::BookPage(SettingsModel& model, DialogProvider& dialogs, QWidget* paren
   rows->addWidget(fraTypeface, 0, 0, 1, 2);
   int row = 1;
   for (const auto& [key, width] :
-       {std::pair{"bookFontFace", 150}, {"bookFontSize", 50}, {"bookLineHeight", 50}}) {
+       {std::pair{"readingFontFace", 150}, {"readingFontSize", 50}, {"readingLineHeight", 50}}) {
     const OptionEntry& o = *findOption(key);
     QLineEdit* box = controls::box(fraType, controlName(o), width);
     auto* caption = new QLabel(captionOf(o), fraType);
@@ -71,7 +71,7 @@ BookPage::BookPage(SettingsModel& model, DialogProvider& dialogs, QWidget* paren
   coverRows->addWidget(hint);
   coverRows->addStretch(1);
   order_.append({cover_, coverChooser_});
-  connect(coverChooser_, &QPushButton::clicked, this, &BookPage::chooseCover);
+  connect(coverChooser_, &QPushButton::clicked, this, &ReadingPage::chooseCover);
 
   auto* page = new QHBoxLayout(this);
   page->setContentsMargins(16, 12, 16, 8);
@@ -85,19 +85,19 @@ BookPage::BookPage(SettingsModel& model, DialogProvider& dialogs, QWidget* paren
   optOutput_Click();
 }
 
-void BookPage::optOutput_Click() {
+void ReadingPage::optOutput_Click() {
   enableMediumControls(*this, model_.conversion());
   coverChooser_->setEnabled(cover_->isEnabled());
 }
 
-void BookPage::chooseCover() {
+void ReadingPage::chooseCover() {
   FileRequest request;
   request.title = texts::coverDialogTitle;
   request.filters = {texts::coverFilter};
   if (const auto file = dialogs_.openFile(this, request)) cover_->setText(file->path);
 }
 
-QList<QWidget*> BookPage::keyboardOrder() const {
+QList<QWidget*> ReadingPage::keyboardOrder() const {
   return order_;
 }
 
