@@ -310,8 +310,11 @@ const OptionEntry options[] = {
      .flag = "out-dir",
      .valueName = "DIR",
      .help = "every FILE into DIR/NAME.html, several at once",
-     .details = "NAME is the file's name without its extension. Each file is converted as --single "
-                "would convert it; a file that fails is named with its reason and the others go on.",
+     .details = "NAME is the file's name without its extension; an input whose NAME an earlier input has "
+                "is written to NAME-2.html (NAME-3.html, ...), and standard error says so. Each file is "
+                "converted as --single would convert it; a file that fails is named with its reason and "
+                "the others go on. The outputs are put in place in groups of 64 inputs, each group "
+                "together or not at all.",
      .showStart = false},
     {.key = "fileBaseName",
      .type = T::path,

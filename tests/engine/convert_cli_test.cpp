@@ -658,3 +658,183 @@ TEST(ConvertCli, refusesAFolderInUseAndAnOutputFarLargerThanTheSourceAndReportsR
 
 }  // namespace
 }  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// The converter under strace, which delivers `signal` right after the `when`-th
+// of the traced calls (`calls`, on `path` alone when one is given); standard
+// error to the folder's "stderr". The exit status, -1 when killed.
+int convertTraced(const TempFolder& folder, const std::string& calls, const char* signal, int when,
+                  const std::vector<std::string>& args, const std::string& path = {}) {
+  std::string command = "cd " + quoted(folder.path()) +
+                        " && ASAN_OPTIONS=detect_leaks=0 exec strace -f -o /dev/null " +
+                        (path.empty() ? std::string() : "-P " + quoted(path) + " ") + "-e trace=" + calls +
+                        " -e inject=" + calls + ":signal=" + signal + ":when=" + std::to_string(when) + " " +
+                        quoted(ZELVATO_CONVERT_PATH);
+  for (const auto& arg : args) command += " " + quoted(arg);
+  const int status = std::system((command + " > /dev/null 2> stderr").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool straceRuns() {
+  return std::system("strace -o /dev/null true > /dev/null 2>&1") == 0;
+}
+
+// A stop of any medium's run, wherever it comes: before the last rename every
+// earlier file is as it was and the exit status is 128 + the signal; after it,
+// every file is new and the run says the stop came too late, exiting 0. The
+// one commit of the run asks for the stop before each of its renames.
+TEST(ConvertCliStop, aStopOfAnyMediumLeavesEveryEarlierFileOrComesAfterAllAreNew) {
+  if (!straceRuns()) GTEST_SKIP() << "strace cannot run here";
+  struct Case {
+    const char* run;
+    std::vector<std::string> args;
+    std::vector<std::string> outputs;  // each holds "old" before the run
+    const char* signal;
+    const char* call;  // the earlier files are linked first, then a journal and the new files renamed
+    int when;          // counted for this call alone
+    int exitCode;
+  };
+  const std::vector<std::string> epubAndPreview = {"--epub=book.epub", "--preview=preview.html", "in.txt"};
+  const Case cases[] = {
+      {"EPUB, before its rename", {"--epub=book.epub", "in.txt"}, {"book.epub"}, "SIGTERM", "link", 1, 143},
+      {"EPUB, after its rename", {"--epub=book.epub", "in.txt"}, {"book.epub"}, "SIGTERM", "rename", 1, 0},
+      {"EPUB and preview, between the renames",
+       epubAndPreview,
+       {"book.epub", "preview.html"},
+       "SIGINT",
+       "rename",
+       2,
+       130},
+      {"EPUB and preview, after the last rename",
+       epubAndPreview,
+       {"book.epub", "preview.html"},
+       "SIGTERM",
+       "rename",
+       3,
+       0},
+      {"PDF, before its rename", {"--pdf=book.pdf", "in.txt"}, {"book.pdf"}, "SIGHUP", "link", 1, 129},
+      {"flowing page and preview, between the renames",
+       {"--style=flow", "--single=page.html", "--preview=preview.html", "in.txt"},
+       {"page.html", "preview.html"},
+       "SIGTERM",
+       "rename",
+       2,
+       143},
+      {"text, before its rename", {"--text=plain.txt", "in.txt"}, {"plain.txt"}, "SIGTERM", "link", 1, 143},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.run);
+    TempFolder folder;
+    std::ofstream(folder.file("in.txt"), std::ios::binary) << "雪の朝\n\n［＃改頁］\n二の字《にのじ》の跡\n";
+    for (const std::string& output : c.outputs) std::ofstream(folder.file(output)) << "old";
+    const int exitCode = convertTraced(folder, c.call, c.signal, c.when, c.args);
+    EXPECT_EQ(exitCode, c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    for (const std::string& output : c.outputs) {
+      SCOPED_TRACE(output);
+      if (c.exitCode == 0) {
+        EXPECT_TRUE(bytesOf(folder.file(output)) != "old");
+        EXPECT_NE(err.find(std::string(c.signal) + " came after every new file was in place"),
+                  std::string::npos)
+            << err;
+      } else {
+        EXPECT_TRUE(bytesOf(folder.file(output)) == "old");
+        EXPECT_NE(err.find(std::string("zelvato-convert: stopped by ") + c.signal +
+                           "; every earlier file is as it was\n"),
+                  std::string::npos)
+            << err;
+      }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+      EXPECT_NE(entry.path().filename().string().rfind(".zelvato-", 0), 0u) << entry.path();
+  }
+}
+
+// Inputs of one name in different folders do not stop the batch: each later
+// one gets the next free NAME-N.html, and standard error names the mapping.
+TEST(ConvertCliBatch, inputsOfOneNameAreNumberedAndTheMappingIsSaid) {
+  TempFolder folder;
+  for (const char* sub : {"out", "a", "b", "c"}) std::filesystem::create_directory(folder.file(sub));
+  const std::pair<const char*, const char*> inputs[] = {
+      {"a/x.txt", "一"}, {"b/x.txt", "二"}, {"c/x.text", "三"}, {"a/x-2.txt", "四"}};
+  std::vector<std::string> args = {"--out-dir=out"};
+  for (const auto& [path, text] : inputs) {
+    std::ofstream(folder.file(path)) << text;
+    args.push_back(path);
+  }
+  const Result r = runConvert(folder, args);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err,
+            "zelvato-convert: b/x.txt is written to out/x-2.html (a/x.txt has out/x.html)\n"
+            "zelvato-convert: c/x.text is written to out/x-3.html (a/x.txt has out/x.html)\n"
+            "zelvato-convert: a/x-2.txt is written to out/x-2-2.html (b/x.txt has out/x-2.html)\n");
+  const std::pair<const char*, const char*> outputs[] = {
+      {"x.html", "一"}, {"x-2.html", "二"}, {"x-3.html", "三"}, {"x-2-2.html", "四"}};
+  for (const auto& [name, text] : outputs)
+    EXPECT_NE(bytesOf(folder.file(std::string("out/") + name)).find(encodeCp932(utf8ToUtf16(text))),
+              std::string::npos)
+        << name;
+  EXPECT_EQ(filesIn(folder.file("out")).size(), 4u);
+}
+
+// A batch stopped or killed anywhere: a signal while converting or putting a
+// group in place exits 128 + the signal and leaves that group's earlier files;
+// groups put in place before stay new and are counted; a kill during a
+// group's renames is undone by the next run into the folder.
+TEST(ConvertCliStop, aBatchStoppedOrKilledLeavesEachGroupOldOrNewAndSaysWhich) {
+  if (!straceRuns()) GTEST_SKIP() << "strace cannot run here";
+  struct Case {
+    const char* accident;
+    int inputs;
+    std::string calls;
+    std::string path;  // the calls on this path alone
+    const char* signal;
+    int when;
+    int exitCode;
+    int newOutputs;
+    std::string err;  // the last line
+  };
+  const Case cases[] = {
+      {"SIGTERM while the third input is read", 5, "openat", "t3.txt", "SIGTERM", 1, 143, 0,
+       "zelvato-convert: stopped by SIGTERM; every earlier file is as it was\n"},
+      // The first rename puts the group's journal in place.
+      {"SIGTERM between the renames", 5, "rename", "", "SIGTERM", 3, 143, 0,
+       "zelvato-convert: stopped by SIGTERM; every earlier file is as it was\n"},
+      {"SIGINT in the second group", 70, "rename", "", "SIGINT", 67, 130, 64,
+       "zelvato-convert: stopped by SIGINT; the outputs of 64 files are new, every other earlier file is as "
+       "it was\n"},
+      {"SIGKILL between the renames", 5, "rename", "", "SIGKILL", 3, -1, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    std::vector<std::string> args = {"--out-dir=out"};
+    for (int i = 1; i <= c.inputs; ++i) {
+      const std::string name = "t" + std::to_string(i);
+      std::ofstream(folder.file(name + ".txt"), std::ios::binary) << "本文" << i << "\n";
+      std::ofstream(folder.file("out/" + name + ".html")) << "old";
+      args.push_back(name + ".txt");
+    }
+    EXPECT_EQ(convertTraced(folder, c.calls, c.signal, c.when, args, c.path), c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    EXPECT_EQ(err.substr(err.rfind('\n', err.size() - 2) + 1), c.err);
+    if (c.exitCode < 0) {
+      // The next run into the folder finishes what the kill left.
+      std::ofstream(folder.file("x.txt")) << "x";
+      ASSERT_EQ(runConvert(folder, {"--single=out/x.html", "x.txt"}).exitCode, 0);
+      std::filesystem::remove(folder.file("out/x.html"));
+    }
+    int fresh = 0;
+    for (const auto& [name, bytes] : filesIn(folder.file("out"))) {
+      EXPECT_NE(name.rfind(".zelvato", 0), 0u) << name;
+      if (bytes != "old") ++fresh;
+    }
+    EXPECT_EQ(fresh, c.newOutputs);
+  }
+}
+
+}  // namespace
+}  // namespace zelvato
