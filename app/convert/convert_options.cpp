@@ -167,6 +167,7 @@ ParseResult parseArguments(int argc, char** argv) {
       s.kinsoku = true;
     } else if (o.key == "force") {
       options.force = true;
+      s.forcePictures = true;
     } else if (o.key == "preview") {
       options.previewPath = optarg;
     } else if (o.key == "outDir") {

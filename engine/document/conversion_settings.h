@@ -73,6 +73,8 @@ struct ConversionSettings {
   bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
   bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
   std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
+  // The pictures of a run are read up to 256 MB together; beyond that only when forced.
+  bool forcePictures = false;
 };
 
 }  // namespace zelvato

@@ -413,7 +413,9 @@ const OptionEntry options[] = {
      .group = G::other,
      .flag = "force",
      .help = "write the output even when it would be far larger than the source",
-     .details = "Without it, an output that would be over 100 times the source and over 256 MB is refused.",
+     .details = "Without it, an output that would be over 100 times the source and over 256 MB is refused, "
+                "and the pictures of a text's illustrations are read up to 256 MB together (a picture "
+                "beyond that is shown by its caption).",
      .showStart = false},
     {.key = "verbose",
      .type = T::action,
