@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "convert_options.h"
@@ -276,6 +277,7 @@ struct BatchFile {
   std::string output;
   std::string failure;  // empty: converted
   std::string readAs;   // the encoding it was read in
+  std::string report;   // with --verbose: what the reading of its notation found
   StagedFiles staged;   // its output, until the batch puts every output in place
 };
 
@@ -288,7 +290,8 @@ std::string nameWithoutExtension(const std::string& path) {
 
 // Converts one file of a batch as a single run with --single=its output would,
 // keeping the output staged in `file.staged`.
-void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
+void convertBatchFile(BatchFile& file, const ConversionSettings& shared, const WriterEntry& medium,
+                      bool verbose) {
   if (sourceFileKind(file.input) == SourceFileKind::notText) {
     file.failure = "not a text file (a folder or a device)";
     return;
@@ -308,7 +311,7 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
   file.readAs = utf16ToUtf8(encodingName(decoded->encoding));
   const std::u16string source = joinLines(decoded->lines);
   ConversionSettings settings = shared;
-  settings.singleFilePath = pathToText(file.output);
+  setOutputPath(settings, medium, pathToText(file.output));
   settings.sourceFolder = pathToText(folderOfPath(file.input));
   if (const auto problem = checkSettings(settings, source.size())) {
     file.failure =
@@ -323,6 +326,9 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
     const DeferredCommit deferred(file.staged);
     converted = convertSource(source, settings, std::string(), host, files);
   }
+  if (verbose && settings.aozoraNotation)
+    file.report = utf16ToUtf8(files.notationReport) + "zelvato-convert: " + file.input + ": " +
+                  std::to_string(files.unreadAnnotations) + " annotations dropped\n";
   if (converted) return;
   if (files.failure)
     file.failure = files.failure->path + ": " + files.failure->reason;
@@ -339,15 +345,16 @@ constexpr std::size_t batchGroup = 64;
 
 // Each input's output DIR/NAME.html; a name already given to an earlier input
 // gets the first free NAME-2.html, NAME-3.html, ..., and standard error says so.
-void nameBatchOutputs(std::vector<BatchFile>& files, const std::string& outDir) {
+void nameBatchOutputs(std::vector<BatchFile>& files, const std::string& outDir, std::string_view extension) {
   std::map<std::string, std::string> inputOf;
+  const auto named = [&](const std::string& name) {
+    return (std::filesystem::path(outDir) / (name + std::string(extension))).string();
+  };
   for (BatchFile& file : files) {
     const std::string name = nameWithoutExtension(file.input);
-    std::string output = (std::filesystem::path(outDir) / (name + ".html")).string();
-    for (int n = 2; inputOf.contains(output); ++n)
-      output = (std::filesystem::path(outDir) / (name + "-" + std::to_string(n) + ".html")).string();
-    if (const auto earlier = inputOf.find((std::filesystem::path(outDir) / (name + ".html")).string());
-        earlier != inputOf.end())
+    std::string output = named(name);
+    for (int n = 2; inputOf.contains(output); ++n) output = named(name + "-" + std::to_string(n));
+    if (const auto earlier = inputOf.find(named(name)); earlier != inputOf.end())
       explain(file.input + " is written to " + output + " (" + earlier->second + " has " + earlier->first +
               ")");
     inputOf.emplace(output, file.input);
@@ -360,8 +367,11 @@ void nameBatchOutputs(std::vector<BatchFile>& files, const std::string& outDir) 
 // been converted.
 int runBatch(const ConvertOptions& options) {
   ConversionSettings settings = options.settings;
-  settings.outputMode = writerKeys::singleFile;
-  settings.singleFilePath = pathToText(options.outDir);  // stands for every file's own name in the checks
+  const WriterEntry& medium = *findWriter(
+      options.batchMedium.empty() ? writerKeys::singleFile : std::string_view(options.batchMedium));
+  settings.outputMode = std::string(medium.key);
+  // The folder stands for every file's own name in the checks.
+  setOutputPath(settings, medium, pathToText(options.outDir));
   // The checks of the settings alone; the grid's need a source length, and any will do.
   if (const auto problem = checkSettings(settings, 1)) return refuse(*problem);
   struct stat folder {};
@@ -372,19 +382,32 @@ int runBatch(const ConvertOptions& options) {
 
   std::vector<BatchFile> files(options.inputPaths.size());
   for (std::size_t i = 0; i < files.size(); ++i) files[i].input = options.inputPaths[i];
-  nameBatchOutputs(files, options.outDir);
+  nameBatchOutputs(files, options.outDir, medium.defaultExtension);
 
   installSignalHandlers();
   const std::size_t threadCount =
       std::min<std::size_t>(batchGroup, std::max(1u, std::thread::hardware_concurrency()));
   std::size_t inPlace = 0;  // outputs of the groups committed
   bool stopped = false;
+  int failed = 0;
+  // What became of each file of a group, said once the group is done; then
+  // the group's files keep nothing that grows with the batch.
+  const auto reportGroup = [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      BatchFile& file = files[i];
+      if (options.verbose && !file.readAs.empty()) explain(file.input + ": read as " + file.readAs);
+      std::cerr << std::exchange(file.report, std::string());
+      if (file.failure.empty() || file.failure == "stopped") continue;
+      ++failed;
+      explain(file.input + ": " + file.failure);
+    }
+  };
   for (std::size_t first = 0; first < files.size() && !stopped; first += batchGroup) {
     const std::size_t last = std::min(files.size(), first + batchGroup);
     std::atomic<std::size_t> next{first};
     const auto work = [&] {
       for (std::size_t i = next++; i < last && stopSignalled == 0; i = next++)
-        convertBatchFile(files[i], settings);
+        convertBatchFile(files[i], settings, medium, options.verbose);
     };
     std::vector<std::thread> threads;
     for (std::size_t t = 1; t < std::min(threadCount, last - first); ++t) threads.emplace_back(work);
@@ -392,6 +415,7 @@ int runBatch(const ConvertOptions& options) {
     for (std::thread& t : threads) t.join();
     if (stopSignalled != 0) {
       stopped = true;  // the group's staged outputs go with their files
+      reportGroup(first, last);
       break;
     }
     StagedFiles group;
@@ -404,26 +428,22 @@ int runBatch(const ConvertOptions& options) {
     }
     if (group.commit()) {
       inPlace += converted;
+      reportGroup(first, last);
       continue;
     }
     const std::optional<FileFailure>& failure = group.failure();
     if (stopSignalled != 0 && failure && failure->reason == stoppedReason) {
       stopped = true;
+      reportGroup(first, last);
       break;
     }
     for (std::size_t i = first; i < last; ++i)
       if (files[i].failure.empty())
         files[i].failure =
             failure ? "not written with its group: " + failure->path + ": " + failure->reason : "not written";
+    reportGroup(first, last);
   }
 
-  int failed = 0;
-  for (const BatchFile& file : files) {
-    if (options.verbose && !file.readAs.empty()) explain(file.input + ": read as " + file.readAs);
-    if (file.failure.empty() || file.failure == "stopped") continue;
-    ++failed;
-    explain(file.input + ": " + file.failure);
-  }
   if (stopped) {
     say(messages::conversionInterrupted);
     explain(std::string("stopped by ") + signalName(stopSignalled) + "; " +

@@ -310,7 +310,9 @@ const OptionEntry options[] = {
      .flag = "out-dir",
      .valueName = "DIR",
      .help = "every FILE into DIR/NAME.html, several at once",
-     .details = "NAME is the file's name without its extension; an input whose NAME an earlier input has "
+     .details = "With --epub, --pdf or --text given without a file, every FILE gets that medium instead "
+                "(DIR/NAME.epub, .pdf, .txt), one book per input. "
+                "NAME is the file's name without its extension; an input whose NAME an earlier input has "
                 "is written to NAME-2.html (NAME-3.html, ...), and standard error says so. Each file is "
                 "converted as --single would convert it; a file that fails is named with its reason and "
                 "the others go on. The outputs are put in place in groups of 64 inputs, each group "

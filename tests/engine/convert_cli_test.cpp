@@ -779,6 +779,51 @@ TEST(ConvertCliBatch, inputsOfOneNameAreNumberedAndTheMappingIsSaid) {
   EXPECT_EQ(filesIn(folder.file("out")).size(), 4u);
 }
 
+// --out-dir with each medium given without its file: one output of that
+// medium per input, named after it, the bytes its single run writes (an EPUB
+// and a PDF tell the time they were made, so only their kind is compared);
+// --verbose reports each file's notation.
+TEST(ConvertCliBatch, everyMediumWritesOneOutputPerInputAndVerboseReportsEachFile) {
+  struct Case {
+    const char* flag;
+    const char* extension;
+    const char* begins;  // the bytes an EPUB or PDF begins with; nullptr: the single run's bytes
+  };
+  const Case cases[] = {
+      {"", ".html", nullptr},      {"--style=flow", ".html", nullptr},
+      {"--text", ".txt", nullptr}, {"--epub", ".epub", "PK\x03\x04"},
+      {"--pdf", ".pdf", "%PDF-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flag);
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    std::filesystem::create_directory(folder.file("single"));
+    std::ofstream(folder.file("a.txt")) << "下人《げにん》が待つ朝［＃「朝」に傍点］。\n";
+    std::ofstream(folder.file("b.txt")) << "雪［＃読めない注記］の朝\n";
+    std::vector<std::string> args = {"--aozora", "--verbose", "--out-dir=out", "a.txt", "b.txt"};
+    if (*c.flag != '\0') args.insert(args.begin(), c.flag);
+    const Result r = runConvert(folder, args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("zelvato-convert: a.txt: 0 annotations dropped\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zelvato-convert: b.txt: 1 annotations dropped\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("［＃読めない注記］"), std::string::npos) << r.err;
+    EXPECT_EQ(filesIn(folder.file("out")).size(), 2u);
+    for (const std::string name : {"a", "b"}) {
+      const std::string written = bytesOf(folder.file("out/" + name + c.extension));
+      if (c.begins != nullptr) {
+        EXPECT_TRUE(written.starts_with(c.begins)) << name;
+        continue;
+      }
+      std::string flag = std::string(c.flag) == "--text" ? "--text" : "--single";
+      std::vector<std::string> single = {"--aozora", flag + "=single/" + name + c.extension, name + ".txt"};
+      if (std::string(c.flag) == "--style=flow") single.insert(single.begin(), c.flag);
+      ASSERT_EQ(runConvert(folder, single).exitCode, 0);
+      EXPECT_TRUE(written == bytesOf(folder.file("single/" + name + c.extension))) << name;
+    }
+  }
+}
+
 // A batch stopped or killed anywhere: a signal while converting or putting a
 // group in place exits 128 + the signal and leaves that group's earlier files;
 // groups put in place before stay new and are counted; a kill during a
