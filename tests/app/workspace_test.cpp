@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 #include "commands.h"
 #include "conversion_run.h"
@@ -493,6 +495,37 @@ class WorkspaceTest : public QObject {
     QCOMPARE(window->sourceFilePath(), file);
     // Nobody listening: the launch is told so and may say it cannot start.
     QVERIFY(!InstanceChannel::handOver(path(QStringLiteral("nobody.socket")), file, 500));
+  }
+
+  // Launches that connect and say nothing are closed after the channel's
+  // timeout, those beyond the few served at once at once; neither keeps a
+  // later launch from handing over its file.
+  void idleOrManyConnectionsDoNotDeafenTheChannel() {
+    const QString socket = path(QStringLiteral("idle.socket"));
+    InstanceChannel channel(nullptr, 300);
+    QVERIFY(channel.listen(socket));
+    QStringList handed;
+    connect(&channel, &InstanceChannel::fileHandedOver, this, [&](const QString& p) { handed << p; });
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 20; ++i) {
+      idle.push_back(std::make_unique<QLocalSocket>());
+      idle.back()->connectToServer(socket);
+    }
+    const auto allClosed = [&] {
+      for (const auto& s : idle)
+        if (s->state() != QLocalSocket::UnconnectedState) return false;
+      return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 10000);
+    const QString file = path(QStringLiteral("later.txt"));
+    std::atomic<int> taken{-1};
+    QThread* launch = QThread::create([&] { taken = InstanceChannel::handOver(socket, file) ? 1 : 0; });
+    launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(taken.load() >= 0, 10000);
+    QVERIFY(launch->wait(5000));
+    delete launch;
+    QCOMPARE(taken.load(), 1);
+    QCOMPARE(handed, QStringList{file});
   }
 
   // ---- the automatic preview ------------------------------------------------------
