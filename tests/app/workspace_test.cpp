@@ -453,6 +453,25 @@ class WorkspaceTest : public QObject {
     QVERIFY(!read.addRule);
   }
 
+  // A settings file with thousands of presets: the menu offers the first
+  // hundred by name after the two of the program, and each still applies.
+  void manyPresetsAreCappedInTheMenu() {
+    QSettings store(path(QStringLiteral("many.ini")), QSettings::IniFormat);
+    for (int i = 0; i < 2000; ++i) {
+      const QString group = QStringLiteral("presets/p%1/").arg(i, 4, 10, QLatin1Char('0'));
+      store.setValue(group + QStringLiteral("charsPerLine"), QString::number(3 + i % 40));
+      store.setValue(group + QStringLiteral("other"), i);
+    }
+    store.setValue(QStringLiteral("presetsLike/p9999/x"), 1);  // a group of another name is none
+    const QStringList names = ui::userPresetNames(store);
+    QCOMPARE(names.size(), ui::maxUserPresets);
+    QCOMPARE(names.front(), QStringLiteral("p0000"));
+    QCOMPARE(names.back(), QStringLiteral("p0099"));
+    QMenu menu;
+    ui::fillPresetsMenu(menu, store);
+    QCOMPARE(menu.actions().size(), 2 + 1 + ui::maxUserPresets);  // the separator among them
+  }
+
   void recentFilesKeepTenNewestFirst() {
     QStringList opened;
     for (int i = 0; i < 12; ++i) {
