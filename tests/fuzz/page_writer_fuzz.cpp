@@ -82,9 +82,11 @@ const std::string& folder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "zelvato-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     plantPictures(pattern + "/src");
-    std::atexit(removeFolder);
     return pattern;
   }();
+  // Registered once the path is made, so that it runs while the path still is.
+  static const bool removedAtExit = std::atexit(removeFolder) == 0;
+  (void)removedAtExit;
   return path;
 }
 
@@ -183,15 +185,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The preview is staged with the output files: a failed run leaves the one begun before it.
   const std::string previewBytes = readBytes(preview);
-  // A book and a plain text show the run as a flowing page.
-  const bool flow =
-      s.textStyle == TextStyle::flow || s.outputMode == writerKeys::epub || s.outputMode == "text";
+  // A book and a plain text show the run as a flowing page, the manuscript as its grid.
+  const bool flow = (s.textStyle == TextStyle::flow && s.outputMode != writerKeys::manuscriptPdf) ||
+                    s.outputMode == writerKeys::epub || s.outputMode == "text";
   if (converted && s.outputMode == writerKeys::epub)
     require(readBytes(folder() + "/book.epub").starts_with("PK\x03\x04"), "the book is a zip");
   if (converted && s.outputMode == writerKeys::manuscriptPdf)
     require(readBytes(folder() + "/sheets.pdf").starts_with("%PDF-"), "the PDF begins as one");
+  // The preview's first lines follow the settings' style of text, whatever the medium.
   const std::u16string previewHead =
-      u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" + (flow ? std::u16string() : charsetDeclaration(s) + u"\r\n");
+      u"<!--GENERATOR:KORVENT LUMIKARA-->\r\n" +
+      (s.textStyle == TextStyle::flow ? std::u16string() : charsetDeclaration(s) + u"\r\n");
   require(previewBytes == encodePage(s, converted ? previewHead + host.markup_ : previewHead),
           "preview holds the host's markup");
   if (flow) {
