@@ -21,7 +21,7 @@ enum class OptionType {
 };
 
 // The part of the help where the option is listed.
-enum class OptionGroup { layout, typesetting, output, other };
+enum class OptionGroup { layout, typesetting, output, book, other };
 
 // A word a choice option takes and the value it stands for; a word with a
 // refusal is known but not accepted, and the refusal says why.
