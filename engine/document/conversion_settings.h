@@ -102,6 +102,7 @@ struct ConversionSettings {
   bool bookUprightLatin = false;  // Western words upright letter by letter instead of turned
   ChapterStart bookChapterStart = ChapterStart::oddPage;
   BracketStart bookBracketStart = BracketStart::half;
+  std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
 };
 
 }  // namespace zelvato
