@@ -17,10 +17,11 @@ struct LineGlyph {
   std::uint32_t first = 0;  // its characters in the line's text (or notes)
   std::uint16_t length = 1;
   Setting setting = Setting::upright;
-  float along = 0;   // from the line's head to the head of its em box (the start of a turned word)
-  float across = 0;  // from the line's centre to the glyph's centre, rightwards
-  float size = 0;    // its type size
-  float extent = 0;  // what it takes along the line: one em upright or across, a turned word's advance
+  bool mark = false;  // an emphasis mark beside the text (no reading)
+  float along = 0;    // from the line's head to the head of its em box (the start of a turned word)
+  float across = 0;   // from the line's centre to the glyph's centre, rightwards
+  float size = 0;     // its type size
+  float extent = 0;   // what it takes along the line: one em upright or across, a turned word's advance
 };
 
 // A line beside text (傍線), along the line from `from` to `to`.

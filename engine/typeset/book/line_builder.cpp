@@ -99,6 +99,7 @@ BookLine buildLine(const ItemizedParagraph& paragraph, const AdjustedLine& line,
     if (marks.emphasis != EmphasisKind::none && takesEmphasis(item)) {
       LineGlyph glyph;
       glyph.first = static_cast<std::uint32_t>(out.notes.size());
+      glyph.mark = true;
       glyph.size = glyph.extent = paragraph.rubyScale * itemSize;
       glyph.along = (along + item.advance / 2) * size - glyph.size / 2;
       glyph.across = besideCentre(marks.emphasisSide, itemSize, glyph.size);
