@@ -2,7 +2,7 @@
 // the group of their own that follows the output options. Their captions name
 // them for the window; the window has no controls of its own for them yet.
 
-#include "options/book_options.h"
+#include "options/option_table.h"
 
 namespace zelvato {
 namespace {
@@ -67,7 +67,7 @@ const OptionEntry bookEntries[] = {
      .help = "lines per page",
      .details =
          "Without it, a gutter and a fore-edge given together set the lines: as many as fit between them.",
-     .caption = u"行数",
+     .caption = u"1ページの行数",
      .number = &S::bookLines,
      .showStart = false},
     {.key = "bookFontSize",

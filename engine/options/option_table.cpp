@@ -3,7 +3,6 @@
 #include <iterator>
 #include <vector>
 
-#include "options/book_options.h"
 #include "text/unicode_text.h"
 
 namespace zelvato {

@@ -64,6 +64,9 @@ struct OptionEntry {
 
 // Every option, in the order of the help.
 std::span<const OptionEntry> optionTable();
+// The options of the typeset book (group "Book"), declared in a file of their
+// own (book_options.cpp); the option table lists them after the output options.
+std::span<const OptionEntry> bookOptions();
 
 // The option of a record field or converter switch; nullptr when none has that key.
 const OptionEntry* findOption(std::string_view key);
