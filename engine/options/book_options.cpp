@@ -1,6 +1,7 @@
 // The typeset book's options: its preset and every value of its format, in
 // the group of their own that follows the output options. Their captions name
-// them for the window; the window has no controls of its own for them yet.
+// them for the window; the preset and the numbers of the block have controls
+// on its typesetting page, the rest are the command line's.
 
 #include "options/option_table.h"
 
@@ -44,7 +45,8 @@ const OptionEntry bookEntries[] = {
      .details =
          "Every value of the preset may be changed by the options below; a number left empty keeps the "
          "preset's.",
-     .caption = u"判型",
+     .caption = u"書籍 (PDF) の判型",
+     .control = "optBookPreset",
      .choiceOf = [](const S& s) { return static_cast<int>(s.bookPreset); },
      .setChoice = [](S& s, int v) { s.bookPreset = static_cast<BookPreset>(v); },
      .choices = presetChoices},
@@ -57,6 +59,7 @@ const OptionEntry bookEntries[] = {
      .details = "Without it, a head and a foot margin given together set the line: as many characters as fit "
                 "between them.",
      .caption = u"字詰め",
+     .control = "txtBookChars",
      .number = &S::bookChars,
      .showStart = false},
     {.key = "bookLines",
@@ -68,6 +71,7 @@ const OptionEntry bookEntries[] = {
      .details =
          "Without it, a gutter and a fore-edge given together set the lines: as many as fit between them.",
      .caption = u"1ページの行数",
+     .control = "txtBookLines",
      .number = &S::bookLines,
      .showStart = false},
     {.key = "bookFontSize",
@@ -77,6 +81,7 @@ const OptionEntry bookEntries[] = {
      .valueName = "PT",
      .help = "the type size in points",
      .caption = u"文字サイズ",
+     .control = "txtBookSize",
      .number = &S::bookFontSize,
      .showStart = false},
     {.key = "bookLinePitch",
@@ -86,6 +91,7 @@ const OptionEntry bookEntries[] = {
      .valueName = "PT",
      .help = "行送り: from one line to the next, in points (at least the type size and half of it for ruby)",
      .caption = u"行送り",
+     .control = "txtBookPitch",
      .number = &S::bookLinePitch,
      .showStart = false},
     {.key = "bookColumns",
@@ -145,6 +151,7 @@ const OptionEntry bookEntries[] = {
          "bleed round the trimmed page for the printer, with crop marks (トンボ) and TrimBox and BleedBox",
      .details = "3 is the printers' usual value (--bleed=3mm); 0 makes pages of the trimmed size alone.",
      .caption = u"塗り足し (mm)",
+     .control = "txtBookBleed",
      .number = &S::bookBleed},
     {.key = "bookHanging",
      .type = T::flag,
