@@ -24,6 +24,7 @@
 #include "recording_host.h"
 #include "run/conversion.h"
 #include "temp_folder.h"
+#include "test_sources.h"
 #include "text/unicode_text.h"
 #include "text_layer_measure.h"
 #include "typeset/book/book_format.h"
@@ -33,23 +34,13 @@
 namespace zelvato::book {
 namespace {
 
+using testing::japaneseFaceInstalled;
 using testing::joinedText;
 using testing::PlacedLine;
 using testing::rawText;
+using testing::readSource;
 using testing::runTool;
 using testing::shareInOrder;
-
-bool japaneseFaceInstalled() {
-  return pdf::chooseTextFace("").face != nullptr;
-}
-
-std::u16string readSource(const std::string& path) {
-  const auto decoded = readSourceFile(path);
-  std::u16string text;
-  if (decoded)
-    for (const std::u16string& line : decoded->lines) text += line + u"\r\n";
-  return text;
-}
 
 // The excerpt of 坊っちゃん the composer's tests read (tests/data/book/README.md).
 const std::string excerpt = ZELVATO_TEST_DATA_DIR "/book/botchan-excerpt.txt";
