@@ -384,6 +384,22 @@ TEST(BookPdfWriter, PageNumbersAndRunningHeadsStandOnTheForeEdgeOutOfTheText) {
   }
 }
 
+TEST(BookPdfWriter, TheConverterWritesItAndSaysItsPages) {
+  if (!japaneseFaceInstalled()) GTEST_SKIP() << "no Japanese face is installed";
+  const TempFolder folder;
+  const std::string pdf = folder.file("botchan.pdf");
+  const auto run = runTool(
+      {ZELVATO_CONVERT_PATH, "--aozora", "--verbose", "--book-preset=shinsho", "--book=" + pdf, excerpt},
+      true);
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::string pages = testing::infoField(pdf, "Pages");
+  ASSERT_FALSE(pages.empty());
+  EXPECT_NE(run.output.find("書籍 " + pages + " ページ\n"), std::string::npos) << run.output;
+  const std::vector<double> media = box(pdf, "MediaBox");
+  ASSERT_EQ(media.size(), 4U);
+  EXPECT_NEAR(media[3] - media[1], 182 * mm, 0.02) << "新書 is 182 mm tall";
+}
+
 TEST(BookPdfWriter, AFailedOrStoppedRunLeavesTheEarlierFile) {
   if (!japaneseFaceInstalled()) GTEST_SKIP() << "no Japanese face is installed";
   const TempFolder folder;

@@ -43,8 +43,9 @@ class BookPdfWriter : public DocumentSink {
   void keepIntact(const std::string& path) override { files_.keepIntact(path); }
   std::optional<WriterFace> faceUsed() const override { return faceUsed_; }
 
-  // The pages written.
-  int pages() const { return pages_; }
+  std::optional<int> pagesWritten() const override {
+    return pages_ > 0 && !failed_ ? std::optional<int>(pages_) : std::nullopt;
+  }
 
  private:
   using SetText = pdf::FaceSet::SetText;

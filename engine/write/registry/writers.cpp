@@ -73,6 +73,11 @@ class WriterList : public DocumentSink {
       if (auto face = writer->faceUsed()) return face;
     return std::nullopt;
   }
+  std::optional<int> pagesWritten() const override {
+    for (const auto& writer : writers_)
+      if (auto pages = writer->pagesWritten()) return pages;
+    return std::nullopt;
+  }
 
  private:
   std::vector<std::unique_ptr<DocumentSink>> writers_;
