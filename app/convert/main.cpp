@@ -264,6 +264,7 @@ int runSingle(const ConvertOptions& options) {
   if (stopSignalled != 0)
     explain(std::string(signalName(stopSignalled)) + " came after every new file was in place");
   reportSheets();
+  if (options.verbose && files.pages) explain(utf16ToUtf8(bookPagesText(*files.pages)));
   if (!files.retiredFiles.empty())
     explain("removed " + std::to_string(files.retiredFiles.size()) +
             " page files of an earlier, longer run: " + files.retiredFiles.front() +

@@ -69,6 +69,7 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
       if (!files->failure) files->failure = runFiles.failure();
       files->retiredFiles = runFiles.retiredFiles();
       files->face = writer->faceUsed();
+      files->pages = writer->pagesWritten();
     }
     return converted;
   } catch (const std::exception&) {
