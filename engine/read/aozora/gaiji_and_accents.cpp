@@ -1,5 +1,7 @@
 #include "read/aozora/gaiji_and_accents.h"
 
+#include <vector>
+
 #include "read/aozora/aozora_scanner.h"
 #include "text/jis_x0213.h"
 #include "text/unicode_text.h"
@@ -23,8 +25,7 @@ int readNumber(std::u16string_view text, std::size_t& at, std::size_t maxDigits)
 }
 
 // Latin letters written with the accent after them inside 〔〕, as the composed
-// letters: ` ' ^ ~ : & , / _ and the ligatures AE& ae& OE& oe&. Empty when the
-// text between the brackets is not accent notation (ordinary 〔〕 stay).
+// letters: ` ' ^ ~ : & , / _ and the ligatures AE& ae& OE& oe&.
 struct AccentTable {
   char16_t mark;
   std::u16string_view bases;
@@ -32,22 +33,54 @@ struct AccentTable {
 };
 constexpr AccentTable accentTables[] = {
     {u'`', u"aeiouAEIOU", u"àèìòùÀÈÌÒÙ"},
-    {u'\'', u"aeiouyAEIOUYcnszCNSZ", u"áéíóúýÁÉÍÓÚÝćńśźĆŃŚŹ"},
-    {u'^', u"aeiouAEIOU", u"âêîôûÂÊÎÔÛ"},
-    {u'~', u"anoANO", u"ãñõÃÑÕ"},
+    {u'\'', u"aeiouyAEIOUYcnszrCNSZR", u"áéíóúýÁÉÍÓÚÝćńśźŕĆŃŚŹŔ"},
+    {u'^', u"aeiouycghjswAEIOUYCGHJSW", u"âêîôûŷĉĝĥĵŝŵÂÊÎÔÛŶĈĜĤĴŜŴ"},
+    {u'~', u"anoiuANOIU", u"ãñõĩũÃÑÕĨŨ"},
     {u':', u"aeiouyAEIOUY", u"äëïöüÿÄËÏÖÜŸ"},
     {u'&', u"aAuUs", u"åÅůŮß"},
-    {u',', u"cCsS", u"çÇşŞ"},
-    {u'/', u"oOlLdD", u"øØłŁđĐ"},
+    {u',', u"cCsStT", u"çÇşŞţŢ"},
+    {u'/', u"oOlL", u"øØłŁ"},
     {u'_', u"aeiouAEIOU", u"āēīōūĀĒĪŌŪ"},
 };
 
-std::u16string composedAccents(std::u16string_view inner) {
+bool isAsciiLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// An apostrophe after a consonant and before a vowel is the elision of French
+// and English (c'est, n'est, don't), not an acute accent.
+bool isElision(std::u16string_view inner, std::size_t k) {
+  if (inner[k + 1] != u'\'' || k + 2 >= inner.size()) return false;
+  constexpr std::u16string_view vowels = u"aeiouyhAEIOUYH";
+  return std::u16string_view(u"aeiouyAEIOUY").find(inner[k]) == std::u16string_view::npos &&
+         vowels.find(inner[k + 2]) != std::u16string_view::npos;
+}
+
+// The letter at k with the mark after it composed; 0 when the two are no accent notation.
+char16_t composedLetter(std::u16string_view inner, std::size_t k) {
+  if (k + 1 >= inner.size() || !isAsciiLetter(inner[k]) || isElision(inner, k)) return 0;
+  // A comma between words punctuates the text (vin, de), as a colon before a blank does (Note: this).
+  const char16_t mark = inner[k + 1];
+  const char16_t after = k + 2 < inner.size() ? inner[k + 2] : u'a';
+  if ((mark == u',' && !isAsciiLetter(after)) || (mark == u':' && (after == u' ' || after == u'\u3000')))
+    return 0;
+  for (const AccentTable& table : accentTables) {
+    if (inner[k + 1] != table.mark) continue;
+    const std::size_t at = table.bases.find(inner[k]);
+    return at == std::u16string_view::npos ? char16_t{0} : table.composed[at];
+  }
+  return 0;
+}
+
+// The text between 〔 and 〕 with every letter and mark after it composed;
+// empty when it holds no accent notation (an ordinary 〔〕 stays as it is).
+// `origins`, when given, receives where each character out came from in `inner`.
+std::u16string composedAccents(std::u16string_view inner, std::vector<std::size_t>* origins) {
   std::u16string out;
   bool accent = false;
   for (std::size_t k = 0; k < inner.size(); ++k) {
+    if (origins != nullptr) origins->push_back(k);
     const char16_t c = inner[k];
-    if (c >= 0x80) return {};
     if (k + 2 < inner.size() && inner[k + 2] == u'&' &&
         (inner.substr(k, 2) == u"AE" || inner.substr(k, 2) == u"ae" || inner.substr(k, 2) == u"OE" ||
          inner.substr(k, 2) == u"oe")) {
@@ -56,23 +89,15 @@ std::u16string composedAccents(std::u16string_view inner) {
       k += 2;
       continue;
     }
-    if (k + 1 < inner.size()) {
-      bool composed = false;
-      for (const AccentTable& table : accentTables) {
-        if (inner[k + 1] != table.mark) continue;
-        const std::size_t at = table.bases.find(c);
-        if (at == std::u16string_view::npos) break;
-        out += table.composed[at];
-        composed = true;
-      }
-      if (composed) {
-        accent = true;
-        ++k;
-        continue;
-      }
+    if (const char16_t composed = composedLetter(inner, k); composed != 0) {
+      out += composed;
+      accent = true;
+      ++k;
+      continue;
     }
     out += c;
   }
+  if (!accent && origins != nullptr) origins->clear();
   return accent ? out : std::u16string{};
 }
 
@@ -112,23 +137,53 @@ std::u16string gaijiCharacter(std::u16string_view body) {
   return {};
 }
 
-std::u16string withAccents(std::u16string_view text, std::size_t& composedCount) {
+std::u16string withAccents(std::u16string_view text, std::size_t& composedCount,
+                           std::vector<std::size_t>* origins) {
   std::u16string out;
   std::size_t from = 0;
+  std::vector<std::size_t> inner;
+  const auto copy = [&](std::size_t start, std::size_t end) {
+    out += text.substr(start, end - start);
+    if (origins != nullptr)
+      for (std::size_t k = start; k < end; ++k) origins->push_back(k);
+  };
   for (std::size_t open = text.find(u'〔'); open != std::u16string_view::npos;) {
     const std::size_t close = text.find(u'〕', open + 1);
     if (close == std::u16string_view::npos) break;
-    const std::u16string composed = composedAccents(text.substr(open + 1, close - open - 1));
+    inner.clear();
+    const std::u16string composed =
+        composedAccents(text.substr(open + 1, close - open - 1), origins != nullptr ? &inner : nullptr);
     if (!composed.empty()) {
-      out += text.substr(from, open - from);
+      copy(from, open);
       out += composed;
+      for (const std::size_t k : inner) origins->push_back(open + 1 + k);
       from = close + 1;
       ++composedCount;
     }
     open = text.find(u'〔', close + 1);
   }
+  if (from == 0) {
+    if (origins != nullptr) origins->clear();
+    return std::u16string(text);
+  }
+  copy(from, text.size());
+  return out;
+}
+
+std::u16string withIterationMarks(std::u16string_view text) {
+  std::u16string out;
+  std::size_t from = 0;
+  for (std::size_t at = text.find(u'／'); at != std::u16string_view::npos; at = text.find(u'／', at + 1)) {
+    const bool voiced =
+        at + 2 < text.size() && (text[at + 1] == u'″' || text[at + 1] == u'゛') && text[at + 2] == u'＼';
+    if (!voiced && (at + 1 >= text.size() || text[at + 1] != u'＼')) continue;
+    out.append(text.substr(from, at - from));
+    out += voiced ? u"〴〵" : u"〳〵";
+    from = at + (voiced ? 3 : 2);
+    at = from - 1;
+  }
   if (from == 0) return std::u16string(text);
-  out += text.substr(from);
+  out.append(text.substr(from));
   return out;
 }
 
@@ -141,18 +196,22 @@ std::u16string_view gaijiDescription(std::u16string_view body) {
   return body;
 }
 
-std::u16string resolvedTarget(std::u16string_view marked) {
+std::u16string nestedText(std::u16string_view marked, Nested as) {
   std::u16string out;
   for (std::size_t k = 0; k < marked.size();) {
     const char16_t c = marked[k];
-    if (c == u'《') {
-      const std::size_t close = marked.find(u'》', k + 1);
+    if (c == rubyStart) {
+      const std::size_t close = marked.find(rubyEnd, k + 1);
       if (close != std::u16string_view::npos) {
         k = close + 1;
         continue;
       }
     }
-    const bool gaiji = c == u'※' && marked.substr(k + 1, annotationStart.size()) == annotationStart;
+    if ((c == u'｜' || c == u'|') && marked.find(rubyStart, k + 1) != std::u16string_view::npos) {
+      ++k;
+      continue;
+    }
+    const bool gaiji = c == gaijiMark && marked.substr(k + 1, annotationStart.size()) == annotationStart;
     if (gaiji || marked.substr(k, annotationStart.size()) == annotationStart) {
       std::size_t depth = 0, end = gaiji ? k + 1 : k;
       for (; end < marked.size(); ++end) {
@@ -167,7 +226,12 @@ std::u16string resolvedTarget(std::u16string_view marked) {
       if (end < marked.size()) {
         const std::u16string_view body = marked.substr(k + 3, end - k - 3);
         const std::u16string character = gaijiCharacter(body);
-        out += character.empty() ? std::u16string(1, gaijiMark) : character;
+        if (!character.empty())
+          out += character;
+        else if (as == Nested::target)
+          out += gaijiMark;  // the ※ that stands for a description
+        else
+          out += u"※（" + nestedText(gaijiDescription(body), as) + u"）";
         k = end + 1;
         continue;
       }
@@ -175,9 +239,14 @@ std::u16string resolvedTarget(std::u16string_view marked) {
     out += c;
     ++k;
   }
+  if (out.find(u'／') != std::u16string::npos) out = withIterationMarks(out);
   if (out.find(u'〔') == std::u16string::npos) return out;
   std::size_t composed = 0;
   return withAccents(out, composed);
+}
+
+std::u16string resolvedTarget(std::u16string_view marked) {
+  return nestedText(marked, Nested::target);
 }
 
 }  // namespace zelvato::aozora
