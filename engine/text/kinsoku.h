@@ -10,10 +10,12 @@ namespace zelvato {
 // narrow-to-wide widening and before its vertical form, so that ｡｢｣､ count.
 enum class BreakClass : std::uint8_t {
   free,         // may stand anywhere
-  noBegin,      // closing brackets, hyphens, ！？, middle dots, iteration marks, ー, small kana
+  noBegin,      // hyphens, ！？, middle dots, … ‥, the lower half 〵 of a くの字点
+  closing,      // closing brackets: do not begin a line (on manuscript paper they hang below it)
+  smallKana,    // small kana, iteration marks, ー: do not begin a line (on manuscript paper they may)
   hangable,     // full stops and commas: they hang below a full line instead of beginning the next
-  noEnd,        // opening brackets
-  inseparable,  // —— …… ‥‥: two of the same are not split across lines
+  noEnd,        // opening brackets and the upper half 〳 〴 of a くの字点
+  inseparable,  // —— ――: two of the same are not split across lines, nor begin one
 };
 
 namespace kinsoku_detail {

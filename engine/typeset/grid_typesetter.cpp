@@ -25,6 +25,7 @@ GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
   options.tabCells = !(tab >= 1) ? 0 : tab >= maxTabCells ? maxTabCells : static_cast<int>(tab);
   options.kanjiNumerals = settings.kanjiNumerals;
   options.lineBreakRules = settings.kinsoku;
+  options.manuscriptPaper = settings.manuscriptPaper;
   options.tateChuYoko = settings.tateChuYoko;
   options.rubyMode = settings.rubyMode;
   options.readingText = settings.accessibleText;
@@ -72,7 +73,11 @@ class Typesetter {
       : document_(document),
         options_(options),
         host_(host),
-        position_(grid, handle, options.lineBreakRules, options.blankLineBlocks) {}
+        position_(grid, handle,
+                  !options.lineBreakRules   ? LineEnds::plain
+                  : options.manuscriptPaper ? LineEnds::manuscript
+                                            : LineEnds::rules,
+                  options.blankLineBlocks) {}
 
   bool run() {
     std::size_t paragraphStart = 0;
@@ -196,9 +201,12 @@ class Typesetter {
     marks_ = run.marks;
     const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
     // Ruby stays on the vertical line of its base.
-    if (!counting_ && rubyInParentheses &&
-        !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
-      return false;
+    if (!counting_ && rubyInParentheses && !run.text.empty()) {
+      const char16_t first = unifyCodePagePair(widenCharacter(run.text.front()));
+      if (!position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2),
+                                  options_.lineBreakRules ? breakClass(first) : BreakClass::free, first))
+        return false;
+    }
     // Left out of the cells, the ruby goes with the first cell of its base.
     if (!run.ruby.empty() && !rubyInParentheses && !counting_) {
       pendingRuby_ = &run.ruby;
@@ -297,7 +305,8 @@ class Typesetter {
   bool take(GridCell* cell, std::u16string_view source) {
     if (cell == nullptr) return false;
     if (counting_) return true;
-    if (options_.readingText) cell->source.assign(source);
+    // A mark that shares the cell below the frame with another adds its own.
+    if (options_.readingText) cell->source.append(source);
     if (heading_) cell->heading = true;
     if (pendingRuby_ != nullptr) {
       cell->ruby = *pendingRuby_;
@@ -336,7 +345,8 @@ class Typesetter {
         if (!enterPosition(2)) return false;
         if (!take(put(text.substr(k, 2), BreakClass::free, 0), text.substr(k, 2))) return false;
         k += 2;
-      } else if (options_.tateChuYoko && mayStartTateChuYoko(c) && startsTateChuYoko(text, k)) {
+      } else if (options_.tateChuYoko && mayStartTateChuYoko(c) &&
+                 !(options_.kanjiNumerals && c >= u'0' && c <= u'9') && startsTateChuYoko(text, k)) {
         // Two half-width characters across in one cell: four display positions, as any cell.
         if (!enterPosition(2)) return false;
         const char16_t pair[] = {narrowMark(c), narrowMark(text[k + 1])};
@@ -363,7 +373,9 @@ class Typesetter {
         if (!enterPosition(units)) return false;
         if (wide == u'\t') {
           for (int i = 0; i < options_.tabCells; ++i)
-            if (!placeUnit(u'\u3000', u"\u3000")) return false;
+            if (!dropsSpace() && !placeUnit(u'\u3000', u"\u3000")) return false;
+        } else if (wide == u'\u3000' && dropsSpace()) {
+          // A space that a wrap brings to the head of a line is not set there.
         } else if (wide == u'\r') {
           if (!counting_ && !position_.carriageReturn()) return false;
         } else if (wide != u'\n') {
@@ -375,6 +387,8 @@ class Typesetter {
     }
     return true;
   }
+
+  bool dropsSpace() const { return !counting_ && position_.dropsSpace(); }
 
   // A number set in kanji numerals stays on one vertical line when it fits one.
   bool keepNumberTogether(std::u16string_view text, std::size_t k) {

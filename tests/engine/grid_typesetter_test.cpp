@@ -75,7 +75,8 @@ struct Recorder {
   }
 };
 
-enum Options { K = 1, T = 2, A = 4 };
+// Kinsoku, tate-chu-yoko, Aozora notation; N: no kanji numerals.
+enum Options { K = 1, T = 2, A = 4, N = 8 };
 
 ConversionSettings settingsWith(int rows, int lines, int options = 0, RubyMode ruby = RubyMode::paren) {
   ConversionSettings settings;
@@ -84,6 +85,7 @@ ConversionSettings settingsWith(int rows, int lines, int options = 0, RubyMode r
   settings.kinsoku = (options & K) != 0;
   settings.tateChuYoko = (options & T) != 0;
   settings.aozoraNotation = (options & A) != 0;
+  settings.kanjiNumerals = (options & N) == 0;
   settings.rubyMode = ruby;
   settings.accessibleText = true;
   return settings;
@@ -143,7 +145,7 @@ TEST(GridTypesetter, marksAtACellEdgeArePushedToThatEdge) {
 
 TEST(GridTypesetter, digitsAcrossAndTheHangingRowKeepTheRowsExact) {
   CountingHost host;
-  const GridLayoutOptions options = gridLayoutOptions(settingsWith(3, 2, K | T));
+  const GridLayoutOptions options = gridLayoutOptions(settingsWith(3, 2, K | T | N));
   GridBlock grid = makeGrid(options);
   std::vector<std::u16string> rows;
   ASSERT_TRUE(typesetGrid(readPlainText(u"第12回。"), options, grid, host, [&](const GridBlock& block) {
@@ -437,8 +439,13 @@ TEST(GridTypesetter, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
        4,
        2,
        {{u"下人は＿|＿", u"┐雨└＿|＿"}}},
-      {"—— is not split across a line end", K, u"下人は――雨", 4, 2, {{u"下人は＿|＿", u"｜｜雨＿|＿"}}},
-      {"…… is not split either", K, u"下人は……", 4, 2, {{u"下人は＿|＿", u"：：＿＿|＿"}}},
+      {"—— is not split across a line end, nor begins a line",
+       K,
+       u"下人は――雨",
+       4,
+       2,
+       {{u"下人＿＿|＿", u"は｜｜雨|＿"}}},
+      {"…… is not split either", K, u"下人は……", 4, 2, {{u"下人＿＿|＿", u"は：：＿|＿"}}},
       {"small kana and ー do not begin a line", K, u"下人はキャー", 4, 2, {{u"下人は＿|＿", u"キャ｜＿|＿"}}},
       {"a carriage return still ends the line", K, u"下人は\r」", 4, 2, {{u"下人は＿|＿", u"└＿＿＿|＿"}}},
       {"after a hanging stop, and on a full line, a carriage return lets the next line start at its top",
@@ -448,13 +455,13 @@ TEST(GridTypesetter, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
        4,
        {{u"下人は雨|゜", u"門＿＿＿|＿", u"下人は雨|＿", u"門＿＿＿|＿"}}},
       {"without the rules a line may begin with 。", 0, u"下人は雨。", 4, 2, {{u"下人は雨", u"゜＿＿＿"}}},
-      {"two half-width digits sit across in one cell", T, u"第12回", 5, 1, {{u"第12回＿＿"}}},
-      {"so do they with kanji numerals, while three digits go down",
+      {"two half-width digits sit across in one cell", T | N, u"第12回", 5, 1, {{u"第12回＿＿"}}},
+      {"with kanji numerals every digit is a kanji numeral: no number or date is mixed",
        T,
-       u"12と345",
-       6,
+       u"2013年7月17日",
+       10,
        1,
-       {{u"12と三四五＿"}}},
+       {{u"二〇一三年七月一七日"}}},
       {"two digits of a longer run go down", T, u"1２", 4, 1, {{u"一二＿＿"}}},
       {"!? and ！！ sit across; !!! goes down", T, u"何!?雨！！と!!!", 8, 1, {{u"何!?雨!!と！！！"}}},
       {"ruby goes into parentheses after its base",
