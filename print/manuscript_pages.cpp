@@ -45,9 +45,10 @@ std::u16string_view emphasisMark(EmphasisKind kind) {
   return {};
 }
 
-// Two half-width characters set across in one cell (a surrogate pair is one character).
+// Two half-width characters set across in one cell (a surrogate pair is one
+// character; two full-width marks below the frame, 。」, stand one above the other).
 bool isAcrossPair(std::u16string_view text) {
-  return text.size() == 2 && !(text[0] >= 0xD800 && text[0] <= 0xDBFF);
+  return text.size() == 2 && text[0] < 0x80 && text[1] < 0x80;
 }
 
 int characterCount(std::u16string_view text) {
@@ -209,8 +210,10 @@ void ManuscriptPages::drawCell(const GridCell& cell, QRectF box) {
     return;
   }
   const SetText& set = setVertically(characterOf(cell.text));
-  const double height = std::max(set.shaped.advance, 1.0) * size;
-  place(set.face, set.shaped, QPointF(box.center().x(), box.top() + (box.height() - height) / 2), size);
+  // Two marks that share a cell share its height.
+  const double fitted = set.shaped.advance > 1.05 ? size / set.shaped.advance : size;
+  const double height = std::max(set.shaped.advance, 1.0) * fitted;
+  place(set.face, set.shaped, QPointF(box.center().x(), box.top() + (box.height() - height) / 2), fitted);
 }
 
 // The character a cell shows: digits as kanji numerals when the settings ask

@@ -68,6 +68,7 @@ int PdfManuscriptWriter::sheets() const {
 
 ConversionSettings manuscriptSettings(ConversionSettings settings) {
   settings.rubyMode = RubyMode::drop;
+  settings.manuscriptPaper = true;
   return settings;
 }
 
