@@ -20,12 +20,13 @@ constexpr std::u16string_view cannotBegin =
 constexpr std::u16string_view smallKana =
     u"ヽヾゝゞ々〻"                                          // cl-09 iteration marks
     u"ー"                                                    // cl-10 prolonged sound mark
-    u"ぁぃぅぇぉァィゥェォっゃゅょゎゕゖッャュョヮヵヶ";     // cl-11 small kana
+    u"ぁぃぅぇぉァィゥェォっゃゅょゎゕゖッャュョヮヵヶ"      // cl-11 small kana
+    u"ㇰㇱㇲㇳㇴㇵㇶㇷㇸㇹㇺㇻㇼㇽㇾㇿ";                     // and those of Ainu
 constexpr std::u16string_view stopsAndCommas = u"。．、，";  // cl-06, cl-07
 constexpr std::u16string_view notSplit = u"—―";              // cl-08 dashes
 
-using Blocks = std::array<std::array<BreakClass, 256>, 5>;
-constexpr int freeBlock = 4;
+using Blocks = std::array<std::array<BreakClass, 256>, 6>;
+constexpr int freeBlock = 5;
 
 // False when a character of the lists lies outside the four blocks.
 constexpr bool setClass(Blocks& blocks, std::u16string_view characters, BreakClass breaking) {

@@ -261,13 +261,19 @@ class Typesetter {
     return at == std::u16string_view::npos ? char16_t{0} : half[at];
   }
 
-  // 縦中横 by annotation: two half-width characters across in one cell, else one per cell.
+  // 縦中横 by annotation: two characters of ASCII (or their full-width forms, set
+  // half-width) across in one cell, which is all a cell holds; any other run one per cell.
   bool setAcross(std::u16string_view text) {
-    const auto narrow = [](char16_t c) { return c >= u'!' && c <= u'~'; };
-    if (text.size() != 2 || !narrow(text[0]) || !narrow(text[1])) return setText(text);
+    const auto narrow = [](char16_t c) -> char16_t {
+      if (c >= u'!' && c <= u'~') return c;
+      return c >= u'！' && c <= u'～' ? static_cast<char16_t>(c - u'！' + u'!') : char16_t{0};
+    };
+    if (text.size() != 2 || narrow(text[0]) == 0 || narrow(text[1]) == 0) return setText(text);
     if (!enterPosition(2)) return false;
-    const BreakClass breaking = options_.lineBreakRules ? BreakClass::noBegin : BreakClass::free;
-    return take(put(text, breaking, 0), text);
+    const char16_t pair[] = {narrow(text[0]), narrow(text[1])};
+    const bool digits = pair[0] >= u'0' && pair[0] <= u'9' && pair[1] >= u'0' && pair[1] <= u'9';
+    const BreakClass breaking = options_.lineBreakRules && !digits ? BreakClass::noBegin : BreakClass::free;
+    return take(put(std::u16string_view(pair, 2), breaking, 0), text);
   }
 
   GridCell* put(std::u16string_view text, BreakClass breaking, char16_t original) {

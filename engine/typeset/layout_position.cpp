@@ -70,7 +70,12 @@ bool LayoutPosition::breaksBefore(int row, char16_t nextOriginal, bool keepGroup
   if (cell.breaking == BreakClass::inseparable && after == cell.original) return false;
   if (grid_.cell(row - 1, line_).empty()) return true;
   const CellRule& before = rules_[static_cast<std::size_t>(row) - 1];
-  if (before.breaking == BreakClass::noEnd) return false;
+  // An opening bracket may not end the line, spaces after it or not (（　（マヽ）).
+  int last = row - 1;
+  while (last > 1 && isSpaceCell(last)) --last;
+  if (rules_[static_cast<std::size_t>(last)].breaking == BreakClass::noEnd &&
+      !grid_.cell(last, line_).empty())
+    return false;
   if (before.breaking == BreakClass::inseparable && before.original == cell.original) return false;
   return !keepGroups || cell.group == 0 || cell.group != before.group;
 }
@@ -227,11 +232,13 @@ bool LayoutPosition::keepTogether(int cells, BreakClass first, char16_t firstOri
 // or they are all the line holds, or the next line could not take them.
 bool LayoutPosition::carryOpeningBrackets(int cells) {
   if (ends_ == LineEnds::plain || row_ < 2) return false;
-  int from = row_ + 1;
+  int last = row_;
+  while (last > 1 && isSpaceCell(last)) --last;  // spaces after a bracket go down with it
+  int from = last + 1;
   while (from > 1 && !grid_.cell(from - 1, line_).empty() &&
          rules_[static_cast<std::size_t>(from) - 1].breaking == BreakClass::noEnd)
     --from;
-  if (from > row_ || !lineHasText(1, from - 1)) return false;
+  if (from > last || !lineHasText(1, from - 1)) return false;
   return moveDown(from, cells);
 }
 

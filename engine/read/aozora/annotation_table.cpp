@@ -87,11 +87,14 @@ bool applyNamedMark(std::u16string_view name, RunMarks& marks, bool on) {
     marks.bold = on;
   } else if (name == u"斜体") {
     marks.italic = on;
-  } else if (name == u"縦中横") {
+  } else if (name == u"縦中横" || name == u"縦中横組み") {
     marks.tateChuYoko = on;
-  } else if (name == u"横組み" || name == u"横一列") {
+  } else if (name == u"横組み" || name == u"横一列" || name == u"横組みで" || name == u"横書き" ||
+             name == u"左から右への横組み") {
     marks.horizontal = on;
-  } else if (name == u"罫囲み") {
+  } else if (name == u"罫囲み" || name == u"枠囲み" || name == u"枠囲い" || name == u"表罫囲み" ||
+             name == u"二重罫囲み" || name == u"ミシン罫囲み" || name == u"破線枠囲み" ||
+             name == u"罫囲みで" || name == u"罫で囲む") {
     marks.boxed = on;
   } else if (name == u"ゴシック体" || name == u"ゴシック" || name == u"太ゴシック体") {
     marks.gothic = on;
@@ -162,6 +165,8 @@ std::u16string normalizedAnnotation(std::u16string_view body) {
   replace(u"ゴチック", u"ゴシック体");
   replace(u"地より", u"地から");
   replace(u"に掛かる", u"にかかる");
+  replace(u"に付く", u"にかかる");
+  replace(u"以下、", u"以下");
   return text;
 }
 

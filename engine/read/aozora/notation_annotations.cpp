@@ -23,6 +23,7 @@ std::optional<int> indentCells(std::u16string_view text) {
 
 // "N字詰め", "N字組み", "N行N字組みで": the cells a line holds; none when it is not one.
 std::optional<int> lineLengthOf(std::u16string_view text) {
+  if (text.find(u'、') != std::u16string_view::npos) return std::nullopt;
   if (endsWith(text, u"で")) text.remove_suffix(1);
   std::u16string_view unit;
   for (const std::u16string_view u : {u"字詰め", u"字組み"})
@@ -71,6 +72,7 @@ void NotationReader::annotation(std::u16string_view body, bool afterGaijiMark, s
     count(u"外字（説明のみ）");
     return;
   }
+  annotationText_ = body;
   if (readAnnotation(normalizedAnnotation(body), sourceAfter)) return;
   unread(body);
 }
@@ -95,10 +97,10 @@ bool NotationReader::readAnnotation(std::u16string_view body, std::size_t source
           note.remove_prefix(particle.size());
           break;
         }
-      if (!marked.empty() && !note.empty()) return editorNote(marked, nestedText(note, Nested::note));
+      if (!marked.empty() && !note.empty()) return editorNote(marked, note);
     }
   }
-  return editorNote({}, nestedText(body, Nested::note));
+  return editorNote({}, body);
 }
 
 bool NotationReader::readOne(std::u16string_view body, std::size_t sourceAfter) {
@@ -134,10 +136,10 @@ bool NotationReader::readOne(std::u16string_view body, std::size_t sourceAfter) 
   }
   if (startsWith(body, u"ルビの「") &&
       (body.find(u"底本では") != std::u16string_view::npos || endsWith(body, u"はママ")))
-    return editorNote({}, nestedText(body, Nested::note));
+    return editorNote({}, body);
   // ［＃岩波文庫の注は「…」とする］: a note of the editor's on the text before.
   if (body.find(u"注は") != std::u16string_view::npos && endsWith(body, u"とする"))
-    return editorNote({}, nestedText(body, Nested::note));
+    return editorNote({}, body);
   // ［＃左にルビ付き］X［＃左に「Y」のルビ付き終わり］, ［＃注記付き］X［＃「Y」の注記付き終わり］
   if (body == u"左にルビ付き" || body == u"ルビ付き" || body == u"注記付き" || body == u"左に注記付き") {
     rangeStart_ = paragraph_.runs.empty()
@@ -167,6 +169,7 @@ bool NotationReader::readOne(std::u16string_view body, std::size_t sourceAfter) 
   // ［＃ルビは「X」にかかる］: the ruby just before belongs to X.
   if (startsWith(body, u"ルビは「") && endsWith(body, u"」にかかる"))
     return rubyAnnotation(body.substr(4, body.size() - 9), u"");
+  if (endsWith(body, u"ドット付き")) return dottedLetters(body);
   if (body.size() > 1 && (body.front() == u'「' || body.front() == u'（')) return targetedAnnotation(body);
   return rangeAnnotation(body);
 }
@@ -182,19 +185,25 @@ bool NotationReader::layoutAnnotation(std::u16string_view body, std::size_t sour
     count(kind == PageBreak::column ? u"改段" : u"改ページ");
     return true;
   }
+  if (body == u"見出し終わり" || body == u"ここで見出し終わり") {
+    // The heading is the paragraph it stands in; its end changes nothing more.
+    count(u"見出し");
+    return true;
+  }
   if (body == u"本文終わり") {
     // The end of the work's text: the colophon follows as it is.
     count(u"本文終わり");
     return true;
   }
   if (body == u"ページの左右中央" || body == u"ページの左右中央に" || body == u"ここからページの左右中央" ||
-      body == u"ここからページの左右中央に" || body == u"ページ左右中央") {
+      body == u"ここからページの左右中央に" || body == u"ページ左右中央" || body == u"左右中央") {
     paragraph_.style.centredOnPage = true;
     count(u"ページの左右中央");
     return true;
   }
-  if (body == u"地付き" || body == u"ここから地付き" || body == u"地付きで" || body == u"下げて地付きで") {
-    raise(0, body == u"ここから地付き", sourceAfter);
+  if (body == u"地付き" || body == u"ここから地付き" || body == u"地付きで" || body == u"下げて地付きで" ||
+      body == u"以下地付き") {
+    raise(0, body == u"ここから地付き" || body == u"以下地付き", sourceAfter);
     return true;
   }
   if (body == u"ここで地付き終わり" || body == u"ここで字上げ終わり") {
@@ -309,7 +318,8 @@ bool NotationReader::propertyList(std::u16string_view body, std::size_t sourceAf
   }
   const bool opening = startsWith(parts.front(), from);
   const bool closing = startsWith(parts.front(), here) && endsWith(body, ending);
-  bool allRead = true, anyRead = false;
+  bool anyRead = false;
+  std::vector<std::u16string_view> notes, unknown;
   inPropertyList_ = true;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     std::u16string part(trimmed(parts[i]));
@@ -325,24 +335,22 @@ bool NotationReader::propertyList(std::u16string_view body, std::size_t sourceAf
       if (endsWith(part, u"も終わり")) part.erase(part.size() - 4, 1);
       if (!endsWith(part, ending)) part += ending;
     }
-    const bool read = readOne(part, sourceAfter);
-    if (!read && isEditorsNote(part)) {
-      editorNote({}, nestedText(parts[i], Nested::note));
+    if (readOne(part, sourceAfter))
       anyRead = true;
-      continue;
-    }
-    allRead = allRead && read;
-    anyRead = anyRead || read;
+    else
+      (isEditorsNote(part) ? notes : unknown).push_back(parts[i]);
   }
   inPropertyList_ = false;
-  // What a list that is read only in part leaves is reported as the whole.
-  if (anyRead && !allRead) {
-    ++out_.unreadAnnotations;
-    UnreadAnnotation& entry = out_.unreadByText[std::u16string(body)];
-    if (entry.count++ == 0) entry.firstLine = lineNumber_;
+  if (unknown.empty()) {
+    for (const std::u16string_view note : notes) editorNote({}, note);
     return true;
   }
-  return allRead;
+  // A note of the editor's that mentions a layout in passing is the note, whole.
+  if (isEditorsNote(body)) return editorNote({}, body);
+  if (!anyRead) return false;
+  // Read in part: what was read is applied, and the whole stays as the editor's note, reported.
+  unread(annotationText_);
+  return true;
 }
 
 // A range begun (［＃太字］, ［＃ここから２段階小さな文字］) or ended (…終わり).

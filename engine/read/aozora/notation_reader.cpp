@@ -39,16 +39,16 @@ void NotationReader::readLine(const SourceLine& line) {
     if (i < plainFrom) continue;  // inside notation already read
     const char16_t c = content[i];
     if (c == annotationStart[0] && i + 1 < content.size() && content[i + 1] == annotationStart[1]) {
+      // An annotation never closed (［＃改丁」) ends at the 」 typed for its ］, else with the line.
       const std::size_t end = closeOf(i);
-      if (end != std::u16string_view::npos) {
-        flush(i);
-        const std::u16string_view body =
-            content.substr(i + annotationStart.size(), end - i - annotationStart.size());
-        annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(end + 1));
-        removedAnnotation = true;
-        plainFrom = end + 1;
-        continue;
-      }
+      const std::size_t stop = end != std::u16string_view::npos ? end : unclosedEnd(content, i);
+      flush(i);
+      const std::u16string_view body =
+          content.substr(i + annotationStart.size(), stop - i - annotationStart.size());
+      annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(std::min(stop + 1, content.size())));
+      removedAnnotation = true;
+      plainFrom = std::min(stop + 1, content.size());
+      continue;
     }
     if (c == u'｜' || c == u'|') {
       // An explicit base begins here when a ruby follows on the same line.
@@ -147,6 +147,17 @@ std::size_t NotationReader::nextRubyStart(std::u16string_view content, std::size
   }
   nextRubyStartFrom_ = from;
   return lineHasRubyStart_ ? nextRubyStart_ : std::u16string_view::npos;
+}
+
+// Where an annotation at `at` that no ］ closes ends: at the first 」 that
+// closes no 「 of its own, else at the end of the line.
+std::size_t NotationReader::unclosedEnd(std::u16string_view content, std::size_t at) {
+  int depth = 0;
+  for (std::size_t k = at + annotationStart.size(); k < content.size(); ++k) {
+    if (content[k] == u'「') ++depth;
+    if (content[k] == u'」' && --depth < 0) return k;
+  }
+  return content.size();
 }
 
 // The ］ that closes the ［ at `at`; asked in the order of the line.

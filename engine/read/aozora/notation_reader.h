@@ -47,6 +47,7 @@ class NotationReader {
 
   // The ］ that closes the ［ at `at`; asked in the order of the line.
   std::size_t closeOf(std::size_t at);
+  static std::size_t unclosedEnd(std::u16string_view content, std::size_t at);
   bool rubyAt(std::size_t at) const;
   void startParagraph();
   void emit();
@@ -78,6 +79,7 @@ class NotationReader {
   bool rangeTargeted(std::u16string_view body);
   bool rubyAnnotation(std::u16string_view marked, std::u16string_view rest);
   bool characterNote(std::u16string_view marked, std::u16string_view name);
+  bool dottedLetters(std::u16string_view body);
   static void mergeSideMark(RunMarks& marks, const RunMarks& added);
 
   // The editor's note after the text it is about (dropped or shown by the writers).
@@ -124,6 +126,7 @@ class NotationReader {
   int rangeLineLength_ = 0;
   bool lineLengthWithIndent_ = false;  // the 字詰め range began with an indent range and ends with it
   bool inPropertyList_ = false;
+  std::u16string_view annotationText_;  // the annotation being read, as the source writes it
   RunMarks marks_;
   std::optional<RunMarks> lineMarks_;  // the marks to go back to at the line's end (［＃この行は…］)
   RunKind kind_ = RunKind::text;

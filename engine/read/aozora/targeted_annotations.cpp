@@ -221,14 +221,19 @@ bool NotationReader::targeted(std::u16string_view marked, std::u16string_view re
     count(sideMarkKind(name));
     return true;
   }
+  // 「X」は太字, and as the archive also writes them: 「X」に枠囲み, 「X」の縦中横, 「X」ゴシック体.
+  for (const std::u16string_view particle : {u"は", u"に", u"の", u""}) {
+    const std::u16string_view name = rest.substr(startsWith(rest, particle) ? particle.size() : rest.size());
+    if (name.empty() || !applyNamedMark(name, added, true)) continue;
+    if (!markSpan(findTarget(marked), [&](Run& run) { applyNamedMark(name, run.marks, true); })) return false;
+    count(name);
+    return true;
+  }
+  // 「X」にルビ, 「X」のルビ: the ruby just before belongs to X.
+  if (rest == u"にルビ" || rest == u"のルビ" || rest == u"全体にかかるルビ")
+    return rubyAnnotation(marked, {});
   if (startsWith(rest, u"は")) {
     const std::u16string_view name = rest.substr(1);
-    if (applyNamedMark(name, added, true)) {
-      if (!markSpan(findTarget(marked), [&](Run& run) { applyNamedMark(name, run.marks, true); }))
-        return false;
-      count(name);
-      return true;
-    }
     if (const int step = sizeStepOf(name); step != 0) {
       if (!markSpan(findTarget(marked),
                     [&](Run& run) { run.marks.sizeStep = static_cast<std::int8_t>(step); }))
@@ -342,6 +347,34 @@ bool NotationReader::characterNote(std::u16string_view marked, std::u16string_vi
   Run* run = targetRun(marked);
   if (run == nullptr) return false;
   run->text = character;
+  count(u"字形の注記");
+  return true;
+}
+
+// ［＃mは上ドット付き］, ［＃stはともに下ドット付き］: the Latin letters just
+// before, with a dot above or below (ṁ, ṣ).
+bool NotationReader::dottedLetters(std::u16string_view body) {
+  // By the letter a to z; 0 where the letter has no such form.
+  constexpr std::u16string_view above(u"ȧḃċḋėḟġḣ\0\0\0\0ṁṅȯṗ\0ṙṡṫ\0\0ẇẋẏż", 26);
+  constexpr std::u16string_view below(u"ạḅ\0ḍẹ\0\0ḥị\0ḳḷṃṇọ\0\0ṛṣṭụṿẉ\0ỵẓ", 26);
+  static_assert(above.size() == 26 && below.size() == 26);
+  if (startsWith(body, u"最後の")) body.remove_prefix(3);
+  const std::size_t particle = body.find(u'は');
+  if (particle == std::u16string_view::npos || particle == 0) return false;
+  std::u16string_view how = body.substr(particle + 1);
+  if (startsWith(how, u"ともに")) how.remove_prefix(3);
+  const bool top = how == u"上ドット付き";
+  if (!top && how != u"下ドット付き") return false;
+  const std::u16string_view marked = body.substr(0, particle);
+  std::u16string dotted;
+  for (const char16_t c : marked) {
+    const char16_t d = c >= u'a' && c <= u'z' ? (top ? above : below)[static_cast<std::size_t>(c - u'a')] : 0;
+    if (d == 0) return false;
+    dotted += d;
+  }
+  Run* run = targetRun(marked);
+  if (run == nullptr) return false;
+  run->text = dotted;
   count(u"字形の注記");
   return true;
 }
