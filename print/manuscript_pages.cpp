@@ -2,6 +2,7 @@
 
 #include <QGlyphRun>
 #include <QPagedPaintDevice>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
@@ -17,6 +18,8 @@ constexpr double characterShare = 0.82;
 // Ruby and emphasis marks fill this share of the strip beside the line.
 constexpr double besideShare = 0.95;
 constexpr double markShare = 0.7;
+// 傍線 stand this share of the cell in from its edge, beside the character.
+constexpr double sideLineInset = 0.075;
 
 // The mark a kind of emphasis sets beside each character.
 std::u16string_view emphasisMark(EmphasisKind kind) {
@@ -130,6 +133,7 @@ bool ManuscriptPages::block(const GridBlock& block) {
       }
       if (const auto mark = emphasisMark(cell.emphasis); !mark.empty())
         drawBeside(mark, strip, box.top(), box.bottom(), markShare * strip.width());
+      if (cell.line != LineKind::none) drawSideLine(cell.line, cell.lineSide, box);
     }
   }
   flush(Qt::black);
@@ -224,6 +228,33 @@ std::u16string ManuscriptPages::characterOf(const std::u16string& text) const {
   char16_t c = toVerticalQuote(text.front());
   if (settings_.kanjiNumerals && c >= u'０' && c <= u'９') c = toVerticalForm(c, true);
   return std::u16string(1, c);
+}
+
+// 傍線 in the margin of the cell on its side, each kind in its own stroke: the
+// cells of a marked run join into one line.
+void ManuscriptPages::drawSideLine(LineKind kind, Side side, QRectF box) {
+  const double x = side == Side::left ? box.left() + sideLineInset * box.width()
+                                      : box.right() - sideLineInset * box.width();
+  QPen pen(Qt::black, 0.5);
+  pen.setStyle(kind == LineKind::dashed  ? Qt::DashLine
+               : kind == LineKind::chain ? Qt::DashDotLine
+                                         : Qt::SolidLine);
+  painter_.setPen(pen);
+  painter_.setBrush(Qt::NoBrush);
+  if (kind == LineKind::wavy) {
+    QPainterPath wave(QPointF(x, box.top()));
+    const double step = box.height() / 4, swing = 0.03 * box.width();
+    for (int i = 0; i < 4; ++i)
+      wave.quadTo(QPointF(x + (i % 2 == 0 ? swing : -swing), box.top() + step * (i + 0.5)),
+                  QPointF(x, box.top() + step * (i + 1)));
+    painter_.drawPath(wave);
+  } else if (kind == LineKind::doubled) {
+    const double gap = 0.015 * box.width();
+    painter_.drawLine(QLineF(x - gap, box.top(), x - gap, box.bottom()));
+    painter_.drawLine(QLineF(x + gap, box.top(), x + gap, box.bottom()));
+  } else {
+    painter_.drawLine(QLineF(x, box.top(), x, box.bottom()));
+  }
 }
 
 void ManuscriptPages::drawBeside(std::u16string_view text, QRectF strip, double top, double bottom,

@@ -69,6 +69,7 @@ class ManuscriptPages : public DocumentSink {
   void drawCell(const GridCell& cell, QRectF box);
   std::u16string characterOf(const std::u16string& text) const;
   void drawBeside(std::u16string_view text, QRectF strip, double top, double bottom, double size);
+  void drawSideLine(LineKind kind, Side side, QRectF box);
   void place(int face, const ShapedText& shaped, QPointF pen, double size);
   void flush(const QColor& colour);
   const SetText& setAcross(std::u16string_view text);

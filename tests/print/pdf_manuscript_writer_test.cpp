@@ -113,6 +113,8 @@ class PdfManuscriptWriterTest : public QObject {
   void sheetsAndPaper_data();
   void sheetsAndPaper();
   void bracketIsTheFacesVerticalForm();
+  void sideLinesAndHangingMarksStandWhereTheyBelong_data();
+  void sideLinesAndHangingMarksStandWhereTheyBelong();
   void faceWithoutJapaneseFallsBack();
   void targetsThatAreRefused_data();
   void targetsThatAreRefused();
@@ -201,6 +203,57 @@ void PdfManuscriptWriterTest::bracketIsTheFacesVerticalForm() {
   // ZELVATO_KEEP_PNG=FILE keeps the page to look at.
   if (qEnvironmentVariableIsSet("ZELVATO_KEEP_PNG"))
     QFile::copy(png + QStringLiteral(".png"), qEnvironmentVariable("ZELVATO_KEEP_PNG"));
+}
+
+void PdfManuscriptWriterTest::sideLinesAndHangingMarksStandWhereTheyBelong_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("row");  // the cell looked at in the first line, 21 below the frame
+  QTest::addColumn<bool>("right");
+  QTest::addColumn<bool>("left");
+  QTest::addColumn<bool>("lower");  // ink in the lower half of the cell (the second of two marks)
+  QTest::newRow("傍線 on the right") << QStringLiteral("あ［＃「あ」に傍線］") << 1 << true << false << true;
+  QTest::newRow("波線 on the left") << QStringLiteral("あ［＃「あ」の左に波線］") << 1 << false << true
+                                    << true;
+  QTest::newRow("no line, no ink at the edges") << QStringLiteral("あ") << 1 << false << false << true;
+  QTest::newRow("。」 share the cell below the frame")
+      << QString::fromStdU16String(repeat(u"い", 20) + u"。」") << 21 << false << false << true;
+  QTest::newRow("a stop alone stands at the top of that cell")
+      << QString::fromStdU16String(repeat(u"い", 20) + u"。") << 21 << false << false << false;
+}
+
+// Ink near the edges of a cell (a 傍線 stands in the cell's margin on its side)
+// and in its lower half (two marks below the frame stand one above the other).
+void PdfManuscriptWriterTest::sideLinesAndHangingMarksStandWhereTheyBelong() {
+  QFETCH(QString, text);
+  QFETCH(int, row);
+  QFETCH(bool, right);
+  QFETCH(bool, left);
+  QFETCH(bool, lower);
+  ConversionSettings settings = manuscript();
+  settings.aozoraNotation = true;
+  const QString pdf = path(QStringLiteral("marks.pdf"));
+  QuietHost host;
+  PdfRun result;
+  QVERIFY(convertToPdf(text.toStdU16String(), settings, pdf.toStdString(), {}, host, {}, result));
+  const QString png = path(QStringLiteral("marks"));
+  constexpr int dpi = 300;
+  run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
+                                   QStringLiteral("-singlefile"), pdf, png});
+  const QImage page(png + QStringLiteral(".png"));
+  QVERIFY(!page.isNull());
+  const ManuscriptSheet sheet(paperSize(Paper::a4), 20, 20);
+  const double scale = dpi / 72.0;
+  const QRect cell =
+      QRectF(sheet.cell(row, 1).topLeft() * scale, sheet.cell(row, 1).size() * scale).toAlignedRect();
+  const auto inked = [&](QRect box) { return !inkShape(page, box).isNull(); };
+  const int edge = cell.width() / 9, inset = 3;
+  const QRect rightEdge(cell.right() - edge, cell.top() + cell.height() / 4, edge - inset, cell.height() / 2);
+  const QRect leftEdge(cell.left() + inset, cell.top() + cell.height() / 4, edge - inset, cell.height() / 2);
+  const QRect lowerHalf(cell.left() + edge, cell.center().y() + 2, cell.width() - 2 * edge,
+                        cell.height() / 2 - 4);
+  QCOMPARE(inked(rightEdge), right);
+  QCOMPARE(inked(leftEdge), left);
+  QCOMPARE(inked(lowerHalf), lower);
 }
 
 void PdfManuscriptWriterTest::faceWithoutJapaneseFallsBack() {
