@@ -381,12 +381,10 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   const std::u16string html = decodeCp932(bytesOf(folder.file("out.html")));
   EXPECT_NE(html.find(u"<TITLE>羅生門</TITLE>"), html.npos);
   EXPECT_EQ(html.find(u"［＃"), html.npos);
-  // With kanji numerals (the default) the two digits are kanji too, not across.
-  EXPECT_NE(html.find(u" 一 "), html.npos);
-  EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+  EXPECT_NE(html.find(u" 一 "), html.npos);  // with kanji numerals, two digits too
+  EXPECT_NE(html.find(u"∧"), html.npos);     // the ruby's opening parenthesis
 
-  // Each unread annotation once, with its count and the line it first stands on.
-  EXPECT_NE(r.err.find("annotations not read:\n  ［＃謎の注記］\t1\tline 4\n"), r.err.npos);
+  EXPECT_NE(r.err.find("annotations not read:\n  ［＃謎の注記］\t1\tline 4\n"), r.err.npos);  // count, line
 
   // The editor's notes: dropped at start, shown in parentheses when asked.
   { std::ofstream(folder.file("note.txt"), std::ios::binary) << "儘［＃「儘」はママ］\n"; }

@@ -31,8 +31,7 @@ bool isText(const Run& run) {
 constexpr std::size_t reachRuns = 256;
 constexpr std::size_t reachCharacters = 4096;
 
-// 縦中横 and the marks set on the characters of a roman numeral or a fraction:
-// the character a number of them stands for.
+// The one character a roman numeral or a fraction written in digits stands for.
 std::u16string romanNumeral(int value) {
   if (value < 1 || value > 12) return {};
   return std::u16string(1, static_cast<char16_t>(u'Ⅰ' + value - 1));
@@ -259,7 +258,7 @@ bool NotationReader::targeted(std::u16string_view marked, std::u16string_view re
     note.remove_suffix(noteEnd.size());
     if (note.size() > 2 && (note.front() == u'「' || note.front() == u'（'))
       note = note.substr(1, note.size() - 2);
-    return editorNote(marked, nestedText(note, Nested::note));
+    return editorNote(marked, note);
   }
   return rubyAnnotation(marked, rest);
 }
