@@ -4,19 +4,19 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QInputDialog>
 #include <QKeyEvent>
-#include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QStatusBar>
 
 #include "app_texts.h"
 #include "conversion_run.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
-#include "message_box.h"
 #include "platform_routines.h"
-#include "print_commands.h"
+#include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
@@ -27,79 +27,14 @@ namespace zelvato {
 
 namespace {
 
-void newSource(ui::frmMain& window) {
-  if (!keepEditsBeforeReplacing(window)) return;
-  window.clearSource();
-  window.setSourceFile(QString(), SourceEncoding::cp932);
-  window.setSourceModified(false);
-  window.showTab(ui::Tab::source);
-}
-
 // Save HTML after the source is there: the output file, then the question.
 void chooseFileAndAsk(ui::frmMain& window) {
-  window.cmdFileSelect_Click();
+  window.chooseOutputPath(writerKeys::singleFile);
   if (window.sourceLength() == 0) return;
-  const ui::MessageAnswer answer = ui::askYesNoCancel(
+  const ui::MessageAnswer answer = window.dialogs().askYesNoCancel(
       &window, texts::convertNow + QStringLiteral("\r\n\r\n") + texts::notSavedUnlessConverted,
       ui::MessageIcon::question);
   if (answer == ui::MessageAnswer::yes) runConversion(window);
-}
-
-void saveHtml(ui::frmMain& window) {
-  window.showTab(ui::Tab::output);
-  window.chooseOutputMode(writerKeys::singleFile);
-  // An empty source is loaded first; the file is read on a worker, so the rest follows its end.
-  if (window.sourceLength() == 0) {
-    openSourceFile(window, [&window] { chooseFileAndAsk(window); });
-  } else {
-    chooseFileAndAsk(window);
-  }
-}
-
-// The help page opens in a window of its own; the preview keeps the result.
-void showHelp(ui::frmMain& window) {
-  window.showHelpPage(helpPagePath(appFolder));
-}
-
-void savePresetAs(ui::frmMain& window) {
-  bool ok = false;
-  const QString name = QInputDialog::getText(&window, texts::savePresetTitle, texts::presetName,
-                                             QLineEdit::Normal, QString(), &ok)
-                           .trimmed();
-  if (!ok || name.isEmpty()) return;
-  const auto store = ui::openUserSettings();
-  ui::saveUserPreset(window, *store, name);
-  store->sync();
-  ui::fillPresetsMenu(window, *store);
-}
-
-void runMenuCommand(ui::frmMain& window, ui::MenuCommand command) {
-  // The menu commands that change the text or the settings wait for a run to end.
-  const bool busy = conversionRunning(window) && window.isBusy();
-  switch (command) {
-    case ui::MenuCommand::save:
-      if (!busy) saveSource(window);
-      break;
-    case ui::MenuCommand::saveAs:
-      if (!busy) saveSourceAs(window);
-      break;
-    case ui::MenuCommand::quit:
-      window.close();
-      break;
-    case ui::MenuCommand::find:
-      if (!busy) window.showFindBar();
-      break;
-    case ui::MenuCommand::findNext:
-    case ui::MenuCommand::findPrevious:
-      if (!busy) window.findInSource(command == ui::MenuCommand::findPrevious);
-      break;
-    case ui::MenuCommand::restoreDefaults:
-      if (!busy) ui::applyStartValues(window);
-      break;
-    case ui::MenuCommand::savePreset:
-      if (!busy) savePresetAs(window);
-      break;
-  }
 }
 
 // Watches the keys of the two text panes for select-all and lets every key
@@ -115,8 +50,8 @@ class PaneKeys final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::KeyPress) return false;
     const auto& key = static_cast<const QKeyEvent&>(*event);
-    if (watched == window_.txtMain()) txtMain_KeyDown(window_, key);
-    if (watched == window_.txtHTML()) txtHTML_KeyDown(window_, key);
+    if (watched == window_.txtMain()) selectAllOnCtrlA(*window_.txtMain(), key.key(), key.modifiers());
+    if (watched == window_.txtHTML()) selectAllOnCtrlA(*window_.txtHTML(), key.key(), key.modifiers());
     return false;
   }
 
@@ -126,35 +61,38 @@ class PaneKeys final : public QObject {
 
 }  // namespace
 
-void Toolbar1_ButtonClick(ui::frmMain& window, ui::Command command) {
-  try {
-    // The buttons are disabled during a run; a command that arrives anyway is
-    // ignored, except Stop. The automatic preview runs unseen and locks nothing.
-    if (window.isBusy() && command != ui::Command::stop) return;
-    switch (command) {
-      case ui::Command::newText:
-        newSource(window);
-        break;
-      case ui::Command::load:
-        openSourceFile(window);
-        break;
-      case ui::Command::saveHtml:
-        saveHtml(window);
-        break;
-      case ui::Command::convert:
-        runConversion(window);
-        break;
-      case ui::Command::stop:
-        // Stop ends the run; the source pane keeps its text.
-        stopConversion(window);
-        break;
-      case ui::Command::help:
-        showHelp(window);
-        break;
-    }
-  } catch (...) {
-    ui::showMessage(&window, texts::unexpectedError, ui::MessageIcon::stop);
+void newSource(ui::frmMain& window) {
+  if (!keepEditsBeforeReplacing(window)) return;
+  window.clearSource();
+  window.setSourceFile(QString(), SourceEncoding::cp932);
+  window.setSourceModified(false);
+  window.showTab(ui::Tab::source);
+}
+
+void saveHtml(ui::frmMain& window) {
+  window.showTab(ui::Tab::output);
+  window.chooseOutputMode(writerKeys::singleFile);
+  // An empty source is loaded first; the file is read on a worker, so the rest follows its end.
+  if (window.sourceLength() == 0) {
+    openSourceFile(window, [&window] { chooseFileAndAsk(window); });
+  } else {
+    chooseFileAndAsk(window);
   }
+}
+
+void showHelp(ui::frmMain& window) {
+  window.showHelpPage(helpPagePath(appFolder));
+}
+
+void savePresetAs(ui::frmMain& window) {
+  const std::optional<QString> asked =
+      window.dialogs().askText(&window, texts::savePresetTitle, texts::presetName);
+  const QString name = asked.value_or(QString()).trimmed();
+  if (name.isEmpty()) return;
+  const auto store = ui::openUserSettings();
+  ui::saveUserPreset(window.settings(), *store, name);
+  store->sync();
+  if (QMenu* presets = window.presetsMenu()) ui::fillPresetsMenu(*presets, *store);
 }
 
 void cmdAllSelect_Click(ui::frmMain& window, int /*index*/) {
@@ -164,7 +102,7 @@ void cmdAllSelect_Click(ui::frmMain& window, int /*index*/) {
   QString text = pane->toPlainText();
   text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
-  ui::showMessage(&window, texts::copiedToClipboard, ui::MessageIcon::information);
+  window.dialogs().inform(&window, texts::copiedToClipboard, ui::MessageIcon::information);
 }
 
 bool selectAllOnCtrlA(QPlainTextEdit& pane, int key, Qt::KeyboardModifiers modifiers) {
@@ -175,32 +113,23 @@ bool selectAllOnCtrlA(QPlainTextEdit& pane, int key, Qt::KeyboardModifiers modif
   return true;
 }
 
-bool txtMain_KeyDown(ui::frmMain& window, const QKeyEvent& event) {
-  return selectAllOnCtrlA(*window.txtMain(), event.key(), event.modifiers());
-}
-
-bool txtHTML_KeyDown(ui::frmMain& window, const QKeyEvent& event) {
-  return selectAllOnCtrlA(*window.txtHTML(), event.key(), event.modifiers());
-}
-
 void connectCommands(ui::frmMain& window) {
-  QObject::connect(&window, &ui::frmMain::commandTriggered, &window,
-                   [&window](ui::Command command) { Toolbar1_ButtonClick(window, command); });
+  window.addCommands(commandTable());
   QObject::connect(&window, &ui::frmMain::cmdAllSelectClicked, &window,
                    [&window](int index) { cmdAllSelect_Click(window, index); });
   new PaneKeys(window);
-  // The host joins the status bar, the HTML pane and the Stop button now.
+  // The host joins the status bar and the HTML pane now.
   conversionHost(window);
 
-  QObject::connect(&window, &ui::frmMain::menuCommandTriggered, &window,
-                   [&window](ui::MenuCommand command) { runMenuCommand(window, command); });
   QObject::connect(&window, &ui::frmMain::recentFileChosen, &window,
                    [&window](const QString& path) { openNamedFile(window, path); });
-  QObject::connect(window.presetsMenu(), &QMenu::triggered, &window, [&window](QAction* action) {
-    if (window.isBusy()) return;
-    const auto store = ui::openUserSettings();
-    ui::applyPreset(window, *store, action->data().toString());
-  });
+  if (QMenu* presets = window.presetsMenu()) {
+    QObject::connect(presets, &QMenu::triggered, &window, [&window](QAction* action) {
+      if (window.isBusy()) return;
+      const auto store = ui::openUserSettings();
+      ui::applyPreset(window.settings(), *store, action->data().toString());
+    });
+  }
   // The automatic preview waits while a file loads or a run is in progress.
   QObject::connect(&window, &ui::frmMain::autoPreviewDue, &window, [&window] {
     if (!sourceLoading() && !conversionRunning(window)) runConversion(window, ConversionKind::preview);
@@ -209,18 +138,22 @@ void connectCommands(ui::frmMain& window) {
   window.setCloseGuard([&window] {
     if (!keepEditsBeforeReplacing(window)) return false;
     const auto store = ui::openUserSettings();
-    ui::storeSettings(window, *store);
+    window.settings().store(*store);
     ui::storeGeometry(window, *store);
     return true;
   });
-  addPrintCommands(window);
+  // The place of the manuscript count in the status bar is made now, so that
+  // showing it later never changes the window's layout (and the preview's).
+  auto* count = new QLabel(window.statusBar());
+  count->setObjectName(QStringLiteral("lblManuscriptCount"));
+  window.statusBar()->addPermanentWidget(count);
 }
 
 void restoreUserSettings(ui::frmMain& window) {
   const auto store = ui::openUserSettings();
-  ui::restoreSettings(window, *store);
+  window.settings().reset(ui::SettingsModel::load(*store));
   ui::restoreGeometry(window, *store);
-  ui::fillPresetsMenu(window, *store);
+  if (QMenu* presets = window.presetsMenu()) ui::fillPresetsMenu(*presets, *store);
   window.setRecentFiles(ui::recentFiles(*store));
 }
 

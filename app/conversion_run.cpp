@@ -2,22 +2,25 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPointer>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QThread>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app_texts.h"
-#include "io/file_system.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
 #include "frm_progress.h"
+#include "io/file_system.h"
 #include "main_window_host.h"
-#include "print_commands.h"
-#include "message_box.h"
-#include "text/messages.h"
 #include "options/settings_check.h"
+#include "run/manuscript_count.h"
 #include "temp_folder.h"
+#include "text/messages.h"
 #include "window_conversion_host.h"
 #include "write/registry/writer_registry.h"
 
@@ -31,10 +34,12 @@ struct RunState {
   ConversionKind kind = ConversionKind::full;
   ConversionSettings settings;
   std::u16string source;
-  QString previewPath;
+  QString previewPath;  // empty: the run writes no preview file (the manuscript PDF)
   std::string enginePreviewPath;
   RunFiles files;
   bool converted = false;
+  ui::Tab endTab = ui::Tab::preview;  // the tab a run ends on, after success
+  std::function<void()> written;      // after a successful manuscript PDF
 };
 
 // What a window keeps between runs: its host, the worker of the run in
@@ -62,7 +67,8 @@ class ConversionContext final : public QObject {
   WindowConversionHost* const host;
   QThread* worker = nullptr;
   std::shared_ptr<RunState> run;
-  bool fullRunWaiting = false;
+  // A run asked for while a preview was running: it starts once the preview has stopped.
+  std::function<void()> waiting;
 
  private:
   ui::frmMain& window_;
@@ -91,7 +97,21 @@ void releaseWindow(ui::frmMain& window, ui::Tab tab, const QString& status) {
 }
 
 void deletePreviewFile(const std::string& previewPath) {
-  if (fileExists(previewPath)) deleteFile(previewPath);
+  if (!previewPath.empty() && fileExists(previewPath)) deleteFile(previewPath);
+}
+
+// The tab a failed or stopped run leaves shown: the source, or for the
+// manuscript PDF the tab it started on.
+ui::Tab tabAfterFailure(const RunState& run) {
+  return run.kind == ConversionKind::manuscriptPdf ? run.endTab : ui::Tab::source;
+}
+
+// "400字詰め原稿用紙換算 N 枚" for the window's source, at the right of the status bar.
+void showManuscriptCount(ui::frmMain& window) {
+  auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
+  if (label == nullptr) return;
+  const std::size_t sheets = manuscriptSheets(window.sourceText().toStdU16String(), window.readSettings());
+  label->setText(texts::toQString(manuscriptSheetsText(sheets)));
 }
 
 // The status bar names the file that could not be written and why, after the
@@ -99,12 +119,12 @@ void deletePreviewFile(const std::string& previewPath) {
 void endOnFailure(ui::frmMain& window, const RunState& run) {
   hideProgress();
   deletePreviewFile(run.enginePreviewPath);
-  ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
+  window.dialogs().inform(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
   QString status = texts::conversionFailedStatus;
   if (const auto& failure = run.files.failure)
     status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(failure->path)) +
               QStringLiteral(": ") + QString::fromLocal8Bit(failure->reason);
-  releaseWindow(window, ui::Tab::source, status);
+  releaseWindow(window, tabAfterFailure(run), status);
 }
 
 // Stopping is the user's choice, not an error: the files of earlier runs are
@@ -112,17 +132,27 @@ void endOnFailure(ui::frmMain& window, const RunState& run) {
 void endOnStop(ui::frmMain& window, const RunState& run) {
   hideProgress();
   deletePreviewFile(run.enginePreviewPath);
-  ui::showMessage(&window, texts::conversionStopped, ui::MessageIcon::information);
-  releaseWindow(window, ui::Tab::source, texts::conversionStopped);
+  window.dialogs().inform(&window, texts::conversionStopped, ui::MessageIcon::information);
+  releaseWindow(window, tabAfterFailure(run), texts::conversionStopped);
 }
 
 void endOnSuccess(ui::frmMain& window, const RunState& run) {
   hideProgress();
+  if (run.kind == ConversionKind::manuscriptPdf) {
+    // The face the manuscript was set in, named when it is not the one the settings ask for.
+    QString status = texts::conversionDone;
+    if (run.files.face && run.files.face->fellBack)
+      status += QStringLiteral(" 書体: ") + QString::fromStdString(run.files.face->family);
+    releaseWindow(window, run.endTab, status);
+    // What follows (the print preview) runs once the run has wholly ended.
+    if (run.written) QMetaObject::invokeMethod(&window, run.written, Qt::QueuedConnection);
+    return;
+  }
   showProgress(texts::showingPreview, 0, QString(), true);
   // Returns at once; the preview loads in the background.
   window.navigate(run.previewPath);
   hideProgress();
-  releaseWindow(window, ui::Tab::preview, texts::conversionDone);
+  releaseWindow(window, run.endTab, texts::conversionDone);
   showManuscriptCount(window);
 }
 
@@ -142,8 +172,7 @@ void ConversionContext::start(std::shared_ptr<RunState> state) {
   run = std::move(state);
   host->reset();
   worker = QThread::create([run = run, host = host] {
-    run->converted =
-        convertOnWorker(run->source, run->settings, run->enginePreviewPath, *host, run->files);
+    run->converted = convertOnWorker(run->source, run->settings, run->enginePreviewPath, *host, run->files);
     // The last blocks and status text go out before the thread's end is reported.
     host->showPending();
   });
@@ -161,7 +190,7 @@ void ConversionContext::finish() {
   if (ended->kind == ConversionKind::preview) {
     // The preview shows only a complete result; a stopped or failed one leaves the pane as it was.
     if (ended->converted && !stopped) window_.navigate(ended->previewPath);
-    if (std::exchange(fullRunWaiting, false)) runConversion(window_, ConversionKind::full);
+    if (const std::function<void()> next = std::exchange(waiting, nullptr)) next();
     return;
   }
   if (ended->converted) {
@@ -197,12 +226,16 @@ void stopConversion(ui::frmMain& window) {
   if (conversionRunning(window)) conversionHost(window).requestStop();
 }
 
-void runConversion(ui::frmMain& window, ConversionKind kind) {
+namespace {
+
+// Starts a run of `kind`; for the manuscript PDF, to `target`, then `written`.
+void startRun(ui::frmMain& window, ConversionKind kind, const QString& target,
+              std::function<void()> written) {
   ConversionContext& context = contextOf(window);
   if (context.run) {
-    // A full run asked for during a preview follows it; anything else waits for nothing.
-    if (kind == ConversionKind::full && context.run->kind == ConversionKind::preview) {
-      context.fullRunWaiting = true;
+    // A run asked for during a preview follows it; anything else waits for nothing.
+    if (kind != ConversionKind::preview && context.run->kind == ConversionKind::preview) {
+      context.waiting = [&window, kind, target, written] { startRun(window, kind, target, written); };
       context.host->requestStop();
     }
     return;
@@ -211,6 +244,7 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
   // The one reading of the controls: nothing can change them before the lock.
   auto run = std::make_shared<RunState>();
   run->kind = kind;
+  const bool shown = kind != ConversionKind::preview;  // the run locks the window and shows its progress
   try {
     run->settings = window.readSettings();
     // The pictures of illustrations lie beside the loaded file.
@@ -221,14 +255,21 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
       run->settings.outputMode = writerKeys::showOnly;
       run->settings.accessibleText = false;
     }
+    if (kind == ConversionKind::manuscriptPdf) {
+      // The manuscript PDF alone, as the converter's --pdf writes it.
+      run->settings.outputMode = writerKeys::manuscriptPdf;
+      setOutputPath(run->settings, *findWriter(writerKeys::manuscriptPdf), target.toStdU16String());
+      run->endTab = static_cast<ui::Tab>(window.SSTabMain()->currentIndex());
+      run->written = std::move(written);
+    }
     if (const auto problem = checkSettings(run->settings, static_cast<std::size_t>(window.sourceLength()))) {
-      if (kind == ConversionKind::preview) return;
+      if (!shown) return;
       // After a warning the window stays as it was; the status bar says it too,
       // so it never goes on showing the success of an earlier run.
       const QString warning = declinedRunWarning(*problem);
       if (!warning.isEmpty()) {
         window.setStatusText(warning);
-        ui::showMessage(&window, warning, ui::MessageIcon::warning);
+        window.dialogs().inform(&window, warning, ui::MessageIcon::warning);
       }
       return;
     }
@@ -236,23 +277,26 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
     if (kind == ConversionKind::full)
       if (const OutputEstimate estimate = estimateOutput(run->settings, window.sourceText().toStdU16String());
           estimate.excessive &&
-          ui::askYesNoCancel(&window, texts::outputTooLarge.arg(estimate.outputBytes >> 20),
-                             ui::MessageIcon::question) != ui::MessageAnswer::yes)
+          window.dialogs().askYesNoCancel(&window, texts::outputTooLarge.arg(estimate.outputBytes >> 20),
+                                          ui::MessageIcon::question) != ui::MessageAnswer::yes)
         return;
-    // Without a private folder nothing is written at all: tempFolder has said why.
-    run->previewPath = previewFilePath();
-    if (run->previewPath.isEmpty()) return;
+    if (kind != ConversionKind::manuscriptPdf) {
+      // Without a private folder nothing is written at all: tempFolder has said why.
+      run->previewPath = previewFilePath(window.dialogs());
+      if (run->previewPath.isEmpty()) return;
+    }
   } catch (...) {
-    if (kind == ConversionKind::full) ui::showMessage(&window, texts::unexpectedError, ui::MessageIcon::stop);
+    if (shown) window.dialogs().inform(&window, texts::unexpectedError, ui::MessageIcon::stop);
     return;
   }
-  run->enginePreviewPath = enginePath(run->previewPath);
+  if (!run->previewPath.isEmpty()) run->enginePreviewPath = enginePath(run->previewPath);
   run->source = window.sourceText().toStdU16String();
   run->files.keepIntact = enginePath(window.sourceFilePath());
 
-  if (kind == ConversionKind::full) {
+  if (shown) {
     window.setBusy(true);
-    window.showTab(ui::Tab::source);
+    // The HTML pane is hidden while it fills; the manuscript PDF leaves it alone.
+    if (kind == ConversionKind::full) window.showTab(ui::Tab::source);
     showProgress(texts::convertingProgress, static_cast<qint32>(run->source.size()),
                  texts::toQString(messages::characterUnit), true);
     window.setStatusText(texts::toQString(messages::converting));
@@ -261,6 +305,16 @@ void runConversion(ui::frmMain& window, ConversionKind kind) {
   deletePreviewFile(run->enginePreviewPath);
   if (kind == ConversionKind::full) window.clearHtml();
   context.start(std::move(run));
+}
+
+}  // namespace
+
+void runConversion(ui::frmMain& window, ConversionKind kind) {
+  startRun(window, kind, QString(), nullptr);
+}
+
+void runManuscriptPdf(ui::frmMain& window, const QString& target, std::function<void()> written) {
+  startRun(window, ConversionKind::manuscriptPdf, target, std::move(written));
 }
 
 }  // namespace zelvato

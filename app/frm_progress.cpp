@@ -11,12 +11,12 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "control_dispatch.h"
 #include "control_host.h"
 #include "control_interfaces.h"
 #include "platform_routines.h"
-#include "twips.h"
 
 namespace zelvato {
 
@@ -81,12 +81,17 @@ frmProgress::frmProgress()
       site_(std::make_unique<ProgressSite>(this)) {
   setObjectName(QStringLiteral("frmProgress"));
   setWindowTitle(QStringLiteral("Zelvato"));
-  setFixedSize(ui::px(4950), ui::px(1140));
+  setFixedSize(330, 76);
   setModal(false);
 
   lblMessage_ = new QLabel(QStringLiteral("処理中です..."), this);
   lblMessage_->setObjectName(QStringLiteral("lblMessage"));
-  lblMessage_->setGeometry(ui::px(240), ui::px(180), width() - 2 * ui::px(240), ui::px(240));
+  // The message above the bar, both in the middle of the window; without the bar, the message alone.
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(16, 8, 16, 8);
+  column->setSpacing(6);
+  column->addStretch(1);
+  column->addWidget(lblMessage_);
 
   const hosting::MemoryPropertyBag design = storedBarDesign();
   const hosting::CreatedControl bar = hosting::createControl(QString::fromLatin1(zorbar32::kProgId), this,
@@ -94,8 +99,10 @@ frmProgress::frmProgress()
   if (bar.ok()) {
     progressBar_ = bar.object();
     bar.widget()->setObjectName(QStringLiteral("ProgressBar"));
-    bar.widget()->setGeometry(ui::px(240), ui::px(600), ui::px(4455), ui::px(375));
+    bar.widget()->setFixedHeight(25);
+    column->addWidget(bar.widget());
   }
+  column->addStretch(1);
 
   timerProgress_ = new QTimer(this);
   timerProgress_->setObjectName(QStringLiteral("timerProgress"));
@@ -156,20 +163,7 @@ void showProgress(const QString& message, qint32 maximum, const QString& unit, b
   window->setBarProperty(barValueId, 0);
   window->lblMessage()->setText(message);
   window->timerProgress()->start();
-  QWidget* bar = window->progressBarWidget();
-  if (showBar) {
-    if (bar) {
-      bar->setVisible(true);
-      bar->move(bar->x(), ui::px(480));
-    }
-    window->lblMessage()->move(window->lblMessage()->x(), ui::px(180));
-  } else {
-    if (bar) {
-      bar->setVisible(false);
-      bar->move(bar->x(), ui::px(20000));
-    }
-    window->lblMessage()->move(window->lblMessage()->x(), ui::px(360));
-  }
+  if (QWidget* bar = window->progressBarWidget()) bar->setVisible(showBar);
   if (!window->isVisible()) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       QRect frame = window->frameGeometry();

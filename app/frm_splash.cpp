@@ -11,25 +11,17 @@
 #include "platform_routines.h"
 #include "program_identity.h"
 #include "title_picture.h"
-#include "twips.h"
 #include "zelvato_version.h"
 
 namespace zelvato {
 namespace {
 
-// Geometry in twips.
-constexpr int picLogoWidth = 5610;
-constexpr int picLogoHeight = 3135;
-constexpr int lblVersionLeft = 3960;
-constexpr int lblVersionTop = 2160;
-constexpr int lblVersionWidth = 1410;
-constexpr int lblVersionHeight = 210;
-// The picture's frame falls outside the window's right and bottom edges.
-constexpr int windowShortfall = 30;
 constexpr int loadingTimerInterval = 250;  // ms
 constexpr int ticksShown = 3;              // the fourth tick closes the window
 
 constexpr int pictureBorder = 2;  // pixels of the sunken frame
+// The picture's frame falls outside the window's right and bottom edges.
+constexpr int windowShortfall = 2;
 
 }  // namespace
 
@@ -78,15 +70,15 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 
   picLogo_ = new PictureBox(this);
   picLogo_->setObjectName(QStringLiteral("picLogo"));
-  picLogo_->resize(ui::px(picLogoWidth), ui::px(picLogoHeight));
+  picLogo_->resize(
+      titlePictureSize.grownBy(QMargins(pictureBorder, pictureBorder, pictureBorder, pictureBorder)));
   picLogo_->setPicture(titlePicture());
 
-  // The label lies on the picture: a child of the picture box, placed in its
-  // client area, with no background of its own.
+  // The label lies on the picture, on the plain corner the picture keeps for
+  // it: a child of the picture box, with no background of its own.
   lblVersion_ = new QLabel(QStringLiteral("Version"), picLogo_);
   lblVersion_->setObjectName(QStringLiteral("lblVersion"));
-  lblVersion_->setGeometry(pictureBorder + ui::px(lblVersionLeft), pictureBorder + ui::px(lblVersionTop),
-                           ui::px(lblVersionWidth), ui::px(lblVersionHeight));
+  lblVersion_->setGeometry(titlePictureVersionArea.translated(pictureBorder, pictureBorder));
   lblVersion_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblVersion_->setAutoFillBackground(false);
   lblVersion_->setAttribute(Qt::WA_TranslucentBackground);
@@ -110,7 +102,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::F
 void frmSplash::Form_Load() {
   lblVersion_->setText(splashVersionText());
   picLogo_->move(0, 0);
-  setFixedSize(ui::px(picLogoWidth - windowShortfall), ui::px(picLogoHeight - windowShortfall));
+  setFixedSize(picLogo_->size().shrunkBy(QMargins(0, 0, windowShortfall, windowShortfall)));
   LoadingTimer_->setInterval(loadingTimerInterval);
   LoadingTimer_->stop();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

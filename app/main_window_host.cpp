@@ -13,10 +13,6 @@ void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
   QObject::connect(&host, &WindowConversionHost::blocksFinished, &window, [&window](const QString& blocks) {
     if (window.isBusy()) window.appendHtml(blocks);
   });
-  // A stop while no run goes on is forgotten: every run begins by resetting the host.
-  QObject::connect(&window, &ui::frmMain::commandTriggered, &host, [&host](ui::Command command) {
-    if (command == ui::Command::stop) host.requestStop();
-  });
 }
 
 }  // namespace zelvato

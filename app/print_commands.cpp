@@ -1,101 +1,37 @@
 #include "print_commands.h"
 
-#include <QAction>
-#include <QFileDialog>
-#include <QLabel>
-#include <QMenuBar>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QStatusBar>
+#include <QFile>
 
-#include "app_texts.h"
-#include "run/conversion.h"
+#include "conversion_run.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
-#include "run/manuscript_count.h"
-#include "run/null_host.h"
-#include "manuscript_pages.h"
-#include "message_box.h"
-#include "text/messages.h"
-#include "pdf_manuscript_writer.h"
+#include "frm_main_texts.h"
+#include "temp_folder.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
-namespace {
-
-const QString printCaption = QStringLiteral("印刷…");
-const QString exportCaption = QStringLiteral("PDFに書き出す…");
-const QString pdfFilter = QStringLiteral("PDF (*.pdf)");
-
-// The manuscript is painted in one go; the window's run (and its Stop) is not involved.
-using QuietHost = NullHost;
-
-// The face the manuscript was set in, named when it is not the one the settings ask for.
-QString faceNote(const QString& face, bool fellBack) {
-  return fellBack ? QStringLiteral(" 書体: %1").arg(face) : QString();
-}
-
-}  // namespace
 
 void printManuscript(ui::frmMain& window) {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  printer.setPageSize(QPageSize(QPageSize::A4));
-  // The sheet is laid out on the whole paper, not inside the printer's margins.
-  printer.setFullPage(true);
-  QPrintPreviewDialog preview(&printer, &window);
-  const ConversionSettings settings = print::manuscriptSettings(window.readSettings());
-  const std::u16string source = window.sourceText().toStdU16String();
-  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &window, [&](QPrinter* device) {
-    print::ManuscriptPages pages(*device, settings, {});
-    QuietHost host;
-    convertText(source, settings, pages, host);
-    window.setStatusText(faceNote(pages.faceUsed(), pages.faceFellBack()).trimmed());
+  // Without a private folder nothing is written at all: tempFolder has said why.
+  const QString folder = tempFolder(window.dialogs());
+  if (folder.isEmpty()) return;
+  const QString pdf = folder + QLatin1String(printFileName);
+  runManuscriptPdf(window, pdf, [&window, pdf] {
+    window.dialogs().previewPrint(&window, pdf);
+    QFile::remove(pdf);
   });
-  preview.exec();
 }
 
 void exportManuscriptPdf(ui::frmMain& window) {
-  const QString target = QFileDialog::getSaveFileName(&window, exportCaption, QString(), pdfFilter);
-  if (target.isEmpty()) return;
-  QuietHost host;
-  print::PdfRun run;
-  const bool written =
-      print::convertToPdf(window.sourceText().toStdU16String(), window.readSettings(),
-                          QFile::encodeName(target).toStdString(), {}, host, std::string(), run);
-  if (!written) {
-    ui::showMessage(&window, texts::toQString(messages::conversionInterrupted), ui::MessageIcon::stop);
-    QString status = texts::conversionFailedStatus;
-    if (run.failure)
-      status += QLatin1Char(' ') + QFile::decodeName(QByteArray::fromStdString(run.failure->path)) +
-                QStringLiteral(": ") + QString::fromLocal8Bit(run.failure->reason);
-    window.setStatusText(status);
-    return;
-  }
-  window.setStatusText(texts::conversionDone + faceNote(run.faceUsed, run.faceFellBack));
-}
-
-void addPrintCommands(ui::frmMain& window) {
-  auto* print = new QAction(printCaption, &window);
-  print->setObjectName(QStringLiteral("mnuPrint"));
-  print->setShortcut(QKeySequence::Print);
-  auto* pdf = new QAction(exportCaption, &window);
-  pdf->setObjectName(QStringLiteral("mnuExportPdf"));
-  window.menuBar()->insertActions(window.mnuVersion(), {print, pdf});
-  // The shortcut works wherever the focus is in the window.
-  window.addAction(print);
-  // The count's place in the status bar is made now, so that showing it later
-  // never changes the window's layout (and the preview's).
-  auto* count = new QLabel(window.statusBar());
-  count->setObjectName(QStringLiteral("lblManuscriptCount"));
-  window.statusBar()->addPermanentWidget(count);
-  QObject::connect(print, &QAction::triggered, &window, [&window] { printManuscript(window); });
-  QObject::connect(pdf, &QAction::triggered, &window, [&window] { exportManuscriptPdf(window); });
-}
-
-void showManuscriptCount(ui::frmMain& window) {
-  auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
-  if (label == nullptr) return;
-  const std::size_t sheets = manuscriptSheets(window.sourceText().toStdU16String(), window.readSettings());
-  label->setText(texts::toQString(manuscriptSheetsText(sheets)));
+  const WriterEntry& medium = *findWriter(writerKeys::manuscriptPdf);
+  ui::FileRequest request;
+  request.title = ui::texts::commandExportPdf;
+  request.filters = {
+      QString::fromUtf16(medium.dialogFilter.data(), static_cast<qsizetype>(medium.dialogFilter.size()))};
+  request.defaultSuffix = QString::fromLatin1(medium.defaultExtension.substr(1));
+  request.confirmOverwrite = true;
+  if (const std::optional<ui::FileAnswer> chosen = window.dialogs().saveFile(&window, request))
+    runManuscriptPdf(window, chosen->path);
 }
 
 }  // namespace zelvato

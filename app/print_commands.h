@@ -7,17 +7,13 @@ class frmMain;
 }
 
 // The manuscript commands of the main window, each with the window's settings
-// as they are now: "印刷…" (Ctrl+P) opens Qt's print preview of the text on
-// manuscript paper; "PDFに書き出す…" asks for a file and writes the PDF there.
+// as they are now, both through the writer registry's manuscript PDF, written
+// by the run's worker with the progress window and Stop (runManuscriptPdf):
+// "印刷…" (Ctrl+P) writes the PDF to the private temporary folder and shows
+// its very pages in the print preview, which prints them; "PDFに書き出す…"
+// asks for a file and writes the PDF there.
 
 void printManuscript(ui::frmMain& window);
 void exportManuscriptPdf(ui::frmMain& window);
-
-// Puts both commands in the window's menu bar, before the version item.
-void addPrintCommands(ui::frmMain& window);
-
-// After every conversion: "400字詰め原稿用紙換算 N 枚" for the window's source,
-// at the right of the status bar.
-void showManuscriptCount(ui::frmMain& window);
 
 }  // namespace zelvato

@@ -6,7 +6,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
@@ -22,15 +21,15 @@
 #include <string>
 
 #include "app_texts.h"
-#include "read/source_decoding.h"
-#include "io/file_system.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
 #include "frm_progress.h"
-#include "message_box.h"
-#include "text/messages.h"
+#include "io/file_system.h"
+#include "read/source_decoding.h"
 #include "settings_store.h"
 #include "source_saving.h"
 #include "source_text_edit.h"
+#include "text/messages.h"
 
 namespace zelvato {
 namespace {
@@ -109,7 +108,7 @@ void loadWithBusyState(ui::frmMain& window, const QString& path, std::function<v
     w.setStatusText(*result ? texts::loadedIn.arg(toQString(encodingName((*result)->encoding))) : QString());
     w.setLoading(false);
     if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
-    if (!*result) ui::showMessage(&w, toQString(messages::readFailed), ui::MessageIcon::stop);
+    if (!*result) w.dialogs().inform(&w, toQString(messages::readFailed), ui::MessageIcon::stop);
     if (then) then();
   });
   reader->start();
@@ -185,7 +184,7 @@ void openNamedFile(ui::frmMain& window, const QString& path) {
   }
   if (!keepEditsBeforeReplacing(window)) return;
   if (!fileExists(QFile::encodeName(path).toStdString())) {
-    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
+    window.dialogs().inform(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return;
   }
   window.showTab(ui::Tab::source);
@@ -200,30 +199,25 @@ void openSourceFile(ui::frmMain& window, std::function<void()> then) {
   });
   window.showTab(ui::Tab::source);
   if (!keepEditsBeforeReplacing(window)) return;
-  // The dialog is shared with the output file chooser, so every property is set each time.
-  QFileDialog* dialog = window.FileDialog();
-  dialog->setOptions(QFileDialog::DontUseNativeDialog);
-  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  ui::FileRequest request;
+  request.title = texts::sourceDialogTitle;
+  request.filters = {texts::textFilesFilter, texts::allFilesFilter};
+  request.selectedFilter = texts::textFilesFilter;
+  request.defaultSuffix = texts::textFileSuffix;
   // A name typed for a file that is not there comes back, and is answered by the program's own message.
-  dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setWindowTitle(texts::sourceDialogTitle);
-  dialog->setNameFilters({texts::textFilesFilter, texts::allFilesFilter});
-  dialog->selectNameFilter(texts::textFilesFilter);
-  dialog->setDefaultSuffix(texts::textFileSuffix);
-  if (dialog->exec() != QDialog::Accepted) return;
-  const QStringList chosen = dialog->selectedFiles();
-  if (chosen.isEmpty() || chosen.first().isEmpty()) return;
-  if (!fileExists(QFile::encodeName(chosen.first()).toStdString())) {
-    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
+  const std::optional<ui::FileAnswer> chosen = window.dialogs().openFile(&window, request);
+  if (!chosen) return;
+  if (!fileExists(QFile::encodeName(chosen->path).toStdString())) {
+    window.dialogs().inform(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return;
   }
   ended.dismiss();
-  loadWithBusyState(window, chosen.first(), std::move(then));
+  loadWithBusyState(window, chosen->path, std::move(then));
 }
 
 bool loadSourceFile(ui::frmMain& window, const QString& path) {
   if (!fileExists(QFile::encodeName(path).toStdString())) {
-    ui::showMessage(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
+    window.dialogs().inform(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
     return false;
   }
   const std::optional<LoadedText> loaded = readSource(path);

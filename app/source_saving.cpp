@@ -8,15 +8,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
 
 #include "app_texts.h"
+#include "dialog_provider.h"
 #include "frm_main.h"
-#include "message_box.h"
 #include "text/codepage.h"
 
 namespace zelvato {
@@ -105,7 +104,7 @@ bool saveSourceTo(ui::frmMain& window, const QString& path, SourceEncoding encod
   const QString text = window.sourceText();
   std::optional<QByteArray> bytes = encodeSourceText(text, encoding);
   if (!bytes) {
-    ui::showMessage(&window, texts::notShiftJis, ui::MessageIcon::warning);
+    window.dialogs().inform(&window, texts::notShiftJis, ui::MessageIcon::warning);
     encoding = SourceEncoding::utf8;
     bytes = encodeSourceText(text, encoding);
   }
@@ -113,7 +112,7 @@ bool saveSourceTo(ui::frmMain& window, const QString& path, SourceEncoding encod
     const QString message =
         texts::saveFailed.arg(QDir::toNativeSeparators(path) + QStringLiteral(": ") + *failure);
     window.setStatusText(message);
-    ui::showMessage(&window, message, ui::MessageIcon::stop);
+    window.dialogs().inform(&window, message, ui::MessageIcon::stop);
     return false;
   }
   window.setSourceFile(path, encoding);
@@ -123,26 +122,23 @@ bool saveSourceTo(ui::frmMain& window, const QString& path, SourceEncoding encod
 }
 
 bool saveSourceAs(ui::frmMain& window) {
-  QFileDialog* dialog = window.FileDialog();
-  dialog->setOptions(QFileDialog::DontUseNativeDialog);
-  dialog->setAcceptMode(QFileDialog::AcceptSave);
-  dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setWindowTitle(texts::saveSourceTitle);
-  dialog->setNameFilters({texts::shiftJisFilter, texts::utf8Filter});
+  ui::FileRequest request;
+  request.title = texts::saveSourceTitle;
+  request.filters = {texts::shiftJisFilter, texts::utf8Filter};
   // The text keeps its encoding unless the user chooses the other; Shift_JIS
   // is the program's own, and the first choice for a new text.
   const bool unicode = !window.sourceFilePath().isEmpty() && window.sourceEncoding() != SourceEncoding::cp932;
-  dialog->selectNameFilter(unicode ? texts::utf8Filter : texts::shiftJisFilter);
-  dialog->setDefaultSuffix(texts::textFileSuffix);
-  if (!window.sourceFilePath().isEmpty()) dialog->selectFile(window.sourceFilePath());
-  if (dialog->exec() != QDialog::Accepted) return false;
-  const QStringList chosen = dialog->selectedFiles();
-  if (chosen.isEmpty() || chosen.first().isEmpty()) return false;
+  request.selectedFilter = unicode ? texts::utf8Filter : texts::shiftJisFilter;
+  request.defaultSuffix = texts::textFileSuffix;
+  request.startPath = window.sourceFilePath();
+  request.confirmOverwrite = true;
+  const std::optional<ui::FileAnswer> chosen = window.dialogs().saveFile(&window, request);
+  if (!chosen) return false;
   SourceEncoding encoding = SourceEncoding::cp932;
-  if (dialog->selectedNameFilter() == texts::utf8Filter)
+  if (chosen->filter == texts::utf8Filter)
     encoding =
         window.sourceEncoding() == SourceEncoding::utf8Bom ? SourceEncoding::utf8Bom : SourceEncoding::utf8;
-  return saveSourceTo(window, chosen.first(), encoding);
+  return saveSourceTo(window, chosen->path, encoding);
 }
 
 bool saveSource(ui::frmMain& window) {
@@ -156,8 +152,8 @@ bool saveSource(ui::frmMain& window) {
 
 bool keepEditsBeforeReplacing(ui::frmMain& window) {
   if (!window.sourceModified()) return true;
-  switch (ui::showMessageBox(&window, texts::keepEditsQuestion, ui::MessageIcon::warning,
-                             ui::MessageButtons::saveDiscardCancel)) {
+  switch (window.dialogs().message(&window, texts::keepEditsQuestion, ui::MessageIcon::warning,
+                                   ui::MessageButtons::saveDiscardCancel)) {
     case ui::MessageAnswer::save:
       return saveSource(window);
     case ui::MessageAnswer::discard:

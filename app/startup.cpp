@@ -7,7 +7,7 @@
 #include <QWindow>
 
 #include "app_texts.h"
-#include "message_box.h"
+#include "dialog_provider.h"
 #include "platform_routines.h"
 #include "program_identity.h"
 #include "zelvato_version.h"
@@ -50,16 +50,17 @@ void applyProgramIdentity() {
   ui::installJapaneseTranslations();
 }
 
-bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath, const QString& channelPath,
-                          const QString& file) {
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath, ui::DialogProvider& dialogs,
+                          const QString& channelPath, const QString& file) {
   if (lock.acquire(lockFilePath) != SingleInstanceLock::Result::heldElsewhere) return false;
   if (InstanceChannel::handOver(channelPath, file)) return true;
-  ui::showMessage(nullptr, texts::secondInstanceRefused, ui::MessageIcon::stop);
+  dialogs.inform(nullptr, texts::secondInstanceRefused, ui::MessageIcon::stop);
   return true;
 }
 
 bool Main(RunningProgram& program, const StartupParts& parts, const QString& lockFilePath) {
-  if (refuseSecondInstance(program.instanceLock, lockFilePath, parts.channelPath, parts.fileToOpen))
+  ui::DialogProvider& dialogs = parts.dialogs != nullptr ? *parts.dialogs : ui::realDialogs();
+  if (refuseSecondInstance(program.instanceLock, lockFilePath, dialogs, parts.channelPath, parts.fileToOpen))
     return false;
 
   attempt([&] {

@@ -11,6 +11,10 @@
 
 namespace zelvato {
 
+namespace ui {
+class DialogProvider;
+}
+
 // The start-up steps that other parts of the program supply.
 struct StartupParts {
   // Loads the progress window and unloads it again, so that the bar control is
@@ -25,6 +29,8 @@ struct StartupParts {
   std::function<void(QWidget& mainWindow, const QString& path)> openFile;
   // Where the running copy listens for later launches; empty: nowhere.
   QString channelPath;
+  // Where the refusal of a second copy is said; nullptr: the real message box.
+  ui::DialogProvider* dialogs = nullptr;
 };
 
 // What start-up leaves behind; it lives as long as the program runs.
@@ -45,7 +51,7 @@ void applyProgramIdentity();
 // refusal "二重起動することはできません." shown. Otherwise `lock` holds the lock
 // (or none could be had, in which case the program starts anyway rather than
 // refuse every start).
-bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath,
+bool refuseSecondInstance(SingleInstanceLock& lock, const QString& lockFilePath, ui::DialogProvider& dialogs,
                           const QString& channelPath = {}, const QString& file = {});
 
 // The start sequence: hand over to a copy that runs; show the splash and paint it at

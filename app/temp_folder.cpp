@@ -10,7 +10,7 @@
 #include <cerrno>
 
 #include "app_texts.h"
-#include "message_box.h"
+#include "dialog_provider.h"
 
 namespace zelvato {
 namespace {
@@ -83,15 +83,15 @@ QString privateFolder(const PrivateFolderPlaces& places) {
   return {};
 }
 
-QString tempFolder() {
+QString tempFolder(ui::DialogProvider& dialogs) {
   const QString folder = privateFolder(defaultPrivateFolderPlaces());
-  if (folder.isEmpty()) ui::showMessage(nullptr, texts::noPrivateFolder, ui::MessageIcon::stop);
+  if (folder.isEmpty()) dialogs.inform(nullptr, texts::noPrivateFolder, ui::MessageIcon::stop);
   return folder;
 }
 
-QString previewFilePath() {
+QString previewFilePath(ui::DialogProvider& dialogs) {
   // Never a bare name in the current folder: without a private folder there is no preview path.
-  const QString folder = tempFolder();
+  const QString folder = tempFolder(dialogs);
   return folder.isEmpty() ? QString() : folder + QLatin1String(previewFileName);
 }
 

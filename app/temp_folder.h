@@ -4,8 +4,14 @@
 
 namespace zelvato {
 
+namespace ui {
+class DialogProvider;
+}
+
 // The file name of the preview file in the temporary folder.
 inline constexpr char previewFileName[] = "zelvato_temp.html";
+// The manuscript PDF the print preview shows, there while it is shown.
+inline constexpr char printFileName[] = "zelvato_print.pdf";
 
 // The places a private per-user folder may be found or made, in the order tried.
 struct PrivateFolderPlaces {
@@ -29,10 +35,10 @@ QString privateFolder(const PrivateFolderPlaces& places);
 // every user can write would let another user plant a link there, so this is
 // the private per-user folder. When there is none, says so in a message box
 // with the stop icon and returns the empty text.
-QString tempFolder();
+QString tempFolder(ui::DialogProvider& dialogs);
 
 // tempFolder() followed by "zelvato_temp.html"; the empty text when tempFolder
 // failed, so a run writes nothing at all rather than into the current folder.
-QString previewFilePath();
+QString previewFilePath(ui::DialogProvider& dialogs);
 
 }  // namespace zelvato

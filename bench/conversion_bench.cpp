@@ -20,28 +20,12 @@
 namespace zelvato {
 namespace {
 
-// A temporary folder, gone with the object.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zelvato-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TemporaryFolder() {
-    if (!path_.empty()) std::filesystem::remove_all(path_);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // Converts the novel with `first` and `second` in turn each iteration and
 // reports both times (under the names given) and their ratio.
 void timeInTurn(benchmark::State& state, const ConversionSettings& first, const ConversionSettings& second,
                 const std::string& firstName, const std::string& secondName) {
   const std::u16string source = bench::novel();
-  bench::QuietHost host;
+  NullHost host;
   const auto convert = [&](const ConversionSettings& settings) {
     const auto start = std::chrono::steady_clock::now();
     if (!convertText(source, settings, std::string(), host)) state.SkipWithError("conversion failed");
@@ -62,7 +46,7 @@ void timeInTurn(benchmark::State& state, const ConversionSettings& first, const 
 
 // The EPUB against the grid single file, both with every typesetting option.
 void BM_epubAgainstGridSingleFile(benchmark::State& state) {
-  const TemporaryFolder folder;
+  const bench::TemporaryFolder folder;
   if (folder.path().empty()) {
     state.SkipWithError("no temporary folder");
     return;
@@ -85,7 +69,7 @@ BENCHMARK(BM_epubAgainstGridSingleFile)->UseManualTime()->Unit(benchmark::kMilli
 // The grid single file with every typesetting option (the text read as Aozora
 // Bunko notation, line-breaking rules, numbers across) against the plain one.
 void BM_everyOptionAgainstPlainConversion(benchmark::State& state) {
-  const TemporaryFolder folder;
+  const bench::TemporaryFolder folder;
   if (folder.path().empty()) {
     state.SkipWithError("no temporary folder");
     return;

@@ -42,7 +42,7 @@ void BM_layoutLongestText(benchmark::State& state) {
     for (std::size_t at = 0; at + notated.size() < source.size(); at += 4 * notated.size())
       source.replace(at, notated.size(), notated);
   }
-  bench::QuietHost host;
+  NullHost host;
   const GridLayoutOptions options = gridLayoutOptions(settings);
   for (auto _ : state) {
     // Reading and typesetting, rows assembled as the writer does.
@@ -92,7 +92,7 @@ void BM_benchmarkTextStages(benchmark::State& state) {
   ConversionSettings settings;
   settings.kinsoku = settings.tateChuYoko = settings.aozoraNotation = state.range(0) >= 2;
   const std::u16string& source = bench::novel();
-  bench::QuietHost host;
+  NullHost host;
   const GridLayoutOptions options = gridLayoutOptions(settings);
   for (auto _ : state) {
     const Document document = readDocument(source, settings.aozoraNotation);
@@ -125,7 +125,7 @@ void BM_everyOptionAgainstPlain(benchmark::State& state) {
   ConversionSettings plain;
   ConversionSettings everyOption;
   everyOption.kinsoku = everyOption.tateChuYoko = everyOption.aozoraNotation = true;
-  bench::QuietHost host;
+  NullHost host;
   const auto readAndTypeset = [&](const ConversionSettings& settings) {
     const double start = threadSeconds();
     const GridLayoutOptions options = gridLayoutOptions(settings);

@@ -14,6 +14,8 @@ Fails (exit 1), naming each fault, when
   - a writer's folder (engine/write/NAME/) is included by another writer's, by
     the write layer's own files, or by anything outside engine/write/ but the
     registry (engine/write/registry/): only the registry knows the writers;
+    a drawing backend the writers share (engine/write/pdf/) is no writer, and
+    includes nothing of the engine;
   - a file of engine/ or app/convert/ is longer than 600 lines.
 Runs as a test, so the README's test command and CI fail on it.
 """
@@ -40,6 +42,7 @@ LAYERS = {
 }
 WRITE_SHARED = {"engine/write"}           # the sink interface and the helpers every writer shares
 REGISTRY = "engine/write/registry"         # the one folder that knows the writers
+BACKENDS = {"engine/write/pdf"}            # what writers draw on; standing alone
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^">]+)[">]')
 
@@ -77,7 +80,7 @@ def layer(path):
 def writer_folder(folder):
     """The folder of one writer (engine/write/NAME), or None."""
     parts = folder.split("/")
-    if len(parts) == 3 and parts[:2] == ["engine", "write"] and folder != REGISTRY:
+    if len(parts) == 3 and parts[:2] == ["engine", "write"] and folder != REGISTRY and folder not in BACKENDS:
         return folder
     return None
 
@@ -149,6 +152,8 @@ def main():
                 if not target.startswith("engine/"):
                     faults.append(f"{where}: the engine includes {target}, outside engine/")
                     continue
+                if here in BACKENDS and there != here:
+                    faults.append(f"{where}: the backend {here} includes {target}: it stands alone")
                 mine, theirs = layer(source), layer(target)
                 if theirs != mine and theirs not in LAYERS.get(mine, set()):
                     faults.append(f"{where}: layer {mine} includes {target} of layer {theirs}, not below it")

@@ -8,11 +8,16 @@ packages=(
   # the include rules are checked by a script of ours
   python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-svg-dev
+  # the window previews and prints the manuscript PDF's own pages
+  qt6-pdf-dev
   qt6-qpa-plugins libqt6svg6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   libuchardet-dev libzip-dev
-  # the PDF writer shapes vertical forms; the print tests read the PDFs it writes
-  libharfbuzz-dev poppler-utils
+  # the PDF backend: shaping and subsetting (HarfBuzz), faces (fontconfig), deflate;
+  # the tests read the PDFs it writes with poppler, mupdf and qpdf
+  libharfbuzz-dev libfontconfig-dev libdeflate-dev zlib1g-dev poppler-utils mupdf-tools qpdf
+  # the manuscript PDF benchmark sets the same novel with upLaTeX and dvipdfmx
+  texlive-lang-japanese texlive-latex-base
   # EPUB validation in the tests
   epubcheck default-jre-headless
   clang libclang-rt-14-dev

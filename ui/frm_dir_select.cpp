@@ -4,15 +4,16 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include "program_identity.h"
-#include "twips.h"
 
 namespace zelvato::ui {
 
@@ -62,7 +63,6 @@ frmDirSelect::frmDirSelect(QWidget* parent)
   setObjectName(QStringLiteral("frmDirSelect"));
   setWindowTitle(QStringLiteral("出力先ﾃﾞｨﾚｸﾄﾘの指定"));
   setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
-  setFixedSize(px(4350), px(3735));
   setModal(true);
 
   dir_->setObjectName(QStringLiteral("Dir"));
@@ -75,12 +75,21 @@ frmDirSelect::frmDirSelect(QWidget* parent)
   dir_->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) dir_->hideColumn(column);
   dir_->header()->hide();
-  dir_->setGeometry(px(120), px(480), px(4095), px(2610));
-  drive_->setGeometry(px(120), px(120), px(4095), std::max(px(300), drive_->sizeHint().height()));
-  dir_->move(px(120), drive_->geometry().bottom() + 4);
-  dir_->resize(px(4095), px(480) + px(2610) - dir_->y());
-  cmdOK_->setGeometry(px(3120), px(3240), px(1095), px(375));
-  cmdCancel_->setGeometry(px(1920), px(3240), px(1095), px(375));
+  // The drive list above the folder tree, ｷｬﾝｾﾙ and OK at the bottom right.
+  for (QPushButton* button : {cmdOK_, cmdCancel_}) button->setFixedSize(73, 25);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(cmdCancel_);
+  buttons->addWidget(cmdOK_);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(8, 8, 8, 8);
+  column->setSpacing(4);
+  column->addWidget(drive_);
+  column->addWidget(dir_, 1);
+  column->addLayout(buttons);
+  // The dialog's fixed size: the tree shows a good part of a folder's subfolders.
+  dir_->setMinimumSize(273, 160);
+  setFixedSize(sizeHint().expandedTo(QSize(290, 249)));
   // Neither Enter nor Esc ends the window.
   for (QPushButton* button : {cmdOK_, cmdCancel_}) {
     button->setAutoDefault(false);

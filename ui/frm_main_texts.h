@@ -12,17 +12,11 @@ inline const QString countPrefix = QStringLiteral("( ");
 inline const QString countSuffix = QStringLiteral(" 字)");
 inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
 inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
-inline const QString fileDialogTitle = QStringLiteral("出力先ﾌｧｲﾙの指定");
-inline const QString fileDialogFilter = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
-inline const QString epubOption = QStringLiteral("EPUB (電子書籍)");
-inline const QString epubDialogFilter = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
 // The panes show their text in the start font of the conversion.
 inline const QString defaultFontFace = QString::fromStdU16String(ConversionSettings{}.fontFace);
 inline const QString uiFontFace = QStringLiteral("MS UI Gothic");
 inline const QString labelFontFace = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString sampleText = QStringLiteral("饒舌たる詭弁に疑念を抱きつつも納得した");
-inline const QString encodingFrame = QStringLiteral("文字コード");
-inline const QString accessibleText = QStringLiteral("読み上げ用テキストを付ける");
 inline const QString converting = QStringLiteral("変換処理中...");
 
 // The menus.
@@ -30,6 +24,16 @@ inline const QString menuFile = QStringLiteral("ﾌｧｲﾙ(&F)");
 inline const QString menuEdit = QStringLiteral("編集(&E)");
 inline const QString menuConvert = QStringLiteral("変換(&C)");
 inline const QString menuSettings = QStringLiteral("設定(&S)");
+inline const QString menuHelp = QStringLiteral("ﾍﾙﾌﾟ(&H)");
+// The commands; the toolbar shows its buttons' captions without their accelerators.
+inline const QString commandNew = QStringLiteral("新規作成");
+inline const QString commandLoad = QStringLiteral("読み込む");
+inline const QString commandSaveHtml = QStringLiteral("HTML保存");
+inline const QString commandConvert = QStringLiteral("縦書き変換");
+inline const QString commandStop = QStringLiteral("変換中断");
+inline const QString commandHelp = QStringLiteral("ﾍﾙﾌﾟ");
+inline const QString commandPrint = QStringLiteral("印刷…");
+inline const QString commandExportPdf = QStringLiteral("PDFに書き出す…");
 inline const QString menuSave = QStringLiteral("保存(&S)");
 inline const QString menuSaveAs = QStringLiteral("名前を付けて保存(&A)...");
 inline const QString menuRecent = QStringLiteral("最近使ったﾌｧｲﾙ(&R)");
@@ -48,11 +52,14 @@ inline const QString helpWindowTitle = QStringLiteral("Zelvato ﾍﾙﾌﾟ");
 inline const QString autoPreview = QStringLiteral("自動ﾌﾟﾚﾋﾞｭｰ");
 
 inline const QString typesetTab = QStringLiteral("組版設定");
-inline const QString rubyFrame = QStringLiteral("ルビ");
-inline const QString styleFrame = QStringLiteral("組版方式");
 inline const QString styleGrid = QStringLiteral("升目 (ﾌﾞﾗｳｻﾞを問わない)");
 inline const QString styleFlow = QStringLiteral("縦書きCSS (本文として読める)");
 inline const QString rubyParen = QStringLiteral("括弧で示す　漢字（かんじ）");
 inline const QString rubyDrop = QStringLiteral("省く　漢字");
+// The manuscript paper of 印刷… and PDFに書き出す…, landscape.
+inline const QString paperA4 = QStringLiteral("A4");
+inline const QString paperB4 = QStringLiteral("B4");
+inline const QString linesRedBrown = QStringLiteral("赤茶");
+inline const QString linesGrey = QStringLiteral("灰色");
 
 }  // namespace zelvato::ui::texts

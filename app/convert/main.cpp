@@ -32,12 +32,6 @@
 #include "write/page_output.h"
 #include "write/registry/writer_registry.h"
 
-#ifdef ZELVATO_PDF
-#include <QGuiApplication>
-
-#include "pdf_manuscript_writer.h"
-#endif
-
 namespace zelvato::convert {
 namespace {
 
@@ -168,42 +162,12 @@ bool convertSource(std::u16string_view source, const ConversionSettings& setting
   return convertText(source, settings, previewPath, host, &files);
 }
 
-// The medium the print library makes rather than the engine's writers.
-constexpr std::string_view pdfMedium = "pdf";
-
-// The PDF of manuscript paper in place of the markup; the face it was set in
-// is named when it is not the one asked for.
-int writePdf(const ConvertOptions& options, const std::string& target, std::u16string_view source,
-             bool fromFile) {
-#ifdef ZELVATO_PDF
-  // Qt sees only the program's name: the options are the converter's.
-  static char name[] = "zelvato-convert";
-  static char* qtArgv[] = {name, nullptr};
-  int qtArgc = 1;
-  const auto application = print::makeFontApplication(qtArgc, qtArgv);
-  CommandLineHost host(false, source.size());
-  print::PdfRun pdf;
-  const print::ManuscriptOptions paper{
-      options.settings.paperB4 ? print::Paper::b4 : print::Paper::a4,
-      options.settings.greyPaperLines ? print::RuleColour::grey : print::RuleColour::redBrown};
-  const bool converted = print::convertToPdf(source, options.settings, target, paper, host,
-                                             fromFile ? options.inputPath : std::string(), pdf);
-  host.clearProgress();
-  if (!pdf.faceUsed.isEmpty() && (pdf.faceFellBack || options.verbose))
-    explain("the PDF is set in " + pdf.faceUsed.toStdString() +
-            (pdf.faceFellBack ? " (the font asked for is not installed or has no Japanese characters)" : ""));
-  if (!converted) {
-    say(messages::conversionInterrupted);
-    if (pdf.failure) explain(pdf.failure->path + ": " + pdf.failure->reason);
-    if (!pdf.failure && stopSignalled != 0) explain("stopped");
-    return 1;
-  }
-  return 0;
-#else
-  (void)options, (void)target, (void)source, (void)fromFile;
-  explain("this build makes no PDF (it was built without the window's libraries)");
-  return 2;
-#endif
+// The face a PDF was set in, named when it is not the one asked for (or with --verbose).
+void reportFace(const RunFiles& files, bool verbose) {
+  if (!files.face || (!files.face->fellBack && !verbose)) return;
+  explain(
+      "the PDF is set in " + files.face->family +
+      (files.face->fellBack ? " (the font asked for is not installed or has no Japanese characters)" : ""));
 }
 
 int runSingle(const ConvertOptions& options) {
@@ -239,7 +203,7 @@ int runSingle(const ConvertOptions& options) {
       return 2;
     }
   }
-  const std::optional<DecodedSource> decoded = readSource(options.inputPath);
+  std::optional<DecodedSource> decoded = readSource(options.inputPath);
   if (!decoded) {
     say(messages::readFailed);
     return 1;
@@ -248,6 +212,7 @@ int runSingle(const ConvertOptions& options) {
     explain((fromFile ? options.inputPath : std::string("standard input")) + ": read as " +
             utf16ToUtf8(encodingName(decoded->encoding)));
   const std::u16string source = joinLines(decoded->lines);  // as the window's pane holds it
+  decoded.reset();  // the lines again, as long as the source: a long text's run needs only one copy
 
   if (const auto problem = checkSettings(settings, source.size())) return refuse(*problem);
   if (const OutputEstimate estimate = estimateOutput(settings, source);
@@ -264,11 +229,6 @@ int runSingle(const ConvertOptions& options) {
     if (options.verbose) explain(utf16ToUtf8(manuscriptSheetsText(manuscriptSheets(source, settings))));
   };
   installSignalHandlers();
-  if (settings.outputMode == pdfMedium) {
-    const int status = writePdf(options, outputFile, source, fromFile);
-    if (status == 0) reportSheets();
-    return status;
-  }
   RunFiles files;
   if (fromFile) files.keepIntact = options.inputPath;
   // The pictures of illustrations lie beside the source file.
@@ -277,6 +237,7 @@ int runSingle(const ConvertOptions& options) {
   // The preview file is staged with the output files: a failed run leaves it as it was.
   bool converted = convertSource(source, settings, options.previewPath, host, files);
   host.clearProgress();
+  reportFace(files, options.verbose);
   if (options.verbose && settings.aozoraNotation) {
     std::cerr << utf16ToUtf8(files.notationReport);
     std::cerr << "zelvato-convert: " << files.unreadAnnotations

@@ -75,6 +75,7 @@ struct ConversionSettings {
   TextStyle textStyle = TextStyle::grid;
   bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
   bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
+  std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
 };
 
 }  // namespace zelvato

@@ -26,8 +26,8 @@ CommandLineFlag fromWriter(const WriterEntry& w) {
   f.valueName = w.valueName;
   f.help = w.help;
   f.details = w.details;
-  // The window offers the medium as a choice of its output page.
-  if (!w.remembered.empty()) f.caption = w.choiceCaption;
+  // The window offers the medium as a choice of its output page, or writes it by a command.
+  f.caption = w.choiceCaption;
   return f;
 }
 

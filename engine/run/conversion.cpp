@@ -40,16 +40,18 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
 bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
+    const ConversionSettings typeset = typesetSettings(settings);
     const std::unique_ptr<DocumentSink> writer =
-        makeWriter(settings, previewFilePath, host, files != nullptr ? files->staging : nullptr);
+        makeWriter(typeset, previewFilePath, host, files != nullptr ? files->staging : nullptr);
     if (!writer) return false;
     if (files != nullptr && !files->keepIntact.empty()) writer->keepIntact(files->keepIntact);
     const bool converted =
-        convertText(source, settings, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
+        convertText(source, typeset, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
                     files != nullptr ? &files->notationReport : nullptr);
     if (files != nullptr) {
       files->failure = writer->failure();
       files->retiredFiles = writer->retiredFiles();
+      files->face = writer->faceUsed();
     }
     return converted;
   } catch (const std::exception&) {

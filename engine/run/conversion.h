@@ -32,6 +32,7 @@ struct RunFiles {
   std::size_t unreadAnnotations = 0;      // after the run: the annotations nothing could show
   std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
   std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
+  std::optional<WriterFace> face;         // after the run: the face a medium that embeds one set the text in
 };
 
 // The conversion to the medium the settings choose (see the writer registry):

@@ -13,6 +13,14 @@
 
 namespace zelvato {
 
+// The face a medium that embeds its font set the text in, and whether it
+// replaced the face the settings ask for (which is not installed, or holds
+// no Japanese characters).
+struct WriterFace {
+  std::string family;
+  bool fellBack = false;
+};
+
 // A writer of one conversion: it is handed the document once it has been read,
 // then, when it asks for them, the grid typesetter's blocks in order, and
 // finally whether the run completed. A writer that sets the text itself (from
@@ -38,6 +46,8 @@ class DocumentSink {
   virtual void keepIntact(const std::string& /*path*/) {}
   // The pages of an earlier, longer run that the run removed.
   virtual std::vector<std::string> retiredFiles() const { return {}; }
+  // The face the text was set in, by a writer that embeds one.
+  virtual std::optional<WriterFace> faceUsed() const { return std::nullopt; }
 };
 
 // What every writer of a run is made with: the run's settings (a writer keeps

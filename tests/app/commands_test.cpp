@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,16 +19,18 @@
 #include <QWebEngineView>
 #include <memory>
 
-#include "../support/window_controls.h"
-#include "text/codepage.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "main_window_fixture.h"
 #include "platform_routines.h"
 #include "source_text_edit.h"
+#include "text/codepage.h"
+#include "window_controls.h"
 
 using namespace zelvato;
 using namespace zelvato::testing;
+using zelvato::testing::Asked;
+using zelvato::testing::FakeDialogs;
 using zelvato::ui::frmMain;
 using zelvato::ui::MessageAnswer;
 using zelvato::ui::MessageButtons;
@@ -41,37 +42,6 @@ namespace {
 
 const QString hint = QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします");
 
-// Answers every file dialog that is shown: records whether it opened or saved,
-// and either cancels it or chooses `path`.
-class FileDialogAnswerer : public QObject {
- public:
-  explicit FileDialogAnswerer(QString path = QString()) : path_(std::move(path)) {
-    timer_.setInterval(20);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible()) return;
-      modes.append(dialog->acceptMode());
-      if (path_.isEmpty() || dialog->acceptMode() == QFileDialog::AcceptOpen) {
-        dialog->reject();
-      } else {
-        // selectFile leaves the name field alone while it has the keyboard, so
-        // the name is typed into the field as a user would.
-        const QFileInfo file(path_);
-        dialog->setDirectory(file.absolutePath());
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-          name->setText(file.fileName());
-        static_cast<QDialog*>(dialog)->accept();
-      }
-    });
-    timer_.start();
-  }
-  QList<QFileDialog::AcceptMode> modes;
-
- private:
-  QString path_;
-  QTimer timer_;
-};
-
 }  // namespace
 
 class CommandsTest : public QObject {
@@ -81,10 +51,15 @@ class CommandsTest : public QObject {
   static void initMain() { prepareMainWindowTest(); }
 
  private:
+  std::unique_ptr<FakeDialogs> messages;
   std::unique_ptr<frmMain> window;
-  std::unique_ptr<MessageRecorder> messages;
 
   void press(int button) { toolbarButton(*window, button)->trigger(); }
+  QList<Asked::Kind> kinds() const {
+    QList<Asked::Kind> asked;
+    for (const Asked& a : messages->asked) asked << a.kind;
+    return asked;
+  }
   bool idle() {
     return QTest::qWaitFor([this] { return !conversionRunning(*window); }, 120000);
   }
@@ -93,9 +68,9 @@ class CommandsTest : public QObject {
   void initTestCase() { QVERIFY(registerProgressBar()); }
 
   void init() {
-    messages = std::make_unique<MessageRecorder>();
+    messages = std::make_unique<FakeDialogs>();
     QFile::remove(testPreviewFilePath());
-    window = std::make_unique<frmMain>();
+    window = std::make_unique<frmMain>(messages.get());
     connectCommands(*window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -107,8 +82,6 @@ class CommandsTest : public QObject {
     messages.reset();
   }
 
-  // Runs first, on the window as it starts: after the other commands' cases it
-  // now and then waited for a dialog that never came (cause not yet found).
   void saveHtmlWithAnEmptySourceLoadsItThenAsks() {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("source.txt"));
@@ -117,19 +90,14 @@ class CommandsTest : public QObject {
     file.write("\x8F\x63\x8F\x91\x82\xAB\r\n");
     file.close();
     // The open dialog takes the source, the save dialog the output file.
-    QList<QString> answers{source, dir.filePath(QStringLiteral("out.html"))};
-    QTimer timer;
-    timer.setInterval(20);
-    connect(&timer, &QTimer::timeout, this, [&answers] {
-      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr || !dialog->isVisible() || answers.isEmpty()) return;
-      dialog->selectFile(answers.takeFirst());
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    timer.start();
+    messages->answerFile(source);
+    messages->answerFile(dir.filePath(QStringLiteral("out.html")));
     messages->answers = {MessageAnswer::no};
     press(3);
+    // The source is read on a worker; the output file and the question follow its end.
     QTRY_COMPARE_WITH_TIMEOUT(messages->shown.size(), 1, 10000);
+    QCOMPARE(kinds(),
+             (QList<Asked::Kind>{Asked::Kind::openFile, Asked::Kind::saveFile, Asked::Kind::message}));
     QCOMPARE(messages->shown[0].buttons, MessageButtons::yesNoCancel);
     QCOMPARE(window->sourceText(), QStringLiteral("縦書き\r\n"));
     QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out.html")));
@@ -148,9 +116,8 @@ class CommandsTest : public QObject {
 
   void loadWithTheDialogCancelledShowsTheSourceTab() {
     window->showTab(ui::Tab::output);
-    FileDialogAnswerer dialogs;
     press(2);
-    QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen});
+    QCOMPARE(kinds(), QList<Asked::Kind>{Asked::Kind::openFile});
     QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(messages->shown.size(), 0);
   }
@@ -205,7 +172,6 @@ class CommandsTest : public QObject {
     while (text.size() < 60000) text += QStringLiteral("いろはにほへとちりぬるを\n");
     window->txtMain()->setPlainText(text);
     const QString source = window->sourceText();
-    FileDialogAnswerer dialogs;
     bool pressed = false;
     int tabDuringRun = -1;
     QTimer presser;
@@ -213,30 +179,29 @@ class CommandsTest : public QObject {
     connect(&presser, &QTimer::timeout, this, [&] {
       if (pressed || !conversionRunning(*window)) return;
       pressed = true;
-      // Disabled buttons cannot be pressed; the command itself refuses as well.
+      // Disabled buttons cannot be pressed; the window refuses the command as well.
+      QAction* action = toolbarButton(*window, button);
+      QVERIFY(!action->isEnabled());
+      action->setEnabled(true);
       press(button);
-      Toolbar1_ButtonClick(*window, static_cast<ui::Command>(button));
+      action->setEnabled(false);
       tabDuringRun = window->SSTabMain()->currentIndex();
     });
     presser.start();
-    Toolbar1_ButtonClick(*window, ui::Command::convert);
+    press(5);
     QVERIFY(idle());
     presser.stop();
     QVERIFY(pressed);
     QCOMPARE(tabDuringRun, 0);
-    QVERIFY(dialogs.modes.isEmpty());
-    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(messages->asked.size(), 0);
     QCOMPARE(window->sourceText(), source);
     QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
   }
 
   void saveHtmlWithAnEmptySourceAndTheOpenDialogCancelledAsksNothing() {
-    FileDialogAnswerer dialogs;
     press(3);
     // The open dialog, then still the output file chooser; no question.
-    QCOMPARE(dialogs.modes,
-             (QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen, QFileDialog::AcceptSave}));
-    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(kinds(), (QList<Asked::Kind>{Asked::Kind::openFile, Asked::Kind::saveFile}));
     QVERIFY(optOutput(*window, 1)->isChecked());
     QVERIFY(!QFile::exists(testPreviewFilePath()));
   }
@@ -256,18 +221,18 @@ class CommandsTest : public QObject {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("out.html"));
     if (wasChecked) optOutput(*window, 1)->setChecked(true);
-    window->cmdFileSelect()->setEnabled(false);  // the option's rule enables it again
+    button(*window, "cmdFileSelect")->setEnabled(false);  // the option's rule enables it again
     window->txtMain()->setPlainText(QStringLiteral("縦書きの文章"));
     messages->answers = {answer};
-    FileDialogAnswerer dialogs(file);
+    messages->answerFile(file);
 
     press(3);
     QVERIFY(idle());
 
-    QCOMPARE(dialogs.modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptSave});
+    QCOMPARE(kinds(), (QList<Asked::Kind>{Asked::Kind::saveFile, Asked::Kind::message}));
     QCOMPARE(txtOutput(*window, 0)->text(), file);
     QVERIFY(optOutput(*window, 1)->isChecked());
-    QVERIFY(window->cmdFileSelect()->isEnabled());
+    QVERIFY(button(*window, "cmdFileSelect")->isEnabled());
     QVERIFY(txtOutput(*window, 0)->isEnabled());
     QCOMPARE(messages->shown.size(), 1);
     QCOMPARE(messages->shown[0].text,
@@ -388,7 +353,7 @@ class CommandsTest : public QObject {
     QVERIFY(!view->title().isEmpty());
     // The preview still shows the result; RELOAD reloads the result, not the help.
     QCOMPARE(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()));
-    window->toolbarReload_ButtonClick();
+    window->refresh();
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
     QCOMPARE(messages->shown.size(), 0);
   }

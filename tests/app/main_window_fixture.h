@@ -2,24 +2,22 @@
 
 // What the tests that drive the real main window share: a private temporary
 // folder for the preview file, the progress bar registered from the control
-// library, and message boxes answered by the test.
+// library, and the dialogs answered by the test (fake_dialogs.h).
 
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
-#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
 
 #include "control_host.h"
-#include "document/conversion_host.h"
-#include "run/null_host.h"
 #include "conversion_run.h"
+#include "document/conversion_host.h"
+#include "fake_dialogs.h"
 #include "frm_main.h"
-#include "message_box.h"
 #include "program_identity.h"
+#include "run/null_host.h"
 
 namespace zelvato::testing {
 
@@ -54,41 +52,10 @@ inline QByteArray fileBytes(const QString& path) {
   return file.readAll();
 }
 
-// The message boxes a test caused, answered from a list (OK, or Cancel for a
-// question, when the list is used up).
-struct ShownMessage {
-  QString text;
-  ui::MessageIcon icon = ui::MessageIcon::none;
-  ui::MessageButtons buttons = ui::MessageButtons::ok;
-};
-
-class MessageRecorder {
- public:
-  MessageRecorder() {
-    ui::setMessageBoxHandler(
-        [this](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons buttons) {
-          shown.append({text, icon, buttons});
-          if (onShown) onShown();
-          if (!answers.isEmpty()) return answers.takeFirst();
-          return buttons == ui::MessageButtons::ok ? ui::MessageAnswer::ok : ui::MessageAnswer::cancel;
-        });
-  }
-  ~MessageRecorder() { ui::setMessageBoxHandler({}); }
-  MessageRecorder(const MessageRecorder&) = delete;
-  MessageRecorder& operator=(const MessageRecorder&) = delete;
-
-  QList<ShownMessage> shown;
-  QList<ui::MessageAnswer> answers;
-  std::function<void()> onShown;  // called as each message is shown
-};
-
 // Starts a run and waits for the worker to end and the window to be released.
 inline bool runAndWait(ui::frmMain& window, ConversionKind kind = ConversionKind::full) {
   runConversion(window, kind);
   return QTest::qWaitFor([&window] { return !conversionRunning(window); }, 120000);
 }
-
-// A host for the engine alone, as the command-line converter runs it.
-using QuietHost = NullHost;
 
 }  // namespace zelvato::testing

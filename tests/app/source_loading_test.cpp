@@ -7,9 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
@@ -24,12 +22,14 @@
 #include <functional>
 #include <memory>
 
-#include "../support/window_controls.h"
+#include "fake_dialogs.h"
 #include "frm_main.h"
 #include "frm_progress.h"
-#include "message_box.h"
 #include "source_text_edit.h"
+#include "window_controls.h"
 
+using zelvato::testing::Asked;
+using zelvato::testing::FakeDialogs;
 using zelvato::ui::frmMain;
 using zelvato::ui::MessageAnswer;
 using zelvato::ui::MessageButtons;
@@ -40,57 +40,6 @@ namespace {
 const QString notFound = QStringLiteral("ﾌｧｲﾙが見つかりません.");
 const QString readError = QStringLiteral("ﾌｧｲﾙを読み込み中にｴﾗｰが発生しました.");
 const QString hint = QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします");
-
-struct Message {
-  QString text;
-  MessageIcon icon;
-};
-
-// What the open dialog was set to when it was shown.
-struct DialogSeen {
-  bool shown = false;
-  QString title;
-  QStringList filters;
-  QString selectedFilter;
-  QString suffix;
-  QFileDialog::AcceptMode mode = QFileDialog::AcceptSave;
-  bool native = true;
-};
-
-// Runs `action` on the file dialog as soon as it is shown modal.
-void whenDialogShown(std::function<void(QFileDialog*)> action) {
-  auto* timer = new QTimer;
-  timer->setInterval(0);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    action(dialog);
-  });
-  timer->start();
-}
-
-// Answers the open dialog: chooses `path`, or cancels when it is empty.
-void answerDialog(const QString& path, DialogSeen* seen = nullptr) {
-  whenDialogShown([path, seen](QFileDialog* dialog) {
-    if (seen) {
-      seen->shown = true;
-      seen->title = dialog->windowTitle();
-      seen->filters = dialog->nameFilters();
-      seen->selectedFilter = dialog->selectedNameFilter();
-      seen->suffix = dialog->defaultSuffix();
-      seen->mode = dialog->acceptMode();
-      seen->native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
-    }
-    if (path.isEmpty()) {
-      dialog->reject();
-      return;
-    }
-    dialog->selectFile(path);
-    static_cast<QDialog*>(dialog)->accept();
-  });
-}
 
 // Lines of `width` characters `c`, each ended by CR LF, `count` of them.
 QString repeatedLines(QChar c, int width, int count) {
@@ -107,8 +56,8 @@ class SourceLoadingTest : public QObject {
 
   QTemporaryDir dir_;
   std::unique_ptr<frmMain> window_;
-  QList<Message> messages_;
-  MessageAnswer answer_ = MessageAnswer::ok;
+  FakeDialogs dialogs_;
+  QList<Asked>& messages_ = dialogs_.shown;
 
   QString writeFile(const QString& name, const QByteArray& bytes) {
     const QString path = dir_.filePath(name);
@@ -159,23 +108,16 @@ class SourceLoadingTest : public QObject {
     qputenv("ZELVATO_CONTROL_REGISTRY", dir_.filePath(QStringLiteral("controls.ini")).toLocal8Bit());
     // The recent files go to the test's own settings file.
     qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
-    zelvato::ui::setMessageBoxHandler(
-        [this](QWidget*, const QString& text, MessageIcon icon, MessageButtons) {
-          messages_.append({text, icon});
-          return answer_;
-        });
-    window_ = std::make_unique<frmMain>();
+    window_ = std::make_unique<frmMain>(&dialogs_);
     zelvato::installSourceFileDrop(*window_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
 
-  void cleanupTestCase() {
-    window_.reset();
-    zelvato::ui::setMessageBoxHandler({});
-  }
+  void cleanupTestCase() { window_.reset(); }
 
   void init() {
+    dialogs_.asked.clear();
     messages_.clear();
     window_->SSTabMain()->setEnabled(true);
     window_->showTab(zelvato::ui::Tab::output);
@@ -224,7 +166,7 @@ class SourceLoadingTest : public QObject {
     QFETCH(QString, expected);
     QFETCH(QString, encoding);
     const QString path = writeFile(QStringLiteral("source.txt"), bytes);
-    answerDialog(path);
+    dialogs_.answerFile(path);
     QVERIFY(open());
     QCOMPARE(paneText(), expected);
     QCOMPARE(messages_.size(), 0);
@@ -233,44 +175,26 @@ class SourceLoadingTest : public QObject {
     verifyIdle(true);
   }
 
-  void openDialogIsSetUpForTextFilesAfterTheSaveChooserUsedIt() {
-    // The output file chooser shares the dialog and leaves it in save mode.
-    whenDialogShown([](QFileDialog* dialog) { dialog->reject(); });
-    window_->cmdFileSelect_Click();
-
-    DialogSeen seen;
-    answerDialog(QString(), &seen);
+  void theOpenDialogAsksForATextFile() {
     QVERIFY(open());
-    QVERIFY(seen.shown);
-    QCOMPARE(seen.title, QStringLiteral("変換元ﾌｧｲﾙの選択"));
-    QCOMPARE(seen.filters,
+    const QList<Asked> asked = dialogs_.of(Asked::Kind::openFile);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].title, QStringLiteral("変換元ﾌｧｲﾙの選択"));
+    QCOMPARE(asked[0].filters,
              (QStringList{QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("全てのﾌｧｲﾙ (*)")}));
-    QCOMPARE(seen.selectedFilter, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
-    QCOMPARE(seen.suffix, QStringLiteral("txt"));
-    QCOMPARE(seen.mode, QFileDialog::AcceptOpen);
-    QVERIFY(!seen.native);
+    QCOMPARE(asked[0].selectedFilter, QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"));
+    QCOMPARE(asked[0].suffix, QStringLiteral("txt"));
   }
 
   void cancelledDialogSelectsTheSourceTabAndChangesNothing() {
     QVERIFY(QApplication::clipboard());
-    DialogSeen seen;
-    answerDialog(QString(), &seen);
     QVERIFY(open());
-    QVERIFY(seen.shown);
+    QCOMPARE(dialogs_.of(Asked::Kind::openFile).size(), 1);
     QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
     QCOMPARE(paneText(), QStringLiteral("text typed before"));
     QCOMPARE(messages_.size(), 0);
     verifyIdle();
   }
-
-  void nameTypedWithoutSuffixOpensTheTextFile() {
-    writeFile(QStringLiteral("story.txt"), QByteArray("typed without suffix"));
-    answerDialog(dir_.filePath(QStringLiteral("story")));
-    QVERIFY(open());
-    QCOMPARE(paneText(), QStringLiteral("typed without suffix\r\n"));
-  }
-
-  // ---- any length --------------------------------------------------------------
 
   void aLongTextLoadsWhole_data() {
     QTest::addColumn<QByteArray>("bytes");
@@ -289,12 +213,8 @@ class SourceLoadingTest : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
     const QString path = writeFile(QStringLiteral("long.txt"), bytes);
-    answerDialog(path);
-    QElapsedTimer clock;
-    clock.start();
+    dialogs_.answerFile(path);
     QVERIFY(open());
-    qInfo("%s: %lld ms including the dialog", QTest::currentDataTag(),
-          static_cast<long long>(clock.elapsed()));
     QCOMPARE(paneText().size(), expected.size());
     QCOMPARE(paneText(), expected);
     QCOMPARE(lblHcov(*window_, 20)->text(), frmMain::characterCountText(expected.size()));
@@ -337,10 +257,9 @@ class SourceLoadingTest : public QObject {
     QTest::keyClicks(pane(), QStringLiteral(" and typed"));
     QVERIFY(window_->sourceModified());
     QVERIFY(window_->isWindowModified());
-    answer_ = answer;
+    dialogs_.answers = {answer};
     zelvato::openNamedFile(*window_, path);
     QVERIFY(QTest::qWaitFor([] { return !zelvato::sourceLoading(); }, 60000));
-    answer_ = MessageAnswer::ok;
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_.first().text, QStringLiteral("変換元文章が変更されています. 保存しますか?"));
     QCOMPARE(paneText(),
@@ -370,7 +289,7 @@ class SourceLoadingTest : public QObject {
     QFile::remove(path);
     if (pipe) QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (viaDialog) {
-      answerDialog(path);
+      dialogs_.answerFile(path);
       QVERIFY(open());
       QCOMPARE(shownTab(*window_), zelvato::ui::Tab::source);
       verifyIdle();
@@ -389,7 +308,7 @@ class SourceLoadingTest : public QObject {
 
   void loadingLeavesTheClipboardAlone() {
     QApplication::clipboard()->setText(QStringLiteral("copied by the user"));
-    answerDialog(writeFile(QStringLiteral("clip.txt"), QByteArray("new text\r\n")));
+    dialogs_.answerFile(writeFile(QStringLiteral("clip.txt"), QByteArray("new text\r\n")));
     QVERIFY(open());
     QCOMPARE(paneText(), QStringLiteral("new text\r\n"));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("copied by the user"));
@@ -400,7 +319,7 @@ class SourceLoadingTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     pane()->setFocus();
     QVERIFY(pane()->hasFocus());
-    answerDialog(writeFile(QStringLiteral("top.txt"), repeatedLines(u't', 40, 300).toLatin1()));
+    dialogs_.answerFile(writeFile(QStringLiteral("top.txt"), repeatedLines(u't', 40, 300).toLatin1()));
     QVERIFY(open());
     QCOMPARE(pane()->sourceLength(), 300 * 42);
     QCOMPARE(pane()->textCursor().position(), 0);
@@ -420,13 +339,13 @@ class SourceLoadingTest : public QObject {
   void characterCountFollowsTheLoadedText() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, label);
-    answerDialog(writeFile(QStringLiteral("count.txt"), bytes));
+    dialogs_.answerFile(writeFile(QStringLiteral("count.txt"), bytes));
     QVERIFY(open());
     QCOMPARE(lblHcov(*window_, 20)->text(), label);
   }
 
   void loadedTextCannotBeUndoneIntoTheOldText() {
-    answerDialog(writeFile(QStringLiteral("undo.txt"), QByteArray("loaded")));
+    dialogs_.answerFile(writeFile(QStringLiteral("undo.txt"), QByteArray("loaded")));
     QVERIFY(open());
     QVERIFY(!pane()->document()->isUndoAvailable());
     QVERIFY(pane()->document()->isUndoRedoEnabled());

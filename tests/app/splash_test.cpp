@@ -29,17 +29,19 @@ void SplashTest::loadShowsVersionOnTheTitlePicture() {
   QCOMPARE(label->font().family(), QStringLiteral("Arial"));
   QCOMPARE(label->font().pointSizeF(), 8.25);
   QVERIFY(!label->autoFillBackground());
-  // On the picture, inside its two-pixel frame: left 3960, top 2160, 1410 × 210 twips.
+  // On the picture, on the plain corner the picture keeps for it.
   QCOMPARE(label->parentWidget(), splash.picLogo());
-  QCOMPARE(label->geometry(), QRect(2 + 264, 2 + 144, 94, 14));
+  QVERIFY(splash.picLogo()->contentsRect().contains(label->geometry()));
+  QCOMPARE(label->geometry().translated(-splash.picLogo()->contentsRect().topLeft()),
+           titlePictureVersionArea);
 }
 
 void SplashTest::loadSetsGeometryTimerAndTopMost() {
   frmSplash splash;
-  QCOMPARE(splash.picLogo()->geometry(), QRect(0, 0, 374, 209));
-  QCOMPARE(splash.picLogo()->contentsRect().size(), QSize(370, 205));
-  // 30 twips narrower and lower than the picture box: its frame's far edges fall outside.
-  QCOMPARE(splash.size(), QSize(372, 207));
+  // The whole picture shows inside the box's frame, and the window shows the picture.
+  QCOMPARE(splash.picLogo()->contentsRect().size(), titlePictureSize);
+  QVERIFY(splash.picLogo()->geometry().contains(QRect(QPoint(0, 0), splash.size())));
+  QVERIFY(QRect(QPoint(0, 0), splash.size()).contains(splash.picLogo()->contentsRect()));
   QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
   QVERIFY(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   QCOMPARE(splash.LoadingTimer()->interval(), 250);
@@ -85,7 +87,7 @@ void SplashTest::runningTimerClosesTheSplashAfterFourTicks() {
 void SplashTest::clickOnThePictureClosesAtOnce_data() {
   QTest::addColumn<QPoint>("where");
   QTest::newRow("on the picture") << QPoint(60, 60);
-  QTest::newRow("on the version label") << QPoint(2 + 330, 2 + 150);
+  QTest::newRow("on the version label") << titlePictureVersionArea.center() + QPoint(2, 2);
 }
 
 void SplashTest::clickOnThePictureClosesAtOnce() {

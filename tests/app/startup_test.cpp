@@ -14,19 +14,14 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "dialog_watch.h"
+#include "fake_dialogs.h"
 #include "lock_holder_client.h"
-#include "message_box.h"
 #include "platform_routines.h"
 
 using namespace zelvato;
 
 namespace {
-
-struct ShownMessage {
-  ui::MessageIcon icon;
-  QString text;
-  ui::MessageButtons buttons;
-};
 
 int visibleTopLevelWindows() {
   int count = 0;
@@ -52,23 +47,19 @@ class StartupTest : public QObject {
  private:
   std::unique_ptr<QTemporaryDir> dir_;
   QString lockPath_;
-  QList<ShownMessage> messages_;
+  std::unique_ptr<testing::FakeDialogs> dialogs_;
+  QList<testing::Asked> messages() const { return dialogs_->shown; }
 };
 
 void StartupTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   lockPath_ = dir_->filePath(QStringLiteral("zelvato.lock"));
-  messages_.clear();
-  ui::setMessageBoxHandler(
-      [this](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons buttons) {
-        messages_.append({icon, text, buttons});
-        return ui::MessageAnswer::ok;
-      });
+  dialogs_ = std::make_unique<testing::FakeDialogs>();
 }
 
 void StartupTest::cleanup() {
-  ui::setMessageBoxHandler({});
+  dialogs_.reset();
 }
 
 void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
@@ -76,6 +67,7 @@ void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
   QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
   bool mainWindowCreated = false;
   StartupParts parts;
+  parts.dialogs = dialogs_.get();
   parts.createMainWindow = [&mainWindowCreated]() -> std::unique_ptr<QWidget> {
     mainWindowCreated = true;
     return std::make_unique<QWidget>();
@@ -84,10 +76,10 @@ void StartupTest::secondCopyIsRefusedBeforeAnyWindow() {
 
   QVERIFY(!Main(program, parts, lockPath_));
 
-  QCOMPARE(messages_.size(), 1);
-  QCOMPARE(messages_[0].text, QStringLiteral("二重起動することはできません."));
-  QCOMPARE(messages_[0].icon, ui::MessageIcon::stop);
-  QCOMPARE(messages_[0].buttons, ui::MessageButtons::ok);
+  QCOMPARE(messages().size(), 1);
+  QCOMPARE(messages()[0].text, QStringLiteral("二重起動することはできません."));
+  QCOMPARE(messages()[0].icon, ui::MessageIcon::stop);
+  QCOMPARE(messages()[0].buttons, ui::MessageButtons::ok);
   QVERIFY(!mainWindowCreated);
   QVERIFY(!program.splash);
   QCOMPARE(visibleTopLevelWindows(), 0);
@@ -120,14 +112,11 @@ void StartupTest::standardButtonsAndFileDialogSpeakJapanese() {
 void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
   QProcess firstCopy;
   QCOMPARE(startHolder(firstCopy, lockPath_), QByteArray("held"));
-  ui::setMessageBoxHandler({});  // the real box
   QString title;
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
-  QTimer::singleShot(0, this, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
+  testing::DialogWatch<QMessageBox> watch([&](QMessageBox* box) {
     title = box->windowTitle();
     text = box->text();
     icon = box->icon();
@@ -138,7 +127,9 @@ void StartupTest::refusalBoxCarriesTitleStopIconAndOkButton() {
   });
 
   SingleInstanceLock lock;
-  QVERIFY(refuseSecondInstance(lock, lockPath_));
+  // The real box, as the program shows it.
+  QVERIFY(refuseSecondInstance(lock, lockPath_, ui::realDialogs()));
+  QVERIFY(watch.answered());
 
   QCOMPARE(title, QStringLiteral("Zelvato"));
   QCOMPARE(text, QStringLiteral("二重起動することはできません."));
@@ -152,6 +143,7 @@ void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
   QStringList steps;
   RunningProgram program;
   StartupParts parts;
+  parts.dialogs = dialogs_.get();
   parts.preloadProgressWindow = [&] {
     steps << QStringLiteral("progress window");
     if (program.splash && program.splash->isVisible()) steps << QStringLiteral("splash shown");
@@ -173,7 +165,7 @@ void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
   QCOMPARE(steps, (QStringList{QStringLiteral("progress window"), QStringLiteral("splash shown"),
                                QStringLiteral("appFolder filled"), QStringLiteral("main window"),
                                QStringLiteral("splash on screen"), QStringLiteral("splash timer idle")}));
-  QVERIFY(messages_.isEmpty());
+  QVERIFY(messages().isEmpty());
   QVERIFY(program.instanceLock.isHeld());
   QVERIFY(program.mainWindow && program.mainWindow->isVisible());
   QVERIFY(program.splash->isVisible());
@@ -192,6 +184,7 @@ void StartupTest::startShowsSplashThenMainWindowThenClosesSplash() {
 void StartupTest::failingStepDoesNotStopTheStart() {
   RunningProgram program;
   StartupParts parts;
+  parts.dialogs = dialogs_.get();
   parts.preloadProgressWindow = [] {
     throw std::runtime_error("the progress bar control cannot be created");
   };
@@ -201,13 +194,14 @@ void StartupTest::failingStepDoesNotStopTheStart() {
 
   QVERIFY(program.mainWindow && program.mainWindow->isVisible());
   QVERIFY(program.splash->LoadingTimer()->isActive());
-  QVERIFY(messages_.isEmpty());
+  QVERIFY(messages().isEmpty());
 }
 
 void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
   QStringList opened;
   RunningProgram program;
   StartupParts parts;
+  parts.dialogs = dialogs_.get();
   parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
   parts.fileToOpen = QStringLiteral("/texts/first.txt");
   parts.channelPath = dir_->filePath(QStringLiteral("zelvato.socket"));
@@ -223,7 +217,7 @@ void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
     std::atomic<int> refused{-1};
     QThread* launch = QThread::create([&] {
       SingleInstanceLock lock;
-      refused = refuseSecondInstance(lock, lockPath_, parts.channelPath, file) ? 1 : 0;
+      refused = refuseSecondInstance(lock, lockPath_, *dialogs_, parts.channelPath, file) ? 1 : 0;
     });
     launch->start();
     QTRY_VERIFY_WITH_TIMEOUT(refused.load() >= 0, 10000);
@@ -232,7 +226,7 @@ void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
     QCOMPARE(refused.load(), 1);
   }
   QCOMPARE(opened, (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
-  QVERIFY(messages_.isEmpty());
+  QVERIFY(messages().isEmpty());
 }
 
 QTEST_MAIN(StartupTest)

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "app_texts.h"
-#include "message_box.h"
+#include "fake_dialogs.h"
 
 using namespace zelvato;
 
@@ -25,12 +25,6 @@ bool makeDir(const QString& path, mode_t mode) {
   const QByteArray name = QFile::encodeName(path);
   return ::mkdir(name.constData(), mode) == 0 && ::chmod(name.constData(), mode) == 0;
 }
-
-struct MessageRecord {
-  int count = 0;
-  ui::MessageIcon icon = ui::MessageIcon::none;
-  QString text;
-};
 
 }  // namespace
 
@@ -160,8 +154,10 @@ void TempFolderTest::tempFolderUsesTheSessionRuntimeFolder() {
   const QString runtime = base_->filePath(QStringLiteral("session"));
   QVERIFY(makeDir(runtime, 0700));
   qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-  QCOMPARE(tempFolder(), runtime + QLatin1Char('/'));
-  QCOMPARE(previewFilePath(), runtime + QStringLiteral("/zelvato_temp.html"));
+  testing::FakeDialogs dialogs;
+  QCOMPARE(tempFolder(dialogs), runtime + QLatin1Char('/'));
+  QCOMPARE(previewFilePath(dialogs), runtime + QStringLiteral("/zelvato_temp.html"));
+  QVERIFY(dialogs.shown.isEmpty());
   qunsetenv("XDG_RUNTIME_DIR");
 }
 
@@ -174,28 +170,20 @@ void TempFolderTest::tempFolderFailureShowsStopMessageAndGivesEmptyText() {
   qunsetenv("XDG_RUNTIME_DIR");
   qputenv("TMPDIR", QFile::encodeName(notAFolder));
   qputenv("XDG_CACHE_HOME", QFile::encodeName(notAFolder));
-  MessageRecord record;
-  ui::setMessageBoxHandler(
-      [&record](QWidget*, const QString& text, ui::MessageIcon icon, ui::MessageButtons) {
-        ++record.count;
-        record.icon = icon;
-        record.text = text;
-        return ui::MessageAnswer::ok;
-      });
+  testing::FakeDialogs dialogs;
+  const QString folder = tempFolder(dialogs);
+  const QString preview = previewFilePath(dialogs);
 
-  const QString folder = tempFolder();
-  const QString preview = previewFilePath();
-
-  ui::setMessageBoxHandler({});
   qputenv("TMPDIR", oldTmp);
   qputenv("XDG_CACHE_HOME", oldCache);
   if (oldCache.isEmpty()) qunsetenv("XDG_CACHE_HOME");
   if (oldTmp.isEmpty()) qunsetenv("TMPDIR");
   QCOMPARE(folder, QString());
   QCOMPARE(preview, QString());  // never the bare name in the current folder
-  QCOMPARE(record.count, 2);
-  QCOMPARE(record.icon, ui::MessageIcon::stop);
-  QCOMPARE(record.text, QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません."));
+  QCOMPARE(dialogs.shown.size(), 2);
+  QCOMPARE(dialogs.shown[1].icon, ui::MessageIcon::stop);
+  QCOMPARE(dialogs.shown[1].text,
+           QStringLiteral("一時ﾌｧｲﾙを置く利用者専用のﾌｫﾙﾀﾞが用意できないため、変換できません."));
 }
 
 QTEST_MAIN(TempFolderTest)

@@ -33,19 +33,19 @@
 #include <vector>
 
 #include "../support/window_controls.h"
-#include "text/codepage.h"
 #include "commands.h"
 #include "control_dispatch.h"
 #include "control_host.h"
 #include "conversion_run.h"
+#include "fake_dialogs.h"
 #include "frm_main.h"
 #include "frm_progress.h"
-#include "message_box.h"
+#include "program_identity.h"
 #include "run/conversion.h"
 #include "run/null_host.h"
-#include "program_identity.h"
 #include "source_loading.h"
 #include "source_text_edit.h"
+#include "text/codepage.h"
 
 namespace {
 
@@ -67,8 +67,6 @@ struct Case {
   const char* charsPerLine;
   const char* lines;
 };
-
-using QuietHost = zelvato::NullHost;
 
 qint64 median(std::vector<qint64> values) {
   std::sort(values.begin(), values.end());
@@ -136,14 +134,13 @@ int main(int argc, char** argv) {
   if (zelvato::hosting::registerControlLibrary(QStringLiteral(ZORBAR32_PATH)) != zelvato::hosting::S_OK) {
     std::fprintf(stderr, "the progress bar control could not be registered\n");
   }
-  // Every message would stop the measurement; it is printed instead.
-  zelvato::ui::setMessageBoxHandler(
-      [](QWidget*, const QString& text, zelvato::ui::MessageIcon, zelvato::ui::MessageButtons) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return zelvato::ui::MessageAnswer::ok;
-      });
+  // Every question would stop the measurement; the messages are printed instead.
+  zelvato::testing::FakeDialogs dialogs;
+  dialogs.onAsked = [](const zelvato::testing::Asked& asked) {
+    std::fprintf(stderr, "message: %s\n", qPrintable(asked.text));
+  };
 
-  zelvato::ui::frmMain window;
+  zelvato::ui::frmMain window(&dialogs);
   zelvato::connectCommands(window);
   window.show();
   waitFor(500);
@@ -216,7 +213,7 @@ int main(int argc, char** argv) {
     sourceSize = source.size();
     optOutput(window, 2)->setChecked(true);
     txtOutput(window, 2)->setText(QStringLiteral("p"));
-    window.txtPageColum()->setText(QStringLiteral("1"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtPageColum"))->setText(QStringLiteral("1"));
     txtAppearance(window, 0)->setText(QString::fromLatin1(c.charsPerLine));
     txtAppearance(window, 2)->setText(QString::fromLatin1(c.lines));
 
@@ -239,7 +236,7 @@ int main(int argc, char** argv) {
       txtOutput(window, 1)->setText(windowFolder + QLatin1Char('/'));
       QElapsedTimer t;
       t.start();
-      zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+      window.command("Toolbar1Button(5)")->trigger();
       runUntil([&] { return !zelvato::conversionRunning(window); });
       windowTimes.push_back(t.elapsed());
       if (window.statusText() != QStringLiteral("変換完了しました.")) {
@@ -265,7 +262,7 @@ int main(int argc, char** argv) {
       const QString engineFolder = newFolder();
       settings.outputFolder = (engineFolder + QLatin1Char('/')).toStdU16String();
       const std::string preview = (engineFolder + QStringLiteral("/preview.html")).toStdString();
-      QuietHost host;
+      zelvato::NullHost host;
       t.start();
       const bool ok = zelvato::convertText(source.toStdU16String(), settings, preview, host);
       engineTimes.push_back(t.elapsed());
@@ -294,11 +291,11 @@ int main(int argc, char** argv) {
     txtAppearance(window, 0)->setText(QStringLiteral("3"));
     txtAppearance(window, 2)->setText(QStringLiteral("3"));
     txtOutput(window, 1)->setText(newFolder() + QLatin1Char('/'));
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+    window.command("Toolbar1Button(5)")->trigger();
     waitFor(300);
     QElapsedTimer t;
     t.start();
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::stop);
+    window.command("Toolbar1Button(6)")->trigger();
     runUntil([&] { return !zelvato::conversionRunning(window); });
     std::printf("Stop to idle: %lld ms (%s)\n", static_cast<long long>(t.elapsed()),
                 qPrintable(window.statusText()));
@@ -321,7 +318,7 @@ int main(int argc, char** argv) {
     txtAppearance(window, 2)->setText(QStringLiteral("20"));
     optOutput(window, 0)->setChecked(true);
     QSignalSpy loaded(window.brwIE(), &QWebEngineView::loadFinished);
-    zelvato::Toolbar1_ButtonClick(window, zelvato::ui::Command::convert);
+    window.command("Toolbar1Button(5)")->trigger();
     runUntil([&] { return !zelvato::conversionRunning(window); });
     runUntil([&] { return !loaded.isEmpty(); });
     waitFor(1000);

@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QFileDialog>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -21,22 +19,24 @@
 #include <memory>
 #include <tuple>
 
-#include "../support/when_modal_shown.h"
-#include "../support/window_controls.h"
 #include "commands.h"
 #include "conversion_run.h"
 #include "frm_main.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
+#include "option_controls.h"
 #include "options/option_table.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
 #include "source_text_edit.h"
+#include "window_controls.h"
 #include "write/registry/writer_registry.h"
 
 using namespace zelvato;
 using namespace zelvato::testing;
+using zelvato::testing::Asked;
+using zelvato::testing::FakeDialogs;
 using zelvato::ui::frmMain;
 using zelvato::ui::MessageAnswer;
 using zelvato::ui::MessageButtons;
@@ -55,13 +55,13 @@ QString settingsFile() {
 
 // Every field of the record, for comparing two of them.
 auto fields(const ConversionSettings& s) {
-  return std::tuple(s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx,
-                    s.tabWidth, s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.addRule,
-                    s.showGrid, s.kanjiNumerals, s.outputMode, s.singleFilePath, s.outputFolder,
-                    s.fileBaseName, s.htmlTitle, s.bodyTag, s.columnsPerPage, s.addPageLinks,
-                    s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku, s.tateChuYoko,
-                    s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
-                    s.unicodeVerticalForms, s.epubFilePath);
+  return std::tuple(
+      s.charsPerLine, s.charSpacingPt, s.linesPerColumn, s.lineSpacingPt, s.columnGapPx, s.tabWidth,
+      s.fontFace, s.fontSizePt, s.useStyleSheet, s.centerText, s.addRule, s.showGrid, s.kanjiNumerals,
+      s.outputMode, s.singleFilePath, s.outputFolder, s.fileBaseName, s.htmlTitle, s.bodyTag,
+      s.columnsPerPage, s.addPageLinks, s.addPageNumbers, s.outputEncoding, s.accessibleText, s.kinsoku,
+      s.tateChuYoko, s.aozoraNotation, s.rubyMode, s.showEditorNotes, s.textStyle, s.doubleBracketForms,
+      s.unicodeVerticalForms, s.epubFilePath, s.outputPaths, s.paperB4, s.greyPaperLines, s.pdfFontFace);
 }
 bool same(const ConversionSettings& a, const ConversionSettings& b) {
   return fields(a) == fields(b);
@@ -78,12 +78,12 @@ class WorkspaceTest : public QObject {
   static void initMain() { prepareMainWindowTest(); }
 
  private:
+  std::unique_ptr<FakeDialogs> messages;
   std::unique_ptr<frmMain> window;
-  std::unique_ptr<MessageRecorder> messages;
   std::unique_ptr<QTemporaryDir> dir;
 
   std::unique_ptr<frmMain> makeWindow() {
-    auto w = std::make_unique<frmMain>();
+    auto w = std::make_unique<frmMain>(messages.get());
     connectCommands(*w);
     installSourceFileDrop(*w);
     restoreUserSettings(*w);
@@ -104,7 +104,7 @@ class WorkspaceTest : public QObject {
 
   void init() {
     QFile::remove(settingsFile());
-    messages = std::make_unique<MessageRecorder>();
+    messages = std::make_unique<FakeDialogs>();
     dir = std::make_unique<QTemporaryDir>();
     window = makeWindow();
     window->show();
@@ -177,21 +177,27 @@ class WorkspaceTest : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(int, warnings);
     type(text);
-    const QString file = path(QStringLiteral("new"));
-    whenModalShown<QFileDialog>([file, filter](QFileDialog* dialog) {
-      dialog->selectNameFilter(dialog->nameFilters().at(filter));
-      dialog->selectFile(file);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    window->menuCommand(ui::MenuCommand::save)->trigger();
-    QCOMPARE(fileBytes(file + QStringLiteral(".txt")), bytes);
+    const QString file = path(QStringLiteral("new.txt"));
+    const QStringList filters{QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ Shift_JIS (*.txt)"),
+                              QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ UTF-8 (*.txt)")};
+    messages->answerFile(file, filters.at(filter));
+    window->command("mnuSave")->trigger();
+    // A new text is offered as Shift_JIS, the program's own, with the extension for a name without one.
+    const QList<Asked> asked = messages->of(Asked::Kind::saveFile);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].title, QStringLiteral("変換元文章の保存"));
+    QCOMPARE(asked[0].filters, filters);
+    QCOMPARE(asked[0].selectedFilter, filters[0]);
+    QCOMPARE(asked[0].suffix, QStringLiteral("txt"));
+    QCOMPARE(fileBytes(file), bytes);
     QCOMPARE(messages->shown.size(), warnings);
     QVERIFY(!window->isWindowModified());
     QCOMPARE(window->windowTitle(), QStringLiteral("new.txt[*] - Zelvato"));
     // Saved again without a question, in the encoding the file now has.
     type(QStringLiteral("x"));
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(fileBytes(file + QStringLiteral(".txt")), bytes + "x");
+    QCOMPARE(fileBytes(file), bytes + "x");
+    QCOMPARE(messages->of(Asked::Kind::saveFile).size(), 1);
   }
 
   void discardLosesNothingElse() {
@@ -370,14 +376,9 @@ class WorkspaceTest : public QObject {
     if (preset == QStringLiteral("私の設定")) {
       txtAppearance(*window, 0)->setText(QStringLiteral("33"));
       txtAppearance(*window, 2)->setText(QStringLiteral("11"));
-      QInputDialog* asked = nullptr;
-      whenModalShown<QInputDialog>([&asked, preset](QInputDialog* d) {
-        asked = d;
-        d->setTextValue(preset);
-        d->accept();
-      });
-      window->menuCommand(ui::MenuCommand::savePreset)->trigger();
-      QVERIFY(asked);
+      messages->lines = {preset};
+      window->command("mnuSavePreset")->trigger();
+      QCOMPARE(messages->of(Asked::Kind::text).size(), 1);
     }
     // Everything moved away from where the preset puts it.
     txtAppearance(*window, 0)->setText(QStringLiteral("7"));
@@ -386,7 +387,7 @@ class WorkspaceTest : public QObject {
     chkOpt(*window, 3)->setChecked(true);
 
     if (preset.isEmpty()) {
-      window->menuCommand(ui::MenuCommand::restoreDefaults)->trigger();
+      window->command("mnuDefaults")->trigger();
     } else {
       QAction* item = nullptr;
       for (QAction* a : window->presetsMenu()->actions())
@@ -514,8 +515,7 @@ class WorkspaceTest : public QObject {
     auto* target = window->findChild<QAction*>(action);
     QVERIFY(target);
     QSignalSpy triggered(target, &QAction::triggered);
-    // Whatever the command would open is declined at once.
-    whenModalShown<QDialog>([](QDialog* d) { d->reject(); });
+    // Whatever the command would ask is declined at once.
     QTest::keyClick(window->txtMain(), static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(triggered.size(), 1);
   }
@@ -535,7 +535,7 @@ class WorkspaceTest : public QObject {
 
   void findWalksTheMatchesBothWays() {
     window->txtMain()->setPlainText(QStringLiteral("猫と犬と猫と鳥と猫"));
-    window->menuCommand(ui::MenuCommand::find)->trigger();
+    window->command("mnuFind")->trigger();
     auto* field = window->findChild<QLineEdit*>(QStringLiteral("txtFind"));
     QVERIFY(field && field->isVisible());
     field->setText(QStringLiteral("猫"));

@@ -51,7 +51,7 @@ TEST(WriterRegistry, everyMediumIsReachedFromItsFlagAndAsksOnlyForWhatItReads) {
       {writerKeys::epub, TextStyle::grid, "3", yes, yes, no, no},
       {"pdf", TextStyle::grid, "", yes, no, no, no},
       // Plain text has no title and no markup.
-      {"text", TextStyle::grid, "", yes, no, no, no},
+      {"text", TextStyle::grid, "4", yes, no, no, no},
   };
   std::set<std::string_view> covered;
   for (const MediumCase& c : cases) {

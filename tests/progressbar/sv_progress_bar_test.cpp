@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "control_dispatch.h"
+#include "dialog_watch.h"
 #include "hosted_bar.h"
 
 using zelvato::hosting::MemoryPropertyBag;
@@ -323,13 +324,7 @@ class SvProgressBarTest : public QObject {
     QList<QPointer<QDialog>> seen;
     bool layoutRight = false;
     bool otherKeyIgnored = false;
-    std::function<void()> closeWhenShown;
-    closeWhenShown = [&]() {
-      auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!about || (!seen.isEmpty() && seen.last() == about)) {
-        QTimer::singleShot(10, closeWhenShown);
-        return;
-      }
+    const auto closeWhenShown = [&](QDialog* about) {
       seen.append(about);
       auto* ok = about->findChild<QPushButton*>("cmdOK");
       layoutRight = about->windowTitle() == QString::fromUtf8("ﾊﾞｰｼﾞｮﾝ情報") &&
@@ -348,8 +343,10 @@ class SvProgressBarTest : public QObject {
         QTest::mouseClick(ok, Qt::LeftButton);
     };
     for (int call = 0; call < 2; ++call) {
-      QTimer::singleShot(0, closeWhenShown);
+      // Armed before About opens: the window is seen as it is shown.
+      zelvato::testing::DialogWatch<QDialog> watch(closeWhenShown);
       QVERIFY(zelvato::hosting::dispatchInvoke(bar.object(), -552).ok());
+      QVERIFY(watch.answered());
       QVERIFY(layoutRight);
       QVERIFY(otherKeyIgnored);
       QCOMPARE(seen.size(), call + 1);

@@ -16,8 +16,13 @@
 namespace zelvato::ui {
 
 template <typename Control>
+Control* named(const frmMain& window, const QString& name) {
+  return window.findChild<Control*>(name);
+}
+
+template <typename Control>
 Control* arrayMember(const frmMain& window, const char* array, int index) {
-  return window.findChild<Control*>(QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index));
+  return named<Control>(window, QStringLiteral("%1(%2)").arg(QLatin1String(array)).arg(index));
 }
 
 inline QAction* toolbarButton(const frmMain& w, int i) {
@@ -58,6 +63,15 @@ inline QRadioButton* optRuby(const frmMain& w, int i) {
 }
 inline QPushButton* cmdAllSelect(const frmMain& w, int i) {
   return arrayMember<QPushButton>(w, "cmdAllSelect", i);
+}
+inline QPushButton* button(const frmMain& w, const char* name) {
+  return named<QPushButton>(w, QLatin1String(name));
+}
+inline QLineEdit* lineEdit(const frmMain& w, const char* name) {
+  return named<QLineEdit>(w, QLatin1String(name));
+}
+inline QCheckBox* checkBox(const frmMain& w, const char* name) {
+  return named<QCheckBox>(w, QLatin1String(name));
 }
 
 // The page SSTabMain shows.

@@ -1,18 +1,17 @@
-// The main window: start values, the settings rules, the keyboard order, the
-// source pane's limit, the output choosers, the preview and the version message.
+// The main window: its pages and their controls bound to the settings model,
+// the rules shown in the controls, the keyboard order, the source pane, the
+// output choosers and the font chooser as they ask their dialogs, the
+// commands made from a table, the preview and the version message.
 #include "frm_main.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -20,32 +19,33 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeView>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <memory>
 
-#include "font_chooser.h"
-#include "frm_dir_select.h"
-#include "message_box.h"
+#include "command_table.h"
+#include "fake_dialogs.h"
+#include "option_controls.h"
 #include "options/option_table.h"
+#include "output_choices.h"
 #include "program_identity.h"
+#include "settings_model.h"
 #include "source_text_edit.h"
 #include "up_down.h"
-#include "when_modal_shown.h"
 #include "window_controls.h"
 #include "write/registry/writer_registry.h"
 
 namespace writerKeys = zelvato::writerKeys;
-using zelvato::ui::Command;
-using zelvato::ui::FontChooser;
-using zelvato::ui::frmDirSelect;
+using zelvato::testing::Asked;
+using zelvato::testing::FakeDialogs;
 using zelvato::ui::frmMain;
-using zelvato::ui::MessageAnswer;
 using zelvato::ui::MessageButtons;
 using zelvato::ui::MessageIcon;
+using namespace zelvato::ui;
+
+Q_DECLARE_METATYPE(zelvato::ui::Tab)
 
 namespace {
 
@@ -66,11 +66,49 @@ void showActive(QWidget* w) {
   QVERIFY(QTest::qWaitForWindowActive(w));
 }
 
-struct ShownMessage {
-  QString text;
-  MessageIcon icon = MessageIcon::none;
-  MessageButtons buttons = MessageButtons::ok;
-  int count = 0;
+// Every field of the record the window shows, for comparing two of them.
+bool sameAsShown(const zelvato::ConversionSettings& a, const zelvato::ConversionSettings& b) {
+  SettingsModel left, right;
+  left.reset({a, false});
+  right.reset({b, false});
+  for (const zelvato::OptionEntry* o : windowOptions())
+    if (left.text(*o) != right.text(*o) || left.isChecked(*o) != right.isChecked(*o) ||
+        left.choice(*o) != right.choice(*o))
+      return false;
+  return a.outputMode == b.outputMode;
+}
+
+// Commands of a test's own: what each did is counted.
+int handled[4] = {};
+template <int n>
+void count(frmMain&) {
+  ++handled[n];
+}
+const CommandEntry testCommands[] = {
+    {.name = "Toolbar1Button(1)",
+     .caption = QStringLiteral("新規作成"),
+     .icon = "new",
+     .toolbar = 1,
+     .handler = count<0>},
+    {.name = "mnuRecent", .caption = QStringLiteral("最近使ったﾌｧｲﾙ(&R)")},
+    {.name = "cmdSecond",
+     .caption = QStringLiteral("二番目(&2)..."),
+     .icon = "save",
+     .toolbar = 2,
+     .separatorBefore = true,
+     .handler = count<1>},
+    {.name = "cmdStop",
+     .caption = QStringLiteral("変換中断"),
+     .icon = "stop",
+     .menu = CommandMenu::convert,
+     .toolbar = 4,
+     .available = Availability::busy,
+     .handler = count<2>},
+    {.name = "cmdQuit",
+     .caption = QStringLiteral("終了(&Q)"),
+     .menu = CommandMenu::convert,
+     .available = Availability::always,
+     .handler = count<3>},
 };
 
 }  // namespace
@@ -82,129 +120,52 @@ class FrmMainTest : public QObject {
   static void initMain() { zelvato::ui::prepareApplication(); }
 
  private:
+  std::unique_ptr<FakeDialogs> dialogs;
   std::unique_ptr<frmMain> window;
-  ShownMessage shown;
 
  private Q_SLOTS:
   void init() {
-    shown = ShownMessage{};
-    zelvato::ui::setMessageBoxHandler(
-        [this](QWidget*, const QString& text, MessageIcon icon, MessageButtons b) {
-          shown.text = text;
-          shown.icon = icon;
-          shown.buttons = b;
-          ++shown.count;
-          return MessageAnswer::ok;
-        });
-    window = std::make_unique<frmMain>();
+    dialogs = std::make_unique<FakeDialogs>();
+    window = std::make_unique<frmMain>(dialogs.get());
   }
   void cleanup() {
     window->setCloseAllowed(true);
     window.reset();
-    zelvato::ui::setMessageBoxHandler({});
+    dialogs.reset();
   }
 
-  void startValuesAreWhatAConversionReads_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("actual");
-    QTest::addColumn<QString>("expected");
-    frmMain fresh;
-    const zelvato::ConversionSettings s = fresh.readSettings();
-    const auto flag = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
-    QTest::newRow("charsPerLine") << "charsPerLine" << fromU16(s.charsPerLine) << "25";
-    QTest::newRow("charSpacingPt") << "charSpacingPt" << fromU16(s.charSpacingPt) << "9";
-    QTest::newRow("linesPerColumn") << "linesPerColumn" << fromU16(s.linesPerColumn) << "20";
-    QTest::newRow("lineSpacingPt") << "lineSpacingPt" << fromU16(s.lineSpacingPt) << "0";
-    QTest::newRow("columnGapPx") << "columnGapPx" << fromU16(s.columnGapPx) << "6";
-    QTest::newRow("tabWidth") << "tabWidth" << fromU16(s.tabWidth) << "2";
-    QTest::newRow("fontFace") << "fontFace" << fromU16(s.fontFace) << "ＭＳ ゴシック";
-    QTest::newRow("fontSizePt") << "fontSizePt" << fromU16(s.fontSizePt) << "9";
-    QTest::newRow("useStyleSheet") << "useStyleSheet" << flag(s.useStyleSheet) << "on";
-    QTest::newRow("kanjiNumerals") << "kanjiNumerals" << flag(s.kanjiNumerals) << "on";
-    QTest::newRow("centerText") << "centerText" << flag(s.centerText) << "on";
-    QTest::newRow("showGrid") << "showGrid" << flag(s.showGrid) << "off";
-    QTest::newRow("addRule") << "addRule" << flag(s.addRule) << "off";
-    QTest::newRow("text colour stands grey and disabled")
-        << "chkOpt(4)"
-        << flag(chkOpt(fresh, 4)->checkState() == Qt::PartiallyChecked && !chkOpt(fresh, 4)->isEnabled())
-        << "on";
-    QTest::newRow("outputMode") << "outputMode" << flag(s.outputMode == writerKeys::showOnly) << "on";
-    QTest::newRow("htmlTitle") << "htmlTitle" << fromU16(s.htmlTitle) << "タイトル未設定";
-    QTest::newRow("bodyTag")
-        << "bodyTag" << fromU16(s.bodyTag)
-        << "<BODY BGCOLOR=\"#FFFFFF\" LEFTMARGIN=0 TOPMARGIN=0 RIGHTMARGIN=0 BOTTOMMARGIN=0 "
-           "MARGINWIDTH=0 MARGINHEIGHT=0>";
-    QTest::newRow("columnsPerPage") << "columnsPerPage" << fromU16(s.columnsPerPage) << "2";
-    QTest::newRow("addPageLinks") << "addPageLinks" << flag(s.addPageLinks) << "off";
-    QTest::newRow("addPageNumbers") << "addPageNumbers" << flag(s.addPageNumbers) << "off";
-    QTest::newRow("outputEncoding") << "outputEncoding"
-                                    << flag(s.outputEncoding == zelvato::OutputEncoding::shiftJis) << "on";
-    QTest::newRow("accessibleText") << "accessibleText" << flag(s.accessibleText) << "off";
-    QTest::newRow("file fields empty") << "singleFilePath+outputFolder+fileBaseName"
-                                       << fromU16(s.singleFilePath + s.outputFolder + s.fileBaseName) << "";
-    QTest::newRow("page width") << "txtWidth" << fresh.txtWidth()->text() << "127";
-    QTest::newRow("page height") << "txtHeight" << fresh.txtHeight()->text() << "158";
-    QTest::newRow("stop button") << "Toolbar1 button 6 enabled" << flag(toolbarButton(fresh, 6)->isEnabled())
-                                 << "off";
-    QTest::newRow("no second 禁則処理 box on the layout page")
-        << "chkOpt(1)" << flag(chkOpt(fresh, 1) == nullptr) << "on";
-    QTest::newRow("typesetting options off")
-        << "kinsoku+tateChuYoko+aozoraNotation"
-        << flag(s.kinsoku || s.tateChuYoko || s.aozoraNotation || s.rubyMode != zelvato::RubyMode::paren)
-        << "off";
-    QTest::newRow("ruby choice waits for Aozora notation")
-        << "optRuby(0)" << flag(optRuby(fresh, 0)->isEnabled() || !optRuby(fresh, 0)->isChecked()) << "off";
-    QTest::newRow("sixth tab") << "SSTabMain tab 5" << fresh.SSTabMain()->tabText(5) << "組版設定";
-    QTest::newRow("first tab") << "SSTabMain index" << QString::number(fresh.SSTabMain()->currentIndex())
-                               << "0";
-    QTest::newRow("close allowed") << "closeAllowed" << flag(fresh.closeAllowed()) << "on";
-  }
-  void startValuesAreWhatAConversionReads() {
-    QFETCH(QString, actual);
-    QFETCH(QString, expected);
-    QCOMPARE(actual, expected);
-  }
-
-  void controlsAreFoundByTheirNames_data() {
-    QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"txtMain",      "txtHTML",       "txtAppearance(0)", "txtAppearance(5)", "updnAppearance(3)",
-          "lblHcov(20)",  "lblHcov(27)",   "chkOpt(5)",        "txtFont(1)",       "optOutput(2)",
-          "txtOutput(4)", "chkOutput(1)",  "txtPageColum",     "updnColumnPage",   "cmdAllSelect(1)",
-          "brwIE",        "picSample",     "Toolbar1",         "toolbarReload",    "SSTabMain",
-          "statusBar",    "txtSampleFont", "optEncoding(1)",   "chkAccessibleText"}) {
-      QTest::newRow(name) << QString::fromLatin1(name);
-    }
-  }
-  void controlsAreFoundByTheirNames() {
-    QFETCH(QString, name);
-    QVERIFY(window->findChild<QWidget*>(name) != nullptr);
+  // A fresh window converts as a default record does, and shows what follows from it.
+  void aFreshWindowShowsTheStartState() {
+    QVERIFY(sameAsShown(window->readSettings(), zelvato::ConversionSettings{}));
+    QCOMPARE(lineEdit(*window, "txtWidth")->text(), QStringLiteral("127"));
+    QCOMPARE(lineEdit(*window, "txtHeight")->text(), QStringLiteral("158"));
+    QCOMPARE(txtAppearance(*window, 0)->text(), QStringLiteral("25"));
+    QCOMPARE(lineEdit(*window, "txtPageColum")->text(), QStringLiteral("2"));
+    // The text colour, which the window carries but does not offer, stands grey and disabled.
+    QCOMPARE(chkOpt(*window, 4)->checkState(), Qt::PartiallyChecked);
+    QVERIFY(!chkOpt(*window, 4)->isEnabled());
+    // Line-breaking rules are chosen on the typesetting page only.
+    QVERIFY(chkOpt(*window, 1) == nullptr);
+    QVERIFY(optRuby(*window, 0)->isChecked() && !optRuby(*window, 0)->isEnabled());
+    QVERIFY(optOutput(*window, 0)->isChecked() && !button(*window, "cmdFileSelect")->isEnabled());
+    QCOMPARE(window->SSTabMain()->currentIndex(), 0);
+    QCOMPARE(window->SSTabMain()->tabText(5), QStringLiteral("組版設定"));
+    QVERIFY(window->closeAllowed());
   }
 
   // The option table binds each field and check box by its object name: a
   // value put into the control is the value a conversion reads, and a check
   // box shows the caption the table gives it.
   void everyOptionOfTheTableIsReadFromItsControl_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("isText");
-    for (const zelvato::OptionEntry& o : zelvato::optionTable()) {
-      if (o.control.empty()) continue;
-      QTest::newRow(std::string(o.key).c_str())
-          << QString::fromLatin1(o.control.data(), static_cast<qsizetype>(o.control.size()))
-          << QString::fromStdU16String(std::u16string(o.caption))
-          << (o.text != nullptr || o.number != nullptr);
-    }
+    QTest::addColumn<QString>("key");
+    for (const zelvato::OptionEntry* o : windowOptions())
+      QTest::newRow(std::string(o->key).c_str()) << QString::fromLatin1(o->key.data(), o->key.size());
   }
   void everyOptionOfTheTableIsReadFromItsControl() {
-    QFETCH(QString, control);
-    QFETCH(QString, caption);
-    QFETCH(bool, isText);
-    const zelvato::OptionEntry* option = nullptr;
-    for (const zelvato::OptionEntry& o : zelvato::optionTable())
-      if (QLatin1String(o.control.data(), static_cast<qsizetype>(o.control.size())) == control) option = &o;
-    QVERIFY(option != nullptr);
-    if (isText) {
+    QFETCH(QString, key);
+    const zelvato::OptionEntry* option = zelvato::findOption(key.toStdString());
+    const QString control = controlName(*option);
+    if (option->text != nullptr || option->number != nullptr) {
       auto* box = window->findChild<QLineEdit*>(control);
       QVERIFY(box != nullptr);
       box->setText(QStringLiteral("7"));
@@ -217,39 +178,402 @@ class FrmMainTest : public QObject {
       }
       return;
     }
-    if (auto* box = window->findChild<QCheckBox*>(control); box != nullptr && option->setChoice != nullptr) {
-      // A choice of two as one check box: checked is the second word.
-      QCOMPARE(box->text(), caption);
+    if (shownAsCheckBox(*option)) {
+      auto* box = window->findChild<QCheckBox*>(control);
+      QVERIFY(box != nullptr);
+      QCOMPARE(box->text(), captionOf(*option));
       for (const Qt::CheckState state : {Qt::Checked, Qt::Unchecked, Qt::Checked}) {
         box->setEnabled(true);
         box->setCheckState(state);
-        QCOMPARE(option->choiceOf(window->readSettings()),
-                 option->choices[state == Qt::Checked ? 1 : 0].value);
+        QCOMPARE(checkedFor(*option, window->readSettings()), state == Qt::Checked);
       }
       return;
     }
-    if (option->setChoice != nullptr) {
-      // The choice's group shows its caption; each word's option button sets its value.
-      auto* group = window->findChild<QRadioButton*>(control + QStringLiteral("(0)"))->parentWidget();
-      QCOMPARE(group->property("title").toString(), caption);
-      for (const zelvato::OptionChoice& c : option->choices) {
-        if (!c.refusal.empty()) continue;
-        auto* button = window->findChild<QRadioButton*>(QStringLiteral("%1(%2)").arg(control).arg(c.value));
-        QVERIFY(button != nullptr);
-        button->setEnabled(true);
-        button->click();
-        QCOMPARE(option->choiceOf(window->readSettings()), c.value);
-      }
-      return;
+    // The choice's group shows its caption; each word's option button sets its value.
+    auto* group = window->findChild<QRadioButton*>(choiceButtonName(*option, 0))->parentWidget();
+    QCOMPARE(group->property("title").toString(), captionOf(*option));
+    for (const zelvato::OptionChoice& c : option->choices) {
+      if (!c.refusal.empty()) continue;
+      auto* button = window->findChild<QRadioButton*>(choiceButtonName(*option, c.value));
+      QVERIFY(button != nullptr);
+      button->setEnabled(true);
+      button->click();
+      QCOMPARE(option->choiceOf(window->readSettings()), c.value);
     }
-    auto* box = window->findChild<QCheckBox*>(control);
-    QVERIFY(box != nullptr);
-    QCOMPARE(box->text(), caption);
-    for (const Qt::CheckState state : {Qt::Checked, Qt::Unchecked, Qt::Checked}) {
-      box->setEnabled(true);
-      box->setCheckState(state);
-      QCOMPARE(window->readSettings().*option->onOff, state == Qt::Checked);
+  }
+
+  // Settings set as a whole (a preset, the remembered ones) show in every control.
+  void aWholeRecordShowsInTheControls() {
+    WindowSettings chosen;
+    chosen.conversion.charsPerLine = u"40";
+    chosen.conversion.fontSizePt = u"12";
+    chosen.conversion.charSpacingPt = u"3";  // kept, though a new font size would set it
+    chosen.conversion.showGrid = true;
+    chosen.conversion.outputMode = writerKeys::pageFiles;
+    chosen.conversion.rubyMode = zelvato::RubyMode::drop;
+    chosen.conversion.aozoraNotation = true;
+    chosen.autoPreview = true;
+    window->settings().reset(chosen);
+    QCOMPARE(txtAppearance(*window, 0)->text(), QStringLiteral("40"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("3"));
+    QVERIFY(chkOpt(*window, 2)->isChecked());
+    QVERIFY(optOutput(*window, 2)->isChecked() && button(*window, "cmdFolderSelect")->isEnabled());
+    QVERIFY(optRuby(*window, 1)->isChecked() && optRuby(*window, 1)->isEnabled());
+    QVERIFY(window->chkAutoPreview()->isChecked());
+    QVERIFY(sameAsShown(window->readSettings(), chosen.conversion));
+    // The spinner steps on from the value it was given.
+    QTest::mouseClick(updnAppearance(*window, 0)->upButton(), Qt::LeftButton);
+    QCOMPARE(txtAppearance(*window, 0)->text(), QStringLiteral("41"));
+  }
+
+  // The editing rules of the model, seen in the controls the user works with
+  // (the line spacing is 3 before each row).
+  void rulesShowInTheControls_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::addColumn<QString>("lineSpacing");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::newRow("font size 10.5 sets the spacings") << "txtFont(1)"
+                                                      << "10.5"
+                                                      << "10.5"
+                                                      << "10"
+                                                      << "0"
+                                                      << "148"
+                                                      << "180";
+    QTest::newRow("empty font size becomes 6") << "txtFont(1)"
+                                               << ""
+                                               << "6"
+                                               << "6"
+                                               << "0"
+                                               << "84"
+                                               << "106";
+    QTest::newRow("12 followed by letters counts as 12") << "txtAppearance(2)"
+                                                         << "12abc"
+                                                         << "12abc"
+                                                         << "9"
+                                                         << "3"
+                                                         << "89"
+                                                         << "158";
+    QTest::newRow("an empty measure leaves the page size") << "txtAppearance(0)"
+                                                           << ""
+                                                           << ""
+                                                           << "9"
+                                                           << "3"
+                                                           << "148"
+                                                           << "158";
+  }
+  void rulesShowInTheControls() {
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, charSpacing);
+    QFETCH(QString, lineSpacing);
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    txtAppearance(*window, 3)->setText(QStringLiteral("3"));
+    auto* box = window->findChild<QLineEdit*>(control);
+    box->setText(typed);
+    QCOMPARE(box->text(), shown);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), lineSpacing);
+    QCOMPARE(lineEdit(*window, "txtWidth")->text(), width);
+    QCOMPARE(lineEdit(*window, "txtHeight")->text(), height);
+  }
+
+  void styleSheetOffDisablesTheSpacingsAtTheFontSize() {
+    txtFont(*window, 1)->setText(QStringLiteral("12"));
+    txtAppearance(*window, 1)->setText(QStringLiteral("5"));
+    txtAppearance(*window, 3)->setText(QStringLiteral("4"));
+    checkBox(*window, "chkCSS")->click();
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("12"));
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
+    for (int i : {1, 3})
+      QVERIFY(!txtAppearance(*window, i)->isEnabled() && !updnAppearance(*window, i)->isEnabled());
+    QVERIFY(!window->readSettings().useStyleSheet);
+    checkBox(*window, "chkCSS")->click();
+    for (int i : {1, 3})
+      QVERIFY(txtAppearance(*window, i)->isEnabled() && updnAppearance(*window, i)->isEnabled());
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("12"));
+    QVERIFY(window->readSettings().useStyleSheet);
+  }
+
+  void columnBlocksBelowOneBecomeOne_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("0") << "0"
+                       << "1";
+    QTest::newRow("-3") << "-3"
+                        << "1";
+    QTest::newRow("empty") << ""
+                           << "1";
+    QTest::newRow("letters") << "abc"
+                             << "1";
+    QTest::newRow("250 stays above the spinner range") << "250"
+                                                       << "250";
+  }
+  void columnBlocksBelowOneBecomeOne() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    optOutput(*window, 2)->click();
+    // The value is entered as a whole, as by pasting over the selection.
+    QLineEdit* box = lineEdit(*window, "txtPageColum");
+    box->selectAll();
+    box->insert(typed);
+    QCOMPARE(box->text(), shown);
+    QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
+  }
+
+  void outputModeEnablesOnlyItsFields_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("visible");
+    const char* fileControls[] = {"txtOutput(0)", "cmdFileSelect"};
+    const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
+                                  "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
+    const char* bookControls[] = {"txtOutput(5)", "cmdEpubSelect"};
+    const char* textControls[] = {"txtOutput(6)", "cmdTextSelect"};
+    // The book and the plain text are always UTF-8 real text: the encoding
+    // and the grid's reading text do not apply.
+    const char* htmlOnlyControls[] = {"optEncoding(0)", "optEncoding(1)", "chkAccessibleText"};
+    for (int mode : {0, 1, 2, 3, 4}) {
+      // The book's and the text's file field and chooser stand in the place of the HTML file's.
+      for (const char* c : fileControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode < 3);
+      for (const char* c : bookControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 3) << (mode == 3);
+      for (const char* c : textControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 4) << (mode == 4);
+      for (const char* c : pageControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2) << true;
+      for (const char* c : htmlOnlyControls)
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode < 3) << true;
+      for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
+        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true << true;
     }
+  }
+  void outputModeEnablesOnlyItsFields() {
+    QFETCH(int, mode);
+    QFETCH(QString, control);
+    QFETCH(bool, enabled);
+    QFETCH(bool, visible);
+    window->show();
+    // Go through another mode first so the rule has something to undo.
+    optOutput(*window, (mode + 1) % 5)->click();
+    txtOutput(*window, 2)->setText(QStringLiteral("kept"));
+    txtOutput(*window, 5)->setText(QStringLiteral("kept.epub"));
+    optOutput(*window, mode)->click();
+    auto* w = window->findChild<QWidget*>(control);
+    QCOMPARE(w->isEnabled(), enabled);
+    QCOMPARE(w->isVisibleTo(window->SSTabMain()->widget(static_cast<int>(Tab::output))), visible);
+    QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
+    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
+    const std::string_view expected[] = {writerKeys::showOnly, writerKeys::singleFile, writerKeys::pageFiles,
+                                         writerKeys::epub, "text"};
+    QCOMPARE(window->readSettings().outputMode, expected[mode]);
+  }
+
+  // Flowing text has no reading text beside it: the check box means nothing
+  // for a flowing page, and comes back with the grid.
+  void theReadingTextFollowsTheStyleOfText() {
+    window->show();
+    optOutput(*window, 1)->click();
+    QVERIFY(checkBox(*window, "chkAccessibleText")->isEnabled());
+    window->findChild<QRadioButton*>(QStringLiteral("optStyle(1)"))->click();
+    QVERIFY(!checkBox(*window, "chkAccessibleText")->isEnabled());
+    QVERIFY(optEncoding(*window, 1)->isEnabled());
+    window->findChild<QRadioButton*>(QStringLiteral("optStyle(0)"))->click();
+    QVERIFY(checkBox(*window, "chkAccessibleText")->isEnabled());
+  }
+
+  // The output page is made from the writer registry: each medium the window
+  // offers has its button, which selects it, and a medium that writes a file
+  // or folder offers its chooser and field, usable only while it is chosen.
+  void everyOutputChoiceSelectsItsModeAndItsPath_data() {
+    QTest::addColumn<int>("index");
+    const std::vector<const zelvato::WriterEntry*> choices = outputChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i)
+      QTest::newRow(std::string(choices[i]->key).c_str()) << static_cast<int>(i);
+  }
+  void everyOutputChoiceSelectsItsModeAndItsPath() {
+    QFETCH(int, index);
+    const std::vector<const zelvato::WriterEntry*> choices = outputChoices();
+    const zelvato::WriterEntry& choice = *choices[static_cast<std::size_t>(index)];
+    optOutput(*window, (index + 1) % static_cast<int>(choices.size()))->click();
+    QRadioButton* option = optOutput(*window, index);
+    QCOMPARE(option->text(), qtText(choice.choiceCaption));
+    option->click();
+    QCOMPARE(window->readSettings().outputMode, choice.key);
+    for (const zelvato::WriterEntry* other : choices) {
+      if (other->destination == zelvato::Destination::none) continue;
+      auto* chooser = window->findChild<QPushButton*>(latin(other->chooserControl));
+      auto* field = window->findChild<QLineEdit*>(latin(other->pathControl));
+      QVERIFY(chooser != nullptr && field != nullptr);
+      QCOMPARE(chooser->isEnabled(), other == &choice);
+      QCOMPARE(field->isEnabled(), other == &choice);
+    }
+  }
+
+  // Each chooser asks its own question, starting without a name, and its
+  // answer reaches the field and the settings; a cancel changes nothing.
+  void choosersAskTheirDialogAndFillTheirField_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("chooser");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("filters");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("one HTML file") << 1 << "cmdFileSelect" << 0 << int(Asked::Kind::saveFile)
+                                   << "出力先ﾌｧｲﾙの指定" << QStringList{"HTMLﾌｧｲﾙ (*.html)"} << "html";
+    QTest::newRow("the book") << 3 << "cmdEpubSelect" << 5 << int(Asked::Kind::saveFile) << "出力先ﾌｧｲﾙの指定"
+                              << QStringList{"EPUBﾌｧｲﾙ (*.epub)"} << "epub";
+    QTest::newRow("the plain text") << 4 << "cmdTextSelect" << 6 << int(Asked::Kind::saveFile)
+                                    << "出力先ﾌｧｲﾙの指定" << QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"} << "txt";
+    QTest::newRow("the page files' folder") << 2 << "cmdFolderSelect" << 1 << int(Asked::Kind::folder)
+                                            << "出力先ﾃﾞｨﾚｸﾄﾘの指定" << QStringList() << "";
+  }
+  void choosersAskTheirDialogAndFillTheirField() {
+    QFETCH(int, mode);
+    QFETCH(QString, chooser);
+    QFETCH(int, field);
+    QFETCH(int, kind);
+    QFETCH(QString, title);
+    QFETCH(QStringList, filters);
+    QFETCH(QString, suffix);
+    optOutput(*window, mode)->click();
+    const QString answer =
+        kind == int(Asked::Kind::folder) ? QStringLiteral("/tmp/") : QStringLiteral("/tmp/chosen.") + suffix;
+    dialogs->answerFile(answer);
+    dialogs->folders = {answer};
+    window->findChild<QPushButton*>(chooser)->click();
+    QCOMPARE(txtOutput(*window, field)->text(), answer);
+    // Asked again and cancelled: the field keeps its path.
+    window->findChild<QPushButton*>(chooser)->click();
+    QCOMPARE(txtOutput(*window, field)->text(), answer);
+    QCOMPARE(dialogs->asked.size(), 2);
+    for (const Asked& asked : dialogs->asked) {
+      QCOMPARE(int(asked.kind), kind);
+      QCOMPARE(asked.title, title);
+      QCOMPARE(asked.filters, filters);
+      QCOMPARE(asked.suffix, suffix);
+      QCOMPARE(asked.start, QString());  // every question starts without a name
+    }
+    const zelvato::ConversionSettings s = window->readSettings();
+    const zelvato::WriterEntry& medium = *outputChoices()[static_cast<std::size_t>(mode)];
+    QCOMPARE(fromU16(zelvato::outputPath(s, medium)), answer);
+    // The other choices' fields are left alone.
+    for (int other : {0, 1, 5, 6})
+      if (other != field) QCOMPARE(txtOutput(*window, other)->text(), QString());
+  }
+
+  void fontChooserSetsFaceSizeAndSample_data() {
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("sizeText");
+    QTest::addColumn<QString>("charSpacing");
+    QTest::newRow("9") << "9"
+                       << "9"
+                       << "9";
+    QTest::newRow("10.5") << "10.5"
+                          << "10.5"
+                          << "10";
+    QTest::newRow("11.50 is written shortest") << "11.50"
+                                               << "11.5"
+                                               << "12";
+  }
+  void fontChooserSetsFaceSizeAndSample() {
+    QFETCH(QString, size);
+    QFETCH(QString, sizeText);
+    QFETCH(QString, charSpacing);
+    QFont font(QStringLiteral("IPAGothic"));
+    font.setPointSizeF(size.toDouble());
+    font.setUnderline(true);
+    dialogs->fonts = {zelvato::ui::FontAnswer{font, QColor(Qt::red)}};
+    button(*window, "cmdFontChange")->click();
+    QCOMPARE(dialogs->asked.size(), 1);
+    QCOMPARE(dialogs->asked[0].title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
+    // The chooser starts at the window's face, installed or not.
+    QCOMPARE(dialogs->asked[0].font.family(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
+    QCOMPARE(txtFont(*window, 1)->text(), sizeText);
+    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
+    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
+    QLineEdit* sample = lineEdit(*window, "txtSampleFont");
+    QVERIFY(sample->font().underline());
+    QCOMPARE(sample->font().family(), QStringLiteral("IPAGothic"));
+    QCOMPARE(sample->palette().color(QPalette::Text), QColor(Qt::red));
+    QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
+    QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
+  }
+
+  void fontChooserCancelChangesNothing() {
+    txtAppearance(*window, 1)->setText(QStringLiteral("4"));
+    button(*window, "cmdFontChange")->click();
+    QCOMPARE(dialogs->of(Asked::Kind::font).size(), 1);
+    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
+    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("9"));
+    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("4"));
+  }
+
+  void versionMessageNamesTheRelease() {
+    window->mnuVersion()->trigger();
+    QCOMPARE(dialogs->shown.size(), 1);
+    QCOMPARE(dialogs->shown[0].icon, MessageIcon::none);
+    QCOMPARE(dialogs->shown[0].buttons, MessageButtons::ok);
+    const QStringList lines = dialogs->shown[0].text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QStringLiteral("HTML 縦書き変換 (Zelvato) Ver1.2.0"));
+    QCOMPARE(lines[1], QString());
+    QVERIFY(lines[2].startsWith(QStringLiteral("Copyright")));
+    QCOMPARE(lines[3], QStringLiteral("For TOVRIX 2000 Windows edition"));
+  }
+
+  // The command table makes the actions: in their menus in the table's order,
+  // on the toolbar at their places with a separator for a free place, the
+  // submenus the window fills, and each usable only when it is available.
+  void commandTableMakesMenusToolbarAndAvailability() {
+    std::fill(std::begin(handled), std::end(handled), 0);
+    window->addCommands(testCommands);
+    auto* file = window->menuBar()->findChild<QMenu*>(QStringLiteral("mnuFile"));
+    QStringList fileItems;
+    for (QAction* a : file->actions()) fileItems << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(fileItems, (QStringList{"新規作成", "最近使ったﾌｧｲﾙ(&R)", "-", "二番目(&2)..."}));
+    QVERIFY(window->recentFilesMenu() != nullptr);
+    // Menus without commands stay out of the menu bar; the version item stays last.
+    QVERIFY(!window->menuBar()->findChild<QMenu*>(QStringLiteral("mnuEdit"))->menuAction()->isVisible());
+    QCOMPARE(window->menuBar()->actions().last(), window->mnuVersion());
+    QStringList buttons;
+    for (QAction* a : window->Toolbar1()->actions())
+      buttons << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
+    QCOMPARE(buttons, (QStringList{"新規作成", "二番目", "-", "変換中断"}));
+
+    const auto trigger = [this](const char* name) { window->command(name)->trigger(); };
+    for (const char* name : {"Toolbar1Button(1)", "cmdSecond", "cmdStop", "cmdQuit"}) trigger(name);
+    QCOMPARE(std::vector<int>(std::begin(handled), std::end(handled)), (std::vector<int>{1, 1, 0, 1}));
+    window->setBusy(true);
+    QVERIFY(!window->command("cmdSecond")->isEnabled() && window->command("cmdStop")->isEnabled());
+    // The window refuses a command that is not available, however it arrives.
+    window->command("cmdSecond")->setEnabled(true);
+    for (const char* name : {"Toolbar1Button(1)", "cmdSecond", "cmdStop", "cmdQuit"}) trigger(name);
+    QCOMPARE(std::vector<int>(std::begin(handled), std::end(handled)), (std::vector<int>{1, 1, 1, 2}));
+    window->setBusy(false);
+    QVERIFY(window->command("cmdSecond")->isEnabled() && !window->command("cmdStop")->isEnabled());
+  }
+
+  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
+    window->addCommands(testCommands);
+    showActive(window.get());
+    window->setStatusText(QStringLiteral("変換完了しました."));
+    QMenuBar* menu = window->menuBar();
+    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
+    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
+    QTest::mouseMove(newButton, newButton->rect().center());
+    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
+    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
   }
 
   void typesettingOptionsReachTheSettings() {
@@ -270,7 +594,9 @@ class FrmMainTest : public QObject {
   // The typesetting page's check boxes are the option table's: one column in
   // the table's order, on the page, none hiding another.
   void typesettingCheckBoxesStandInOneColumnInTheTablesOrder() {
+    window->showTab(Tab::typeset);
     window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QWidget* page = window->SSTabMain()->widget(static_cast<int>(zelvato::ui::Tab::typeset));
     const std::vector<const zelvato::OptionEntry*> options = zelvato::ui::typesettingCheckBoxes();
     QVERIFY(options.size() >= 6);
@@ -294,218 +620,21 @@ class FrmMainTest : public QObject {
                    .intersects(QRect(previous->x(), 0, previous->width(), previous->geometry().bottom())));
   }
 
-  void outputModeEnablesOnlyItsFields_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<bool>("visible");
-    const char* fileControls[] = {"txtOutput(0)", "cmdFileSelect"};
-    const char* pageControls[] = {"txtOutput(1)", "cmdFolderSelect", "txtOutput(2)",  "chkOutput(0)",
-                                  "chkOutput(1)", "txtPageColum",    "updnColumnPage"};
-    const char* bookControls[] = {"txtOutput(5)", "cmdEpubSelect"};
-    // The book is always UTF-8 real text: the encoding and the grid's reading text do not apply.
-    const char* htmlOnlyControls[] = {"optEncoding(0)", "optEncoding(1)", "chkAccessibleText"};
-    for (int mode : {0, 1, 2, 3}) {
-      // The book's file field and chooser stand in the place of the HTML file's.
-      for (const char* c : fileControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 1) << (mode != 3);
-      for (const char* c : bookControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 3) << (mode == 3);
-      for (const char* c : pageControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode == 2) << true;
-      for (const char* c : htmlOnlyControls)
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << (mode != 3) << true;
-      for (const char* c : {"txtOutput(3)", "txtOutput(4)"})
-        QTest::addRow("mode %d %s", mode, c) << mode << QString::fromLatin1(c) << true << true;
-    }
-  }
-  void outputModeEnablesOnlyItsFields() {
-    QFETCH(int, mode);
-    QFETCH(QString, control);
-    QFETCH(bool, enabled);
-    QFETCH(bool, visible);
-    window->show();
-    // Go through another mode first so the rule has something to undo.
-    optOutput(*window, (mode + 1) % 4)->click();
-    txtOutput(*window, 2)->setText(QStringLiteral("kept"));
-    txtOutput(*window, 5)->setText(QStringLiteral("kept.epub"));
-    optOutput(*window, mode)->click();
-    auto* w = window->findChild<QWidget*>(control);
-    QCOMPARE(w->isEnabled(), enabled);
-    QCOMPARE(w->isVisibleTo(w->parentWidget()), visible);
-    QCOMPARE(txtOutput(*window, 2)->text(), QStringLiteral("kept"));
-    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("kept.epub"));
-    const std::string_view expected[] = {writerKeys::showOnly, writerKeys::singleFile, writerKeys::pageFiles,
-                                         writerKeys::epub};
-    QCOMPARE(window->readSettings().outputMode, expected[mode]);
-    QCOMPARE(optOutput(*window, 3)->text(), QStringLiteral("EPUB (電子書籍)"));
-  }
-
   void encodingAndReadingTextAreReadInEveryOutputMode() {
     for (int mode : {0, 1, 2}) {
       optOutput(*window, mode)->click();
       optEncoding(*window, 1)->click();
-      window->chkAccessibleText()->click();
-      QVERIFY(optEncoding(*window, 1)->isEnabled() && window->chkAccessibleText()->isEnabled());
+      checkBox(*window, "chkAccessibleText")->click();
+      QVERIFY(optEncoding(*window, 1)->isEnabled() && checkBox(*window, "chkAccessibleText")->isEnabled());
       zelvato::ConversionSettings s = window->readSettings();
       QCOMPARE(s.outputEncoding, zelvato::OutputEncoding::utf8);
       QVERIFY(s.accessibleText);
       optEncoding(*window, 0)->click();
-      window->chkAccessibleText()->click();
+      checkBox(*window, "chkAccessibleText")->click();
       s = window->readSettings();
       QCOMPARE(s.outputEncoding, zelvato::OutputEncoding::shiftJis);
       QVERIFY(!s.accessibleText);
     }
-  }
-
-  void styleSheetOffFollowsTheFontSize_data() {
-    QTest::addColumn<QString>("fontSize");
-    QTest::addColumn<QString>("charSpacing");
-    QTest::newRow("size 9") << "9"
-                            << "9";
-    QTest::newRow("size 12") << "12"
-                             << "12";
-  }
-  void styleSheetOffFollowsTheFontSize() {
-    QFETCH(QString, fontSize);
-    QFETCH(QString, charSpacing);
-    txtFont(*window, 1)->setText(fontSize);
-    txtAppearance(*window, 1)->setText(QStringLiteral("5"));
-    txtAppearance(*window, 3)->setText(QStringLiteral("4"));
-    window->chkCSS()->click();
-    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
-    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
-    for (int i : {1, 3}) {
-      QVERIFY(!txtAppearance(*window, i)->isEnabled());
-      QVERIFY(!updnAppearance(*window, i)->isEnabled());
-    }
-    QVERIFY(!window->readSettings().useStyleSheet);
-    window->chkCSS()->click();
-    for (int i : {1, 3}) {
-      QVERIFY(txtAppearance(*window, i)->isEnabled());
-      QVERIFY(updnAppearance(*window, i)->isEnabled());
-    }
-    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
-    QVERIFY(window->readSettings().useStyleSheet);
-  }
-
-  void fontSizeSetsTheSpacings_data() {
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<QString>("sizeAfter");
-    QTest::addColumn<QString>("charSpacing");
-    QTest::newRow("10.5 rounds to even 10") << "10.5"
-                                            << "10.5"
-                                            << "10";
-    QTest::newRow("11.5 rounds to even 12") << "11.5"
-                                            << "11.5"
-                                            << "12";
-    QTest::newRow("empty becomes 6") << ""
-                                     << "6"
-                                     << "6";
-    QTest::newRow("above the spinner range is clamped") << "48"
-                                                        << "48"
-                                                        << "30";
-  }
-  void fontSizeSetsTheSpacings() {
-    QFETCH(QString, size);
-    QFETCH(QString, sizeAfter);
-    QFETCH(QString, charSpacing);
-    txtAppearance(*window, 3)->setText(QStringLiteral("3"));
-    txtFont(*window, 1)->setText(size);
-    QCOMPARE(txtFont(*window, 1)->text(), sizeAfter);
-    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
-    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
-  }
-
-  void pageSizeFollowsTheLayout_data() {
-    QTest::addColumn<QString>("font");
-    QTest::addColumn<QString>("chars");
-    QTest::addColumn<QString>("charSpacing");
-    QTest::addColumn<QString>("lines");
-    QTest::addColumn<QString>("lineSpacing");
-    QTest::addColumn<QString>("width");
-    QTest::addColumn<QString>("height");
-    QTest::newRow("start values") << "9"
-                                  << "25"
-                                  << "9"
-                                  << "20"
-                                  << "0"
-                                  << "127"
-                                  << "158";
-    QTest::newRow("font 10.5, 30 chars, spacing -2, 15 lines, 3") << "10.5"
-                                                                  << "30"
-                                                                  << "-2"
-                                                                  << "15"
-                                                                  << "3"
-                                                                  << "127"
-                                                                  << "90";
-    QTest::newRow("12 followed by letters counts as 12") << "9"
-                                                         << "25"
-                                                         << "9"
-                                                         << "12abc"
-                                                         << "0"
-                                                         << "76"
-                                                         << "158";
-    QTest::newRow("huge values still show a number")
-        << "9"
-        << "25"
-        << "9"
-        << "1E300"
-        << "0" << QString::number(9 * 0.3514 * 2e300, 'f', 0) << "158";
-  }
-  void pageSizeFollowsTheLayout() {
-    QFETCH(QString, font);
-    QFETCH(QString, chars);
-    QFETCH(QString, charSpacing);
-    QFETCH(QString, lines);
-    QFETCH(QString, lineSpacing);
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    txtFont(*window, 1)->setText(font);
-    txtAppearance(*window, 0)->setText(chars);
-    txtAppearance(*window, 1)->setText(charSpacing);
-    txtAppearance(*window, 2)->setText(lines);
-    txtAppearance(*window, 3)->setText(lineSpacing);
-    QCOMPARE(window->txtWidth()->text(), width);
-    QCOMPARE(window->txtHeight()->text(), height);
-  }
-
-  void emptyLayoutFieldLeavesThePageSize_data() {
-    QTest::addColumn<int>("index");
-    for (int i : {0, 1, 2, 3}) QTest::addRow("txtAppearance(%d)", i) << i;
-  }
-  void emptyLayoutFieldLeavesThePageSize() {
-    QFETCH(int, index);
-    txtAppearance(*window, index)->clear();
-    QCOMPARE(window->txtWidth()->text(), QStringLiteral("127"));
-    QCOMPARE(window->txtHeight()->text(), QStringLiteral("158"));
-  }
-
-  void columnBlocksBelowOneBecomeOne_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("0") << "0"
-                       << "1";
-    QTest::newRow("-3") << "-3"
-                        << "1";
-    QTest::newRow("empty") << ""
-                           << "1";
-    QTest::newRow("letters") << "abc"
-                             << "1";
-    QTest::newRow("250 stays above the spinner range") << "250"
-                                                       << "250";
-    QTest::newRow("7") << "7"
-                       << "7";
-  }
-  void columnBlocksBelowOneBecomeOne() {
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    optOutput(*window, 2)->click();
-    // The value is entered as a whole, as by pasting over the selection.
-    window->txtPageColum()->selectAll();
-    window->txtPageColum()->insert(typed);
-    QCOMPARE(window->txtPageColum()->text(), shown);
-    QCOMPARE(fromU16(window->readSettings().columnsPerPage), shown);
   }
 
   void columnBlocksOneIsReplacedByTheNextKey_data() {
@@ -522,7 +651,7 @@ class FrmMainTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     optOutput(*window, 2)->click();
-    QLineEdit* box = window->txtPageColum();
+    QLineEdit* box = lineEdit(*window, "txtPageColum");
     QCOMPARE(box->text(), QStringLiteral("2"));
     if (backspaceFirst) {
       box->end(false);
@@ -744,15 +873,18 @@ class FrmMainTest : public QObject {
 
   void panesGrowWithTheWindow_data() {
     QTest::addColumn<QString>("pane");
+    QTest::addColumn<Tab>("page");
     QTest::addColumn<bool>("grows");
-    QTest::newRow("source pane") << "txtMain" << true;
-    QTest::newRow("preview") << "brwIE" << true;
-    QTest::newRow("HTML pane") << "txtHTML" << true;
-    QTest::newRow("a settings field keeps its place and size") << "txtAppearance(0)" << false;
+    QTest::newRow("source pane") << "txtMain" << Tab::source << true;
+    QTest::newRow("preview") << "brwIE" << Tab::preview << true;
+    QTest::newRow("HTML pane") << "txtHTML" << Tab::html << true;
+    QTest::newRow("a settings field keeps its place and size") << "txtAppearance(0)" << Tab::layout << false;
   }
   void panesGrowWithTheWindow() {
     QFETCH(QString, pane);
+    QFETCH(Tab, page);
     QFETCH(bool, grows);
+    window->showTab(page);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     auto* control = window->findChild<QWidget*>(pane);
@@ -773,12 +905,13 @@ class FrmMainTest : public QObject {
   }
 
   void fontFieldsSitBelowTheFrameCaptionWithTheUnitCentred() {
+    window->showTab(Tab::layout);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     const auto* frame = window->findChild<QWidget*>(QStringLiteral("fraFont"));
     QLineEdit* size = txtFont(*window, 1);
     for (const QWidget* field : {static_cast<QWidget*>(txtFont(*window, 0)), static_cast<QWidget*>(size),
-                                 static_cast<QWidget*>(window->cmdFontChange())}) {
+                                 static_cast<QWidget*>(button(*window, "cmdFontChange"))}) {
       QVERIFY2(field->y() >= frame->contentsRect().top(), qPrintable(field->objectName()));
     }
     QVERIFY(qAbs(lblHcov(*window, 9)->geometry().center().y() - size->geometry().center().y()) <= 1);
@@ -787,291 +920,6 @@ class FrmMainTest : public QObject {
 
   // Both output files are chosen with the save dialog, which appends the
   // mode's extension to a name without one.
-  void saveDialogAppendsTheExtension_data() {
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<QString>("filter");
-    const QString html = QStringLiteral("HTMLﾌｧｲﾙ (*.html)");
-    const QString book = QStringLiteral("EPUBﾌｧｲﾙ (*.epub)");
-    QTest::newRow("html name without extension") << 1 << "page"
-                                                 << "page.html" << html;
-    QTest::newRow("html name with extension") << 1 << "other.html"
-                                              << "other.html" << html;
-    QTest::newRow("book name without extension") << 3 << "book"
-                                                 << "book.epub" << book;
-    QTest::newRow("book name with extension") << 3 << "novel.epub"
-                                              << "novel.epub" << book;
-  }
-  void saveDialogAppendsTheExtension() {
-    QFETCH(int, mode);
-    QFETCH(QString, typed);
-    QFETCH(QString, result);
-    QFETCH(QString, filter);
-    QTemporaryDir dir;
-    optOutput(*window, mode)->click();
-    QString title;
-    QStringList filters;
-    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-      title = dialog->windowTitle();
-      filters = dialog->nameFilters();
-      dialog->setDirectory(dir.path());
-      dialog->selectFile(dir.filePath(typed));
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    const bool book = mode == 3;
-    (book ? window->cmdEpubSelect() : window->cmdFileSelect())->click();
-    QCOMPARE(title, QStringLiteral("出力先ﾌｧｲﾙの指定"));
-    QCOMPARE(filters, QStringList{filter});
-    QCOMPARE(txtOutput(*window, book ? 5 : 0)->text(), dir.filePath(result));
-    const zelvato::ConversionSettings s = window->readSettings();
-    QCOMPARE(fromU16(book ? s.epubFilePath : s.singleFilePath), dir.filePath(result));
-    // The other mode's field is left alone.
-    QCOMPARE(txtOutput(*window, book ? 0 : 5)->text(), QString());
-  }
-
-  void statusTextStaysWhileTheMousePassesOverMenuAndToolbar() {
-    showActive(window.get());
-    window->setStatusText(QStringLiteral("変換完了しました."));
-    QMenuBar* menu = window->menuBar();
-    QTest::mouseMove(menu, menu->actionGeometry(window->mnuVersion()).center());
-    QWidget* newButton = window->Toolbar1()->widgetForAction(toolbarButton(*window, 1));
-    QTest::mouseMove(newButton, newButton->rect().center());
-    QTest::mouseMove(window->SSTabMain(), window->SSTabMain()->rect().center());
-    QCOMPARE(window->statusText(), QStringLiteral("変換完了しました."));
-  }
-
-  void fileDialogStartsWithAnEmptyName() {
-    QTemporaryDir dir;
-    optOutput(*window, 1)->click();
-    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-      dialog->setDirectory(dir.path());
-      dialog->selectFile(dir.filePath(QStringLiteral("out1")));
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    window->cmdFileSelect()->click();
-    QCOMPARE(txtOutput(*window, 0)->text(), dir.filePath(QStringLiteral("out1.html")));
-    QString nameShown = QStringLiteral("(not shown)");
-    whenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-      nameShown = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
-      dialog->reject();
-    });
-    window->cmdFileSelect()->click();
-    QCOMPARE(nameShown, QString());
-  }
-
-  void saveDialogCancelChangesNothing() {
-    txtOutput(*window, 0)->setText(QStringLiteral("/old/file.html"));
-    txtOutput(*window, 5)->setText(QStringLiteral("/old/book.epub"));
-    whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-    window->cmdFileSelect_Click();
-    whenModalShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-    window->cmdEpubSelect_Click();
-    QCOMPARE(txtOutput(*window, 0)->text(), QStringLiteral("/old/file.html"));
-    QCOMPARE(txtOutput(*window, 5)->text(), QStringLiteral("/old/book.epub"));
-  }
-
-  void folderChooserEndsThePathWithASeparator_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("root stays") << "/"
-                                << "/";
-    QTest::newRow("tmp gets a separator") << "/tmp"
-                                          << "/tmp/";
-    QTest::newRow("home gets a separator") << QDir::homePath() << QDir::homePath() + "/";
-  }
-  void folderChooserEndsThePathWithASeparator() {
-    QFETCH(QString, folder);
-    QFETCH(QString, result);
-    frmDirSelect chooser(window.get());
-    QCOMPARE(chooser.windowTitle(), QStringLiteral("出力先ﾃﾞｨﾚｸﾄﾘの指定"));
-    QCOMPARE(chooser.currentFolder(), QDir::currentPath());
-    chooser.setCurrentFolder(folder);
-    QCOMPARE(chooser.currentFolder(), folder);
-    chooser.cmdOK_Click();
-    QCOMPARE(chooser.tag(), result);
-    QVERIFY(chooser.closeAllowed());
-  }
-
-  void folderChooserFillsTheOutputFolder_data() {
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("OK") << true << "/tmp/";
-    QTest::newRow("cancel keeps the old text") << false << "/old/";
-  }
-  void folderChooserFillsTheOutputFolder() {
-    QFETCH(bool, ok);
-    QFETCH(QString, result);
-    optOutput(*window, 2)->click();
-    txtOutput(*window, 1)->setText(QStringLiteral("/old/"));
-    whenModalShown<frmDirSelect>([ok](frmDirSelect* chooser) {
-      chooser->setCurrentFolder(QStringLiteral("/tmp"));
-      QTest::mouseClick(ok ? chooser->cmdOK() : chooser->cmdCancel(), Qt::LeftButton);
-    });
-    window->cmdFolderSelect()->click();
-    QCOMPARE(txtOutput(*window, 1)->text(), result);
-    QCOMPARE(fromU16(window->readSettings().outputFolder), result);
-  }
-
-  void folderChooserRefusesToCloseUntilAButtonIsPressed() {
-    frmDirSelect chooser(window.get());
-    chooser.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&chooser));
-    QVERIFY(!chooser.close());
-    QTest::keyClick(&chooser, Qt::Key_Escape);
-    QVERIFY(chooser.isVisible());
-    chooser.cmdCancel_Click();
-    QVERIFY(!chooser.isVisible());
-    QVERIFY(chooser.tag().isEmpty());
-  }
-
-  void choosingADriveOpensItsFolder_data() {
-    QTest::addColumn<QString>("drive");
-    QTest::addColumn<QString>("opened");
-    const QString cwd = QDir::currentPath();
-    const QString home = QDir::homePath();
-    if (!cwd.startsWith(home + u'/') && cwd != home) QTest::newRow("home opens at its top") << home << home;
-    QTest::newRow("the drive of the current folder opens there") << "/" << cwd;
-  }
-  void choosingADriveOpensItsFolder() {
-    QFETCH(QString, drive);
-    QFETCH(QString, opened);
-    frmDirSelect chooser(window.get());
-    chooser.setCurrentFolder(QStringLiteral("/tmp"));
-    const int index = chooser.Drive()->findText(drive);
-    QVERIFY(index >= 0);
-    chooser.Drive()->setCurrentIndex(index);
-    chooser.Drive_Change();
-    QCOMPARE(chooser.currentFolder(), opened);
-  }
-
-  void folderChooserOffersTheVolumesAndHome() {
-    const QStringList drives = frmDirSelect::driveList();
-    QVERIFY(drives.contains(QStringLiteral("/")));
-    QVERIFY(drives.contains(QDir::homePath()));
-    QVERIFY(!drives.contains(QStringLiteral("/proc")));
-  }
-
-  void fontChooserOffersFixedPitchFamiliesOnly_data() {
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<bool>("offered");
-    QTest::newRow("Japanese fixed-pitch Gothic") << "IPAGothic" << true;
-    QTest::newRow("Japanese fixed-pitch Mincho") << "IPAMincho" << true;
-    QTest::newRow("Latin monospace") << "DejaVu Sans Mono" << true;
-    QTest::newRow("Japanese proportional") << "IPAPGothic" << false;
-    QTest::newRow("Latin proportional") << "DejaVu Sans" << false;
-  }
-  void fontChooserOffersFixedPitchFamiliesOnly() {
-    QFETCH(QString, family);
-    QFETCH(bool, offered);
-    if (!QFontDatabase::families().contains(family)) QSKIP("font not installed");
-    QCOMPARE(FontChooser::fixedPitchFamilies().contains(family), offered);
-  }
-
-  void fontChooserWritesNameAndShortestSize_data() {
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<QString>("sizeText");
-    QTest::addColumn<QString>("charSpacing");
-    QTest::newRow("9") << "9"
-                       << "9"
-                       << "9";
-    QTest::newRow("10.5") << "10.5"
-                          << "10.5"
-                          << "10";
-    QTest::newRow("11.50 is written shortest") << "11.50"
-                                               << "11.5"
-                                               << "12";
-  }
-  void fontChooserWritesNameAndShortestSize() {
-    QFETCH(QString, size);
-    QFETCH(QString, sizeText);
-    QFETCH(QString, charSpacing);
-    QString title;
-    whenModalShown<FontChooser>([&](FontChooser* dialog) {
-      title = dialog->windowTitle();
-      QFont font(QStringLiteral("IPAGothic"));
-      font.setUnderline(true);
-      dialog->setCurrentFont(font);
-      dialog->sizeBox()->setCurrentText(size);
-      dialog->setCurrentColor(Qt::red);
-      dialog->accept();
-    });
-    window->cmdFontChange()->click();
-    QCOMPARE(title, QStringLiteral("変換後ﾌｫﾝﾄの選択"));
-    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("IPAGothic"));
-    QCOMPARE(txtFont(*window, 1)->text(), sizeText);
-    QCOMPARE(txtAppearance(*window, 1)->text(), charSpacing);
-    QCOMPARE(txtAppearance(*window, 3)->text(), QStringLiteral("0"));
-    QVERIFY(window->txtSampleFont()->font().underline());
-    QCOMPARE(window->txtSampleFont()->palette().color(QPalette::Text), QColor(Qt::red));
-    QCOMPARE(fromU16(window->readSettings().fontFace), QStringLiteral("IPAGothic"));
-    QCOMPARE(fromU16(window->readSettings().fontSizePt), sizeText);
-  }
-
-  void fontChooserKeepsAFaceThatIsNotInstalled() {
-    if (QFontDatabase::families().contains(QStringLiteral("ＭＳ ゴシック"))) QSKIP("the face is installed");
-    QString initialFamily;
-    whenModalShown<FontChooser>([&](FontChooser* dialog) {
-      initialFamily = dialog->currentFont().family();
-      dialog->sizeBox()->setCurrentText(QStringLiteral("12"));
-      dialog->accept();
-    });
-    window->cmdFontChange()->click();
-    QCOMPARE(initialFamily, QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("12"));
-  }
-
-  void fontChooserCaptionsTakeTheKeyboardToTheirFields() {
-    FontChooser* dialog = window->FontDialog();
-    int captions = 0;
-    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
-      if (!label->text().contains(u'&')) continue;
-      ++captions;
-      QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
-    }
-    QCOMPARE(captions, 4);
-    showActive(dialog);
-    QTest::keyClick(dialog, Qt::Key_S, Qt::AltModifier);
-    QVERIFY(dialog->sizeBox()->hasFocus());
-    dialog->hide();
-  }
-
-  void fontChooserCancelChangesNothing() {
-    txtAppearance(*window, 1)->setText(QStringLiteral("4"));
-    whenModalShown<FontChooser>([](FontChooser* dialog) { dialog->reject(); });
-    window->cmdFontChange_Click();
-    QCOMPARE(txtFont(*window, 0)->text(), QStringLiteral("ＭＳ ゴシック"));
-    QCOMPARE(txtFont(*window, 1)->text(), QStringLiteral("9"));
-    QCOMPARE(txtAppearance(*window, 1)->text(), QStringLiteral("4"));
-  }
-
-  void versionMessageNamesTheRelease() {
-    window->mnuVersion()->trigger();
-    QCOMPARE(shown.count, 1);
-    QCOMPARE(shown.icon, MessageIcon::none);
-    QCOMPARE(shown.buttons, MessageButtons::ok);
-    const QStringList lines = shown.text.split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 4);
-    QCOMPARE(lines[0], QStringLiteral("HTML 縦書き変換 (Zelvato) Ver1.2.0"));
-    QCOMPARE(lines[1], QString());
-    QVERIFY(lines[2].startsWith(QStringLiteral("Copyright")));
-    QCOMPARE(lines[3], QStringLiteral("For TOVRIX 2000 Windows edition"));
-  }
-
-  void realMessageBoxIsTitledZelvato() {
-    zelvato::ui::setMessageBoxHandler({});
-    QString title;
-    whenModalShown<QMessageBox>([&](QMessageBox* box) {
-      title = box->windowTitle();
-      box->button(QMessageBox::No)->click();
-    });
-    const MessageAnswer answer = zelvato::ui::askYesNoCancel(
-        window.get(), QStringLiteral("すぐに変換しますか？"), MessageIcon::question);
-    QCOMPARE(title, QStringLiteral("Zelvato"));
-    QCOMPARE(answer, MessageAnswer::no);
-  }
-
   void previewNavigatesAndReloadsQuietly() {
     QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
     QTemporaryDir dir;
@@ -1080,8 +928,11 @@ class FrmMainTest : public QObject {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("<HTML><BODY>\x82\xa0</BODY></HTML>");  // "あ" in code page 932
     file.close();
-    window->toolbarReload()->actions().first()->trigger();  // blank page: nothing happens
-    QCOMPARE(shown.count, 0);
+    named<QToolBar>(*window, QStringLiteral("toolbarReload"))
+        ->actions()
+        .first()
+        ->trigger();  // blank page: nothing happens
+    QCOMPARE(dialogs->shown.size(), 0);
     // The blank page of the load sequence may still be loading: wait for the
     // file's own text rather than for the next finished load.
     window->navigate(path);
@@ -1095,18 +946,6 @@ class FrmMainTest : public QObject {
                              15000);
     window->navigate(QStringLiteral("about:"));
     QTRY_COMPARE(window->brwIE()->url(), QUrl(QStringLiteral("about:blank")));
-  }
-
-  void toolbarButtonsReportTheirIndex_data() {
-    QTest::addColumn<int>("index");
-    for (int i : {1, 2, 3, 5, 7}) QTest::addRow("button %d", i) << i;
-  }
-  void toolbarButtonsReportTheirIndex() {
-    QFETCH(int, index);
-    std::vector<Command> commands;
-    connect(window.get(), &frmMain::commandTriggered, this, [&](Command c) { commands.push_back(c); });
-    window->commandButton(static_cast<Command>(index))->trigger();
-    QCOMPARE(commands, std::vector<Command>{static_cast<Command>(index)});
   }
 };
 

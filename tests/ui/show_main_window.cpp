@@ -1,7 +1,7 @@
 // Opens the main window and reports how long it takes until the window is
 // shown and until its preview pane has loaded the blank page. With a folder
 // argument it also saves screenshots of every page, of the folder chooser, the
-// font and file dialogs and a question box:
+// font and file dialogs, a question box and the print preview:
 //   ui_show [screenshot-folder]
 #include <QApplication>
 #include <QDir>
@@ -14,10 +14,14 @@
 #include <QWebEngineView>
 #include <cstdio>
 
+#include "commands.h"
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "frm_main.h"
+#include "pdf_print_preview.h"
 #include "program_identity.h"
+#include "run/conversion.h"
+#include "run/null_host.h"
 #include "write/registry/writer_registry.h"
 
 namespace {
@@ -44,27 +48,44 @@ void saveScreenshots(zelvato::ui::frmMain& window, const QString& folder) {
   chooser.grab().save(folder + QStringLiteral("/frmDirSelect.png"));
   chooser.cmdCancel_Click();
 
-  zelvato::ui::FontChooser* fonts = window.FontDialog();
-  fonts->setCurrentFont(window.txtSampleFont()->font());
-  fonts->show();
+  zelvato::ui::FontChooser fonts(&window);
+  fonts.setCurrentFont(window.findChild<QLineEdit*>(QStringLiteral("txtSampleFont"))->font());
+  fonts.show();
   QApplication::processEvents();
-  fonts->grab().save(folder + QStringLiteral("/FontDialog.png"));
-  fonts->hide();
+  fonts.grab().save(folder + QStringLiteral("/FontDialog.png"));
+  fonts.hide();
 
-  QFileDialog* files = window.FileDialog();
-  files->setAcceptMode(QFileDialog::AcceptSave);
-  files->setNameFilters({QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
-  files->show();
+  QFileDialog files(&window);
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  files.setAcceptMode(QFileDialog::AcceptSave);
+  files.setNameFilters({QStringLiteral("HTMLﾌｧｲﾙ (*.html)")});
+  files.show();
   wait.restart();
   while (wait.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
-  files->grab().save(folder + QStringLiteral("/FileDialog.png"));
-  files->hide();
+  files.grab().save(folder + QStringLiteral("/FileDialog.png"));
+  files.hide();
 
   QMessageBox question(QMessageBox::Question, zelvato::ui::programTitle, QStringLiteral("HTML保存"),
                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, &window);
   question.show();
   QApplication::processEvents();
   question.grab().save(folder + QStringLiteral("/MessageBox.png"));
+
+  // The print preview of a two-sheet manuscript, as 印刷… writes it.
+  zelvato::ConversionSettings sheets;
+  sheets.charsPerLine = u"20";
+  sheets.linesPerColumn = u"20";
+  sheets.outputMode = zelvato::writerKeys::manuscriptPdf;
+  const QString pdf = folder + QStringLiteral("/manuscript.pdf");
+  zelvato::setOutputPath(sheets, *zelvato::findWriter(sheets.outputMode), pdf.toStdU16String());
+  zelvato::NullHost host;
+  zelvato::convertText(u"吾輩は猫である。名前はまだ無い。\r\n" + std::u16string(420, u'猫'), sheets,
+                       std::string(), host);
+  zelvato::ui::PdfPrintPreview preview(pdf, &window);
+  preview.show();
+  wait.restart();
+  while (wait.elapsed() < 700) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  preview.grab().save(folder + QStringLiteral("/PrintPreview.png"));
 }
 
 }  // namespace
@@ -78,6 +99,7 @@ int main(int argc, char** argv) {
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
   zelvato::ui::frmMain window;
+  zelvato::connectCommands(window);
   window.show();
   const qint64 shown = clock.elapsed();
 

@@ -218,23 +218,23 @@ std::u16string nestedText(std::u16string_view marked, Nested as) {
         if (marked[end] == u'［') ++depth;
         if (marked[end] == annotationEnd && --depth == 0) break;
       }
-      if (end < marked.size() && !gaiji) {
+      // One that no ］ closes runs to the end of the text it stands in, as a
+      // line ends one, rather than showing its notation.
+      if (!gaiji) {
         // Another annotation inside (a 斜体 in a caption) leaves its text as it is.
         k = end + 1;
         continue;
       }
-      if (end < marked.size()) {
-        const std::u16string_view body = marked.substr(k + 3, end - k - 3);
-        const std::u16string character = gaijiCharacter(body);
-        if (!character.empty())
-          out += character;
-        else if (as == Nested::target)
-          out += gaijiMark;  // the ※ that stands for a description
-        else
-          out += u"※（" + nestedText(gaijiDescription(body), as) + u"）";
-        k = end + 1;
-        continue;
-      }
+      const std::u16string_view body = marked.substr(k + 3, end - k - 3);
+      const std::u16string character = gaijiCharacter(body);
+      if (!character.empty())
+        out += character;
+      else if (as == Nested::target)
+        out += gaijiMark;  // the ※ that stands for a description
+      else
+        out += u"※（" + nestedText(gaijiDescription(body), as) + u"）";
+      k = end + 1;
+      continue;
     }
     out += c;
     ++k;

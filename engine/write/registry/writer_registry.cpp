@@ -44,6 +44,13 @@ void setOutputPath(ConversionSettings& settings, const WriterEntry& writer, std:
     settings.outputPaths.insert_or_assign(std::string(writer.key), std::move(path));
 }
 
+ConversionSettings typesetSettings(const ConversionSettings& settings) {
+  ConversionSettings typeset = settings;
+  if (const WriterEntry* writer = chosenWriter(settings); writer != nullptr && writer->typesetWith != nullptr)
+    writer->typesetWith(typeset);
+  return typeset;
+}
+
 std::unique_ptr<DocumentSink> makeWriter(const ConversionSettings& settings,
                                          const std::string& previewFilePath, ConversionHost& host,
                                          StagingSeam* staging) {

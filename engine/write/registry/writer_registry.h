@@ -51,14 +51,18 @@ struct WriterEntry {
   std::u16string_view dialogFilter = {};
   std::string_view defaultExtension = {};
 
-  // The window's 出力設定 page: the caption of the medium's choice and of its
-  // path field, and the path field's object name.
+  // The window's 出力設定 page: the caption of the medium's choice (for a
+  // medium the window writes by a command of its own instead, the command's
+  // caption) and of its path field, the path field's object name and that of
+  // the button beside it that asks for the path.
   std::u16string_view choiceCaption = {};
   std::u16string_view pathCaption = {};
   std::string_view pathControl = {};
+  std::string_view chooserControl = {};
   // How the window remembers the choice ("0" to "3" for its first four media,
-  // as earlier settings files hold them) and the path ("output/file"); an
-  // empty `remembered`: the window does not offer the medium.
+  // as earlier settings files hold them; a medium added later takes the next
+  // number) and the path ("output/file"); an empty `remembered`: the window
+  // does not offer the medium as a choice of its output page.
   std::string_view remembered = {};
   std::string_view pathSettingsKey = {};
 
@@ -73,9 +77,12 @@ struct WriterEntry {
   MediumNeeds needs = {};
   std::optional<MediumNeeds> flowNeeds = std::nullopt;
 
+  // How the medium's text is typeset, where it differs from the settings as
+  // given: the manuscript sets ruby beside its base, so the cells drop it.
+  void (*typesetWith)(ConversionSettings& settings) = nullptr;
+
   // Makes the run's writer (it shows the run in the preview and the HTML pane
-  // as well). Null where this build cannot make the medium (the PDF is made by
-  // the print library, on Qt Gui).
+  // as well). Null where this build cannot make the medium.
   std::unique_ptr<DocumentSink> (*make)(const WriterContext& context) = nullptr;
 };
 
@@ -85,6 +92,8 @@ inline constexpr std::string_view showOnly = "show";
 inline constexpr std::string_view singleFile = "single";
 inline constexpr std::string_view pageFiles = "pages";
 inline constexpr std::string_view epub = "epub";
+// And the manuscript PDF, which the window writes by its own commands.
+inline constexpr std::string_view manuscriptPdf = "pdf";
 }  // namespace writerKeys
 
 // Every medium, in the order of the help and of the window's choices.
@@ -105,6 +114,9 @@ bool readsSetting(const WriterEntry& writer, const ConversionSettings& settings,
 // The medium's file or folder in the record (empty when none is set).
 const std::u16string& outputPath(const ConversionSettings& settings, const WriterEntry& writer);
 void setOutputPath(ConversionSettings& settings, const WriterEntry& writer, std::u16string path);
+
+// The settings the run typesets the chosen medium's text with.
+ConversionSettings typesetSettings(const ConversionSettings& settings);
 
 // The writer of the medium the settings choose, writing the preview file too
 // (when its path is not empty) and showing the run in the host's HTML pane.

@@ -6,6 +6,7 @@
 
 #include "io/staged_files.h"
 #include "write/grid_html/page_writer.h"
+#include "write/manuscript/manuscript_pdf_writer.h"
 #include "write/registry/writer_registry.h"
 #include "write/xhtml/epub_writer.h"
 #include "write/xhtml/flow_html_writer.h"
@@ -66,6 +67,11 @@ class WriterList : public DocumentSink {
     for (const auto& writer : writers_) writer->keepIntact(path);
   }
   std::vector<std::string> retiredFiles() const override { return files_.retiredFiles(); }
+  std::optional<WriterFace> faceUsed() const override {
+    for (const auto& writer : writers_)
+      if (auto face = writer->faceUsed()) return face;
+    return std::nullopt;
+  }
 
  private:
   std::vector<std::unique_ptr<DocumentSink>> writers_;
@@ -86,6 +92,17 @@ std::unique_ptr<DocumentSink> withFlowingPreview(const WriterContext& context,
   auto writers = std::make_unique<WriterList>(context);
   writers->add(std::make_unique<FlowHtmlWriter>(context, PageDestination::previewOnly));
   writers->add(std::move(writer));
+  return writers;
+}
+
+// The manuscript, shown in the preview as the grid of its sheets when a
+// preview file is asked for.
+std::unique_ptr<DocumentSink> manuscript(const WriterContext& context) {
+  auto pdf = std::make_unique<manuscript::ManuscriptPdfWriter>(context);
+  if (context.previewFilePath.empty()) return pdf;
+  auto writers = std::make_unique<WriterList>(context);
+  writers->add(std::make_unique<GridHtmlWriter>(context, PageDestination::previewOnly));
+  writers->add(std::move(pdf));
   return writers;
 }
 
@@ -129,6 +146,7 @@ const WriterEntry writers[] = {
      .choiceCaption = u"一つのHTMLﾌｧｲﾙへ出力する",
      .pathCaption = fileFieldCaption,
      .pathControl = "txtOutput(0)",
+     .chooserControl = "cmdFileSelect",
      .remembered = "1",
      .pathSettingsKey = "output/file",
      .pathField = &ConversionSettings::singleFilePath,
@@ -146,6 +164,7 @@ const WriterEntry writers[] = {
      .choiceCaption = u"複数のHTMLﾌｧｲﾙへ分割出力する",
      .pathCaption = u"出力先ﾌｫﾙﾀﾞ",
      .pathControl = "txtOutput(1)",
+     .chooserControl = "cmdFolderSelect",
      .remembered = "2",
      .pathSettingsKey = "output/folder",
      .pathField = &ConversionSettings::outputFolder,
@@ -167,23 +186,30 @@ const WriterEntry writers[] = {
      .choiceCaption = u"EPUB (電子書籍)",
      .pathCaption = fileFieldCaption,
      .pathControl = "txtOutput(5)",
+     .chooserControl = "cmdEpubSelect",
      .remembered = "3",
      .pathSettingsKey = "output/epubFile",
      .pathField = &ConversionSettings::epubFilePath,
      .pathSetting = SettingField::epubFilePath,
      .needs = {false, book},
      .make = [](const WriterContext& c) { return withFlowingPreview(c, std::make_unique<EpubWriter>(c)); }},
-    {.key = "pdf",
+    {.key = writerKeys::manuscriptPdf,
      .flag = "pdf",
      .valueName = "FILE",
      .help = "a PDF on manuscript paper, the fonts embedded",
      .details = "Every character upright in its cell in the font's own vertical forms, ruby beside its "
-                "base, hanging stops below the frame, the fold column with the sheet number in the middle.",
+                "base, hanging stops below the frame, the fold column with the sheet number in the middle. "
+                "The text reads, searches and copies in reading order (each sheet's ruby after its text); "
+                "title and author come from --title or the Aozora Bunko header, the headings are its "
+                "bookmarks and the sheet numbers its page labels.",
      .destination = Destination::file,
      .fileKind = u"PDFﾌｧｲﾙ",
      .dialogFilter = u"PDFﾌｧｲﾙ (*.pdf)",
      .defaultExtension = ".pdf",
-     .needs = {true, manuscriptPaper}},
+     .choiceCaption = u"PDFに書き出す…",
+     .needs = {true, manuscriptPaper},
+     .typesetWith = manuscript::manuscriptTypesetting,
+     .make = manuscript},
     {.key = "text",
      .flag = "text",
      .valueName = "FILE",
@@ -198,6 +224,9 @@ const WriterEntry writers[] = {
      .defaultExtension = ".txt",
      .choiceCaption = u"ﾃｷｽﾄﾌｧｲﾙへ出力する (ﾙﾋﾞは括弧書き)",
      .pathCaption = fileFieldCaption,
+     .pathControl = "txtOutput(6)",
+     .chooserControl = "cmdTextSelect",
+     .remembered = "4",
      .pathSettingsKey = "output/textFile",
      .make = [](const WriterContext& c) { return withFlowingPreview(c, makeTextWriter(c)); }},
 };
