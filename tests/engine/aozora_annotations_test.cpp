@@ -95,6 +95,11 @@ TEST(AozoraAnnotations, everyFormOfTheArchiveIsReadIntoItsRuns) {
       {"accents composed across notation inside the brackets (二十歳のエチュード)",
        u"〔Je me suis arme' au （sic［＃「sic」は斜体］） justice.〕",
        u"Je me suis armé au （⟨sic:斜⟩） justice."},
+      {"a comma ending the brackets punctuates (スイス日記)", u"〔Swa^ sich liep ze liebe zweiet,〕",
+       u"Swâ sich liep ze liebe zweiet,"},
+      {"a 〕 quoted in an annotation closes nothing (吾輩は猫である)",
+       u"〔nisi amicitiae&［＃「〔amicitiae&〕」は底本では「amiticiae」］ inimica〕",
+       u"nisi amicitiæ（底本では「amiticiae」） inimica"},
       {"accents of capitals, and the elision of c' kept", u"〔NE'MU c'est Besanc,on〕",
        u"NÉMU c'est Besançon"},
   };

@@ -59,10 +59,13 @@ bool isElision(std::u16string_view inner, std::size_t k) {
 // The letter at k with the mark after it composed; 0 when the two are no accent notation.
 char16_t composedLetter(std::u16string_view inner, std::size_t k) {
   if (k + 1 >= inner.size() || !isAsciiLetter(inner[k]) || isElision(inner, k)) return 0;
-  // A comma between words punctuates the text (vin, de), as a colon before a blank does (Note: this).
+  // A comma between words or ending the text punctuates it (vin, de / zweiet,), as a
+  // colon before a blank does (Note: this).
   const char16_t mark = inner[k + 1];
-  const char16_t after = k + 2 < inner.size() ? inner[k + 2] : u'a';
-  if ((mark == u',' && !isAsciiLetter(after)) || (mark == u':' && (after == u' ' || after == u'\u3000')))
+  const bool last = k + 2 >= inner.size();
+  const char16_t after = last ? u'a' : inner[k + 2];
+  if ((mark == u',' && (last || !isAsciiLetter(after))) ||
+      (mark == u':' && (after == u' ' || after == u'\u3000')))
     return 0;
   for (const AccentTable& table : accentTables) {
     if (inner[k + 1] != table.mark) continue;
@@ -72,6 +75,29 @@ char16_t composedLetter(std::u16string_view inner, std::size_t k) {
   return 0;
 }
 
+// Where the annotation that begins at `at` ends (after its ］, nested ones
+// included); npos when `at` begins none or nothing closes it.
+std::size_t afterAnnotation(std::u16string_view text, std::size_t at) {
+  if (text.substr(at, annotationStart.size()) != annotationStart) return std::u16string_view::npos;
+  std::size_t depth = 0;
+  for (std::size_t k = at; k < text.size(); ++k) {
+    if (text[k] == u'［') ++depth;
+    if (text[k] == annotationEnd && --depth == 0) return k + 1;
+  }
+  return std::u16string_view::npos;
+}
+
+// The 〕 that closes the 〔 at `open`: a 〕 quoted inside an annotation closes nothing.
+std::size_t accentClose(std::u16string_view text, std::size_t open) {
+  for (std::size_t k = open + 1; k < text.size(); ++k) {
+    if (const std::size_t after = afterAnnotation(text, k); after != std::u16string_view::npos)
+      k = after - 1;
+    else if (text[k] == u'〕')
+      return k;
+  }
+  return std::u16string_view::npos;
+}
+
 // The text between 〔 and 〕 with every letter and mark after it composed;
 // empty when it holds no accent notation (an ordinary 〔〕 stays as it is).
 // `origins`, when given, receives where each character out came from in `inner`.
@@ -79,6 +105,15 @@ std::u16string composedAccents(std::u16string_view inner, std::vector<std::size_
   std::u16string out;
   bool accent = false;
   for (std::size_t k = 0; k < inner.size(); ++k) {
+    // An annotation inside is notation, read as it is written.
+    if (const std::size_t after = afterAnnotation(inner, k); after != std::u16string_view::npos) {
+      for (; k < after; ++k) {
+        if (origins != nullptr) origins->push_back(k);
+        out += inner[k];
+      }
+      --k;
+      continue;
+    }
     if (origins != nullptr) origins->push_back(k);
     const char16_t c = inner[k];
     if (k + 2 < inner.size() && inner[k + 2] == u'&' &&
@@ -148,7 +183,7 @@ std::u16string withAccents(std::u16string_view text, std::size_t& composedCount,
       for (std::size_t k = start; k < end; ++k) origins->push_back(k);
   };
   for (std::size_t open = text.find(u'〔'); open != std::u16string_view::npos;) {
-    const std::size_t close = text.find(u'〕', open + 1);
+    const std::size_t close = accentClose(text, open);
     if (close == std::u16string_view::npos) break;
     inner.clear();
     const std::u16string composed =
