@@ -245,7 +245,8 @@ int runSingle(const ConvertOptions& options) {
   reportFace(files, options.verbose);
   if (options.verbose && settings.aozoraNotation) {
     std::cerr << utf16ToUtf8(files.notationReport);
-    std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
+    std::cerr << "zelvato-convert: " << files.unreadAnnotations
+              << " annotations not read, each kept in its place as the editor's note\n";
   }
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {

@@ -425,7 +425,8 @@ const OptionEntry options[] = {
      .group = G::other,
      .flag = "verbose",
      .help = "name the encoding the source was read in; with --aozora, a table of the notation read by kind "
-             "and the annotations that were dropped",
+             "and each annotation not read (kept in its place as the editor's note) with the line it first "
+             "stands on",
      .showStart = false},
     {.key = "help",
      .type = T::action,

@@ -373,19 +373,19 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   TempFolder folder;
   {
     std::ofstream(folder.file("in.txt"), std::ios::binary)
-        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。\n";
+        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。［＃謎の注記］\n";
   }
   const Result r = runConvert(folder, {"--kinsoku", "--tate-chu-yoko", "--aozora", "--verbose",
                                        "--chars-per-line=5", "--single=out.html", "in.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.err.find("1 annotations dropped"), r.err.npos);
+  EXPECT_NE(r.err.find("1 annotations not read, each kept in its place as the editor's note"), r.err.npos);
   const std::u16string html = decodeCp932(bytesOf(folder.file("out.html")));
   EXPECT_NE(html.find(u"<TITLE>羅生門</TITLE>"), html.npos);
   EXPECT_EQ(html.find(u"［＃"), html.npos);
-  EXPECT_NE(html.find(u" 12 "), html.npos);
-  EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+  EXPECT_NE(html.find(u" 一 "), html.npos);  // with kanji numerals, two digits too
+  EXPECT_NE(html.find(u"∧"), html.npos);     // the ruby's opening parenthesis
 
-  EXPECT_NE(r.err.find("annotations not read:\n  ［＃「下人」は太字］\t1\n"), r.err.npos);
+  EXPECT_NE(r.err.find("annotations not read:\n  ［＃謎の注記］\t1\tline 4\n"), r.err.npos);  // count, line
 
   // The editor's notes: dropped at start, shown in parentheses when asked.
   { std::ofstream(folder.file("note.txt"), std::ios::binary) << "儘［＃「儘」はママ］\n"; }
