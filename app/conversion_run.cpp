@@ -106,12 +106,15 @@ ui::Tab tabAfterFailure(const RunState& run) {
   return run.kind == ConversionKind::manuscriptPdf ? run.endTab : ui::Tab::source;
 }
 
-// "400字詰め原稿用紙換算 N 枚" for the window's source, at the right of the status bar.
-void showManuscriptCount(ui::frmMain& window) {
+// "400字詰め原稿用紙換算 N 枚" for the window's source, at the right of the
+// status bar, and beside it the pages of the book the run wrote.
+void showManuscriptCount(ui::frmMain& window, std::optional<int> bookPages) {
   auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
   if (label == nullptr) return;
   const std::size_t sheets = manuscriptSheets(window.sourceText().toStdU16String(), window.readSettings());
-  label->setText(texts::toQString(manuscriptSheetsText(sheets)));
+  std::u16string text = manuscriptSheetsText(sheets);
+  if (bookPages) text += u"　" + bookPagesText(*bookPages);
+  label->setText(texts::toQString(text));
 }
 
 // The status bar names the file that could not be written and why, after the
@@ -153,7 +156,7 @@ void endOnSuccess(ui::frmMain& window, const RunState& run) {
   window.navigate(run.previewPath);
   hideProgress();
   releaseWindow(window, run.endTab, texts::conversionDone);
-  showManuscriptCount(window);
+  showManuscriptCount(window, run.files.pages);
 }
 
 // A run the checks decline: the warning of a missing output setting, or one

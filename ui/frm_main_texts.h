@@ -75,5 +75,8 @@ inline const QString coverHint =
     QStringLiteral("表紙の画像が無いときは、題名と著者名を縦書きにした表紙を付けます。");
 inline const QString coverDialogTitle = QStringLiteral("表紙の画像の選択");
 inline const QString coverFilter = QStringLiteral("画像ﾌｧｲﾙ (*.jpg *.jpeg *.png)");
+// The typeset book's presets (書籍 (PDF)), in the option table's order.
+inline const QString bookPresets[] = {QStringLiteral("文庫"), QStringLiteral("新書"), QStringLiteral("B6"),
+                                      QStringLiteral("A5二段"), QStringLiteral("端末")};
 
 }  // namespace zelvato::ui::texts

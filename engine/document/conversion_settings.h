@@ -24,6 +24,14 @@ enum class RubyMode { paren, drop };
 enum class WritingMode { vertical, horizontal };
 // The family of the reading type: Mincho, as books are set, or Gothic.
 enum class Typeface { mincho, gothic };
+// The typeset book's page and 基本版面 to start from (typeset/book/book_format.cpp).
+enum class BookPreset { bunko, shinsho, b6, a5, ereader };
+// Where a chapter (the text's highest headings) begins: on the next odd
+// page (改丁), on the next page, or on the next line.
+enum class ChapterStart { oddPage, newPage, runOn };
+// Where an opening bracket that begins a paragraph stands: 天付き, 二分下げ,
+// 全角下げ, 全角二分下げ.
+enum class BracketStart { flush, half, full, fullAndHalf };
 
 // Every option the engine reads during one run. Numbers are read where they
 // are given and keep the text typed beside their value. The defaults are the
@@ -78,10 +86,13 @@ struct ConversionSettings {
   // Bunko notation wins where both are asked for).
   bool webNotation = false;
   bool furiganaParens = false;  // with it, 漢字（かんじ）: 1 to 10 kana in parentheses after kanji are ruby
+  // The blocks are written on manuscript paper (the PDF's sheets): its own
+  // rules for the line ends (small kana may begin a line, 」 hangs below it).
+  bool manuscriptPaper = false;
   RubyMode rubyMode = RubyMode::paren;
   bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
   TextStyle textStyle = TextStyle::grid;
-  // The type of the flowing page and the book, their own and not the grid's:
+  // The type of the flowing page and the EPUB, their own and not the grid's:
   // relative sizes, so that the reader's own size setting works.
   Typeface readingTypeface = Typeface::mincho;
   std::u16string readingFontFace;           // a face named before the family's (none when empty)
@@ -93,7 +104,30 @@ struct ConversionSettings {
   std::u16string coverFile;
   bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
   bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
+  // The typeset book (PDF): a preset of page and 基本版面, and the values that
+  // change it; an empty number keeps the preset's.
+  BookPreset bookPreset = BookPreset::bunko;
+  NumberField bookChars;          // characters per line (per 段)
+  NumberField bookLines;          // lines per page
+  NumberField bookFontSize;       // points
+  NumberField bookLinePitch;      // 行送り, points
+  NumberField bookColumns;        // 段
+  NumberField bookTopMargin;      // 天, millimetres
+  NumberField bookBottomMargin;   // 地
+  NumberField bookGutter;         // ノド
+  NumberField bookForeEdge;       // 小口
+  NumberField bookBleed = u"0";   // millimetres of bleed round the trimmed page, with crop marks
+  bool bookHanging = false;       // ぶら下げ: stops and commas may hang below a full line
+  bool bookTitlePage = true;      // 扉
+  bool bookContents = false;      // 目次 with page numbers
+  bool bookColophon = true;       // 奥付
+  bool bookRunningHead = true;    // 柱
+  bool bookUprightLatin = false;  // Western words upright letter by letter instead of turned
+  ChapterStart bookChapterStart = ChapterStart::oddPage;
+  BracketStart bookBracketStart = BracketStart::half;
   std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
+  // The pictures of a run are read up to 256 MB together; beyond that only when forced.
+  bool forcePictures = false;
 };
 
 }  // namespace zelvato

@@ -10,6 +10,7 @@
 #include "document/grid_block.h"
 #include "document/number_text.h"
 #include "options/option_table.h"
+#include "typeset/book/book_format.h"
 #include "typeset/grid_typesetter.h"
 #include "write/registry/writer_registry.h"
 
@@ -45,8 +46,11 @@ constexpr CheckText checkTexts[] = {
     {u"1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.",
      "the grid of characters per line by lines is too large"},
     {{}, "is outside the range its help gives"},  // the warning names the field and the range
+    {u"書籍の版面が用紙に収まりません. 字詰め, 行数, 文字サイズ, 行送りか余白を見直して下さい.",
+     "the book's text block does not fit its page: see --book-chars, --book-lines, --book-size, "
+     "--book-line-pitch and the margins"},
 };
-static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::numberOutOfRange) + 1);
+static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::bookUnfit) + 1);
 
 // The sizes of the reading type a page can show, as the help gives them.
 struct NumberRange {
@@ -117,24 +121,29 @@ SettingsProblem problem(SettingsCheck check, SettingField field) {
 // The number fields besides the grid's sides, in the order of the window's
 // fields. The spacings and the font size go into the page as typed, so they
 // must be numbers as read with nothing left over; an empty font size is
-// written as 0. A number that overflows is refused in any of them.
+// written as 0. A number that overflows is refused in any of them, and one
+// written into the page beyond what any page could show (a font size over
+// 1000 pt, a spacing over 1000 pt, a gap over 10000 px either way).
 std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
+  constexpr double unbounded = HUGE_VAL;
   const struct {
     const NumberField& number;
     SettingField field;
     bool writtenAsTyped;
+    double largest;  // of the value's size
   } numberFields[] = {
-      {s.charSpacingPt, SettingField::charSpacingPt, true},
-      {s.lineSpacingPt, SettingField::lineSpacingPt, true},
-      {s.columnGapPx, SettingField::columnGapPx, false},
-      {s.tabWidth, SettingField::tabWidth, false},
-      {s.fontSizePt, SettingField::fontSizePt, true},
-      {s.columnsPerPage, SettingField::columnsPerPage, false},
+      {s.charSpacingPt, SettingField::charSpacingPt, true, 1000},
+      {s.lineSpacingPt, SettingField::lineSpacingPt, true, 1000},
+      {s.columnGapPx, SettingField::columnGapPx, false, 10000},
+      {s.tabWidth, SettingField::tabWidth, false, unbounded},
+      {s.fontSizePt, SettingField::fontSizePt, true, 1000},
+      {s.columnsPerPage, SettingField::columnsPerPage, false, unbounded},
   };
   for (const auto& f : numberFields) {
     if (f.writtenAsTyped && !f.number.empty() && !f.number.wholeText())
       return problem(SettingsCheck::notANumber, f.field);
-    if (!std::isfinite(f.number.value())) return problem(SettingsCheck::numberTooLarge, f.field);
+    if (!std::isfinite(f.number.value()) || std::fabs(f.number.value()) > f.largest)
+      return problem(SettingsCheck::numberTooLarge, f.field);
   }
   return std::nullopt;
 }
@@ -182,6 +191,8 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
         if (!(number.value() >= r.least && number.value() <= r.most))
           return problem(SettingsCheck::numberOutOfRange, r.field);
       }
+    if (readsSetting(*writer, s, "bookPreset") && book::formatProblem(book::bookFormat(s)))
+      return problem(SettingsCheck::bookUnfit, SettingField::outputPath);
   }
 
   if (!sourceLength) return std::nullopt;

@@ -11,6 +11,7 @@ std::size_t manuscriptSheets(const Document& document, const ConversionSettings&
   options.charsPerLine = 20;
   options.linesPerColumn = 20;
   options.lineBreakRules = true;
+  options.manuscriptPaper = true;
   options.rubyMode = RubyMode::drop;
   options.readingText = false;
   options.blankLineBlocks = true;
@@ -33,6 +34,10 @@ std::size_t manuscriptSheets(std::u16string_view source, const ConversionSetting
 
 std::u16string manuscriptSheetsText(std::size_t sheets) {
   return u"400字詰め原稿用紙換算 " + utf8ToUtf16(std::to_string(sheets)) + u" 枚";
+}
+
+std::u16string bookPagesText(int pages) {
+  return u"書籍 " + utf8ToUtf16(std::to_string(pages)) + u" ページ";
 }
 
 }  // namespace zelvato

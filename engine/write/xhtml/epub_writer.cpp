@@ -97,37 +97,40 @@ std::uint64_t fnv(std::string_view bytes, std::uint64_t hash) {
 }
 
 // The pictures of the book's illustrations, read from beside the source once
-// each and stored as images/imageN with their own extension.
+// each (every name of one file is one picture) and stored as images/imageN
+// with their own extension.
 class BookPictures {
  public:
-  struct Picture {
-    std::string name;
-    std::string mediaType;
-    std::string bytes;
-  };
-  explicit BookPictures(std::u16string_view sourceFolder) : folder_(sourceFolder) {}
+  BookPictures(std::u16string_view sourceFolder, bool force)
+      : files_(std::u16string(sourceFolder), force ? UINT64_MAX : maxRunPictureBytes) {}
 
   // The link from a content document; nothing when the picture cannot be read.
   std::optional<std::u16string> link(std::u16string_view target) {
-    const auto known = byTarget_.find(std::u16string(target));
-    if (known != byTarget_.end()) return known->second;
-    std::optional<std::u16string> found;
+    IllustrationFile* file = files_.find(target);
     // WebP is no core type of the EPUB 3.2 that readers go by: its caption stands for it.
-    if (auto file = readIllustration(folder_, target); file && file->mediaType != "image/webp") {
-      char name[48];
-      std::snprintf(name, sizeof name, "images/image%04zu.", files_.size() + 1);
-      files_.push_back({name + file->extension, std::move(file->mediaType), std::move(file->bytes)});
-      found = utf8ToUtf16(files_.back().name);
-    }
-    byTarget_.emplace(target, found);
-    return found;
+    if (file == nullptr || file->mediaType == "image/webp") return std::nullopt;
+    char name[48];
+    std::snprintf(name, sizeof name, "images/image%04zu.", file->number);
+    if (stored_.size() < file->number) stored_.resize(file->number, nullptr);
+    stored_[file->number - 1] = file;
+    return utf8ToUtf16(name + file->extension);
   }
-  const std::vector<Picture>& files() const { return files_; }
+  // Every picture linked, in the order of first mention.
+  std::vector<const IllustrationFile*> files() const {
+    std::vector<const IllustrationFile*> linked;
+    for (const IllustrationFile* file : stored_)
+      if (file != nullptr) linked.push_back(file);
+    return linked;
+  }
+  // Once they are in the book, the pictures' bytes go.
+  void release() {
+    for (IllustrationFile* file : stored_)
+      if (file != nullptr) files_.dropBytes(*file);
+  }
 
  private:
-  std::u16string folder_;
-  std::map<std::u16string, std::optional<std::u16string>> byTarget_;
-  std::vector<Picture> files_;
+  IllustrationFiles files_;
+  std::vector<IllustrationFile*> stored_;  // by number
 };
 
 // One file of the book as the package lists it.
@@ -142,11 +145,12 @@ struct BookItem {
 // The book being put together: its files zipped as they come, listed for the package.
 class BookAssembly {
  public:
-  explicit BookAssembly(const ConversionSettings& settings) : settings_(settings), zip_(deflateLevel) {}
+  BookAssembly(const ConversionSettings& settings, const std::function<bool(std::string_view)>& write)
+      : settings_(settings), zip_(deflateLevel, write) {}
 
-  bool add(BookItem item, std::string bytes) {
+  bool add(BookItem item, std::string_view bytes) {
     const bool stored = item.mediaType.starts_with("image/") && item.mediaType != "image/svg+xml";
-    if (!zip_.add("OEBPS/" + item.href, std::move(bytes), !stored)) return false;
+    if (!zip_.add("OEBPS/" + item.href, bytes, !stored)) return false;
     items_.push_back(std::move(item));
     return true;
   }
@@ -217,7 +221,8 @@ std::string bookIdentifier(std::u16string_view title, std::u16string_view author
   return text;
 }
 
-EpubBook epubBook(const ConversionSettings& settings, const Document& document, const std::string& modified) {
+EpubOutcome writeEpub(const ConversionSettings& settings, const Document& document, const std::string& modified,
+                      const std::function<bool(std::string_view)>& write) {
   const std::u16string title =
       settings.htmlTitle.empty() ? ConversionSettings{}.htmlTitle : settings.htmlTitle;
   const bool vertical = settings.writingMode == WritingMode::vertical;
@@ -233,7 +238,7 @@ EpubBook epubBook(const ConversionSettings& settings, const Document& document, 
       options.cutAtHeadings = false;
   options.cutAtCentredPage = options.bookSections = options.titlePage = true;
   options.colophon = settings.aozoraNotation;
-  BookPictures pictures(settings.sourceFolder);
+  BookPictures pictures(settings.sourceFolder, settings.forcePictures);
   if (!settings.sourceFolder.empty())
     options.illustrationLink = [&pictures](std::u16string_view target) { return pictures.link(target); };
   const std::vector<XhtmlSection> sections = xhtmlSections(document, options);
@@ -242,13 +247,13 @@ EpubBook epubBook(const ConversionSettings& settings, const Document& document, 
   CoverPicture cover;
   if (!settings.coverFile.empty()) {
     CoverRead read = readCoverPicture(textToPath(settings.coverFile));
-    if (!read.picture) return {{}, std::move(read.failure)};
+    if (!read.picture) return {false, std::move(read.failure)};
     cover = std::move(*read.picture);
   } else {
     cover = generatedCover(title, document.author);
   }
 
-  BookAssembly book(settings);
+  BookAssembly book(settings, write);
   ZipArchive& zip = book.zip();
   if (!zip.add("mimetype", "application/epub+zip", false)) return {};
   zip.add("META-INF/container.xml", std::string(containerXml));
@@ -318,14 +323,15 @@ EpubBook epubBook(const ConversionSettings& settings, const Document& document, 
   const std::string identifier = bookIdentifier(title, document.author);
   book.add({"ncx", "toc.ncx", "application/x-dtbncx+xml", {}, false},
            ncxDocument(identifier, title, document.author, contents));
-  for (std::size_t i = 0; i < pictures.files().size(); ++i) {
-    const BookPictures::Picture& picture = pictures.files()[i];
-    book.add({"img" + std::to_string(i + 1), picture.name, picture.mediaType, {}, false}, picture.bytes);
+  for (const IllustrationFile* picture : pictures.files()) {
+    char name[48];
+    std::snprintf(name, sizeof name, "images/image%04zu.", picture->number);
+    book.add({"img" + std::to_string(picture->number), name + picture->extension, picture->mediaType, {}, false},
+             picture->bytes);
   }
   zip.add("OEBPS/content.opf", book.package(identifier, title, document.author, modified, "cover-image"));
-  std::string bytes = zip.finish();
-  if (bytes.empty()) return {{}, "the book could not be zipped"};
-  return {std::move(bytes), {}};
+  pictures.release();
+  return {zip.close(), {}};
 }
 
 EpubWriter::EpubWriter(const WriterContext& context)
@@ -341,13 +347,15 @@ bool EpubWriter::begin(const Document& document) {
   try {
     settings_ = withDocumentTitle(settings_, document);
     const std::string path = textToPath(settings_.epubFilePath);
-    const EpubBook book = epubBook(settings_, document, modifiedNow());
-    if (book.bytes.empty()) {
+    if (!outputFiles_.begin(path)) return false;
+    // The book goes to its staged file entry by entry, as it is zipped.
+    const EpubOutcome book = writeEpub(settings_, document, modifiedNow(), [&](std::string_view piece) {
+      return outputFiles_.append(path, piece);
+    });
+    if (!book.made && !outputFiles_.failure())
       failure_ = FileFailure{book.failure.starts_with("the cover") ? textToPath(settings_.coverFile) : path,
                              book.failure.empty() ? "the book could not be zipped" : book.failure};
-      return false;
-    }
-    return outputFiles_.begin(path) && outputFiles_.append(path, book.bytes);
+    return book.made;
   } catch (const std::exception&) {
     return false;
   }

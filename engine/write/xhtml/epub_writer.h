@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/conversion_host.h"
 #include "document/conversion_settings.h"
@@ -38,13 +40,16 @@ class EpubWriter : public DocumentSink {
   bool finished_ = false;
 };
 
-// The bytes of the EPUB of `document`; empty, with the reason, when it could
-// not be made (a cover picture that cannot be read).
-struct EpubBook {
-  std::string bytes;
+// The EPUB of `document` handed to `write` a piece at a time, entry by entry
+// as it is zipped, so that a book of large pictures is never held whole:
+// whether it was made and, when not, the reason where one is known (a cover
+// picture that cannot be read).
+struct EpubOutcome {
+  bool made = false;
   std::string failure;
 };
-EpubBook epubBook(const ConversionSettings& settings, const Document& document, const std::string& modified);
+EpubOutcome writeEpub(const ConversionSettings& settings, const Document& document, const std::string& modified,
+                      const std::function<bool(std::string_view)>& write);
 
 // "urn:uuid:…" made from the title and the author: the same book keeps its identifier.
 std::string bookIdentifier(std::u16string_view title, std::u16string_view author);

@@ -3,6 +3,7 @@
 #include <libdeflate.h>
 
 #include <ctime>
+#include <utility>
 #include <limits>
 
 namespace zelvato {
@@ -29,7 +30,8 @@ constexpr std::size_t most32 = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
-ZipArchive::ZipArchive(int deflateLevel) : compressor_(libdeflate_alloc_compressor(deflateLevel)) {
+ZipArchive::ZipArchive(int deflateLevel, Output output)
+    : compressor_(libdeflate_alloc_compressor(deflateLevel)), output_(std::move(output)) {
   // Every entry carries the time the book was made, in the form zip keeps (local time, two seconds a step).
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -65,7 +67,7 @@ bool ZipArchive::add(const std::string& name, std::string_view bytes, bool compr
       method = deflated;
     }
   }
-  const std::size_t offset = local_.size();
+  const std::size_t offset = size_;
   if (offset >= most32 || offset + 30 + name.size() + data.size() >= most32) {
     failed_ = true;
     return false;
@@ -83,10 +85,14 @@ bool ZipArchive::add(const std::string& name, std::string_view bytes, bool compr
   put16(shared, static_cast<std::uint16_t>(name.size()));
   put16(shared, 0);  // no extra field
 
-  put32(local_, localSignature);
-  local_ += shared;
-  local_ += name;
-  local_ += data;
+  std::string header;
+  put32(header, localSignature);
+  header += shared;
+  header += name;
+  if (!put(header) || !put(data)) {
+    failed_ = true;
+    return false;
+  }
 
   put32(central_, centralSignature);
   put16(central_, versionNeeded);  // made by: MS-DOS attributes, zip 2.0
@@ -101,23 +107,37 @@ bool ZipArchive::add(const std::string& name, std::string_view bytes, bool compr
   return true;
 }
 
-std::string ZipArchive::finish() {
-  if (failed_ || local_.size() + central_.size() >= most32) return {};
-  std::string bytes = std::move(local_);
-  const auto directoryOffset = static_cast<std::uint32_t>(bytes.size());
-  bytes += central_;
-  put32(bytes, endSignature);
-  put16(bytes, 0);  // this disk
-  put16(bytes, 0);  // the directory's disk
-  put16(bytes, count_);
-  put16(bytes, count_);
-  put32(bytes, static_cast<std::uint32_t>(central_.size()));
-  put32(bytes, directoryOffset);
-  put16(bytes, 0);  // no comment
-  local_.clear();
+bool ZipArchive::put(std::string_view bytes) {
+  size_ += bytes.size();
+  if (!output_) {
+    local_ += bytes;
+    return true;
+  }
+  return output_(bytes);
+}
+
+bool ZipArchive::close() {
+  if (failed_ || size_ + central_.size() >= most32) return false;
+  const auto directoryOffset = static_cast<std::uint32_t>(size_);
+  const auto directorySize = static_cast<std::uint32_t>(central_.size());
+  std::string end = std::move(central_);
+  put32(end, endSignature);
+  put16(end, 0);  // this disk
+  put16(end, 0);  // the directory's disk
+  put16(end, count_);
+  put16(end, count_);
+  put32(end, directorySize);
+  put32(end, directoryOffset);
+  put16(end, 0);  // no comment
   central_.clear();
   count_ = 0;
-  return bytes;
+  failed_ = !put(end);
+  return !failed_;
+}
+
+std::string ZipArchive::finish() {
+  if (output_ || !close()) return {};
+  return std::exchange(local_, {});
 }
 
 }  // namespace zelvato
