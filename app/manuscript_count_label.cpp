@@ -9,7 +9,9 @@
 
 #include "app_texts.h"
 #include "frm_main.h"
+#include "read/text_reader.h"
 #include "run/manuscript_count.h"
+#include "run/outline.h"
 #include "settings_model.h"
 #include "source_text_edit.h"
 
@@ -39,17 +41,25 @@ class ManuscriptCounter final : public QObject {
     std::u16string source = window_.sourceText().toStdU16String();
     if (source.empty()) {
       label_.clear();
+      window_.setOutline({});
       return;
     }
     counting_ = true;
-    auto sheets = std::make_shared<std::size_t>(0);
+    // The text is read once, for the count and for the headings.
+    struct Survey {
+      std::size_t sheets = 0;
+      std::vector<OutlineEntry> outline;
+    };
+    auto survey = std::make_shared<Survey>();
     QThread* worker =
-        QThread::create([sheets, source = std::move(source), settings = window_.readSettings()] {
-          *sheets = manuscriptSheets(source, settings);
+        QThread::create([survey, source = std::move(source), settings = window_.readSettings()] {
+          const Document document = readDocument(source, settings.aozoraNotation);
+          survey->sheets = manuscriptSheets(document, settings);
+          survey->outline = textOutline(document, source);
         });
     worker->setObjectName(QStringLiteral("manuscriptCounter"));
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    connect(worker, &QThread::finished, this, [this, sheets] {
+    connect(worker, &QThread::finished, this, [this, survey] {
       counting_ = false;
       // A count of a text that has changed since is never shown.
       if (again_) {
@@ -57,7 +67,11 @@ class ManuscriptCounter final : public QObject {
         count();
         return;
       }
-      label_.setText(texts::toQString(manuscriptSheetsText(*sheets)));
+      label_.setText(texts::toQString(manuscriptSheetsText(survey->sheets)));
+      ui::Outline outline;
+      for (const OutlineEntry& e : survey->outline)
+        outline.append({e.level, texts::toQString(e.text), static_cast<int>(e.line)});
+      window_.setOutline(outline);
     });
     worker->start();
   }

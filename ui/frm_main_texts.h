@@ -49,6 +49,7 @@ inline const QString findNext = QStringLiteral("次へ");
 inline const QString findPrevious = QStringLiteral("前へ");
 inline const QString findClose = QStringLiteral("閉じる");
 inline const QString notFound = QStringLiteral("見つかりません");
+inline const QString headingsTip = QStringLiteral("見出し: 選ぶとその行へ移ります");
 inline const QString stopAndCloseQuestion = QStringLiteral("変換処理中です. 変換を中止して終了しますか?");
 inline const QString replaceLabel = QStringLiteral("置換後:");
 inline const QString replaceOne = QStringLiteral("置換");

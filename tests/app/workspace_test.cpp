@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,6 +32,7 @@
 #include "main_window_fixture.h"
 #include "option_controls.h"
 #include "options/option_table.h"
+#include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
@@ -296,6 +298,60 @@ class WorkspaceTest : public QObject {
       window->txtMain()->undo();
     }
     QTRY_COMPARE_WITH_TIMEOUT(label->text(), count, 20000);
+  }
+
+  // 見出し: the headings of the text beside it, kept in step, and a jump to each.
+  void theHeadingListFollowsTheTextAndJumps_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("aozora");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QList<int>>("lines");
+    const QString kokoro = QStringLiteral(
+        "こころ\n夏目漱石\n\n［＃２字下げ］上　先生と私［＃「上　先生と私」は大見出し］\n\n"
+        "［＃５字下げ］一［＃「一」は中見出し］\n\n　私はその人を常に先生と呼んでいた。\n\n"
+        "［＃５字下げ］二［＃「二」は中見出し］\n\n　学校の授業が始まるにはまだ大分日数があるので\n");
+    QTest::newRow("Aozora headings") << kokoro << true << QStringList{"上　先生と私", "　一", "　二"}
+                                     << QList<int>{3, 5, 9};
+    QTest::newRow("web novel headings, notation off")
+        << QStringLiteral("# 第一章\n本文\n## 第一話\n本文\n") << false << QStringList{"第一章", "　第一話"}
+        << QList<int>{0, 2};
+    QTest::newRow("no headings: no list")
+        << QStringLiteral("雪が降る。\n") << true << QStringList() << QList<int>();
+  }
+  void theHeadingListFollowsTheTextAndJumps() {
+    QFETCH(QString, text);
+    QFETCH(bool, aozora);
+    QFETCH(QStringList, listed);
+    QFETCH(QList<int>, lines);
+    window->settings().editChecked(*findOption("aozoraNotation"), aozora);
+    window->txtMain()->setPlainText(text);
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("lstHeadings"));
+    QVERIFY(list != nullptr);
+    const auto shown = [list] {
+      QStringList items;
+      for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+      return items;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), listed, 20000);
+    QCOMPARE(list->isVisible(), !listed.isEmpty());
+    // Each heading chosen puts the caret at the start of its line, from the last back to the first.
+    for (int row = list->count() - 1; row >= 0; --row) {
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+      QCOMPARE(window->txtMain()->textCursor().blockNumber(), lines[row]);
+      QCOMPARE(window->txtMain()->textCursor().positionInBlock(), 0);
+    }
+    // The heading chosen last jumps again after the caret went elsewhere.
+    if (list->count() > 0) {
+      window->txtMain()->moveCursor(QTextCursor::End);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+      QCOMPARE(window->txtMain()->textCursor().blockNumber(), lines[0]);
+    }
+    // Typing a heading lists it too.
+    if (aozora) {
+      window->txtMain()->moveCursor(QTextCursor::End);
+      window->txtMain()->insertPlainText(QStringLiteral("三［＃「三」は中見出し］\n"));
+      QTRY_COMPARE_WITH_TIMEOUT(list->count(), static_cast<int>(listed.size()) + 1, 20000);
+    }
   }
 
   void discardLosesNothingElse() {

@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -78,6 +81,26 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   txtMain_->setCenterOnScroll(false);
   connect(txtMain_, &QPlainTextEdit::textChanged, this, &SourcePage::txtMain_Change);
 
+  headings_ = new QListWidget(this);
+  headings_->setObjectName(QStringLiteral("lstHeadings"));
+  headings_->setToolTip(texts::headingsTip);
+  headings_->hide();
+  // Arrow keys walk the headings; a click jumps, also to the heading chosen before.
+  connect(headings_, &QListWidget::currentRowChanged, this, &SourcePage::jumpToHeading);
+  connect(headings_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { jumpToHeading(headings_->row(item)); });
+  // Enter or a double click goes on to write there.
+  connect(headings_, &QListWidget::itemActivated, this, [this] { txtMain_->setFocus(Qt::OtherFocusReason); });
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName(QStringLiteral("sourceSplitter"));
+  split->setChildrenCollapsible(false);
+  split->addWidget(headings_);
+  split->addWidget(txtMain_);
+  // The text takes what the window grows by; the list keeps its width.
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({180, 600});
+
   findBar_ = new QWidget(this);
   findBar_->setObjectName(QStringLiteral("findBar"));
   auto* findRow = new QHBoxLayout(findBar_);
@@ -118,7 +141,7 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   column->setSpacing(0);
   column->addWidget(shp);
   column->addSpacing(2);
-  column->addWidget(txtMain_, 1);
+  column->addWidget(split, 1);
   column->addWidget(findBar_);
 }
 
@@ -215,9 +238,31 @@ int SourcePage::replaceAllInSource() {
   return replaced;
 }
 
+void SourcePage::setOutline(const Outline& outline) {
+  if (outline == outline_) return;
+  outline_ = outline;
+  const QSignalBlocker quiet(headings_);
+  headings_->clear();
+  for (const OutlineHeading& heading : outline) {
+    // Deeper headings stand further in.
+    headings_->addItem(QString(heading.level - 1, QChar(u'\u3000')) + heading.text);
+  }
+  headings_->setVisible(!outline.isEmpty());
+}
+
+void SourcePage::jumpToHeading(int row) {
+  if (row < 0 || row >= outline_.size()) return;
+  const QTextBlock block = txtMain_->document()->findBlockByNumber(outline_[row].line);
+  if (!block.isValid()) return;
+  QTextCursor at(block);
+  txtMain_->setTextCursor(at);
+  txtMain_->centerCursor();
+}
+
 QList<QWidget*> SourcePage::keyboardOrder() const {
   const auto named = [this](const char* name) { return findBar_->findChild<QWidget*>(QLatin1String(name)); };
-  return {txtMain_,
+  return {headings_,
+          txtMain_,
           txtFind_,
           named("cmdFindPrevious"),
           named("cmdFindNext"),

@@ -2,8 +2,11 @@
 
 #include <QWidget>
 
+#include "outline_heading.h"
+
 class QLabel;
 class QLineEdit;
+class QListWidget;
 
 namespace zelvato::ui {
 
@@ -45,6 +48,11 @@ class SourcePage : public QWidget {
   bool replaceInSource();
   int replaceAllInSource();
 
+  // 見出し: the text's headings, in a list beside it that is shown only
+  // while there are any; choosing one puts the caret at its line.
+  void setOutline(const Outline& outline);
+  QListWidget* headingList() const { return headings_; }
+
   // The page's controls in keyboard order; the last one hands the keyboard back to the tab strip.
   QList<QWidget*> keyboardOrder() const;
   QWidget* lastControl() const;
@@ -52,8 +60,12 @@ class SourcePage : public QWidget {
  private:
   void closeFindBar();
 
+  void jumpToHeading(int row);
+
   QLabel* count_;
   SourceTextEdit* txtMain_;
+  QListWidget* headings_;
+  Outline outline_;
   QWidget* findBar_;
   QLineEdit* txtFind_;
   QLineEdit* txtReplace_;

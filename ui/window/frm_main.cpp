@@ -265,6 +265,10 @@ qsizetype frmMain::sourceLength() const {
   return txtMain()->sourceLength();
 }
 
+void frmMain::setOutline(const Outline& outline) {
+  source_->setOutline(outline);
+}
+
 void frmMain::clearSource() {
   // The pane's change rule brings the hint back in place of the count.
   txtMain()->clear();

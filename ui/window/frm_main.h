@@ -8,6 +8,7 @@
 
 #include "command_table.h"
 #include "document/conversion_settings.h"
+#include "outline_heading.h"
 #include "read/source_decoding.h"
 
 class QAction;
@@ -85,6 +86,8 @@ class frmMain : public QMainWindow {
   QString sourceText() const;
   qsizetype sourceLength() const;
   void clearSource();
+  // 見出し: the source text's headings, beside the text; choosing one moves the caret there.
+  void setOutline(const Outline& outline);
   // The count above the source pane for a text (line breaks as LF): "( 400 字 / 1 行)".
   static QString characterCountText(QStringView text);
   // The HTML pane: emptied before a run; every finished block is appended.
