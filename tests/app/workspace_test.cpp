@@ -106,6 +106,16 @@ class WorkspaceTest : public QObject {
 
   QString path(const QString& name) const { return dir->filePath(name); }
 
+  // F5 on 200,000 characters at 3 x 3: a run that lasts long enough to act during it.
+  void startALongRun() {
+    QString text;
+    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+  }
+
  private Q_SLOTS:
   void initTestCase() { QVERIFY(registerProgressBar()); }
 
@@ -675,12 +685,7 @@ class WorkspaceTest : public QObject {
   }
 
   void escStopsARun() {
-    QString text;
-    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
-    window->txtMain()->setPlainText(text);
-    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
-    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
-    QTest::keyClick(window.get(), Qt::Key_F5);
+    startALongRun();
     QVERIFY(conversionRunning(*window));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
@@ -696,12 +701,7 @@ class WorkspaceTest : public QObject {
   void closingDuringARunAsksToStopAndClose() {
     QFETCH(MessageAnswer, answer);
     QFETCH(bool, closed);
-    QString text;
-    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
-    window->txtMain()->setPlainText(text);
-    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
-    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
-    QTest::keyClick(window.get(), Qt::Key_F5);
+    startALongRun();
     QVERIFY(conversionRunning(*window));
     messages->answers = {answer};
     window->close();
