@@ -34,6 +34,11 @@ class ManuscriptCounter final : public QObject {
 
  private:
   void count() {
+    // A run has the machine's time first; the count follows once it has ended.
+    if (window_.isBusy()) {
+      settle_->start();
+      return;
+    }
     if (counting_) {
       again_ = true;
       return;
