@@ -15,6 +15,7 @@
 #include "frm_progress.h"
 #include "io/file_system.h"
 #include "main_window_host.h"
+#include "manuscript_count_label.h"
 #include "options/settings_check.h"
 #include "temp_folder.h"
 #include "text/messages.h"
@@ -142,6 +143,8 @@ void endOnSuccess(ui::frmMain& window, const RunState& run) {
   window.navigate(run.previewPath);
   hideProgress();
   releaseWindow(window, run.endTab, texts::conversionDone);
+  // The book's pages stand beside the live manuscript count.
+  showBookPages(window, run.files.pages);
 }
 
 // A run the checks decline: the warning of a missing output setting, or one

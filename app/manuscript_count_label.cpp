@@ -28,8 +28,18 @@ class ManuscriptCounter final : public QObject {
     settle_->setSingleShot(true);
     settle_->setInterval(settleMs);
     connect(settle_, &QTimer::timeout, this, &ManuscriptCounter::count);
-    connect(window.txtMain(), &QPlainTextEdit::textChanged, settle_, qOverload<>(&QTimer::start));
-    connect(&window.settings(), &ui::SettingsModel::changed, settle_, qOverload<>(&QTimer::start));
+    // A change makes the last book's page count a thing of the past.
+    const auto changed = [this] {
+      bookPages_.reset();
+      settle_->start();
+    };
+    connect(window.txtMain(), &QPlainTextEdit::textChanged, this, changed);
+    connect(&window.settings(), &ui::SettingsModel::changed, this, changed);
+  }
+
+  void setBookPages(std::optional<int> pages) {
+    bookPages_ = pages;
+    show();
   }
 
  private:
@@ -45,7 +55,8 @@ class ManuscriptCounter final : public QObject {
     }
     std::u16string source = window_.sourceText().toStdU16String();
     if (source.empty()) {
-      label_.clear();
+      sheets_.reset();
+      show();
       window_.setOutline({});
       return;
     }
@@ -72,7 +83,8 @@ class ManuscriptCounter final : public QObject {
         count();
         return;
       }
-      label_.setText(texts::toQString(manuscriptSheetsText(survey->sheets)));
+      sheets_ = survey->sheets;
+      show();
       ui::Outline outline;
       for (const OutlineEntry& e : survey->outline)
         outline.append({e.level, texts::toQString(e.text), static_cast<int>(e.line)});
@@ -81,8 +93,17 @@ class ManuscriptCounter final : public QObject {
     worker->start();
   }
 
+  void show() {
+    std::u16string text;
+    if (sheets_) text = manuscriptSheetsText(*sheets_);
+    if (bookPages_) text += (text.empty() ? u"" : u"　") + bookPagesText(*bookPages_);
+    label_.setText(texts::toQString(text));
+  }
+
   ui::frmMain& window_;
   QLabel& label_;
+  std::optional<std::size_t> sheets_;
+  std::optional<int> bookPages_;
   QTimer* settle_;
   bool counting_ = false;
   bool again_ = false;
@@ -99,7 +120,14 @@ void installManuscriptCount(ui::frmMain& window) {
     label->setObjectName(QStringLiteral("lblManuscriptCount"));
     window.statusBar()->addPermanentWidget(label);
   }
-  new ManuscriptCounter(window, *label);
+  auto* counter = new ManuscriptCounter(window, *label);
+  counter->setObjectName(QStringLiteral("liveManuscriptCount"));
+}
+
+void showBookPages(ui::frmMain& window, std::optional<int> pages) {
+  if (auto* counter =
+          window.statusBar()->findChild<ManuscriptCounter*>(QStringLiteral("liveManuscriptCount")))
+    counter->setBookPages(pages);
 }
 
 }  // namespace zelvato

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 namespace zelvato {
 
 namespace ui {
@@ -12,5 +14,9 @@ class frmMain;
 // change, so typing never waits for it, and read again when it changed
 // meanwhile. Empty for an empty text.
 void installManuscriptCount(ui::frmMain& window);
+
+// After a run that wrote a typeset book: 「書籍 N ページ」 beside the count,
+// until the text or a setting changes (nothing: no book was written).
+void showBookPages(ui::frmMain& window, std::optional<int> pages);
 
 }  // namespace zelvato

@@ -8,7 +8,9 @@
 //   TeX is not installed ("speedup" is TeX's time over the converter's);
 // - the converter's peak memory (its resident set's high-water mark) on the
 //   novel sixteen times over, as a PDF and as the grid single file;
-// - the converter's start: --version against /bin/true, in turn.
+// - the converter's start: --version against /bin/true, in turn;
+// - the novel as a typeset 文庫 against its manuscript PDF, in this process,
+//   and the converter making it against upLaTeX with jlreq on the same page.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -240,6 +242,105 @@ void BM_converterStartAgainstTrue(benchmark::State& state) {
   state.counters["ratio"] = converter / empty;
 }
 BENCHMARK(BM_converterStartAgainstTrue)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The typeset book (文庫) of the novel against the manuscript PDF of it, both
+// written by the engine in this process, in turn each iteration ("ratio" is
+// the book's time over the manuscript's).
+void BM_novelBookPdfAgainstManuscriptPdf(benchmark::State& state) {
+  const bench::TemporaryFolder folder;
+  const std::u16string& source = bench::novel();
+  ConversionSettings sheets = manuscript();
+  sheets.outputMode = "pdf";
+  setOutputPath(sheets, *findWriter(sheets.outputMode), utf8ToUtf16(folder.file("manuscript.pdf")));
+  ConversionSettings book;
+  book.aozoraNotation = true;
+  book.outputMode = "book";
+  setOutputPath(book, *findWriter(book.outputMode), utf8ToUtf16(folder.file("book.pdf")));
+  double manuscriptTime = 0, bookTime = 0;
+  for (auto _ : state) {
+    NullHost host;
+    auto start = Clock::now();
+    if (!convertText(source, sheets, std::string(), host)) state.SkipWithError("the manuscript was not made");
+    const double a = secondsSince(start);
+    start = Clock::now();
+    if (!convertText(source, book, std::string(), host)) state.SkipWithError("the book was not made");
+    const double b = secondsSince(start);
+    manuscriptTime += a;
+    bookTime += b;
+    state.SetIterationTime(a + b);
+  }
+  state.counters["manuscript_ms"] = manuscriptTime * 1000 / state.iterations();
+  state.counters["book_ms"] = bookTime * 1000 / state.iterations();
+  state.counters["ratio"] = bookTime / manuscriptTime;
+  state.counters["book_kb"] = static_cast<double>(std::filesystem::file_size(folder.file("book.pdf"))) / 1024;
+}
+BENCHMARK(BM_novelBookPdfAgainstManuscriptPdf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The novel as a 文庫 in upLaTeX with jlreq: the same page (A6), type (9 pt),
+// block (39 characters by 16 lines at 14.4 pt) and margins, ruby by
+// pxrubrica, each of the text's highest headings on an odd page.
+std::string bunkoLatex(const std::u16string& source) {
+  const Document document = readDocument(source, true);
+  int chapterLevel = 0;
+  for (const Paragraph& paragraph : document.paragraphs)
+    if (paragraph.style.headingLevel > 0 &&
+        (chapterLevel == 0 || paragraph.style.headingLevel < chapterLevel))
+      chapterLevel = paragraph.style.headingLevel;
+  std::string tex =
+      "\\documentclass[tate,paper={105mm,148mm},fontsize=9pt,line_length=39zw,number_of_lines=16,"
+      "baselineskip=14.4pt,head_space=11mm,gutter=14mm,twoside]{jlreq}\n\\usepackage{pxrubrica}\n"
+      "\\begin{document}\n";
+  for (const Paragraph& paragraph : document.paragraphs) {
+    const int level = paragraph.style.headingLevel;
+    if (level > 0) tex += level == chapterLevel ? "\\cleardoublepage\\section*{" : "\\subsection*{";
+    for (const Run& run : paragraph.runs) {
+      if (run.kind != RunKind::text) continue;
+      if (run.ruby.empty() || level > 0)
+        tex += latexText(run.text);
+      else
+        tex += "\\ruby[g]{" + latexText(run.text) + "}{" + latexText(run.ruby) + "}";
+    }
+    tex += level > 0 ? "}\n\n" : "\n\n";
+  }
+  return tex + "\\end{document}\n";
+}
+
+bool jlreqInstalled() {
+  return runProgram({"kpsewhich", "jlreq.cls"}).ok && runProgram({"kpsewhich", "pxrubrica.sty"}).ok;
+}
+
+// The converter making the 文庫 against upLaTeX with jlreq and dvipdfmx, as
+// processes ("speedup" is TeX's time over the converter's).
+void BM_novelBookPdfAgainstUpLatexJlreq(benchmark::State& state) {
+  if (!jlreqInstalled()) {
+    state.SkipWithError("upLaTeX with jlreq (texlive-lang-japanese) is not installed");
+    return;
+  }
+  const bench::TemporaryFolder folder;
+  std::ofstream(folder.file("novel.tex"), std::ios::binary) << bunkoLatex(bench::novel());
+  std::filesystem::copy_file(ZELVATO_BENCH_DATA_DIR "/wagahai-wa-neko-de-aru.txt", folder.file("novel.txt"));
+  double converter = 0, tex = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    if (!runProgram({ZELVATO_CONVERT_PATH, "--aozora", "--book=" + folder.file("book.pdf"),
+                     folder.file("novel.txt")})
+             .ok)
+      state.SkipWithError("the converter failed");
+    const double a = secondsSince(start);
+    start = Clock::now();
+    runProgram({"uplatex", "-interaction=batchmode", "novel.tex"}, folder.path());
+    if (!runProgram({"dvipdfmx", "-q", "-f", "uptex-ipa.map", "novel.dvi"}, folder.path()).ok)
+      state.SkipWithError("dvipdfmx failed");
+    const double b = secondsSince(start);
+    converter += a;
+    tex += b;
+    state.SetIterationTime(a + b);
+  }
+  state.counters["converter_ms"] = converter * 1000 / state.iterations();
+  state.counters["uplatex_dvipdfmx_ms"] = tex * 1000 / state.iterations();
+  state.counters["speedup"] = tex / converter;
+}
+BENCHMARK(BM_novelBookPdfAgainstUpLatexJlreq)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace zelvato

@@ -68,5 +68,8 @@ inline const QString paperA4 = QStringLiteral("A4");
 inline const QString paperB4 = QStringLiteral("B4");
 inline const QString linesRedBrown = QStringLiteral("赤茶");
 inline const QString linesGrey = QStringLiteral("灰色");
+// The typeset book's presets (書籍 (PDF)), in the option table's order.
+inline const QString bookPresets[] = {QStringLiteral("文庫"), QStringLiteral("新書"), QStringLiteral("B6"),
+                                      QStringLiteral("A5二段"), QStringLiteral("端末")};
 
 }  // namespace zelvato::ui::texts

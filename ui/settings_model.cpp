@@ -55,6 +55,8 @@ QString groupName(OptionGroup group) {
       return QStringLiteral("typeset");
     case OptionGroup::output:
       return QStringLiteral("output");
+    case OptionGroup::book:
+      return QStringLiteral("book");
     case OptionGroup::other:
       break;
   }

@@ -254,6 +254,7 @@ int runSingle(const ConvertOptions& options) {
     return 1;
   }
   reportSheets();
+  if (options.verbose && files.pages) explain(utf16ToUtf8(bookPagesText(*files.pages)));
   if (!files.retiredFiles.empty())
     explain("removed " + std::to_string(files.retiredFiles.size()) +
             " page files of an earlier, longer run: " + files.retiredFiles.front() +

@@ -18,6 +18,15 @@ enum class OutputEncoding { shiftJis, utf8 };
 // base (漢字（かんじ）), or dropped so that the base stands alone.
 enum class RubyMode { paren, drop };
 
+// The typeset book's page and 基本版面 to start from (typeset/book/book_format.cpp).
+enum class BookPreset { bunko, shinsho, b6, a5, ereader };
+// Where a chapter (the text's highest headings) begins: on the next odd
+// page (改丁), on the next page, or on the next line.
+enum class ChapterStart { oddPage, newPage, runOn };
+// Where an opening bracket that begins a paragraph stands: 天付き, 二分下げ,
+// 全角下げ, 全角二分下げ.
+enum class BracketStart { flush, half, full, fullAndHalf };
+
 // Every option the engine reads during one run. Numbers are read where they
 // are given and keep the text typed beside their value. The defaults are the
 // main window's start values, so a default record converts as a fresh window does.
@@ -72,6 +81,27 @@ struct ConversionSettings {
   TextStyle textStyle = TextStyle::grid;
   bool paperB4 = false;         // the PDF on B4 rather than A4, landscape either way
   bool greyPaperLines = false;  // the PDF's ruled lines grey rather than red-brown
+  // The typeset book (PDF): a preset of page and 基本版面, and the values that
+  // change it; an empty number keeps the preset's.
+  BookPreset bookPreset = BookPreset::bunko;
+  NumberField bookChars;          // characters per line (per 段)
+  NumberField bookLines;          // lines per page
+  NumberField bookFontSize;       // points
+  NumberField bookLinePitch;      // 行送り, points
+  NumberField bookColumns;        // 段
+  NumberField bookTopMargin;      // 天, millimetres
+  NumberField bookBottomMargin;   // 地
+  NumberField bookGutter;         // ノド
+  NumberField bookForeEdge;       // 小口
+  NumberField bookBleed = u"0";   // millimetres of bleed round the trimmed page, with crop marks
+  bool bookHanging = false;       // ぶら下げ: stops and commas may hang below a full line
+  bool bookTitlePage = true;      // 扉
+  bool bookContents = false;      // 目次 with page numbers
+  bool bookColophon = true;       // 奥付
+  bool bookRunningHead = true;    // 柱
+  bool bookUprightLatin = false;  // Western words upright letter by letter instead of turned
+  ChapterStart bookChapterStart = ChapterStart::oddPage;
+  BracketStart bookBracketStart = BracketStart::half;
   std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
 };
 

@@ -1,6 +1,7 @@
 #include "options/option_table.h"
 
 #include <iterator>
+#include <vector>
 
 #include "text/unicode_text.h"
 
@@ -436,17 +437,31 @@ const OptionEntry options[] = {
 }  // namespace
 
 std::span<const OptionEntry> optionTable() {
-  return options;
+  // The book's options, declared in a file of their own, before the converter's own.
+  static const std::vector<OptionEntry> all = [] {
+    std::vector<OptionEntry> list;
+    bool bookListed = false;
+    for (const OptionEntry& o : options) {
+      if (o.group == G::other && !bookListed) {
+        const std::span<const OptionEntry> book = bookOptions();
+        list.insert(list.end(), book.begin(), book.end());
+        bookListed = true;
+      }
+      list.push_back(o);
+    }
+    return list;
+  }();
+  return all;
 }
 
 const OptionEntry* findOption(std::string_view key) {
-  for (const OptionEntry& o : options)
+  for (const OptionEntry& o : optionTable())
     if (o.key == key) return &o;
   return nullptr;
 }
 
 const OptionEntry* optionFor(SettingField field) {
-  for (const OptionEntry& o : options)
+  for (const OptionEntry& o : optionTable())
     if (o.field == field) return &o;
   return nullptr;
 }
@@ -472,6 +487,8 @@ std::string_view groupHeading(OptionGroup group) {
       return "Typesetting";
     case OptionGroup::output:
       return "Output";
+    case OptionGroup::book:
+      return "Book (PDF)";
     case OptionGroup::other:
       return "Other";
   }

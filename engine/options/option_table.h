@@ -21,7 +21,7 @@ enum class OptionType {
 };
 
 // The part of the help where the option is listed.
-enum class OptionGroup { layout, typesetting, output, other };
+enum class OptionGroup { layout, typesetting, output, book, other };
 
 // A word a choice option takes and the value it stands for; a word with a
 // refusal is known but not accepted, and the refusal says why.
@@ -64,6 +64,9 @@ struct OptionEntry {
 
 // Every option, in the order of the help.
 std::span<const OptionEntry> optionTable();
+// The options of the typeset book (group "Book"), declared in a file of their
+// own (book_options.cpp); the option table lists them after the output options.
+std::span<const OptionEntry> bookOptions();
 
 // The option of a record field or converter switch; nullptr when none has that key.
 const OptionEntry* findOption(std::string_view key);

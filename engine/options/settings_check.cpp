@@ -10,6 +10,7 @@
 #include "document/grid_block.h"
 #include "document/number_text.h"
 #include "options/option_table.h"
+#include "typeset/book/book_format.h"
 #include "typeset/grid_typesetter.h"
 #include "write/registry/writer_registry.h"
 
@@ -44,8 +45,11 @@ constexpr CheckText checkTexts[] = {
     {{}, "at least 3 characters per line and 3 lines per block are needed"},
     {u"1ｺﾗﾑの升目が多すぎます. 1行の文字数か行数を減らして下さい.",
      "the grid of characters per line by lines is too large"},
+    {u"書籍の版面が用紙に収まりません. 字詰め, 行数, 文字サイズ, 行送りか余白を見直して下さい.",
+     "the book's text block does not fit its page: see --book-chars, --book-lines, --book-size, "
+     "--book-line-pitch and the margins"},
 };
-static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::gridTooLarge) + 1);
+static_assert(std::size(checkTexts) == static_cast<std::size_t>(SettingsCheck::bookUnfit) + 1);
 
 bool isAsciiLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
@@ -152,6 +156,8 @@ std::optional<SettingsProblem> checkSettings(const ConversionSettings& s,
       return problem(SettingsCheck::htmlTitleEmpty, SettingField::htmlTitle);
     if (readsSetting(*writer, s, "bodyTag") && s.bodyTag.empty())
       return problem(SettingsCheck::bodyTagEmpty, SettingField::bodyTag);
+    if (readsSetting(*writer, s, "bookPreset") && book::formatProblem(book::bookFormat(s)))
+      return problem(SettingsCheck::bookUnfit, SettingField::outputPath);
   }
 
   if (!sourceLength) return std::nullopt;

@@ -28,6 +28,7 @@ enum class SettingsCheck {
   gridTooSmall,
   gridTooLarge,  // more cells than a grid can hold (the hanging row counted), or a side that is
                  // no 32-bit whole number
+  bookUnfit,     // the book's text block does not fit its page, or a value of its format is out of range
 };
 
 // The first check that failed: the field it is about, and either the warning

@@ -52,6 +52,7 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
       files->failure = writer->failure();
       files->retiredFiles = writer->retiredFiles();
       files->face = writer->faceUsed();
+      files->pages = writer->pagesWritten();
     }
     return converted;
   } catch (const std::exception&) {

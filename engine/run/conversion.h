@@ -33,6 +33,7 @@ struct RunFiles {
   std::vector<std::string> retiredFiles;  // after the run: the pages of an earlier run it removed
   std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
   std::optional<WriterFace> face;         // after the run: the face a medium that embeds one set the text in
+  std::optional<int> pages;               // after the run: the pages of a medium of its own pages (the book)
 };
 
 // The conversion to the medium the settings choose (see the writer registry):

@@ -35,4 +35,8 @@ std::u16string manuscriptSheetsText(std::size_t sheets) {
   return u"400字詰め原稿用紙換算 " + utf8ToUtf16(std::to_string(sheets)) + u" 枚";
 }
 
+std::u16string bookPagesText(int pages) {
+  return u"書籍 " + utf8ToUtf16(std::to_string(pages)) + u" ページ";
+}
+
 }  // namespace zelvato

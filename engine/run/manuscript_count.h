@@ -19,5 +19,7 @@ std::size_t manuscriptSheets(std::u16string_view source, const ConversionSetting
 
 // "400字詰め原稿用紙換算 N 枚".
 std::u16string manuscriptSheetsText(std::size_t sheets);
+// "書籍 N ページ": the pages of the typeset book, beside the sheets.
+std::u16string bookPagesText(int pages);
 
 }  // namespace zelvato

@@ -35,4 +35,17 @@ char16_t widenCharacter(char16_t c) {
   return c;
 }
 
+char16_t composeVoicedKana(char16_t wide, char16_t mark) {
+  if (mark == u'\uFF9E') {
+    if (wide == u'ウ') return u'ヴ';
+    if ((wide >= u'カ' && wide <= u'チ' && (wide - u'カ') % 2 == 0) || wide == u'ツ' || wide == u'テ' ||
+        wide == u'ト')
+      return static_cast<char16_t>(wide + 1);
+    if (wide >= u'ハ' && wide <= u'ホ' && (wide - u'ハ') % 3 == 0) return static_cast<char16_t>(wide + 1);
+  } else if (mark == u'\uFF9F') {
+    if (wide >= u'ハ' && wide <= u'ホ' && (wide - u'ハ') % 3 == 0) return static_cast<char16_t>(wide + 2);
+  }
+  return 0;
+}
+
 }  // namespace zelvato

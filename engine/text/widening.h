@@ -10,4 +10,9 @@ namespace zelvato {
 // characters, カ゛). Every other code unit, control characters included, stays.
 char16_t widenCharacter(char16_t c);
 
+// The full-width katakana of a widened half-width one followed by its
+// half-width voiced (ﾞ) or semi-voiced (ﾟ) mark, composed into one character
+// (カ and ﾞ are ガ); 0 when the two make none.
+char16_t composeVoicedKana(char16_t wide, char16_t mark);
+
 }  // namespace zelvato

@@ -48,6 +48,8 @@ class DocumentSink {
   virtual std::vector<std::string> retiredFiles() const { return {}; }
   // The face the text was set in, by a writer that embeds one.
   virtual std::optional<WriterFace> faceUsed() const { return std::nullopt; }
+  // The pages written, by a writer of pages of its own (the typeset book).
+  virtual std::optional<int> pagesWritten() const { return std::nullopt; }
 };
 
 // What every writer of a run is made with: the run's settings (a writer keeps

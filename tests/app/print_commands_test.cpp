@@ -243,13 +243,36 @@ class PrintCommandsTest : public QObject {
     QCOMPARE(shownTab(*window), ui::Tab::output);
   }
 
+  // The count of the text's manuscript sheets after every run, and after a
+  // run that wrote the typeset book its pages beside it.
+  void conversionEndsWithTheManuscriptCount_data() {
+    QTest::addColumn<bool>("book");
+    QTest::newRow("the grid") << false;
+    QTest::newRow("the typeset book") << true;
+  }
   void conversionEndsWithTheManuscriptCount() {
+    QFETCH(bool, book);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("book.pdf"));
+    if (book) {
+      optOutput(*window, 5)->click();
+      txtOutput(*window, 7)->setText(pdf);
+    }
     setSource(QString(401, QChar(u'い')));
     runConversion(*window);
     auto* count = window->statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
     QVERIFY(count != nullptr);
     // The run ends on its worker thread: the count comes with its end.
-    QTRY_COMPARE_WITH_TIMEOUT(count->text(), QStringLiteral("400字詰め原稿用紙換算 2 枚"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(count->text().startsWith(QStringLiteral("400字詰め原稿用紙換算 2 枚")), 20000);
+    QString expected = QStringLiteral("400字詰め原稿用紙換算 2 枚");
+    if (book) {
+      QPdfDocument written;
+      QCOMPARE(written.load(pdf), QPdfDocument::Error::None);
+      QVERIFY(written.pageCount() > 0);
+      expected += QStringLiteral("　書籍 %1 ページ").arg(written.pageCount());
+      optOutput(*window, 0)->click();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(count->text(), expected, 20000);
   }
 };
 

@@ -30,6 +30,7 @@
 #include "frm_main.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
+#include "manuscript_count_label.h"
 #include "option_controls.h"
 #include "options/option_table.h"
 #include "settings_model.h"
@@ -362,6 +363,16 @@ class WorkspaceTest : public QObject {
       window->txtMain()->insertPlainText(QStringLiteral("三［＃「三」は中見出し］\n"));
       QTRY_COMPARE_WITH_TIMEOUT(list->count(), static_cast<int>(listed.size()) + 1, 20000);
     }
+  }
+
+  void aBooksPagesStandBesideTheCountUntilAChange() {
+    auto* label = window->statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
+    window->txtMain()->setPlainText(QString(400, QChar(u'い')));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("400字詰め原稿用紙換算 1 枚"), 20000);
+    showBookPages(*window, 176);
+    QCOMPARE(label->text(), QStringLiteral("400字詰め原稿用紙換算 1 枚　書籍 176 ページ"));
+    type(QStringLiteral("ろ"));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("400字詰め原稿用紙換算 2 枚"), 20000);
   }
 
   void discardLosesNothingElse() {

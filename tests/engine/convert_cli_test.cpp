@@ -197,7 +197,8 @@ TEST(ConvertCli, checksSettingsInTheWindowsOrderWithItsMessages) {
       {{"--title"}, 2, "zelvato-convert: option '--title' needs a value"},
       {{"--single=a", "--pages=b"},
        2,
-       "zelvato-convert: only one of --single, --pages, --epub, --pdf, --text and --out-dir can be given"},
+       "zelvato-convert: only one of --single, --pages, --epub, --pdf, --text, --book and --out-dir can be "
+       "given"},
       {{"--encoding=latin1", sample},
        2,
        "zelvato-convert: --encoding must be shift_jis or utf-8, not 'latin1'"},

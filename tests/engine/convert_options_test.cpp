@@ -179,7 +179,7 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
       {"an unknown option", {"--frobnicate"}, "unknown option '--frobnicate'", nullptr},
       {"two outputs",
        {"--single=a", "--pages=b"},
-       "only one of --single, --pages, --epub, --pdf, --text and --out-dir",
+       "only one of --single, --pages, --epub, --pdf, --text, --book and --out-dir",
        nullptr},
       {"a single file and a folder of outputs", {"--single=a", "--out-dir=b", "x"}, "only one of", nullptr},
       {"two files without --out-dir", {"a.txt", "b.txt"}, "only one input file", nullptr},

@@ -51,6 +51,7 @@ TEST(ManuscriptSheets, CountsTwentyByTwentySheetsWithTheLineBreakingRules) {
 
 TEST(ManuscriptSheets, SaysTheCountInTheWordsWritersUse) {
   EXPECT_EQ(manuscriptSheetsText(12), u"400字詰め原稿用紙換算 12 枚");
+  EXPECT_EQ(bookPagesText(176), u"書籍 176 ページ");
 }
 
 }  // namespace

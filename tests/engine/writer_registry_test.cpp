@@ -52,6 +52,8 @@ TEST(WriterRegistry, everyMediumIsReachedFromItsFlagAndAsksOnlyForWhatItReads) {
       {"pdf", TextStyle::grid, "", yes, no, no, no},
       // Plain text has no title and no markup.
       {"text", TextStyle::grid, "4", yes, no, no, no},
+      // The typeset book: its title from the work or --title, never refused.
+      {"book", TextStyle::grid, "5", yes, no, no, no},
   };
   std::set<std::string_view> covered;
   for (const MediumCase& c : cases) {
@@ -95,7 +97,8 @@ TEST(WriterRegistry, everyMediumIsReachedFromItsFlagAndAsksOnlyForWhatItReads) {
       EXPECT_NE(findOption(key), nullptr) << key;
     const std::vector<std::string_view> controls = mediumControls(*writer, s);
     const bool encodingMeans = std::find(controls.begin(), controls.end(), "optEncoding") != controls.end();
-    EXPECT_EQ(encodingMeans, c.key != writerKeys::epub && c.key != "pdf" && c.key != "text");
+    EXPECT_EQ(encodingMeans,
+              c.key != writerKeys::epub && c.key != "pdf" && c.key != "text" && c.key != "book");
 
     // The writer it makes reads the blocks exactly when the registry says so.
     RecordingHost host;

@@ -22,6 +22,7 @@
 #include "recording_host.h"
 #include "run/conversion.h"
 #include "temp_folder.h"
+#include "test_sources.h"
 #include "text/unicode_text.h"
 #include "text_layer_measure.h"
 #include "write/pdf/installed_faces.h"
@@ -32,9 +33,11 @@ namespace zelvato::manuscript {
 namespace {
 
 using testing::infoField;
+using testing::japaneseFaceInstalled;
 using testing::joinedText;
 using testing::occurrences;
 using testing::rawText;
+using testing::readSource;
 using testing::runTool;
 using testing::shareInOrder;
 
@@ -50,19 +53,6 @@ ConversionSettings manuscript() {
   settings.linesPerColumn = u"20";
   settings.kinsoku = true;
   return settings;
-}
-
-bool japaneseFaceInstalled() {
-  return pdf::chooseTextFace("").face != nullptr;
-}
-
-// A source file as the converter reads it: its lines joined with CR LF.
-std::u16string readSource(const std::string& path) {
-  const auto decoded = readSourceFile(path);
-  std::u16string text;
-  if (decoded)
-    for (const std::u16string& line : decoded->lines) text += line + u"\r\n";
-  return text;
 }
 
 // The work's own characters, as its notation reads: every paragraph's text

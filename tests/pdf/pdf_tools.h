@@ -32,3 +32,24 @@ struct GreyImage {
 GreyImage renderPage(const std::string& pdf, int page, int dpi);
 
 }  // namespace zelvato::testing
+
+namespace zelvato::testing {
+
+// A character of a page as mupdf's structured text places it: its box (the
+// glyph's advance, from its origin) in points from the page's top left.
+struct PlacedChar {
+  std::u16string text;
+  double left = 0, top = 0, right = 0, bottom = 0;
+};
+// A line of text as mupdf gathers it: vertical or across, its type size (of
+// its first run) and its characters in order.
+struct PlacedLine {
+  bool vertical = false;
+  double size = 0;
+  std::vector<PlacedChar> chars;
+  std::u16string text() const;
+};
+// Every page's lines, as `mutool draw -F stext` reads them.
+std::vector<std::vector<PlacedLine>> placedText(const std::string& pdf);
+
+}  // namespace zelvato::testing

@@ -434,6 +434,8 @@ class FrmMainTest : public QObject {
                               << QStringList{"EPUBﾌｧｲﾙ (*.epub)"} << "epub";
     QTest::newRow("the plain text") << 4 << "cmdTextSelect" << 6 << int(Asked::Kind::saveFile)
                                     << "出力先ﾌｧｲﾙの指定" << QStringList{"ﾃｷｽﾄﾌｧｲﾙ (*.txt)"} << "txt";
+    QTest::newRow("the typeset book") << 5 << "cmdBookSelect" << 7 << int(Asked::Kind::saveFile)
+                                      << "出力先ﾌｧｲﾙの指定" << QStringList{"PDFﾌｧｲﾙ (*.pdf)"} << "pdf";
     QTest::newRow("the page files' folder") << 2 << "cmdFolderSelect" << 1 << int(Asked::Kind::folder)
                                             << "出力先ﾃﾞｨﾚｸﾄﾘの指定" << QStringList() << "";
   }
@@ -470,7 +472,7 @@ class FrmMainTest : public QObject {
     const zelvato::WriterEntry& medium = *outputChoices()[static_cast<std::size_t>(mode)];
     QCOMPARE(fromU16(zelvato::outputPath(s, medium)), answer);
     // The other choices' fields are left alone.
-    for (int other : {0, 1, 5, 6})
+    for (int other : {0, 1, 5, 6, 7})
       if (other != field) QCOMPARE(txtOutput(*window, other)->text(), QString());
   }
 

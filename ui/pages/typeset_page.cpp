@@ -1,8 +1,11 @@
 #include "typeset_page.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -43,6 +46,7 @@ TypesetPage::TypesetPage(SettingsModel& model, QWidget* parent) : QWidget(parent
   frames->addWidget(choiceFrame("textStyle", styles));
   QGroupBox* ruby = choiceFrame("rubyMode", rubies);
   frames->addWidget(ruby);
+  frames->addWidget(bookFrame());
   frames->addStretch(1);
   aozoraOnly_ = ruby->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   if (auto* notes = findChild<QWidget*>(controlName(*findOption("showEditorNotes"))))
@@ -72,6 +76,34 @@ QGroupBox* TypesetPage::choiceFrame(const char* key, const QString (&captions)[2
     QRadioButton* button = controls::option(frame, choiceButtonName(option, value), captions[value]);
     column->addWidget(button);
     order_.append(button);
+  }
+  return frame;
+}
+
+QGroupBox* TypesetPage::bookFrame() {
+  const OptionEntry& preset = *findOption("bookPreset");
+  QGroupBox* frame = controls::frame(this, QStringLiteral("fraBook"), captionOf(preset));
+  auto* grid = new QGridLayout(frame);
+  controls::tighten(grid);
+  grid->setHorizontalSpacing(4);
+  // The presets in the first row, then the numbers three to a row, each after
+  // its caption (empty: the preset's value).
+  auto* presets = new QHBoxLayout;
+  for (std::size_t k = 0; k < preset.choices.size() && k < std::size(texts::bookPresets); ++k) {
+    QRadioButton* button =
+        controls::option(frame, choiceButtonName(preset, preset.choices[k].value), texts::bookPresets[k]);
+    presets->addWidget(button);
+    order_.append(button);
+  }
+  grid->addLayout(presets, 0, 0, 1, 6);
+  int placed = 0;
+  for (const OptionEntry* o : windowOptions()) {
+    if (o->group != OptionGroup::book || o->number == nullptr) continue;
+    QLineEdit* box = controls::box(frame, controlName(*o), 36);
+    grid->addWidget(new QLabel(captionOf(*o), frame), 1 + placed / 3, placed % 3 * 2);
+    grid->addWidget(box, 1 + placed / 3, placed % 3 * 2 + 1);
+    order_.append(box);
+    ++placed;
   }
   return frame;
 }

@@ -12,7 +12,7 @@ class SettingsModel;
 // The sixth tab, 組版設定: a check box for every typesetting option of the
 // option table, in its order, below them the paper and the ruled lines of the
 // manuscript (印刷…, PDFに書き出す…), and beside them how the text is set and
-// how ruby is written.
+// how ruby is written, and the typeset book's format.
 class TypesetPage : public QWidget {
   Q_OBJECT
 
@@ -26,6 +26,8 @@ class TypesetPage : public QWidget {
   void chkTypeset_Click();
   // A frame of the option's two choices, one below the other or side by side.
   QGroupBox* choiceFrame(const char* option, const QString (&captions)[2], Qt::Orientation = Qt::Vertical);
+  // The typeset book's preset and the numbers of its block that have a control.
+  QGroupBox* bookFrame();
 
   SettingsModel& model_;
   QList<QWidget*> order_;

@@ -1,8 +1,6 @@
 #include "write/manuscript/manuscript_pdf_writer.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <ctime>
 
 #include "document/document_title.h"
 #include "text/unicode_text.h"
@@ -26,13 +24,6 @@ std::u16string headingText(const Paragraph& paragraph) {
   for (const Run& run : paragraph.runs)
     if (run.kind == RunKind::text) text += run.text;
   return text;
-}
-
-std::time_t creationTime() {
-  // A build that must be reproducible fixes the date.
-  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0')
-    return static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
-  return std::time(nullptr);
 }
 
 }  // namespace
@@ -71,7 +62,7 @@ bool ManuscriptPdfWriter::begin(const Document& document) {
   const pdf::FaceChoice choice = pdf::chooseTextFace(utf16ToUtf8(settings_.pdfFontFace));
   // Without a Japanese face every character would print as an empty box.
   if (!choice.face) return fail("no installed face holds Japanese characters");
-  faces_.push_back(choice.face);
+  faces_ = std::make_unique<pdf::FaceSet>(choice.face);
   faceUsed_ = WriterFace{choice.family, choice.fellBack};
   if (!files_.begin(target_)) {
     failed_ = true;
@@ -84,7 +75,7 @@ bool ManuscriptPdfWriter::begin(const Document& document) {
   if (title != ConversionSettings{}.htmlTitle) info.title = title;
   info.author = document.author;
   info.creator = u"Zelvato " + utf8ToUtf16(version::text);
-  info.created = creationTime();
+  info.created = pdf::creationTime();
   pdf_ = std::make_unique<pdf::Document>(
       [this](std::string_view bytes) { return files_.append(target_, bytes); }, std::move(info));
   pdf_->setPageLabels(0, pdf::LabelStyle::decimal);
@@ -250,7 +241,7 @@ void ManuscriptPdfWriter::drawCell(const GridCell& cell, Rect box) {
     // Tate-chu-yoko: both characters side by side, narrowed to the cell when wider than it.
     const SetText& set = setAcross(cell.text);
     const double fitted = set.shaped.advance > 0.95 ? size * 0.95 / set.shaped.advance : size;
-    const double ascent = faces_[static_cast<std::size_t>(set.face)]->emBoxAscent();
+    const double ascent = faces_->face(set.face)->emBoxAscent();
     const Point baseline{box.centre().x - set.shaped.advance * fitted / 2,
                          box.centre().y + fitted * (ascent - 0.5)};
     show(set, baseline, fitted, Orientation::across, cell.text);
@@ -282,52 +273,7 @@ void ManuscriptPdfWriter::show(const SetText& set, Point pen, double size, Orien
                                std::u16string_view text, TextRole role) {
   placed_.clear();
   pdf::placeShaped(set.shaped, pen, size, orientation, placed_);
-  page_->showGlyphs(faces_[static_cast<std::size_t>(set.face)], size, orientation, placed_, text, role);
-}
-
-// The next installed face of the fallback list that sets Japanese and is not
-// yet among the faces; each is loaded only when a character needs it.
-bool ManuscriptPdfWriter::loadNextFallback() {
-  const auto families = pdf::fallbackFaces();
-  while (fallbacksTried_ < families.size()) {
-    auto face = pdf::findInstalledFace(families[fallbacksTried_++]);
-    if (!face || !face->holdsJapanese()) continue;
-    const bool known = std::any_of(faces_.begin(), faces_.end(), [&face](const auto& other) {
-      return other->path() == face->path() && other->index() == face->index();
-    });
-    if (known) continue;
-    faces_.push_back(std::move(face));
-    return true;
-  }
-  return false;
-}
-
-// The first face that has every character of the text sets it; when none
-// has, the geta mark stands in for the text.
-ManuscriptPdfWriter::SetText ManuscriptPdfWriter::setWith(std::u16string_view text, Orientation orientation) {
-  for (std::size_t face = 0; face < faces_.size() || loadNextFallback(); ++face) {
-    pdf::ShapedText shaped = faces_[face]->shape(text, orientation);
-    if (shaped.complete) return {static_cast<int>(face), std::move(shaped)};
-  }
-  if (text == missingCharacter) return {0, faces_.front()->shape(text, Orientation::upright)};
-  return setWith(missingCharacter, Orientation::upright);
-}
-
-const ManuscriptPdfWriter::SetText& ManuscriptPdfWriter::set(std::u16string_view text,
-                                                             Orientation orientation) {
-  SetTexts& known = orientation == Orientation::upright ? vertical_ : across_;
-  int* index = nullptr;
-  if (text.size() == 1) {
-    index = &known.byUnit[text.front()];
-  } else {
-    const auto [entry, added] = known.byText.try_emplace(std::u16string(text), -1);
-    index = &entry->second;
-  }
-  if (*index < 0) {
-    *index = static_cast<int>(known.texts.size());
-    known.texts.push_back(setWith(text, orientation));
-  }
-  return known.texts[static_cast<std::size_t>(*index)];
+  page_->showGlyphs(faces_->face(set.face), size, orientation, placed_, text, role);
 }
 
 void manuscriptTypesetting(ConversionSettings& settings) {

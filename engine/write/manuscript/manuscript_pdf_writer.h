@@ -1,17 +1,16 @@
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "document/conversion_settings.h"
 #include "io/staged_files.h"
 #include "write/document_sink.h"
 #include "write/manuscript/manuscript_sheet.h"
+#include "write/pdf/face_set.h"
 #include "write/pdf/font_face.h"
 #include "write/pdf/pdf_canvas.h"
 
@@ -57,11 +56,7 @@ class ManuscriptPdfWriter : public DocumentSink {
   double characterSize() const;
 
  private:
-  // A text shaped in the first face that has all its characters.
-  struct SetText {
-    int face = 0;  // 0: the chosen face; then the fallbacks in order
-    pdf::ShapedText shaped;
-  };
+  using SetText = pdf::FaceSet::SetText;
   struct Heading {
     int level;
     std::u16string title;
@@ -76,11 +71,10 @@ class ManuscriptPdfWriter : public DocumentSink {
   void show(const SetText& set, pdf::Point pen, double size, pdf::Orientation orientation,
             std::u16string_view text, pdf::TextRole role = pdf::TextRole::text);
   void noteHeadings(const GridBlock& block);
-  const SetText& setVertically(std::u16string_view text) { return set(text, pdf::Orientation::upright); }
-  const SetText& setAcross(std::u16string_view text) { return set(text, pdf::Orientation::across); }
-  const SetText& set(std::u16string_view text, pdf::Orientation orientation);
-  SetText setWith(std::u16string_view text, pdf::Orientation orientation);
-  bool loadNextFallback();
+  const SetText& setVertically(std::u16string_view text) {
+    return faces_->set(text, pdf::Orientation::upright);
+  }
+  const SetText& setAcross(std::u16string_view text) { return faces_->set(text, pdf::Orientation::across); }
   bool fail(std::string reason);
 
   ConversionSettings settings_;
@@ -91,18 +85,8 @@ class ManuscriptPdfWriter : public DocumentSink {
   std::unique_ptr<pdf::Document> pdf_;
   pdf::Canvas* page_ = nullptr;
   pdf::FormId rules_ = 0;
-  std::vector<std::shared_ptr<const pdf::Face>> faces_;
-  std::size_t fallbacksTried_ = 0;  // of pdf::fallbackFaces(), in order
+  std::unique_ptr<pdf::FaceSet> faces_;
   std::optional<WriterFace> faceUsed_;
-  // Texts set so far, by orientation and text; a text of one code unit is
-  // found by that unit (most cells hold one).
-  struct SetTexts {
-    std::deque<SetText> texts;  // a deque: what it hands out stays where it is
-    std::vector<int> byUnit = std::vector<int>(0x10000, -1);
-    std::unordered_map<std::u16string, int> byText;
-  };
-  SetTexts vertical_;
-  SetTexts across_;
   std::vector<pdf::PlacedGlyph> placed_;
   std::vector<Heading> headings_;
   std::size_t nextHeading_ = 0;

@@ -1,6 +1,7 @@
 #include "write/pdf/pdf_document.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace zelvato::pdf {
 namespace {
@@ -32,6 +33,12 @@ std::string pdfDate(std::time_t time) {
 }
 
 }  // namespace
+
+std::time_t creationTime() {
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0')
+    return static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+  return std::time(nullptr);
+}
 
 Document::Document(ByteSink sink, DocumentInfo info) : objects_(std::move(sink)), info_(std::move(info)) {}
 

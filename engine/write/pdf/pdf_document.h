@@ -27,6 +27,10 @@ struct DocumentInfo {
   std::optional<std::time_t> created;
 };
 
+// Now, or the time SOURCE_DATE_EPOCH gives (a build that must be
+// reproducible fixes the date).
+std::time_t creationTime();
+
 // The printer's boxes of a page within its media box (the page's size): the
 // trimmed page and the bleed around it; empty when the page is its own trim.
 struct PageBoxes {

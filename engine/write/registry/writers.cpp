@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "io/staged_files.h"
+#include "write/book/book_pdf_writer.h"
 #include "write/grid_html/page_writer.h"
 #include "write/manuscript/manuscript_pdf_writer.h"
 #include "write/registry/writer_registry.h"
@@ -72,6 +73,11 @@ class WriterList : public DocumentSink {
       if (auto face = writer->faceUsed()) return face;
     return std::nullopt;
   }
+  std::optional<int> pagesWritten() const override {
+    for (const auto& writer : writers_)
+      if (auto pages = writer->pagesWritten()) return pages;
+    return std::nullopt;
+  }
 
  private:
   std::vector<std::unique_ptr<DocumentSink>> writers_;
@@ -122,6 +128,11 @@ constexpr std::string_view flowPages[] = {"fileBaseName"sv, "addPageLinks"sv, "a
 // The book is always UTF-8 and real text: it writes no BODY tag and no reading text.
 constexpr std::string_view book[] = {"htmlTitle"sv};
 constexpr std::string_view manuscriptPaper[] = {"paperB4"sv, "greyPaperLines"sv};
+constexpr std::string_view bookPages[] = {
+    "bookPreset"sv,    "bookChars"sv,     "bookLines"sv,        "bookFontSize"sv,     "bookLinePitch"sv,
+    "bookColumns"sv,   "bookTopMargin"sv, "bookBottomMargin"sv, "bookGutter"sv,       "bookForeEdge"sv,
+    "bookBleed"sv,     "bookHanging"sv,   "bookBracketStart"sv, "bookChapterStart"sv, "bookUprightLatin"sv,
+    "bookTitlePage"sv, "bookContents"sv,  "bookColophon"sv,     "bookRunningHead"sv,  "pdfFontFace"sv};
 
 constexpr std::u16string_view fileFieldCaption = u"出力先ﾌｧｲﾙ名";
 
@@ -229,6 +240,33 @@ const WriterEntry writers[] = {
      .remembered = "4",
      .pathSettingsKey = "output/textFile",
      .make = [](const WriterContext& c) { return withFlowingPreview(c, makeTextWriter(c)); }},
+    {.key = "book",
+     .flag = "book",
+     .valueName = "FILE",
+     .help =
+         "a typeset book as a PDF: pages of the --book-preset format set by the Japanese layout rules, the "
+         "fonts embedded",
+     .details =
+         "Punctuation half-width with its adjustable space, justified lines, line-start and line-end "
+         "rules, ruby over its base, numbers of two and three digits across; a title page, each chapter "
+         "on an odd page, the running head and page numbers, the colophon; bound on the right. The text "
+         "reads, searches and copies in reading order (each page's ruby after its text); the headings "
+         "are its bookmarks. With --bleed, crop marks and the trim and bleed boxes for the printer.",
+     .destination = Destination::file,
+     .fileKind = u"PDFﾌｧｲﾙ",
+     .dialogFilter = u"PDFﾌｧｲﾙ (*.pdf)",
+     .defaultExtension = ".pdf",
+     .choiceCaption = u"書籍 (PDF)",
+     .pathCaption = fileFieldCaption,
+     .pathControl = "txtOutput(7)",
+     .chooserControl = "cmdBookSelect",
+     .remembered = "5",
+     .pathSettingsKey = "output/bookFile",
+     .needs = {false, bookPages},
+     .make =
+         [](const WriterContext& c) {
+           return withFlowingPreview(c, std::make_unique<book::BookPdfWriter>(c));
+         }},
 };
 
 }  // namespace
