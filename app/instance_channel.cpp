@@ -2,6 +2,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 #include "temp_folder.h"
 
@@ -11,30 +12,58 @@ namespace {
 const QByteArray taken("ok\n");
 // A path longer than this is no path the running copy will open.
 constexpr qint64 longestMessage = 64 * 1024;
+// Launches served at once; a launch hands over one line and goes.
+constexpr int servedAtOnce = 4;
+// How often a server that stopped listening (descriptors run out) is started again.
+constexpr int relistenMs = 2000;
 }  // namespace
 
-InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
+InstanceChannel::InstanceChannel(QObject* parent, int connectionTimeoutMs)
+    : QObject(parent), server_(new QLocalServer(this)), connectionTimeoutMs_(connectionTimeoutMs) {
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        if (!socket->canReadLine()) {
-          if (socket->bytesAvailable() > longestMessage) socket->abort();
-          return;
-        }
-        const QString path = QString::fromUtf8(socket->readLine(longestMessage)).chopped(1);
-        socket->write(taken);
-        socket->flush();
-        socket->disconnectFromServer();
-        Q_EMIT fileHandedOver(path);
-      });
+  server_->setMaxPendingConnections(servedAtOnce);
+  connect(server_, &QLocalServer::newConnection, this, &InstanceChannel::serve);
+  auto* watch = new QTimer(this);
+  connect(watch, &QTimer::timeout, this, &InstanceChannel::listenAgainIfStopped);
+  watch->start(relistenMs);
+}
+
+void InstanceChannel::serve() {
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    if (served_ >= servedAtOnce) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
     }
-  });
+    ++served_;
+    connect(socket, &QObject::destroyed, this, [this] { --served_; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // A connection that says nothing is closed, as is one that goes on too long.
+    QTimer::singleShot(connectionTimeoutMs_, socket, [socket] {
+      socket->abort();
+      socket->deleteLater();
+    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+      if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > longestMessage) socket->abort();
+        return;
+      }
+      const QString path = QString::fromUtf8(socket->readLine(longestMessage)).chopped(1);
+      socket->write(taken);
+      socket->flush();
+      socket->disconnectFromServer();
+      Q_EMIT fileHandedOver(path);
+    });
+  }
+}
+
+void InstanceChannel::listenAgainIfStopped() {
+  if (!socketPath_.isEmpty() && !server_->isListening()) listen(socketPath_);
 }
 
 bool InstanceChannel::listen(const QString& socketPath) {
   if (socketPath.isEmpty()) return false;
+  socketPath_ = socketPath;
   QLocalServer::removeServer(socketPath);
   return server_->listen(socketPath);
 }

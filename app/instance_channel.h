@@ -12,10 +12,15 @@ namespace zelvato {
 // nothing, to bring the window to the front) instead of opening a window of
 // its own. A message is one line: the file's absolute path in UTF-8; the
 // running copy answers "ok" once it has taken it.
+//
+// The channel stays open to every later launch whatever reaches it: a
+// connection that has not handed over its line within `connectionTimeoutMs`
+// is closed, at most a few are served at once (the others are closed at
+// once), and the server listens again when it has stopped.
 class InstanceChannel : public QObject {
   Q_OBJECT
  public:
-  explicit InstanceChannel(QObject* parent = nullptr);
+  explicit InstanceChannel(QObject* parent = nullptr, int connectionTimeoutMs = 3000);
 
   // Listens at `socketPath`. A socket left there by a copy that ended is
   // removed first: whoever holds the single-instance lock owns the name.
@@ -29,7 +34,13 @@ class InstanceChannel : public QObject {
   void fileHandedOver(const QString& path);
 
  private:
+  void serve();
+  void listenAgainIfStopped();
+
   QLocalServer* server_;
+  QString socketPath_;
+  int connectionTimeoutMs_;
+  int served_ = 0;  // connections open now
 };
 
 // "zelvato.socket" in the user's private folder; empty when there is none.

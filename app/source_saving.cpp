@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -40,6 +41,89 @@ bool writeAll(int fd, const QByteArray& bytes) {
 
 }  // namespace
 
+namespace {
+
+void syncFolder(const QString& folder) {
+  const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
+
+// A new file of a fresh hidden name in `folder`; -1 with errno set.
+int createBeside(const QString& folder, const QString& prefix, QByteArray& name, mode_t mode) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    name = QFile::encodeName(QDir(folder).filePath(
+        prefix + QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// Whether a new file put in the place of `old` by a rename would be another
+// file to its other names, its owner or its readers: a second hard link, an
+// owner or group the new file cannot take, extended attributes (an ACL among
+// them) or a folder where no new file can be made.
+bool renameWouldChangeIt(const struct stat& old, const QByteArray& target, const QString& folder) {
+  if (old.st_nlink > 1) return true;
+  if (old.st_uid != ::geteuid() && ::geteuid() != 0) return true;
+  if (::listxattr(target.constData(), nullptr, 0) > 0) return true;
+  return ::access(QFile::encodeName(folder).constData(), W_OK) != 0;
+}
+
+// The file written where it is: its owner, group, mode, links and attributes
+// stay as they are. A copy of the earlier bytes is kept beside it (or in the
+// user's cache folder when its folder takes no new file) until the new bytes
+// are on the disk, and they are put back when the write fails.
+std::optional<QString> writeInPlace(const QByteArray& target, const QString& folder,
+                                    const QByteArray& bytes) {
+  QFile original(QFile::decodeName(target));
+  if (!original.open(QIODevice::ReadOnly)) return systemReason(errno != 0 ? errno : EACCES);
+  const QByteArray earlier = original.readAll();
+  original.close();
+
+  QString backupFolder = folder;
+  if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+    backupFolder = QDir::homePath() + QStringLiteral("/.cache/zelvato");
+    QDir().mkpath(backupFolder);
+  }
+  QByteArray backup;
+  const int copy = createBeside(backupFolder, QStringLiteral(".zelvato-backup-"), backup, 0600);
+  if (copy < 0) return systemReason(errno);
+  const bool kept = writeAll(copy, earlier) && ::fsync(copy) == 0;
+  const int keepError = errno;
+  ::close(copy);
+  if (!kept) {
+    ::unlink(backup.constData());
+    return systemReason(keepError);
+  }
+
+  const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) {
+    const int error = errno;
+    ::unlink(backup.constData());
+    return systemReason(error);
+  }
+  const bool written = writeAll(fd, bytes) && ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0;
+  const int writeError = errno;
+  if (!written) {
+    // The earlier bytes go back; the copy stays when even that fails.
+    const bool restored = ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, earlier) &&
+                          ::ftruncate(fd, earlier.size()) == 0 && ::fsync(fd) == 0;
+    ::close(fd);
+    if (restored) ::unlink(backup.constData());
+    return systemReason(writeError);
+  }
+  ::close(fd);
+  ::unlink(backup.constData());
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes) {
   QString target = path;
   const QFileInfo info(path);
@@ -47,26 +131,27 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
   const QByteArray targetName = QFile::encodeName(target);
   const QString folder = QFileInfo(target).absolutePath();
 
-  int fd = -1;
-  QByteArray temporary;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = QFile::encodeName(
-        QDir(folder).filePath(QStringLiteral(".zelvato-save-%1")
-                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))));
-    // 0666 less the user's umask, as any new file of the user's.
-    fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0 && errno != EEXIST) return systemReason(errno);
-  }
-  if (fd < 0) return systemReason(EEXIST);
-
   struct stat old {};
-  if (::stat(targetName.constData(), &old) == 0) {
-    if (!S_ISREG(old.st_mode)) {
+  const bool exists = ::stat(targetName.constData(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode)) return QStringLiteral("not a regular file");
+  if (exists && renameWouldChangeIt(old, targetName, folder)) return writeInPlace(targetName, folder, bytes);
+
+  QByteArray temporary;
+  // 0666 less the user's umask, as any new file of the user's.
+  const int fd = createBeside(folder, QStringLiteral(".zelvato-save-"), temporary, 0666);
+  if (fd < 0) return systemReason(errno);
+  if (exists) {
+    ::fchmod(fd, old.st_mode & 07777);
+    struct stat made {};
+    // The group (and for root the owner) goes with the file; where it cannot,
+    // the file is written in place instead.
+    if (::fstat(fd, &made) == 0 && (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
       ::close(fd);
       ::unlink(temporary.constData());
-      return QStringLiteral("not a regular file");
+      return writeInPlace(targetName, folder, bytes);
     }
-    ::fchmod(fd, old.st_mode & 07777);
+    ::fchmod(fd, old.st_mode & 07777);  // a change of owner clears the set-id bits
   }
   const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
   const int writeError = errno;
@@ -80,11 +165,7 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     return systemReason(error);
   }
   // The rename itself reaches the disk with the folder.
-  const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  syncFolder(folder);
   return std::nullopt;
 }
 

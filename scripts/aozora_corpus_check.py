@@ -152,19 +152,22 @@ def census(text):
             kinds[kind_of(body, gaiji)] += 1
             for mark, code in LITERAL_CODES.items():
                 literal[mark] += gaiji and code in body
-        for start, end, _, _ in reversed(found):
-            line = line[:start] + line[end:]
+        # A gaiji goes; any other annotation ends the run of one script that a
+        # ruby without ｜ takes for its base (天［＃（ノ）］窟戸《いはと》: the base is 窟戸).
+        for start, end, _, gaiji in reversed(found):
+            line = line[:start] + ("" if gaiji else "\0") + line[end:]
         kinds["ルビ《》"] += len(RUBY.findall(line))
         kinds["くの字点 ／＼"] += line.count("／＼") + line.count("／″＼")
         kinds["アクセント〔〕"] += len(ACCENT.findall(line))
         last = 0
         for m in RUBY.finditer(line):
             bar = line.rfind("｜", last, m.start())
-            base = line[bar + 1:m.start()] if bar >= 0 else implicit_base(line[last:m.start()])
+            base = line[bar + 1:m.start()].replace("\0", "") if bar >= 0 else implicit_base(line[last:m.start()])
             literal["｜"] -= bar >= 0
             if base:
-                rubies.setdefault(m.group()[1:-1], set()).add(base)
+                rubies.setdefault(m.group()[1:-1], []).append(base)
             last = m.end()
+        line = line.replace("\0", "")
         stripped = RUBY.sub("", line)
         for mark in "《》｜":
             literal[mark] += stripped.count(mark)
@@ -225,7 +228,12 @@ def parse_report(stderr):
         if not line.startswith("  "):
             section = line
             continue
-        name, _, count = line[2:].rpartition("\t")
+        # "name<TAB>count", and for an unread annotation "［＃…］<TAB>count<TAB>line N" (or the older
+        # form without the line).
+        fields = line[2:].split("\t")
+        if len(fields) == 3 and fields[2].startswith("line "):
+            fields = fields[:2]
+        name, count = "\t".join(fields[:-1]), fields[-1]
         if section == "notation read:" and count.isdigit():
             read[name] += int(count)
         elif section == "annotations not read:" and count.isdigit():
@@ -376,8 +384,20 @@ def line_faults(lines, stream, rubies, chars_per_line):
         faults[rule, where] += count
         examples.setdefault(rule, (stream[max(0, at - 12):at], stream[at:at + 12]))
 
-    for prev, cur in zip(lines, lines[1:]):
-        if prev.ret:
+    # A line holds what the paragraph's fullest wrapped line holds (its indent and
+    # 字詰め included): a base and ruby longer than that cannot stay on one line,
+    # and a line of one cell (an indent as deep as the line) can keep nothing from its head.
+    capacity, paragraph = [0] * len(lines), []
+    for i, line in enumerate(lines):
+        paragraph.append(i)
+        if line.ret or i + 1 == len(lines):
+            widest = max((lines[j].lead + lines[j].end - lines[j].start for j in paragraph if not lines[j].ret),
+                         default=chars_per_line)
+            for j in paragraph:
+                capacity[j] = min(chars_per_line, widest)
+            paragraph = []
+    for i, (prev, cur) in enumerate(zip(lines, lines[1:])):
+        if prev.ret or capacity[i + 1] - cur.lead <= 1:
             continue
         where = "inside" if prev.block == cur.block else "across"
         tail = stream[prev.start:prev.end].rstrip(SPACES)
@@ -399,17 +419,25 @@ def line_faults(lines, stream, rubies, chars_per_line):
             fault("分離禁止（……‥‥——）の分割", where, at)
     # Ruby is set after its base in parentheses; both belong on one line when they fit one.
     starts = [line.start for line in lines]
+    found = {}
     for m in re.finditer(r"（([^（）\n]{1,60})）", stream):
-        # The longest base the source gives this reading that stands before it.
-        for base in sorted(rubies.get(m.group(1), ()), key=lambda b: (-len(b), b)):
-            begin = m.start() - len(base)
-            if stream[begin:m.start()] != base or len(base) + len(m.group(1)) + 2 > chars_per_line:
-                continue
-            first, last = bisect_right(starts, begin) - 1, bisect_right(starts, m.end() - 1) - 1
-            if first != last:
-                fault("ルビと親文字の分離", "inside" if lines[first].block == lines[last].block else "across",
-                      m.start())
-            break
+        if m.group(1) in rubies:
+            found.setdefault(m.group(1), []).append(m)
+    for reading, matches in found.items():
+        # Each ruby with its own base when the page shows every ruby of the source, in order;
+        # else the longest base the source gives this reading that stands before it.
+        bases = rubies[reading]
+        for k, m in enumerate(matches):
+            candidates = [bases[k]] if len(matches) == len(bases) else sorted(set(bases), key=lambda b: (-len(b), b))
+            for base in candidates:
+                begin = m.start() - len(base)
+                if stream[begin:m.start()] != base:
+                    continue
+                first, last = bisect_right(starts, begin) - 1, bisect_right(starts, m.end() - 1) - 1
+                if first != last and len(base) + len(reading) + 2 <= capacity[last] - lines[last].lead:
+                    fault("ルビと親文字の分離", "inside" if lines[first].block == lines[last].block else "across",
+                          m.start())
+                break
     # The lines a paragraph wraps to share one indent; a deeper one has extra
     # blank cells, unless it is the last and its text stands toward the foot (地付き, 字上げ).
     paragraph = []

@@ -5,6 +5,7 @@
 #include <QLibraryInfo>
 #include <QStringList>
 #include <QTranslator>
+#include <csignal>
 
 #include "document/number_text.h"
 #include "zelvato_version.h"
@@ -26,6 +27,9 @@ QString versionMessageText() {
 
 void prepareApplication() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Past a file-size limit a write fails with its reason, which a save shows,
+  // instead of ending the program with the user's edits.
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool installJapaneseTranslations() {

@@ -12,7 +12,8 @@ inline const QString programTitle = QStringLiteral("Zelvato");
 QString versionMessageText();
 
 // Call before the QApplication is created: the preview pane's web engine
-// shares its graphics context with the widgets.
+// shares its graphics context with the widgets, and a file-size limit makes
+// a write fail rather than end the program.
 void prepareApplication();
 
 // Loads Qt's own Japanese texts (standard buttons, file dialogs, message

@@ -52,14 +52,14 @@ void restoreGeometry(QWidget& window, const QSettings& store) {
 }
 
 QStringList userPresetNames(const QSettings& store) {
-  QStringList names;
-  const QStringList keys = store.allKeys();
-  for (const QString& key : keys) {
-    if (!key.startsWith(presetsGroup + QLatin1Char('/'))) continue;
-    const QString name = key.section(QLatin1Char('/'), 1, 1);
-    if (!name.isEmpty() && !names.contains(name)) names.append(name);
-  }
+  // Only the presets' group is read: a file of many presets (or many other
+  // keys) is not walked key by key. Entering a group changes no setting.
+  auto& reading = const_cast<QSettings&>(store);
+  reading.beginGroup(presetsGroup);
+  QStringList names = reading.childGroups();
+  reading.endGroup();
   names.sort();
+  if (names.size() > maxUserPresets) names.resize(maxUserPresets);
   return names;
 }
 

@@ -28,6 +28,9 @@ inline const QString editorFontSizeKey = QStringLiteral("editor/fontSize");
 // the user's own, saved under a name in the settings file.
 inline const QString startValuesPreset = QStringLiteral("既定値");
 inline const QString manuscriptPreset = QStringLiteral("400字詰め原稿用紙");
+// The user's presets by name, the first maxUserPresets of them in order: a
+// settings file holding thousands keeps the menu and the start quick.
+inline constexpr qsizetype maxUserPresets = 100;
 QStringList userPresetNames(const QSettings& store);
 void saveUserPreset(const SettingsModel& settings, QSettings& store, const QString& name);
 // Applies a preset by name; false when there is none of that name.

@@ -16,10 +16,12 @@ namespace {
 // firstValue + 2 i, its "--no-" form the next value; far from the characters
 // getopt_long returns for its own findings.
 constexpr int firstValue = 1000;
+// With --out-dir a medium's flag may stand without its file: every input
+// then gets a file of that medium in the folder.
 struct LongOptions {
   std::vector<std::string> names;
   std::vector<option> table;
-  LongOptions() {
+  explicit LongOptions(bool batch) {
     const auto& flags = commandLineFlags();
     names.reserve(2 * flags.size());
     for (const CommandLineFlag& f : flags) {
@@ -30,7 +32,13 @@ struct LongOptions {
     for (std::size_t i = 0; i < flags.size(); ++i) {
       const int value = firstValue + 2 * static_cast<int>(i);
       const bool takesValue = !flags[i].valueName.empty();
-      table.push_back({names[name++].c_str(), takesValue ? required_argument : no_argument, nullptr, value});
+      const bool mayStandAlone =
+          batch && flags[i].writer != nullptr && flags[i].writer->destination == Destination::file;
+      table.push_back({names[name++].c_str(),
+                       mayStandAlone ? optional_argument
+                       : takesValue  ? required_argument
+                                     : no_argument,
+                       nullptr, value});
       if (flags[i].negatable) table.push_back({names[name++].c_str(), no_argument, nullptr, value + 1});
     }
     table.push_back({nullptr, 0, nullptr, 0});
@@ -126,7 +134,11 @@ std::string usageText() {
 }
 
 ParseResult parseArguments(int argc, char** argv) {
-  static const LongOptions longOptions;
+  bool batch = false;
+  for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i)
+    batch = batch || std::string_view(argv[i]).starts_with("--out-dir");
+  static const LongOptions singleRun(false), manyFiles(true);
+  const LongOptions& longOptions = batch ? manyFiles : singleRun;
   const auto& flags = commandLineFlags();
   ParseResult result;
   ConvertOptions& options = result.options;
@@ -147,6 +159,10 @@ ParseResult parseArguments(int argc, char** argv) {
       return result;
     }
     const CommandLineFlag& f = flags[static_cast<std::size_t>((c - firstValue) / 2)];
+    if (f.writer != nullptr && optarg == nullptr && f.writer->destination == Destination::file) {
+      options.batchMedium = std::string(f.writer->key);
+      continue;
+    }
     if (f.writer != nullptr) {
       chooseMedium(*f.writer, optarg, s);
       ++outputsGiven;
@@ -167,6 +183,7 @@ ParseResult parseArguments(int argc, char** argv) {
       s.kinsoku = true;
     } else if (o.key == "force") {
       options.force = true;
+      s.forcePictures = true;
     } else if (o.key == "preview") {
       options.previewPath = optarg;
     } else if (o.key == "outDir") {

@@ -16,6 +16,7 @@ struct ConvertOptions {
   std::string inputPath;                // one run: empty or "-" for standard input
   std::vector<std::string> inputPaths;  // every FILE given, in order
   std::string outDir;                   // not empty: each FILE into outDir/NAME.html
+  std::string batchMedium;              // with outDir: the medium of every FILE (empty: HTML)
   std::string previewPath;              // empty: no preview file
   bool verbose = false;                 // also reports what the conversion left out
   bool force = false;                   // writes even an output far larger than the source

@@ -17,6 +17,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "convert_options.h"
@@ -48,6 +49,10 @@ volatile sig_atomic_t stopSignalled = 0;
 
 void requestStop(int signalNumber) {
   stopSignalled = signalNumber;
+}
+
+const char* signalName(int signalNumber) {
+  return signalNumber == SIGINT ? "SIGINT" : signalNumber == SIGHUP ? "SIGHUP" : "SIGTERM";
 }
 
 void installSignalHandlers() {
@@ -240,19 +245,25 @@ int runSingle(const ConvertOptions& options) {
   reportFace(files, options.verbose);
   if (options.verbose && settings.aozoraNotation) {
     std::cerr << utf16ToUtf8(files.notationReport);
-    std::cerr << "zelvato-convert: " << files.unreadAnnotations << " annotations dropped\n";
+    std::cerr << "zelvato-convert: " << files.unreadAnnotations
+              << " annotations not read, each kept in its place as the editor's note\n";
   }
   if (std::fflush(stdout) != 0) converted = false;
   if (!converted || host.outputFailed()) {
     say(messages::conversionInterrupted);
+    const bool stopped = files.failure && files.failure->reason == stoppedReason;
+    if (files.failure && !stopped) explain(files.failure->path + ": " + files.failure->reason);
     if (stopSignalled != 0) {
-      const char* name = stopSignalled == SIGINT ? "SIGINT" : stopSignalled == SIGHUP ? "SIGHUP" : "SIGTERM";
-      explain(std::string("stopped by ") + name + "; every earlier file is as it was");
+      // Only a run the stop itself ended is known to have replaced nothing.
+      explain(std::string("stopped by ") + signalName(stopSignalled) +
+              (stopped || !files.failure ? "; every earlier file is as it was" : ""));
       return 128 + stopSignalled;
     }
-    if (files.failure) explain(files.failure->path + ": " + files.failure->reason);
     return 1;
   }
+  // The run's one commit had put every file in place before the stop came.
+  if (stopSignalled != 0)
+    explain(std::string(signalName(stopSignalled)) + " came after every new file was in place");
   reportSheets();
   if (options.verbose && files.pages) explain(utf16ToUtf8(bookPagesText(*files.pages)));
   if (!files.retiredFiles.empty())
@@ -268,6 +279,7 @@ struct BatchFile {
   std::string output;
   std::string failure;  // empty: converted
   std::string readAs;   // the encoding it was read in
+  std::string report;   // with --verbose: what the reading of its notation found
   StagedFiles staged;   // its output, until the batch puts every output in place
 };
 
@@ -280,7 +292,8 @@ std::string nameWithoutExtension(const std::string& path) {
 
 // Converts one file of a batch as a single run with --single=its output would,
 // keeping the output staged in `file.staged`.
-void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
+void convertBatchFile(BatchFile& file, const ConversionSettings& shared, const WriterEntry& medium,
+                      bool verbose) {
   if (sourceFileKind(file.input) == SourceFileKind::notText) {
     file.failure = "not a text file (a folder or a device)";
     return;
@@ -300,7 +313,7 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
   file.readAs = utf16ToUtf8(encodingName(decoded->encoding));
   const std::u16string source = joinLines(decoded->lines);
   ConversionSettings settings = shared;
-  settings.singleFilePath = pathToText(file.output);
+  setOutputPath(settings, medium, pathToText(file.output));
   settings.sourceFolder = pathToText(folderOfPath(file.input));
   if (const auto problem = checkSettings(settings, source.size())) {
     file.failure =
@@ -315,6 +328,9 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
     const DeferredCommit deferred(file.staged);
     converted = convertSource(source, settings, std::string(), host, files);
   }
+  if (verbose && settings.aozoraNotation)
+    file.report = utf16ToUtf8(files.notationReport) + "zelvato-convert: " + file.input + ": " +
+                  std::to_string(files.unreadAnnotations) + " annotations dropped\n";
   if (converted) return;
   if (files.failure)
     file.failure = files.failure->path + ": " + files.failure->reason;
@@ -323,12 +339,41 @@ void convertBatchFile(BatchFile& file, const ConversionSettings& shared) {
   file.staged.discard();
 }
 
-// Every FILE into DIR/NAME.html, on as many threads as there are cores; the
-// outputs are put in place together once every file has been converted.
+// The outputs of this many files are put in place together, by one commit
+// with one journal: a kill at any moment leaves the group all old or, once the
+// next run into the folder has finished it, all new. Memory then holds the
+// staging of one group, however long the batch.
+constexpr std::size_t batchGroup = 64;
+
+// Each input's output DIR/NAME.html; a name already given to an earlier input
+// gets the first free NAME-2.html, NAME-3.html, ..., and standard error says so.
+void nameBatchOutputs(std::vector<BatchFile>& files, const std::string& outDir, std::string_view extension) {
+  std::map<std::string, std::string> inputOf;
+  const auto named = [&](const std::string& name) {
+    return (std::filesystem::path(outDir) / (name + std::string(extension))).string();
+  };
+  for (BatchFile& file : files) {
+    const std::string name = nameWithoutExtension(file.input);
+    std::string output = named(name);
+    for (int n = 2; inputOf.contains(output); ++n) output = named(name + "-" + std::to_string(n));
+    if (const auto earlier = inputOf.find(named(name)); earlier != inputOf.end())
+      explain(file.input + " is written to " + output + " (" + earlier->second + " has " + earlier->first +
+              ")");
+    inputOf.emplace(output, file.input);
+    file.output = output;
+  }
+}
+
+// Every FILE into DIR/NAME.html, on as many threads as there are cores, in
+// groups whose outputs are put in place together once each of their files has
+// been converted.
 int runBatch(const ConvertOptions& options) {
   ConversionSettings settings = options.settings;
-  settings.outputMode = writerKeys::singleFile;
-  settings.singleFilePath = pathToText(options.outDir);  // stands for every file's own name in the checks
+  const WriterEntry& medium = *findWriter(
+      options.batchMedium.empty() ? writerKeys::singleFile : std::string_view(options.batchMedium));
+  settings.outputMode = std::string(medium.key);
+  // The folder stands for every file's own name in the checks.
+  setOutputPath(settings, medium, pathToText(options.outDir));
   // The checks of the settings alone; the grid's need a source length, and any will do.
   if (const auto problem = checkSettings(settings, 1)) return refuse(*problem);
   struct stat folder {};
@@ -338,56 +383,76 @@ int runBatch(const ConvertOptions& options) {
   }
 
   std::vector<BatchFile> files(options.inputPaths.size());
-  std::map<std::string, std::string> outputOf;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    files[i].input = options.inputPaths[i];
-    files[i].output =
-        (std::filesystem::path(options.outDir) / (nameWithoutExtension(files[i].input) + ".html")).string();
-    const auto [earlier, added] = outputOf.emplace(files[i].output, files[i].input);
-    if (!added) {
-      explain(earlier->second + " and " + files[i].input + " would both be written to " + files[i].output);
-      return 2;
-    }
-  }
+  for (std::size_t i = 0; i < files.size(); ++i) files[i].input = options.inputPaths[i];
+  nameBatchOutputs(files, options.outDir, medium.defaultExtension);
 
   installSignalHandlers();
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < files.size() && stopSignalled == 0; i = next++)
-      convertBatchFile(files[i], settings);
-  };
   const std::size_t threadCount =
-      std::min<std::size_t>(files.size(), std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<std::thread> threads;
-  for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(work);
-  work();
-  for (std::thread& t : threads) t.join();
-  if (stopSignalled != 0) {
-    say(messages::conversionInterrupted);
-    explain("stopped");
-    return 1;  // every staged output is removed with its file
-  }
-
-  std::vector<StagedFiles*> converted;
-  std::vector<BatchFile*> convertedFiles;
-  for (BatchFile& file : files) {
-    if (!file.failure.empty()) continue;
-    converted.push_back(&file.staged);
-    convertedFiles.push_back(&file);
-  }
-  const std::vector<bool> inPlace = StagedFiles::commitTogether(converted);
-  for (std::size_t i = 0; i < inPlace.size(); ++i) {
-    if (inPlace[i]) continue;
-    const std::optional<FileFailure>& failure = convertedFiles[i]->staged.failure();
-    convertedFiles[i]->failure = failure ? failure->path + ": " + failure->reason : "not written";
-  }
-
+      std::min<std::size_t>(batchGroup, std::max(1u, std::thread::hardware_concurrency()));
+  std::size_t inPlace = 0;  // outputs of the groups committed
+  bool stopped = false;
   int failed = 0;
-  for (const BatchFile& file : files) {
-    if (options.verbose && !file.readAs.empty()) explain(file.input + ": read as " + file.readAs);
-    if (file.failure.empty()) continue;
-    ++failed;
-    explain(file.input + ": " + file.failure);
+  // What became of each file of a group, said once the group is done; then
+  // the group's files keep nothing that grows with the batch.
+  const auto reportGroup = [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      BatchFile& file = files[i];
+      if (options.verbose && !file.readAs.empty()) explain(file.input + ": read as " + file.readAs);
+      std::cerr << std::exchange(file.report, std::string());
+      if (file.failure.empty() || file.failure == "stopped") continue;
+      ++failed;
+      explain(file.input + ": " + file.failure);
+    }
+  };
+  for (std::size_t first = 0; first < files.size() && !stopped; first += batchGroup) {
+    const std::size_t last = std::min(files.size(), first + batchGroup);
+    std::atomic<std::size_t> next{first};
+    const auto work = [&] {
+      for (std::size_t i = next++; i < last && stopSignalled == 0; i = next++)
+        convertBatchFile(files[i], settings, medium, options.verbose);
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t t = 1; t < std::min(threadCount, last - first); ++t) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    if (stopSignalled != 0) {
+      stopped = true;  // the group's staged outputs go with their files
+      reportGroup(first, last);
+      break;
+    }
+    StagedFiles group;
+    group.stopWhen([] { return stopSignalled != 0; });
+    std::size_t converted = 0;
+    for (std::size_t i = first; i < last; ++i) {
+      if (!files[i].failure.empty()) continue;
+      group.adopt(files[i].staged);
+      ++converted;
+    }
+    if (group.commit()) {
+      inPlace += converted;
+      reportGroup(first, last);
+      continue;
+    }
+    const std::optional<FileFailure>& failure = group.failure();
+    if (stopSignalled != 0 && failure && failure->reason == stoppedReason) {
+      stopped = true;
+      reportGroup(first, last);
+      break;
+    }
+    for (std::size_t i = first; i < last; ++i)
+      if (files[i].failure.empty())
+        files[i].failure =
+            failure ? "not written with its group: " + failure->path + ": " + failure->reason : "not written";
+    reportGroup(first, last);
+  }
+
+  if (stopped) {
+    say(messages::conversionInterrupted);
+    explain(std::string("stopped by ") + signalName(stopSignalled) + "; " +
+            (inPlace == 0 ? std::string("every earlier file is as it was")
+                          : "the outputs of " + std::to_string(inPlace) +
+                                " files are new, every other earlier file is as it was"));
+    return 128 + stopSignalled;
   }
   if (failed == 0) return 0;
   explain(std::to_string(failed) + " of " + std::to_string(files.size()) + " files were not converted");

@@ -76,6 +76,9 @@ struct ConversionSettings {
   bool kinsoku = false;         // line-breaking rules: hanging stops and commas, pushing out
   bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
   bool aozoraNotation = false;  // ruby, annotations and header of an Aozora Bunko text
+  // The blocks are written on manuscript paper (the PDF's sheets): its own
+  // rules for the line ends (small kana may begin a line, 」 hangs below it).
+  bool manuscriptPaper = false;
   RubyMode rubyMode = RubyMode::paren;
   bool showEditorNotes = false;  // 校訂注記を表示: the editor's notes (ママ, 底本では…) in parentheses
   TextStyle textStyle = TextStyle::grid;
@@ -103,6 +106,8 @@ struct ConversionSettings {
   ChapterStart bookChapterStart = ChapterStart::oddPage;
   BracketStart bookBracketStart = BracketStart::half;
   std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
+  // The pictures of a run are read up to 256 MB together; beyond that only when forced.
+  bool forcePictures = false;
 };
 
 }  // namespace zelvato

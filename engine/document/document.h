@@ -55,6 +55,7 @@ struct RunMarks {
   bool italic = false;
   bool boxed = false;       // 罫囲み
   bool horizontal = false;  // 横組み
+  bool gothic = false;      // ゴシック体: a sans-serif face among the text's own
   Script script = Script::normal;
   std::int8_t sizeStep = 0;  // steps larger (+) or smaller (-)
 
@@ -102,6 +103,12 @@ struct Paragraph {
   std::size_t sourceEnd = 0;
 };
 
+// An annotation nothing reads: how often it stands, and the source line it first stands on.
+struct UnreadAnnotation {
+  std::size_t count = 0;
+  std::size_t firstLine = 0;
+};
+
 struct Document {
   std::u16string title;
   std::u16string author;
@@ -110,9 +117,9 @@ struct Document {
   // Annotations that nothing reads, counted.
   std::size_t unreadAnnotations = 0;
   // The notation read, by kind ("傍点", "割り注" …), and the annotations nothing
-  // reads, by their text.
+  // reads, by their text (each kept in its place as an editor's note).
   std::map<std::u16string, std::size_t> notationCounts;
-  std::map<std::u16string, std::size_t> unreadByText;
+  std::map<std::u16string, UnreadAnnotation> unreadByText;
   // The descriptions of the characters that have no code, in order of first use.
   std::vector<std::u16string> describedGaiji;
 };

@@ -1,10 +1,14 @@
 #include "io/illustration_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "io/picture_header.h"
 #include "text/html_text.h"
 #include "text/unicode_text.h"
 
@@ -28,17 +32,6 @@ std::string lowerAscii(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
   return text;
-}
-
-// The contents begin as a file of the kind says.
-bool looksLike(std::string_view kind, std::string_view bytes) {
-  if (kind == "image/png") return bytes.starts_with("\x89PNG\r\n\x1a\n");
-  if (kind == "image/jpeg") return bytes.starts_with("\xff\xd8\xff");
-  if (kind == "image/gif") return bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a");
-  if (kind == "image/webp")
-    return bytes.size() >= 12 && bytes.starts_with("RIFF") && bytes.substr(8, 4) == "WEBP";
-  if (kind == "image/svg+xml") return bytes.substr(0, 4096).find("<svg") != std::string_view::npos;
-  return false;
 }
 
 // A relative name of plain steps: no root, no "." or ".." step, no backslash
@@ -68,38 +61,94 @@ bool inside(const fs::path& path, const fs::path& folder) {
 
 }  // namespace
 
-std::optional<IllustrationFile> readIllustration(std::u16string_view sourceFolder,
-                                                 std::u16string_view target) {
-  if (sourceFolder.empty() || !plainRelativeName(target)) return std::nullopt;
+namespace {
+
+// A picture file opened where its name leads inside the folder: the
+// descriptor, what it is, and the kind its extension names.
+struct OpenedPicture {
+  int fd = -1;
+  struct stat st {};
+  fs::path path;
+  const ImageKind* kind = nullptr;
+  OpenedPicture() = default;
+  OpenedPicture(const OpenedPicture&) = delete;
+  OpenedPicture& operator=(const OpenedPicture&) = delete;
+  ~OpenedPicture() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+bool openPicture(std::u16string_view sourceFolder, std::u16string_view target, OpenedPicture& opened) {
+  if (sourceFolder.empty() || !plainRelativeName(target)) return false;
   const std::string name = textToPath(target);
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return std::nullopt;
+  if (dot == std::string::npos) return false;
   const std::string extension = lowerAscii(name.substr(dot + 1));
-  const ImageKind* kind = nullptr;
   for (const ImageKind& k : imageKinds)
-    if (k.extension == extension) kind = &k;
-  if (kind == nullptr) return std::nullopt;
+    if (k.extension == extension) opened.kind = &k;
+  if (opened.kind == nullptr) return false;
 
   std::error_code error;
   const fs::path folder = fs::canonical(fs::path(textToPath(sourceFolder)), error);
-  if (error) return std::nullopt;
+  if (error) return false;
   // The real place of the file, links followed: it must still lie in the folder.
-  const fs::path file = fs::canonical(folder / name, error);
-  if (error || !inside(file, folder)) return std::nullopt;
-  const fs::file_status status = fs::status(file, error);
-  if (error || !fs::is_regular_file(status)) return std::nullopt;
-  const auto size = fs::file_size(file, error);
-  if (error || size == 0 || size > maxIllustrationBytes) return std::nullopt;
+  opened.path = fs::canonical(folder / name, error);
+  if (error || !inside(opened.path, folder)) return false;
+  // The place has no link left in it; one put there since is refused, and a
+  // pipe or device put there is neither waited for nor read.
+  opened.fd = ::open(opened.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (opened.fd < 0 || ::fstat(opened.fd, &opened.st) != 0 || !S_ISREG(opened.st.st_mode)) return false;
+  return opened.st.st_size > 0 && static_cast<std::uint64_t>(opened.st.st_size) <= maxIllustrationBytes;
+}
 
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
+// The picture's bytes, read through its descriptor, when they are a whole picture of its kind.
+std::optional<IllustrationFile> readOpened(OpenedPicture& opened) {
   IllustrationFile out;
-  out.bytes.assign(std::istreambuf_iterator<char>(in), {});
-  if (in.bad() || out.bytes.size() != size || !looksLike(kind->mediaType, out.bytes)) return std::nullopt;
-  out.path = file.string();
-  out.mediaType = kind->mediaType;
-  out.extension = kind->stored;
+  out.bytes.resize(static_cast<std::size_t>(opened.st.st_size));
+  std::size_t done = 0;
+  while (done < out.bytes.size()) {
+    const ssize_t n = ::read(opened.fd, out.bytes.data() + done, out.bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return std::nullopt;  // shorter than it was: changed while read
+    done += static_cast<std::size_t>(n);
+  }
+  if (!wholePicture(opened.kind->mediaType, out.bytes)) return std::nullopt;
+  out.path = opened.path.string();
+  out.mediaType = opened.kind->mediaType;
+  out.extension = opened.kind->stored;
+  out.device = opened.st.st_dev;
+  out.inode = opened.st.st_ino;
   return out;
+}
+
+}  // namespace
+
+std::optional<IllustrationFile> readIllustration(std::u16string_view sourceFolder,
+                                                 std::u16string_view target) {
+  OpenedPicture opened;
+  if (!openPicture(sourceFolder, target, opened)) return std::nullopt;
+  return readOpened(opened);
+}
+
+IllustrationFile* IllustrationFiles::find(std::u16string_view target) {
+  if (const auto known = byTarget_.find(target); known != byTarget_.end()) return known->second;
+  IllustrationFile* found = nullptr;
+  OpenedPicture opened;
+  if (openPicture(folder_, target, opened)) {
+    const auto key = std::make_pair(opened.st.st_dev, opened.st.st_ino);
+    if (const auto same = byFile_.find(key); same != byFile_.end()) {
+      found = same->second.get();
+    } else if (spent_ + static_cast<std::uint64_t>(opened.st.st_size) > budget_) {
+      overBudget_ = true;
+    } else if (auto picture = readOpened(opened)) {
+      spent_ += picture->bytes.size();
+      picture->number = byFile_.size() + 1;
+      found =
+          byFile_.emplace(key, std::make_unique<IllustrationFile>(std::move(*picture))).first->second.get();
+    }
+  }
+  byTarget_.emplace(std::u16string(target), found);
+  return found;
 }
 
 std::u16string illustrationLink(const std::string& file, const std::string& fromFolder) {

@@ -246,8 +246,10 @@ void StagedFiles::startWriteBack(Staged& file) {
 // Every file's bytes written and its write-back started, every descriptor
 // closed: what a run hands over to a batch.
 bool StagedFiles::settle() {
-  for (Staged& file : files_)
+  for (Staged& file : files_) {
     if (!writePending(file)) return false;
+    file.pending = std::string();  // no more bytes come: its room goes back
+  }
   for (Staged& file : files_) startWriteBack(file);
   closeAll();
   return true;

@@ -311,8 +311,13 @@ const OptionEntry options[] = {
      .flag = "out-dir",
      .valueName = "DIR",
      .help = "every FILE into DIR/NAME.html, several at once",
-     .details = "NAME is the file's name without its extension. Each file is converted as --single "
-                "would convert it; a file that fails is named with its reason and the others go on.",
+     .details = "With --epub, --pdf or --text given without a file, every FILE gets that medium instead "
+                "(DIR/NAME.epub, .pdf, .txt), one book per input. "
+                "NAME is the file's name without its extension; an input whose NAME an earlier input has "
+                "is written to NAME-2.html (NAME-3.html, ...), and standard error says so. Each file is "
+                "converted as --single would convert it; a file that fails is named with its reason and "
+                "the others go on. The outputs are put in place in groups of 64 inputs, each group "
+                "together or not at all.",
      .showStart = false},
     {.key = "fileBaseName",
      .type = T::path,
@@ -411,14 +416,17 @@ const OptionEntry options[] = {
      .group = G::other,
      .flag = "force",
      .help = "write the output even when it would be far larger than the source",
-     .details = "Without it, an output that would be over 100 times the source and over 256 MB is refused.",
+     .details = "Without it, an output that would be over 100 times the source and over 256 MB is refused, "
+                "and the pictures of a text's illustrations are read up to 256 MB together (a picture "
+                "beyond that is shown by its caption).",
      .showStart = false},
     {.key = "verbose",
      .type = T::action,
      .group = G::other,
      .flag = "verbose",
      .help = "name the encoding the source was read in; with --aozora, a table of the notation read by kind "
-             "and the annotations that were dropped",
+             "and each annotation not read (kept in its place as the editor's note) with the line it first "
+             "stands on",
      .showStart = false},
     {.key = "help",
      .type = T::action,

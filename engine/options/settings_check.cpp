@@ -101,24 +101,29 @@ SettingsProblem problem(SettingsCheck check, SettingField field) {
 // The number fields besides the grid's sides, in the order of the window's
 // fields. The spacings and the font size go into the page as typed, so they
 // must be numbers as read with nothing left over; an empty font size is
-// written as 0. A number that overflows is refused in any of them.
+// written as 0. A number that overflows is refused in any of them, and one
+// written into the page beyond what any page could show (a font size over
+// 1000 pt, a spacing over 1000 pt, a gap over 10000 px either way).
 std::optional<SettingsProblem> numberProblem(const ConversionSettings& s) {
+  constexpr double unbounded = HUGE_VAL;
   const struct {
     const NumberField& number;
     SettingField field;
     bool writtenAsTyped;
+    double largest;  // of the value's size
   } numberFields[] = {
-      {s.charSpacingPt, SettingField::charSpacingPt, true},
-      {s.lineSpacingPt, SettingField::lineSpacingPt, true},
-      {s.columnGapPx, SettingField::columnGapPx, false},
-      {s.tabWidth, SettingField::tabWidth, false},
-      {s.fontSizePt, SettingField::fontSizePt, true},
-      {s.columnsPerPage, SettingField::columnsPerPage, false},
+      {s.charSpacingPt, SettingField::charSpacingPt, true, 1000},
+      {s.lineSpacingPt, SettingField::lineSpacingPt, true, 1000},
+      {s.columnGapPx, SettingField::columnGapPx, false, 10000},
+      {s.tabWidth, SettingField::tabWidth, false, unbounded},
+      {s.fontSizePt, SettingField::fontSizePt, true, 1000},
+      {s.columnsPerPage, SettingField::columnsPerPage, false, unbounded},
   };
   for (const auto& f : numberFields) {
     if (f.writtenAsTyped && !f.number.empty() && !f.number.wholeText())
       return problem(SettingsCheck::notANumber, f.field);
-    if (!std::isfinite(f.number.value())) return problem(SettingsCheck::numberTooLarge, f.field);
+    if (!std::isfinite(f.number.value()) || std::fabs(f.number.value()) > f.largest)
+      return problem(SettingsCheck::numberTooLarge, f.field);
   }
   return std::nullopt;
 }

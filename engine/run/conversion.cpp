@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "io/staged_files.h"
 #include "read/aozora/aozora_notation.h"
 #include "read/text_reader.h"
 #include "typeset/grid_typesetter.h"
@@ -41,16 +42,32 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
                  const std::string& previewFilePath, ConversionHost& host, RunFiles* files) {
   try {
     const ConversionSettings typeset = typesetSettings(settings);
-    const std::unique_ptr<DocumentSink> writer =
-        makeWriter(typeset, previewFilePath, host, files != nullptr ? files->staging : nullptr);
+    StagingSeam* const seam = files != nullptr ? files->staging : nullptr;
+    // Every file of every writer of the run is put in place by this one
+    // commit, together or not at all; it asks for a stop before each rename,
+    // so a stop either leaves every earlier file or comes after all are new.
+    StagedFiles runFiles(seam);
+    runFiles.stopWhen([&host] {
+      host.yieldToEvents();
+      return host.stopRequested();
+    });
+    if (files != nullptr && !files->keepIntact.empty()) runFiles.keepIntact(files->keepIntact);
+    const std::unique_ptr<DocumentSink> writer = makeWriter(typeset, previewFilePath, host, seam);
     if (!writer) return false;
     if (files != nullptr && !files->keepIntact.empty()) writer->keepIntact(files->keepIntact);
-    const bool converted =
-        convertText(source, typeset, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
-                    files != nullptr ? &files->notationReport : nullptr);
+    bool converted = false;
+    {
+      const DeferredCommit together(runFiles);
+      converted =
+          convertText(source, typeset, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
+                      files != nullptr ? &files->notationReport : nullptr);
+    }
+    // Handed on as a whole when a batch collects its runs' files (DeferredCommit).
+    converted = runFiles.conclude(converted) && converted;
     if (files != nullptr) {
       files->failure = writer->failure();
-      files->retiredFiles = writer->retiredFiles();
+      if (!files->failure) files->failure = runFiles.failure();
+      files->retiredFiles = runFiles.retiredFiles();
       files->face = writer->faceUsed();
       files->pages = writer->pagesWritten();
     }

@@ -11,6 +11,7 @@ std::size_t manuscriptSheets(const Document& document, const ConversionSettings&
   options.charsPerLine = 20;
   options.linesPerColumn = 20;
   options.lineBreakRules = true;
+  options.manuscriptPaper = true;
   options.rubyMode = RubyMode::drop;
   options.readingText = false;
   options.blankLineBlocks = true;

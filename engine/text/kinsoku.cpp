@@ -8,20 +8,25 @@ namespace {
 // Character classes of the requirements for Japanese text layout, appendix A.
 // The wave dash and the dashes are listed in both of the forms code page 932
 // gives them, since a text may arrive with either.
-constexpr std::u16string_view openingBrackets = u"‘“（〔［｛〈《「『【｟〘〖«〝";  // cl-01
+constexpr std::u16string_view openingBrackets =
+    u"‘“（〔［｛〈《「『【｟〘〖«〝〳〴";  // cl-01, くの字点's upper half
+constexpr std::u16string_view closingBrackets = u"’”）〕］｝〉》」』】｠〙〗»〟";  // cl-02
 constexpr std::u16string_view cannotBegin =
-    u"’”）〕］｝〉》」』】｠〙〗»〟"                         // cl-02 closing brackets
-    u"‐〜～゠–"                                              // cl-03 hyphens
-    u"！？‼⁇⁈⁉"                                              // cl-04 dividing punctuation
-    u"・：；"                                                // cl-05 middle dots
+    u"‐〜～゠–"  // cl-03 hyphens
+    u"！？‼⁇⁈⁉"  // cl-04 dividing punctuation
+    u"・：；"    // cl-05 middle dots
+    u"…‥"        // cl-08 leaders: never at a line's head
+    u"〵";       // くの字点's lower half
+constexpr std::u16string_view smallKana =
     u"ヽヾゝゞ々〻"                                          // cl-09 iteration marks
     u"ー"                                                    // cl-10 prolonged sound mark
-    u"ぁぃぅぇぉァィゥェォっゃゅょゎゕゖッャュョヮヵヶ";     // cl-11 small kana
+    u"ぁぃぅぇぉァィゥェォっゃゅょゎゕゖッャュョヮヵヶ"      // cl-11 small kana
+    u"ㇰㇱㇲㇳㇴㇵㇶㇷㇸㇹㇺㇻㇼㇽㇾㇿ";                     // and those of Ainu
 constexpr std::u16string_view stopsAndCommas = u"。．、，";  // cl-06, cl-07
-constexpr std::u16string_view notSplit = u"—―…‥";
+constexpr std::u16string_view notSplit = u"—―";              // cl-08 dashes
 
-using Blocks = std::array<std::array<BreakClass, 256>, 5>;
-constexpr int freeBlock = 4;
+using Blocks = std::array<std::array<BreakClass, 256>, 6>;
+constexpr int freeBlock = 5;
 
 // False when a character of the lists lies outside the four blocks.
 constexpr bool setClass(Blocks& blocks, std::u16string_view characters, BreakClass breaking) {
@@ -38,7 +43,9 @@ constexpr Blocks buildBlocks(bool& complete) {
   for (auto& block : blocks) block.fill(BreakClass::free);
   complete = setClass(blocks, notSplit, BreakClass::inseparable) &&
              setClass(blocks, openingBrackets, BreakClass::noEnd) &&
+             setClass(blocks, closingBrackets, BreakClass::closing) &&
              setClass(blocks, cannotBegin, BreakClass::noBegin) &&
+             setClass(blocks, smallKana, BreakClass::smallKana) &&
              setClass(blocks, stopsAndCommas, BreakClass::hangable);
   return blocks;
 }

@@ -53,6 +53,11 @@ char16_t toVerticalForm(char16_t c, bool kanjiNumerals) {
       return u'・';
     case u'‘':
       return u'，';
+    case u'〳':  // くの字点: its upper half, and its lower half in the next cell
+    case u'〴':
+      return u'／';
+    case u'〵':
+      return u'＼';
     default:
       break;
   }

@@ -25,6 +25,7 @@ GridLayoutOptions gridLayoutOptions(const ConversionSettings& settings) {
   options.tabCells = !(tab >= 1) ? 0 : tab >= maxTabCells ? maxTabCells : static_cast<int>(tab);
   options.kanjiNumerals = settings.kanjiNumerals;
   options.lineBreakRules = settings.kinsoku;
+  options.manuscriptPaper = settings.manuscriptPaper;
   options.tateChuYoko = settings.tateChuYoko;
   options.rubyMode = settings.rubyMode;
   options.readingText = settings.accessibleText;
@@ -72,7 +73,11 @@ class Typesetter {
       : document_(document),
         options_(options),
         host_(host),
-        position_(grid, handle, options.lineBreakRules, options.blankLineBlocks) {}
+        position_(grid, handle,
+                  !options.lineBreakRules   ? LineEnds::plain
+                  : options.manuscriptPaper ? LineEnds::manuscript
+                                            : LineEnds::rules,
+                  options.blankLineBlocks) {}
 
   bool run() {
     std::size_t paragraphStart = 0;
@@ -196,9 +201,12 @@ class Typesetter {
     marks_ = run.marks;
     const bool rubyInParentheses = !run.ruby.empty() && options_.rubyMode == RubyMode::paren;
     // Ruby stays on the vertical line of its base.
-    if (!counting_ && rubyInParentheses &&
-        !position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2)))
-      return false;
+    if (!counting_ && rubyInParentheses && !run.text.empty()) {
+      const char16_t first = unifyCodePagePair(widenCharacter(run.text.front()));
+      if (!position_.keepTogether(static_cast<int>(characterCount(run.text) + characterCount(run.ruby) + 2),
+                                  options_.lineBreakRules ? breakClass(first) : BreakClass::free, first))
+        return false;
+    }
     // Left out of the cells, the ruby goes with the first cell of its base.
     if (!run.ruby.empty() && !rubyInParentheses && !counting_) {
       pendingRuby_ = &run.ruby;
@@ -253,13 +261,19 @@ class Typesetter {
     return at == std::u16string_view::npos ? char16_t{0} : half[at];
   }
 
-  // 縦中横 by annotation: two half-width characters across in one cell, else one per cell.
+  // 縦中横 by annotation: two characters of ASCII (or their full-width forms, set
+  // half-width) across in one cell, which is all a cell holds; any other run one per cell.
   bool setAcross(std::u16string_view text) {
-    const auto narrow = [](char16_t c) { return c >= u'!' && c <= u'~'; };
-    if (text.size() != 2 || !narrow(text[0]) || !narrow(text[1])) return setText(text);
+    const auto narrow = [](char16_t c) -> char16_t {
+      if (c >= u'!' && c <= u'~') return c;
+      return c >= u'！' && c <= u'～' ? static_cast<char16_t>(c - u'！' + u'!') : char16_t{0};
+    };
+    if (text.size() != 2 || narrow(text[0]) == 0 || narrow(text[1]) == 0) return setText(text);
     if (!enterPosition(2)) return false;
-    const BreakClass breaking = options_.lineBreakRules ? BreakClass::noBegin : BreakClass::free;
-    return take(put(text, breaking, 0), text);
+    const char16_t pair[] = {narrow(text[0]), narrow(text[1])};
+    const bool digits = pair[0] >= u'0' && pair[0] <= u'9' && pair[1] >= u'0' && pair[1] <= u'9';
+    const BreakClass breaking = options_.lineBreakRules && !digits ? BreakClass::noBegin : BreakClass::free;
+    return take(put(std::u16string_view(pair, 2), breaking, 0), text);
   }
 
   GridCell* put(std::u16string_view text, BreakClass breaking, char16_t original) {
@@ -297,7 +311,8 @@ class Typesetter {
   bool take(GridCell* cell, std::u16string_view source) {
     if (cell == nullptr) return false;
     if (counting_) return true;
-    if (options_.readingText) cell->source.assign(source);
+    // A mark that shares the cell below the frame with another adds its own.
+    if (options_.readingText) cell->source.append(source);
     if (heading_) cell->heading = true;
     if (pendingRuby_ != nullptr) {
       cell->ruby = *pendingRuby_;
@@ -336,7 +351,8 @@ class Typesetter {
         if (!enterPosition(2)) return false;
         if (!take(put(text.substr(k, 2), BreakClass::free, 0), text.substr(k, 2))) return false;
         k += 2;
-      } else if (options_.tateChuYoko && mayStartTateChuYoko(c) && startsTateChuYoko(text, k)) {
+      } else if (options_.tateChuYoko && mayStartTateChuYoko(c) &&
+                 !(options_.kanjiNumerals && c >= u'0' && c <= u'9') && startsTateChuYoko(text, k)) {
         // Two half-width characters across in one cell: four display positions, as any cell.
         if (!enterPosition(2)) return false;
         const char16_t pair[] = {narrowMark(c), narrowMark(text[k + 1])};
@@ -363,7 +379,9 @@ class Typesetter {
         if (!enterPosition(units)) return false;
         if (wide == u'\t') {
           for (int i = 0; i < options_.tabCells; ++i)
-            if (!placeUnit(u'\u3000', u"\u3000")) return false;
+            if (!dropsSpace() && !placeUnit(u'\u3000', u"\u3000")) return false;
+        } else if (wide == u'\u3000' && dropsSpace()) {
+          // A space that a wrap brings to the head of a line is not set there.
         } else if (wide == u'\r') {
           if (!counting_ && !position_.carriageReturn()) return false;
         } else if (wide != u'\n') {
@@ -375,6 +393,8 @@ class Typesetter {
     }
     return true;
   }
+
+  bool dropsSpace() const { return !counting_ && position_.dropsSpace(); }
 
   // A number set in kanji numerals stays on one vertical line when it fits one.
   bool keepNumberTogether(std::u16string_view text, std::size_t k) {

@@ -13,10 +13,12 @@ inline constexpr int maxTabCells = 1000;
 struct GridLayoutOptions {
   int charsPerLine = 25;
   int linesPerColumn = 20;
-  int tabCells = 2;             // full-width spaces a tab stands for
-  bool kanjiNumerals = true;    // digits become kanji numerals (kept together by the rules)
-  bool lineBreakRules = false;  // kinsoku: hanging stops, pushing out, nothing split that belongs together
-  bool tateChuYoko = false;     // two half-width digits (or !? pairs) across in one cell
+  int tabCells = 2;              // full-width spaces a tab stands for
+  bool kanjiNumerals = true;     // digits become kanji numerals (kept together by the rules)
+  bool lineBreakRules = false;   // kinsoku: hanging stops, pushing out, nothing split that belongs together
+  bool manuscriptPaper = false;  // with the rules: those of manuscript paper
+  bool tateChuYoko = false;      // two half-width digits (or !? pairs) across in one cell; with
+                                 // kanji numerals digits are kanji too, so no number is mixed
   RubyMode rubyMode = RubyMode::paren;
   bool readingText = false;  // keep each cell's source characters for the reading text
   bool editorNotes = false;  // the editor's notes of the document shown in parentheses

@@ -2,12 +2,14 @@
 // the question before it is replaced, the atomic write), the settings are
 // remembered and survive a damaged file, a second launch hands over its file,
 // and the keys reach the commands.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,8 +24,11 @@
 #include <QThread>
 #include <QWheelEvent>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 #include "commands.h"
 #include "conversion_run.h"
@@ -397,7 +402,10 @@ class WorkspaceTest : public QObject {
     QTest::addColumn<int>("kind");
     QTest::newRow("an existing file keeps its permissions") << 0;
     QTest::newRow("a link is followed to its file") << 1;
-    QTest::newRow("a folder that cannot be written leaves the old file") << 2;
+    QTest::newRow("a writable file in a folder that cannot be written is saved in place") << 2;
+    QTest::newRow("a file with a second hard link stays one file") << 3;
+    QTest::newRow("a file of another group keeps its group") << 4;
+    QTest::newRow("past the file-size limit the old file stays and the save says why") << 5;
   }
   void atomicWriteReplacesWholeOrNotAtAll() {
     QFETCH(int, kind);
@@ -412,24 +420,67 @@ class WorkspaceTest : public QObject {
     }
     if (kind == 2)
       QVERIFY(QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const QByteArray other = QFile::encodeName(path(QStringLiteral("other.txt")));
+    if (kind == 3) QCOMPARE(::link(QFile::encodeName(target).constData(), other.constData()), 0);
+    // Another group of the user's, or for root any other group: the save keeps it.
+    gid_t group = 0;
+    if (kind == 4) {
+      gid_t groups[64];
+      const int count = ::getgroups(64, groups);
+      for (int i = 0; i < count; ++i)
+        if (groups[i] != ::getegid()) group = groups[i];
+      if (::geteuid() == 0) group = ::getegid() == 0 ? 1 : 0;
+      if (group == 0 && ::geteuid() != 0) QSKIP("the user belongs to one group only");
+      QCOMPARE(::chown(QFile::encodeName(target).constData(), static_cast<uid_t>(-1), group), 0);
+    }
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    if (kind == 5) {
+      rlimit tiny = limit;
+      tiny.rlim_cur = 2;
+      QCOMPARE(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    }
     const std::optional<QString> failure = writeFileAtomically(written, "new");
+    ::setrlimit(RLIMIT_FSIZE, &limit);
     if (kind == 2)
       QVERIFY(QFile::setPermissions(
           dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-    if (kind == 2 && ::geteuid() != 0) {
+    if (kind == 5) {
       QVERIFY(failure.has_value());
+      QCOMPARE(*failure, QString::fromLocal8Bit(std::strerror(EFBIG)));
       QCOMPARE(fileBytes(target), QByteArray("old"));
-    } else if (kind != 2) {
-      QVERIFY(!failure.has_value());
+    } else {
+      QVERIFY2(!failure.has_value(), qPrintable(failure.value_or(QString())));
       QCOMPARE(fileBytes(target), QByteArray("new"));
       const QFileDevice::Permissions ownerGroupOther(0x7077);
       QCOMPARE(QFileInfo(target).permissions() & ownerGroupOther,
                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
       if (kind == 1) QVERIFY(QFileInfo(written).isSymLink());
     }
-    // No temporary file is left beside it.
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    if (kind == 3) {
+      QCOMPARE(st.st_nlink, nlink_t{2});
+      QCOMPARE(fileBytes(QFile::decodeName(other)), QByteArray("new"));
+    }
+    if (kind == 4) QCOMPARE(st.st_gid, group);
+    // No temporary file or backup copy is left beside it.
     QCOMPARE(QDir(dir->path()).entryList({QStringLiteral(".zelvato-*")}, QDir::Files | QDir::Hidden).size(),
              0);
+  }
+
+  // As another user's file: saved by root, it keeps its owner and group.
+  void aFileOfAnotherOwnerKeepsItsOwner() {
+    if (::geteuid() != 0) QSKIP("only root can give a file to another user");
+    const QString target = path(QStringLiteral("theirs.txt"));
+    writeBytes(target, "old");
+    QCOMPARE(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+    QVERIFY(!writeFileAtomically(target, "new").has_value());
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    QCOMPARE(st.st_uid, uid_t{65534});
+    QCOMPARE(st.st_gid, gid_t{65534});
+    QCOMPARE(fileBytes(target), QByteArray("new"));
   }
 
   // ---- remembered settings ------------------------------------------------------
@@ -577,6 +628,25 @@ class WorkspaceTest : public QObject {
     QVERIFY(!read.addRule);
   }
 
+  // A settings file with thousands of presets: the menu offers the first
+  // hundred by name after the two of the program, and each still applies.
+  void manyPresetsAreCappedInTheMenu() {
+    QSettings store(path(QStringLiteral("many.ini")), QSettings::IniFormat);
+    for (int i = 0; i < 2000; ++i) {
+      const QString group = QStringLiteral("presets/p%1/").arg(i, 4, 10, QLatin1Char('0'));
+      store.setValue(group + QStringLiteral("charsPerLine"), QString::number(3 + i % 40));
+      store.setValue(group + QStringLiteral("other"), i);
+    }
+    store.setValue(QStringLiteral("presetsLike/p9999/x"), 1);  // a group of another name is none
+    const QStringList names = ui::userPresetNames(store);
+    QCOMPARE(names.size(), ui::maxUserPresets);
+    QCOMPARE(names.front(), QStringLiteral("p0000"));
+    QCOMPARE(names.back(), QStringLiteral("p0099"));
+    QMenu menu;
+    ui::fillPresetsMenu(menu, store);
+    QCOMPARE(menu.actions().size(), 2 + 1 + ui::maxUserPresets);  // the separator among them
+  }
+
   void recentFilesKeepTenNewestFirst() {
     QStringList opened;
     for (int i = 0; i < 12; ++i) {
@@ -619,6 +689,37 @@ class WorkspaceTest : public QObject {
     QCOMPARE(window->sourceFilePath(), file);
     // Nobody listening: the launch is told so and may say it cannot start.
     QVERIFY(!InstanceChannel::handOver(path(QStringLiteral("nobody.socket")), file, 500));
+  }
+
+  // Launches that connect and say nothing are closed after the channel's
+  // timeout, those beyond the few served at once at once; neither keeps a
+  // later launch from handing over its file.
+  void idleOrManyConnectionsDoNotDeafenTheChannel() {
+    const QString socket = path(QStringLiteral("idle.socket"));
+    InstanceChannel channel(nullptr, 300);
+    QVERIFY(channel.listen(socket));
+    QStringList handed;
+    connect(&channel, &InstanceChannel::fileHandedOver, this, [&](const QString& p) { handed << p; });
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 20; ++i) {
+      idle.push_back(std::make_unique<QLocalSocket>());
+      idle.back()->connectToServer(socket);
+    }
+    const auto allClosed = [&] {
+      for (const auto& s : idle)
+        if (s->state() != QLocalSocket::UnconnectedState) return false;
+      return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allClosed(), 10000);
+    const QString file = path(QStringLiteral("later.txt"));
+    std::atomic<int> taken{-1};
+    QThread* launch = QThread::create([&] { taken = InstanceChannel::handOver(socket, file) ? 1 : 0; });
+    launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(taken.load() >= 0, 10000);
+    QVERIFY(launch->wait(5000));
+    delete launch;
+    QCOMPARE(taken.load(), 1);
+    QCOMPARE(handed, QStringList{file});
   }
 
   // ---- the automatic preview ------------------------------------------------------

@@ -54,14 +54,15 @@ TEST(AozoraNotation, readsTheHeaderGaijiAndAnnotationsOfAFile) {
   EXPECT_EQ(read.author, u"芥川龍之介");
   // The explanation between the hyphen lines is gone; gaiji with a code become
   // their character, the one without keeps its ※ and its description; the
-  // bold of a text that does not end the line is not read; the colophon stays.
+  // bold of a text earlier on the line is read; the colophon stays.
   std::vector<std::u16string> paragraphs;
   for (const Paragraph& p : read.paragraphs) paragraphs.push_back(textOf(p));
   EXPECT_EQ(paragraphs,
             (std::vector<std::u16string>{u"羅生門", u"芥川龍之介", u"", u"",
                                          u"　或日の暮方の事である。一人の下人《げにん》が挘呭※（「虫＋慈」）",
                                          u"", u"底本：「芥川龍之介全集１」ちくま文庫"}));
-  EXPECT_EQ(read.unreadAnnotations, 1u);
+  EXPECT_EQ(read.unreadAnnotations, 0u);
+  EXPECT_TRUE(read.paragraphs[4].runs[1].marks.bold);
   EXPECT_EQ(read.paragraphs.back().sourceEnd, rashomon.size());
 }
 
@@ -283,7 +284,7 @@ TEST(AozoraNotation, theReportCountsEveryKindAndNamesWhatWasNotRead) {
   EXPECT_EQ(notationReport(read),
             u"notation read:\n  傍点\t1\n  傍線\t1\n  地付き・字上げ\t1\n  外字（説明のみ）\t1\n  返り点\t1\n"
             u"characters without a code, by their description:\n  ※（「木＋世」）\n"
-            u"annotations not read:\n  ［＃謎の注記］\t2\n");
+            u"annotations not read:\n  ［＃謎の注記］\t2\tline 1\n");
   EXPECT_EQ(read.unreadAnnotations, 2u);
 }
 

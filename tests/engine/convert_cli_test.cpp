@@ -373,19 +373,19 @@ TEST(ConvertCli, typesettingOptionsReadAnAozoraTextAndReportWhatWasDropped) {
   TempFolder folder;
   {
     std::ofstream(folder.file("in.txt"), std::ios::binary)
-        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。\n";
+        << "羅生門\n芥川龍之介\n\n下人《げにん》は12時［＃「下人」は太字］に待つた。［＃謎の注記］\n";
   }
   const Result r = runConvert(folder, {"--kinsoku", "--tate-chu-yoko", "--aozora", "--verbose",
                                        "--chars-per-line=5", "--single=out.html", "in.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.err.find("1 annotations dropped"), r.err.npos);
+  EXPECT_NE(r.err.find("1 annotations not read, each kept in its place as the editor's note"), r.err.npos);
   const std::u16string html = decodeCp932(bytesOf(folder.file("out.html")));
   EXPECT_NE(html.find(u"<TITLE>羅生門</TITLE>"), html.npos);
   EXPECT_EQ(html.find(u"［＃"), html.npos);
-  EXPECT_NE(html.find(u" 12 "), html.npos);
-  EXPECT_NE(html.find(u"∧"), html.npos);  // the ruby's opening parenthesis
+  EXPECT_NE(html.find(u" 一 "), html.npos);  // with kanji numerals, two digits too
+  EXPECT_NE(html.find(u"∧"), html.npos);     // the ruby's opening parenthesis
 
-  EXPECT_NE(r.err.find("annotations not read:\n  ［＃「下人」は太字］\t1\n"), r.err.npos);
+  EXPECT_NE(r.err.find("annotations not read:\n  ［＃謎の注記］\t1\tline 4\n"), r.err.npos);  // count, line
 
   // The editor's notes: dropped at start, shown in parentheses when asked.
   { std::ofstream(folder.file("note.txt"), std::ios::binary) << "儘［＃「儘」はママ］\n"; }
@@ -434,6 +434,23 @@ TEST(ConvertCli, fieldsThatAreNoNumberOrOverflowAreRefusedNamingTheOption) {
        2,
        "字間隔の値が大きすぎます.\nzelvato-convert: the value of --char-spacing is too large\n",
        ""},
+      // Beyond what a page can show: written into the page, it would make the page unreadable.
+      {{"--font-size=1e308"},
+       2,
+       "ﾌｫﾝﾄｻｲｽﾞの値が大きすぎます.\nzelvato-convert: the value of --font-size is too large\n",
+       ""},
+      {{"--line-spacing=-1001"},
+       2,
+       "行間隔の値が大きすぎます.\nzelvato-convert: the value of --line-spacing is too large\n",
+       ""},
+      {{"--column-gap=20000"},
+       2,
+       "コラム間隔の値が大きすぎます.\nzelvato-convert: the value of --column-gap is too large\n",
+       ""},
+      {{"--font-size=1000", "--char-spacing=-1000"},
+       0,
+       "",
+       "font-size:1000pt; line-height:-1000pt; letter-spacing:0pt"},
       {{"--column-gap=1e400", "--rule"},
        2,
        "コラム間隔の値が大きすぎます.\nzelvato-convert: the value of --column-gap is too large\n",
@@ -655,6 +672,231 @@ TEST(ConvertCli, refusesAFolderInUseAndAnOutputFarLargerThanTheSourceAndReportsR
       std::string::npos)
       << r.err;
   EXPECT_EQ(bytesOf(folder.file("out.html")), "earlier");
+}
+
+}  // namespace
+}  // namespace zelvato
+
+namespace zelvato {
+namespace {
+
+// The converter under strace, which delivers `signal` right after the `when`-th
+// of the traced calls (`calls`, on `path` alone when one is given); standard
+// error to the folder's "stderr". The exit status, -1 when killed.
+int convertTraced(const TempFolder& folder, const std::string& calls, const char* signal, int when,
+                  const std::vector<std::string>& args, const std::string& path = {}) {
+  std::string command = "cd " + quoted(folder.path()) +
+                        " && ASAN_OPTIONS=detect_leaks=0 exec strace -f -o /dev/null " +
+                        (path.empty() ? std::string() : "-P " + quoted(path) + " ") + "-e trace=" + calls +
+                        " -e inject=" + calls + ":signal=" + signal + ":when=" + std::to_string(when) + " " +
+                        quoted(ZELVATO_CONVERT_PATH);
+  for (const auto& arg : args) command += " " + quoted(arg);
+  const int status = std::system((command + " > /dev/null 2> stderr").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool straceRuns() {
+  return std::system("strace -o /dev/null true > /dev/null 2>&1") == 0;
+}
+
+// A stop of any medium's run, wherever it comes: before the last rename every
+// earlier file is as it was and the exit status is 128 + the signal; after it,
+// every file is new and the run says the stop came too late, exiting 0. The
+// one commit of the run asks for the stop before each of its renames.
+TEST(ConvertCliStop, aStopOfAnyMediumLeavesEveryEarlierFileOrComesAfterAllAreNew) {
+  if (!straceRuns()) GTEST_SKIP() << "strace cannot run here";
+  struct Case {
+    const char* run;
+    std::vector<std::string> args;
+    std::vector<std::string> outputs;  // each holds "old" before the run
+    const char* signal;
+    const char* call;  // the earlier files are linked first, then a journal and the new files renamed
+    int when;          // counted for this call alone
+    int exitCode;
+  };
+  const std::vector<std::string> epubAndPreview = {"--epub=book.epub", "--preview=preview.html", "in.txt"};
+  const Case cases[] = {
+      {"EPUB, before its rename", {"--epub=book.epub", "in.txt"}, {"book.epub"}, "SIGTERM", "link", 1, 143},
+      {"EPUB, after its rename", {"--epub=book.epub", "in.txt"}, {"book.epub"}, "SIGTERM", "rename", 1, 0},
+      {"EPUB and preview, between the renames",
+       epubAndPreview,
+       {"book.epub", "preview.html"},
+       "SIGINT",
+       "rename",
+       2,
+       130},
+      {"EPUB and preview, after the last rename",
+       epubAndPreview,
+       {"book.epub", "preview.html"},
+       "SIGTERM",
+       "rename",
+       3,
+       0},
+      {"PDF, before its rename", {"--pdf=book.pdf", "in.txt"}, {"book.pdf"}, "SIGHUP", "link", 1, 129},
+      {"flowing page and preview, between the renames",
+       {"--style=flow", "--single=page.html", "--preview=preview.html", "in.txt"},
+       {"page.html", "preview.html"},
+       "SIGTERM",
+       "rename",
+       2,
+       143},
+      {"text, before its rename", {"--text=plain.txt", "in.txt"}, {"plain.txt"}, "SIGTERM", "link", 1, 143},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.run);
+    TempFolder folder;
+    std::ofstream(folder.file("in.txt"), std::ios::binary) << "雪の朝\n\n［＃改頁］\n二の字《にのじ》の跡\n";
+    for (const std::string& output : c.outputs) std::ofstream(folder.file(output)) << "old";
+    const int exitCode = convertTraced(folder, c.call, c.signal, c.when, c.args);
+    EXPECT_EQ(exitCode, c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    for (const std::string& output : c.outputs) {
+      SCOPED_TRACE(output);
+      if (c.exitCode == 0) {
+        EXPECT_TRUE(bytesOf(folder.file(output)) != "old");
+        EXPECT_NE(err.find(std::string(c.signal) + " came after every new file was in place"),
+                  std::string::npos)
+            << err;
+      } else {
+        EXPECT_TRUE(bytesOf(folder.file(output)) == "old");
+        EXPECT_NE(err.find(std::string("zelvato-convert: stopped by ") + c.signal +
+                           "; every earlier file is as it was\n"),
+                  std::string::npos)
+            << err;
+      }
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+      EXPECT_NE(entry.path().filename().string().rfind(".zelvato-", 0), 0u) << entry.path();
+  }
+}
+
+// Inputs of one name in different folders do not stop the batch: each later
+// one gets the next free NAME-N.html, and standard error names the mapping.
+TEST(ConvertCliBatch, inputsOfOneNameAreNumberedAndTheMappingIsSaid) {
+  TempFolder folder;
+  for (const char* sub : {"out", "a", "b", "c"}) std::filesystem::create_directory(folder.file(sub));
+  const std::pair<const char*, const char*> inputs[] = {
+      {"a/x.txt", "一"}, {"b/x.txt", "二"}, {"c/x.text", "三"}, {"a/x-2.txt", "四"}};
+  std::vector<std::string> args = {"--out-dir=out"};
+  for (const auto& [path, text] : inputs) {
+    std::ofstream(folder.file(path)) << text;
+    args.push_back(path);
+  }
+  const Result r = runConvert(folder, args);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err,
+            "zelvato-convert: b/x.txt is written to out/x-2.html (a/x.txt has out/x.html)\n"
+            "zelvato-convert: c/x.text is written to out/x-3.html (a/x.txt has out/x.html)\n"
+            "zelvato-convert: a/x-2.txt is written to out/x-2-2.html (b/x.txt has out/x-2.html)\n");
+  const std::pair<const char*, const char*> outputs[] = {
+      {"x.html", "一"}, {"x-2.html", "二"}, {"x-3.html", "三"}, {"x-2-2.html", "四"}};
+  for (const auto& [name, text] : outputs)
+    EXPECT_NE(bytesOf(folder.file(std::string("out/") + name)).find(encodeCp932(utf8ToUtf16(text))),
+              std::string::npos)
+        << name;
+  EXPECT_EQ(filesIn(folder.file("out")).size(), 4u);
+}
+
+// --out-dir with each medium given without its file: one output of that
+// medium per input, named after it, the bytes its single run writes (an EPUB
+// and a PDF tell the time they were made, so only their kind is compared);
+// --verbose reports each file's notation.
+TEST(ConvertCliBatch, everyMediumWritesOneOutputPerInputAndVerboseReportsEachFile) {
+  struct Case {
+    const char* flag;
+    const char* extension;
+    const char* begins;  // the bytes an EPUB or PDF begins with; nullptr: the single run's bytes
+  };
+  const Case cases[] = {
+      {"", ".html", nullptr},      {"--style=flow", ".html", nullptr},
+      {"--text", ".txt", nullptr}, {"--epub", ".epub", "PK\x03\x04"},
+      {"--pdf", ".pdf", "%PDF-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flag);
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    std::filesystem::create_directory(folder.file("single"));
+    std::ofstream(folder.file("a.txt")) << "下人《げにん》が待つ朝［＃「朝」に傍点］。\n";
+    std::ofstream(folder.file("b.txt")) << "雪［＃読めない注記］の朝\n";
+    std::vector<std::string> args = {"--aozora", "--verbose", "--out-dir=out", "a.txt", "b.txt"};
+    if (*c.flag != '\0') args.insert(args.begin(), c.flag);
+    const Result r = runConvert(folder, args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("zelvato-convert: a.txt: 0 annotations dropped\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zelvato-convert: b.txt: 1 annotations dropped\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("［＃読めない注記］"), std::string::npos) << r.err;
+    EXPECT_EQ(filesIn(folder.file("out")).size(), 2u);
+    for (const std::string name : {"a", "b"}) {
+      const std::string written = bytesOf(folder.file("out/" + name + c.extension));
+      if (c.begins != nullptr) {
+        EXPECT_TRUE(written.starts_with(c.begins)) << name;
+        continue;
+      }
+      std::string flag = std::string(c.flag) == "--text" ? "--text" : "--single";
+      std::vector<std::string> single = {"--aozora", flag + "=single/" + name + c.extension, name + ".txt"};
+      if (std::string(c.flag) == "--style=flow") single.insert(single.begin(), c.flag);
+      ASSERT_EQ(runConvert(folder, single).exitCode, 0);
+      EXPECT_TRUE(written == bytesOf(folder.file("single/" + name + c.extension))) << name;
+    }
+  }
+}
+
+// A batch stopped or killed anywhere: a signal while converting or putting a
+// group in place exits 128 + the signal and leaves that group's earlier files;
+// groups put in place before stay new and are counted; a kill during a
+// group's renames is undone by the next run into the folder.
+TEST(ConvertCliStop, aBatchStoppedOrKilledLeavesEachGroupOldOrNewAndSaysWhich) {
+  if (!straceRuns()) GTEST_SKIP() << "strace cannot run here";
+  struct Case {
+    const char* accident;
+    int inputs;
+    std::string calls;
+    std::string path;  // the calls on this path alone
+    const char* signal;
+    int when;
+    int exitCode;
+    int newOutputs;
+    std::string err;  // the last line
+  };
+  const Case cases[] = {
+      {"SIGTERM while the third input is read", 5, "openat", "t3.txt", "SIGTERM", 1, 143, 0,
+       "zelvato-convert: stopped by SIGTERM; every earlier file is as it was\n"},
+      // The first rename puts the group's journal in place.
+      {"SIGTERM between the renames", 5, "rename", "", "SIGTERM", 3, 143, 0,
+       "zelvato-convert: stopped by SIGTERM; every earlier file is as it was\n"},
+      {"SIGINT in the second group", 70, "rename", "", "SIGINT", 67, 130, 64,
+       "zelvato-convert: stopped by SIGINT; the outputs of 64 files are new, every other earlier file is as "
+       "it was\n"},
+      {"SIGKILL between the renames", 5, "rename", "", "SIGKILL", 3, -1, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.accident);
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    std::vector<std::string> args = {"--out-dir=out"};
+    for (int i = 1; i <= c.inputs; ++i) {
+      const std::string name = "t" + std::to_string(i);
+      std::ofstream(folder.file(name + ".txt"), std::ios::binary) << "本文" << i << "\n";
+      std::ofstream(folder.file("out/" + name + ".html")) << "old";
+      args.push_back(name + ".txt");
+    }
+    EXPECT_EQ(convertTraced(folder, c.calls, c.signal, c.when, args, c.path), c.exitCode);
+    const std::string err = bytesOf(folder.file("stderr"));
+    EXPECT_EQ(err.substr(err.rfind('\n', err.size() - 2) + 1), c.err);
+    if (c.exitCode < 0) {
+      // The next run into the folder finishes what the kill left.
+      std::ofstream(folder.file("x.txt")) << "x";
+      ASSERT_EQ(runConvert(folder, {"--single=out/x.html", "x.txt"}).exitCode, 0);
+      std::filesystem::remove(folder.file("out/x.html"));
+    }
+    int fresh = 0;
+    for (const auto& [name, bytes] : filesIn(folder.file("out"))) {
+      EXPECT_NE(name.rfind(".zelvato", 0), 0u) << name;
+      if (bytes != "old") ++fresh;
+    }
+    EXPECT_EQ(fresh, c.newOutputs);
+  }
 }
 
 }  // namespace

@@ -176,6 +176,21 @@ TEST(ConvertOptions, theCommandLineReachesTheRecordsFieldsAndRefusesWhatItCannot
          EXPECT_EQ(r.outDir, "out");
          EXPECT_EQ(r.inputPaths, (std::vector<std::string>{"a.txt", "b.txt"}));
        }},
+      {"a medium without its file for every file of a folder",
+       {"--epub", "--out-dir=out", "a.txt"},
+       "",
+       [](const ConvertOptions& r) {
+         EXPECT_EQ(r.batchMedium, "epub");
+         EXPECT_EQ(r.inputPaths, (std::vector<std::string>{"a.txt"}));
+       }},
+      {"a medium with its file beside --out-dir",
+       {"--out-dir=out", "--pdf=x.pdf", "a.txt"},
+       "only one of",
+       nullptr},
+      {"page files have no form for many files",
+       {"--out-dir=out", "a.txt", "--pages"},
+       "option '--pages' needs a value",
+       nullptr},
       {"an unknown option", {"--frobnicate"}, "unknown option '--frobnicate'", nullptr},
       {"two outputs",
        {"--single=a", "--pages=b"},

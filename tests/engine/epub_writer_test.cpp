@@ -142,6 +142,30 @@ TEST(EpubWriter, picturesBesideTheSourceGoIntoTheBook) {
   EXPECT_NE(second.find("（挿絵：空の図）"), std::string::npos);
 }
 
+// One picture named by many links and mentioned a thousand times is one
+// picture of the book, stored once: the book stays the size of its text and
+// one copy of the picture.
+TEST(EpubWriter, aPictureUnderManyNamesIsStoredOnce) {
+  TempFolder folder;
+  const std::string png = std::string(ZELVATO_TEST_DATA_DIR) + "/illustration.png";
+  std::filesystem::copy_file(png, folder.file("fig0.png"));
+  std::u16string text;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = "fig" + std::to_string(i % 40) + ".png";
+    if (i > 0 && i < 40) std::filesystem::create_hard_link(folder.file("fig0.png"), folder.file(name));
+    text += u"［＃挿絵（" + pathToText(name) + u"）入る］\r\n";
+  }
+  ConversionSettings s = epubTo(folder.file("book.epub"));
+  s.sourceFolder = pathToText(folder.path());
+  RecordingHost host;
+  ASSERT_TRUE(convertText(text, s, "", host));
+  std::size_t pictures = 0;
+  for (const Entry& e : entriesOf(folder.file("book.epub"))) pictures += e.name.starts_with("OEBPS/images/");
+  EXPECT_EQ(pictures, 1u);
+  EXPECT_EQ(entry(entriesOf(folder.file("book.epub")), "OEBPS/content.opf").find("image0002"),
+            std::string::npos);
+}
+
 TEST(EpubWriter, theIdentifierFollowsTitleAndAuthor) {
   const std::string id = bookIdentifier(u"羅生門", u"芥川龍之介");
   EXPECT_EQ(id, bookIdentifier(u"羅生門", u"芥川龍之介"));

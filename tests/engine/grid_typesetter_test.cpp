@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "grid_pictures.h"
 #include "read/text_reader.h"
 #include "text/unicode_text.h"
 #include "write/grid_html/grid_rows.h"
@@ -16,93 +17,7 @@
 namespace zelvato {
 namespace {
 
-// Counts what the typesetter asks of the host; stops the run at a chosen check.
-class CountingHost : public ConversionHost {
- public:
-  explicit CountingHost(int stopAtCheck = 0) : stopAtCheck_(stopAtCheck) {}
-  void yieldToEvents() override { ++yields; }
-  bool stopRequested() override { return ++stopChecks == stopAtCheck_; }
-  void progressMade(std::int32_t codeUnitsHandled) override {
-    if (codeUnitsHandled < handled) ++countsBack;
-    handled = codeUnitsHandled;
-  }
-  void setStatusText(std::u16string_view) override {}
-  void blockMarkupFinished(std::u16string_view) override {}
-
-  int yields = 0;
-  int stopChecks = 0;
-  std::int32_t handled = 0;
-  int countsBack = 0;
-
- private:
-  int stopAtCheck_;
-};
-
-// A block as its vertical lines, right one first, each read top to bottom with
-// "＿" for an empty cell, every cell as the grid pages show it; with the
-// hanging row, "|" and that row's cell follow.
-using BlockPicture = std::vector<std::u16string>;
-
-BlockPicture pictureOf(const GridBlock& block, bool kanjiNumerals) {
-  BlockPicture picture;
-  for (int line = 1; line <= block.linesPerColumn(); ++line) {
-    std::u16string cells;
-    for (int row = 1; row <= block.rowCount(); ++row) {
-      if (row > block.charsPerLine()) cells += u'|';
-      const GridCell& cell = block.cell(row, line);
-      cells += cell.empty() ? std::u16string(u"＿") : cellGlyphs(cell, GlyphOptions{kanjiNumerals});
-    }
-    picture.push_back(cells);
-  }
-  return picture;
-}
-
-// Records every block handed on; fails the chosen call.
-struct Recorder {
-  bool kanjiNumerals = true;
-  int failAtCall = 0;
-  int calls = 0;
-  std::vector<BlockPicture> pictures;
-  std::vector<std::u16string> readingTexts;
-
-  BlockHandler handler() {
-    return [this](const GridBlock& block) {
-      if (++calls == failAtCall) return false;
-      pictures.push_back(pictureOf(block, kanjiNumerals));
-      readingTexts.push_back(block.readingText());
-      return true;
-    };
-  }
-};
-
-enum Options { K = 1, T = 2, A = 4 };
-
-ConversionSettings settingsWith(int rows, int lines, int options = 0, RubyMode ruby = RubyMode::paren) {
-  ConversionSettings settings;
-  settings.charsPerLine = utf8ToUtf16(std::to_string(rows));
-  settings.linesPerColumn = utf8ToUtf16(std::to_string(lines));
-  settings.kinsoku = (options & K) != 0;
-  settings.tateChuYoko = (options & T) != 0;
-  settings.aozoraNotation = (options & A) != 0;
-  settings.rubyMode = ruby;
-  settings.accessibleText = true;
-  return settings;
-}
-
-bool typeset(std::u16string_view source, const ConversionSettings& settings, ConversionHost& host,
-             Recorder& recorder) {
-  const GridLayoutOptions options = gridLayoutOptions(settings);
-  GridBlock grid = makeGrid(options);
-  recorder.kanjiNumerals = settings.kanjiNumerals;
-  return typesetGrid(readDocument(source, settings.aozoraNotation), options, grid, host, recorder.handler());
-}
-
-std::vector<BlockPicture> blocksOf(std::u16string_view source, const ConversionSettings& settings) {
-  CountingHost host;
-  Recorder recorder;
-  EXPECT_TRUE(typeset(source, settings, host, recorder));
-  return recorder.pictures;
-}
+using namespace grid_pictures;
 
 TEST(GridTypesetter, fillsVerticalLinesRightToLeftAndAssemblesPaddedRows) {
   CountingHost host;
@@ -143,7 +58,7 @@ TEST(GridTypesetter, marksAtACellEdgeArePushedToThatEdge) {
 
 TEST(GridTypesetter, digitsAcrossAndTheHangingRowKeepTheRowsExact) {
   CountingHost host;
-  const GridLayoutOptions options = gridLayoutOptions(settingsWith(3, 2, K | T));
+  const GridLayoutOptions options = gridLayoutOptions(settingsWith(3, 2, K | T | N));
   GridBlock grid = makeGrid(options);
   std::vector<std::u16string> rows;
   ASSERT_TRUE(typesetGrid(readPlainText(u"第12回。"), options, grid, host, [&](const GridBlock& block) {
@@ -437,8 +352,13 @@ TEST(GridTypesetter, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
        4,
        2,
        {{u"下人は＿|＿", u"┐雨└＿|＿"}}},
-      {"—— is not split across a line end", K, u"下人は――雨", 4, 2, {{u"下人は＿|＿", u"｜｜雨＿|＿"}}},
-      {"…… is not split either", K, u"下人は……", 4, 2, {{u"下人は＿|＿", u"：：＿＿|＿"}}},
+      {"—— is not split across a line end, nor begins a line",
+       K,
+       u"下人は――雨",
+       4,
+       2,
+       {{u"下人＿＿|＿", u"は｜｜雨|＿"}}},
+      {"…… is not split either", K, u"下人は……", 4, 2, {{u"下人＿＿|＿", u"は：：＿|＿"}}},
       {"small kana and ー do not begin a line", K, u"下人はキャー", 4, 2, {{u"下人は＿|＿", u"キャ｜＿|＿"}}},
       {"a carriage return still ends the line", K, u"下人は\r」", 4, 2, {{u"下人は＿|＿", u"└＿＿＿|＿"}}},
       {"after a hanging stop, and on a full line, a carriage return lets the next line start at its top",
@@ -448,13 +368,13 @@ TEST(GridTypesetter, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
        4,
        {{u"下人は雨|゜", u"門＿＿＿|＿", u"下人は雨|＿", u"門＿＿＿|＿"}}},
       {"without the rules a line may begin with 。", 0, u"下人は雨。", 4, 2, {{u"下人は雨", u"゜＿＿＿"}}},
-      {"two half-width digits sit across in one cell", T, u"第12回", 5, 1, {{u"第12回＿＿"}}},
-      {"so do they with kanji numerals, while three digits go down",
+      {"two half-width digits sit across in one cell", T | N, u"第12回", 5, 1, {{u"第12回＿＿"}}},
+      {"with kanji numerals every digit is a kanji numeral: no number or date is mixed",
        T,
-       u"12と345",
-       6,
+       u"2013年7月17日",
+       10,
        1,
-       {{u"12と三四五＿"}}},
+       {{u"二〇一三年七月一七日"}}},
       {"two digits of a longer run go down", T, u"1２", 4, 1, {{u"一二＿＿"}}},
       {"!? and ！！ sit across; !!! goes down", T, u"何!?雨！！と!!!", 8, 1, {{u"何!?雨!!と！！！"}}},
       {"ruby goes into parentheses after its base",
@@ -516,72 +436,6 @@ TEST(GridTypesetter, shortSourcesGiveTheVerticalLinesTheReaderExpects) {
   }
 }
 
-TEST(GridTypesetter, theLineBreakingRulesKeepTogetherWhatBelongsTogether) {
-  struct Case {
-    const char* what;
-    int options;
-    std::u16string source;
-    int rows, lines;
-    std::vector<BlockPicture> blocks;
-  };
-  const Case cases[] = {
-      {"a closing bracket goes down into the next block with the character before",
-       K,
-       u"下人は雨」",
-       4,
-       1,
-       {{u"下人は＿|＿"}, {u"雨└＿＿|＿"}}},
-      {"small kana do not begin the first line of a block",
-       K,
-       u"下人はキャ",
-       4,
-       1,
-       {{u"下人は＿|＿"}, {u"キャ＿＿|＿"}}},
-      {"an opening bracket in the block's last cell begins the next block",
-       K,
-       u"下人は「雨」",
-       4,
-       1,
-       {{u"下人は＿|＿"}, {u"┐雨└＿|＿"}}},
-      {"a stop still hangs in the block whose line it ends",
-       K,
-       u"下人は雨。門",
-       4,
-       1,
-       {{u"下人は雨|゜"}, {u"門＿＿＿|＿"}}},
-      {"a carriage return on an exactly full line leaves no cell empty",
-       K,
-       u"下人は雨\r\n門",
-       4,
-       2,
-       {{u"下人は雨|＿", u"門＿＿＿|＿"}}},
-      {"without the rules the full line's return still leaves a cell",
-       0,
-       u"下人は雨\r\n門",
-       4,
-       2,
-       {{u"下人は雨", u"＿門＿＿"}}},
-      {"ruby stays on the line of its base",
-       A,
-       u"あいう下人《げにん》が",
-       8,
-       2,
-       {{u"あいう＿＿＿＿＿", u"下人∧げにん∨が"}}},
-      {"ruby longer than a line goes on as it is", A, u"あ下人《げにん》", 4, 2, {{u"あ下人∧", u"げにん∨"}}},
-      {"a number in kanji numerals is not split",
-       K,
-       u"あいう１２３",
-       4,
-       2,
-       {{u"あいう＿|＿", u"一二三＿|＿"}}},
-      {"without the rules it may be", 0, u"あいう１２３", 4, 2, {{u"あいう一", u"二三＿＿"}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(blocksOf(c.source, settingsWith(c.rows, c.lines, c.options)), c.blocks);
-  }
-}
-
 // With ruby left out of the cells, the first cell of each base carries its
 // ruby and the cells it fills, so a writer can set the ruby beside them.
 TEST(GridTypesetter, droppedRubyGoesWithTheFirstCellOfItsBase) {
@@ -623,6 +477,8 @@ TEST(GridTypesetter, droppedRubyGoesWithTheFirstCellOfItsBase) {
 
 namespace zelvato {
 namespace {
+
+using namespace grid_pictures;
 
 // Every kind of Aozora Bunko notation as the grid shows it: one row per kind,
 // the vertical lines it must give.
@@ -683,6 +539,7 @@ TEST(GridTypesetter, everyKindOfNotationGivesItsVerticalLines) {
        1,
        {{u"abｃ＿"}}},
       {"縦中横 of three characters: one per cell", u"abc［＃「abc」は縦中横］", 4, 1, {{u"ａｂｃ＿"}}},
+      {"縦中横 of two full-width characters: set half-width across", u"１２［＃「１２」は縦中横］", 2, 1, {{u"12＿"}}},
       {"size, bold, box, across, scripts: the text in order",
        u"［＃２段階小さな文字］小［＃小さな文字終わり］太［＃「太」は太字］囲［＃「囲」は罫囲み］上［＃「上」"
        u"は上付き小文字］",

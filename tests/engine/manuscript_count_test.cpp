@@ -37,7 +37,12 @@ TEST(ManuscriptSheets, CountsTwentyByTwentySheetsWithTheLineBreakingRules) {
        repeat(repeat(u"あ", 20) + u"\r\n", 20) + u"\r\n\r\n", 1},
       {"full stops hang below full lines instead of taking a line", repeat(repeat(u"あ", 20) + u"。\r\n", 20),
        1},
-      {"a closing bracket at a line's head pushes a character down", repeat(u"あ", 399) + u"い」\r\n", 2},
+      // Manuscript paper's own rules: a closing bracket of a full line hangs below the frame, and a
+      // small kana or 々 may begin a line, so no push leaves a cell empty.
+      {"a closing bracket at a line's head hangs below the frame", repeat(u"あ", 399) + u"い」\r\n", 1},
+      {"a small kana at a line's head takes its cell there",
+       repeat(u"あ", 20) + u"ゃ" + repeat(u"あ", 379) + u"\r\n", 1},
+      {"so does 々", repeat(u"あ", 20) + u"々" + repeat(u"あ", 379) + u"\r\n", 1},
       {"ruby stands beside its base and takes no cell", repeat(u"あ", 398) + u"漢字《かんじ》\r\n", 1, true},
   };
   for (const CountCase& c : cases) {

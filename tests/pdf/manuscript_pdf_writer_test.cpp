@@ -203,6 +203,50 @@ TEST(ManuscriptPdfWriter, ABracketIsTheFacesVerticalForm) {
   EXPECT_LT(asHorizontal, 0.5);
 }
 
+// Ink near the edges of a cell (a 傍線 stands in the cell's margin on its
+// side) and in its lower half (two marks below the frame stand one above the
+// other, a stop alone at the top of its cell).
+TEST(ManuscriptPdfWriter, SideLinesAndHangingMarksStandWhereTheyBelong) {
+  if (!japaneseFaceInstalled()) GTEST_SKIP() << "no Japanese face is installed";
+  struct Case {
+    std::u16string text;
+    int row;  // the cell looked at in the first line; 21 is below the frame
+    bool right, left, lower;
+  };
+  const Case cases[] = {
+      {u"あ［＃「あ」に傍線］", 1, true, false, true},
+      {u"あ［＃「あ」の左に波線］", 1, false, true, true},
+      {u"あ［＃「あ」に破線］", 1, true, false, true},
+      {u"あ［＃「あ」に二重傍線］", 1, true, false, true},
+      {u"あ", 1, false, false, true},
+      {repeat(u"い", 20) + u"。」", 21, false, false, true},
+      {repeat(u"い", 20) + u"。", 21, false, false, false},
+  };
+  const TempFolder folder;
+  ConversionSettings settings = manuscript();
+  settings.aozoraNotation = true;
+  const ManuscriptSheet sheet(paperSize(Paper::a4), 20, 20);
+  constexpr int dpi = 300;
+  const double scale = dpi / 72.0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf16ToUtf8(c.text));
+    const std::string pdf = folder.file("marks.pdf");
+    ASSERT_EQ(convert(c.text + u"\r\n", settings, pdf), "");
+    const testing::GreyImage page = testing::renderPage(pdf, 1, dpi);
+    ASSERT_GT(page.width, 0);
+    const Rect box = sheet.cell(c.row, 1);
+    const int left = static_cast<int>(box.left() * scale), top = static_cast<int>(box.top() * scale);
+    const int right = static_cast<int>(box.right() * scale), bottom = static_cast<int>(box.bottom() * scale);
+    const int edge = (right - left) / 9, inset = 3, quarter = (bottom - top) / 4;
+    const auto inked = [&page](int x0, int y0, int x1, int y1) {
+      return !inkShape(page, x0, y0, x1, y1).empty();
+    };
+    EXPECT_EQ(inked(right - edge, top + quarter, right - inset, bottom - quarter), c.right);
+    EXPECT_EQ(inked(left + inset, top + quarter, left + edge, bottom - quarter), c.left);
+    EXPECT_EQ(inked(left + edge, (top + bottom) / 2 + 2, right - edge, bottom - 4), c.lower);
+  }
+}
+
 // 夢十夜's first night (an unmodified excerpt of the Aozora Bunko file: its
 // header and the text up to 第二夜).
 const std::string firstNight = ZELVATO_TEST_DATA_DIR "/yume-juya-first-night.txt";

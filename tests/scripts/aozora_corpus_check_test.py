@@ -10,14 +10,14 @@ import subprocess
 import sys
 
 # The planted text (tests/data/aozora/planted_faults.txt): an annotation never
-# closed (no notation, so every medium shows it), a line of forty 。 and one of
-# forty … (no line breaking can keep them from beginning a line), and an
-# annotation of no form the annotation manual knows.
+# closed (the line ends it, so no medium may show its notation), a line of
+# forty 。 and one of forty … (no line breaking can keep them from beginning a
+# line), and an annotation of no form the annotation manual knows.
 PLANTED = [
     # (table, row, column, what the cell must say, as a pattern)
-    ("Raw notation that reached the reader", "［＃", "grid", "1 in 1 texts"),
-    ("Raw notation that reached the reader", "［＃", "flow", "1 in 1 texts"),
-    ("Raw notation that reached the reader", "［＃", "epub", "1 in 1 texts"),
+    ("Raw notation that reached the reader", "［＃", "grid", "0 in 0 texts"),
+    ("Raw notation that reached the reader", "［＃", "flow", "0 in 0 texts"),
+    ("Raw notation that reached the reader", "［＃", "epub", "0 in 0 texts"),
     ("Raw notation that reached the reader", "《", "grid", "0 in 0 texts"),
     ("Line-breaking faults in the grid", "行頭の句読点", "first example", r".*planted_faults\.txt line 11: .*"),
     ("Line-breaking faults in the grid", "行頭の … ‥", "first example", r".*planted_faults\.txt line 12: .*"),

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/document.h"
 
@@ -26,6 +27,17 @@ int sizeStepOf(std::u16string_view name);
 
 // The kind of a 傍点 or 傍線 name, for the counts.
 std::u16string_view sideMarkKind(std::u16string_view name);
+
+// The annotation as the reader looks it up: blanks at its ends taken off, the
+// archive's variant spellings made one (終り, おわり → 終わり; 改頁 → 改ページ; 地より → 地から …).
+std::u16string normalizedAnnotation(std::u16string_view body);
+
+// A note of the editor's or the inputter's (底本では…, 初出では…, ママ, 入力者注 …).
+bool isEditorsNote(std::u16string_view body);
+
+// The properties of an annotation that lists several, split at its 「、」 that
+// stand outside brackets; one part when it lists one.
+std::vector<std::u16string_view> propertiesOf(std::u16string_view body);
 
 // 返り点: レ, 一 二 三 四, 上 中 下, 甲 乙 丙 丁, 天 地 人, alone or with レ.
 bool isKaeriten(std::u16string_view body);

@@ -5,7 +5,8 @@
 namespace zelvato::aozora {
 namespace {
 
-constexpr std::u16string_view explanationHeading = u"【テキスト中に現れる記号について】";
+// Whatever brackets stand around it (【】, 《》, ［］).
+constexpr std::u16string_view explanationHeading = u"テキスト中に現れる記号について";
 
 bool isHyphenLine(std::u16string_view content) {
   const std::u16string_view text = trimmed(content);
@@ -35,7 +36,8 @@ std::vector<std::u16string> headerOf(std::u16string_view source, const std::vect
 
 std::optional<std::size_t> explanationEnd(const std::vector<SourceLine>& lines, std::size_t i) {
   if (!isHyphenLine(lines[i].content) || i + 1 >= lines.size() ||
-      !startsWith(trimmed(lines[i + 1].content), explanationHeading))
+      trimmed(lines[i + 1].content).substr(0, explanationHeading.size() + 2).find(explanationHeading) ==
+          std::u16string_view::npos)
     return std::nullopt;
   std::size_t closing = i + 2;
   while (closing < lines.size() && !isHyphenLine(lines[closing].content)) ++closing;

@@ -60,8 +60,12 @@ std::u16string notationReport(const Document& document) {
       report += u"  ※（" + description + u"）\n";
   }
   if (!document.unreadByText.empty()) {
+    // Each once, with its count and the line it first stands on; each stays in
+    // its place as the editor's note.
     report += u"annotations not read:\n";
-    for (const auto& [text, count] : document.unreadByText) line(u"［＃" + text + u"］", count);
+    for (const auto& [text, unread] : document.unreadByText)
+      report += u"  ［＃" + text + u"］\t" + formatNumber(static_cast<std::int64_t>(unread.count), 1) +
+                u"\tline " + formatNumber(static_cast<std::int64_t>(unread.firstLine), 1) + u"\n";
   }
   return report;
 }

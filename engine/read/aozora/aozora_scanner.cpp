@@ -20,12 +20,12 @@ std::vector<SourceLine> splitLines(std::u16string_view source) {
     std::size_t end = start;
     while (end < source.size() && source[end] != u'\r' && source[end] != u'\n') ++end;
     if (end == source.size()) {
-      lines.push_back({source.substr(start), {}});
+      lines.push_back({source.substr(start), {}, lines.size() + 1});
       break;
     }
     const std::size_t endLength =
         source[end] == u'\r' && end + 1 < source.size() && source[end + 1] == u'\n' ? 2 : 1;
-    lines.push_back({source.substr(start, end - start), source.substr(end, endLength)});
+    lines.push_back({source.substr(start, end - start), source.substr(end, endLength), lines.size() + 1});
     start = end + endLength;
   }
   return lines;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ inline constexpr char16_t gaijiMark = u'※';
 struct SourceLine {
   std::u16string_view content;
   std::u16string_view end;  // CR LF, LF, CR or nothing at the end of the text
+  std::size_t number = 0;   // counted from 1
 };
 
 // The source cut into lines at CR LF, LF or a lone CR.

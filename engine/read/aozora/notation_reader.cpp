@@ -1,11 +1,27 @@
 #include "read/aozora/notation_reader.h"
 
+#include <algorithm>
+
 #include "read/aozora/gaiji_and_accents.h"
 
 namespace zelvato::aozora {
 
 void NotationReader::readLine(const SourceLine& line) {
-  const std::u16string_view content = line.content;
+  std::u16string_view content = line.content;
+  lineNumber_ = line.number;
+  lineStart_ = static_cast<std::size_t>(content.data() - source_.data());
+  lineLength_ = content.size();
+  // Accents 〔…〕 are composed over the whole line first: notation may stand
+  // inside the brackets (〔Je me suis arme' au （sic［＃「sic」は斜体］）〕).
+  origins_.clear();
+  if (content.find(u'〔') != std::u16string_view::npos) {
+    std::size_t composed = 0;
+    composedLine_ = withAccents(content, composed, &origins_);
+    if (composed > 0) {
+      out_.notationCounts[u"アクセント分解"] += composed;
+      content = composedLine_;
+    }
+  }
   prepareLine(content);
   if (!carried_) startParagraph();
   // Room at once for the runs the line may add: each closed annotation or
@@ -23,16 +39,16 @@ void NotationReader::readLine(const SourceLine& line) {
     if (i < plainFrom) continue;  // inside notation already read
     const char16_t c = content[i];
     if (c == annotationStart[0] && i + 1 < content.size() && content[i + 1] == annotationStart[1]) {
+      // An annotation never closed (［＃改丁」) ends at the 」 typed for its ］, else with the line.
       const std::size_t end = closeOf(i);
-      if (end != std::u16string_view::npos) {
-        flush(i);
-        const std::u16string_view body =
-            content.substr(i + annotationStart.size(), end - i - annotationStart.size());
-        annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(content, end + 1));
-        removedAnnotation = true;
-        plainFrom = end + 1;
-        continue;
-      }
+      const std::size_t stop = end != std::u16string_view::npos ? end : unclosedEnd(content, i);
+      flush(i);
+      const std::u16string_view body =
+          content.substr(i + annotationStart.size(), stop - i - annotationStart.size());
+      annotation(body, i > 0 && content[i - 1] == gaijiMark, offsetOf(std::min(stop + 1, content.size())));
+      removedAnnotation = true;
+      plainFrom = std::min(stop + 1, content.size());
+      continue;
     }
     if (c == u'｜' || c == u'|') {
       // An explicit base begins here when a ruby follows on the same line.
@@ -54,10 +70,14 @@ void NotationReader::readLine(const SourceLine& line) {
   }
   flush(content.size());
   explicitBase_.reset();
+  if (lineMarks_) {
+    marks_ = *lineMarks_;
+    lineMarks_.reset();
+  }
   // A line of annotations alone (a page break, the start of an indented
   // range) leaves no empty vertical line, nor does the end of a line that
   // ends with a page break: what it set carries over to the next line.
-  const std::size_t lineEnd = offsetOf(content, content.size()) + line.end.size();
+  const std::size_t lineEnd = offsetOf(content.size()) + line.end.size();
   if (removedAnnotation && paragraph_.runs.empty()) {
     carried_ = true;
     paragraph_.sourceEnd = lineEnd;
@@ -81,8 +101,11 @@ void NotationReader::finish() {
   }
 }
 
-std::size_t NotationReader::offsetOf(std::u16string_view content, std::size_t at) const {
-  return static_cast<std::size_t>(content.data() - source_.data()) + at;
+std::size_t NotationReader::offsetOf(std::size_t at) const {
+  // In a line whose accents were composed, the source position of the character.
+  if (!origins_.empty())
+    return lineStart_ + (at < origins_.size() ? origins_[at] : lineLength_ + (at - origins_.size()));
+  return lineStart_ + at;
 }
 
 // The matching ］ of every ［ of the line (brackets nest), the last 》 in
@@ -126,6 +149,17 @@ std::size_t NotationReader::nextRubyStart(std::u16string_view content, std::size
   return lineHasRubyStart_ ? nextRubyStart_ : std::u16string_view::npos;
 }
 
+// Where an annotation at `at` that no ］ closes ends: at the first 」 that
+// closes no 「 of its own, else at the end of the line.
+std::size_t NotationReader::unclosedEnd(std::u16string_view content, std::size_t at) {
+  int depth = 0;
+  for (std::size_t k = at + annotationStart.size(); k < content.size(); ++k) {
+    if (content[k] == u'「') ++depth;
+    if (content[k] == u'」' && --depth < 0) return k;
+  }
+  return content.size();
+}
+
 // The ］ that closes the ［ at `at`; asked in the order of the line.
 std::size_t NotationReader::closeOf(std::size_t at) {
   while (nextBracket_ < brackets_.size() && brackets_[nextBracket_].open < at) ++nextBracket_;
@@ -159,11 +193,13 @@ void NotationReader::appendText(std::u16string_view text) {
     run.marks = marks_;
     run.kind = kind_;
   }
-  if (text.find(u'〔') != std::u16string_view::npos) {
-    std::size_t composed = 0;
-    paragraph_.runs.back().text += withAccents(text, composed);
-    if (composed > 0) out_.notationCounts[u"アクセント分解"] += composed;
-    return;
+  std::u16string marked;
+  if (text.find(u'／') != std::u16string_view::npos) {
+    marked = withIterationMarks(text);
+    const auto marks =
+        std::count(marked.begin(), marked.end(), u'〵') - std::count(text.begin(), text.end(), u'〵');
+    if (marks > 0) out_.notationCounts[u"くの字点"] += static_cast<std::size_t>(marks);
+    text = marked;
   }
   paragraph_.runs.back().text += text;
 }
@@ -197,7 +233,10 @@ void NotationReader::ruby(std::u16string_view reading) {
     text.resize(start);
     if (text.empty()) runs.pop_back();
   }
-  base.ruby = reading;
+  // A reading may hold notation of its own: a gaiji, a くの字点.
+  base.ruby = reading.find_first_of(u"［／〔") == std::u16string_view::npos
+                  ? std::u16string(reading)
+                  : nestedText(reading, Nested::reading);
   runs.push_back(std::move(base));
 }
 

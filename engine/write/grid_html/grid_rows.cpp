@@ -87,6 +87,8 @@ char16_t paddingMark(const GridCell& cell, Side side) {
   if (const char16_t note = side == Side::right ? cell.rightNote : cell.leftNote; note != 0) return note;
   if (cell.emphasis != EmphasisKind::none && cell.emphasisSide == side) return emphasisMark(cell.emphasis);
   if (cell.line != LineKind::none && cell.lineSide == side) return lineMark(cell.line);
+  // The voiced くの字点 〴 bears its voiced mark beside the upper half.
+  if (side == Side::right && cell.text.size() == 1 && cell.text.front() == u'〴') return u'\uFF9E';
   return u' ';
 }
 

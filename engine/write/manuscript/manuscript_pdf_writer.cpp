@@ -1,6 +1,8 @@
 #include "write/manuscript/manuscript_pdf_writer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 #include "document/document_title.h"
 #include "text/unicode_text.h"
@@ -149,6 +151,7 @@ bool ManuscriptPdfWriter::block(const GridBlock& block) {
       }
       if (const auto mark = emphasisMark(cell.emphasis); !mark.empty())
         drawBeside(mark, strip, box.top(), box.bottom(), markShare * strip.width, TextRole::artifact);
+      if (cell.line != LineKind::none) drawSideLine(cell.line, cell.lineSide, box);
     }
   }
   drawSheetNumber();
@@ -255,8 +258,56 @@ void ManuscriptPdfWriter::drawCell(const GridCell& cell, Rect box) {
   std::u16string shown = text;
   if (shown.size() == 1) shown[0] = toVerticalQuote(shown[0]);
   const SetText& set = setVertically(shown);
-  const double height = std::max(set.shaped.advance, 1.0) * size;
-  show(set, Point{box.centre().x, box.top() + (box.height - height) / 2}, size, Orientation::upright, text);
+  // Two marks that share a cell (。」 below the frame) share its height.
+  const double fitted = set.shaped.advance > 1.05 ? size / set.shaped.advance : size;
+  const double height = std::max(set.shaped.advance, 1.0) * fitted;
+  show(set, Point{box.centre().x, box.top() + (box.height - height) / 2}, fitted, Orientation::upright, text);
+}
+
+// 傍線 in the margin of the cell on its side, each kind in its own stroke; the
+// cells of a marked run join into one line.
+void ManuscriptPdfWriter::drawSideLine(LineKind kind, Side side, Rect box) {
+  const double x =
+      side == Side::left ? box.left() + sideLineInset * box.width : box.right() - sideLineInset * box.width;
+  std::vector<pdf::Line> lines;
+  const auto along = [&](double dx, double from, double to) {
+    lines.push_back({{x + dx, box.top() + from * box.height}, {x + dx, box.top() + to * box.height}});
+  };
+  switch (kind) {
+    case LineKind::doubled:
+      along(-0.015 * box.width, 0, 1);
+      along(0.015 * box.width, 0, 1);
+      break;
+    case LineKind::dashed:
+      // Two dashes a cell, so the dashes of a run keep one rhythm.
+      along(0, 0.05, 0.3);
+      along(0, 0.55, 0.8);
+      break;
+    case LineKind::chain:
+      along(0, 0.05, 0.35);
+      along(0, 0.45, 0.5);
+      along(0, 0.6, 0.9);
+      break;
+    case LineKind::wavy: {
+      // Two waves a cell, drawn as short strokes.
+      constexpr int steps = 16;
+      const double swing = 0.03 * box.width;
+      const auto at = [&](int i) {
+        return pdf::Point{x + swing * std::sin(i * 4 * std::numbers::pi / steps),
+                          box.top() + box.height * i / steps};
+      };
+      for (int i = 0; i < steps; ++i) lines.push_back({at(i), at(i + 1)});
+      break;
+    }
+    case LineKind::solid:
+      along(0, 0, 1);
+      break;
+    case LineKind::none:
+      return;
+  }
+  page_->setStrokeColour(Colour{});
+  page_->setLineWidth(0.5);
+  page_->strokeLines(lines);
 }
 
 void ManuscriptPdfWriter::drawBeside(std::u16string_view text, Rect strip, double top, double bottom,
@@ -278,6 +329,7 @@ void ManuscriptPdfWriter::show(const SetText& set, Point pen, double size, Orien
 
 void manuscriptTypesetting(ConversionSettings& settings) {
   settings.rubyMode = RubyMode::drop;
+  settings.manuscriptPaper = true;
 }
 
 }  // namespace zelvato::manuscript

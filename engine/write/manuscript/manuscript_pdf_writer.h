@@ -68,6 +68,7 @@ class ManuscriptPdfWriter : public DocumentSink {
   void drawCell(const GridCell& cell, Rect box);
   void drawBeside(std::u16string_view text, Rect strip, double top, double bottom, double size,
                   pdf::TextRole role);
+  void drawSideLine(LineKind kind, Side side, Rect box);
   void show(const SetText& set, pdf::Point pen, double size, pdf::Orientation orientation,
             std::u16string_view text, pdf::TextRole role = pdf::TextRole::text);
   void noteHeadings(const GridBlock& block);
@@ -98,7 +99,7 @@ class ManuscriptPdfWriter : public DocumentSink {
 };
 
 // The settings a manuscript is typeset with: the user's, with ruby out of the
-// cells (it is set beside its base).
+// cells (it is set beside its base) and the line ends of manuscript paper.
 void manuscriptTypesetting(ConversionSettings& settings);
 
 }  // namespace zelvato::manuscript

@@ -85,7 +85,7 @@ std::u16string_view emphasisMark(EmphasisKind kind) {
 }
 
 bool isAcrossPair(std::u16string_view text) {
-  return text.size() == 2 && !(text[0] >= 0xD800 && text[0] <= 0xDBFF);
+  return text.size() == 2 && text[0] < 0x80 && text[1] < 0x80;
 }
 
 int characterCount(std::u16string_view text) {

@@ -69,12 +69,15 @@ constexpr double characterShare = 0.82;
 // Ruby and emphasis marks fill this share of the strip beside the line.
 constexpr double besideShare = 0.95;
 constexpr double markShare = 0.7;
+// 傍線 stand this share of the cell in from its edge, beside the character.
+constexpr double sideLineInset = 0.075;
 // No face has a character: the geta mark stands in its place, as typesetters mark a missing character.
 constexpr std::u16string_view missingCharacter = u"〓";
 
 // The mark a kind of emphasis sets beside each character; empty for none.
 std::u16string_view emphasisMark(EmphasisKind kind);
-// Two half-width characters set across in one cell (a surrogate pair is one character).
+// Two half-width characters set across in one cell (a surrogate pair is one
+// character; two full-width marks below the frame, 。」, stand one above the other).
 bool isAcrossPair(std::u16string_view text);
 // The characters of a text, a surrogate pair counted once.
 int characterCount(std::u16string_view text);

@@ -93,7 +93,11 @@ class ZipBuilder {
   bool add(const std::string& name, std::string bytes, bool compressed = true) {
     if (archive_ == nullptr) return false;
     contents_.push_back(std::make_unique<std::string>(std::move(bytes)));
-    const std::string& data = *contents_.back();
+    return addBorrowed(name, *contents_.back(), compressed);
+  }
+  // Bytes that stay where they are until the archive is closed.
+  bool addBorrowed(const std::string& name, std::string_view data, bool compressed) {
+    if (archive_ == nullptr) return false;
     zip_source_t* entry = zip_source_buffer(archive_, data.data(), data.size(), 0);
     if (entry == nullptr) return false;
     const zip_int64_t index =
@@ -108,23 +112,32 @@ class ZipBuilder {
                                     compressed ? deflateLevel : 0) == 0;
   }
 
-  // The zipped bytes; empty when the archive could not be closed.
-  std::string finish() {
-    if (archive_ == nullptr) return {};
-    const int closed = zip_close(archive_);
-    if (closed != 0) return {};
+  // Writes the archive; the bytes added are no longer needed after it.
+  bool close() {
+    if (archive_ == nullptr || zip_close(archive_) != 0) return false;
     archive_ = nullptr;
-    std::string bytes;
-    if (zip_source_open(source_) != 0) return {};
-    if (zip_source_seek(source_, 0, SEEK_END) == 0) {
-      const zip_int64_t size = zip_source_tell(source_);
-      if (size > 0 && zip_source_seek(source_, 0, SEEK_SET) == 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        if (zip_source_read(source_, bytes.data(), static_cast<zip_uint64_t>(size)) != size) bytes.clear();
+    contents_.clear();
+    return true;
+  }
+
+  // Hands the zipped bytes to `write` a piece at a time; false when the
+  // archive could not be closed or read, or a write failed.
+  bool finish(const std::function<bool(std::string_view)>& write) {
+    if (archive_ != nullptr && !close()) return false;
+    if (source_ == nullptr || zip_source_open(source_) != 0) return false;
+    std::string piece(std::size_t{1} << 20, '\0');
+    bool done = false;
+    for (;;) {
+      const zip_int64_t n = zip_source_read(source_, piece.data(), piece.size());
+      if (n < 0) break;
+      if (n == 0) {
+        done = true;
+        break;
       }
+      if (!write(std::string_view(piece.data(), static_cast<std::size_t>(n)))) break;
     }
     zip_source_close(source_);
-    return bytes;
+    return done;
   }
 
  private:
@@ -144,37 +157,40 @@ std::uint64_t fnv(std::string_view bytes, std::uint64_t hash) {
 }
 
 // The pictures of the book's illustrations, read from beside the source once
-// each and stored as images/imageN with their own extension.
+// each (every name of one file is one picture) and stored as images/imageN
+// with their own extension.
 class BookPictures {
  public:
-  struct Picture {
-    std::string name;
-    std::string mediaType;
-    std::string bytes;
-  };
-  explicit BookPictures(std::u16string_view sourceFolder) : folder_(sourceFolder) {}
+  BookPictures(std::u16string_view sourceFolder, bool force)
+      : files_(std::u16string(sourceFolder), force ? UINT64_MAX : maxRunPictureBytes) {}
 
   // The link from a content document; nothing when the picture cannot be read.
   std::optional<std::u16string> link(std::u16string_view target) {
-    const auto known = byTarget_.find(std::u16string(target));
-    if (known != byTarget_.end()) return known->second;
-    std::optional<std::u16string> found;
+    IllustrationFile* file = files_.find(target);
     // WebP is no core type of the EPUB 3.2 that readers go by: its caption stands for it.
-    if (auto file = readIllustration(folder_, target); file && file->mediaType != "image/webp") {
-      char name[48];
-      std::snprintf(name, sizeof name, "images/image%04zu.", files_.size() + 1);
-      files_.push_back({name + file->extension, std::move(file->mediaType), std::move(file->bytes)});
-      found = utf8ToUtf16(files_.back().name);
-    }
-    byTarget_.emplace(target, found);
-    return found;
+    if (file == nullptr || file->mediaType == "image/webp") return std::nullopt;
+    char name[48];
+    std::snprintf(name, sizeof name, "images/image%04zu.", file->number);
+    if (stored_.size() < file->number) stored_.resize(file->number, nullptr);
+    stored_[file->number - 1] = file;
+    return utf8ToUtf16(name + file->extension);
   }
-  const std::vector<Picture>& files() const { return files_; }
+  // Every picture linked, in the order of first mention.
+  std::vector<const IllustrationFile*> files() const {
+    std::vector<const IllustrationFile*> linked;
+    for (const IllustrationFile* file : stored_)
+      if (file != nullptr) linked.push_back(file);
+    return linked;
+  }
+  // Once they are in the book, the pictures' bytes go.
+  void release() {
+    for (IllustrationFile* file : stored_)
+      if (file != nullptr) files_.dropBytes(*file);
+  }
 
  private:
-  std::u16string folder_;
-  std::map<std::u16string, std::optional<std::u16string>> byTarget_;
-  std::vector<Picture> files_;
+  IllustrationFiles files_;
+  std::vector<IllustrationFile*> stored_;  // by number
 };
 
 }  // namespace
@@ -199,6 +215,16 @@ std::string bookIdentifier(std::u16string_view title, std::u16string_view author
 
 std::string epubBytes(const ConversionSettings& settings, const Document& document,
                       const std::string& modified) {
+  std::string bytes;
+  const bool made = writeEpub(settings, document, modified, [&bytes](std::string_view piece) {
+    bytes += piece;
+    return true;
+  });
+  return made ? bytes : std::string();
+}
+
+bool writeEpub(const ConversionSettings& settings, const Document& document, const std::string& modified,
+               const std::function<bool(std::string_view)>& write) {
   std::u16string title = settings.htmlTitle.empty() ? ConversionSettings{}.htmlTitle : settings.htmlTitle;
   XhtmlOptions options;
   options.tateChuYoko = settings.tateChuYoko;
@@ -210,7 +236,7 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   for (const Paragraph& paragraph : document.paragraphs)
     if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
       options.cutAtHeadings = false;
-  BookPictures pictures(settings.sourceFolder);
+  BookPictures pictures(settings.sourceFolder, settings.forcePictures);
   if (!settings.sourceFolder.empty())
     options.illustrationLink = [&pictures](std::u16string_view target) { return pictures.link(target); };
   const std::vector<XhtmlSection> sections = xhtmlSections(document, options);
@@ -254,18 +280,23 @@ std::string epubBytes(const ConversionSettings& settings, const Document& docume
   for (std::size_t i = 0; i < sections.size(); ++i)
     opf += "    <item id=\"s" + std::to_string(i + 1) + "\" href=\"" + sectionName(i) +
            "\" media-type=\"application/xhtml+xml\"/>\n";
-  for (std::size_t i = 0; i < pictures.files().size(); ++i) {
-    const BookPictures::Picture& picture = pictures.files()[i];
-    opf += "    <item id=\"img" + std::to_string(i + 1) + "\" href=\"" + picture.name + "\" media-type=\"" +
-           picture.mediaType + "\"/>\n";
-    zip.add("OEBPS/" + picture.name, picture.bytes, picture.mediaType == "image/svg+xml");
+  const std::vector<const IllustrationFile*> stored = pictures.files();
+  for (const IllustrationFile* picture : stored) {
+    char name[48];
+    std::snprintf(name, sizeof name, "images/image%04zu.", picture->number);
+    const std::string path = name + picture->extension;
+    opf += "    <item id=\"img" + std::to_string(picture->number) + "\" href=\"" + path + "\" media-type=\"" +
+           picture->mediaType + "\"/>\n";
+    zip.addBorrowed("OEBPS/" + path, picture->bytes, picture->mediaType == "image/svg+xml");
   }
   opf += "  </manifest>\n  <spine page-progression-direction=\"rtl\">\n";
   for (std::size_t i = 0; i < sections.size(); ++i)
     opf += "    <itemref idref=\"s" + std::to_string(i + 1) + "\"/>\n";
   opf += "  </spine>\n</package>\n";
   zip.add("OEBPS/content.opf", opf);
-  return zip.finish();
+  if (!zip.close()) return false;
+  pictures.release();
+  return zip.finish(write);
 }
 
 EpubWriter::EpubWriter(const WriterContext& context)
@@ -281,12 +312,12 @@ bool EpubWriter::begin(const Document& document) {
   try {
     settings_ = withDocumentTitle(settings_, document);
     const std::string path = textToPath(settings_.epubFilePath);
-    const std::string bytes = epubBytes(settings_, document, modifiedNow());
-    if (bytes.empty()) {
-      failure_ = FileFailure{path, "the book could not be zipped"};
-      return false;
-    }
-    return outputFiles_.begin(path) && outputFiles_.append(path, bytes);
+    if (!outputFiles_.begin(path)) return false;
+    // The book goes to its staged file as it is read out of the archive.
+    const bool written = writeEpub(settings_, document, modifiedNow(),
+                                   [&](std::string_view piece) { return outputFiles_.append(path, piece); });
+    if (!written && !outputFiles_.failure()) failure_ = FileFailure{path, "the book could not be zipped"};
+    return written;
   } catch (const std::exception&) {
     return false;
   }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/conversion_host.h"
 #include "document/conversion_settings.h"
@@ -37,6 +39,11 @@ class EpubWriter : public DocumentSink {
 // The bytes of the EPUB of `document` (empty when it could not be made).
 std::string epubBytes(const ConversionSettings& settings, const Document& document,
                       const std::string& modified);
+// The same bytes handed to `write` a piece at a time, so that a book of large
+// pictures is never held twice; false when the book could not be made or a
+// write failed.
+bool writeEpub(const ConversionSettings& settings, const Document& document, const std::string& modified,
+               const std::function<bool(std::string_view)>& write);
 
 // "urn:uuid:…" made from the title and the author: the same book keeps its identifier.
 std::string bookIdentifier(std::u16string_view title, std::u16string_view author);

@@ -1,6 +1,12 @@
 #include "write/xhtml/flow_html_writer.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <functional>
 
 #include "document/document_title.h"
 #include "document/number_text.h"
@@ -31,18 +37,18 @@ std::u16string flowPageFooter(const ConversionSettings& settings, std::int32_t p
   return footer + u"</nav>\n";
 }
 
-// The sections as a page in `pageFolder` shows them: an illustration's picture
-// beside the source is linked from there.
-XhtmlOptions flowOptions(const ConversionSettings& settings, const std::string& pageFolder) {
+// The sections as a page in `pageFolder` shows them: `pictureLink` gives an
+// illustration's link from there.
+XhtmlOptions flowOptions(
+    const ConversionSettings& settings, const std::string& pageFolder,
+    const std::function<std::optional<std::u16string>(std::u16string_view, const std::string&)>&
+        pictureLink) {
   XhtmlOptions options;
   options.tateChuYoko = settings.tateChuYoko;
   options.editorNotes = settings.showEditorNotes;
   if (!settings.sourceFolder.empty())
-    options.illustrationLink = [folder = settings.sourceFolder,
-                                pageFolder](std::u16string_view target) -> std::optional<std::u16string> {
-      const auto picture = readIllustration(folder, target);
-      if (!picture) return std::nullopt;
-      return illustrationLink(picture->path, pageFolder);
+    options.illustrationLink = [&pictureLink, pageFolder](std::u16string_view target) {
+      return pictureLink(target, pageFolder);
     };
   return options;
 }
@@ -95,11 +101,19 @@ bool FlowHtmlWriter::begin(const Document& document) {
     // The pictures of illustrations are linked from the folder of the page
     // that shows them: a page written into another folder is made again.
     const std::string previewFolder = previewFilePath_.empty() ? "." : folderOfPath(previewFilePath_);
-    const std::vector<XhtmlSection> sections = xhtmlSections(document, flowOptions(settings_, previewFolder));
+    // Each picture is read once for every page of the run.
+    IllustrationFiles pictures(settings_.sourceFolder,
+                               settings_.forcePictures ? UINT64_MAX : maxRunPictureBytes);
+    const auto pictureLink = [&](std::u16string_view target, const std::string& folder) {
+      return this->pictureLink(pictures, target, folder);
+    };
+    const std::vector<XhtmlSection> sections =
+        xhtmlSections(document, flowOptions(settings_, previewFolder, pictureLink));
+    if (pictureFailed_) return false;
     const auto sectionsIn = [&](const std::string& folder) {
       return settings_.sourceFolder.empty() || folder == previewFolder
                  ? sections
-                 : xhtmlSections(document, flowOptions(settings_, folder));
+                 : xhtmlSections(document, flowOptions(settings_, folder, pictureLink));
     };
     const auto wholePage = [&](const std::vector<XhtmlSection>& parts) {
       std::u16string whole;
@@ -138,11 +152,40 @@ bool FlowHtmlWriter::begin(const Document& document) {
         outputFiles_.retireStalePages(folderOfPath(textToPath(pageFileName(settings_, count))),
                                       textToPath(settings_.fileBaseName), count);
     }
+    if (pictureFailed_) return false;
     host_.blockMarkupFinished(page);
     return true;
   } catch (const std::exception&) {
     return false;
   }
+}
+
+// A picture that lies in the page's folder (or below) is linked where it
+// lies; any other is copied beside the page, into its folder's images/, and
+// staged with the page, so that no link climbs out of the page's folder.
+std::optional<std::u16string> FlowHtmlWriter::pictureLink(IllustrationFiles& pictures,
+                                                          std::u16string_view target,
+                                                          const std::string& pageFolder) {
+  namespace fs = std::filesystem;
+  const IllustrationFile* picture = pictures.find(target);
+  if (picture == nullptr) return std::nullopt;
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(pageFolder), error), error);
+  const fs::path within = fs::path(picture->path).lexically_relative(folder);
+  if (!error && !within.empty() && *within.begin() != "..")
+    return illustrationLink(picture->path, pageFolder);
+  char name[48];
+  std::snprintf(name, sizeof name, "image%04zu.", picture->number);
+  const std::string images = inFolder(pageFolder, "images");
+  const std::string copy = inFolder(images, name + picture->extension);
+  if (copied_.insert(copy).second) {
+    if (::mkdir(images.c_str(), 0777) != 0 && errno != EEXIST) pictureFailed_ = true;
+    if (pictureFailed_ || !outputFiles_.begin(copy) || !outputFiles_.append(copy, picture->bytes)) {
+      pictureFailed_ = true;
+      return std::nullopt;
+    }
+  }
+  return u"images/" + utf8ToUtf16(name + picture->extension);
 }
 
 bool FlowHtmlWriter::finish(bool completed) {

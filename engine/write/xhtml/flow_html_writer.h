@@ -1,11 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "document/conversion_host.h"
 #include "document/conversion_settings.h"
+#include "io/illustration_files.h"
 #include "io/staged_files.h"
 #include "write/document_sink.h"
 #include "write/page_output.h"
@@ -33,6 +35,8 @@ class FlowHtmlWriter : public DocumentSink {
 
  private:
   bool writeFile(const std::string& path, const std::u16string& page);
+  std::optional<std::u16string> pictureLink(IllustrationFiles& pictures, std::u16string_view target,
+                                            const std::string& pageFolder);
 
   ConversionSettings settings_;
   PageDestination destination_;
@@ -40,6 +44,8 @@ class FlowHtmlWriter : public DocumentSink {
   ConversionHost& host_;
   StagedFiles outputFiles_;
   bool finished_ = false;
+  std::set<std::string> copied_;  // the pictures staged beside a page
+  bool pictureFailed_ = false;
 };
 
 // A whole HTML5 page of flowing vertical text around `body`.

@@ -292,6 +292,7 @@ class SectionBuilder {
     }
     if (marks.bold) open(u"<b>", u"</b>");
     if (marks.italic) open(u"<i>", u"</i>");
+    if (marks.gothic) open(u"<span style=\"font-family: sans-serif\">", u"</span>");
     if (marks.boxed) open(u"<span class=\"box\">", u"</span>");
     if (marks.horizontal) open(u"<span class=\"yoko\">", u"</span>");
     if (marks.tateChuYoko) open(u"<span class=\"tcy\">", u"</span>");
