@@ -46,6 +46,15 @@ inline const QString loadingProgress = QStringLiteral("ﾌｧｲﾙを読み込�
 inline const QString loadingStatus = QStringLiteral("ﾌｧｲﾙを読み込み中...");
 // After a load the status bar names the encoding the file was read in.
 inline const QString loadedIn = QStringLiteral("ﾌｧｲﾙを読み込みました. 文字ｺｰﾄﾞ: %1");
+// Said after it when the text's Aozora Bunko notation switched 青空文庫注記 on.
+inline const QString aozoraNotationOn =
+    QStringLiteral(" 青空文庫注記を検出したため、青空文庫注記をｵﾝにしました.");
+
+// Text a crash left unsaved, offered at the next start.
+inline const QString recoverQuestion =
+    QStringLiteral("保存されずに残った文章があります（%1、%2）. 復元しますか?");
+inline const QString untitledText = QStringLiteral("新規文章");
+inline const QString textRecovered = QStringLiteral("保存されずに残った文章を復元しました. 保存して下さい.");
 
 // The toolbar and editing commands.
 inline const QString convertNow = QStringLiteral("すぐに変換しますか？");

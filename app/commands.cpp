@@ -5,16 +5,16 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QStatusBar>
+#include <QTimer>
 
 #include "app_texts.h"
 #include "conversion_run.h"
 #include "dialog_provider.h"
 #include "frm_main.h"
+#include "manuscript_count_label.h"
 #include "platform_routines.h"
 #include "settings_model.h"
 #include "settings_store.h"
@@ -64,7 +64,7 @@ class PaneKeys final : public QObject {
 void newSource(ui::frmMain& window) {
   if (!keepEditsBeforeReplacing(window)) return;
   window.clearSource();
-  window.setSourceFile(QString(), SourceEncoding::cp932);
+  window.setSourceFile(QString(), SourceFormat{});
   window.setSourceModified(false);
   window.showTab(ui::Tab::source);
 }
@@ -134,6 +134,18 @@ void connectCommands(ui::frmMain& window) {
   QObject::connect(&window, &ui::frmMain::autoPreviewDue, &window, [&window] {
     if (!sourceLoading() && !conversionRunning(window)) runConversion(window, ConversionKind::preview);
   });
+  // A changed setting reaches the settings file a moment later, so that a
+  // crash loses none; a burst of changes (typing a value) is written once.
+  auto* storeSettings = new QTimer(&window);
+  storeSettings->setObjectName(QStringLiteral("settingsStoreTimer"));
+  storeSettings->setSingleShot(true);
+  storeSettings->setInterval(300);
+  QObject::connect(&window.settings(), &ui::SettingsModel::changed, storeSettings,
+                   qOverload<>(&QTimer::start));
+  QObject::connect(storeSettings, &QTimer::timeout, &window, [&window] {
+    const auto store = ui::openUserSettings();
+    window.settings().store(*store);
+  });
   // Closing keeps edited text (the question) and remembers the settings and the window.
   window.setCloseGuard([&window] {
     if (!keepEditsBeforeReplacing(window)) return false;
@@ -142,17 +154,19 @@ void connectCommands(ui::frmMain& window) {
     ui::storeGeometry(window, *store);
     return true;
   });
-  // The place of the manuscript count in the status bar is made now, so that
-  // showing it later never changes the window's layout (and the preview's).
-  auto* count = new QLabel(window.statusBar());
-  count->setObjectName(QStringLiteral("lblManuscriptCount"));
-  window.statusBar()->addPermanentWidget(count);
+  installManuscriptCount(window);
+  // The editing font's size is the user's, kept across starts.
+  QObject::connect(window.txtMain(), &ui::SourceTextEdit::fontZoomed, &window,
+                   [](int points) { ui::openUserSettings()->setValue(ui::editorFontSizeKey, points); });
 }
 
 void restoreUserSettings(ui::frmMain& window) {
   const auto store = ui::openUserSettings();
   window.settings().reset(ui::SettingsModel::load(*store));
   ui::restoreGeometry(window, *store);
+  bool stored = false;
+  const int points = store->value(ui::editorFontSizeKey).toInt(&stored);
+  if (stored) window.txtMain()->setFontPointSize(points);
   if (QMenu* presets = window.presetsMenu()) ui::fillPresetsMenu(*presets, *store);
   window.setRecentFiles(ui::recentFiles(*store));
 }

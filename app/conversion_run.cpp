@@ -2,9 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPointer>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QThread>
 #include <memory>
@@ -17,8 +15,8 @@
 #include "frm_progress.h"
 #include "io/file_system.h"
 #include "main_window_host.h"
+#include "manuscript_count_label.h"
 #include "options/settings_check.h"
-#include "run/manuscript_count.h"
 #include "temp_folder.h"
 #include "text/messages.h"
 #include "window_conversion_host.h"
@@ -106,17 +104,6 @@ ui::Tab tabAfterFailure(const RunState& run) {
   return run.kind == ConversionKind::manuscriptPdf ? run.endTab : ui::Tab::source;
 }
 
-// "400字詰め原稿用紙換算 N 枚" for the window's source, at the right of the
-// status bar, and beside it the pages of the book the run wrote.
-void showManuscriptCount(ui::frmMain& window, std::optional<int> bookPages) {
-  auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
-  if (label == nullptr) return;
-  const std::size_t sheets = manuscriptSheets(window.sourceText().toStdU16String(), window.readSettings());
-  std::u16string text = manuscriptSheetsText(sheets);
-  if (bookPages) text += u"　" + bookPagesText(*bookPages);
-  label->setText(texts::toQString(text));
-}
-
 // The status bar names the file that could not be written and why, after the
 // failure's own words.
 void endOnFailure(ui::frmMain& window, const RunState& run) {
@@ -156,7 +143,8 @@ void endOnSuccess(ui::frmMain& window, const RunState& run) {
   window.navigate(run.previewPath);
   hideProgress();
   releaseWindow(window, run.endTab, texts::conversionDone);
-  showManuscriptCount(window, run.files.pages);
+  // The book's pages stand beside the live manuscript count.
+  showBookPages(window, run.files.pages);
 }
 
 // A run the checks decline: the warning of a missing output setting, or one

@@ -1,6 +1,7 @@
 #include "print_commands.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "conversion_run.h"
 #include "dialog_provider.h"
@@ -30,8 +31,10 @@ void exportManuscriptPdf(ui::frmMain& window) {
       QString::fromUtf16(medium.dialogFilter.data(), static_cast<qsizetype>(medium.dialogFilter.size()))};
   request.defaultSuffix = QString::fromLatin1(medium.defaultExtension.substr(1));
   request.confirmOverwrite = true;
+  if (!window.sourceFilePath().isEmpty())
+    request.startPath = QFileInfo(window.sourceFilePath()).absolutePath();
   if (const std::optional<ui::FileAnswer> chosen = window.dialogs().saveFile(&window, request))
-    runManuscriptPdf(window, chosen->path);
+    runManuscriptPdf(window, ui::withDefaultSuffix(chosen->path, request.defaultSuffix));
 }
 
 }  // namespace zelvato

@@ -25,7 +25,9 @@
 #include "frm_main.h"
 #include "frm_progress.h"
 #include "io/file_system.h"
+#include "options/option_table.h"
 #include "read/source_decoding.h"
+#include "settings_model.h"
 #include "settings_store.h"
 #include "source_saving.h"
 #include "source_text_edit.h"
@@ -39,11 +41,22 @@ using texts::toQString;
 // A load is running; no second one (a drop while the first reads) is started.
 bool loadRunning = false;
 
-// A file read and decoded: the pane's text (line breaks as LF) and its encoding.
+// A file read and decoded: the pane's text (line breaks as LF) and the file's form.
 struct LoadedText {
   QString text;
-  SourceEncoding encoding = SourceEncoding::utf8;
+  SourceFormat format;
+  bool aozoraNotation = false;  // the text is written in Aozora Bunko's notation
 };
+
+// Aozora Bunko's notation: an annotation ［＃…］, ruby 《…》, or the header's
+// table of the symbols a text uses.
+bool usesAozoraNotation(const QString& text) {
+  if (text.contains(QStringLiteral("［＃")) ||
+      text.contains(QStringLiteral("【テキスト中に現れる記号について】")))
+    return true;
+  const qsizetype open = text.indexOf(u'《');
+  return open >= 0 && text.indexOf(u'》', open) > open;
+}
 
 // The whole file, read and decoded; nothing when it cannot be read. Only plain
 // files are read: a pipe or a device could keep the reader waiting for ever.
@@ -55,15 +68,17 @@ std::optional<LoadedText> readSource(const QString& path) {
   if (file.error() != QFileDevice::NoError) return std::nullopt;
   const DecodedSource decoded = decodeSource(std::string_view(bytes.constData(), bytes.size()));
   LoadedText loaded;
-  loaded.encoding = decoded.encoding;
+  loaded.format = decoded.format();
   qsizetype length = 0;
   for (const std::u16string& line : decoded.lines) length += static_cast<qsizetype>(line.size()) + 1;
   loaded.text.reserve(length);
-  // Every line, the last one too, ends with a line break.
+  // The lines as the file has them: the last one ends with a line break only where the file's does.
   for (const std::u16string& line : decoded.lines) {
+    if (&line != &decoded.lines.front()) loaded.text.append(u'\n');
     loaded.text.append(QString::fromStdU16String(line));
-    loaded.text.append(u'\n');
   }
+  if (decoded.finalLineBreak) loaded.text.append(u'\n');
+  loaded.aozoraNotation = usesAozoraNotation(loaded.text);
   return loaded;
 }
 
@@ -76,12 +91,21 @@ void showLoadedText(ui::frmMain& window, const QString& path, const LoadedText& 
   pane->document()->setUndoRedoEnabled(true);
   // The text is shown from its beginning, with the caret before its first character.
   pane->moveCursor(QTextCursor::Start);
-  window.setSourceFile(QFileInfo(path).absoluteFilePath(), loaded.encoding);
+  window.setSourceFile(QFileInfo(path).absoluteFilePath(), loaded.format);
   window.setSourceModified(false);
   if (const auto store = ui::openUserSettings()) {
     ui::rememberRecentFile(*store, QFileInfo(path).absoluteFilePath());
     window.setRecentFiles(ui::recentFiles(*store));
   }
+}
+
+// A text in Aozora Bunko's notation is read with it: 青空文庫注記 is switched
+// on. True when it was off.
+bool readAozoraNotation(ui::frmMain& window, const LoadedText& loaded) {
+  const OptionEntry* option = findOption("aozoraNotation");
+  if (!loaded.aozoraNotation || option == nullptr || window.settings().isChecked(*option)) return false;
+  window.settings().editChecked(*option, true);
+  return true;
 }
 
 // The busy state around the reading, and the messages of its outcome: shared
@@ -104,8 +128,13 @@ void loadWithBusyState(ui::frmMain& window, const QString& path, std::function<v
     loadRunning = false;
     if (!alive) return;
     ui::frmMain& w = *alive;
-    if (*result) showLoadedText(w, path, **result);
-    w.setStatusText(*result ? texts::loadedIn.arg(toQString(encodingName((*result)->encoding))) : QString());
+    QString status;
+    if (*result) {
+      showLoadedText(w, path, **result);
+      status = texts::loadedIn.arg(toQString(encodingName((*result)->format.encoding)));
+      if (readAozoraNotation(w, **result)) status += texts::aozoraNotationOn;
+    }
+    w.setStatusText(status);
     w.setLoading(false);
     if (focused && focused->isEnabled()) focused->setFocus(Qt::OtherFocusReason);
     if (!*result) w.dialogs().inform(&w, toQString(messages::readFailed), ui::MessageIcon::stop);
@@ -223,6 +252,7 @@ bool loadSourceFile(ui::frmMain& window, const QString& path) {
   const std::optional<LoadedText> loaded = readSource(path);
   if (!loaded) return false;
   showLoadedText(window, path, *loaded);
+  readAozoraNotation(window, *loaded);
   return true;
 }
 

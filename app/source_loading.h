@@ -23,8 +23,8 @@ void openNamedFile(ui::frmMain& window, const QString& path);
 // True while a file is being read for the window.
 bool sourceLoading();
 
-// Reads the whole file into the source pane, each line followed by CR LF, and
-// makes it the window's file; false when the file could not be read. The
+// Reads the whole file into the source pane, with a final line break only
+// where the file has one, and makes it the window's file; false when the file could not be read. The
 // file is read before the pane is touched, so a failure leaves the text as it was.
 bool loadSourceFile(ui::frmMain& window, const QString& path);
 

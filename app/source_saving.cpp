@@ -17,6 +17,7 @@
 #include "app_texts.h"
 #include "dialog_provider.h"
 #include "frm_main.h"
+#include "source_text_edit.h"
 #include "text/codepage.h"
 
 namespace zelvato {
@@ -168,26 +169,71 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
   return std::nullopt;
 }
 
-std::optional<QByteArray> encodeSourceText(const QString& text, SourceEncoding encoding) {
-  if (encoding == SourceEncoding::cp932) {
-    const std::u16string units = text.toStdU16String();
-    const std::string bytes = encodeCp932(units);
-    // A character outside the code page would come back as a character reference.
-    if (decodeCp932(bytes) != units) return std::nullopt;
-    return QByteArray::fromStdString(bytes);
+namespace {
+
+// UTF-16 and UTF-32 in the byte order given, after their byte-order mark.
+QByteArray encodeWide(const QString& text, int width, bool bigEndian) {
+  QByteArray bytes;
+  const QList<uint> characters = (QStringLiteral("\uFEFF") + text).toUcs4();
+  bytes.reserve(characters.size() * width);
+  const auto put = [&](uint unit, int size) {
+    for (int k = 0; k < size; ++k) {
+      const int shift = 8 * (bigEndian ? size - 1 - k : k);
+      bytes.append(static_cast<char>((unit >> shift) & 0xFF));
+    }
+  };
+  for (const uint c : characters) {
+    if (width == 4 || c < 0x10000) {
+      put(c, width);
+    } else {
+      put(0xD800 + ((c - 0x10000) >> 10), 2);
+      put(0xDC00 + ((c - 0x10000) & 0x3FF), 2);
+    }
   }
-  QByteArray bytes = text.toUtf8();
-  if (encoding == SourceEncoding::utf8Bom) bytes.prepend("\xEF\xBB\xBF");
   return bytes;
 }
 
+}  // namespace
+
+std::optional<QByteArray> encodeSourceText(const QString& paneText, const SourceFormat& format) {
+  QString text = paneText;
+  if (format.lineEnd == LineEnd::crlf) text.replace(u'\n', QStringLiteral("\r\n"));
+  if (format.lineEnd == LineEnd::cr) text.replace(u'\n', u'\r');
+  switch (format.encoding) {
+    case SourceEncoding::cp932: {
+      const std::u16string units = text.toStdU16String();
+      // A character outside the code page would come back as a character reference.
+      if (decodeCp932(encodeCp932(units)) != units) return std::nullopt;
+      return QByteArray::fromStdString(encodeCp932(units, format.cp932Forms));
+    }
+    case SourceEncoding::utf16le:
+      return encodeWide(text, 2, false);
+    case SourceEncoding::utf16be:
+      return encodeWide(text, 2, true);
+    case SourceEncoding::utf32le:
+      return encodeWide(text, 4, false);
+    case SourceEncoding::utf32be:
+      return encodeWide(text, 4, true);
+    case SourceEncoding::utf8Bom:
+      return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case SourceEncoding::utf8:
+      break;
+  }
+  return text.toUtf8();
+}
+
 bool saveSourceTo(ui::frmMain& window, const QString& path, SourceEncoding encoding) {
-  const QString text = window.sourceText();
-  std::optional<QByteArray> bytes = encodeSourceText(text, encoding);
+  const QString text = window.txtMain()->toPlainText();
+  // The text keeps its line break, and its code page's forms while it stays in the code page.
+  SourceFormat format = window.sourceFormat();
+  if (encoding != format.encoding) format.cp932Forms.clear();
+  format.encoding = encoding;
+  std::optional<QByteArray> bytes = encodeSourceText(text, format);
   if (!bytes) {
     window.dialogs().inform(&window, texts::notShiftJis, ui::MessageIcon::warning);
-    encoding = SourceEncoding::utf8;
-    bytes = encodeSourceText(text, encoding);
+    format.encoding = encoding = SourceEncoding::utf8;
+    format.cp932Forms.clear();
+    bytes = encodeSourceText(text, format);
   }
   if (const std::optional<QString> failure = writeFileAtomically(path, *bytes)) {
     const QString message =
@@ -196,7 +242,7 @@ bool saveSourceTo(ui::frmMain& window, const QString& path, SourceEncoding encod
     window.dialogs().inform(&window, message, ui::MessageIcon::stop);
     return false;
   }
-  window.setSourceFile(path, encoding);
+  window.setSourceFile(path, format);
   window.setSourceModified(false);
   window.setStatusText(texts::savedAs.arg(texts::toQString(encodingName(encoding))));
   return true;
@@ -219,16 +265,12 @@ bool saveSourceAs(ui::frmMain& window) {
   if (chosen->filter == texts::utf8Filter)
     encoding =
         window.sourceEncoding() == SourceEncoding::utf8Bom ? SourceEncoding::utf8Bom : SourceEncoding::utf8;
-  return saveSourceTo(window, chosen->path, encoding);
+  return saveSourceTo(window, ui::withDefaultSuffix(chosen->path, request.defaultSuffix), encoding);
 }
 
 bool saveSource(ui::frmMain& window) {
   if (window.sourceFilePath().isEmpty()) return saveSourceAs(window);
-  SourceEncoding encoding = window.sourceEncoding();
-  // UTF-16 and UTF-32 files are saved as UTF-8, one of the two the program writes.
-  if (encoding != SourceEncoding::cp932 && encoding != SourceEncoding::utf8Bom)
-    encoding = SourceEncoding::utf8;
-  return saveSourceTo(window, window.sourceFilePath(), encoding);
+  return saveSourceTo(window, window.sourceFilePath(), window.sourceEncoding());
 }
 
 bool keepEditsBeforeReplacing(ui::frmMain& window) {

@@ -19,14 +19,15 @@ class frmMain;
 // the reason.
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes);
 
-// The source text (CR LF line ends) in a file's encoding: code page 932 only
-// when every character survives the way back, UTF-8 (with its byte-order mark
-// when the file had one) for the Unicode encodings. Nothing when the text does
-// not fit code page 932.
-std::optional<QByteArray> encodeSourceText(const QString& text, SourceEncoding encoding);
+// The pane's text (line breaks as LF) as a file of `format` holds it: its
+// line break, its encoding with the byte-order mark the encoding was known by,
+// and for code page 932 the second forms the file used. Code page 932 only
+// when every character survives the way back: nothing when the text does not
+// fit it.
+std::optional<QByteArray> encodeSourceText(const QString& text, const SourceFormat& format);
 
-// The Save command: to the file the text came from, in its encoding; a text
-// without a file asks for one. True when the text is saved.
+// The Save command: to the file the text came from, in its encoding and form;
+// a text without a file asks for one. True when the text is saved.
 bool saveSource(ui::frmMain& window);
 // Save As: asks for a file and an encoding (Shift_JIS or UTF-8).
 bool saveSourceAs(ui::frmMain& window);

@@ -40,6 +40,27 @@ void waitUntilOnScreen(QWidget& window) {
 
 }  // namespace
 
+std::optional<CommandLineAnswer> answerCommandLine(const QStringList& arguments) {
+  const QString usage = QStringLiteral(
+      "Usage: zelvato [FILE]\n"
+      "Opens the window of Zelvato, the vertical typesetter for Japanese text, with FILE\n"
+      "loaded; a window that runs already is handed FILE instead.\n"
+      "\n"
+      "  -h, --help     show this help and exit\n"
+      "  -v, --version  show the version and exit\n"
+      "\n"
+      "Converting from the command line: zelvato-convert --help\n");
+  for (const QString& argument : arguments) {
+    // After "--" every argument is a file, even one that begins with a dash.
+    if (argument == QLatin1String("--")) break;
+    if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
+      return CommandLineAnswer{usage, 0};
+    if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
+      return CommandLineAnswer{QStringLiteral("zelvato %1\n").arg(QString::fromLatin1(version::text)), 0};
+  }
+  return std::nullopt;
+}
+
 void applyProgramIdentity() {
   QCoreApplication::setApplicationName(ui::programTitle);
   QCoreApplication::setApplicationVersion(QString::fromLatin1(version::text));

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "frm_splash.h"
 #include "instance_channel.h"
@@ -40,6 +41,16 @@ struct RunningProgram {
   std::unique_ptr<QWidget> mainWindow;
   std::unique_ptr<InstanceChannel> channel;
 };
+
+// What `zelvato --help` or `zelvato --version` prints before it ends without
+// a window, for the program's arguments (the program's name excluded);
+// nothing when the window is to start. Other options are left to Qt
+// (-platform, -style, …).
+struct CommandLineAnswer {
+  QString text;
+  int exitCode = 0;
+};
+std::optional<CommandLineAnswer> answerCommandLine(const QStringList& arguments);
 
 // The program's name, version, icon and desktop entry, for the window system,
 // and Qt's own texts in Japanese.

@@ -11,8 +11,8 @@ class QWidget;
 namespace zelvato::ui {
 
 enum class MessageIcon { none, information, warning, stop, question };
-enum class MessageButtons { ok, yesNoCancel, saveDiscardCancel };
-enum class MessageAnswer { ok, yes, no, cancel, save, discard };
+enum class MessageButtons { ok, yesNoCancel, saveDiscardCancel, restoreDiscard };
+enum class MessageAnswer { ok, yes, no, cancel, save, discard, restore };
 
 // What a file dialog is asked to offer.
 struct FileRequest {
@@ -23,6 +23,10 @@ struct FileRequest {
   QString defaultSuffix;   // "html": given to a name typed without an extension
   bool confirmOverwrite = false;
 };
+
+// `path` with ".suffix" added when its file name has no extension at all
+// ("neko" -> "neko.pdf"; "neko.txt" and an empty suffix leave it as it is).
+QString withDefaultSuffix(const QString& path, const QString& suffix);
 
 // The file chosen and the filter it was chosen under.
 struct FileAnswer {

@@ -9,7 +9,7 @@ namespace zelvato::ui::texts {
 
 inline const QString mainHint = QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします");
 inline const QString countPrefix = QStringLiteral("( ");
-inline const QString countSuffix = QStringLiteral(" 字)");
+inline const QString countSuffix = QStringLiteral(" 字 / %1 行)");
 inline const QString menuVersion = QStringLiteral("ﾊﾞｰｼﾞｮﾝ(&V)");
 inline const QString fontDialogTitle = QStringLiteral("変換後ﾌｫﾝﾄの選択");
 // The panes show their text in the start font of the conversion.
@@ -48,6 +48,13 @@ inline const QString findLabel = QStringLiteral("検索:");
 inline const QString findNext = QStringLiteral("次へ");
 inline const QString findPrevious = QStringLiteral("前へ");
 inline const QString findClose = QStringLiteral("閉じる");
+inline const QString notFound = QStringLiteral("見つかりません");
+inline const QString headingsTip = QStringLiteral("見出し: 選ぶとその行へ移ります");
+inline const QString stopAndCloseQuestion = QStringLiteral("変換処理中です. 変換を中止して終了しますか?");
+inline const QString replaceLabel = QStringLiteral("置換後:");
+inline const QString replaceOne = QStringLiteral("置換");
+inline const QString replaceAll = QStringLiteral("すべて置換");
+inline const QString replacedCount = QStringLiteral("%1 件置換しました");
 inline const QString helpWindowTitle = QStringLiteral("Zelvato ﾍﾙﾌﾟ");
 inline const QString autoPreview = QStringLiteral("自動ﾌﾟﾚﾋﾞｭｰ");
 

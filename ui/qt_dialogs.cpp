@@ -14,6 +14,14 @@
 
 namespace zelvato::ui {
 
+QString withDefaultSuffix(const QString& path, const QString& suffix) {
+  if (suffix.isEmpty() || path.isEmpty()) return path;
+  const QString name = QFileInfo(path).fileName();
+  // A name that is only a leading dot ("".profile"") has no extension either.
+  if (name.lastIndexOf(QLatin1Char('.')) > 0) return path;
+  return path + QLatin1Char('.') + suffix;
+}
+
 namespace {
 
 // Qt's own dialog rather than the platform's, so its texts and behaviour are the
@@ -97,6 +105,12 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, MessageIc
   } else if (buttons == MessageButtons::yesNoCancel) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
+  } else if (buttons == MessageButtons::restoreDiscard) {
+    box.setStandardButtons(QMessageBox::Open | QMessageBox::Discard);
+    box.button(QMessageBox::Open)->setText(QStringLiteral("復元"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("破棄"));
+    // Closing the box decides nothing: the text is offered again at the next start.
+    box.setDefaultButton(QMessageBox::Open);
   } else {
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     // The standard buttons, named in Japanese whatever translation is installed.
@@ -120,6 +134,8 @@ MessageAnswer QtDialogs::message(QWidget* parent, const QString& text, MessageIc
       return MessageAnswer::save;
     case QMessageBox::Discard:
       return MessageAnswer::discard;
+    case QMessageBox::Open:
+      return MessageAnswer::restore;
     default:
       return buttons == MessageButtons::ok ? MessageAnswer::ok : MessageAnswer::cancel;
   }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
@@ -40,7 +41,14 @@ void storeGeometry(const QWidget& window, QSettings& store) {
 
 void restoreGeometry(QWidget& window, const QSettings& store) {
   const QVariant geometry = store.value(QStringLiteral("window/geometry"));
-  if (geometry.typeId() == QMetaType::QByteArray) window.restoreGeometry(geometry.toByteArray());
+  if (geometry.typeId() == QMetaType::QByteArray && window.restoreGeometry(geometry.toByteArray())) return;
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  const QRect available = screen->availableGeometry();
+  window.resize(window.size().expandedTo(available.size() * 3 / 4));
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(available.center());
+  window.move(frame.topLeft());
 }
 
 QStringList userPresetNames(const QSettings& store) {

@@ -16,9 +16,13 @@ struct WindowSettings;
 // The user's settings file, ~/.config/zelvato/zelvato.ini.
 std::unique_ptr<QSettings> openUserSettings();
 
-// The window's size, place and maximised state.
+// The window's size, place and maximised state. Without a stored one (the
+// first start) the window takes three quarters of its screen, centred.
 void storeGeometry(const QWidget& window, QSettings& store);
 void restoreGeometry(QWidget& window, const QSettings& store);
+
+// The editing font's size in points, as the user zoomed it.
+inline const QString editorFontSizeKey = QStringLiteral("editor/fontSize");
 
 // The presets: the start values, "400字詰め原稿用紙" (20 x 20 with 禁則処理) and
 // the user's own, saved under a name in the settings file.

@@ -177,20 +177,29 @@ DecodedSource decodeSource(std::string_view bytes) {
   } else {
     decoded.encoding = SourceEncoding::cp932;
     text = decodeCp932(bytes);
+    decoded.cp932Forms = cp932FormsUsed(bytes);
   }
   std::vector<std::u16string>& lines = decoded.lines;
   std::size_t start = 0;
   std::size_t i = 0;
+  std::size_t crlf = 0, lf = 0, cr = 0;
   while (i < text.size()) {
     if (text[i] == u'\r' || text[i] == u'\n') {
       lines.emplace_back(text, start, i - start);
-      i += (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
+      const bool pair = text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+      ++(pair ? crlf : text[i] == u'\n' ? lf : cr);
+      i += pair ? 2 : 1;
       start = i;
     } else {
       ++i;
     }
   }
   if (start < text.size()) lines.emplace_back(text, start, text.size() - start);
+  decoded.finalLineBreak = !text.empty() && start == text.size();
+  if (lf > crlf && lf >= cr)
+    decoded.lineEnd = LineEnd::lf;
+  else if (cr > crlf && cr > lf)
+    decoded.lineEnd = LineEnd::cr;
   return decoded;
 }
 

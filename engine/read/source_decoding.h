@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/codepage.h"
+
 namespace zelvato {
 
 // How a source file's bytes were read.
@@ -13,9 +15,29 @@ enum class SourceEncoding { utf8, utf8Bom, utf16le, utf16be, utf32le, utf32be, c
 // "UTF-8", "UTF-16LE", ..., "Shift_JIS (CP932)".
 std::u16string_view encodingName(SourceEncoding encoding);
 
+// The line break a file uses.
+enum class LineEnd { crlf, lf, cr };
+
+// What a text's file looks like beyond its characters, so that saving it
+// gives back the same bytes.
+struct SourceFormat {
+  SourceEncoding encoding = SourceEncoding::cp932;
+  // The line break of the file: the most frequent one (CR LF on a tie, or when
+  // there is none).
+  LineEnd lineEnd = LineEnd::crlf;
+  // Code page 932 only: the second forms of characters the file used.
+  Cp932Forms cp932Forms;
+};
+
 struct DecodedSource {
   std::vector<std::u16string> lines;  // without their line ends
   SourceEncoding encoding = SourceEncoding::utf8;
+  LineEnd lineEnd = LineEnd::crlf;
+  // The last line ends with a line break; an empty file has none.
+  bool finalLineBreak = false;
+  Cp932Forms cp932Forms;
+
+  SourceFormat format() const { return {encoding, lineEnd, cp932Forms}; }
 };
 
 // The one decoding of source text, for the window's loader and the command

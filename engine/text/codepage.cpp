@@ -169,6 +169,46 @@ std::string encodeCp932(std::u16string_view text) {
   return out;
 }
 
+Cp932Forms cp932FormsUsed(std::string_view bytes) {
+  Cp932Forms forms;
+  // The codes already looked at, also those in the encoder's own form.
+  std::map<std::uint16_t, bool> seen;
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (!isLeadByte(lead)) continue;
+    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+    ++i;
+    // Only these rows hold a second form of a character.
+    if (lead != 0x87 && lead != 0xED && lead != 0xEE && lead < 0xFA) continue;
+    const auto code = static_cast<std::uint16_t>((lead << 8) | trail);
+    if (!seen.emplace(code, true).second) continue;
+    const std::u16string character = decodeCp932(bytes.substr(i - 1, 2));
+    if (character.size() != 1 || character[0] == u'\uFFFD') continue;
+    const std::string encoded = encodeCp932(character);
+    if (encoded.size() != 2) continue;
+    const auto own = static_cast<std::uint16_t>((static_cast<unsigned char>(encoded[0]) << 8) |
+                                                static_cast<unsigned char>(encoded[1]));
+    if (own != code) forms.emplace(own, code);
+  }
+  return forms;
+}
+
+std::string encodeCp932(std::u16string_view text, const Cp932Forms& forms) {
+  std::string out = encodeCp932(text);
+  if (forms.empty()) return out;
+  for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(out[i]);
+    if (!isLeadByte(lead)) continue;
+    const auto code = static_cast<std::uint16_t>((lead << 8) | static_cast<unsigned char>(out[i + 1]));
+    if (const auto form = forms.find(code); form != forms.end()) {
+      out[i] = static_cast<char>(form->second >> 8);
+      out[i + 1] = static_cast<char>(form->second & 0xFF);
+    }
+    ++i;
+  }
+  return out;
+}
+
 std::u16string decodeCp932(std::string_view bytes) {
   return decodeWith(Converters::forThisThread().fromCp932(), bytes);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,17 @@ namespace zelvato {
 // A character the code page cannot represent is written as an HTML numeric
 // character reference ("&#x20BB7;"), so nothing is lost and every browser shows it.
 std::string encodeCp932(std::u16string_view text);
+
+// The code page gives some characters two or three codes (NEC's and IBM's
+// kanji, NEC's row-13 symbols: 纊 ED40/FA5C, ≒ 8790/81E0, ￢ EEF9/FA54/81CA);
+// the encoder writes one of them. The forms a text used in place of the
+// encoder's, as the encoder's code -> the text's code, so that saving writes
+// back what was read.
+using Cp932Forms = std::map<std::uint16_t, std::uint16_t>;
+// The forms of the bytes; where one character comes in two forms, the first wins.
+Cp932Forms cp932FormsUsed(std::string_view bytes);
+// encodeCp932, with each character of `forms` in the form given there.
+std::string encodeCp932(std::u16string_view text, const Cp932Forms& forms);
 
 // Invalid or unmapped bytes become U+FFFD; never fails.
 std::u16string decodeCp932(std::string_view bytes);

@@ -535,7 +535,7 @@ class ConversionRunTest : public QObject {
     QVERIFY(window->txtMain()->isEnabled());
     QVERIFY(cmdAllSelect(*window, 1)->isEnabled());
     QVERIFY(!window->txtHTML()->isHidden());
-    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(source.size()));
+    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(window->txtMain()->toPlainText()));
     QVERIFY(!loadedProgressWindow());
 
     // The preview file: the generator line, the encoding, then the blocks, and no file header.
@@ -767,7 +767,7 @@ class ConversionRunTest : public QObject {
     QCOMPARE(window->statusText(), QStringLiteral("変換を中止しました."));
     QCOMPARE(shownTab(*window), ui::Tab::source);
     QCOMPARE(window->sourceText(), source);
-    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(source.size()));
+    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(window->txtMain()->toPlainText()));
     QVERIFY(!QFile::exists(testPreviewFilePath()));
     QVERIFY(window->closeAllowed());
     QVERIFY(toolbarIdle(*window));

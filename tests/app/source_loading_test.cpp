@@ -25,6 +25,8 @@
 #include "fake_dialogs.h"
 #include "frm_main.h"
 #include "frm_progress.h"
+#include "options/option_table.h"
+#include "settings_model.h"
 #include "source_text_edit.h"
 #include "window_controls.h"
 
@@ -128,7 +130,7 @@ class SourceLoadingTest : public QObject {
 
   // ---- the Load command ------------------------------------------------------
 
-  void loadCommandReadsTheFileWithCrLfAfterEveryLine_data() {
+  void loadCommandReadsTheFileLineByLine_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("encoding");  // named in the status bar afterwards
@@ -148,20 +150,21 @@ class SourceLoadingTest : public QObject {
         << "UTF-16LE";
     QTest::newRow("empty file leaves the pane empty") << QByteArray() << ""
                                                       << "UTF-8";
-    QTest::newRow("last line without line end gets CR LF") << QByteArray("abc") << "abc\r\n"
-                                                           << "UTF-8";
+    // The pane holds the file's lines as they are: no line break is added.
+    QTest::newRow("last line without line end stays so") << QByteArray("abc") << "abc"
+                                                         << "UTF-8";
     QTest::newRow("LF only") << QByteArray("a\nb\n") << "a\r\nb\r\n"
                              << "UTF-8";
     QTest::newRow("CR only") << QByteArray("a\rb\r") << "a\r\nb\r\n"
                              << "UTF-8";
-    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd") << "a\r\nb\r\nc\r\nd\r\n"
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd") << "a\r\nb\r\nc\r\nd"
                                      << "UTF-8";
     QTest::newRow("blank lines kept") << QByteArray("\r\n\r\nx\n\n") << "\r\n\r\nx\r\n\r\n"
                                       << "UTF-8";
-    QTest::newRow("tab and full-width tilde") << QByteArray("a\tb\x81\x60") << "a\tb～\r\n"
+    QTest::newRow("tab and full-width tilde") << QByteArray("a\tb\x81\x60") << "a\tb～"
                                               << "Shift_JIS (CP932)";
   }
-  void loadCommandReadsTheFileWithCrLfAfterEveryLine() {
+  void loadCommandReadsTheFileLineByLine() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
     QFETCH(QString, encoding);
@@ -204,7 +207,7 @@ class SourceLoadingTest : public QObject {
     QTest::newRow("70,000 code units in lines, code page 932")
         << cp932Line.repeated(700) << repeatedLines(u'字', 98, 700);
     const QString oneLine(70000, u'x');
-    QTest::newRow("one line of 70,000") << oneLine.toLatin1() << oneLine + QStringLiteral("\r\n");
+    QTest::newRow("one line of 70,000") << oneLine.toLatin1() << oneLine;
     // A novel's length: 3,750 lines of 98 "あ" and LF, 375,000 code units, 1.1 MB of UTF-8.
     const QByteArray utf8Line = QString(98, u'あ').toUtf8() + "\n";
     QTest::newRow("a novel in UTF-8") << utf8Line.repeated(3750) << repeatedLines(u'あ', 98, 3750);
@@ -217,7 +220,7 @@ class SourceLoadingTest : public QObject {
     QVERIFY(open());
     QCOMPARE(paneText().size(), expected.size());
     QCOMPARE(paneText(), expected);
-    QCOMPARE(lblHcov(*window_, 20)->text(), frmMain::characterCountText(expected.size()));
+    QCOMPARE(lblHcov(*window_, 20)->text(), frmMain::characterCountText(pane()->toPlainText()));
     QCOMPARE(messages_.size(), 0);
     verifyIdle(true);
   }
@@ -236,7 +239,7 @@ class SourceLoadingTest : public QObject {
     QCOMPARE(window_->statusText(), QStringLiteral("ﾌｧｲﾙを読み込み中..."));
     QVERIFY(QTest::qWaitFor([] { return !zelvato::sourceLoading(); }, 60000));
     QCOMPARE(pane()->sourceLength(), 200000 * 3);
-    QCOMPARE(lblHcov(*window_, 20)->text(), QStringLiteral("( 600,000 字)"));
+    QCOMPARE(lblHcov(*window_, 20)->text(), QStringLiteral("( 200,000 字 / 200,000 行)"));
     verifyIdle(true);
   }
 
@@ -263,7 +266,7 @@ class SourceLoadingTest : public QObject {
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_.first().text, QStringLiteral("変換元文章が変更されています. 保存しますか?"));
     QCOMPARE(paneText(),
-             loaded ? QStringLiteral("from the file\r\n") : QStringLiteral("text typed before and typed"));
+             loaded ? QStringLiteral("from the file") : QStringLiteral("text typed before and typed"));
     QCOMPARE(window_->sourceModified(), !loaded);
     if (loaded) QCOMPARE(window_->windowTitle(), QStringLiteral("asked.txt[*] - Zelvato"));
   }
@@ -332,8 +335,12 @@ class SourceLoadingTest : public QObject {
   void characterCountFollowsTheLoadedText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("label");
-    QTest::newRow("three characters and CR LF") << QByteArray("あいう") << "( 5 字)";
-    QTest::newRow("1,234 code units") << QByteArray(repeatedLines(u'b', 1232, 1).toLatin1()) << "( 1,234 字)";
+    QTest::newRow("three characters") << QByteArray("あいう") << "( 3 字 / 1 行)";
+    QTest::newRow("a line of 1,232 and CR LF")
+        << QByteArray(repeatedLines(u'b', 1232, 1).toLatin1()) << "( 1,232 字 / 1 行)";
+    // The file's bytes are not what is counted: a character outside the plane is one.
+    QTest::newRow("400 あ and 𠮷 in UTF-8")
+        << (QString(400, QChar(u'あ')) + QStringLiteral("\n𠮷\n")).toUtf8() << "( 401 字 / 2 行)";
     QTest::newRow("empty file brings back the hint") << QByteArray() << hint;
   }
   void characterCountFollowsTheLoadedText() {
@@ -342,6 +349,33 @@ class SourceLoadingTest : public QObject {
     dialogs_.answerFile(writeFile(QStringLiteral("count.txt"), bytes));
     QVERIFY(open());
     QCOMPARE(lblHcov(*window_, 20)->text(), label);
+  }
+
+  // A text in Aozora Bunko's notation switches 青空文庫注記 on, and the status bar says so.
+  void aozoraNotationIsDetectedOnLoad_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("onBefore");
+    QTest::addColumn<bool>("onAfter");
+    QTest::newRow("ruby") << QByteArray("吾輩《わがはい》は猫である\n") << false << true;
+    QTest::newRow("an annotation") << QByteArray("一\n［＃改ページ］\n二\n") << false << true;
+    QTest::newRow("the header's table of symbols")
+        << QByteArray("坊っちゃん\n夏目漱石\n\n【テキスト中に現れる記号について】\n") << false << true;
+    QTest::newRow("plain text") << QByteArray("雪が降る。\n") << false << false;
+    QTest::newRow("a closing bracket alone") << QByteArray("》と《\n") << false << false;
+    QTest::newRow("already on: nothing said") << QByteArray("吾輩《わがはい》\n") << true << true;
+  }
+  void aozoraNotationIsDetectedOnLoad() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, onBefore);
+    QFETCH(bool, onAfter);
+    const zelvato::OptionEntry* aozora = zelvato::findOption("aozoraNotation");
+    window_->settings().editChecked(*aozora, onBefore);
+    dialogs_.answerFile(writeFile(QStringLiteral("aozora.txt"), bytes));
+    QVERIFY(open());
+    QCOMPARE(window_->readSettings().aozoraNotation, onAfter);
+    QCOMPARE(window_->statusText().contains(QStringLiteral("青空文庫注記をｵﾝにしました")),
+             onAfter && !onBefore);
+    window_->settings().editChecked(*aozora, false);
   }
 
   void loadedTextCannotBeUndoneIntoTheOldText() {
@@ -355,7 +389,7 @@ class SourceLoadingTest : public QObject {
     QTest::keyClicks(pane(), QStringLiteral("z"));
     QVERIFY(pane()->document()->isUndoAvailable());
     pane()->undo();
-    QCOMPARE(paneText(), QStringLiteral("loaded\r\n"));
+    QCOMPARE(paneText(), QStringLiteral("loaded"));
   }
 
   // ---- dropping a file on the pane -------------------------------------------
@@ -370,7 +404,7 @@ class SourceLoadingTest : public QObject {
     // File managers also offer the path as text; the file is loaded, the path not typed.
     QTest::newRow("file URL with its path as text") << cp932 << true << "縦書き\r\n" << QString();
     QTest::newRow("long file loads whole")
-        << QByteArray(70000, 'q') << false << QString(70000, u'q') + QStringLiteral("\r\n") << QString();
+        << QByteArray(70000, 'q') << false << QString(70000, u'q') << QString();
     QTest::newRow("file gone before the drop") << QByteArray() << false << "text typed before" << notFound;
   }
   void droppedFileIsLoadedAsByTheLoadCommand() {

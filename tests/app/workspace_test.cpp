@@ -6,17 +6,23 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QWheelEvent>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -29,8 +35,10 @@
 #include "frm_main.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
+#include "manuscript_count_label.h"
 #include "option_controls.h"
 #include "options/option_table.h"
+#include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
 #include "source_saving.h"
@@ -103,6 +111,16 @@ class WorkspaceTest : public QObject {
   }
 
   QString path(const QString& name) const { return dir->filePath(name); }
+
+  // F5 on 200,000 characters at 3 x 3: a run that lasts long enough to act during it.
+  void startALongRun() {
+    QString text;
+    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
+    window->txtMain()->setPlainText(text);
+    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
+    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
+    QTest::keyClick(window.get(), Qt::Key_F5);
+  }
 
  private Q_SLOTS:
   void initTestCase() { QVERIFY(registerProgressBar()); }
@@ -203,6 +221,163 @@ class WorkspaceTest : public QObject {
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fileBytes(file), bytes + "x");
     QCOMPARE(messages->of(Asked::Kind::saveFile).size(), 1);
+  }
+
+  // A file loaded and saved gives back its bytes: line break, final break,
+  // byte-order mark, encoding and the code page's second forms as it had them.
+  void savingGivesBackTheFile_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("savedAfterAnEdit");  // "x" typed at the end
+    QTest::newRow("CR LF") << QByteArray("一\r\n二\r\n") << QByteArray("一\r\n二\r\nx");
+    QTest::newRow("LF") << QByteArray("一\n二\n") << QByteArray("一\n二\nx");
+    QTest::newRow("CR only") << QByteArray("一\r二\r") << QByteArray("一\r二\rx");
+    QTest::newRow("no final break") << QByteArray("一\n二") << QByteArray("一\n二x");
+    QTest::newRow("one line without a break") << QByteArray("一") << QByteArray("一x");
+    QTest::newRow("empty lines at the end") << QByteArray("一\n\n\n") << QByteArray("一\n\n\nx");
+    QTest::newRow("UTF-8 with its mark")
+        << QByteArray("\xEF\xBB\xBF一\r\n") << QByteArray("\xEF\xBB\xBF一\r\nx");
+    QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE\x00\x4E\n\x00", 6)
+                              << QByteArray("\xFF\xFE\x00\x4E\n\x00x\x00", 8);
+    QTest::newRow("UTF-16BE, outside the plane")
+        << QByteArray("\xFE\xFF\xD8\x42\xDF\xB7", 6) << QByteArray("\xFE\xFF\xD8\x42\xDF\xB7\x00x", 8);
+    QTest::newRow("UTF-32LE") << QByteArray("\xFF\xFE\0\0\x00\x4E\0\0", 8)
+                              << QByteArray("\xFF\xFE\0\0\x00\x4E\0\0x\0\0\0", 12);
+    // 纊 ≒ ￢ in NEC's forms, ￢ also in IBM's, and ≒ once more as typed later.
+    QTest::newRow("code page 932 second forms") << QByteArray("\x8F\x63\xED\x40\x87\x90\xEE\xF9\r\n")
+                                                << QByteArray("\x8F\x63\xED\x40\x87\x90\xEE\xF9\r\nx");
+    QTest::newRow("code page 932 own forms") << QByteArray("\x8F\x63\xFA\x5C\x81\xE0\x81\xCA\n")
+                                             << QByteArray("\x8F\x63\xFA\x5C\x81\xE0\x81\xCA\nx");
+    // Mixed line breaks come back in the one most lines used.
+    QTest::newRow("mixed, LF the most") << QByteArray("a\r\nb\nc\n") << QByteArray("a\nb\nc\nx");
+  }
+  // A file that mixes line breaks is saved with the one most of its lines use.
+  static QByteArray savedUnchanged(const QByteArray& file) {
+    return QByteArray(QTest::currentDataTag()).startsWith("mixed") ? QByteArray("a\nb\nc\n") : file;
+  }
+  void savingGivesBackTheFile() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, savedAfterAnEdit);
+    const QString at = path(QStringLiteral("kept.txt"));
+    writeBytes(at, file);
+    QVERIFY(loadSourceFile(*window, at));
+    QVERIFY(saveSource(*window));
+    QCOMPARE(fileBytes(at), savedUnchanged(file));
+    type(QStringLiteral("x"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(fileBytes(at), savedAfterAnEdit);
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void aTextTypedInAFilesSecondFormKeepsIt() {
+    // 纊 typed into a file that writes it in NEC's form is saved in that form too.
+    const QString at = path(QStringLiteral("forms.txt"));
+    writeBytes(at, QByteArray("\xED\x40\n"));
+    QVERIFY(loadSourceFile(*window, at));
+    type(QStringLiteral("纊≒"));
+    QVERIFY(saveSource(*window));
+    QCOMPARE(fileBytes(at), QByteArray("\xED\x40\n\xED\x40\x81\xE0"));
+  }
+
+  // ---- counts ---------------------------------------------------------------------
+
+  // The manuscript count in the status bar follows the text, whatever changed it.
+  void theManuscriptCountIsNeverStale_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("count");
+    QTest::newRow("typing past a sheet") << "type"
+                                         << "400字詰め原稿用紙換算 2 枚";
+    QTest::newRow("loading another file") << "load"
+                                          << "400字詰め原稿用紙換算 3 枚";
+    QTest::newRow("a new text") << "new"
+                                << "";
+    QTest::newRow("undoing the typing") << "undo"
+                                        << "400字詰め原稿用紙換算 1 枚";
+  }
+  void theManuscriptCountIsNeverStale() {
+    QFETCH(QString, change);
+    QFETCH(QString, count);
+    auto* label = window->statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
+    QVERIFY(label != nullptr);
+    window->txtMain()->setPlainText(QString(400, QChar(u'い')));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("400字詰め原稿用紙換算 1 枚"), 20000);
+    type(QStringLiteral("ろ"));
+    if (change == QLatin1String("load")) {
+      const QString file = path(QStringLiteral("three.txt"));
+      writeBytes(file, QString(801, QChar(u'は')).toUtf8());
+      messages->answers = {MessageAnswer::discard};
+      openNamedFile(*window, file);
+      QVERIFY(QTest::qWaitFor([] { return !sourceLoading(); }, 60000));
+    } else if (change == QLatin1String("new")) {
+      messages->answers = {MessageAnswer::discard};
+      newSource(*window);
+    } else if (change == QLatin1String("undo")) {
+      window->txtMain()->undo();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), count, 20000);
+  }
+
+  // 見出し: the headings of the text beside it, kept in step, and a jump to each.
+  void theHeadingListFollowsTheTextAndJumps_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("aozora");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QList<int>>("lines");
+    const QString kokoro = QStringLiteral(
+        "こころ\n夏目漱石\n\n［＃２字下げ］上　先生と私［＃「上　先生と私」は大見出し］\n\n"
+        "［＃５字下げ］一［＃「一」は中見出し］\n\n　私はその人を常に先生と呼んでいた。\n\n"
+        "［＃５字下げ］二［＃「二」は中見出し］\n\n　学校の授業が始まるにはまだ大分日数があるので\n");
+    QTest::newRow("Aozora headings") << kokoro << true << QStringList{"上　先生と私", "　一", "　二"}
+                                     << QList<int>{3, 5, 9};
+    QTest::newRow("web novel headings, notation off")
+        << QStringLiteral("# 第一章\n本文\n## 第一話\n本文\n") << false << QStringList{"第一章", "　第一話"}
+        << QList<int>{0, 2};
+    QTest::newRow("no headings: no list")
+        << QStringLiteral("雪が降る。\n") << true << QStringList() << QList<int>();
+  }
+  void theHeadingListFollowsTheTextAndJumps() {
+    QFETCH(QString, text);
+    QFETCH(bool, aozora);
+    QFETCH(QStringList, listed);
+    QFETCH(QList<int>, lines);
+    window->settings().editChecked(*findOption("aozoraNotation"), aozora);
+    window->txtMain()->setPlainText(text);
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("lstHeadings"));
+    QVERIFY(list != nullptr);
+    const auto shown = [list] {
+      QStringList items;
+      for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+      return items;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), listed, 20000);
+    QCOMPARE(list->isVisible(), !listed.isEmpty());
+    // Each heading chosen puts the caret at the start of its line, from the last back to the first.
+    for (int row = list->count() - 1; row >= 0; --row) {
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+      QCOMPARE(window->txtMain()->textCursor().blockNumber(), lines[row]);
+      QCOMPARE(window->txtMain()->textCursor().positionInBlock(), 0);
+    }
+    // The heading chosen last jumps again after the caret went elsewhere.
+    if (list->count() > 0) {
+      window->txtMain()->moveCursor(QTextCursor::End);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+      QCOMPARE(window->txtMain()->textCursor().blockNumber(), lines[0]);
+    }
+    // Typing a heading lists it too.
+    if (aozora) {
+      window->txtMain()->moveCursor(QTextCursor::End);
+      window->txtMain()->insertPlainText(QStringLiteral("三［＃「三」は中見出し］\n"));
+      QTRY_COMPARE_WITH_TIMEOUT(list->count(), static_cast<int>(listed.size()) + 1, 20000);
+    }
+  }
+
+  void aBooksPagesStandBesideTheCountUntilAChange() {
+    auto* label = window->statusBar()->findChild<QLabel*>(QStringLiteral("lblManuscriptCount"));
+    window->txtMain()->setPlainText(QString(400, QChar(u'い')));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("400字詰め原稿用紙換算 1 枚"), 20000);
+    showBookPages(*window, 176);
+    QCOMPARE(label->text(), QStringLiteral("400字詰め原稿用紙換算 1 枚　書籍 176 ページ"));
+    type(QStringLiteral("ろ"));
+    QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("400字詰め原稿用紙換算 2 枚"), 20000);
   }
 
   void discardLosesNothingElse() {
@@ -489,7 +664,7 @@ class WorkspaceTest : public QObject {
     writeBytes(opened.at(3), "chosen");
     items[3]->trigger();
     QVERIFY(QTest::qWaitFor([] { return !sourceLoading(); }, 10000));
-    QCOMPARE(window->sourceText(), QStringLiteral("chosen\r\n"));
+    QCOMPARE(window->sourceText(), QStringLiteral("chosen"));
   }
 
   // ---- one window ----------------------------------------------------------------
@@ -510,7 +685,7 @@ class WorkspaceTest : public QObject {
     QVERIFY(launch->wait(5000));
     delete launch;
     QCOMPARE(taken.load(), 1);
-    QTRY_COMPARE(window->sourceText(), QStringLiteral("渡されたファイル\r\n"));
+    QTRY_COMPARE(window->sourceText(), QStringLiteral("渡されたファイル"));
     QCOMPARE(window->sourceFilePath(), file);
     // Nobody listening: the launch is told so and may say it cannot start.
     QVERIFY(!InstanceChannel::handOver(path(QStringLiteral("nobody.socket")), file, 500));
@@ -590,7 +765,7 @@ class WorkspaceTest : public QObject {
     openNamedFile(*window, file);
     QCOMPARE(window->sourceText(), text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     stopConversion(*window);
-    QTRY_COMPARE_WITH_TIMEOUT(window->sourceText(), QStringLiteral("after the run\r\n"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(window->sourceText(), QStringLiteral("after the run"), 20000);
   }
 
   // ---- keys ------------------------------------------------------------------------
@@ -622,16 +797,34 @@ class WorkspaceTest : public QObject {
   }
 
   void escStopsARun() {
-    QString text;
-    while (text.size() < 200000) text += QStringLiteral("いろはにほへとちりぬるを\n");
-    window->txtMain()->setPlainText(text);
-    txtAppearance(*window, 0)->setText(QStringLiteral("3"));
-    txtAppearance(*window, 2)->setText(QStringLiteral("3"));
-    QTest::keyClick(window.get(), Qt::Key_F5);
+    startALongRun();
     QVERIFY(conversionRunning(*window));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
     QCOMPARE(window->statusText(), QStringLiteral("変換を中止しました."));
+  }
+
+  void closingDuringARunAsksToStopAndClose_data() {
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("stop and close") << MessageAnswer::yes << true;
+    QTest::newRow("keep running") << MessageAnswer::no << false;
+  }
+  void closingDuringARunAsksToStopAndClose() {
+    QFETCH(MessageAnswer, answer);
+    QFETCH(bool, closed);
+    startALongRun();
+    QVERIFY(conversionRunning(*window));
+    messages->answers = {answer};
+    window->close();
+    QCOMPARE(messages->shown.size(), 1);
+    QCOMPARE(messages->shown[0].text, QStringLiteral("変換処理中です. 変換を中止して終了しますか?"));
+    if (!closed) {
+      QVERIFY(conversionRunning(*window));
+      QTest::keyClick(window.get(), Qt::Key_Escape);
+    }
+    QVERIFY(QTest::qWaitFor([this] { return !conversionRunning(*window); }, 60000));
+    QTRY_COMPARE(window->isVisible(), !closed);
   }
 
   void findWalksTheMatchesBothWays() {
@@ -651,17 +844,130 @@ class WorkspaceTest : public QObject {
     QCOMPARE(window->txtMain()->textCursor().selectionStart(), 8);
     field->setText(QStringLiteral("象"));
     QVERIFY(!window->findInSource(false));
+    // Nothing found is said, and said no more once the text is changed.
+    auto* result = window->findChild<QLabel*>(QStringLiteral("lblFindResult"));
+    QCOMPARE(result->text(), QStringLiteral("見つかりません"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(result->text(), QString());
 
-    // Tab walks from the source pane through the find bar back to the tab strip.
+    // Ctrl+Tab leaves the source pane (Tab types a tab there) through the find bar back to the tab strip.
     window->txtMain()->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtMain()));
-    for (const QString& name : {QStringLiteral("txtFind"), QStringLiteral("cmdFindPrevious"),
-                                QStringLiteral("cmdFindNext"), QStringLiteral("cmdFindClose"), QString()}) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    bool first = true;
+    for (const QString& name :
+         {QStringLiteral("txtFind"), QStringLiteral("cmdFindPrevious"), QStringLiteral("cmdFindNext"),
+          QStringLiteral("txtReplace"), QStringLiteral("cmdReplace"), QStringLiteral("cmdReplaceAll"),
+          QStringLiteral("cmdFindClose"), QString()}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, first ? Qt::ControlModifier : Qt::NoModifier);
+      first = false;
       QWidget* expected = name.isEmpty() ? static_cast<QWidget*>(window->SSTabMain()->tabBar())
                                          : window->findChild<QWidget*>(name);
       QTRY_COMPARE(QApplication::focusWidget(), expected);
     }
+  }
+
+  void replaceAndReplaceAll_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("said");
+    struct Row {
+      const char* name;
+      const char* button;
+      const char* find;
+      const char* replacement;
+      const char* after;
+      const char* said;
+    };
+    const Row rows[] = {
+        {"置換 on the selected match, then the next is selected", "cmdReplace", "猫", "犬", "犬と猫と猫", ""},
+        {"すべて置換", "cmdReplaceAll", "猫", "犬", "犬と犬と犬", "3 件置換しました"},
+        {"すべて置換 with a replacement holding the text", "cmdReplaceAll", "猫", "子猫", "子猫と子猫と子猫",
+         "3 件置換しました"},
+        {"すべて置換 of nothing", "cmdReplaceAll", "象", "犬", "猫と猫と猫", "見つかりません"},
+        {"置換 of nothing", "cmdReplace", "象", "犬", "猫と猫と猫", "見つかりません"},
+    };
+    for (const Row& r : rows)
+      QTest::newRow(r.name) << QString::fromUtf8(r.button) << QString::fromUtf8(r.find)
+                            << QString::fromUtf8(r.replacement) << QString::fromUtf8(r.after)
+                            << QString::fromUtf8(r.said);
+  }
+  void replaceAndReplaceAll() {
+    QFETCH(QString, button);
+    QFETCH(QString, find);
+    QFETCH(QString, replacement);
+    QFETCH(QString, after);
+    QFETCH(QString, said);
+    window->txtMain()->setPlainText(QStringLiteral("猫と猫と猫"));
+    window->command("mnuFind")->trigger();
+    window->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(find);
+    window->findChild<QLineEdit*>(QStringLiteral("txtReplace"))->setText(replacement);
+    window->txtMain()->moveCursor(QTextCursor::Start);
+    window->findInSource(false);
+    window->findChild<QPushButton*>(button)->click();
+    QCOMPARE(window->txtMain()->toPlainText(), after);
+    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("lblFindResult"))->text(), said);
+    if (button == QLatin1String("cmdReplace") && after != QStringLiteral("猫と猫と猫"))
+      QCOMPARE(window->txtMain()->textCursor().selectionStart(), 2);
+    // One undo gives the text back, whatever was replaced.
+    window->txtMain()->undo();
+    QCOMPARE(window->txtMain()->toPlainText(), QStringLiteral("猫と猫と猫"));
+  }
+
+  void tabTypesATabInTheSource() {
+    window->txtMain()->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtMain()));
+    QTest::keyClicks(window->txtMain(), QStringLiteral("a"));
+    QTest::keyClick(window->txtMain(), Qt::Key_Tab);
+    QTest::keyClicks(window->txtMain(), QStringLiteral("b"));
+    QCOMPARE(window->txtMain()->toPlainText(), QStringLiteral("a\tb"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtMain()));
+  }
+
+  // The editing font's size follows Ctrl+wheel and Ctrl++ / Ctrl+-, and is kept for the next start.
+  void theEditingFontZoomsAndIsRemembered_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("change");
+    QTest::newRow("Ctrl++") << "plus" << 1;
+    QTest::newRow("Ctrl+-") << "minus" << -1;
+    QTest::newRow("Ctrl+wheel up two notches") << "wheelUp" << 2;
+    QTest::newRow("Ctrl+wheel down") << "wheelDown" << -1;
+    QTest::newRow("never below 6 points") << "floor" << -1;  // from 7, twice
+  }
+  void theEditingFontZoomsAndIsRemembered() {
+    QFETCH(QString, how);
+    QFETCH(int, change);
+    auto* pane = window->txtMain();
+    const int before = how == QLatin1String("floor") ? 7 : pane->fontPointSize();
+    pane->setFontPointSize(before);
+    pane->setFocus(Qt::OtherFocusReason);
+    const auto wheel = [pane](int notches) {
+      QWheelEvent event(QPointF(5, 5), pane->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
+                        Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(pane->viewport(), &event);
+    };
+    if (how == QLatin1String("plus")) QTest::keyClick(pane, Qt::Key_Plus, Qt::ControlModifier);
+    if (how == QLatin1String("minus") || how == QLatin1String("floor"))
+      QTest::keyClick(pane, Qt::Key_Minus, Qt::ControlModifier);
+    if (how == QLatin1String("floor")) QTest::keyClick(pane, Qt::Key_Minus, Qt::ControlModifier);
+    if (how == QLatin1String("wheelUp")) wheel(2);
+    if (how == QLatin1String("wheelDown")) wheel(-1);
+    QCOMPARE(pane->fontPointSize(), before + change);
+    // Nothing was typed by the keys.
+    QCOMPARE(pane->toPlainText(), QString());
+    QVERIFY(window->close());
+    auto second = makeWindow();
+    QCOMPARE(second->txtMain()->fontPointSize(), before + change);
+  }
+
+  void aFirstStartTakesThreeQuartersOfTheScreen() {
+    // No settings file: the window is sized for the screen, not at its smallest.
+    const QRect screen = window->screen()->availableGeometry();
+    QVERIFY2(window->width() >= screen.width() * 7 / 10 && window->width() <= screen.width() * 8 / 10,
+             qPrintable(QStringLiteral("%1 of %2").arg(window->width()).arg(screen.width())));
+    QVERIFY(window->height() >= screen.height() * 7 / 10 && window->height() <= screen.height() * 8 / 10);
+    QVERIFY(screen.intersects(window->frameGeometry()));
   }
 };
 

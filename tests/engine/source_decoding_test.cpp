@@ -64,6 +64,66 @@ TEST(SourceDecoding, sourceIsDecodedInTheEncodingItWasWrittenIn) {
   EXPECT_EQ(encodingName(E::cp932), u"Shift_JIS (CP932)");
 }
 
+TEST(SourceDecoding, theFileKeepsItsLineBreakAndFinalBreakForTheWayBack) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    LineEnd lineEnd;
+    bool finalLineBreak;
+  };
+  const Case cases[] = {
+      {"empty file", "", LineEnd::crlf, false},
+      {"one line, no break", "a", LineEnd::crlf, false},
+      {"CR LF", "a\r\nb\r\n", LineEnd::crlf, true},
+      {"LF without final break", "a\nb", LineEnd::lf, false},
+      {"CR only", "a\rb\r", LineEnd::cr, true},
+      {"only an empty line", "\n", LineEnd::lf, true},
+      {"mixed: LF in most lines", "a\r\nb\nc\nd\r\ne\n", LineEnd::lf, true},
+      {"mixed: CR in most lines", "a\rb\rc\nd", LineEnd::cr, false},
+      {"tie of CR LF and LF", "a\r\nb\n", LineEnd::crlf, true},
+      {"tie of LF and CR", "a\nb\r", LineEnd::lf, true},
+      {"CR then LF is one break", "a\r\r\n", LineEnd::crlf, true},
+      {"UTF-16 LF",
+       std::string("\xFF\xFE"
+                   "a\0\n\0",
+                   6),
+       LineEnd::lf, true},
+  };
+  for (const Case& c : cases) {
+    const DecodedSource decoded = decodeSource(c.bytes);
+    EXPECT_EQ(decoded.lineEnd, c.lineEnd) << c.name;
+    EXPECT_EQ(decoded.finalLineBreak, c.finalLineBreak) << c.name;
+  }
+}
+
+TEST(SourceDecoding, codePageFilesRememberTheSecondFormsTheyUse) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Cp932Forms forms;
+    std::string savedAs;  // empty: the bytes themselves
+  };
+  const Case cases[] = {
+      {"the encoder's own forms", "\xFA\x5C\x81\xE0\x81\xCA", {}, {}},
+      {"NEC's kanji and symbols", "\xED\x40\x87\x90", {{0xFA5C, 0xED40}, {0x81E0, 0x8790}}, {}},
+      {"the two other forms of ￢", "\xEE\xF9", {{0x81CA, 0xEEF9}}, {}},
+      {"IBM's form of ￢", "\xFA\x54", {{0x81CA, 0xFA54}}, {}},
+      {"NEC's form of a roman numeral", "\xEE\xEF", {{0xFA40, 0xEEEF}}, {}},
+      // One form per character: the one the file used first.
+      {"both forms: the first wins", "\xED\x40\xFA\x5C", {{0xFA5C, 0xED40}}, "\xED\x40\xED\x40"},
+      {"a trail byte that looks like a lead", "\x82\xED\x40", {}, {}},
+  };
+  for (const Case& c : cases) {
+    const DecodedSource decoded = decodeSource(c.bytes);
+    ASSERT_EQ(decoded.encoding, SourceEncoding::cp932) << c.name;
+    EXPECT_EQ(decoded.cp932Forms, c.forms) << c.name;
+    // The bytes come back as they were.
+    std::u16string text;
+    for (const std::u16string& line : decoded.lines) text += line;
+    EXPECT_EQ(encodeCp932(text, decoded.cp932Forms), c.savedAs.empty() ? c.bytes : c.savedAs) << c.name;
+  }
+}
+
 TEST(SourceDecoding, readSourceFileReadsFilesAndRefusesWhatIsNoText) {
   TempFolder folder;
   const std::string path = folder.file("source.txt");

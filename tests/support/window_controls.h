@@ -3,17 +3,33 @@
 // The main window's controls for the tests, found by their object names: a
 // member of a control array is named with its index, "txtAppearance(0)".
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "frm_main.h"
 #include "up_down.h"
 
 namespace zelvato::ui {
+
+// Types `text` into a control as a writer does: each line committed by the
+// input method (as Japanese text arrives), Enter between the lines.
+inline void typeText(QWidget* control, const QString& text) {
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (i > 0) QTest::keyClick(control, Qt::Key_Return);
+    if (lines[i].isEmpty()) continue;
+    QInputMethodEvent commit;
+    commit.setCommitString(lines[i]);
+    QApplication::sendEvent(control, &commit);
+  }
+}
 
 template <typename Control>
 Control* named(const frmMain& window, const QString& name) {

@@ -474,14 +474,53 @@ class FrmMainTest : public QObject {
       QCOMPARE(asked.title, title);
       QCOMPARE(asked.filters, filters);
       QCOMPARE(asked.suffix, suffix);
-      QCOMPARE(asked.start, QString());  // every question starts without a name
     }
+    // Every question starts without a name: the first nowhere in particular
+    // (no text file), the next in the folder chosen before.
+    QCOMPARE(dialogs->asked[0].start, QString());
+    QCOMPARE(QDir(dialogs->asked[1].start), QDir(QStringLiteral("/tmp")));
     const zelvato::ConversionSettings s = window->readSettings();
     const zelvato::WriterEntry& medium = *outputChoices()[static_cast<std::size_t>(mode)];
     QCOMPARE(fromU16(zelvato::outputPath(s, medium)), answer);
     // The other choices' fields are left alone.
     for (int other : {0, 1, 5, 6, 7})
       if (other != field) QCOMPARE(txtOutput(*window, other)->text(), QString());
+  }
+
+  // Output goes beside the text by default, and a name typed without an extension gets the medium's.
+  void choosersStartBesideTheTextAndAddTheExtension_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("chooser");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("one HTML file, no extension") << 1 << "cmdFileSelect" << 0 << "neko"
+                                                 << "neko.html";
+    QTest::newRow("the book, its extension") << 3 << "cmdEpubSelect" << 5 << "neko.epub"
+                                             << "neko.epub";
+    QTest::newRow("the plain text, another extension") << 4 << "cmdTextSelect" << 6 << "neko.md"
+                                                       << "neko.md";
+    QTest::newRow("the page files' folder") << 2 << "cmdFolderSelect" << 1 << "out/"
+                                            << "out/";
+  }
+  void choosersStartBesideTheTextAndAddTheExtension() {
+    QFETCH(int, mode);
+    QFETCH(QString, chooser);
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QTemporaryDir textFolder;
+    window->setSourceFile(QDir(textFolder.path()).filePath(QStringLiteral("猫.txt")),
+                          zelvato::SourceFormat{});
+    optOutput(*window, mode)->click();
+    const QString answer = QDir(textFolder.path()).filePath(typed);
+    dialogs->answerFile(answer);
+    dialogs->folders = {answer};
+    window->findChild<QPushButton*>(chooser)->click();
+    QCOMPARE(dialogs->asked.size(), 1);
+    QCOMPARE(QDir(dialogs->asked[0].start), QDir(textFolder.path()));
+    QCOMPARE(txtOutput(*window, field)->text(), QDir(textFolder.path()).filePath(kept));
+    window->setSourceFile(QString(), zelvato::SourceFormat{});
   }
 
   void fontChooserSetsFaceSizeAndSample_data() {
@@ -806,28 +845,36 @@ class FrmMainTest : public QObject {
     QCOMPARE(fromU16(window->readSettings().charsPerLine), QStringLiteral("500"));
   }
 
-  void characterCountGroupsThousands_data() {
-    QTest::addColumn<qint64>("length");
+  // A writer's count: characters are code points, line breaks are not
+  // characters, and the lines are counted beside them.
+  void characterCountCountsWhatAWriterCounts_data() {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("label");
-    QTest::newRow("999") << qint64(999) << "( 999 字)";
-    QTest::newRow("1000") << qint64(1000) << "( 1,000 字)";
-    QTest::newRow("1234567") << qint64(1234567) << "( 1,234,567 字)";
-    QTest::newRow("empty") << qint64(0) << "縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします";
+    QTest::newRow("a sheet of あ") << QString(400, QChar(u'あ')) << "( 400 字 / 1 行)";
+    QTest::newRow("thousands grouped") << QString(12345, QChar(u'a')) << "( 12,345 字 / 1 行)";
+    QTest::newRow("a character outside the plane is one") << QStringLiteral("𠮷野家") << "( 3 字 / 1 行)";
+    QTest::newRow("line breaks are not characters") << QStringLiteral("ab\ncd") << "( 4 字 / 2 行)";
+    QTest::newRow("a final break starts no line") << QStringLiteral("ab\n") << "( 2 字 / 1 行)";
+    QTest::newRow("empty lines are lines") << QStringLiteral("\n\n") << "( 0 字 / 2 行)";
+    QTest::newRow("a tab is a character") << QStringLiteral("\tあ") << "( 2 字 / 1 行)";
+    QTest::newRow("empty") << QString() << "縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします";
   }
-  void characterCountGroupsThousands() {
-    QFETCH(qint64, length);
+  void characterCountCountsWhatAWriterCounts() {
+    QFETCH(QString, text);
     QFETCH(QString, label);
-    QCOMPARE(frmMain::characterCountText(length), label);
-    if (length <= 100000) {
-      window->txtMain()->setPlainText(QString(length, QChar(u'あ')));
-      QCOMPARE(lblHcov(*window, 20)->text(), label);
-    }
+    window->txtMain()->setPlainText(text);
+    QCOMPARE(lblHcov(*window, 20)->text(), label);
+    QCOMPARE(frmMain::characterCountText(text), label);
   }
 
-  void characterCountCountsLineBreaksAsTwo() {
+  void characterCountFollowsTyping() {
     window->txtMain()->setPlainText(QStringLiteral("ab\ncd"));
-    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 6 字)"));
-    QCOMPARE(window->sourceText(), QStringLiteral("ab\r\ncd"));
+    window->txtMain()->setFocus();
+    window->txtMain()->moveCursor(QTextCursor::End);
+    typeText(window->txtMain(), QStringLiteral("\nえf"));
+    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 6 字 / 3 行)"));
+    // The conversion still reads CR LF.
+    QCOMPARE(window->sourceText(), QStringLiteral("ab\r\ncd\r\nえf"));
     window->txtMain()->clear();
     QCOMPARE(lblHcov(*window, 20)->text(),
              QStringLiteral("縦書きにする文章を入力し、変換ﾎﾞﾀﾝをクリックします"));
@@ -870,7 +917,7 @@ class FrmMainTest : public QObject {
     }
     QCOMPARE(pane->sourceLength(), after);
     QCOMPARE(window->sourceText().size(), after);
-    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(after));
+    QCOMPARE(lblHcov(*window, 20)->text(), frmMain::characterCountText(pane->toPlainText()));
     if (how != QLatin1String("set")) {
       pane->undo();
       QCOMPARE(pane->sourceLength(), before);
@@ -903,7 +950,8 @@ class FrmMainTest : public QObject {
     auto* control = window->findChild<QWidget*>(last);
     control->setFocus(Qt::OtherFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), control);
-    QTest::keyClick(control, Qt::Key_Tab);
+    // The source pane types a tab; Ctrl+Tab leaves it.
+    QTest::keyClick(control, Qt::Key_Tab, page == 0 ? Qt::ControlModifier : Qt::NoModifier);
     QTRY_COMPARE(QApplication::focusWidget(), window->SSTabMain()->tabBar());
     QCOMPARE(window->SSTabMain()->currentIndex(), page);
   }

@@ -1,6 +1,7 @@
 #include "output_page.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -212,17 +213,28 @@ void OutputPage::choosePath(const WriterEntry& writer) {
   for (const ChoiceControls& c : choices_)
     if (c.writer == &writer) field = c.field;
   if (field == nullptr) return;
+  // Every question starts in a folder without a name: beside the text, else
+  // where this output went before.
+  QString folder = startFolder_ ? startFolder_() : QString();
+  const QString chosen = field->text().trimmed();
+  if (folder.isEmpty() && !chosen.isEmpty()) {
+    const QFileInfo before(chosen);
+    folder = before.isDir() ? chosen : before.absolutePath();
+    if (!QFileInfo(folder).isDir()) folder.clear();
+  }
   if (writer.destination == Destination::folder) {
-    if (const auto folder = dialogs_.chooseFolder(this, {chooserDialogTitle(writer.destination), {}}))
-      field->setText(*folder);
+    if (const auto picked = dialogs_.chooseFolder(this, {chooserDialogTitle(writer.destination), folder}))
+      field->setText(*picked);
     return;
   }
-  // Every question starts without a name; the extension goes to a name typed without one.
   FileRequest request;
   request.title = chooserDialogTitle(writer.destination);
   request.filters = {qtText(writer.dialogFilter)};
   request.defaultSuffix = latin(writer.defaultExtension).mid(1);
-  if (const auto file = dialogs_.saveFile(this, request)) field->setText(file->path);
+  request.startPath = folder;
+  request.confirmOverwrite = true;
+  if (const auto file = dialogs_.saveFile(this, request))
+    field->setText(withDefaultSuffix(file->path, request.defaultSuffix));
 }
 
 QList<QWidget*> OutputPage::keyboardOrder() const {

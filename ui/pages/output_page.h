@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -28,8 +29,12 @@ class OutputPage : public QWidget {
   OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* parent = nullptr);
 
   // The chooser of a medium that writes a file or folder: asks for it and
-  // puts it into the medium's field; a cancel changes nothing.
+  // puts it into the medium's field, with the medium's extension added to a
+  // name typed without one; a cancel changes nothing. The dialog starts,
+  // without a name, in `startFolder()` (the text's folder), else in the
+  // folder of the field's path.
   void choosePath(const WriterEntry& writer);
+  void setStartFolder(std::function<QString()> startFolder) { startFolder_ = std::move(startFolder); }
   // The output-mode rule: the chosen medium's field, chooser and the controls
   // that mean something for it are usable, the others' disabled with their
   // contents kept; a file field stands where the chosen file medium's stands.
@@ -43,6 +48,7 @@ class OutputPage : public QWidget {
  private:
   SettingsModel& model_;
   DialogProvider& dialogs_;
+  std::function<QString()> startFolder_;
   struct ChoiceControls {
     const WriterEntry* writer;
     QRadioButton* option;

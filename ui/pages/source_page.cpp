@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -74,10 +77,29 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   txtMain_->setObjectName(QStringLiteral("txtMain"));
   txtMain_->setFont(QFont(texts::defaultFontFace, 9));
   txtMain_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  txtMain_->setTabChangesFocus(true);
   // A whole novel loads and edits without the pane laying out every line at once.
   txtMain_->setCenterOnScroll(false);
   connect(txtMain_, &QPlainTextEdit::textChanged, this, &SourcePage::txtMain_Change);
+
+  headings_ = new QListWidget(this);
+  headings_->setObjectName(QStringLiteral("lstHeadings"));
+  headings_->setToolTip(texts::headingsTip);
+  headings_->hide();
+  // Arrow keys walk the headings; a click jumps, also to the heading chosen before.
+  connect(headings_, &QListWidget::currentRowChanged, this, &SourcePage::jumpToHeading);
+  connect(headings_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { jumpToHeading(headings_->row(item)); });
+  // Enter or a double click goes on to write there.
+  connect(headings_, &QListWidget::itemActivated, this, [this] { txtMain_->setFocus(Qt::OtherFocusReason); });
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName(QStringLiteral("sourceSplitter"));
+  split->setChildrenCollapsible(false);
+  split->addWidget(headings_);
+  split->addWidget(txtMain_);
+  // The text takes what the window grows by; the list keeps its width.
+  split->setStretchFactor(0, 0);
+  split->setStretchFactor(1, 1);
+  split->setSizes({180, 600});
 
   findBar_ = new QWidget(this);
   findBar_->setObjectName(QStringLiteral("findBar"));
@@ -90,12 +112,28 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   QPushButton* previous = controls::button(findBar_, QStringLiteral("cmdFindPrevious"), texts::findPrevious);
   QPushButton* next = controls::button(findBar_, QStringLiteral("cmdFindNext"), texts::findNext);
   QPushButton* close = controls::button(findBar_, QStringLiteral("cmdFindClose"), texts::findClose);
-  for (QPushButton* b : {previous, next, close}) findRow->addWidget(b);
+  for (QPushButton* b : {previous, next}) findRow->addWidget(b);
+  findRow->addWidget(new QLabel(texts::replaceLabel, findBar_));
+  txtReplace_ = new QLineEdit(findBar_);
+  txtReplace_->setObjectName(QStringLiteral("txtReplace"));
+  findRow->addWidget(txtReplace_, 1);
+  QPushButton* replace = controls::button(findBar_, QStringLiteral("cmdReplace"), texts::replaceOne);
+  QPushButton* replaceAll = controls::button(findBar_, QStringLiteral("cmdReplaceAll"), texts::replaceAll);
+  findResult_ = new QLabel(findBar_);
+  findResult_->setObjectName(QStringLiteral("lblFindResult"));
+  for (QWidget* w : {static_cast<QWidget*>(replace), static_cast<QWidget*>(replaceAll),
+                     static_cast<QWidget*>(findResult_), static_cast<QWidget*>(close)})
+    findRow->addWidget(w);
   connect(previous, &QPushButton::clicked, this, [this] { findInSource(true); });
   connect(next, &QPushButton::clicked, this, [this] { findInSource(false); });
+  connect(replace, &QPushButton::clicked, this, &SourcePage::replaceInSource);
+  connect(replaceAll, &QPushButton::clicked, this, &SourcePage::replaceAllInSource);
   connect(close, &QPushButton::clicked, this, &SourcePage::closeFindBar);
+  connect(txtFind_, &QLineEdit::textEdited, findResult_, &QLabel::clear);
   txtFind_->installEventFilter(new FindKeys(
       findBar_, [this](bool backward) { findInSource(backward); }, [this] { closeFindBar(); }));
+  txtReplace_->installEventFilter(new FindKeys(
+      findBar_, [this](bool) { replaceInSource(); }, [this] { closeFindBar(); }));
   findBar_->hide();
 
   auto* column = new QVBoxLayout(this);
@@ -103,18 +141,31 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   column->setSpacing(0);
   column->addWidget(shp);
   column->addSpacing(2);
-  column->addWidget(txtMain_, 1);
+  column->addWidget(split, 1);
   column->addWidget(findBar_);
 }
 
-QString SourcePage::characterCountText(qint64 n) {
-  if (n <= 0) return texts::mainHint;
-  return texts::countPrefix + QString::fromStdU16String(groupThousands(formatNumber(n, 1))) +
-         texts::countSuffix;
+SourcePage::TextCounts SourcePage::countText(QStringView text) {
+  TextCounts counts;
+  qint64 breaks = 0;
+  for (const QChar c : text) {
+    if (c == u'\n')
+      ++breaks;
+    else if (!c.isLowSurrogate())
+      ++counts.characters;
+  }
+  if (!text.isEmpty()) counts.lines = breaks + (text.endsWith(u'\n') ? 0 : 1);
+  return counts;
+}
+
+QString SourcePage::characterCountText(TextCounts counts) {
+  if (counts.characters <= 0 && counts.lines <= 0) return texts::mainHint;
+  const auto grouped = [](qint64 n) { return QString::fromStdU16String(groupThousands(formatNumber(n, 1))); };
+  return texts::countPrefix + grouped(counts.characters) + texts::countSuffix.arg(grouped(counts.lines));
 }
 
 void SourcePage::txtMain_Change() {
-  count_->setText(characterCountText(txtMain_->sourceLength()));
+  count_->setText(characterCountText(countText(txtMain_->toPlainText())));
 }
 
 void SourcePage::showConverting() {
@@ -140,6 +191,7 @@ bool SourcePage::findBarShown() const {
 }
 
 bool SourcePage::findInSource(bool backward) {
+  findResult_->clear();
   const QString text = txtFind_->text();
   if (text.isEmpty()) return false;
   const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
@@ -149,13 +201,75 @@ bool SourcePage::findInSource(bool backward) {
   txtMain_->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
   if (txtMain_->find(text, flags)) return true;
   txtMain_->setTextCursor(before);
+  findResult_->setText(texts::notFound);
   return false;
 }
 
+bool SourcePage::replaceInSource() {
+  const QString text = txtFind_->text();
+  if (text.isEmpty()) return false;
+  QTextCursor cursor = txtMain_->textCursor();
+  const bool onAMatch = cursor.hasSelection() && cursor.selectedText() == text;
+  if (onAMatch) {
+    cursor.insertText(txtReplace_->text());
+    txtMain_->setTextCursor(cursor);
+  }
+  const bool more = findInSource(false);
+  return onAMatch || more;
+}
+
+int SourcePage::replaceAllInSource() {
+  findResult_->clear();
+  const QString text = txtFind_->text();
+  if (text.isEmpty()) return 0;
+  QTextDocument* document = txtMain_->document();
+  QTextCursor edit(document);
+  edit.beginEditBlock();
+  int replaced = 0;
+  QTextCursor match = document->find(text, 0);
+  while (!match.isNull()) {
+    match.insertText(txtReplace_->text());
+    ++replaced;
+    // Searching on after the replacement never finds text the replacement made.
+    match = document->find(text, match.position());
+  }
+  edit.endEditBlock();
+  findResult_->setText(replaced > 0 ? texts::replacedCount.arg(replaced) : texts::notFound);
+  return replaced;
+}
+
+void SourcePage::setOutline(const Outline& outline) {
+  if (outline == outline_) return;
+  outline_ = outline;
+  const QSignalBlocker quiet(headings_);
+  headings_->clear();
+  for (const OutlineHeading& heading : outline) {
+    // Deeper headings stand further in.
+    headings_->addItem(QString(heading.level - 1, QChar(u'\u3000')) + heading.text);
+  }
+  headings_->setVisible(!outline.isEmpty());
+}
+
+void SourcePage::jumpToHeading(int row) {
+  if (row < 0 || row >= outline_.size()) return;
+  const QTextBlock block = txtMain_->document()->findBlockByNumber(outline_[row].line);
+  if (!block.isValid()) return;
+  QTextCursor at(block);
+  txtMain_->setTextCursor(at);
+  txtMain_->centerCursor();
+}
+
 QList<QWidget*> SourcePage::keyboardOrder() const {
-  return {txtMain_, txtFind_, findBar_->findChild<QWidget*>(QStringLiteral("cmdFindPrevious")),
-          findBar_->findChild<QWidget*>(QStringLiteral("cmdFindNext")),
-          findBar_->findChild<QWidget*>(QStringLiteral("cmdFindClose"))};
+  const auto named = [this](const char* name) { return findBar_->findChild<QWidget*>(QLatin1String(name)); };
+  return {headings_,
+          txtMain_,
+          txtFind_,
+          named("cmdFindPrevious"),
+          named("cmdFindNext"),
+          txtReplace_,
+          named("cmdReplace"),
+          named("cmdReplaceAll"),
+          named("cmdFindClose")};
 }
 
 QWidget* SourcePage::lastControl() const {

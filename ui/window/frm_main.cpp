@@ -89,6 +89,9 @@ frmMain::frmMain(DialogProvider* dialogs, QWidget* parent)
   layout_ = new LayoutPage(*settings_, dialogs_);
   preview_ = new PreviewPage(*settings_);
   output_ = new OutputPage(*settings_, dialogs_);
+  // Output is asked for beside the text, where a writer keeps the text's other files.
+  output_->setStartFolder(
+      [this] { return sourceFile_.isEmpty() ? QString() : QFileInfo(sourceFile_).absolutePath(); });
   html_ = new HtmlPage;
   typeset_ = new TypesetPage(*settings_);
   reading_ = new ReadingPage(*settings_, dialogs_);
@@ -182,7 +185,19 @@ void frmMain::giveFocusToTabStrip() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  // Closing is refused silently while a conversion runs, and when the user
+  // During a run the user may stop it and close once it has stopped.
+  if (busy_) {
+    event->ignore();
+    if (closeAfterRun_) return;
+    if (dialogs_.message(this, texts::stopAndCloseQuestion, MessageIcon::question,
+                         MessageButtons::yesNoCancel) != MessageAnswer::yes)
+      return;
+    closeAfterRun_ = true;
+    for (const Command& c : commands_)
+      if (c.available == Availability::busy && c.action->isEnabled()) c.action->trigger();
+    return;
+  }
+  // Closing is refused silently when it is not allowed, and when the user
   // keeps edited text.
   if (!closeAllowed_ || (closeGuard_ && !closeGuard_())) {
     event->ignore();
@@ -199,9 +214,9 @@ bool frmMain::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
-void frmMain::setSourceFile(const QString& path, SourceEncoding encoding) {
+void frmMain::setSourceFile(const QString& path, const SourceFormat& format) {
   sourceFile_ = path;
-  sourceEncoding_ = encoding;
+  sourceFormat_ = format;
   updateTitle();
 }
 
@@ -256,13 +271,17 @@ qsizetype frmMain::sourceLength() const {
   return txtMain()->sourceLength();
 }
 
+void frmMain::setOutline(const Outline& outline) {
+  source_->setOutline(outline);
+}
+
 void frmMain::clearSource() {
   // The pane's change rule brings the hint back in place of the count.
   txtMain()->clear();
 }
 
-QString frmMain::characterCountText(qint64 n) {
-  return SourcePage::characterCountText(n);
+QString frmMain::characterCountText(QStringView text) {
+  return SourcePage::characterCountText(SourcePage::countText(text));
 }
 
 void frmMain::clearHtml() {
@@ -295,6 +314,10 @@ void frmMain::setBusy(bool busy) {
     source_->txtMain_Change();
   }
   txtMain()->setEnabled(!busy);
+  if (!busy && closeAfterRun_) {
+    closeAfterRun_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+  }
 }
 
 void frmMain::setLoading(bool loading) {

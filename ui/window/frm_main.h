@@ -8,6 +8,7 @@
 
 #include "command_table.h"
 #include "document/conversion_settings.h"
+#include "outline_heading.h"
 #include "read/source_decoding.h"
 
 class QAction;
@@ -72,6 +73,8 @@ class frmMain : public QMainWindow {
   // Asks for the file or folder of the mode's output, as its chooser button does.
   void chooseOutputPath(std::string_view key);
 
+  // Closing while a run is in progress asks whether to stop it and close;
+  // otherwise a window whose closing is not allowed stays, without a word.
   bool closeAllowed() const { return closeAllowed_; }
   void setCloseAllowed(bool allowed) { closeAllowed_ = allowed; }
   // Asked before the window closes (when closing is allowed at all): false keeps it open.
@@ -85,17 +88,21 @@ class frmMain : public QMainWindow {
   QString sourceText() const;
   qsizetype sourceLength() const;
   void clearSource();
-  // The count above the source pane for n code units.
-  static QString characterCountText(qint64 n);
+  // 見出し: the source text's headings, beside the text; choosing one moves the caret there.
+  void setOutline(const Outline& outline);
+  // The count above the source pane for a text (line breaks as LF): "( 400 字 / 1 行)".
+  static QString characterCountText(QStringView text);
   // The HTML pane: emptied before a run; every finished block is appended.
   void clearHtml();
   void appendHtml(const QString& markup);
 
   // The file the text was loaded from or saved to (empty for a new text) and
-  // its encoding; the title bar names the file and marks unsaved edits.
+  // its encoding and form, which a save keeps; the title bar names the file
+  // and marks unsaved edits.
   QString sourceFilePath() const { return sourceFile_; }
-  SourceEncoding sourceEncoding() const { return sourceEncoding_; }
-  void setSourceFile(const QString& path, SourceEncoding encoding);
+  SourceEncoding sourceEncoding() const { return sourceFormat_.encoding; }
+  const SourceFormat& sourceFormat() const { return sourceFormat_; }
+  void setSourceFile(const QString& path, const SourceFormat& format);
   bool sourceModified() const;
   void setSourceModified(bool modified);
 
@@ -162,8 +169,9 @@ class frmMain : public QMainWindow {
   SettingsModel* settings_;
   bool closeAllowed_ = false;
   bool busy_ = false;
+  bool closeAfterRun_ = false;
   QString sourceFile_;
-  SourceEncoding sourceEncoding_ = SourceEncoding::cp932;
+  SourceFormat sourceFormat_;
   std::function<bool()> closeGuard_;
 
   QToolBar* toolbar1_ = nullptr;
