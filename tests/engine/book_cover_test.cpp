@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ std::string jpeg(const std::string& segments) {
 std::string frame(char marker) {
   return "\xFF"s + marker + "\x00\x11\x08\x03\x20\x02\x58\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"s;
 }
+// A scan and the end marker that close a JPEG.
+const std::string scanToEnd = "\xFF\xDA\x00\x08\x01\x01\x00\x00\x3f\x00scan\xFF\xD9"s;
+// A whole PNG, as a user's cover is.
+std::string wholePng() {
+  std::ifstream in(std::string(ZELVATO_TEST_DATA_DIR) + "/illustration.png", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+// A PNG's signature and the start of its header: enough for its size, not a picture.
 const std::string png = "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x04\xb0\x00\x00\x06\x40\x08\x02"s;
 
 TEST(BookCover, aPicturesSizeIsReadFromItsHeader) {
@@ -63,13 +72,15 @@ TEST(BookCover, theUsersCoverIsAJpegOrPngReadAsIllustrationsAre) {
     std::string failure;
   };
   const Case cases[] = {
-      {"PNG", write("c.png", png), "png", ""},
-      {"JPEG", write("c.jpeg", jpeg(frame('\xC0'))), "jpg", ""},
-      {"GIF", write("c.gif", "GIF89a\x02\x00\x02\x00"), "", "the cover must be a JPEG or PNG picture"},
-      {"a PNG named .jpg", write("p.jpg", png), "", "the cover cannot be read as a picture"},
+      {"PNG", write("c.png", wholePng()), "png", ""},
+      {"JPEG", write("c.jpeg", jpeg(frame('\xC0') + scanToEnd)), "jpg", ""},
+      {"GIF", write("c.gif", "GIF89a\x02\x00\x02\x00\x00\x00\x00,....;"s), "",
+       "the cover must be a JPEG or PNG picture"},
+      {"a PNG named .jpg", write("p.jpg", wholePng()), "", "the cover cannot be read as a picture"},
       {"missing", folder.file("none.png"), "", "the cover cannot be read as a picture"},
       {"a folder", folder.path(), "", "the cover cannot be read as a picture"},
-      {"a JPEG without a size", write("n.jpg", jpeg("")), "", "the cover picture holds no readable size"},
+      {"a PNG's signature alone", write("s.png", png), "", "the cover cannot be read as a picture"},
+      {"a JPEG without a size", write("n.jpg", jpeg(scanToEnd)), "", "the cover cannot be read as a picture"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

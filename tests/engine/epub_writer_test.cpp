@@ -160,7 +160,7 @@ TEST(EpubWriter, aPictureUnderManyNamesIsStoredOnce) {
   RecordingHost host;
   ASSERT_TRUE(convertText(text, s, "", host));
   std::size_t pictures = 0;
-  for (const Entry& e : entriesOf(folder.file("book.epub"))) pictures += e.name.starts_with("OEBPS/images/");
+  for (const Entry& e : entriesOf(folder.file("book.epub"))) pictures += e.name.starts_with("OEBPS/images/image");
   EXPECT_EQ(pictures, 1u);
   EXPECT_EQ(entry(entriesOf(folder.file("book.epub")), "OEBPS/content.opf").find("image0002"),
             std::string::npos);
