@@ -210,7 +210,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         u"p>",      u"p ",       u"/p>",  u"h1",          u"h2",          u"h3",   u"/h",     u"br/>",
         u"ruby>",   u"/ruby>",   u"rt>",  u"/rt>",        u"em ",         u"/em>", u"b>",     u"/b>",
         u"span ",   u"/span>",   u"nav ", u"/nav>",       u"a ",          u"/a>",  u"/body>", u"/html>",
-        u"figure ", u"/figure>", u"img ", u"figcaption>", u"/figcaption>"};
+        u"figure ", u"/figure>", u"img ", u"figcaption>", u"/figcaption>", u"div ", u"/div>",
+        u"section ", u"/section>", u"main>", u"/main>", u"rp>", u"/rp>", u"i>", u"/i>",
+        u"sub>", u"/sub>", u"sup>", u"/sup>", u"ol>", u"/ol>", u"li>", u"/li>", u"span>", u"em>"};
     for (std::size_t at = page.find(u'<', body + 1);
          body != std::u16string::npos && at != std::u16string::npos; at = page.find(u'<', at + 1)) {
       bool known = false;
