@@ -12,6 +12,6 @@ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMP
 cmake --build "$out" --target page_writer_fuzz
 
 mkdir -p "$out/corpus"
-LSAN_OPTIONS="suppressions=$PWD/tests/fuzz/leaks.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
   "$out/tests/fuzz/page_writer_fuzz" -max_total_time="$seconds" -max_len=4096 -len_control=0 -timeout=10 \
   -rss_limit_mb=2048 -artifact_prefix="$out/" "$out/corpus"
