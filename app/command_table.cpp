@@ -10,6 +10,8 @@
 #include "dialog_provider.h"
 #include "frm_main.h"
 #include "frm_main_texts.h"
+#include "preset_commands.h"
+#include "presets.h"
 #include "print_commands.h"
 #include "settings_model.h"
 #include "source_loading.h"
@@ -57,8 +59,9 @@ void findPrevious(ui::frmMain& window) {
 void convert(ui::frmMain& window) {
   runConversion(window);
 }
+// Every setting at its start value, as one step 元に戻す takes back.
 void restoreDefaults(ui::frmMain& window) {
-  window.settings().reset(ui::WindowSettings{});
+  applySettingsStep(window, ui::startValuesPreset, ui::WindowSettings{});
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include "frm_main.h"
 #include "manuscript_count_label.h"
 #include "platform_routines.h"
+#include "preset_commands.h"
+#include "presets.h"
 #include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
@@ -92,7 +94,7 @@ void savePresetAs(ui::frmMain& window) {
   const auto store = ui::openUserSettings();
   ui::saveUserPreset(window.settings(), *store, name);
   store->sync();
-  if (QMenu* presets = window.presetsMenu()) ui::fillPresetsMenu(*presets, *store);
+  refreshPresetsMenu(window, *store);
 }
 
 void cmdAllSelect_Click(ui::frmMain& window, int /*index*/) {
@@ -123,13 +125,7 @@ void connectCommands(ui::frmMain& window) {
 
   QObject::connect(&window, &ui::frmMain::recentFileChosen, &window,
                    [&window](const QString& path) { openNamedFile(window, path); });
-  if (QMenu* presets = window.presetsMenu()) {
-    QObject::connect(presets, &QMenu::triggered, &window, [&window](QAction* action) {
-      if (window.isBusy()) return;
-      const auto store = ui::openUserSettings();
-      ui::applyPreset(window.settings(), *store, action->data().toString());
-    });
-  }
+  installPresetCommands(window);
   // The automatic preview waits while a file loads or a run is in progress.
   QObject::connect(&window, &ui::frmMain::autoPreviewDue, &window, [&window] {
     if (!sourceLoading() && !conversionRunning(window)) runConversion(window, ConversionKind::preview);
@@ -167,7 +163,7 @@ void restoreUserSettings(ui::frmMain& window) {
   bool stored = false;
   const int points = store->value(ui::editorFontSizeKey).toInt(&stored);
   if (stored) window.txtMain()->setFontPointSize(points);
-  if (QMenu* presets = window.presetsMenu()) ui::fillPresetsMenu(*presets, *store);
+  refreshPresetsMenu(window, *store);
   window.setRecentFiles(ui::recentFiles(*store));
 }
 

@@ -50,6 +50,13 @@ struct FontAnswer {
   QColor color;
 };
 
+// One change to the user's presets: `name` renamed to `newName`, or deleted
+// when there is no new name.
+struct PresetEdit {
+  QString name;
+  std::optional<QString> newName;
+};
+
 // Every question the program asks the user in a dialog of its own. The
 // window and the commands ask through the window's provider; the program
 // uses the real dialogs, a test answers them itself.
@@ -68,6 +75,9 @@ class DialogProvider {
                                 MessageButtons buttons) = 0;
   // One line of text (a preset's name); nothing on cancel.
   virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) = 0;
+  // The user's presets by name, to rename and delete: the changes in the
+  // order they were made; nothing on cancel.
+  virtual std::optional<QList<PresetEdit>> editPresets(QWidget* parent, const QStringList& names) = 0;
   // The print preview of a PDF's pages, from which the user prints them;
   // returns when it is closed.
   virtual void previewPrint(QWidget* parent, const QString& pdfPath) = 0;
@@ -81,9 +91,9 @@ class DialogProvider {
 };
 
 // The real dialogs: Qt's own file dialog, the folder chooser frmDirSelect,
-// the fixed-pitch FontChooser, QMessageBox, QInputDialog and the PDF's print
-// preview (pdf_print_preview.h), each made for the one question and gone
-// afterwards.
+// the fixed-pitch FontChooser, QMessageBox, QInputDialog, PresetsDialog and
+// the PDF's print preview (pdf_print_preview.h), each made for the one
+// question and gone afterwards.
 class QtDialogs final : public DialogProvider {
  public:
   std::optional<FileAnswer> openFile(QWidget* parent, const FileRequest& request) override;
@@ -93,6 +103,7 @@ class QtDialogs final : public DialogProvider {
   MessageAnswer message(QWidget* parent, const QString& text, MessageIcon icon,
                         MessageButtons buttons) override;
   std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
+  std::optional<QList<PresetEdit>> editPresets(QWidget* parent, const QStringList& names) override;
   void previewPrint(QWidget* parent, const QString& pdfPath) override;
 };
 

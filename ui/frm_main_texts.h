@@ -44,6 +44,17 @@ inline const QString menuFindPrevious = QStringLiteral("前を検索(&P)");
 inline const QString menuDefaults = QStringLiteral("既定値に戻す");
 inline const QString menuPresets = QStringLiteral("ﾌﾟﾘｾｯﾄ(&P)");
 inline const QString menuSavePreset = QStringLiteral("現在の設定に名前を付けて保存...");
+// The presets menu's own items after the presets, and the dialog that renames and deletes them.
+inline const QString presetUndo = QStringLiteral("元に戻す(&U)");
+inline const QString presetUndoNamed = QStringLiteral("「%1」を元に戻す(&U)");
+inline const QString presetsEdit = QStringLiteral("ﾌﾟﾘｾｯﾄの名前の変更と削除...");
+inline const QString presetsDialogTitle = QStringLiteral("ﾌﾟﾘｾｯﾄの整理");
+inline const QString presetRename = QStringLiteral("名前の変更...");
+inline const QString presetDelete = QStringLiteral("削除");
+inline const QString presetNewName = QStringLiteral("新しい名前:");
+inline const QString presetNameTaken = QStringLiteral("「%1」という名前のﾌﾟﾘｾｯﾄはすでにあります.");
+inline const QString presetApplied = QStringLiteral("「%1」を適用しました.");
+inline const QString presetUndone = QStringLiteral("「%1」を元に戻しました.");
 inline const QString findLabel = QStringLiteral("検索:");
 inline const QString findNext = QStringLiteral("次へ");
 inline const QString findPrevious = QStringLiteral("前へ");

@@ -10,6 +10,7 @@
 #include "font_chooser.h"
 #include "frm_dir_select.h"
 #include "pdf_print_preview.h"
+#include "presets_dialog.h"
 #include "program_identity.h"
 
 namespace zelvato::ui {
@@ -149,6 +150,12 @@ std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title,
   dialog.setInputMode(QInputDialog::TextInput);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.textValue();
+}
+
+std::optional<QList<PresetEdit>> QtDialogs::editPresets(QWidget* parent, const QStringList& names) {
+  PresetsDialog dialog(names, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.edits();
 }
 
 DialogProvider& realDialogs() {

@@ -270,8 +270,9 @@ QString SettingsModel::rememberedKey(const OptionEntry& option) {
   return groupName(option.group) + QLatin1Char('/') + latin(name);
 }
 
-void SettingsModel::store(QSettings& file, const QString& group) const {
+void SettingsModel::store(QSettings& file, const QString& group, bool (*only)(const OptionEntry&)) const {
   for (const OptionEntry* o : windowOptions()) {
+    if (only != nullptr && !only(*o)) continue;
     QString value;
     if (o->text != nullptr || o->number != nullptr) {
       value = text(*o);
@@ -282,6 +283,7 @@ void SettingsModel::store(QSettings& file, const QString& group) const {
     }
     file.setValue(keyIn(group, rememberedKey(*o)), value);
   }
+  if (only != nullptr) return;
   // The medium by the value the window remembers it by ("0" to "3" for the
   // first four, as earlier releases wrote them), and every medium's path.
   const WriterEntry* chosen = chosenWriter(settings_.conversion);

@@ -80,8 +80,9 @@ class SettingsModel : public QObject {
   // remembered settings): no editing rule runs.
   void reset(const WindowSettings& settings);
 
-  // Writes every setting under `group` of the settings file.
-  void store(QSettings& file, const QString& group = {}) const;
+  // Writes every setting under `group` of the settings file; with `only`,
+  // just the options it chooses (and not the medium, its paths or 自動ﾌﾟﾚﾋﾞｭｰ).
+  void store(QSettings& file, const QString& group = {}, bool (*only)(const OptionEntry&) = nullptr) const;
   // The settings remembered under `group`; a key that is missing, of the
   // wrong kind or out of range gives its start value. Never fails.
   static WindowSettings load(const QSettings& file, const QString& group = {});

@@ -1,33 +1,14 @@
-// What the window remembers beside its settings: its geometry, the presets
-// and the recent files.
+// What the window remembers beside its settings: its geometry and the
+// recent files (the presets are presets.cpp's).
 #include "settings_store.h"
 
-#include <QAction>
 #include <QDir>
-#include <QMenu>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QWidget>
 
-#include "settings_model.h"
-
 namespace zelvato::ui {
-
-namespace {
-
-const QString presetsGroup = QStringLiteral("presets");
-
-// A sheet of manuscript paper: 20 characters by 20 lines, with the line-breaking rules.
-WindowSettings manuscriptSettings() {
-  WindowSettings sheet;
-  sheet.conversion.charsPerLine = u"20";
-  sheet.conversion.linesPerColumn = u"20";
-  sheet.conversion.kinsoku = true;
-  return sheet;
-}
-
-}  // namespace
 
 std::unique_ptr<QSettings> openUserSettings() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -49,53 +30,6 @@ void restoreGeometry(QWidget& window, const QSettings& store) {
   QRect frame = window.frameGeometry();
   frame.moveCenter(available.center());
   window.move(frame.topLeft());
-}
-
-QStringList userPresetNames(const QSettings& store) {
-  // Only the presets' group is read: a file of many presets (or many other
-  // keys) is not walked key by key. Entering a group changes no setting.
-  auto& reading = const_cast<QSettings&>(store);
-  reading.beginGroup(presetsGroup);
-  QStringList names = reading.childGroups();
-  reading.endGroup();
-  names.sort();
-  if (names.size() > maxUserPresets) names.resize(maxUserPresets);
-  return names;
-}
-
-void saveUserPreset(const SettingsModel& settings, QSettings& store, const QString& name) {
-  // A name is one key of the file: a slash would make it a group.
-  QString key = name;
-  key.replace(QLatin1Char('/'), QLatin1Char('_'));
-  settings.store(store, presetsGroup + QLatin1Char('/') + key);
-}
-
-bool applyPreset(SettingsModel& settings, const QSettings& store, const QString& name) {
-  if (name == startValuesPreset) {
-    settings.reset(WindowSettings{});
-  } else if (name == manuscriptPreset) {
-    settings.reset(manuscriptSettings());
-  } else if (userPresetNames(store).contains(name)) {
-    settings.reset(SettingsModel::load(store, presetsGroup + QLatin1Char('/') + name));
-  } else {
-    return false;
-  }
-  return true;
-}
-
-void fillPresetsMenu(QMenu& menu, const QSettings& store) {
-  menu.clear();
-  const QStringList own = userPresetNames(store);
-  int index = 0;
-  const auto add = [&](const QString& name) {
-    QAction* action = menu.addAction(name);
-    action->setObjectName(QStringLiteral("mnuPreset(%1)").arg(index++));
-    action->setData(name);
-  };
-  add(startValuesPreset);
-  add(manuscriptPreset);
-  if (!own.isEmpty()) menu.addSeparator();
-  for (const QString& name : own) add(name);
 }
 
 QStringList recentFiles(const QSettings& store) {

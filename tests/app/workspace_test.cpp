@@ -38,6 +38,7 @@
 #include "manuscript_count_label.h"
 #include "option_controls.h"
 #include "options/option_table.h"
+#include "presets.h"
 #include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
@@ -587,18 +588,21 @@ class WorkspaceTest : public QObject {
     QTest::addColumn<QString>("charsPerLine");
     QTest::addColumn<QString>("linesPerColumn");
     QTest::addColumn<bool>("kinsoku");
+    // The manuscript sheet sets its measures and 禁則処理 only: the rule stays as the user set it.
+    QTest::addColumn<bool>("rule");
     QTest::newRow("既定値に戻す") << QString() << "25"
-                                  << "20" << false;
+                                  << "20" << false << false;
     QTest::newRow("400字詰め原稿用紙") << ui::manuscriptPreset << "20"
-                                       << "20" << true;
+                                       << "20" << true << true;
     QTest::newRow("the user's own") << QStringLiteral("私の設定") << "33"
-                                    << "11" << false;
+                                    << "11" << false << false;
   }
   void startValuesAndPresets() {
     QFETCH(QString, preset);
     QFETCH(QString, charsPerLine);
     QFETCH(QString, linesPerColumn);
     QFETCH(bool, kinsoku);
+    QFETCH(bool, rule);
     if (preset == QStringLiteral("私の設定")) {
       txtAppearance(*window, 0)->setText(QStringLiteral("33"));
       txtAppearance(*window, 2)->setText(QStringLiteral("11"));
@@ -625,7 +629,7 @@ class WorkspaceTest : public QObject {
     QCOMPARE(QString::fromStdU16String(read.charsPerLine.typed()), charsPerLine);
     QCOMPARE(QString::fromStdU16String(read.linesPerColumn.typed()), linesPerColumn);
     QCOMPARE(read.kinsoku, kinsoku);
-    QVERIFY(!read.addRule);
+    QCOMPARE(read.addRule, rule);
   }
 
   // A settings file with thousands of presets: the menu offers the first

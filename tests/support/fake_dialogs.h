@@ -18,10 +18,10 @@ namespace zelvato::testing {
 
 // One question asked.
 struct Asked {
-  enum class Kind { openFile, saveFile, folder, font, message, text, printPreview };
+  enum class Kind { openFile, saveFile, folder, font, message, text, presets, printPreview };
   Kind kind = Kind::message;
   QString title;
-  QStringList filters;
+  QStringList filters;  // of a file dialog; the names the presets' list offers
   QString selectedFilter;
   QString start;   // the file or folder the dialog starts at; the PDF a print preview shows
   QString suffix;  // the extension a name without one gets
@@ -46,6 +46,7 @@ class FakeDialogs final : public ui::DialogProvider {
   QList<std::optional<ui::FontAnswer>> fonts;
   QList<ui::MessageAnswer> answers;
   QList<std::optional<QString>> lines;
+  QList<std::optional<QList<ui::PresetEdit>>> presetEdits;
   // Called as each question is asked, before it is answered.
   std::function<void(const Asked&)> onAsked;
 
@@ -96,6 +97,14 @@ class FakeDialogs final : public ui::DialogProvider {
     a.text = label;
     record(a);
     return next(lines);
+  }
+
+  std::optional<QList<ui::PresetEdit>> editPresets(QWidget*, const QStringList& names) override {
+    Asked a;
+    a.kind = Asked::Kind::presets;
+    a.filters = names;
+    record(a);
+    return next(presetEdits);
   }
 
   void previewPrint(QWidget*, const QString& pdfPath) override {
