@@ -960,10 +960,16 @@ class FrmMainTest : public QObject {
     showActive(window.get());
     window->showTab(zelvato::ui::Tab::layout);
     window->SSTabMain()->tabBar()->setFocus(Qt::OtherFocusReason);
-    const QStringList expected{"cmdFontChange",    "chkCSS",           "txtAppearance(0)", "txtAppearance(2)",
-                               "txtAppearance(1)", "txtAppearance(3)", "txtAppearance(4)", "txtAppearance(5)",
-                               "chkOpt(0)",        "chkOpt(2)",        "chkOpt(3)",        "chkOpt(5)",
-                               "SSTabMain"};
+    // Each measure's box with its spinner, across and down.
+    QStringList expected{"cmdFontChange", "chkCSS"};
+    for (int measure : {0, 2, 1, 3, 4, 5})
+      expected << QStringLiteral("txtAppearance(%1)").arg(measure)
+               << QStringLiteral("updnAppearance(%1)").arg(measure);
+    expected << "chkOpt(0)"
+             << "chkOpt(2)"
+             << "chkOpt(3)"
+             << "chkOpt(5)"
+             << "SSTabMain";
     for (const QString& name : expected) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QWidget* target = name == QLatin1String("SSTabMain") ? window->SSTabMain()->tabBar()
@@ -972,15 +978,80 @@ class FrmMainTest : public QObject {
     }
   }
 
+  void tabReachesEveryControlOfAPage_data() {
+    QTest::addColumn<Tab>("page");
+    // The output mode chosen first (its fields are the ones enabled); -1: as it starts.
+    QTest::addColumn<int>("mode");
+    QTest::newRow("変換元文章") << Tab::source << -1;
+    QTest::newRow("ﾚｲｱｳﾄ設定, the spacings enabled by the style sheet") << Tab::layout << -1;
+    QTest::newRow("ﾎｰﾑﾍﾟｰｼﾞﾌﾟﾚﾋﾞｭｰ") << Tab::preview << -1;
+    for (int mode = 0; mode < 4; ++mode)
+      QTest::newRow(qPrintable(QStringLiteral("出力設定, output mode %1").arg(mode))) << Tab::output << mode;
+    QTest::newRow("簡易出力HTML") << Tab::html << -1;
+    QTest::newRow("typesetting") << Tab::typeset << -1;
+    // The reading type and the cover are the flowing book's.
+    QTest::newRow("reading type and cover, the book in the flowing style") << Tab::reading << 3;
+  }
+  void tabReachesEveryControlOfAPage() {
+    QFETCH(Tab, page);
+    QFETCH(int, mode);
+    showActive(window.get());
+    if (page == Tab::layout) window->findChild<QCheckBox*>(QStringLiteral("chkCSS"))->setChecked(true);
+    if (mode >= 0) optOutput(*window, mode)->click();
+    if (page == Tab::reading) window->findChild<QRadioButton*>(QStringLiteral("optStyle(1)"))->click();
+    window->showTab(page);
+    QWidget* strip = window->SSTabMain()->tabBar();
+    strip->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), strip);
+    // Every control the keyboard can take: shown, enabled and taking Tab. Of
+    // a group of option buttons, Tab reaches the chosen one and the arrow keys the rest.
+    QWidget* shown = window->SSTabMain()->widget(static_cast<int>(page));
+    const auto chosenElsewhere = [](const QWidget* w) {
+      const auto* option = qobject_cast<const QRadioButton*>(w);
+      if (option == nullptr || option->isChecked() || !option->autoExclusive()) return false;
+      for (const QRadioButton* other :
+           option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+        if (other->isChecked() && other->autoExclusive()) return true;
+      return false;
+    };
+    QList<QWidget*> expected;
+    for (QWidget* w : shown->findChildren<QWidget*>())
+      if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
+          w->focusProxy() == nullptr && !chosenElsewhere(w))
+        expected.append(w);
+    QVERIFY(!expected.isEmpty());
+
+    // Tab from the tab strip walks the page and comes back to the strip; the
+    // source pane types a tab, so it is left with Ctrl+Tab.
+    QList<QWidget*> reached;
+    for (int step = 0; step < 3 * expected.size() + 5; ++step) {
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus, Qt::Key_Tab, focus == window->txtMain() ? Qt::ControlModifier : Qt::NoModifier);
+      QTest::qWait(1);
+      focus = QApplication::focusWidget();
+      if (focus == strip) break;
+      QVERIFY2(shown->isAncestorOf(focus),
+               qPrintable(QStringLiteral("Tab left the page for ") + focus->objectName()));
+      if (!reached.contains(focus)) reached.append(focus);
+    }
+    QCOMPARE(QApplication::focusWidget(), strip);
+    for (QWidget* w : expected)
+      QVERIFY2(reached.contains(w), qPrintable(QStringLiteral("never reached: ") + w->objectName() + u' ' +
+                                               QString::fromLatin1(w->metaObject()->className())));
+  }
+
   void tabWalksTheOutputPageOfAMode_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("page files") << 2 << QStringList{"cmdFolderSelect",   "txtOutput(2)",   "chkOutput(0)",
-                                                    "chkOutput(1)",      "updnColumnPage", "optEncoding(0)",
-                                                    "chkAccessibleText", "txtOutput(3)",   "txtOutput(4)",
-                                                    "SSTabMain"};
-    // The book's chooser, then past the encoding and the reading text, which do not apply to it.
-    QTest::newRow("book") << 3 << QStringList{"cmdEpubSelect", "txtOutput(3)", "txtOutput(4)", "SSTabMain"};
+    // Each path before its chooser, the number of columns before its spinner.
+    QTest::newRow("page files") << 2 << QStringList{"txtOutput(1)",   "cmdFolderSelect", "txtOutput(2)",
+                                                    "chkOutput(0)",   "chkOutput(1)",    "txtPageColum",
+                                                    "updnColumnPage", "optEncoding(0)",  "chkAccessibleText",
+                                                    "txtOutput(3)",   "txtOutput(4)",    "SSTabMain"};
+    // The book's path and chooser, then past the encoding and the reading text, which do not apply to it.
+    QTest::newRow("book") << 3
+                          << QStringList{"txtOutput(5)", "cmdEpubSelect", "txtOutput(3)", "txtOutput(4)",
+                                         "SSTabMain"};
   }
   void tabWalksTheOutputPageOfAMode() {
     QFETCH(int, mode);

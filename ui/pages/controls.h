@@ -23,6 +23,7 @@ QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption);
 QLabel* label(QWidget* parent, int index, const QString& text);
 QLineEdit* box(QWidget* parent, const QString& name, int width = 0);
 QCheckBox* check(QWidget* parent, const QString& name, const QString& text);
+// An option button; Tab into its group lands on the chosen one.
 QRadioButton* option(QWidget* parent, const QString& name, const QString& text);
 QPushButton* button(QWidget* parent, const QString& name, const QString& text);
 // The tight spacing of the design's frames.

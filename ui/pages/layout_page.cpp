@@ -235,18 +235,17 @@ void LayoutPage::cmdFontChange_Click() {
 }
 
 QList<QWidget*> LayoutPage::keyboardOrder() const {
-  // The measures across, row by row, then the look options, then the spinners.
-  QList<QWidget*> order{chkCSS_,           txtAppearance_[0], txtAppearance_[2], txtAppearance_[1],
-                        txtAppearance_[3], txtAppearance_[4], txtAppearance_[5]};
+  // The measures across, row by row, each box with its spinner, then the
+  // look options; the disabled ones are passed by.
+  QList<QWidget*> order{chkCSS_};
+  for (std::size_t i : {0, 2, 1, 3, 4, 5}) order += {txtAppearance_[i], updnAppearance_[i]};
   for (QCheckBox* box : chkOpt_) order.append(box);
-  for (UpDown* spin : updnAppearance_) order.append(spin);
   return order;
 }
 
 QList<QWidget*> LayoutPage::lastControls() const {
-  QList<QWidget*> last;
-  for (QCheckBox* box : chkOpt_) last.append(box);
-  return last;
+  // The last look option ends the page; ｾﾝﾀﾘﾝｸﾞする is always enabled.
+  return {chkOpt_.last()};
 }
 
 }  // namespace zelvato::ui

@@ -34,7 +34,7 @@ class LayoutPage : public QWidget {
   void cmdFontChange_Click();
 
   QList<QWidget*> keyboardOrder() const;
-  // The look options close the page's keyboard order.
+  // The control that closes the page's keyboard order.
   QList<QWidget*> lastControls() const;
 
  private:

@@ -48,8 +48,9 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   auto* fileRows = new QGridLayout;
   fileRows->setSpacing(2);
   int folderRow = 0;
-  // Files before folders, in the keyboard order as in the frames.
-  QList<QWidget*> fileChoosers, folderChoosers, fileFields, folderFields;
+  // Files before folders, in the keyboard order as in the frames; each path
+  // before its chooser, as they stand.
+  QList<QWidget*> fileChoosers, folderChoosers;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const WriterEntry& writer = *list[i];
     QRadioButton* button = controls::option(frame1, controls::indexed("optOutput", static_cast<int>(i)),
@@ -83,8 +84,7 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
       made.field->setReadOnly(true);
       made.chooser->setFixedSize(129, 25);
       const bool file = writer.destination == Destination::file;
-      (file ? fileChoosers : folderChoosers).append(made.chooser);
-      (file ? fileFields : folderFields).append(made.field);
+      (file ? fileChoosers : folderChoosers).append({made.field, made.chooser});
       connect(made.chooser, &QPushButton::clicked, this, [this, &writer] { choosePath(writer); });
     }
     connect(button, &QRadioButton::toggled, this, [this, &writer](bool on) {
@@ -95,7 +95,6 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   methods->addLayout(fileRows);
   methods->addStretch(1);
   order_.append(fileChoosers + folderChoosers);
-  lateOrder_.append(fileFields + folderFields);
 
   // The page files' settings.
   int row = folderRow * 2;
@@ -126,8 +125,7 @@ OutputPage::OutputPage(SettingsModel& model, DialogProvider& dialogs, QWidget* p
   pages->addLayout(perPageRow, row++, 1, 1, 4);
   pages->setRowStretch(row, 1);
   pages->setColumnStretch(0, 1);
-  order_.append({baseNameBox, links, numbers, updnColumnPage});
-  lateOrder_.append(txtPageColum);
+  order_.append({baseNameBox, links, numbers, txtPageColum, updnColumnPage});
 
   // The title and the BODY tag, usable in every mode; beside them the encoding and the reading text.
   auto* texts = new QVBoxLayout;
@@ -239,10 +237,6 @@ void OutputPage::choosePath(const WriterEntry& writer) {
 
 QList<QWidget*> OutputPage::keyboardOrder() const {
   return order_;
-}
-
-QList<QWidget*> OutputPage::lateKeyboardOrder() const {
-  return lateOrder_;
 }
 
 QWidget* OutputPage::lastControl() const {

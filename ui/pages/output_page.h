@@ -40,9 +40,8 @@ class OutputPage : public QWidget {
   // contents kept; a file field stands where the chosen file medium's stands.
   void optOutput_Click();
 
-  // The keyboard order of the page, and the fields that come after every page's controls.
+  // The keyboard order of the page.
   QList<QWidget*> keyboardOrder() const;
-  QList<QWidget*> lateKeyboardOrder() const;
   QWidget* lastControl() const;
 
  private:
@@ -57,7 +56,6 @@ class OutputPage : public QWidget {
   };
   std::vector<ChoiceControls> choices_;
   QList<QWidget*> order_;
-  QList<QWidget*> lateOrder_;
   QLabel* fileCaption_ = nullptr;
   QLineEdit* title_;
   QLineEdit* bodyTag_;

@@ -144,15 +144,14 @@ frmMain::~frmMain() = default;
 
 void frmMain::setKeyboardOrder() {
   // The tab strip first, then the pages; the font button stands before the
-  // source pane, and the output page's fields after the HTML page. Hidden
-  // pages keep their place in the order; Qt skips what is not shown.
+  // source pane. Hidden pages keep their place in the order; Qt skips what
+  // is not shown.
   QList<QWidget*> order{ssTabMain_, layout_->cmdFontChange()};
   order += source_->keyboardOrder();
   order += preview_->chkAutoPreview();
   order += layout_->keyboardOrder();
   order += output_->keyboardOrder();
   order += {html_->txtHTML(), html_->cmdAllSelect()};
-  order += output_->lateKeyboardOrder();
   order += typeset_->keyboardOrder();
   order += reading_->keyboardOrder();
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
@@ -170,11 +169,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   // While the find bar is shown, it closes the source page, not the pane.
   if (watched == txtMain() && source_->lastControl() != txtMain())
     return QMainWindow::eventFilter(watched, event);
-  // Tab never walks on into a page that is not shown. Leaving the window, a
-  // popup menu, or a click into another control keep the user's choice.
-  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-  if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-      reason != Qt::MouseFocusReason)
+  // Tab never walks on into a page that is not shown. Only Tab forward out
+  // of the page's last control leaves it: Shift+Tab walks back through the
+  // page, and leaving the window, a popup menu or a click keep the user's choice.
+  if (static_cast<QFocusEvent*>(event)->reason() == Qt::TabFocusReason)
     QTimer::singleShot(0, this, &frmMain::giveFocusToTabStrip);
   return QMainWindow::eventFilter(watched, event);
 }
