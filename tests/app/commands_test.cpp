@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
@@ -356,6 +357,34 @@ class CommandsTest : public QObject {
     window->refresh();
     QTRY_COMPARE_WITH_TIMEOUT(window->brwIE()->url(), QUrl::fromLocalFile(testPreviewFilePath()), 10000);
     QCOMPARE(messages->shown.size(), 0);
+  }
+
+  void helpWindowOpensWhollyOnTheScreen_data() {
+    // Where the main window stands on its screen's available area, as a fraction of the free room.
+    QTest::addColumn<QPointF>("place");
+    QTest::newRow("centred") << QPointF(0.5, 0.5);
+    QTest::newRow("in the bottom right corner") << QPointF(1, 1);
+    QTest::newRow("in the top left corner") << QPointF(0, 0);
+    QTest::newRow("at the right edge, halfway down") << QPointF(1, 0.5);
+  }
+  void helpWindowOpensWhollyOnTheScreen() {
+    QFETCH(QPointF, place);
+    appFolder = QStringLiteral(PROGRAM_DIR "/");
+    QScreen* screen = window->screen();
+    QVERIFY(screen != nullptr);
+    const QRect available = screen->availableGeometry();
+    const QSize free = available.size() - window->frameGeometry().size();
+    window->move(available.topLeft() + QPoint(int(free.width() * place.x()), int(free.height() * place.y())));
+    press(7);  // ﾍﾙﾌﾟ, F1
+    QWidget* help = window->helpWindow();
+    QVERIFY(help && help->isVisible());
+    QVERIFY2(available.contains(help->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(help->frameGeometry().x())
+                                                                       .arg(help->frameGeometry().y())
+                                                                       .arg(help->frameGeometry().width())
+                                                                       .arg(help->frameGeometry().height())));
+    // Beside the main window: the two overlap.
+    QVERIFY(help->frameGeometry().intersects(window->frameGeometry()));
   }
 };
 

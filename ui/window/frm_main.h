@@ -19,6 +19,7 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class QWebEngineView;
+class QScreen;
 
 namespace zelvato::ui {
 
@@ -36,6 +37,11 @@ class ReadingPage;
 // The pages of SSTabMain, in their order: the five of the design, the
 // typesetting page and the page of the reading type and the cover.
 enum class Tab { source, layout, preview, output, html, typeset, reading };
+
+// Where the help window opens: its own size, centred on the main window's
+// frame, made smaller and moved as far as it takes to lie wholly inside the
+// screen's available area (with room for a window manager's frame).
+QRect helpWindowGeometry(const QRect& mainFrame, const QScreen* screen);
 
 // The program's working window: the source text, every conversion setting,
 // the generated HTML, the preview and the commands.

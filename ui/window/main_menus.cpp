@@ -5,9 +5,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+#include <algorithm>
 #include <map>
 
 #include "dialog_provider.h"
@@ -27,6 +29,18 @@ QString buttonText(QString caption) {
 }
 
 }  // namespace
+
+QRect helpWindowGeometry(const QRect& mainFrame, const QScreen* screen) {
+  QRect place(QPoint(), QSize(720, 600));
+  place.moveCenter(mainFrame.center());
+  if (screen == nullptr) return place;
+  // The window manager's frame around it is allowed for as much as a title bar needs.
+  const QRect available = screen->availableGeometry().adjusted(8, 32, -8, -8);
+  place.setSize(place.size().boundedTo(available.size()));
+  place.moveLeft(std::clamp(place.left(), available.left(), available.right() - place.width() + 1));
+  place.moveTop(std::clamp(place.top(), available.top(), available.bottom() - place.height() + 1));
+  return place;
+}
 
 void frmMain::buildMenus() {
   const struct {
@@ -137,10 +151,12 @@ void frmMain::showHelpPage(const QString& path) {
     auto* layout = new QVBoxLayout(helpWindow_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
-    helpWindow_->resize(720, 600);
   }
   auto* view = helpWindow_->findChild<QWebEngineView*>(QStringLiteral("brwHelp"));
   view->load(QUrl::fromLocalFile(path));
+  // Shown for the first time, or again after it was closed: beside the main
+  // window, wholly on the main window's screen.
+  if (!helpWindow_->isVisible()) helpWindow_->setGeometry(helpWindowGeometry(frameGeometry(), screen()));
   helpWindow_->show();
   helpWindow_->raise();
   helpWindow_->activateWindow();
