@@ -11,7 +11,7 @@ void bindToMainWindow(WindowConversionHost& host, ui::frmMain& window) {
     if (window.isBusy()) window.setStatusText(text);
   });
   QObject::connect(&host, &WindowConversionHost::blocksFinished, &window, [&window](const QString& blocks) {
-    if (window.isBusy()) window.appendHtml(blocks);
+    if (window.isBusy()) window.showHtml(blocks);
   });
 }
 

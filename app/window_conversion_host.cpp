@@ -19,8 +19,7 @@ void WindowConversionHost::setClock(Clock clock) {
 
 void WindowConversionHost::reset() {
   stopRequested_.store(false);
-  pendingBlocks_.clear();
-  blocksPending_ = false;
+  runBlocks_.clear();
   statusPending_ = false;
   shownOnce_ = false;
 }
@@ -28,7 +27,7 @@ void WindowConversionHost::reset() {
 void WindowConversionHost::setStatusText(std::u16string_view text) {
   pendingStatus_ = toQString(text);
   statusPending_ = true;
-  showIfDue();
+  showStatusIfDue();
 }
 
 void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
@@ -36,26 +35,25 @@ void WindowConversionHost::progressMade(std::int32_t codeUnitsHandled) {
 }
 
 void WindowConversionHost::blockMarkupFinished(std::u16string_view markup) {
-  pendingBlocks_ += toQString(markup);
-  blocksPending_ = true;
-  showIfDue();
+  runBlocks_ += toQString(markup);
 }
 
-void WindowConversionHost::showIfDue() {
-  if (!shownOnce_ || now() - lastShown_ >= showInterval) showPending();
+void WindowConversionHost::showStatusIfDue() {
+  if (!shownOnce_ || now() - lastShown_ >= showInterval) showStatus();
 }
 
-void WindowConversionHost::showPending() {
+void WindowConversionHost::showStatus() {
   shownOnce_ = true;
   lastShown_ = now();
-  if (blocksPending_) {
-    blocksPending_ = false;
-    Q_EMIT blocksFinished(std::exchange(pendingBlocks_, QString()));
-  }
   if (statusPending_) {
     statusPending_ = false;
     Q_EMIT statusTextChanged(pendingStatus_);
   }
+}
+
+void WindowConversionHost::showPending() {
+  if (!runBlocks_.isEmpty()) Q_EMIT blocksFinished(std::exchange(runBlocks_, QString()));
+  showStatus();
 }
 
 }  // namespace zelvato

@@ -22,9 +22,11 @@ class WindowConversionHost : public QObject, public ConversionHost {
 
   explicit WindowConversionHost(QObject* parent = nullptr);
 
-  // The status text and the finished blocks are sent at most every
-  // showInterval and once more at the end of the run (showPending), not one by
-  // one: a repaint of the window costs more than a small block's whole work.
+  // The status text is sent at most every showInterval and once more at the
+  // end of the run (showPending), not block by block: a repaint of the window
+  // costs more than a small block's whole work. The finished blocks go to the
+  // window once, at the end: the HTML pane is hidden during a run, and filling
+  // it piece by piece kept the window's thread from its events.
   static constexpr qint64 showInterval = 100;  // ms
 
   void setClock(Clock clock);
@@ -39,26 +41,27 @@ class WindowConversionHost : public QObject, public ConversionHost {
   void blockMarkupFinished(std::u16string_view markup) override;
   // Feeds progressCount, which the progress window shows.
   void progressMade(std::int32_t codeUnitsHandled) override;
-  // Sends what has not been sent yet; the worker calls it at the end of the run.
+  // Sends what has not been sent yet, the run's blocks among it; the worker
+  // calls it at the end of the run.
   void showPending();
 
   // The Stop command, from any thread: the run ends at the layout's next position.
   void requestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
 
  Q_SIGNALS:
-  // The blocks finished since the last signal, in order, with their CR LF line ends.
+  // Every block the run finished, in order, with their CR LF line ends; once, at its end.
   void blocksFinished(const QString& blocks);
   void statusTextChanged(const QString& text);
 
  private:
   qint64 now() const { return clock_ ? clock_() : elapsed_.elapsed(); }
-  void showIfDue();
+  void showStatusIfDue();
+  void showStatus();
 
   Clock clock_;
   QElapsedTimer elapsed_;
   std::atomic<bool> stopRequested_{false};
-  QString pendingBlocks_;
-  bool blocksPending_ = false;
+  QString runBlocks_;
   QString pendingStatus_;
   bool statusPending_ = false;
   qint64 lastShown_ = 0;

@@ -31,6 +31,7 @@
 #include "option_controls.h"
 #include "options/option_table.h"
 #include "output_choices.h"
+#include "pages/html_page.h"
 #include "program_identity.h"
 #include "settings_model.h"
 #include "source_text_edit.h"
@@ -42,6 +43,7 @@ namespace writerKeys = zelvato::writerKeys;
 using zelvato::testing::Asked;
 using zelvato::testing::FakeDialogs;
 using zelvato::ui::frmMain;
+using zelvato::ui::HtmlPage;
 using zelvato::ui::MessageButtons;
 using zelvato::ui::MessageIcon;
 using namespace zelvato::ui;
@@ -976,6 +978,59 @@ class FrmMainTest : public QObject {
                                                            : window->findChild<QWidget*>(name);
       QTRY_COMPARE(QApplication::focusWidget(), target);
     }
+  }
+
+  void htmlPaneShowsTheWholeResult_data() {
+    // What the window is asked to show, in order: markup, or an empty string for "clear".
+    QTest::addColumn<QStringList>("asked");
+    // The pane's text once everything asked has settled.
+    QTest::addColumn<QString>("shown");
+    const QString block = QStringLiteral("<PRE>\r\n┐𠮷縦\r\n</PRE>\r\n");
+    const QString paneBlock = QStringLiteral("<PRE>\n┐𠮷縦\n</PRE>\n");
+    const qsizetype count = HtmlPage::shownAtOnce / block.size() + 10;
+    const QString longMarkup = block.repeated(count);
+    QTest::newRow("a short result, line ends as the pane's")
+        << QStringList{block + QStringLiteral("a\rb")} << paneBlock + QStringLiteral("a\nb");
+    QTest::newRow("a long result, made ready beside the window's thread")
+        << QStringList{longMarkup} << paneBlock.repeated(count);
+    QTest::newRow("a long result, then a short one: the short one stays")
+        << QStringList{longMarkup, block} << paneBlock;
+    QTest::newRow("a long result, then cleared: nothing stays")
+        << QStringList{longMarkup, QString()} << QString();
+    QTest::newRow("two long results: the second stays")
+        << QStringList{longMarkup, QStringLiteral("x\r\n").repeated(HtmlPage::shownAtOnce)}
+        << QStringLiteral("x\n").repeated(HtmlPage::shownAtOnce);
+  }
+  void htmlPaneShowsTheWholeResult() {
+    QFETCH(QStringList, asked);
+    QFETCH(QString, shown);
+    auto* page = window->findChild<HtmlPage*>();
+    QVERIFY(page != nullptr);
+    window->txtHTML()->setPlainText(QStringLiteral("an earlier result"));
+    for (const QString& markup : asked) {
+      if (markup.isEmpty()) {
+        window->clearHtml();
+      } else {
+        window->showHtml(markup);
+      }
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!page->markupPending(), 20000);
+    // Reports of builders that ended late change nothing.
+    QTest::qWait(50);
+    QCOMPARE(window->txtHTML()->toPlainText(), shown);
+    QVERIFY(!window->txtHTML()->document()->isUndoRedoEnabled());
+    QCOMPARE(window->txtHTML()->document()->defaultFont().family(), window->txtHTML()->font().family());
+  }
+
+  void copyingTakesAResultStillBeingMadeReady() {
+    const QString markup =
+        QStringLiteral("<PRE>\r\n縦書き\r\n</PRE>\r\n").repeated(HtmlPage::shownAtOnce / 8);
+    QSignalSpy copied(window.get(), &frmMain::cmdAllSelectClicked);
+    window->showHtml(markup);
+    cmdAllSelect(*window, 1)->click();
+    // The copy, asked at once, finds the whole result in the pane.
+    QCOMPARE(copied.size(), 1);
+    QCOMPARE(window->txtHTML()->toPlainText().size(), markup.size() - markup.count(QLatin1Char('\r')));
   }
 
   void tabReachesEveryControlOfAPage_data() {

@@ -27,7 +27,6 @@
 #include "pages/reading_page.h"
 #include "pages/source_page.h"
 #include "pages/typeset_page.h"
-#include "pane_text.h"
 #include "program_identity.h"
 #include "settings_binding.h"
 #include "settings_model.h"
@@ -110,7 +109,11 @@ frmMain::frmMain(DialogProvider* dialogs, QWidget* parent)
 
   buildMenus();
   setKeyboardOrder();
-  connect(html_->cmdAllSelect(), &QPushButton::clicked, this, [this] { Q_EMIT cmdAllSelectClicked(1); });
+  connect(html_->cmdAllSelect(), &QPushButton::clicked, this, [this] {
+    // The copy takes the whole result, also one still being made ready.
+    html_->finishMarkup();
+    Q_EMIT cmdAllSelectClicked(1);
+  });
   connect(txtMain()->document(), &QTextDocument::modificationChanged, this, &QWidget::setWindowModified);
 
   autoPreviewTimer_ = new QTimer(this);
@@ -283,11 +286,11 @@ QString frmMain::characterCountText(QStringView text) {
 }
 
 void frmMain::clearHtml() {
-  txtHTML()->clear();
+  html_->clearMarkup();
 }
 
-void frmMain::appendHtml(const QString& markup) {
-  appendMarkupToPane(*txtHTML(), markup);
+void frmMain::showHtml(const QString& markup) {
+  html_->showMarkup(markup);
 }
 
 ConversionSettings frmMain::readSettings() const {

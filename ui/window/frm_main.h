@@ -98,9 +98,11 @@ class frmMain : public QMainWindow {
   void setOutline(const Outline& outline);
   // The count above the source pane for a text (line breaks as LF): "( 400 字 / 1 行)".
   static QString characterCountText(QStringView text);
-  // The HTML pane: emptied before a run; every finished block is appended.
+  // The HTML pane: emptied before a run; shows the run's blocks (CR LF line
+  // ends) once it has ended. A long result is made ready beside the window's
+  // thread and shown a moment later.
   void clearHtml();
-  void appendHtml(const QString& markup);
+  void showHtml(const QString& markup);
 
   // The file the text was loaded from or saved to (empty for a new text) and
   // its encoding and form, which a save keeps; the title bar names the file
