@@ -43,6 +43,8 @@ class StartupTest : public QObject {
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
   void laterLaunchesHandTheirFilesToTheRunningWindow();
+  void handedOverFilesAreGatheredIntoOneList_data();
+  void handedOverFilesAreGatheredIntoOneList();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -225,8 +227,58 @@ void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
     delete launch;
     QCOMPARE(refused.load(), 1);
   }
-  QCOMPARE(opened, (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
+  // Opened once the moment of gathering launches has passed.
+  QTRY_COMPARE(opened,
+               (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
   QVERIFY(messages().isEmpty());
+}
+
+// Files handed over in one burst make one list; those that come while a list
+// is asked about, or while the window is busy, wait for the next one.
+void StartupTest::handedOverFilesAreGatheredIntoOneList_data() {
+  QTest::addColumn<QStringList>("burst");
+  QTest::addColumn<QStringList>("duringTheQuestion");  // handed over while the first list is asked about
+  QTest::addColumn<int>("busyChecks");                 // the window says it is busy this many times first
+  QTest::addColumn<QList<QStringList>>("lists");
+  const QStringList abc{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")};
+  QTest::newRow("a burst is one list, in order") << abc << QStringList{} << 0 << QList<QStringList>{abc};
+  QTest::newRow("a file named twice is listed once")
+      << QStringList{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a")} << QStringList{} << 0
+      << QList<QStringList>{{QStringLiteral("/a"), QStringLiteral("/b")}};
+  QTest::newRow("a launch without a file adds nothing")
+      << QStringList{QString(), QStringLiteral("/a")} << QStringList{} << 0
+      << QList<QStringList>{{QStringLiteral("/a")}};
+  QTest::newRow("files handed over during the question make one list after it")
+      << abc << QStringList{QStringLiteral("/d"), QStringLiteral("/e")} << 0
+      << QList<QStringList>{abc, {QStringLiteral("/d"), QStringLiteral("/e")}};
+  QTest::newRow("a busy window gets the whole burst once it is free")
+      << abc << QStringList{} << 3 << QList<QStringList>{abc};
+}
+
+void StartupTest::handedOverFilesAreGatheredIntoOneList() {
+  QFETCH(QStringList, burst);
+  QFETCH(QStringList, duringTheQuestion);
+  QFETCH(int, busyChecks);
+  QFETCH(QList<QStringList>, lists);
+  QList<QStringList> delivered;
+  HandOverQueue* queue = nullptr;
+  int busy = busyChecks;
+  HandOverQueue gathering(
+      nullptr,
+      [&](const QStringList& paths) {
+        delivered.append(paths);
+        // The question's own event loop: more launches arrive meanwhile.
+        if (delivered.size() == 1)
+          for (const QString& path : duringTheQuestion) queue->add(path);
+        QTest::qWait(50);
+      },
+      [&] { return busy-- <= 0; }, 20);
+  queue = &gathering;
+  for (const QString& path : burst) gathering.add(path);
+  QTRY_COMPARE(delivered, lists);
+  QTest::qWait(200);  // and nothing after them
+  QCOMPARE(delivered, lists);
+  QVERIFY(gathering.waiting().isEmpty());
 }
 
 QTEST_MAIN(StartupTest)
