@@ -40,6 +40,14 @@ bool joinsTheCharacterBefore(QStringView line, qsizetype at) {
          category == QChar::Mark_Enclosing;
 }
 
+// A piece ends after a sentence or a clause where one ends near its full
+// length: the pieces read as the text does, and a word looked for is rarely
+// cut by a join.
+bool endsASentence(QChar c) {
+  return QStringView(u"。．！？!?、，」』）").contains(c) || c.isSpace();
+}
+constexpr qsizetype sentenceReach = 1000;
+
 // The lengths of the pieces a line is shown in: itself when it is not long.
 QList<qsizetype> pieceLengths(QStringView line) {
   if (line.size() <= SourceTextEdit::longestShownLine) return {line.size()};
@@ -47,6 +55,14 @@ QList<qsizetype> pieceLengths(QStringView line) {
   qsizetype from = 0;
   while (from < line.size()) {
     qsizetype end = std::min(line.size(), from + SourceTextEdit::shownPiece);
+    if (end < line.size()) {
+      for (qsizetype at = end; at > end - sentenceReach; --at) {
+        if (endsASentence(line[at - 1])) {
+          end = at;
+          break;
+        }
+      }
+    }
     while (end < line.size() && end > from + 1 && joinsTheCharacterBefore(line, end)) --end;
     lengths.append(end - from);
     from = end;

@@ -71,6 +71,29 @@ class SourceTextEditTest : public QObject {
     QCOMPARE(edit.document()->blockCount(), 2);
   }
 
+  // A piece ends after a sentence or a clause near its full length, so that
+  // it reads as the text does; a line without one is cut at the full length.
+  void piecesEndAfterASentenceNearTheirEnd_data() {
+    QTest::addColumn<QString>("unit");      // the line repeats it
+    QTest::addColumn<qsizetype>("length");  // of the first piece
+    QTest::newRow("after 。") << QStringLiteral("吾輩は猫である。名前はまだ無い") << qsizetype{9998};
+    QTest::newRow("after a space") << QStringLiteral("abcdefg ") << qsizetype{10000};
+    QTest::newRow("after 」") << QStringLiteral("「にゃあ」と鳴いた") << qsizetype{9995};
+    QTest::newRow("no sentence: the full length") << QStringLiteral("あいうえお") << piece;
+  }
+  void piecesEndAfterASentenceNearTheirEnd() {
+    QFETCH(QString, unit);
+    QFETCH(qsizetype, length);
+    QString line;
+    while (line.size() < 3 * SourceTextEdit::longestShownLine / 2) line += unit;
+    SourceTextEdit edit(nullptr);
+    edit.setPlainText(line);
+    QCOMPARE(edit.document()->firstBlock().length() - 1, length);
+    QCOMPARE(edit.toPlainText(), line);
+    for (QTextBlock block = edit.document()->firstBlock(); block.isValid(); block = block.next())
+      QVERIFY(block.length() - 1 <= piece);
+  }
+
   // Each edit changes the text as it would change the one line, and undo gives it back.
   void editsAtTheJoinsActOnTheText_data() {
     QTest::addColumn<std::function<void(SourceTextEdit&)>>("action");
