@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <atomic>
 #include <stdexcept>
+#include <vector>
 
 #include "dialog_watch.h"
 #include "fake_dialogs.h"
@@ -43,6 +44,7 @@ class StartupTest : public QObject {
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
   void laterLaunchesHandTheirFilesToTheRunningWindow();
+  void launchesAtOnceReachTheWindowAsOneList();
   void handedOverFilesAreGatheredIntoOneList_data();
   void handedOverFilesAreGatheredIntoOneList();
 
@@ -231,6 +233,50 @@ void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
   QTRY_COMPARE(opened,
                (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
   QVERIFY(messages().isEmpty());
+}
+
+// Launches started together (a file manager opening several files) reach the
+// running window as one list, once the window says it can take them.
+void StartupTest::launchesAtOnceReachTheWindowAsOneList() {
+  QList<QStringList> lists;
+  int busyAnswers = 2;
+  RunningProgram program;
+  StartupParts parts;
+  parts.dialogs = dialogs_.get();
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
+  parts.channelPath = dir_->filePath(QStringLiteral("zelvato.socket"));
+  parts.openFile = [](QWidget&, const QString&) { QFAIL("each file was opened on its own"); };
+  parts.openHandedOver = [&lists](QWidget&, const QStringList& paths) { lists.append(paths); };
+  parts.readyToOpen = [&busyAnswers](QWidget&) { return busyAnswers-- <= 0; };
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QStringList files;
+  std::vector<QThread*> launches;
+  std::atomic<int> refused{0};
+  std::atomic<int> ended{0};
+  for (int i = 0; i < 8; ++i) {
+    files << QStringLiteral("/texts/%1.txt").arg(i);
+    launches.push_back(QThread::create([&, file = files.back()] {
+      SingleInstanceLock lock;
+      if (refuseSecondInstance(lock, lockPath_, *dialogs_, parts.channelPath, file)) ++refused;
+      ++ended;
+    }));
+  }
+  for (QThread* launch : launches) launch->start();
+  QTRY_VERIFY_WITH_TIMEOUT(ended.load() == 8, 20000);
+  for (QThread* launch : launches) {
+    QVERIFY(launch->wait(5000));
+    delete launch;
+  }
+  // Every launch was taken (none refused with a message) and the window had one list.
+  QCOMPARE(refused.load(), 8);
+  QVERIFY(messages().isEmpty());
+  QTRY_COMPARE(lists.size(), 1);
+  QStringList listed = lists.front();
+  listed.sort();
+  QCOMPARE(listed, files);
+  QTest::qWait(300);
+  QCOMPARE(lists.size(), 1);
 }
 
 // Files handed over in one burst make one list; those that come while a list
