@@ -264,7 +264,7 @@ class PresetsTest : public QObject {
     dialogs->presetEdits = {edits};
     menuItem("mnuPresetsEdit")->trigger();
     QCOMPARE(dialogs->of(Asked::Kind::presets).size(), 1);
-    QCOMPARE(dialogs->of(Asked::Kind::presets).first().filters, (QStringList{"乙", "甲"}));
+    QCOMPARE(dialogs->of(Asked::Kind::presets).first().items, (QStringList{"乙", "甲"}));
     QCOMPARE(storedNames(), names);
 
     // The next start offers the presets as they are now, and each applies what it was saved with.
