@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QWidget>
 
@@ -15,6 +16,8 @@
 namespace zelvato::ui {
 
 namespace {
+
+const QString pageSplitterName = QStringLiteral("pageSplitter");
 
 const QString presetsGroup = QStringLiteral("presets");
 
@@ -37,9 +40,16 @@ std::unique_ptr<QSettings> openUserSettings() {
 
 void storeGeometry(const QWidget& window, QSettings& store) {
   store.setValue(QStringLiteral("window/geometry"), window.saveGeometry());
+  // The share of the text and of the page beside it.
+  if (const auto* split = window.findChild<QSplitter*>(pageSplitterName))
+    store.setValue(QStringLiteral("window/pageSplitter"), split->saveState());
 }
 
 void restoreGeometry(QWidget& window, const QSettings& store) {
+  if (auto* split = window.findChild<QSplitter*>(pageSplitterName)) {
+    const QVariant state = store.value(QStringLiteral("window/pageSplitter"));
+    if (state.typeId() == QMetaType::QByteArray) split->restoreState(state.toByteArray());
+  }
   const QVariant geometry = store.value(QStringLiteral("window/geometry"));
   if (geometry.typeId() == QMetaType::QByteArray && window.restoreGeometry(geometry.toByteArray())) return;
   const QScreen* screen = window.screen();

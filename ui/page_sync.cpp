@@ -1,0 +1,176 @@
+#include "page_sync.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTimer>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+#include <algorithm>
+
+namespace zelvato::ui {
+
+namespace {
+
+const QString messagePrefix = QStringLiteral("zelvato:");
+
+}  // namespace
+
+SyncedWebPage::SyncedWebPage(QObject* parent) : QWebEnginePage(parent) {
+  // The page's part is the program's own script, run in every page the browser loads.
+  QFile file(QStringLiteral(":/zelvato/page_sync.js"));
+  if (!file.open(QIODevice::ReadOnly)) return;
+  QWebEngineScript script;
+  script.setName(QStringLiteral("zelvato-page-sync"));
+  script.setSourceCode(QString::fromUtf8(file.readAll()));
+  script.setInjectionPoint(QWebEngineScript::DocumentReady);
+  script.setWorldId(QWebEngineScript::MainWorld);
+  script.setRunsOnSubFrames(false);
+  scripts().insert(script);
+}
+
+void SyncedWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                             const QString&) {
+  // A console message is the page's one way to the window: no channel object
+  // has to be set up in a page that the run rewrites at every change.
+  if (message.startsWith(messagePrefix)) Q_EMIT pageMessage(message.mid(messagePrefix.size()));
+}
+
+PageSync::PageSync(QPlainTextEdit& editor, QWebEngineView& browser, QObject* parent)
+    : QObject(parent), editor_(editor), browser_(browser), follow_(new QTimer(this)) {
+  // Moves that come together (a key held down, a search) mark once, when the events are through.
+  follow_->setSingleShot(true);
+  follow_->setInterval(0);
+  connect(follow_, &QTimer::timeout, this, &PageSync::followCursor);
+  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, follow_, qOverload<>(&QTimer::start));
+  connect(&browser_, &QWebEngineView::loadFinished, this, &PageSync::pageLoaded);
+  if (auto* page = qobject_cast<SyncedWebPage*>(browser_.page()))
+    connect(page, &SyncedWebPage::pageMessage, this, &PageSync::pageMessage);
+}
+
+void PageSync::setPageSource(std::shared_ptr<const PageSource> page) {
+  next_ = std::move(page);
+}
+
+void PageSync::pageLoaded(bool ok) {
+  const QUrl url = browser_.url();
+  if (!ok || !url.isLocalFile()) {
+    ready_ = false;
+    return;
+  }
+  if (next_) {
+    page_ = std::exchange(next_, nullptr);
+    lines_ = SourceLines(page_->source);
+  }
+  if (!page_) {
+    ready_ = false;
+    return;
+  }
+  // A flowing page is ready once its paragraphs are known.
+  ready_ = !page_->flowing;
+  paragraphs_.clear();
+  QString setup = QStringLiteral("window.zelvatoPage && (zelvatoPage.bars = %1);").arg(page_->bars ? 1 : 0);
+  // The reader's place first; the cursor's character is then brought into view only when it is out of it.
+  if (placeKnown_) setup += QStringLiteral("window.scrollTo(%1, %2);").arg(place_.x()).arg(place_.y());
+  browser_.page()->runJavaScript(setup);
+  if (page_->flowing) {
+    const std::shared_ptr<const PageSource> loaded = page_;
+    browser_.page()->runJavaScript(QStringLiteral("window.zelvatoPage ? zelvatoPage.paragraphStarts() : []"),
+                                   [this, loaded](const QVariant& v) {
+                                     if (page_ != loaded) return;
+                                     paragraphs_.clear();
+                                     for (const QVariant& start : v.toList())
+                                       paragraphs_.push_back(start.toULongLong());
+                                     ready_ = true;
+                                     markCursor(false);
+                                   });
+    return;
+  }
+  // The page opens where the reader was; the cursor's character is marked, not sought.
+  markCursor(false);
+}
+
+std::size_t PageSync::cursorOffset() const {
+  const QTextCursor cursor = editor_.textCursor();
+  return lines_.offsetOf(cursor.blockNumber(), cursor.positionInBlock());
+}
+
+void PageSync::followCursor() {
+  markCursor(true);
+}
+
+void PageSync::markCursor(bool scroll) {
+  // Only the answer to the latest request tells where the cursor is.
+  const quint64 request = ++requests_;
+  if (!hasPage()) {
+    Q_EMIT marked(false, QString());
+    return;
+  }
+  const std::size_t offset = cursorOffset();
+  QString call;
+  if (page_->flowing) {
+    const auto after = std::upper_bound(paragraphs_.begin(), paragraphs_.end(), offset);
+    // Before the first paragraph (the title page): nothing to mark.
+    if (after == paragraphs_.begin()) {
+      Q_EMIT marked(false, QString());
+      return;
+    }
+    const auto n = static_cast<int>(after - paragraphs_.begin() - 1);
+    const std::size_t count = pageCharactersBetween(page_->source, *(after - 1), offset, page_->counting);
+    call = QStringLiteral("zelvatoPage.markText(%1, %2, %3)").arg(n).arg(count).arg(scroll ? 1 : 0);
+  } else {
+    auto cell = page_->grid.cellAt(offset);
+    // Where the line shows nothing before the cursor (its start, an annotation), its first character shown.
+    const std::size_t lineStart = lines_.offsetOf(editor_.textCursor().blockNumber(), 0);
+    if (cell && cell->source < lineStart)
+      cell = page_->grid.cellAt(sourceOffsetAfter(page_->source, lineStart, 0, page_->counting));
+    if (!cell) {
+      Q_EMIT marked(false, QString());
+      return;
+    }
+    call = QStringLiteral("zelvatoPage.markCell(%1, %2, %3, %4)")
+               .arg(cell->block)
+               .arg(cell->row)
+               .arg(cell->column)
+               .arg(scroll ? 1 : 0);
+  }
+  browser_.page()->runJavaScript(
+      QStringLiteral("window.zelvatoPage ? [%1, zelvatoPage.marked] : [false, '']").arg(call),
+      [this, request](const QVariant& v) {
+        if (request != requests_) return;
+        const QVariantList answer = v.toList();
+        if (answer.size() != 2) return;
+        Q_EMIT marked(answer[0].toBool(), answer[1].toString());
+      });
+}
+
+void PageSync::pageMessage(const QString& message) {
+  const QStringList parts = message.split(u':');
+  if (parts.size() == 3 && parts[0] == QLatin1String("place")) {
+    place_ = QPoint(parts[1].toDouble(), parts[2].toDouble());
+    placeKnown_ = true;
+    return;
+  }
+  if (!hasPage()) return;
+  if (parts.size() == 4 && parts[0] == QLatin1String("cell") && !page_->flowing) {
+    if (const auto source = page_->grid.sourceAt(parts[1].toInt(), parts[2].toInt(), parts[3].toInt()))
+      placeCursor(*source);
+  } else if (parts.size() == 3 && parts[0] == QLatin1String("text") && page_->flowing) {
+    placeCursor(
+        sourceOffsetAfter(page_->source, parts[1].toULongLong(), parts[2].toULongLong(), page_->counting));
+  }
+}
+
+void PageSync::placeCursor(std::size_t offset) {
+  const auto [line, column] = lines_.lineAndColumn(offset);
+  const QTextBlock block = editor_.document()->findBlockByNumber(line);
+  if (!block.isValid()) return;
+  QTextCursor cursor(block);
+  cursor.setPosition(block.position() + std::clamp(column, 0, block.length() - 1));
+  editor_.setTextCursor(cursor);
+  editor_.ensureCursorVisible();
+  Q_EMIT cursorPlaced(cursor.position());
+}
+
+}  // namespace zelvato::ui
