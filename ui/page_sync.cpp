@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QTimer>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
@@ -38,12 +37,15 @@ void SyncedWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, cons
 }
 
 PageSync::PageSync(QPlainTextEdit& editor, QWebEngineView& browser, QObject* parent)
-    : QObject(parent), editor_(editor), browser_(browser), follow_(new QTimer(this)) {
-  // Moves that come together (a key held down, a search) mark once, when the events are through.
-  follow_->setSingleShot(true);
-  follow_->setInterval(0);
-  connect(follow_, &QTimer::timeout, this, &PageSync::followCursor);
-  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, follow_, qOverload<>(&QTimer::start));
+    : QObject(parent), editor_(editor), browser_(browser) {
+  // A move is marked at once; moves that come while the page is still marking
+  // one (a key held down) are marked together when it answers.
+  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    if (inFlight_)
+      followLater_ = true;
+    else
+      followCursor();
+  });
   connect(&browser_, &QWebEngineView::loadFinished, this, &PageSync::pageLoaded);
   if (auto* page = qobject_cast<SyncedWebPage*>(browser_.page()))
     connect(page, &SyncedWebPage::pageMessage, this, &PageSync::pageMessage);
@@ -54,6 +56,8 @@ void PageSync::setPageSource(std::shared_ptr<const PageSource> page) {
 }
 
 void PageSync::pageLoaded(bool ok) {
+  // A new page answers nothing the page before was asked.
+  inFlight_ = followLater_ = false;
   const QUrl url = browser_.url();
   if (!ok || !url.isLocalFile()) {
     ready_ = false;
@@ -104,6 +108,7 @@ void PageSync::markCursor(bool scroll) {
   // Only the answer to the latest request tells where the cursor is.
   const quint64 request = ++requests_;
   if (!hasPage()) {
+    inFlight_ = false;
     Q_EMIT marked(false, QString());
     return;
   }
@@ -113,6 +118,7 @@ void PageSync::markCursor(bool scroll) {
     const auto after = std::upper_bound(paragraphs_.begin(), paragraphs_.end(), offset);
     // Before the first paragraph (the title page): nothing to mark.
     if (after == paragraphs_.begin()) {
+      inFlight_ = false;
       Q_EMIT marked(false, QString());
       return;
     }
@@ -126,6 +132,7 @@ void PageSync::markCursor(bool scroll) {
     if (cell && cell->source < lineStart)
       cell = page_->grid.cellAt(sourceOffsetAfter(page_->source, lineStart, 0, page_->counting));
     if (!cell) {
+      inFlight_ = false;
       Q_EMIT marked(false, QString());
       return;
     }
@@ -135,13 +142,18 @@ void PageSync::markCursor(bool scroll) {
                .arg(cell->column)
                .arg(scroll ? 1 : 0);
   }
+  inFlight_ = true;
   browser_.page()->runJavaScript(
       QStringLiteral("window.zelvatoPage ? [%1, zelvatoPage.marked] : [false, '']").arg(call),
       [this, request](const QVariant& v) {
         if (request != requests_) return;
+        inFlight_ = false;
+        if (std::exchange(followLater_, false)) {
+          followCursor();
+          return;
+        }
         const QVariantList answer = v.toList();
-        if (answer.size() != 2) return;
-        Q_EMIT marked(answer[0].toBool(), answer[1].toString());
+        Q_EMIT marked(answer.size() == 2 && answer[0].toBool(), answer.value(1).toString());
       });
 }
 

@@ -10,7 +10,6 @@
 #include "page_map.h"
 
 class QPlainTextEdit;
-class QTimer;
 class QWebEngineView;
 
 namespace zelvato::ui {
@@ -73,7 +72,6 @@ class PageSync final : public QObject {
 
   QPlainTextEdit& editor_;
   QWebEngineView& browser_;
-  QTimer* follow_;
   std::shared_ptr<const PageSource> next_;
   std::shared_ptr<const PageSource> page_;
   SourceLines lines_;
@@ -81,7 +79,9 @@ class PageSync final : public QObject {
   bool ready_ = false;
   QPoint place_;  // where the reader had scrolled the page to
   bool placeKnown_ = false;
-  quint64 requests_ = 0;  // the marks asked of the page
+  quint64 requests_ = 0;      // the marks asked of the page
+  bool inFlight_ = false;     // a mark asked for has not been answered yet
+  bool followLater_ = false;  // the cursor moved meanwhile
 };
 
 }  // namespace zelvato::ui

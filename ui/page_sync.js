@@ -80,9 +80,18 @@
     if (!marker.parentNode) document.body.appendChild(marker);
     const outside =
       rect.top < 0 || rect.left < 0 || rect.bottom > window.innerHeight || rect.right > window.innerWidth;
-    if (outside && scroll)
-      window.scrollBy(rect.left + rect.width / 2 - window.innerWidth / 2,
-                      rect.top + rect.height / 2 - window.innerHeight / 2);
+    if (outside && scroll) {
+      const x = window.scrollX + rect.left + rect.width / 2 - window.innerWidth / 2;
+      const columns = columnsOf(range);
+      if (columns) {
+        // A flowing page is a screen high, its columns one below the other:
+        // the column that holds the character fills the screen.
+        const n = Math.max(0, Math.floor((window.scrollY + rect.top - columns.top) / columns.pitch));
+        window.scrollTo(x, columns.top + n * columns.pitch - columns.padding);
+      } else {
+        window.scrollTo(x, window.scrollY + rect.top + rect.height / 2 - window.innerHeight / 2);
+      }
+    }
     const placed = range.getClientRects().length > 0 ? range.getClientRects()[0] : range.getBoundingClientRect();
     marker.style.left = placed.left + window.scrollX + 'px';
     marker.style.top = placed.top + window.scrollY + 'px';
@@ -91,6 +100,24 @@
     marker.style.display = 'block';
     page.marked = range.toString();
     return true;
+  }
+
+  // The columns of a flowing page, one below the other: where the first
+  // begins on the page, the distance from one to the next, the padding above.
+  function columnsOf(range) {
+    const element = range.startContainer.parentElement || range.startContainer;
+    const main = element.closest && element.closest('main');
+    if (!main) return null;
+    const style = getComputedStyle(main);
+    const width = parseFloat(style.columnWidth);
+    if (!(width > 0)) return null;
+    const gap = parseFloat(style.columnGap) || 0;
+    const padding = parseFloat(style.paddingTop) || 0;
+    return {
+      top: main.getBoundingClientRect().top + window.scrollY + padding,
+      pitch: width + gap,
+      padding: padding,
+    };
   }
 
   function marksOf() {

@@ -315,29 +315,45 @@ class SideBySideTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window->pageSync().hasPage(), 120000);
     QTest::qWait(500);
     const int lines = window->txtMain()->document()->blockCount();
-    QList<qint64> times;
-    int found = 0;
+    // Far jumps (the page scrolls to each), then steps of one character (the page stays).
+    const auto measure = [&](const char* what, const QList<QPair<int, int>>& places) {
+      QList<qint64> times;
+      int found = 0;
+      for (const auto& [line, column] : places) {
+        QSignalSpy marked(&window->pageSync(), &PageSync::marked);
+        QElapsedTimer timer;
+        timer.start();
+        moveCursor(line, column);
+        if (!marked.wait(10000)) continue;
+        times << timer.elapsed();
+        found += marked.last().at(0).toBool() ? 1 : 0;
+      }
+      std::sort(times.begin(), times.end());
+      QVERIFY(!times.isEmpty());
+      qInfo("%s: %d moves, %d marked, median %lld ms, max %lld ms", what, static_cast<int>(times.size()),
+            found, times[times.size() / 2], times.last());
+    };
+    QList<QPair<int, int>> jumps, steps;
     for (int i = 1; i <= 40; ++i) {
       const int line = static_cast<int>(static_cast<qint64>(lines) * i / 41);
-      const int length = window->txtMain()->document()->findBlockByNumber(line).length();
-      QSignalSpy marked(&window->pageSync(), &PageSync::marked);
-      QElapsedTimer timer;
-      timer.start();
-      moveCursor(line, std::max(0, length / 2));
-      if (!marked.wait(10000)) continue;
-      times << timer.elapsed();
-      found += marked.last().at(0).toBool() ? 1 : 0;
+      jumps.append({line, window->txtMain()->document()->findBlockByNumber(line).length() / 2});
     }
-    std::sort(times.begin(), times.end());
-    QVERIFY(!times.isEmpty());
-    qInfo("cursor to page marked on the novel: %d moves, %d found, median %lld ms, max %lld ms",
-          static_cast<int>(times.size()), found, times[times.size() / 2], times.last());
+    const int middle = lines / 2;
+    for (int c = 1; c <= 40 && c < window->txtMain()->document()->findBlockByNumber(middle).length() - 1; ++c)
+      steps.append({middle, c});
+    measure("cursor to its character marked, far jumps", jumps);
+    measure("cursor to its character marked, one-character steps", steps);
     const QString shots = qEnvironmentVariable("ZELVATO_SHOTS");
     if (!shots.isEmpty()) {
       markAt(lines / 2, 3);
       QTest::qWait(500);
-      window->grab().save(
-          shots + QStringLiteral("/side-by-side-%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
+      const QString style = QString::fromLatin1(QTest::currentDataTag());
+      window->grab().save(shots + QStringLiteral("/side-by-side-%1.png").arg(style));
+      // The same page alone on the preview tab, from its beginning.
+      window->showTab(ui::Tab::preview);
+      evaluate(QStringLiteral("window.scrollTo(0, 0)"));
+      QTest::qWait(2000);
+      window->grab().save(shots + QStringLiteral("/preview-tab-%1.png").arg(style));
     }
   }
 };
