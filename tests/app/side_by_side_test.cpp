@@ -5,8 +5,10 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QWebEnginePage>
@@ -160,6 +162,22 @@ class SideBySideTest : public QObject {
     QCOMPARE(window->brwIE()->parentWidget()->objectName(), QStringLiteral("Picture1"));
     window->showTab(ui::Tab::source);
     QCOMPARE(window->brwIE()->parentWidget()->objectName(), QStringLiteral("pagePane"));
+  }
+
+  void theShareOfTextAndPageIsRemembered() {
+    auto* splitter = window->findChild<QSplitter*>(QStringLiteral("pageSplitter"));
+    const int whole = splitter->sizes().value(0) + splitter->sizes().value(1);
+    splitter->setSizes({whole / 4, whole - whole / 4});
+    const QList<int> chosen = splitter->sizes();
+    QTemporaryDir folder;
+    QSettings store(folder.filePath(QStringLiteral("zelvato.ini")), QSettings::IniFormat);
+    ui::storeGeometry(*window, store);
+    // The next window opens with the text and the page as they were.
+    cleanup();
+    init();
+    ui::restoreGeometry(*window, store);
+    window->resize(1200, 800);
+    QTRY_COMPARE(window->findChild<QSplitter*>(QStringLiteral("pageSplitter"))->sizes(), chosen);
   }
 
   void theCursorMarksItsCharacterOnThePage_data() {
