@@ -3,6 +3,7 @@
 // character clicked, the 見出し jump in both, a new preview opens where the
 // reader was, in every style the page is set in.
 #include <QElapsedTimer>
+#include <QImage>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSettings>
@@ -370,6 +371,18 @@ class SideBySideTest : public QObject {
       // The same page alone on the preview tab, from its beginning.
       window->showTab(ui::Tab::preview);
       evaluate(QStringLiteral("window.scrollTo(0, 0)"));
+      // Moved from the pane beside the text, the browser shows the page again.
+      QElapsedTimer shown;
+      shown.start();
+      const auto inked = [&] {
+        const QImage image = window->brwIE()->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); y += 4)
+          for (int x = 0; x < image.width(); x += 4) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        return dark >= 20;
+      };
+      QTRY_VERIFY_WITH_TIMEOUT(inked(), 30000);
+      qInfo("the preview tab shows the page %lld ms after the browser moved there", shown.elapsed());
       QTest::qWait(2000);
       window->grab().save(shots + QStringLiteral("/preview-tab-%1.png").arg(style));
     }
