@@ -182,6 +182,8 @@ void PageSync::placeCursor(std::size_t offset) {
   cursor.setPosition(block.position() + std::clamp(column, 0, block.length() - 1));
   editor_.setTextCursor(cursor);
   editor_.ensureCursorVisible();
+  // The writer clicked there to go on writing there.
+  editor_.setFocus(Qt::MouseFocusReason);
   Q_EMIT cursorPlaced(cursor.position());
 }
 

@@ -142,7 +142,8 @@ class SideBySideTest : public QObject {
     connectCommands(*window);
     window->resize(1200, 800);
     window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
   }
 
   void cleanup() {
@@ -248,6 +249,8 @@ class SideBySideTest : public QObject {
       const QTextCursor cursor = window->txtMain()->textCursor();
       QCOMPARE(cursor.blockNumber(), probe.line);
       QCOMPARE(cursor.positionInBlock(), probe.column);
+      // And the keys go on into the text.
+      QVERIFY(window->txtMain()->hasFocus());
     }
   }
 
