@@ -72,6 +72,9 @@ inline const QString shiftJisFilter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ S
 inline const QString utf8Filter = QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ UTF-8 (*.txt)");
 inline const QString savedAs = QStringLiteral("保存しました. 文字ｺｰﾄﾞ: %1");
 inline const QString saveFailed = QStringLiteral("保存できませんでした. %1");
+// Several files handed over at once by later launches: one of them is opened.
+inline const QString handedOverFiles =
+    QStringLiteral("%1 個のファイルを開く要求があります. 開くファイルを選んでください.");
 inline const QString notShiftJis = QStringLiteral("Shift_JISで表せない文字があるため、UTF-8で保存します.");
 
 }  // namespace zelvato::texts

@@ -29,32 +29,39 @@ InstanceChannel::InstanceChannel(QObject* parent, int connectionTimeoutMs)
 }
 
 void InstanceChannel::serve() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    if (served_ >= servedAtOnce) {
-      socket->abort();
-      socket->deleteLater();
-      continue;
-    }
+  // Launches beyond the few served at once wait in the socket's queue until
+  // one before them is done: a desktop opening twenty files starts twenty
+  // launches at once, and none of them may be turned away.
+  while (served_ < servedAtOnce) {
+    QLocalSocket* socket = server_->nextPendingConnection();
+    if (socket == nullptr) break;
     ++served_;
-    connect(socket, &QObject::destroyed, this, [this] { --served_; });
+    connect(socket, &QObject::destroyed, this, [this] {
+      --served_;
+      serve();
+    });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     // A connection that says nothing is closed, as is one that goes on too long.
     QTimer::singleShot(connectionTimeoutMs_, socket, [socket] {
       socket->abort();
       socket->deleteLater();
     });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > longestMessage) socket->abort();
-        return;
-      }
-      const QString path = QString::fromUtf8(socket->readLine(longestMessage)).chopped(1);
-      socket->write(taken);
-      socket->flush();
-      socket->disconnectFromServer();
-      Q_EMIT fileHandedOver(path);
-    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { takeLine(socket); });
+    // A launch that waited its turn has sent its line already.
+    if (socket->bytesAvailable() > 0) takeLine(socket);
   }
+}
+
+void InstanceChannel::takeLine(QLocalSocket* socket) {
+  if (!socket->canReadLine()) {
+    if (socket->bytesAvailable() > longestMessage) socket->abort();
+    return;
+  }
+  const QString path = QString::fromUtf8(socket->readLine(longestMessage)).chopped(1);
+  socket->write(taken);
+  socket->flush();
+  socket->disconnectFromServer();
+  Q_EMIT fileHandedOver(path);
 }
 
 void InstanceChannel::listenAgainIfStopped() {

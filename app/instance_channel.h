@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace zelvato {
 
@@ -15,8 +16,8 @@ namespace zelvato {
 //
 // The channel stays open to every later launch whatever reaches it: a
 // connection that has not handed over its line within `connectionTimeoutMs`
-// is closed, at most a few are served at once (the others are closed at
-// once), and the server listens again when it has stopped.
+// is closed, at most a few are served at once (the others wait their turn in
+// the socket's queue), and the server listens again when it has stopped.
 class InstanceChannel : public QObject {
   Q_OBJECT
  public:
@@ -35,6 +36,8 @@ class InstanceChannel : public QObject {
 
  private:
   void serve();
+  // Answers a launch once its line is there.
+  void takeLine(QLocalSocket* socket);
   void listenAgainIfStopped();
 
   QLocalServer* server_;

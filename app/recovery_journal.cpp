@@ -82,7 +82,8 @@ class RecoveryJournal final : public QObject {
       return false;
     }
     RecoveredText text;
-    text.text = document_->toPlainText();
+    // The pane's own reading: a long line it shows in pieces is one line.
+    text.text = window_->txtMain()->toPlainText();
     text.sourcePath = window_->sourceFilePath();
     text.format = window_->sourceFormat();
     // The text is the user's alone: the folder is private.

@@ -2,6 +2,7 @@
 // reader on a worker thread, and a file dropped on the pane.
 #include "source_loading.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -206,7 +207,7 @@ bool sourceLoading() {
 }
 
 void openNamedFile(ui::frmMain& window, const QString& path) {
-  if (loadRunning || window.isBusy()) {
+  if (!readyToOpenFiles(window)) {
     // A file handed over during a run or a load is opened once the window is free again.
     QTimer::singleShot(200, &window, [window = &window, path] { openNamedFile(*window, path); });
     return;
@@ -218,6 +219,35 @@ void openNamedFile(ui::frmMain& window, const QString& path) {
   }
   window.showTab(ui::Tab::source);
   loadWithBusyState(window, path);
+}
+
+bool readyToOpenFiles(const ui::frmMain& window) {
+  return !loadRunning && !window.isBusy();
+}
+
+void openHandedOverFiles(ui::frmMain& window, const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  if (!readyToOpenFiles(window)) {
+    // Handed over during a run or a load: asked about once the window is free again.
+    QTimer::singleShot(200, &window, [window = &window, paths] { openHandedOverFiles(*window, paths); });
+    return;
+  }
+  if (!keepEditsBeforeReplacing(window)) return;
+  QString chosen = paths.front();
+  if (paths.size() > 1) {
+    QStringList shown;
+    for (const QString& path : paths) shown.append(QDir::toNativeSeparators(path));
+    const std::optional<int> index =
+        window.dialogs().chooseItem(&window, texts::handedOverFiles.arg(paths.size()), shown, 0);
+    if (!index || *index < 0 || *index >= paths.size()) return;
+    chosen = paths.at(*index);
+  }
+  if (!fileExists(QFile::encodeName(chosen).toStdString())) {
+    window.dialogs().inform(&window, toQString(messages::fileNotFound), ui::MessageIcon::stop);
+    return;
+  }
+  window.showTab(ui::Tab::source);
+  loadWithBusyState(window, chosen);
 }
 
 void openSourceFile(ui::frmMain& window, std::function<void()> then) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace zelvato {
@@ -19,6 +20,14 @@ void openSourceFile(ui::frmMain& window, std::function<void()> then = {});
 // missing file is reported. The file is read and decoded on a worker thread
 // while the window shows the busy state; it returns at once.
 void openNamedFile(ui::frmMain& window, const QString& path);
+
+// The files later launches handed over together: edited text is asked about
+// first (保存 / 破棄 / キャンセル), then, when there are several, which one to
+// open, in one question. Nothing is opened when either is cancelled.
+void openHandedOverFiles(ui::frmMain& window, const QStringList& paths);
+
+// True when the window can take a file now: no run, no load.
+bool readyToOpenFiles(const ui::frmMain& window);
 
 // True while a file is being read for the window.
 bool sourceLoading();

@@ -85,14 +85,21 @@ std::optional<QString> writeInPlace(const QByteArray& target, const QString& fol
   const QByteArray earlier = original.readAll();
   original.close();
 
-  QString backupFolder = folder;
-  if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
-    backupFolder = QDir::homePath() + QStringLiteral("/.cache/zelvato");
-    QDir().mkpath(backupFolder);
-  }
+  // Beside the file where its folder takes one; else in the user's cache
+  // folder, else (a user without a home of their own) in the temporary folder.
+  QStringList backupFolders{folder};
+  if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+    backupFolders = {QDir::homePath() + QStringLiteral("/.cache/zelvato"), QDir::tempPath()};
   QByteArray backup;
-  const int copy = createBeside(backupFolder, QStringLiteral(".zelvato-backup-"), backup, 0600);
-  if (copy < 0) return systemReason(errno);
+  int copy = -1;
+  int copyError = 0;
+  for (const QString& backupFolder : backupFolders) {
+    if (backupFolder != folder) QDir().mkpath(backupFolder);
+    copy = createBeside(backupFolder, QStringLiteral(".zelvato-backup-"), backup, 0600);
+    if (copy >= 0) break;
+    if (copyError == 0) copyError = errno;
+  }
+  if (copy < 0) return systemReason(copyError);
   const bool kept = writeAll(copy, earlier) && ::fsync(copy) == 0;
   const int keepError = errno;
   ::close(copy);

@@ -110,13 +110,21 @@ bool Main(RunningProgram& program, const StartupParts& parts, const QString& loc
     if (!program.mainWindow || !parts.openFile) return;
     QWidget* window = program.mainWindow.get();
     program.channel = std::make_unique<InstanceChannel>();
+    HandOverQueue::Deliver deliver = [window, open = parts.openFile](const QStringList& paths) {
+      for (const QString& path : paths) open(*window, path);
+    };
+    if (parts.openHandedOver)
+      deliver = [window, open = parts.openHandedOver](const QStringList& paths) { open(*window, paths); };
+    HandOverQueue::Ready ready;
+    if (parts.readyToOpen) ready = [window, isReady = parts.readyToOpen] { return isReady(*window); };
+    program.handedOver = std::make_unique<HandOverQueue>(nullptr, std::move(deliver), std::move(ready));
     QObject::connect(program.channel.get(), &InstanceChannel::fileHandedOver, window,
-                     [window, open = parts.openFile](const QString& path) {
+                     [window, queue = program.handedOver.get()](const QString& path) {
                        // One window: the running one comes to the front with the file.
                        if (window->isMinimized()) window->showNormal();
                        window->raise();
                        window->activateWindow();
-                       if (!path.isEmpty()) open(*window, path);
+                       queue->add(path);
                      });
     program.channel->listen(parts.channelPath);
     if (!parts.fileToOpen.isEmpty()) parts.openFile(*window, parts.fileToOpen);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "frm_splash.h"
+#include "hand_over_queue.h"
 #include "instance_channel.h"
 #include "single_instance.h"
 
@@ -26,8 +27,13 @@ struct StartupParts {
   // The file named on the command line (empty: none), opened once the main
   // window is shown, or handed to the copy that runs already.
   QString fileToOpen;
-  // Opens a file in the main window; also for the files later launches hand over.
+  // Opens a file in the main window.
   std::function<void(QWidget& mainWindow, const QString& path)> openFile;
+  // Opens one of the files later launches handed over together; empty: each
+  // is given to openFile in turn.
+  std::function<void(QWidget& mainWindow, const QStringList& paths)> openHandedOver;
+  // Whether the main window can take a file now; empty: always.
+  std::function<bool(QWidget& mainWindow)> readyToOpen;
   // Where the running copy listens for later launches; empty: nowhere.
   QString channelPath;
   // Where the refusal of a second copy is said; nullptr: the real message box.
@@ -40,6 +46,7 @@ struct RunningProgram {
   std::unique_ptr<frmSplash> splash;
   std::unique_ptr<QWidget> mainWindow;
   std::unique_ptr<InstanceChannel> channel;
+  std::unique_ptr<HandOverQueue> handedOver;
 };
 
 // What `zelvato --help` or `zelvato --version` prints before it ends without

@@ -26,6 +26,9 @@ packages=(
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian file
   # The converter test delivers signals at chosen renames through strace.
   strace
+  # The save tests give files a POSIX ACL and an extended attribute, and save
+  # them as a user other than root (setpriv from util-linux).
+  acl attr util-linux
   # scripts/aozora_corpus_check.py, run by its test (standard library only)
   python3
   fonts-ipafont-gothic fonts-ipafont-mincho

@@ -66,6 +66,10 @@ class DialogProvider {
   // A message box titled with the program's name; the button pressed.
   virtual MessageAnswer message(QWidget* parent, const QString& text, MessageIcon icon,
                                 MessageButtons buttons) = 0;
+  // One of `items` (its index), chosen from a list under `label` with the one
+  // at `current` proposed; nothing on cancel.
+  virtual std::optional<int> chooseItem(QWidget* parent, const QString& label, const QStringList& items,
+                                        int current) = 0;
   // One line of text (a preset's name); nothing on cancel.
   virtual std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) = 0;
   // The print preview of a PDF's pages, from which the user prints them;
@@ -92,6 +96,8 @@ class QtDialogs final : public DialogProvider {
   std::optional<FontAnswer> chooseFont(QWidget* parent, const FontRequest& request) override;
   MessageAnswer message(QWidget* parent, const QString& text, MessageIcon icon,
                         MessageButtons buttons) override;
+  std::optional<int> chooseItem(QWidget* parent, const QString& label, const QStringList& items,
+                                int current) override;
   std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label) override;
   void previewPrint(QWidget* parent, const QString& pdfPath) override;
 };

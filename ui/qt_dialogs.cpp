@@ -151,6 +151,25 @@ std::optional<QString> QtDialogs::askText(QWidget* parent, const QString& title,
   return dialog.textValue();
 }
 
+std::optional<int> QtDialogs::chooseItem(QWidget* parent, const QString& label, const QStringList& items,
+                                         int current) {
+  if (items.isEmpty()) return std::nullopt;
+  QInputDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("ChoiceDialog"));
+  dialog.setWindowTitle(programTitle);
+  dialog.setLabelText(label);
+  dialog.setComboBoxItems(items);
+  dialog.setComboBoxEditable(false);
+  // The whole list in view, not behind a drop-down.
+  dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+  dialog.setTextValue(items.value(current, items.front()));
+  dialog.setWindowModality(Qt::ApplicationModal);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const qsizetype chosen = items.indexOf(dialog.textValue());
+  if (chosen < 0) return std::nullopt;
+  return static_cast<int>(chosen);
+}
+
 DialogProvider& realDialogs() {
   static QtDialogs dialogs;
   return dialogs;

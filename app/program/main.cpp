@@ -67,6 +67,16 @@ int main(int argc, char* argv[]) {
     offerRecovery(*main);
     zelvato::openNamedFile(*main, path);
   };
+  parts.openHandedOver = [offerRecovery](QWidget& window, const QStringList& paths) {
+    auto* main = qobject_cast<zelvato::ui::frmMain*>(&window);
+    if (main == nullptr) return;
+    offerRecovery(*main);
+    zelvato::openHandedOverFiles(*main, paths);
+  };
+  parts.readyToOpen = [](QWidget& window) {
+    const auto* main = qobject_cast<const zelvato::ui::frmMain*>(&window);
+    return main == nullptr || zelvato::readyToOpenFiles(*main);
+  };
   parts.channelPath = zelvato::instanceSocketPath();
   if (!zelvato::Main(program, parts)) return 0;
   if (auto* main = qobject_cast<zelvato::ui::frmMain*>(program.mainWindow.get())) offerRecovery(*main);

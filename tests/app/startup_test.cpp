@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <atomic>
 #include <stdexcept>
+#include <vector>
 
 #include "dialog_watch.h"
 #include "fake_dialogs.h"
@@ -43,6 +44,9 @@ class StartupTest : public QObject {
   void startShowsSplashThenMainWindowThenClosesSplash();
   void failingStepDoesNotStopTheStart();
   void laterLaunchesHandTheirFilesToTheRunningWindow();
+  void launchesAtOnceReachTheWindowAsOneList();
+  void handedOverFilesAreGatheredIntoOneList_data();
+  void handedOverFilesAreGatheredIntoOneList();
 
  private:
   std::unique_ptr<QTemporaryDir> dir_;
@@ -225,8 +229,102 @@ void StartupTest::laterLaunchesHandTheirFilesToTheRunningWindow() {
     delete launch;
     QCOMPARE(refused.load(), 1);
   }
-  QCOMPARE(opened, (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
+  // Opened once the moment of gathering launches has passed.
+  QTRY_COMPARE(opened,
+               (QStringList{QStringLiteral("/texts/first.txt"), QStringLiteral("/texts/second.txt")}));
   QVERIFY(messages().isEmpty());
+}
+
+// Launches started together (a file manager opening several files) reach the
+// running window as one list, once the window says it can take them.
+void StartupTest::launchesAtOnceReachTheWindowAsOneList() {
+  QList<QStringList> lists;
+  int busyAnswers = 2;
+  RunningProgram program;
+  StartupParts parts;
+  parts.dialogs = dialogs_.get();
+  parts.createMainWindow = []() -> std::unique_ptr<QWidget> { return std::make_unique<QWidget>(); };
+  parts.channelPath = dir_->filePath(QStringLiteral("zelvato.socket"));
+  parts.openFile = [](QWidget&, const QString&) { QFAIL("each file was opened on its own"); };
+  parts.openHandedOver = [&lists](QWidget&, const QStringList& paths) { lists.append(paths); };
+  parts.readyToOpen = [&busyAnswers](QWidget&) { return busyAnswers-- <= 0; };
+  QVERIFY(Main(program, parts, lockPath_));
+
+  QStringList files;
+  std::vector<QThread*> launches;
+  std::atomic<int> refused{0};
+  std::atomic<int> ended{0};
+  for (int i = 0; i < 8; ++i) {
+    files << QStringLiteral("/texts/%1.txt").arg(i);
+    launches.push_back(QThread::create([&, file = files.back()] {
+      SingleInstanceLock lock;
+      if (refuseSecondInstance(lock, lockPath_, *dialogs_, parts.channelPath, file)) ++refused;
+      ++ended;
+    }));
+  }
+  for (QThread* launch : launches) launch->start();
+  QTRY_VERIFY_WITH_TIMEOUT(ended.load() == 8, 20000);
+  for (QThread* launch : launches) {
+    QVERIFY(launch->wait(5000));
+    delete launch;
+  }
+  // Every launch was taken (none refused with a message) and the window had one list.
+  QCOMPARE(refused.load(), 8);
+  QVERIFY(messages().isEmpty());
+  QTRY_COMPARE(lists.size(), 1);
+  QStringList listed = lists.front();
+  listed.sort();
+  QCOMPARE(listed, files);
+  QTest::qWait(300);
+  QCOMPARE(lists.size(), 1);
+}
+
+// Files handed over in one burst make one list; those that come while a list
+// is asked about, or while the window is busy, wait for the next one.
+void StartupTest::handedOverFilesAreGatheredIntoOneList_data() {
+  QTest::addColumn<QStringList>("burst");
+  QTest::addColumn<QStringList>("duringTheQuestion");  // handed over while the first list is asked about
+  QTest::addColumn<int>("busyChecks");                 // the window says it is busy this many times first
+  QTest::addColumn<QList<QStringList>>("lists");
+  const QStringList abc{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")};
+  QTest::newRow("a burst is one list, in order") << abc << QStringList{} << 0 << QList<QStringList>{abc};
+  QTest::newRow("a file named twice is listed once")
+      << QStringList{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/a")} << QStringList{} << 0
+      << QList<QStringList>{{QStringLiteral("/a"), QStringLiteral("/b")}};
+  QTest::newRow("a launch without a file adds nothing")
+      << QStringList{QString(), QStringLiteral("/a")} << QStringList{} << 0
+      << QList<QStringList>{{QStringLiteral("/a")}};
+  QTest::newRow("files handed over during the question make one list after it")
+      << abc << QStringList{QStringLiteral("/d"), QStringLiteral("/e")} << 0
+      << QList<QStringList>{abc, {QStringLiteral("/d"), QStringLiteral("/e")}};
+  QTest::newRow("a busy window gets the whole burst once it is free")
+      << abc << QStringList{} << 3 << QList<QStringList>{abc};
+}
+
+void StartupTest::handedOverFilesAreGatheredIntoOneList() {
+  QFETCH(QStringList, burst);
+  QFETCH(QStringList, duringTheQuestion);
+  QFETCH(int, busyChecks);
+  QFETCH(QList<QStringList>, lists);
+  QList<QStringList> delivered;
+  HandOverQueue* queue = nullptr;
+  int busy = busyChecks;
+  HandOverQueue gathering(
+      nullptr,
+      [&](const QStringList& paths) {
+        delivered.append(paths);
+        // The question's own event loop: more launches arrive meanwhile.
+        if (delivered.size() == 1)
+          for (const QString& path : duringTheQuestion) queue->add(path);
+        QTest::qWait(50);
+      },
+      [&] { return busy-- <= 0; }, 20);
+  queue = &gathering;
+  for (const QString& path : burst) gathering.add(path);
+  QTRY_COMPARE(delivered, lists);
+  QTest::qWait(200);  // and nothing after them
+  QCOMPARE(delivered, lists);
+  QVERIFY(gathering.waiting().isEmpty());
 }
 
 QTEST_MAIN(StartupTest)

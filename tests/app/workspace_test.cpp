@@ -4,6 +4,8 @@
 // and the keys reach the commands.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QLabel>
@@ -12,10 +14,12 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -33,6 +37,7 @@
 #include "commands.h"
 #include "conversion_run.h"
 #include "frm_main.h"
+#include "hand_over_queue.h"
 #include "instance_channel.h"
 #include "main_window_fixture.h"
 #include "manuscript_count_label.h"
@@ -61,6 +66,34 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   file.write(bytes);
 }
+
+// Every extended attribute of a file (a POSIX ACL is one), name to value.
+QMap<QByteArray, QByteArray> attributes(const QString& file) {
+  QMap<QByteArray, QByteArray> found;
+  const QByteArray name = QFile::encodeName(file);
+  QByteArray names(4096, '\0');
+  const ssize_t size = ::listxattr(name.constData(), names.data(), static_cast<size_t>(names.size()));
+  for (const QByteArray& key : names.left(size > 0 ? size : 0).split('\0')) {
+    if (key.isEmpty()) continue;
+    QByteArray value(4096, '\0');
+    const ssize_t n =
+        ::getxattr(name.constData(), key.constData(), value.data(), static_cast<size_t>(value.size()));
+    found.insert(key, value.left(n > 0 ? n : 0));
+  }
+  return found;
+}
+
+// What a file to be saved by another user is made before the save.
+enum class SaveCase {
+  readOnlyFolder,
+  readOnlyFolderNoCache,
+  otherGroup,
+  otherOwner,
+  hardLink,
+  mode,
+  acl,
+  attribute
+};
 
 QString settingsFile() {
   return runtimeFolder().filePath(QStringLiteral("config/zelvato/zelvato.ini"));
@@ -265,6 +298,32 @@ class WorkspaceTest : public QObject {
     type(QStringLiteral("x"));
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fileBytes(at), savedAfterAnEdit);
+    QCOMPARE(messages->shown.size(), 0);
+  }
+
+  // A file of one line of a million characters: the pane shows it in pieces
+  // (laying it out whole took a second a keystroke), and the text read,
+  // counted and saved is the file's, before and after an edit.
+  void aMillionCharacterLineIsShownInPiecesAndSavedAsItWas() {
+    const QString sentence = QStringLiteral("吾輩は猫である。名前はまだ無い。Neko, 1905; ｶﾀｶﾅ\tタブ。");
+    QString line;
+    while (line.size() < 1000000) line += sentence;
+    line.truncate(1000000);
+    const QByteArray bytes = line.toUtf8();
+    const QString at = path(QStringLiteral("one-line.txt"));
+    writeBytes(at, bytes);
+    QVERIFY(loadSourceFile(*window, at));
+    QVERIFY(window->txtMain()->document()->blockCount() >= 100);
+    QCOMPARE(window->txtMain()->toPlainText(), line);
+    QCOMPARE(window->sourceText(), line);
+    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 1,000,000 字 / 1 行)"));
+    QVERIFY(!window->isWindowModified());
+    QVERIFY(saveSource(*window));
+    QCOMPARE(fileBytes(at), bytes);
+    type(QStringLiteral("終"));
+    QCOMPARE(lblHcov(*window, 20)->text(), QStringLiteral("( 1,000,001 字 / 1 行)"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(fileBytes(at), bytes + QByteArray("終"));
     QCOMPARE(messages->shown.size(), 0);
   }
 
@@ -483,6 +542,142 @@ class WorkspaceTest : public QObject {
     QCOMPARE(fileBytes(target), QByteArray("new"));
   }
 
+  // The saves again as a user who is not root, where the kernel's checks hold:
+  // a folder without write permission refuses a new file, and a file of
+  // another owner or group cannot be given back by chown. Root saves as
+  // "nobody" in a child process under setpriv.
+  void savesKeepTheFileForANormalUser_data() {
+    QTest::addColumn<SaveCase>("kind");
+    QTest::newRow("a writable file in a folder that cannot be written") << SaveCase::readOnlyFolder;
+    QTest::newRow("the same without a cache folder of the user's") << SaveCase::readOnlyFolderNoCache;
+    QTest::newRow("a file of another group of the user's keeps its group") << SaveCase::otherGroup;
+    QTest::newRow("another owner's file the group may write keeps its owner") << SaveCase::otherOwner;
+    QTest::newRow("a file with a second hard link stays one file") << SaveCase::hardLink;
+    QTest::newRow("an unusual mode stays") << SaveCase::mode;
+    QTest::newRow("a POSIX ACL stays") << SaveCase::acl;
+    QTest::newRow("a user attribute stays") << SaveCase::attribute;
+  }
+  void savesKeepTheFileForANormalUser() {
+    QFETCH(SaveCase, kind);
+    if (::geteuid() != 0) QSKIP("saving as another user needs root; the table above is this user's own run");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty(),
+             "setpriv (util-linux) is missing");
+    constexpr uid_t user = 65534;       // nobody
+    constexpr gid_t userGroup = 65534;  // nogroup
+    constexpr uid_t otherUser = 1;      // daemon
+    constexpr gid_t shared = 100;       // users, which the saving user joins where the row says
+    const auto encoded = [](const QString& p) { return QFile::encodeName(p); };
+    // The user reaches its own folders in the test's folder, and nothing else there.
+    QCOMPARE(::chmod(encoded(dir->path()).constData(), 0711), 0);
+    const QString folder = path(QStringLiteral("theirs"));
+    const QString home = path(QStringLiteral("home"));
+    for (const QString& made : {folder, home}) {
+      QVERIFY(QDir().mkpath(made));
+      QCOMPARE(::chown(encoded(made).constData(), user, userGroup), 0);
+    }
+    const QString target = folder + QStringLiteral("/keep.txt");
+    const QString other = folder + QStringLiteral("/other.txt");
+    writeBytes(target, "old");
+    QCOMPARE(::chown(encoded(target).constData(), user, userGroup), 0);
+    QCOMPARE(::chmod(encoded(target).constData(), 0644), 0);
+    QStringList groups{QStringLiteral("--clear-groups")};
+    QString userHome = home;
+    switch (kind) {
+      case SaveCase::readOnlyFolderNoCache:
+        userHome = QStringLiteral("/nonexistent");
+        [[fallthrough]];
+      case SaveCase::readOnlyFolder:
+        QCOMPARE(::chmod(encoded(folder).constData(), 0555), 0);
+        break;
+      case SaveCase::otherOwner:
+        QCOMPARE(::chown(encoded(target).constData(), otherUser, shared), 0);
+        QCOMPARE(::chmod(encoded(target).constData(), 0664), 0);
+        groups = {QStringLiteral("--groups=%1").arg(shared)};
+        break;
+      case SaveCase::otherGroup:
+        QCOMPARE(::chown(encoded(target).constData(), user, shared), 0);
+        groups = {QStringLiteral("--groups=%1").arg(shared)};
+        break;
+      case SaveCase::hardLink:
+        QCOMPARE(::link(encoded(target).constData(), encoded(other).constData()), 0);
+        break;
+      case SaveCase::mode:
+        QCOMPARE(::chmod(encoded(target).constData(), 0604), 0);
+        break;
+      case SaveCase::acl: {
+        QProcess setfacl;
+        setfacl.start(QStringLiteral("setfacl"),
+                      {QStringLiteral("-m"), QStringLiteral("u:daemon:rw"), target});
+        QVERIFY2(setfacl.waitForFinished(10000), "setfacl (acl) is missing");
+        if (setfacl.exitCode() != 0 && setfacl.readAllStandardError().contains("not supported"))
+          QSKIP("the test folder's file system keeps no POSIX ACLs");
+        QCOMPARE(setfacl.exitCode(), 0);
+        break;
+      }
+      case SaveCase::attribute:
+        if (::setxattr(encoded(target).constData(), "user.zelvato.note", "kept", 4, 0) != 0 &&
+            errno == ENOTSUP)
+          QSKIP("the test folder's file system keeps no user attributes");
+        QVERIFY(attributes(target).contains("user.zelvato.note"));
+        break;
+    }
+    struct stat before {};
+    QCOMPARE(::stat(encoded(target).constData(), &before), 0);
+    const QMap<QByteArray, QByteArray> attributesBefore = attributes(target);
+
+    QProcess save;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), userHome);
+    save.setProcessEnvironment(environment);
+    save.start(
+        QStringLiteral("setpriv"),
+        QStringList{QStringLiteral("--reuid=%1").arg(user), QStringLiteral("--regid=%1").arg(userGroup)}
+            << groups << QStringLiteral(SAVE_FILE_PATH) << target << QStringLiteral("new"));
+    QVERIFY(save.waitForFinished(20000));
+    const QByteArray said = save.readAllStandardError();
+    ::chmod(encoded(folder).constData(), 0755);
+    QVERIFY2(save.exitStatus() == QProcess::NormalExit && save.exitCode() == 0, said.constData());
+
+    QCOMPARE(fileBytes(target), QByteArray("new"));
+    struct stat after {};
+    QCOMPARE(::stat(encoded(target).constData(), &after), 0);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode & 07777, before.st_mode & 07777);
+    QCOMPARE(after.st_nlink, before.st_nlink);
+    QCOMPARE(attributes(target), attributesBefore);
+    if (kind == SaveCase::hardLink) QCOMPARE(fileBytes(other), QByteArray("new"));
+    // No temporary file or backup copy is left, beside the file or in the user's cache.
+    const QStringList leftBehind =
+        QDir(folder).entryList({QStringLiteral(".zelvato-*")}, QDir::Files | QDir::Hidden) +
+        QDir(home + QStringLiteral("/.cache/zelvato")).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(leftBehind, QStringList());
+  }
+
+  // 保存 in the window keeps what the file carries besides its bytes: its ACL
+  // and its attributes.
+  void saveKeepsTheFilesAclAndAttributes() {
+    const QString at = path(QStringLiteral("marked.txt"));
+    writeBytes(at, "いろはにほへと\n");
+    const QByteArray name = QFile::encodeName(at);
+    if (::setxattr(name.constData(), "user.zelvato.note", "kept", 4, 0) != 0 && errno == ENOTSUP)
+      QSKIP("the test folder's file system keeps no user attributes");
+    QProcess setfacl;
+    setfacl.start(QStringLiteral("setfacl"), {QStringLiteral("-m"), QStringLiteral("g:users:rw"), at});
+    QVERIFY2(setfacl.waitForFinished(10000), "setfacl (acl) is missing");
+    if (setfacl.exitCode() != 0 && setfacl.readAllStandardError().contains("not supported"))
+      QSKIP("the test folder's file system keeps no POSIX ACLs");
+    QCOMPARE(setfacl.exitCode(), 0);
+    const QMap<QByteArray, QByteArray> before = attributes(at);
+    QVERIFY(before.contains("system.posix_acl_access"));
+    QVERIFY(loadSourceFile(*window, at));
+    type(QStringLiteral("追記"));
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(messages->shown.size(), 0);
+    QCOMPARE(fileBytes(at), QByteArray("いろはにほへと\n追記"));
+    QCOMPARE(attributes(at), before);
+  }
+
   // ---- remembered settings ------------------------------------------------------
 
   void settingsSurviveARestart() {
@@ -692,8 +887,8 @@ class WorkspaceTest : public QObject {
   }
 
   // Launches that connect and say nothing are closed after the channel's
-  // timeout, those beyond the few served at once at once; neither keeps a
-  // later launch from handing over its file.
+  // timeout, those beyond the few served at once after their turn; neither
+  // keeps a later launch from handing over its file.
   void idleOrManyConnectionsDoNotDeafenTheChannel() {
     const QString socket = path(QStringLiteral("idle.socket"));
     InstanceChannel channel(nullptr, 300);
@@ -720,6 +915,129 @@ class WorkspaceTest : public QObject {
     delete launch;
     QCOMPARE(taken.load(), 1);
     QCOMPARE(handed, QStringList{file});
+  }
+
+  // While the few served at once are taken by launches that say nothing, a
+  // launch with a file waits for its turn instead of being turned away (it
+  // would say 「二重起動することはできません.」).
+  void aLaunchBehindSilentOnesWaitsItsTurn() {
+    const QString socket = path(QStringLiteral("busy.socket"));
+    InstanceChannel channel(nullptr, 500);
+    QVERIFY(channel.listen(socket));
+    QStringList handed;
+    connect(&channel, &InstanceChannel::fileHandedOver, this, [&](const QString& p) { handed << p; });
+    std::vector<std::unique_ptr<QLocalSocket>> silent;
+    for (int i = 0; i < 6; ++i) {
+      silent.push_back(std::make_unique<QLocalSocket>());
+      silent.back()->connectToServer(socket);
+      QVERIFY(silent.back()->waitForConnected(2000));
+    }
+    QTest::qWait(50);  // the channel takes them in
+    const QString file = path(QStringLiteral("waiting.txt"));
+    std::atomic<int> taken{-1};
+    QThread* launch = QThread::create([&] { taken = InstanceChannel::handOver(socket, file, 5000) ? 1 : 0; });
+    launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(taken.load() >= 0, 15000);
+    QVERIFY(launch->wait(5000));
+    delete launch;
+    QCOMPARE(taken.load(), 1);
+    QCOMPARE(handed, QStringList{file});
+  }
+
+  // A desktop opening many files starts a launch for each, all at once: the
+  // window asks once which to open (after the question about edited text),
+  // whatever order they arrive in, and opens the one chosen or none.
+  void manyLaunchesAtOnceAskOneQuestion_data() {
+    QTest::addColumn<int>("launches");
+    QTest::addColumn<int>("distinctFiles");  // launches name these files in turn
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QList<MessageAnswer>>("answers");  // to the question about edited text
+    QTest::addColumn<std::optional<int>>("choice");     // the file chosen from the list
+    QTest::addColumn<bool>("opens");                    // else the text stays
+    const std::optional<int> cancelled;
+    QTest::newRow("twenty launches, one list of twenty, the fifth opened")
+        << 20 << 20 << false << QList<MessageAnswer>{} << std::optional<int>(4) << true;
+    QTest::newRow("edited text is asked about first, then once which file")
+        << 20 << 20 << true << QList<MessageAnswer>{MessageAnswer::discard} << std::optional<int>(19) << true;
+    QTest::newRow("edited text kept: no list, nothing opened")
+        << 20 << 20 << true << QList<MessageAnswer>{MessageAnswer::cancel} << std::optional<int>(0) << false;
+    QTest::newRow("the list cancelled: nothing opened")
+        << 20 << 20 << false << QList<MessageAnswer>{} << cancelled << false;
+    QTest::newRow("a file named by two launches is listed once")
+        << 20 << 10 << false << QList<MessageAnswer>{} << std::optional<int>(7) << true;
+    QTest::newRow("one launch alone opens its file without a list")
+        << 1 << 1 << false << QList<MessageAnswer>{} << cancelled << true;
+  }
+  void manyLaunchesAtOnceAskOneQuestion() {
+    QFETCH(int, launches);
+    QFETCH(int, distinctFiles);
+    QFETCH(bool, edited);
+    QFETCH(QList<MessageAnswer>, answers);
+    QFETCH(std::optional<int>, choice);
+    QFETCH(bool, opens);
+    QStringList files;
+    for (int i = 0; i < distinctFiles; ++i) {
+      files << path(QStringLiteral("handed%1.txt").arg(i));
+      writeBytes(files.back(), QStringLiteral("渡された%1").arg(i).toUtf8());
+    }
+    if (edited) type(QStringLiteral("書きかけ"));
+    const QString before = window->sourceText();
+    messages->answers = answers;
+    messages->choices = {choice};
+    const QString socket = path(QStringLiteral("many.socket"));
+    InstanceChannel channel;
+    QVERIFY(channel.listen(socket));
+    HandOverQueue queue(
+        nullptr, [this](const QStringList& paths) { openHandedOverFiles(*window, paths); },
+        [this] { return readyToOpenFiles(*window); });
+    connect(&channel, &InstanceChannel::fileHandedOver, &queue, &HandOverQueue::add);
+    // Each launch blocks on its side of the socket, as a process of its own would.
+    std::atomic<int> taken{0};
+    std::atomic<int> ended{0};
+    std::vector<QThread*> started;
+    for (int i = 0; i < launches; ++i) {
+      const QString file = files.at(i % distinctFiles);
+      started.push_back(QThread::create([&, file] {
+        if (InstanceChannel::handOver(socket, file, 10000)) ++taken;
+        ++ended;
+      }));
+    }
+    for (QThread* launch : started) launch->start();
+    QTRY_VERIFY_WITH_TIMEOUT(ended.load() == launches, 30000);
+    for (QThread* launch : started) {
+      QVERIFY(launch->wait(5000));
+      delete launch;
+    }
+    // No launch was turned away.
+    QCOMPARE(taken.load(), launches);
+    QTRY_VERIFY_WITH_TIMEOUT(queue.waiting().isEmpty() && !sourceLoading(), 10000);
+    QTest::qWait(300);  // a second question would come now
+    QVERIFY(!sourceLoading());
+
+    const QList<Asked> lists = messages->of(Asked::Kind::choice);
+    const bool editsAsked = edited;
+    QCOMPARE(messages->shown.size(), editsAsked ? 1 : 0);
+    const bool listShown = launches > 1 && (!edited || answers.value(0) != MessageAnswer::cancel);
+    QCOMPARE(lists.size(), listShown ? 1 : 0);
+    if (listShown) {
+      // Every file once, as its launch named it.
+      QCOMPARE(lists.front().items.size(), distinctFiles);
+      QStringList listed = lists.front().items;
+      listed.sort();
+      QStringList expected = files;
+      expected.sort();
+      QCOMPARE(listed, expected);
+      QVERIFY(lists.front().text.startsWith(
+          QStringLiteral("%1 個のファイルを開く要求があります").arg(distinctFiles)));
+      if (editsAsked) QCOMPARE(messages->asked.front().kind, Asked::Kind::message);
+    }
+    if (!opens) {
+      QCOMPARE(window->sourceText(), before);
+    } else {
+      const QString file = launches > 1 ? lists.front().items.at(*choice) : files.front();
+      QCOMPARE(window->sourceFilePath(), file);
+      QCOMPARE(window->sourceText(), QString::fromUtf8(fileBytes(file)));
+    }
   }
 
   // ---- the automatic preview ------------------------------------------------------

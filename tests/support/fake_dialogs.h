@@ -18,14 +18,16 @@ namespace zelvato::testing {
 
 // One question asked.
 struct Asked {
-  enum class Kind { openFile, saveFile, folder, font, message, text, printPreview };
+  enum class Kind { openFile, saveFile, folder, font, message, text, choice, printPreview };
   Kind kind = Kind::message;
   QString title;
   QStringList filters;
   QString selectedFilter;
-  QString start;   // the file or folder the dialog starts at; the PDF a print preview shows
-  QString suffix;  // the extension a name without one gets
-  QString text;    // the message, or the label of the line asked for
+  QString start;      // the file or folder the dialog starts at; the PDF a print preview shows
+  QString suffix;     // the extension a name without one gets
+  QString text;       // the message, or the label of the line or the choice asked for
+  QStringList items;  // what a choice offers
+  int current = -1;   // the item a choice proposes
   ui::MessageIcon icon = ui::MessageIcon::none;
   ui::MessageButtons buttons = ui::MessageButtons::ok;
   QFont font;  // what the font chooser starts with
@@ -46,6 +48,7 @@ class FakeDialogs final : public ui::DialogProvider {
   QList<std::optional<ui::FontAnswer>> fonts;
   QList<ui::MessageAnswer> answers;
   QList<std::optional<QString>> lines;
+  QList<std::optional<int>> choices;  // the index chosen; nothing: cancel
   // Called as each question is asked, before it is answered.
   std::function<void(const Asked&)> onAsked;
 
@@ -88,6 +91,16 @@ class FakeDialogs final : public ui::DialogProvider {
     record(a);
     if (!answers.isEmpty()) return answers.takeFirst();
     return buttons == ui::MessageButtons::ok ? ui::MessageAnswer::ok : ui::MessageAnswer::cancel;
+  }
+  std::optional<int> chooseItem(QWidget*, const QString& label, const QStringList& items,
+                                int current) override {
+    Asked a;
+    a.kind = Asked::Kind::choice;
+    a.text = label;
+    a.items = items;
+    a.current = current;
+    record(a);
+    return next(choices);
   }
   std::optional<QString> askText(QWidget*, const QString& title, const QString& label) override {
     Asked a;

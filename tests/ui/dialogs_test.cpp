@@ -144,7 +144,7 @@ class DialogsTest : public QObject {
 
   void cancelGivesNothing_data() {
     QTest::addColumn<QString>("question");
-    for (const char* q : {"open", "save", "folder", "font", "text"})
+    for (const char* q : {"open", "save", "folder", "font", "text", "choice"})
       QTest::newRow(q) << QString::fromLatin1(q);
   }
   void cancelGivesNothing() {
@@ -163,6 +163,8 @@ class DialogsTest : public QObject {
     if (question == QLatin1String("folder")) answered = dialogs.chooseFolder(nullptr, {}).has_value();
     if (question == QLatin1String("font")) answered = dialogs.chooseFont(nullptr, {}).has_value();
     if (question == QLatin1String("text")) answered = dialogs.askText(nullptr, {}, {}).has_value();
+    if (question == QLatin1String("choice"))
+      answered = dialogs.chooseItem(nullptr, {}, {QStringLiteral("/a.txt")}, 0).has_value();
     QVERIFY(watch.answered());
     QVERIFY(!answered);
   }
@@ -257,6 +259,31 @@ class DialogsTest : public QObject {
         dialogs.askText(nullptr, QStringLiteral("設定の保存"), QStringLiteral("ﾌﾟﾘｾｯﾄの名前:"));
     QVERIFY(watch.answered());
     QCOMPARE(name.value_or(QString()), QStringLiteral("私の設定"));
+  }
+
+  // The list is shown whole, the proposed item chosen at first; the index of
+  // the item accepted comes back.
+  void chooseItemGivesTheIndexChosen() {
+    const QStringList files{QStringLiteral("/texts/一.txt"), QStringLiteral("/texts/二.txt"),
+                            QStringLiteral("/texts/三.txt")};
+    QString proposed;
+    QString label;
+    QString title;
+    DialogWatch<QInputDialog> watch([&](QInputDialog* dialog) {
+      proposed = dialog->textValue();
+      label = dialog->labelText();
+      title = dialog->windowTitle();
+      QCOMPARE(dialog->comboBoxItems(), files);
+      QVERIFY(!dialog->isComboBoxEditable());
+      dialog->setTextValue(files[2]);
+      dialog->accept();
+    });
+    const std::optional<int> chosen = dialogs.chooseItem(nullptr, QStringLiteral("開くファイル:"), files, 1);
+    QVERIFY(watch.answered());
+    QCOMPARE(proposed, files[1]);
+    QCOMPARE(label, QStringLiteral("開くファイル:"));
+    QCOMPARE(title, QStringLiteral("Zelvato"));
+    QCOMPARE(chosen, std::optional<int>(2));
   }
 
   // The print preview shows the PDF it is given and returns once closed.

@@ -272,7 +272,7 @@ void SourcePage::setOutline(const Outline& outline) {
 
 void SourcePage::jumpToHeading(int row) {
   if (row < 0 || row >= outline_.size()) return;
-  const QTextBlock block = txtMain_->document()->findBlockByNumber(outline_[row].line);
+  const QTextBlock block = txtMain_->blockOfLine(outline_[row].line);
   if (!block.isValid()) return;
   QTextCursor at(block);
   txtMain_->setTextCursor(at);

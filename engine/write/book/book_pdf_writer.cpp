@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/document_title.h"
 #include "text/unicode_text.h"
 #include "text/vertical_forms.h"
 #include "typeset/book/book_composer.h"
 #include "write/pdf/installed_faces.h"
 #include "write/pdf/pdf_document.h"
-#include "zelvato_version.h"
+#include "write/pdf_work_info.h"
 
 namespace zelvato::book {
 namespace {
@@ -87,15 +86,8 @@ bool BookPdfWriter::begin(const Document& document) {
     return false;
   }
 
-  pdf::DocumentInfo info;
-  // The title the user gave, else the work's own; the placeholder names nothing.
-  const std::u16string title = withDocumentTitle(settings_, document).htmlTitle;
-  if (title != ConversionSettings{}.htmlTitle) info.title = title;
-  info.author = document.author;
-  info.creator = u"Zelvato " + utf8ToUtf16(version::text);
-  info.created = pdf::creationTime();
   pdf_ = std::make_unique<pdf::Document>(
-      [this](std::string_view bytes) { return files_.append(target_, bytes); }, std::move(info));
+      [this](std::string_view bytes) { return files_.append(target_, bytes); }, pdfWorkInfo(settings_, document));
 
   const pdf::Size sheet{layout->width, layout->height};
   if (format_.bleed > 0) {

@@ -4,13 +4,12 @@
 #include <cmath>
 #include <numbers>
 
-#include "document/document_title.h"
 #include "text/unicode_text.h"
 #include "text/vertical_forms.h"
 #include "typeset/grid_typesetter.h"
 #include "write/pdf/installed_faces.h"
 #include "write/pdf/pdf_document.h"
-#include "zelvato_version.h"
+#include "write/pdf_work_info.h"
 
 namespace zelvato::manuscript {
 namespace {
@@ -71,15 +70,8 @@ bool ManuscriptPdfWriter::begin(const Document& document) {
     return false;
   }
 
-  pdf::DocumentInfo info;
-  // The title the user gave, else the work's own; the placeholder names nothing.
-  const std::u16string title = withDocumentTitle(settings_, document).htmlTitle;
-  if (title != ConversionSettings{}.htmlTitle) info.title = title;
-  info.author = document.author;
-  info.creator = u"Zelvato " + utf8ToUtf16(version::text);
-  info.created = pdf::creationTime();
   pdf_ = std::make_unique<pdf::Document>(
-      [this](std::string_view bytes) { return files_.append(target_, bytes); }, std::move(info));
+      [this](std::string_view bytes) { return files_.append(target_, bytes); }, pdfWorkInfo(settings_, document));
   pdf_->setPageLabels(0, pdf::LabelStyle::decimal);
   rules_ = pdf_->defineForm(sheet_.page(), [this](pdf::Canvas& canvas) { drawRules(canvas); });
 
