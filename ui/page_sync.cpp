@@ -1,12 +1,13 @@
 #include "page_sync.h"
 
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 #include <algorithm>
+
+#include "source_text_edit.h"
 
 namespace zelvato::ui {
 
@@ -36,7 +37,7 @@ void SyncedWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, cons
   if (message.startsWith(messagePrefix)) Q_EMIT pageMessage(message.mid(messagePrefix.size()));
 }
 
-PageSync::PageSync(QPlainTextEdit& editor, QWebEngineView& browser, QObject* parent)
+PageSync::PageSync(SourceTextEdit& editor, QWebEngineView& browser, QObject* parent)
     : QObject(parent), editor_(editor), browser_(browser) {
   // A move is marked at once; moves that come while the page is still marking
   // one (a key held down) are marked together when it answers.
@@ -95,9 +96,18 @@ void PageSync::pageLoaded(bool ok) {
   markCursor(false);
 }
 
-std::size_t PageSync::cursorOffset() const {
+std::pair<int, int> PageSync::cursorLineAndColumn() const {
   const QTextCursor cursor = editor_.textCursor();
-  return lines_.offsetOf(cursor.blockNumber(), cursor.positionInBlock());
+  const int line = editor_.lineOfBlock(cursor.block());
+  const QTextBlock first = editor_.blockOfLine(line);
+  if (!first.isValid()) return {line, cursor.positionInBlock()};
+  // The joins between the pieces of a long line are no characters of it.
+  return {line, cursor.position() - first.position() - (cursor.blockNumber() - first.blockNumber())};
+}
+
+std::size_t PageSync::cursorOffset() const {
+  const auto [line, column] = cursorLineAndColumn();
+  return lines_.offsetOf(line, column);
 }
 
 void PageSync::followCursor() {
@@ -128,7 +138,7 @@ void PageSync::markCursor(bool scroll) {
   } else {
     auto cell = page_->grid.cellAt(offset);
     // Where the line shows nothing before the cursor (its start, an annotation), its first character shown.
-    const std::size_t lineStart = lines_.offsetOf(editor_.textCursor().blockNumber(), 0);
+    const std::size_t lineStart = lines_.offsetOf(cursorLineAndColumn().first, 0);
     if (cell && cell->source < lineStart)
       cell = page_->grid.cellAt(sourceOffsetAfter(page_->source, lineStart, 0, page_->counting));
     if (!cell) {
@@ -176,10 +186,18 @@ void PageSync::pageMessage(const QString& message) {
 
 void PageSync::placeCursor(std::size_t offset) {
   const auto [line, column] = lines_.lineAndColumn(offset);
-  const QTextBlock block = editor_.document()->findBlockByNumber(line);
+  QTextBlock block = editor_.blockOfLine(line);
   if (!block.isValid()) return;
+  // Along the pieces of a long line to the one that holds the column.
+  int left = column;
+  for (QTextBlock next = block.next();
+       left > block.length() - 1 && next.isValid() && editor_.lineOfBlock(next) == line;
+       next = block.next()) {
+    left -= block.length() - 1;
+    block = next;
+  }
   QTextCursor cursor(block);
-  cursor.setPosition(block.position() + std::clamp(column, 0, block.length() - 1));
+  cursor.setPosition(block.position() + std::clamp(left, 0, block.length() - 1));
   editor_.setTextCursor(cursor);
   editor_.ensureCursorVisible();
   // The writer clicked there to go on writing there.

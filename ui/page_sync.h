@@ -9,10 +9,11 @@
 
 #include "page_map.h"
 
-class QPlainTextEdit;
 class QWebEngineView;
 
 namespace zelvato::ui {
+
+class SourceTextEdit;
 
 // What a run tells the window about the page it wrote: the source as it read
 // it, how the page counts the source's characters, and for a grid page where
@@ -48,7 +49,7 @@ class SyncedWebPage final : public QWebEnginePage {
 class PageSync final : public QObject {
   Q_OBJECT
  public:
-  PageSync(QPlainTextEdit& editor, QWebEngineView& browser, QObject* parent = nullptr);
+  PageSync(SourceTextEdit& editor, QWebEngineView& browser, QObject* parent = nullptr);
 
   // The page the next load of the browser shows; null: a page that knows no source.
   void setPageSource(std::shared_ptr<const PageSource> page);
@@ -69,8 +70,10 @@ class PageSync final : public QObject {
   void placeCursor(std::size_t offset);
   void markCursor(bool scroll);
   std::size_t cursorOffset() const;
+  // The cursor's line of the text and column in it (a long line is shown in pieces).
+  std::pair<int, int> cursorLineAndColumn() const;
 
-  QPlainTextEdit& editor_;
+  SourceTextEdit& editor_;
   QWebEngineView& browser_;
   std::shared_ptr<const PageSource> next_;
   std::shared_ptr<const PageSource> page_;
