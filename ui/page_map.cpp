@@ -26,7 +26,8 @@ class PageWalk {
 
  private:
   // Line breaks, and with notation the marks that set nothing: 《ruby》 (when
-  // the ruby stands beside the text), ［＃annotations］ and the ruby's ｜.
+  // the ruby stands beside the text), ［＃annotations］, the ruby's bar
+  // (｜, or | before a 《 on its line) and the doubled marks of emphasis.
   void skipUnshown() {
     while (!ended()) {
       const char16_t c = source_[at_];
@@ -35,8 +36,12 @@ class PageWalk {
         continue;
       }
       if (!counting_.notation) return;
-      if (c == u'｜') {
+      const char16_t next = at_ + 1 < source_.size() ? source_[at_ + 1] : u'\0';
+      if (c == u'｜' || (c == u'|' && closing(u'《') != at_ + 1)) {
         ++at_;
+      } else if ((c == u'《' && next == u'《') || (c == u'》' && next == u'》')) {
+        // 《《text》》: emphasis dots beside the text, the marks set nothing.
+        at_ += 2;
       } else if (c == u'《' && !counting_.rubyInText) {
         at_ = closing(u'》');
       } else if (c == u'［' && at_ + 1 < source_.size() && source_[at_ + 1] == u'＃') {

@@ -83,6 +83,10 @@ class PageMapTest : public QObject {
     QTest::newRow("an annotation is passed over") << "［＃５字下げ］一" << true << false << 0 << 0 << 7;
     QTest::newRow("the bar before a base is passed over")
         << "｜東京《とうきょう》へ" << true << false << 0 << 2 << 10;
+    QTest::newRow("a web novel's bar before its ruby") << "|漢字《かんじ》は" << true << false << 0 << 2 << 8;
+    QTest::newRow("a bar with no ruby after it is a character") << "a|b" << true << false << 0 << 2 << 2;
+    QTest::newRow("the doubled marks of emphasis set nothing")
+        << "《《猫》》だ" << true << true << 0 << 1 << 5;
     QTest::newRow("without notation its marks are characters")
         << "［＃x］一" << false << false << 0 << 4 << 4;
     QTest::newRow("an annotation line before the text")
