@@ -165,7 +165,11 @@ void SourceTextEdit::setPlainText(const QString& text) {
 }
 
 QString SourceTextEdit::toPlainText() const {
-  QString text = QPlainTextEdit::toPlainText();
+  // The document's own characters: the plain text the editor offers turns a
+  // no-break space into a space and a line separator into a line break, and
+  // the file would be saved so. Only the breaks between paragraphs are breaks.
+  QString text = document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, u'\n');
   if (!mayHavePieces_) return text;
   // Each paragraph break is one character of the document's text: the joins
   // before the pieces are taken out where they stand.

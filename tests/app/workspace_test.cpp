@@ -280,6 +280,9 @@ class WorkspaceTest : public QObject {
                                                 << QByteArray("\x8F\x63\xED\x40\x87\x90\xEE\xF9\r\nx");
     QTest::newRow("code page 932 own forms") << QByteArray("\x8F\x63\xFA\x5C\x81\xE0\x81\xCA\n")
                                              << QByteArray("\x8F\x63\xFA\x5C\x81\xE0\x81\xCA\nx");
+    // A no-break space and a line separator are characters of the text, not a space and a break.
+    QTest::newRow("UTF-8 no-break space") << QByteArray("一\xC2\xA0二\n") << QByteArray("一\xC2\xA0二\nx");
+    QTest::newRow("UTF-8 line separator") << QByteArray("一\xE2\x80\xA8二\n") << QByteArray("一\xE2\x80\xA8二\nx");
     // Mixed line breaks come back in the one most lines used.
     QTest::newRow("mixed, LF the most") << QByteArray("a\r\nb\nc\n") << QByteArray("a\nb\nc\nx");
   }
