@@ -17,6 +17,7 @@
 #include "main_window_host.h"
 #include "manuscript_count_label.h"
 #include "options/settings_check.h"
+#include "page_sync.h"
 #include "temp_folder.h"
 #include "text/messages.h"
 #include "window_conversion_host.h"
@@ -38,7 +39,26 @@ struct RunState {
   bool converted = false;
   ui::Tab endTab = ui::Tab::preview;  // the tab a run ends on, after success
   std::function<void()> written;      // after a successful manuscript PDF
+  // Where the preview's characters came from, for the source shown beside it.
+  std::shared_ptr<ui::PageSource> page;
 };
+
+// The run notes where each character of its preview came from: a grid page
+// cell by cell as its blocks are written, a flowing page by the marks it
+// writes on its paragraphs.
+void notePageSource(RunState& run) {
+  const WriterEntry* writer = chosenWriter(run.settings);
+  if (run.previewPath.isEmpty() || writer == nullptr) return;
+  run.settings.previewMarks = true;
+  auto page = std::make_shared<ui::PageSource>();
+  page->flowing = !needsOf(*writer, run.settings).blocks;
+  page->bars = run.settings.showGrid;
+  page->counting.notation = run.settings.aozoraNotation || run.settings.webNotation;
+  page->counting.rubyInText = !page->flowing && run.settings.rubyMode == RubyMode::paren;
+  if (!page->flowing)
+    run.files.blockWritten = [grid = &page->grid](const GridBlock& block) { grid->addBlock(block); };
+  run.page = std::move(page);
+}
 
 // What a window keeps between runs: its host, the worker of the run in
 // progress, and a full run asked for while a preview was still running.
@@ -140,6 +160,7 @@ void endOnSuccess(ui::frmMain& window, const RunState& run) {
   }
   showProgress(texts::showingPreview, 0, QString(), true);
   // Returns at once; the preview loads in the background.
+  window.setPageSource(run.page);
   window.navigate(run.previewPath);
   hideProgress();
   releaseWindow(window, run.endTab, texts::conversionDone);
@@ -164,6 +185,10 @@ void ConversionContext::start(std::shared_ptr<RunState> state) {
   host->reset();
   worker = QThread::create([run = run, host = host] {
     run->converted = convertOnWorker(run->source, run->settings, run->enginePreviewPath, *host, run->files);
+    if (run->converted && run->page) {
+      run->page->source = run->source;
+      run->page->grid.resolve(run->page->source, run->page->counting);
+    }
     // The last blocks and status text go out before the thread's end is reported.
     host->showPending();
   });
@@ -180,7 +205,10 @@ void ConversionContext::finish() {
   const bool stopped = host->stopRequested();
   if (ended->kind == ConversionKind::preview) {
     // The preview shows only a complete result; a stopped or failed one leaves the pane as it was.
-    if (ended->converted && !stopped) window_.navigate(ended->previewPath);
+    if (ended->converted && !stopped) {
+      window_.setPageSource(ended->page);
+      window_.navigate(ended->previewPath);
+    }
     if (const std::function<void()> next = std::exchange(waiting, nullptr)) next();
     return;
   }
@@ -282,6 +310,7 @@ void startRun(ui::frmMain& window, ConversionKind kind, const QString& target,
   }
   if (!run->previewPath.isEmpty()) run->enginePreviewPath = enginePath(run->previewPath);
   run->source = window.sourceText().toStdU16String();
+  notePageSource(*run);
   run->files.keepIntact = enginePath(window.sourceFilePath());
 
   if (shown) {

@@ -5,10 +5,17 @@
 #include <QDir>
 #include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QWidget>
 
 namespace zelvato::ui {
+
+namespace {
+
+const QString pageSplitterName = QStringLiteral("pageSplitter");
+
+}  // namespace
 
 std::unique_ptr<QSettings> openUserSettings() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -18,9 +25,16 @@ std::unique_ptr<QSettings> openUserSettings() {
 
 void storeGeometry(const QWidget& window, QSettings& store) {
   store.setValue(QStringLiteral("window/geometry"), window.saveGeometry());
+  // The share of the text and of the page beside it.
+  if (const auto* split = window.findChild<QSplitter*>(pageSplitterName))
+    store.setValue(QStringLiteral("window/pageSplitter"), split->saveState());
 }
 
 void restoreGeometry(QWidget& window, const QSettings& store) {
+  if (auto* split = window.findChild<QSplitter*>(pageSplitterName)) {
+    const QVariant state = store.value(QStringLiteral("window/pageSplitter"));
+    if (state.typeId() == QMetaType::QByteArray) split->restoreState(state.toByteArray());
+  }
   const QVariant geometry = store.value(QStringLiteral("window/geometry"));
   if (geometry.typeId() == QMetaType::QByteArray && window.restoreGeometry(geometry.toByteArray())) return;
   const QScreen* screen = window.screen();

@@ -125,9 +125,12 @@ struct ConversionSettings {
   bool bookUprightLatin = false;  // Western words upright letter by letter instead of turned
   ChapterStart bookChapterStart = ChapterStart::oddPage;
   BracketStart bookBracketStart = BracketStart::half;
-  std::u16string pdfFontFace;   // the PDF's face; empty: the first installed Mincho
+  std::u16string pdfFontFace;  // the PDF's face; empty: the first installed Mincho
   // The pictures of a run are read up to 256 MB together; beyond that only when forced.
   bool forcePictures = false;
+  // The flowing preview names, on each paragraph, where its line begins in the
+  // source, for the window that shows the page beside the source.
+  bool previewMarks = false;
 };
 
 }  // namespace zelvato

@@ -31,6 +31,13 @@ struct GridCell {
   std::u16string ruby;
   int rubyCells = 0;
   bool heading = false;  // a cell of a heading (見出し), set in bold where the face allows
+  // Where the cell's character came from: the source code unit its paragraph
+  // begins at, and that unit plus the source units of the text set before it
+  // in the paragraph (the notation, which sets nothing, not counted). noSource
+  // for an empty cell.
+  static constexpr std::uint32_t noSource = UINT32_MAX;
+  std::uint32_t sourceParagraph = noSource;
+  std::uint32_t sourceOffset = noSource;
 
   bool empty() const { return text.empty(); }
   void clear() {
@@ -44,6 +51,7 @@ struct GridCell {
     ruby.clear();
     rubyCells = 0;
     heading = false;
+    sourceParagraph = sourceOffset = noSource;
   }
 };
 

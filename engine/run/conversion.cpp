@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "io/staged_files.h"
@@ -11,6 +12,29 @@
 #include "write/registry/writer_registry.h"
 
 namespace zelvato {
+
+namespace {
+
+// The run's writer, and someone who watches the blocks it was handed.
+class WatchedSink final : public DocumentSink {
+ public:
+  WatchedSink(DocumentSink& writer, const std::function<void(const GridBlock&)>& watch)
+      : writer_(writer), watch_(watch) {}
+  bool wantsBlocks() const override { return writer_.wantsBlocks(); }
+  bool begin(const Document& document) override { return writer_.begin(document); }
+  bool block(const GridBlock& block) override {
+    if (!writer_.block(block)) return false;
+    if (!block.isEmpty()) watch_(block);
+    return true;
+  }
+  bool finish(bool completed) override { return writer_.finish(completed); }
+
+ private:
+  DocumentSink& writer_;
+  const std::function<void(const GridBlock&)>& watch_;
+};
+
+}  // namespace
 
 bool convertText(std::u16string_view source, const ConversionSettings& settings, DocumentSink& sink,
                  ConversionHost& host, std::size_t* unreadAnnotations, std::u16string* notationReport) {
@@ -58,8 +82,11 @@ bool convertText(std::u16string_view source, const ConversionSettings& settings,
     bool converted = false;
     {
       const DeferredCommit together(runFiles);
+      std::optional<WatchedSink> watched;
+      if (files != nullptr && files->blockWritten) watched.emplace(*writer, files->blockWritten);
+      DocumentSink& sink = watched ? static_cast<DocumentSink&>(*watched) : *writer;
       converted =
-          convertText(source, typeset, *writer, host, files != nullptr ? &files->unreadAnnotations : nullptr,
+          convertText(source, typeset, sink, host, files != nullptr ? &files->unreadAnnotations : nullptr,
                       files != nullptr ? &files->notationReport : nullptr);
     }
     // Handed on as a whole when a batch collects its runs' files (DeferredCommit).

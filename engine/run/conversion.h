@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,9 @@ struct RunFiles {
   std::u16string notationReport;          // after the run: the notation read, by kind (Aozora notation only)
   std::optional<WriterFace> face;         // after the run: the face a medium that embeds one set the text in
   std::optional<int> pages;               // after the run: the pages of a medium of its own pages (the book)
+  // Sees every block the writer was handed that holds a cell, in order, once the writer took it
+  // (the window keeps where each cell of its page came from).
+  std::function<void(const GridBlock& block)> blockWritten;
 };
 
 // The conversion to the medium the settings choose (see the writer registry):

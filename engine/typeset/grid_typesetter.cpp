@@ -1,5 +1,6 @@
 #include "typeset/grid_typesetter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -85,7 +86,7 @@ class Typesetter {
     for (std::size_t p = 0; p < paragraphs.size(); ++p) {
       const Paragraph& paragraph = paragraphs[p];
       unitsLeft_ = paragraph.sourceEnd > paragraphStart ? paragraph.sourceEnd - paragraphStart : 0;
-      handled_ = paragraphStart;
+      handled_ = paragraphStart_ = paragraphStart;
       if (!beginParagraph(paragraph)) return false;
       if (paragraph.style.centredOnPage) centrePage(p);
       if (!setRuns(paragraph)) return false;
@@ -303,6 +304,7 @@ class Typesetter {
   bool enterPosition(std::size_t units) {
     if (counting_) return true;
     const std::size_t step = units < unitsLeft_ ? units : unitsLeft_;
+    characterStart_ = handled_;
     unitsLeft_ -= step;
     report(handled_ + step);
     return !host_.stopRequested();
@@ -314,6 +316,14 @@ class Typesetter {
     // A mark that shares the cell below the frame with another adds its own.
     if (options_.readingText) cell->source.append(source);
     if (heading_) cell->heading = true;
+    // Two characters across in one cell, or a tab's spaces: the cell keeps the first one's place.
+    if (cell->sourceOffset == GridCell::noSource) {
+      const auto unit = [](std::size_t at) {
+        return static_cast<std::uint32_t>(std::min<std::size_t>(at, GridCell::noSource - 1));
+      };
+      cell->sourceParagraph = unit(paragraphStart_);
+      cell->sourceOffset = unit(characterStart_);
+    }
     if (pendingRuby_ != nullptr) {
       cell->ruby = *pendingRuby_;
       cell->rubyCells = pendingRubyCells_;
@@ -417,6 +427,8 @@ class Typesetter {
   const std::u16string* pendingRuby_ = nullptr;  // the ruby of the base now being set
   int pendingRubyCells_ = 0;
   std::size_t handled_ = 0;
+  std::size_t paragraphStart_ = 0;  // the source unit the paragraph being set begins at
+  std::size_t characterStart_ = 0;  // the source unit the character being set was read at
   std::size_t reported_ = 0;
   std::size_t unitsLeft_ = 0;
   int continuationIndent_ = 0;

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "recording_host.h"
+#include "temp_folder.h"
+#include "text/unicode_text.h"
 #include "write/grid_html/page_writer.h"
+#include "write/registry/writer_registry.h"
 
 namespace zelvato {
 namespace {
@@ -87,6 +93,70 @@ TEST(Conversion, aStoppedRunFinishesItsWriterAsFailed) {
   RecordingSink recorder;
   EXPECT_FALSE(convertText(story, storySettings(), recorder, host));
   EXPECT_EQ(recorder.outcome, 0);
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The marks of where each paragraph began in the source are the window's: a
+// run with them writes them into the flowing preview alone, and tells who
+// watches every block the writer took, cell by cell with its source units.
+TEST(Conversion, theMarksOfTheSourceStayInTheWindowsPreview) {
+  struct Case {
+    const char* name;
+    bool marks;
+    TextStyle style;
+    bool previewMarked;
+  };
+  const std::vector<Case> cases = {
+      {"flowing, marks asked", true, TextStyle::flow, true},
+      {"flowing, no marks", false, TextStyle::flow, false},
+      {"grid, marks asked: the grid has none", true, TextStyle::grid, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    RecordingHost host;
+    ConversionSettings s = storySettings();
+    s.accessibleText = false;
+    s.textStyle = c.style;
+    s.previewMarks = c.marks;
+    s.outputMode = writerKeys::singleFile;
+    s.singleFilePath = utf8ToUtf16(folder.file("out.html"));
+    struct Watched {
+      std::uint32_t paragraph, offset;
+      std::u16string text;
+    };
+    std::vector<Watched> watched;
+    RunFiles files;
+    files.blockWritten = [&watched](const GridBlock& block) {
+      for (int line = 1; line <= block.linesPerColumn(); ++line)
+        for (int row = 1; row <= block.rowCount(); ++row)
+          if (!block.cell(row, line).empty())
+            watched.push_back({block.cell(row, line).sourceParagraph, block.cell(row, line).sourceOffset,
+                               block.cell(row, line).text});
+    };
+    ASSERT_TRUE(convertText(story, s, folder.file("preview.html"), host, &files));
+    EXPECT_EQ(fileText(folder.file("preview.html")).find("data-o=\"") != std::string::npos, c.previewMarked);
+    EXPECT_EQ(fileText(folder.file("out.html")).find("data-o="), std::string::npos);
+    if (c.style == TextStyle::flow) {
+      EXPECT_TRUE(watched.empty());
+    } else {
+      // 雨 is the first cell, at the text's start. The page break's line of
+      // annotations begins the paragraph of 羅生門, which sets nothing before
+      // 羅, so 門 is two units on from there.
+      ASSERT_FALSE(watched.empty());
+      EXPECT_EQ(watched.front().text, u"雨");
+      EXPECT_EQ(watched.front().offset, 0u);
+      const auto gate =
+          std::find_if(watched.begin(), watched.end(), [](const Watched& w) { return w.text == u"門"; });
+      ASSERT_NE(gate, watched.end());
+      EXPECT_EQ(gate->paragraph, story.find(u'［'));
+      EXPECT_EQ(gate->offset, story.find(u'［') + 2);
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "read/aozora/aozora_notation.h"
+#include "read/text_reader.h"
 #include "text/unicode_text.h"
 
 namespace zelvato {
@@ -50,6 +51,36 @@ TEST(XhtmlContent, aBookBeginsWithItsTitlePageAndEndsWithItsColophon) {
   const Document plain = readAozoraText(u"本文だけ。\r\n底本の話をする。\r\n");
   for (const XhtmlSection& section : xhtmlSections(plain, options))
     EXPECT_EQ(section.kind, XhtmlSection::Kind::text);
+}
+
+// Asked for, each paragraph and heading names the source unit its line begins
+// at (the end of the paragraph before), so a page beside the source finds it.
+TEST(XhtmlContent, eachParagraphNamesWhereItsLineBeginsWhenAsked) {
+  struct Case {
+    const char* name;
+    std::u16string source;
+    bool aozora;
+    bool marks;
+    std::string body;
+  };
+  const std::vector<Case> cases = {
+      {"no marks unless asked", u"あ\r\nい\r\n", false, false, "<p>あ</p>\n<p>い</p>\n"},
+      // A plain line ends on its line feed: the next begins there.
+      {"plain lines", u"あ\r\n\r\nいう", false, true,
+       "<p data-o=\"0\">あ</p>\n<p data-o=\"2\"><br/></p>\n<p data-o=\"4\">いう</p>\n"},
+      {"a heading and the line of annotations before a paragraph",
+       u"［＃５字下げ］一［＃「一」は中見出し］\r\n［＃ここから２字下げ］\r\n本文\r\n", true, true,
+       "<h2 id=\"h1\" class=\"i5\" data-o=\"0\">一</h2>\n<p class=\"i2\" data-o=\"21\">本文</p>\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    XhtmlOptions options;
+    options.sourceMarks = c.marks;
+    const Document document = c.aozora ? readAozoraText(c.source) : readPlainText(c.source);
+    std::string body;
+    for (const std::string& part : bodiesOf(xhtmlSections(document, options))) body += part;
+    EXPECT_EQ(body, c.body);
+  }
 }
 
 TEST(XhtmlContent, numbersAreSetAsTheWritingModeWants) {

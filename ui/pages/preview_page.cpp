@@ -13,6 +13,7 @@
 
 #include "controls.h"
 #include "frm_main_texts.h"
+#include "page_sync.h"
 #include "settings_model.h"
 
 namespace zelvato::ui {
@@ -45,6 +46,8 @@ PreviewPage::PreviewPage(SettingsModel& model, QWidget* parent) : QWidget(parent
   picture1_->setAutoFillBackground(true);
   brwIE_ = new QWebEngineView(picture1_);
   brwIE_->setObjectName(QStringLiteral("brwIE"));
+  // The page that can be kept in step with the source beside it.
+  brwIE_->setPage(new SyncedWebPage(brwIE_));
   // The preview file declares no character set: it is code page 932.
   brwIE_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   brwIE_->setContextMenuPolicy(Qt::NoContextMenu);

@@ -101,6 +101,26 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   split->setStretchFactor(1, 1);
   split->setSizes({180, 600});
 
+  // The vertical page at the right of the text, as the run set it; the window
+  // puts the preview's browser here while this page is shown.
+  pagePane_ = new QFrame(this);
+  pagePane_->setObjectName(QStringLiteral("pagePane"));
+  pagePane_->setFrameShape(QFrame::StyledPanel);
+  pagePane_->setFrameShadow(QFrame::Sunken);
+  pagePane_->setMinimumWidth(120);
+  auto* paneColumn = new QVBoxLayout(pagePane_);
+  paneColumn->setContentsMargins(1, 1, 1, 1);
+  pageSplitter_ = new QSplitter(Qt::Horizontal, this);
+  pageSplitter_->setObjectName(QStringLiteral("pageSplitter"));
+  pageSplitter_->setChildrenCollapsible(true);
+  pageSplitter_->addWidget(split);
+  pageSplitter_->addWidget(pagePane_);
+  pageSplitter_->setCollapsible(0, false);
+  // Text and page share what the window grows by.
+  pageSplitter_->setStretchFactor(0, 1);
+  pageSplitter_->setStretchFactor(1, 1);
+  pageSplitter_->setSizes({500, 500});
+
   findBar_ = new QWidget(this);
   findBar_->setObjectName(QStringLiteral("findBar"));
   auto* findRow = new QHBoxLayout(findBar_);
@@ -141,7 +161,7 @@ SourcePage::SourcePage(QWidget* parent) : QWidget(parent) {
   column->setSpacing(0);
   column->addWidget(shp);
   column->addSpacing(2);
-  column->addWidget(split, 1);
+  column->addWidget(pageSplitter_, 1);
   column->addWidget(findBar_);
 }
 

@@ -4,9 +4,11 @@
 
 #include "outline_heading.h"
 
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QSplitter;
 
 namespace zelvato::ui {
 
@@ -53,6 +55,11 @@ class SourcePage : public QWidget {
   void setOutline(const Outline& outline);
   QListWidget* headingList() const { return headings_; }
 
+  // The pane at the right of the text where the vertical page is shown, and
+  // the splitter between them.
+  QFrame* pagePane() const { return pagePane_; }
+  QSplitter* pageSplitter() const { return pageSplitter_; }
+
   // The page's controls in keyboard order; the last one hands the keyboard back to the tab strip.
   QList<QWidget*> keyboardOrder() const;
   QWidget* lastControl() const;
@@ -70,6 +77,8 @@ class SourcePage : public QWidget {
   QLineEdit* txtFind_;
   QLineEdit* txtReplace_;
   QLabel* findResult_;
+  QFrame* pagePane_;
+  QSplitter* pageSplitter_;
 };
 
 }  // namespace zelvato::ui

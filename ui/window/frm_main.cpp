@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -16,10 +17,12 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWebEngineView>
 
 #include "dialog_provider.h"
 #include "frm_main_texts.h"
 #include "output_choices.h"
+#include "page_sync.h"
 #include "pages/html_page.h"
 #include "pages/layout_page.h"
 #include "pages/output_page.h"
@@ -126,6 +129,16 @@ frmMain::frmMain(DialogProvider* dialogs, QWidget* parent)
   connect(txtMain(), &QPlainTextEdit::textChanged, this, [this] {
     if (settings_->settings().autoPreview) autoPreviewTimer_->start();
   });
+
+  // One browser shows the page: beside the source on the source's tab, alone on the preview's.
+  pageSync_ = new PageSync(*txtMain(), *brwIE(), this);
+  const auto placeBrowser = [this](int index) {
+    QWidget* frame = index == static_cast<int>(Tab::preview) ? static_cast<QWidget*>(preview_->Picture1())
+                                                             : static_cast<QWidget*>(source_->pagePane());
+    if (brwIE()->parentWidget() != frame) frame->layout()->addWidget(brwIE());
+  };
+  connect(ssTabMain_, &QTabWidget::currentChanged, this, placeBrowser);
+  placeBrowser(ssTabMain_->currentIndex());
 
   // The load sequence.
   closeAllowed_ = true;
@@ -347,6 +360,10 @@ bool frmMain::findInSource(bool backward) {
 
 void frmMain::navigate(const QString& location) {
   preview_->navigate(location);
+}
+
+void frmMain::setPageSource(std::shared_ptr<const PageSource> page) {
+  pageSync_->setPageSource(std::move(page));
 }
 
 void frmMain::refresh() {

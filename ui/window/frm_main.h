@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ class QScreen;
 namespace zelvato::ui {
 
 class DialogProvider;
+class PageSync;
+struct PageSource;
 class HtmlPage;
 class LayoutPage;
 class OutputPage;
@@ -142,6 +145,10 @@ class frmMain : public QMainWindow {
   // "about:" opens the blank page; an absolute path opens that file; returns at once.
   void navigate(const QString& location);
   void refresh();
+  // What the page the next navigation shows came from: the source beside it
+  // follows the page and the page the source's cursor.
+  void setPageSource(std::shared_ptr<const PageSource> page);
+  PageSync& pageSync() const { return *pageSync_; }
 
   // ---- controls the commands work on -------------------------------------------
   QToolBar* Toolbar1() const { return toolbar1_; }
@@ -201,6 +208,7 @@ class frmMain : public QMainWindow {
   QAction* mnuVersion_ = nullptr;
   QWidget* helpWindow_ = nullptr;
   QTimer* autoPreviewTimer_ = nullptr;
+  PageSync* pageSync_ = nullptr;
 };
 
 }  // namespace zelvato::ui

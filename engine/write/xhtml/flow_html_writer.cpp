@@ -115,8 +115,11 @@ bool FlowHtmlWriter::begin(const Document& document) {
     const auto pictureLink = [&](std::u16string_view target, const std::string& folder) {
       return this->pictureLink(pictures, target, folder);
     };
-    const std::vector<XhtmlSection> sections =
-        xhtmlSections(document, flowOptions(settings_, document, previewFolder, pictureLink));
+    XhtmlOptions options = flowOptions(settings_, document, previewFolder, pictureLink);
+    // The marks are the window's own, in its preview only; the files of the run never have them.
+    const bool marked = settings_.previewMarks && !previewFilePath_.empty();
+    options.sourceMarks = marked && destination_ == PageDestination::previewOnly;
+    const std::vector<XhtmlSection> sections = xhtmlSections(document, options);
     if (pictureFailed_) return false;
     const auto sectionsIn = [&](const std::string& folder) {
       return settings_.sourceFolder.empty() || folder == previewFolder
@@ -129,10 +132,17 @@ bool FlowHtmlWriter::begin(const Document& document) {
       return flowHtmlPage(settings_, document, whole);
     };
     const std::u16string page = wholePage(sections);
+    std::u16string markedPage;
+    if (marked && !options.sourceMarks) {
+      options.sourceMarks = true;
+      markedPage = wholePage(xhtmlSections(document, options));
+    }
     // The preview is staged like the outputs: its generator line, then this page.
     if (!previewFilePath_.empty() &&
         !(outputFiles_.begin(previewFilePath_) &&
-          outputFiles_.append(previewFilePath_, previewStart(settings_) + encodePage(settings_, page))))
+          outputFiles_.append(
+              previewFilePath_,
+              previewStart(settings_) + encodePage(settings_, markedPage.empty() ? page : markedPage))))
       return false;
     if (destination_ == PageDestination::singleFile) {
       const std::string path = textToPath(settings_.singleFilePath);

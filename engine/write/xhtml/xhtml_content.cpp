@@ -289,6 +289,11 @@ class SectionBuilder {
     // A page break inside a section is a page break of the printed page.
     const std::u16string classes = paragraphClasses(paragraph.style, breakBefore);
     if (!classes.empty()) out += u" class=\"" + classes + u"\"";
+    if (options_.sourceMarks) {
+      const auto index = static_cast<std::size_t>(&paragraph - document_.paragraphs.data());
+      const std::size_t start = index == 0 ? 0 : document_.paragraphs[index - 1].sourceEnd;
+      out += u" data-o=\"" + formatNumber(static_cast<std::int64_t>(start), 1) + u"\"";
+    }
     // 字詰め: the line, its indent included, is at most so many characters long.
     if (const int length = paragraph.style.lineLength; length > 0)
       out += u" style=\"max-inline-size: " +

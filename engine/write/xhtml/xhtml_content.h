@@ -60,6 +60,10 @@ struct XhtmlOptions {
   // its numbers set across (two digits) or in kanji (longer).
   bool colophon = false;
   bool editorNotes = false;  // the editor's notes (ママ, 底本では…) shown small in parentheses
+  // Each paragraph and heading of the text names the source code unit its line
+  // begins at (data-o="N"), so that a page shown beside the source can find its
+  // place in it. Only the window's own page asks for it.
+  bool sourceMarks = false;
   // The link of an illustration's picture file (the run's target); nothing
   // when the picture cannot be shown, and the caption stands for it. Unset:
   // every illustration shows its caption.
