@@ -23,6 +23,7 @@
 #include "main_window_fixture.h"
 #include "options/option_table.h"
 #include "page_sync.h"
+#include "presets.h"
 #include "settings_model.h"
 #include "settings_store.h"
 #include "source_loading.h"
