@@ -57,7 +57,8 @@ XhtmlOptions flowOptions(
     if (paragraph.style.breakBefore != PageBreak::none && paragraph.style.breakBefore != PageBreak::column)
       options.cutAtHeadings = false;
   if (!settings.sourceFolder.empty())
-    options.illustrationLink = [&pictureLink, pageFolder](std::u16string_view target) {
+    // The options may outlive the call: the link is kept, not referred to.
+    options.illustrationLink = [pictureLink, pageFolder](std::u16string_view target) {
       return pictureLink(target, pageFolder);
     };
   return options;
